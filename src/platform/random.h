@@ -1,0 +1,13 @@
+// The C runtime's pseudo-random generator, reproduced exactly, because replays depend on
+// its sequence: state = state * 214013 + 2531011 (mod 2^32), result (state >> 16) & 0x7FFF.
+// The state belongs to the calling thread and starts at 1 in every thread.
+#pragma once
+
+namespace plat {
+
+constexpr int RAND_MAX = 0x7FFF;
+
+void srand(unsigned seed);
+int rand();
+
+}  // namespace plat

@@ -1,0 +1,36 @@
+// The input script of K4_SCRIPT, one line each:
+//   @N key 0x27 down | @N key 0x27 up          a virtual key, before the input read of frame N
+//   @N joy 0 x 65535 y 32767 buttons 0x3       a joystick's state from frame N on
+//   box yes | box no | box ok | box cancel     answers to message boxes, in order
+//   dialog TEXT                                answers to dialogs and file choosers, in order
+// Blank lines and lines starting with '#' are ignored.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plat {
+
+struct ScriptInput {
+    enum Kind { Key, Joy };
+    int frame = 0;
+    Kind kind = Key;
+    std::uint32_t key = 0;  // Key: virtual-key code
+    bool down = false;      // Key
+    int joy = 0;            // Joy: joystick number
+    std::uint32_t x = 0, y = 0, buttons = 0;  // Joy
+};
+
+struct Script {
+    std::vector<ScriptInput> inputs;  // in file order; stable-sorted by frame
+    std::deque<int> boxAnswers;       // IDOK, IDCANCEL, IDYES or IDNO
+    std::deque<std::string> dialogAnswers;
+    std::vector<std::string> errors;  // "line N: what" for lines that were not understood
+};
+
+Script ParseScript(std::string_view text);
+
+}  // namespace plat
