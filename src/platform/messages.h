@@ -85,5 +85,7 @@ bool IsWindowThread();
 // that has stopped serving.
 void BeginClosing();
 bool IsClosing();
+// Lowers the flag again, for tests that run several closing scenarios in one process.
+void EndClosingForTests();
 
 }  // namespace plat

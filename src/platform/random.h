@@ -5,7 +5,6 @@
 
 namespace plat {
 
-constexpr int RAND_MAX = 0x7FFF;
 
 void srand(unsigned seed);
 int rand();

@@ -1,0 +1,73 @@
+// Shared state of the thread and message runtime (messages.cpp, threads.cpp, clock.cpp).
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/messages.h"
+#include "platform/threads.h"
+
+namespace plat {
+
+// A request waiting in a thread's sent lane. The sender may give up on it (closing);
+// the server then still finishes it, and nobody reads the result.
+struct SentRequest {
+    std::function<LRESULT()> task;
+    LRESULT result = 0;
+    bool done = false;  // guarded by detail::SendMutex()
+};
+
+struct MessageQueue {
+    std::mutex mutex;
+    std::condition_variable cv;  // new posted message, new sent request, or a wake-up
+    std::deque<MSG> posted;
+    std::deque<std::shared_ptr<SentRequest>> sent;
+};
+
+struct ThreadState {
+    std::uint32_t id = 0;
+    MessageQueue queue;
+
+    std::thread thread;
+    bool startedByRuntime = false;  // false for adopted threads (the main thread, tests)
+    ThreadProc proc = nullptr;
+    void* arg = nullptr;
+
+    std::mutex mutex;            // guards the waits below
+    std::condition_variable cv;  // end of the thread, resume, terminate
+    std::atomic<bool> finished{false};
+    std::atomic<int> suspendCount{0};
+    std::atomic<bool> forcedExit{false};
+    unsigned exitCode = 0;
+};
+
+// Thrown at a cancellation point of a terminated thread; caught only by the entry wrapper.
+struct ThreadUnwind {};
+
+namespace detail {
+
+// The calling thread's state, adopted on first use for threads the runtime did not start.
+const std::shared_ptr<ThreadState>& CurrentThread();
+std::shared_ptr<ThreadState> FindThread(std::uint32_t id);
+void RegisterThread(const std::shared_ptr<ThreadState>& state);
+
+// One mutex and condition for every waiting sender: a request finishing and the closing
+// flag rising both wake them.
+std::mutex& SendMutex();
+std::condition_variable& SendCv();
+
+// Waits up to ms of real time for the calling thread's queue to receive something.
+void WaitForQueueActivity(std::uint32_t ms);
+// A real-time sleep that a termination interrupts.
+void SleepInterruptible(std::uint32_t ms);
+// Wakes every wait of a thread (its queue and its own condition).
+void WakeThread(ThreadState& state);
+
+}  // namespace detail
+}  // namespace plat
