@@ -7,7 +7,8 @@
 
 namespace plat {
 
-// A byte sequence that is not CP932 becomes U+FFFD, one per bad byte.
+// A byte sequence that is not CP932 becomes U+FFFD, one per bad byte (a lead byte with a
+// well-formed trail byte but no character is one bad character, so its trail stays hidden).
 std::string Cp932ToUtf8(std::string_view cp932);
 // A character that CP932 lacks (or bad UTF-8) becomes '?'.
 std::string Utf8ToCp932(std::string_view utf8);
