@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/messages.h"
@@ -39,6 +40,7 @@ struct BoxRecord {
     std::string text;     // UTF-8
     unsigned type = 0;
     int answer = 0;
+    std::thread::id thread;  // the thread that showed it: the window thread, when one exists
 };
 // Boxes shown so far in this process (tests read it; also appended to the script's log).
 std::vector<BoxRecord> ShownBoxes();
