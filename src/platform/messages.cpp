@@ -48,6 +48,12 @@ void ServeSentRequests() {
             request = std::move(queue.sent.front());
             queue.sent.pop_front();
         }
+        {
+            // A request whose sender has already returned is not run: nobody waits for it,
+            // and the work it asked for belongs to a program that is closing.
+            std::lock_guard lock(detail::SendMutex());
+            if (request->abandoned) continue;
+        }
         LRESULT result = request->task();
         {
             std::lock_guard lock(detail::SendMutex());
@@ -77,6 +83,7 @@ LRESULT SendToThread(ThreadState& target, std::function<LRESULT()> task, LRESULT
             return request->done || closing || self.forcedExit || target.finished;
         });
         if (request->done) return request->result;
+        request->abandoned = true;
     }
     CancellationPoint();
     return cancelled;

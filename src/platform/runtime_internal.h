@@ -20,7 +20,8 @@ namespace plat {
 struct SentRequest {
     std::function<LRESULT()> task;
     LRESULT result = 0;
-    bool done = false;  // guarded by detail::SendMutex()
+    bool done = false;       // guarded by detail::SendMutex()
+    bool abandoned = false;  // the sender gave up (closing): the server skips it
 };
 
 struct MessageQueue {
