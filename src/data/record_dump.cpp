@@ -1,0 +1,211 @@
+#include "data/record_dump.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "app/format.h"
+#include "data/record_visitor.h"
+#include "platform/cp932.h"
+
+namespace {
+
+std::string Quote(const std::string& cp932) {
+    const std::string utf8 = plat::Cp932ToUtf8(cp932);
+    std::string out = "\"";
+    for (unsigned char c : utf8) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20 || c == 0x7F) {
+                    out += Format("\\x%02X", c);
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    return out + "\"";
+}
+
+std::string FieldValue(const FieldEntry& e, std::uint32_t k) {
+    const auto* p = static_cast<const std::uint8_t*>(e.address) + std::size_t{k} * e.size;
+    switch (e.size) {
+        case 1: return Format("%u", *p);
+        case 2: {
+            std::int16_t v;
+            std::memcpy(&v, p, 2);
+            return Format("%d", v);
+        }
+        case 4: {
+            std::int32_t v;
+            std::memcpy(&v, p, 4);
+            return Format("%d", v);
+        }
+        case 8: {
+            double v;
+            std::memcpy(&v, p, 8);
+            return Format("%.17g", v);
+        }
+    }
+    return "?";
+}
+
+class Printer : public RecordVisitor {
+public:
+    Printer(std::string& out, const std::map<const SerialRecord*, StoredBody>& stored,
+            std::uint32_t fileVersion)
+        : m_Out(out), m_Stored(stored), m_dwFileVersion(fileVersion) {}
+
+    void Print(SerialRecord& record, const std::string& prefix) {
+        // Which members the file stored: the first F fields and S strings of the layout of
+        // the file's version.
+        std::set<const void*> storedFields, storedStrings;
+        auto it = m_Stored.find(&record);
+        if (it != m_Stored.end()) {
+            record.Rebind(m_dwFileVersion);
+            const int f = std::min<long long>(it->second.fields, record.FieldCount());
+            for (int i = 0; i < f; ++i) storedFields.insert(record.FieldAt(i).address);
+            const int s = std::min<long long>(it->second.strings, record.StringCount());
+            for (int i = 0; i < s; ++i) storedStrings.insert(record.StringAt(i).address);
+        }
+        record.Rebind(dwDataVersion);
+        for (int i = 0; i < record.FieldCount(); ++i) {
+            const FieldEntry& e = record.FieldAt(i);
+            const std::string name = Name(prefix, e.name, "field", i);
+            const char* mark = storedFields.count(e.address) ? "" : " (default)";
+            for (std::uint32_t k = 0; k < e.count; ++k) {
+                const std::string index = e.count > 1 ? Format("[%u]", k) : "";
+                m_Out += name + index + " = " + FieldValue(e, k) + mark + "\n";
+            }
+        }
+        for (int i = 0; i < record.StringCount(); ++i) {
+            const StringEntry& e = record.StringAt(i);
+            const char* mark = storedStrings.count(e.address) ? "" : " (default)";
+            m_Out += Name(prefix, e.name, "string", i) + " = " + Quote(*e.address) + mark + "\n";
+        }
+        std::string saved = m_strPrefix;
+        m_strPrefix = prefix;
+        record.Describe(*this);
+        m_strPrefix = saved;
+    }
+
+    void Child(std::string_view name, SerialRecord& record) override {
+        Print(record, m_strPrefix + std::string(name) + ".");
+    }
+    void Value(std::string_view name, long long value) override {
+        m_Out += m_strPrefix + std::string(name) + " = " + Format("%lld", value) + "\n";
+    }
+    void Text(std::string_view name, const std::string& text) override {
+        m_Out += m_strPrefix + std::string(name) + " = " + Quote(text) + "\n";
+    }
+
+private:
+    static std::string Name(const std::string& prefix, const char* name, const char* kind,
+                            int index) {
+        return prefix + (name && *name ? std::string(name) : Format("%s%d", kind, index));
+    }
+
+    std::string& m_Out;
+    const std::map<const SerialRecord*, StoredBody>& m_Stored;
+    std::uint32_t m_dwFileVersion;
+    std::string m_strPrefix;
+};
+
+void AppendProblem(DumpResult& result, const RecordReader& reader) {
+    if (!reader.StoppedEarly()) return;
+    result.text += Format("! offset %zu: %s\n", reader.ProblemOffset(), reader.Problem().c_str());
+    result.ok = false;
+}
+
+}  // namespace
+
+DumpResult DumpRecord(SerialRecord& record, RecordReader& reader) {
+    DumpResult result;
+    std::vector<StoredBody> bodies;
+    reader.SetBodyLog(&bodies);
+    dwFileVersion = reader.Version();
+    record.Load(reader);
+    reader.SetBodyLog(nullptr);
+    std::map<const SerialRecord*, StoredBody> stored;
+    for (const StoredBody& b : bodies) stored[b.record] = b;
+    result.text = Format("version = %u\n", reader.Version());
+    Printer(result.text, stored, reader.Version()).Print(record, "");
+    AppendProblem(result, reader);
+    return result;
+}
+
+DumpResult DumpUnknown(const RecordReader& reader) {
+    DumpResult result;
+    const auto& bytes = reader.Bytes();
+    result.text = Format("version = %u\n", reader.Version());
+    std::size_t at = 4;
+    if (bytes.size() >= at + 4) {
+        std::uint32_t fields;
+        std::memcpy(&fields, bytes.data() + at, 4);
+        result.text += Format("field count = %u\n", fields);
+        at += 4;
+    }
+    for (std::size_t line = at; line < bytes.size(); line += 16) {
+        result.text += Format("%08zx ", line);
+        const std::size_t end = std::min(bytes.size(), line + 16);
+        for (std::size_t i = line; i < line + 16; ++i) {
+            result.text += i < end ? Format(" %02x", bytes[i]) : "   ";
+        }
+        result.text += "  |";
+        for (std::size_t i = line; i < end; ++i) {
+            result.text += std::isprint(bytes[i]) ? static_cast<char>(bytes[i]) : '.';
+        }
+        result.text += "|\n";
+    }
+    return result;
+}
+
+std::span<const RecordKind> RecordKinds() {
+    // Each record class joins this table when it is built.
+    static const std::vector<RecordKind> kinds;
+    return kinds;
+}
+
+const RecordKind* FindKindByName(std::string_view name) {
+    for (const RecordKind& k : RecordKinds()) {
+        if (MatchesPattern(k.name, name)) return &k;
+    }
+    return nullptr;
+}
+
+const RecordKind* FindKindForFile(std::string_view baseName) {
+    for (const RecordKind& k : RecordKinds()) {
+        if (MatchesPattern(k.pattern, baseName)) return &k;
+    }
+    return nullptr;
+}
+
+bool MatchesPattern(std::string_view pattern, std::string_view name) {
+    // Iterative glob with one backtrack point for the last '*'.
+    std::size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
+    auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            mark = n;
+        } else if (p < pattern.size() && lower(pattern[p]) == lower(name[n])) {
+            ++p;
+            ++n;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            n = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}

@@ -1,0 +1,161 @@
+// The base of every record the program reads from or writes to a file.
+//
+// A record lists its serialisable members in two tables, numbers and strings, in file
+// order. The derived class fills them in Rebind for a given file version, leaving out what
+// a file of that version does not have; reading, writing, resetting and copying are then
+// walks over the tables. The tables are a cache of the layout for one version, rebuilt at
+// the start of every walk.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/checked_vector.h"
+#include "data/record_io.h"
+
+class SerialRecord;
+
+// The current record version, written at the head of every file the program creates.
+extern std::uint32_t dwDataVersion;
+// The version of the file read last (each reader also carries its own).
+extern std::uint32_t dwFileVersion;
+// When set, loaded strings lose their carriage returns.
+extern int bStripCR;
+
+constexpr std::uint32_t kCurrentDataVersion = 747;
+
+struct FieldEntry {
+    SerialRecord* owner = nullptr;
+    void* address = nullptr;
+    std::uint32_t count = 0;
+    std::int8_t size = 0;
+    const char* name = "";  // for the record dumper
+
+    // Keeps this entry's owner and names the same member inside it.
+    void Assign(const FieldEntry& source);
+    FieldEntry& operator=(const FieldEntry& source) {
+        Assign(source);
+        return *this;
+    }
+    FieldEntry() = default;
+    FieldEntry(SerialRecord* o, void* a, std::uint32_t c, std::int8_t s, const char* n = "")
+        : owner(o), address(a), count(c), size(s), name(n) {}
+    FieldEntry(const FieldEntry&) = default;
+};
+
+struct StringEntry {
+    SerialRecord* owner = nullptr;
+    std::string* address = nullptr;
+    const char* name = "";  // for the record dumper
+
+    void Assign(const StringEntry& source);
+    StringEntry& operator=(const StringEntry& source) {
+        Assign(source);
+        return *this;
+    }
+    StringEntry() = default;
+    StringEntry(SerialRecord* o, std::string* a, const char* n = "")
+        : owner(o), address(a), name(n) {}
+    StringEntry(const StringEntry&) = default;
+};
+
+class SerialRecord {
+public:
+    SerialRecord() = default;
+    // Copies the tables verbatim; the next Rebind corrects them.
+    SerialRecord(const SerialRecord&) = default;
+    // Rebinds this record, gives its tables the source's shape rebased onto this record,
+    // and copies no member values: the derived copy-assignment copies its own members.
+    SerialRecord& operator=(const SerialRecord& source);
+    virtual ~SerialRecord() = default;
+
+    virtual void RebindConst(std::uint32_t) const {}
+    // Rebuilds both tables for the version; the base registers nothing.
+    virtual void Rebind(std::uint32_t version);
+    // Reads the registered members: the field count and fields, then the strings.
+    virtual void Load(RecordReader& reader);
+    // Writes the registered members in the writer's layout. Derived saves that store more
+    // normalise first (when the writer asks for it), then call this, then write the rest.
+    virtual void Save(RecordWriter& writer);
+    // Brings indices and parameter vectors into their valid ranges before a save.
+    virtual void Normalize() {}
+
+    // Registration, in file order. The name is what the record dumper prints.
+    void ClearTables();
+    void AddInt(void* address, std::uint32_t count = 1, const char* name = "") {
+        AddField(address, count, 4, name);
+    }
+    void AddShort(void* address, std::uint32_t count = 1, const char* name = "") {
+        AddField(address, count, 2, name);
+    }
+    void AddByte(void* address, std::uint32_t count = 1, const char* name = "") {
+        AddField(address, count, 1, name);
+    }
+    void AddDouble(void* address, std::uint32_t count = 1, const char* name = "") {
+        AddField(address, count, 8, name);
+    }
+    void AddString(std::string* address, std::uint32_t count = 1, const char* name = "");
+
+    FieldEntry& FieldAt(int index) { return m_FieldTable.CheckedAt(index); }
+    StringEntry& StringAt(int index) { return m_StringTable.CheckedAt(index); }
+    int FieldCount() const { return static_cast<int>(m_FieldTable.Size()); }
+    int StringCount() const { return static_cast<int>(m_StringTable.Size()); }
+
+    // Zeroes every member registered at the current version; strings become empty.
+    void Reset();
+    // Copies the registered members' values from a record of the same class.
+    void Assign(const SerialRecord& source);
+
+    // The shape the record has in a file: how many fields and bytes.
+    std::size_t FieldBytes() const;
+
+    void LoadStrings(RecordReader& reader);
+    void SaveStrings(RecordWriter& writer);
+    // Removes carriage returns from the strings of the current registration.
+    void RemoveCR();
+
+    // 0 when the file could not be opened (the record is then unchanged), else 1, also for
+    // a file that ended early: a report-log line says so, and stoppedEarly (when given)
+    // tells callers that must refuse a partial file.
+    int LoadFromFile(std::string_view path, bool* stoppedEarly = nullptr);
+    // 1 when the file was written whole; 0 leaves an existing file as it was.
+    int SaveToFile(std::string_view path);
+    // What the record stores besides its registered members (lists of sub-records, extra
+    // values), told to the dumper in file order. Records with such data override it.
+    virtual void Describe(class RecordVisitor& visitor);
+
+    // The whole file (version and body) as the writer lays it out.
+    std::vector<std::uint8_t> SaveToBytes(RecordWriter writer = RecordWriter());
+
+protected:
+    // The string half of Load; returns the number of strings the file stored.
+    std::uint32_t LoadStringsCounted(RecordReader& reader);
+    void AddField(void* address, std::uint32_t count, std::int8_t size, const char* name);
+
+private:
+    CheckedVector<FieldEntry> m_FieldTable;
+    CheckedVector<StringEntry> m_StringTable;
+};
+
+// Shared forms of the slots, for records with nothing or one or two numbers of their own.
+void RebindNone(SerialRecord& record);
+
+// The list convention: u32 count, then each element's body. The reader builds one default
+// element, makes the list that many copies of it and loads each in order.
+template <class T>
+void LoadRecordList(RecordReader& reader, CheckedVector<T>& list) {
+    // Every element body holds at least its two counts.
+    const std::uint32_t n = reader.ReadCount(8);
+    list.Clear();
+    T blank;
+    blank.Rebind(kCurrentDataVersion);
+    list.resize(n, blank);
+    for (std::uint32_t i = 0; i < n; ++i) list[static_cast<int>(i)].Load(reader);
+}
+
+template <class T>
+void SaveRecordList(RecordWriter& writer, CheckedVector<T>& list) {
+    writer.WriteU32(list.Size());
+    for (T& element : list) element.Save(writer);
+}
