@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -19,9 +21,8 @@ struct LabelListCase {
     { #table, table, slots, choices }
 
 // Every label table but CondTypeLabels (checked on its own below), the font names included.
-// Slot counts as documented, choice counts counted from the documented labels. A label
-// dropped, doubled or split while copying shows up as a wrong count or as text after the
-// closing empty label.
+// Slot counts and choice counts of the editor's lists. A label dropped, doubled or split
+// while copying shows up as a wrong count or as text after the closing empty label.
 const LabelListCase kLabelLists[] = {
     LABELS(OffOnLabels, 3, 2),
     LABELS(PaletteKindLabels, 3, 2),
@@ -138,7 +139,7 @@ TEST(LabelTables, CondTypesHaveAnEmptyFirstKindAndNoTerminator) {
         EXPECT_FALSE(CondTypeLabels[kind].empty()) << "kind " << kind;
     }
     EXPECT_EQ(CondTypeLabels[7], "距離条件");
-    // The terminator rule would give no choice at all: the table is the documented exception.
+    // The terminator rule would give no choice at all: this table is the one exception.
     EXPECT_EQ(CountChoices(CondTypeLabels), 0);
 }
 
@@ -184,9 +185,52 @@ TEST(LabelTables, SpotLabels) {
     }
 }
 
-TEST(LabelTables, FormationAndHomingListsMatchTheirParameterTables) {
-    EXPECT_EQ(std::size(FormationParamTable), 3u * CountChoices(FormationLabels));
-    EXPECT_EQ(std::size(HomingParamTable), 3u * CountChoices(HomingLabels));
+// FNV-1a over bytes, to pin whole tables at once.
+struct Digest {
+    std::uint64_t value = 0xcbf29ce484222325ull;
+    void Bytes(std::string_view bytes) {
+        for (unsigned char c : bytes) value = (value ^ c) * 0x100000001b3ull;
+        value = (value ^ 0xFF) * 0x100000001b3ull;  // a separator no text contains
+    }
+    void Number(std::int64_t n) { Bytes(std::to_string(n)); }
+};
+
+// The counts and spot checks catch dropped entries but not a wrong character or number in
+// the middle of a table. These digests pin every byte of every table; they were taken after
+// an entry-by-entry comparison with the editor's lists and change only with a deliberate
+// edit of the tables (then compare again and update them).
+TEST(LabelTables, ContentsArePinned) {
+    Digest labels;
+    for (const LabelListCase& c : kLabelLists) {
+        labels.Bytes(c.name);
+        for (Label label : c.table) labels.Bytes(label);
+    }
+    for (Label label : CondTypeLabels) labels.Bytes(label);
+    EXPECT_EQ(labels.value, 0x06caae333c486853ull) << std::hex << labels.value;
+
+    Digest descs;
+    for (const CommandTypeDesc& d : CommandTypeTable)
+        descs.Bytes(d.strName), descs.Number(d.nParamCount);
+    for (const CommandTypeDesc& d : ItemCommandTypeTable)
+        descs.Bytes(d.strName), descs.Number(d.nParamCount);
+    for (std::span<const ParamDesc> table : {std::span<const ParamDesc>(FormationParamTable),
+                                             std::span<const ParamDesc>(HomingParamTable)}) {
+        for (const ParamDesc& d : table) {
+            descs.Bytes(d.strLabel);
+            descs.Number(d.nMin), descs.Number(d.nMax), descs.Number(d.nDefault);
+        }
+    }
+    for (std::span<const StatusDesc> table : {std::span<const StatusDesc>(CharaStatusDescs),
+                                              std::span<const StatusDesc>(SystemStatusDescs)}) {
+        for (const StatusDesc& d : table) {
+            descs.Bytes(d.strName);
+            for (std::int32_t n :
+                 {d.nMin, d.nMax, d.nOperandMin, d.nOperandMax, d.nFlagX, d.nFlagY, d.nFlagZ}) {
+                descs.Number(n);
+            }
+        }
+    }
+    EXPECT_EQ(descs.value, 0x0387b1780ed73735ull) << std::hex << descs.value;
 }
 
 TEST(CommandTypeTables, SizesAndParameterCounts) {
