@@ -16,18 +16,29 @@ namespace {
 // ordinary shutdown into a forced one.
 constexpr int kPollsBeforeTerminate = 200;
 constexpr std::uint64_t kRealMsBeforeTerminate = 200;
+// A terminated thread unwinds at its next wait; one that has none within this time (a busy
+// loop, a blocking call) is given up on.
+constexpr std::uint64_t kRealMsAfterTerminate = 1000;
 
 }  // namespace
 
-cThread::~cThread() { Exit(); }
+cThread::~cThread() {
+    Exit();
+}
 
 int cThread::Create(plat::ThreadProc start, void* argument) {
     std::lock_guard lock(m_mutex);
-    m_hThread = plat::BeginThread(start, argument, &m_dwThreadId);
+    if (m_hThread) {
+        ReportLog("cThread::Create Err (thread %u still runs)", m_dwThreadId.load());
+        return 0;
+    }
+    std::uint32_t id = 0;
+    m_hThread = plat::BeginThread(start, argument, &id);
     if (!m_hThread) {
         ReportLog("cThread::Create Err");
         return 0;
     }
+    m_dwThreadId = id;
     return 1;
 }
 
@@ -43,7 +54,10 @@ void cThread::Wait() {
     while (plat::WaitForSingleObject(thread, 1) == plat::WAIT_TIMEOUT) {
     }
     std::lock_guard lock(m_mutex);
-    if (m_hThread == thread) plat::CloseHandle(m_hThread);
+    if (m_hThread == thread) {
+        plat::CloseHandle(m_hThread);
+        m_dwThreadId = 0;
+    }
 }
 
 bool cThread::Suspend() {
@@ -78,19 +92,26 @@ void cThread::Exit() {
 
     // The repeated WM_QUIT matters: the worker loops look at their queue only between frames.
     const std::uint64_t start = plat::RealMilliseconds();
+    std::uint64_t terminatedAt = 0;
     int polls = 0;
     while (plat::WaitForSingleObject(m_hThread, 0) == plat::WAIT_TIMEOUT) {
         plat::Sleep(1);
         plat::PostThreadMessage(m_dwThreadId, plat::WM_QUIT, 0, 0);
         ++polls;
-        if (polls >= kPollsBeforeTerminate &&
-            plat::RealMilliseconds() - start >= kRealMsBeforeTerminate) {
+        const std::uint64_t now = plat::RealMilliseconds();
+        if (polls < kPollsBeforeTerminate || now - start < kRealMsBeforeTerminate) continue;
+        if (!terminatedAt) {
             plat::TerminateThread(m_hThread, 0);
+            terminatedAt = now;
+        } else if (now - terminatedAt >= kRealMsAfterTerminate) {
+            ReportLog("cThread::Exit : thread %u did not end", m_dwThreadId.load());
+            break;
         }
     }
 
     ErrorLog("Exit D");
     plat::CloseHandle(m_hThread);
+    m_dwThreadId = 0;
     ErrorLog("Exit E");
 }
 

@@ -1,20 +1,24 @@
 #include "platform/clock.h"
 
 #include <atomic>
-#include "platform/time_units.h"
 #include <mutex>
 #include <thread>
 
 #include "platform/runtime_internal.h"
 #include "platform/seams.h"
 #include "platform/threads.h"
+#include "platform/time_units.h"
 
 namespace plat {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-const SteadyClock::time_point processStart = SteadyClock::now();
+// The real clock's origin: the first time anything reads the clock.
+SteadyClock::time_point ProcessStart() {
+    static const SteadyClock::time_point start = SteadyClock::now();
+    return start;
+}
 
 std::atomic<bool> virtualClock{false};
 // Virtual time in microseconds, so the performance counter moves with it.
@@ -23,7 +27,7 @@ std::once_flag clockChosen;
 
 std::uint64_t RealMicros() {
     return std::chrono::duration_cast<std::chrono::microseconds>(SteadyClock::now() -
-                                                                 processStart)
+                                                                 ProcessStart())
         .count();
 }
 
@@ -45,8 +49,7 @@ std::uint64_t NowMicros() {
 }  // namespace
 
 std::uint32_t timeGetTime() {
-    // The real clock starts at an arbitrary origin like the system's uptime-based one;
-    // callers only ever compare differences.
+    // The real clock counts from the first reading; callers only ever compare differences.
     return static_cast<std::uint32_t>(NowMicros() / 1000);
 }
 
@@ -54,10 +57,12 @@ void Sleep(std::uint32_t ms) {
     CancellationPoint();
     ChooseClockFromSeams();
     if (virtualClock) {
-        // The window thread's idle turns must not move game time, or the pacing of the
-        // game thread would depend on scheduling; it waits for its messages in real time.
-        if (IsWindowThread()) {
-            detail::WaitForQueueActivity(ms);
+        // Game time belongs to the worker threads while any runs: the window thread's idle
+        // turns then sleep in real time and leave it alone, or the game thread's pacing would
+        // depend on scheduling. With no worker (start-up, shut-down) the window thread's
+        // sleeps move time, so its own timed waits still end.
+        if (IsWindowThread() && detail::LiveRuntimeThreads() > 0) {
+            detail::SleepInterruptible(ms);
         } else {
             virtualMicros += std::uint64_t{ms} * 1000;
             std::this_thread::yield();
@@ -68,11 +73,17 @@ void Sleep(std::uint32_t ms) {
     CancellationPoint();
 }
 
-std::int64_t QueryPerformanceCounter() { return static_cast<std::int64_t>(NowMicros()); }
+std::int64_t QueryPerformanceCounter() {
+    return static_cast<std::int64_t>(NowMicros());
+}
 
-std::int64_t QueryPerformanceFrequency() { return 1000000; }
+std::int64_t QueryPerformanceFrequency() {
+    return 1000000;
+}
 
-std::uint64_t RealMilliseconds() { return RealMicros() / 1000; }
+std::uint64_t RealMilliseconds() {
+    return RealMicros() / 1000;
+}
 
 bool IsVirtualClock() {
     ChooseClockFromSeams();
@@ -90,6 +101,8 @@ void UseVirtualClock(std::uint32_t startMs) {
     virtualClock = true;
 }
 
-void StepVirtualClock(std::uint32_t ms) { virtualMicros += std::uint64_t{ms} * 1000; }
+void StepVirtualClock(std::uint32_t ms) {
+    virtualMicros += std::uint64_t{ms} * 1000;
+}
 
 }  // namespace plat

@@ -17,11 +17,15 @@ namespace plat {
 
 // A request waiting in a thread's sent lane. The sender may give up on it (closing);
 // the server then still finishes it, and nobody reads the result.
+// The three flags are guarded by detail::SendMutex(). A request that has started runs to
+// its end with its sender still waiting, so a task may use the sender's data; one that has
+// not started when closing begins is abandoned and never runs.
 struct SentRequest {
     std::function<LRESULT()> task;
     LRESULT result = 0;
-    bool done = false;       // guarded by detail::SendMutex()
-    bool abandoned = false;  // the sender gave up (closing): the server skips it
+    bool started = false;
+    bool done = false;
+    bool abandoned = false;
 };
 
 struct MessageQueue {
@@ -40,12 +44,20 @@ struct ThreadState {
     ThreadProc proc = nullptr;
     void* arg = nullptr;
 
-    std::mutex mutex;            // guards the waits below
+    std::mutex mutex;            // guards exitCode and the waits below
     std::condition_variable cv;  // end of the thread, resume, terminate
     std::atomic<bool> finished{false};
     std::atomic<int> suspendCount{0};
     std::atomic<bool> forcedExit{false};
     unsigned exitCode = 0;
+
+    ThreadState() = default;
+    ThreadState(const ThreadState&) = delete;
+    ThreadState& operator=(const ThreadState&) = delete;
+    // A handle dropped without CloseHandle leaves its thread to run to its end.
+    ~ThreadState() {
+        if (thread.joinable()) thread.detach();
+    }
 };
 
 // Thrown at a cancellation point of a terminated thread; caught only by the entry wrapper.
@@ -54,7 +66,11 @@ struct ThreadUnwind {};
 namespace detail {
 
 // The calling thread's state, adopted on first use for threads the runtime did not start.
+// It stays valid while the thread's thread-local objects are destroyed and (for the main
+// thread) while the program's static objects are.
 const std::shared_ptr<ThreadState>& CurrentThread();
+// Threads started by the runtime that have not ended.
+int LiveRuntimeThreads();
 std::shared_ptr<ThreadState> FindThread(std::uint32_t id);
 void RegisterThread(const std::shared_ptr<ThreadState>& state);
 

@@ -1,32 +1,78 @@
 #include "platform/threads.h"
 
-#include "platform/time_units.h"
 #include <cstdio>
+#include <exception>
 #include <map>
 #include <system_error>
 
 #include "platform/clock.h"
 #include "platform/runtime_internal.h"
 #include "platform/seams.h"
+#include "platform/time_units.h"
 
 namespace plat {
 namespace detail {
 namespace {
 
-std::mutex registryMutex;
-std::map<std::uint32_t, std::weak_ptr<ThreadState>> registry;
+// The runtime's shared objects are never destroyed: threads left to process exit, and the
+// destructors of the program's static objects, may still use them.
+std::mutex& RegistryMutex() {
+    static auto* mutex = new std::mutex;
+    return *mutex;
+}
+std::map<std::uint32_t, std::weak_ptr<ThreadState>>& Registry() {
+    static auto* registry = new std::map<std::uint32_t, std::weak_ptr<ThreadState>>;
+    return *registry;
+}
 std::atomic<std::uint32_t> nextThreadId{0x100};
+std::atomic<int> liveRuntimeThreads{0};
 
-thread_local std::shared_ptr<ThreadState> currentThread;
+// The calling thread's state lives in a plain pointer (valid at any time of the thread's
+// life, its end included) and is released by a marker destroyed with the thread's locals.
+struct CurrentSlot {
+    std::shared_ptr<ThreadState> state;
+};
+thread_local CurrentSlot* currentSlot = nullptr;
+
+void MarkFinished(ThreadState& state) {
+    {
+        std::lock_guard lock(state.mutex);
+        state.finished = true;
+    }
+    state.cv.notify_all();
+    // Senders waiting on this thread give up when it has ended.
+    { std::lock_guard lock(SendMutex()); }
+    SendCv().notify_all();
+}
+
+struct ExitMarker {
+    bool armed = false;
+    ~ExitMarker() {
+        if (!currentSlot) return;
+        MarkFinished(*currentSlot->state);
+        // Code that runs after this (static destructors on the main thread) adopts anew.
+        delete currentSlot;
+        currentSlot = nullptr;
+    }
+};
+thread_local ExitMarker exitMarker;
+
+void SetCurrent(std::shared_ptr<ThreadState> state) {
+    currentSlot = new CurrentSlot{std::move(state)};
+    exitMarker.armed = true;  // constructs the marker for this thread
+}
 
 // How long CloseHandle waits for a thread that has not ended before leaving it to
 // process exit.
 constexpr auto kJoinLimit = std::chrono::milliseconds(2000);
+// Waits that a termination must interrupt are made of slices this long.
+constexpr auto kWaitSlice = std::chrono::milliseconds(10);
 
 }  // namespace
 
 void RegisterThread(const std::shared_ptr<ThreadState>& state) {
-    std::lock_guard lock(registryMutex);
+    std::lock_guard lock(RegistryMutex());
+    auto& registry = Registry();
     for (auto it = registry.begin(); it != registry.end();) {
         it = it->second.expired() ? registry.erase(it) : std::next(it);
     }
@@ -34,32 +80,31 @@ void RegisterThread(const std::shared_ptr<ThreadState>& state) {
 }
 
 const std::shared_ptr<ThreadState>& CurrentThread() {
-    if (!currentThread) {
-        currentThread = std::make_shared<ThreadState>();
-        currentThread->id = nextThreadId++;
-        RegisterThread(currentThread);
+    if (!currentSlot) {
+        auto state = std::make_shared<ThreadState>();
+        state->id = nextThreadId++;
+        RegisterThread(state);
+        SetCurrent(std::move(state));
     }
-    return currentThread;
+    return currentSlot->state;
+}
+
+int LiveRuntimeThreads() {
+    return liveRuntimeThreads;
 }
 
 std::shared_ptr<ThreadState> FindThread(std::uint32_t id) {
-    std::lock_guard lock(registryMutex);
-    auto it = registry.find(id);
-    return it == registry.end() ? nullptr : it->second.lock();
+    std::lock_guard lock(RegistryMutex());
+    auto it = Registry().find(id);
+    return it == Registry().end() ? nullptr : it->second.lock();
 }
 
 void WakeThread(ThreadState& state) {
-    {
-        std::lock_guard lock(state.queue.mutex);
-    }
+    { std::lock_guard lock(state.queue.mutex); }
     state.queue.cv.notify_all();
-    {
-        std::lock_guard lock(state.mutex);
-    }
+    { std::lock_guard lock(state.mutex); }
     state.cv.notify_all();
-    {
-        std::lock_guard lock(SendMutex());
-    }
+    { std::lock_guard lock(SendMutex()); }
     SendCv().notify_all();
 }
 
@@ -81,19 +126,20 @@ namespace {
 
 // Runs the body with its own queue already registered; a terminated body unwinds here.
 void ThreadEntry(std::shared_ptr<ThreadState> state) {
-    currentThread = state;
+    SetCurrent(state);
     unsigned code = 0;
+    bool unwound = false;
     try {
         code = state->proc(state->arg);
     } catch (const ThreadUnwind&) {
-        code = state->exitCode;
+        unwound = true;
     }
     {
         std::lock_guard lock(state->mutex);
-        state->exitCode = code;
-        state->finished = true;
+        if (!unwound) state->exitCode = code;
     }
-    state->cv.notify_all();
+    --liveRuntimeThreads;
+    MarkFinished(*state);
 }
 
 }  // namespace
@@ -106,30 +152,40 @@ HANDLE BeginThread(ThreadProc proc, void* arg, std::uint32_t* threadId) {
     state->proc = proc;
     state->arg = arg;
     state->startedByRuntime = true;
-    // The queue exists and is registered before the body runs, so the first post succeeds.
+    // The queue exists and is registered, and the caller knows the id, before the body runs.
     detail::RegisterThread(state);
+    if (threadId) *threadId = state->id;
+    ++detail::liveRuntimeThreads;
     try {
         state->thread = std::thread(detail::ThreadEntry, state);
     } catch (const std::system_error& e) {
+        --detail::liveRuntimeThreads;
+        state->finished = true;
         std::fprintf(stderr, "thread creation failed: %s\n", e.what());
         return nullptr;
     }
-    if (threadId) *threadId = state->id;
     return state;
 }
 
-std::uint32_t GetCurrentThreadId() { return detail::CurrentThread()->id; }
+std::uint32_t GetCurrentThreadId() {
+    return detail::CurrentThread()->id;
+}
 
 std::uint32_t WaitForSingleObject(const HANDLE& thread, std::uint32_t ms) {
     if (!thread) return WAIT_OBJECT_0;
     CancellationPoint();
     if (!thread->finished && ms != 0) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         std::unique_lock lock(thread->mutex);
-        auto done = [&] { return thread->finished.load() || detail::CurrentThread()->forcedExit; };
-        if (ms == INFINITE) {
-            thread->cv.wait(lock, done);
-        } else {
-            thread->cv.wait_for(lock, std::chrono::milliseconds(ms), done);
+        // In slices, so that a termination of the waiting thread is noticed.
+        while (!thread->finished) {
+            auto until = std::chrono::steady_clock::now() + detail::kWaitSlice;
+            if (ms != INFINITE && until > deadline) until = deadline;
+            thread->cv.wait_until(lock, until, [&] { return thread->finished.load(); });
+            if (ms != INFINITE && std::chrono::steady_clock::now() >= deadline) break;
+            lock.unlock();
+            CancellationPoint();
+            lock.lock();
         }
     }
     CancellationPoint();
@@ -152,9 +208,10 @@ int ResumeThread(const HANDLE& thread) {
 
 bool TerminateThread(const HANDLE& thread, unsigned exitCode) {
     if (!thread) return false;
-    if (!thread->forcedExit.exchange(true)) {
+    {
         std::lock_guard lock(thread->mutex);
-        thread->exitCode = exitCode;
+        if (!thread->forcedExit) thread->exitCode = exitCode;
+        thread->forcedExit = true;
     }
     detail::WakeThread(*thread);
     return true;
@@ -172,8 +229,8 @@ void CloseHandle(HANDLE& thread) {
     bool ended;
     {
         std::unique_lock lock(state->mutex);
-        ended = state->cv.wait_for(lock, detail::kJoinLimit,
-                                   [&] { return state->finished.load(); });
+        ended =
+            state->cv.wait_for(lock, detail::kJoinLimit, [&] { return state->finished.load(); });
     }
     if (ended) {
         state->thread.join();
@@ -189,7 +246,11 @@ void CancellationPoint() {
         std::unique_lock lock(self.mutex);
         self.cv.wait(lock, [&] { return self.suspendCount <= 0 || self.forcedExit; });
     }
-    if (self.forcedExit && self.startedByRuntime) throw ThreadUnwind{};
+    // Never while an exception is already unwinding the thread: a destructor that reaches
+    // a cancellation point must not throw a second one.
+    if (self.forcedExit && self.startedByRuntime && std::uncaught_exceptions() == 0) {
+        throw ThreadUnwind{};
+    }
 }
 
 }  // namespace plat

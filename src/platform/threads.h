@@ -22,14 +22,17 @@ constexpr std::uint32_t INFINITE = 0xFFFFFFFFu;
 HANDLE BeginThread(ThreadProc proc, void* arg, std::uint32_t* threadId);
 std::uint32_t GetCurrentThreadId();
 
-// WAIT_OBJECT_0 once the thread has ended, else WAIT_TIMEOUT after ms of the program's clock.
+// WAIT_OBJECT_0 once the thread has ended, else WAIT_TIMEOUT after ms of real time (on the
+// virtual clock too: the wait is for another thread, not for game time).
 std::uint32_t WaitForSingleObject(const HANDLE& thread, std::uint32_t ms);
 
-// Previous suspend count, or -1 for a null handle or an ended thread.
+// Previous suspend count, or -1 for a null handle.
 int SuspendThread(const HANDLE& thread);
 int ResumeThread(const HANDLE& thread);
 
-// Raises the forced-exit flag: the thread unwinds to its entry at its next cancellation point.
+// Raises the forced-exit flag: the thread unwinds to its entry at its next cancellation point
+// (by an internal exception that nothing else may catch: no catch (...) in game code, and
+// destructors must not depend on reaching a cancellation point).
 bool TerminateThread(const HANDLE& thread, unsigned exitCode);
 
 // Releases the handle. An ended thread is joined; one that does not end within a bounded
