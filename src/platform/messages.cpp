@@ -16,12 +16,18 @@ struct Window {
 
 namespace {
 
-std::mutex windowsMutex;
-// Windows are never freed while the process runs, so a stale handle stays a harmless
-// pointer to a dead window instead of dangling.
-std::vector<std::unique_ptr<Window>> windows;
+// Windows are never freed, so a stale handle stays a harmless pointer to a dead window
+// instead of dangling; like the rest of the runtime they outlive the static objects.
+std::mutex& windowsMutex = *new std::mutex;
+std::vector<std::unique_ptr<Window>>& windows = *new std::vector<std::unique_ptr<Window>>;
 std::atomic<Window*> mainWindow{nullptr};
 std::atomic<bool> closing{false};
+std::atomic<void (*)()> windowSystemPump{nullptr};
+
+void RunWindowSystemPump() {
+    auto pump = windowSystemPump.load();
+    if (pump && IsWindowThread()) pump();
+}
 
 std::shared_ptr<ThreadState> OwnerOf(HWND hwnd) {
     if (!hwnd) return nullptr;
@@ -32,6 +38,13 @@ std::shared_ptr<ThreadState> OwnerOf(HWND hwnd) {
 void Post(ThreadState& target, const MSG& msg) {
     {
         std::lock_guard lock(target.queue.mutex);
+        // A quit is a state of the queue, not an event: one pending WM_QUIT is enough, so
+        // a close that reposts it every millisecond cannot flood the queue.
+        if (msg.message == WM_QUIT) {
+            for (const MSG& m : target.queue.posted) {
+                if (m.message == WM_QUIT) return;
+            }
+        }
         target.queue.posted.push_back(msg);
     }
     target.queue.cv.notify_all();
@@ -53,20 +66,30 @@ void ServeSentRequests() {
             // and the work it asked for belongs to a program that is closing.
             std::lock_guard lock(detail::SendMutex());
             if (request->abandoned) continue;
+            request->started = true;
         }
-        LRESULT result = request->task();
-        {
-            std::lock_guard lock(detail::SendMutex());
-            request->result = result;
-            request->done = true;
+        auto finish = [&](LRESULT result) {
+            {
+                std::lock_guard lock(detail::SendMutex());
+                request->result = result;
+                request->done = true;
+            }
+            detail::SendCv().notify_all();
+        };
+        try {
+            finish(request->task());
+        } catch (...) {
+            finish(0);  // the sender must not wait for a task that failed
+            throw;
         }
-        detail::SendCv().notify_all();
     }
 }
 
 // Queues a task on another thread's sent lane and blocks until it was served, the
 // process started closing, or the caller was terminated.
 LRESULT SendToThread(ThreadState& target, std::function<LRESULT()> task, LRESULT cancelled) {
+    // A send is a cancellation point: a suspended thread makes no request.
+    CancellationPoint();
     if (closing) return cancelled;
     auto request = std::make_shared<SentRequest>();
     request->task = std::move(task);
@@ -79,8 +102,11 @@ LRESULT SendToThread(ThreadState& target, std::function<LRESULT()> task, LRESULT
     ThreadState& self = *detail::CurrentThread();
     {
         std::unique_lock lock(detail::SendMutex());
+        // Closing releases a sender whose request has not started; one that has started
+        // runs to its end first, because its task may use the sender's data.
         detail::SendCv().wait(lock, [&] {
-            return request->done || closing || self.forcedExit || target.finished;
+            return request->done || self.forcedExit || target.finished ||
+                   (closing && !request->started);
         });
         if (request->done) return request->result;
         request->abandoned = true;
@@ -105,13 +131,13 @@ bool TakePosted(MessageQueue& queue, MSG* msg, HWND hwnd, bool remove) {
 namespace detail {
 
 std::mutex& SendMutex() {
-    static std::mutex mutex;
-    return mutex;
+    static auto* mutex = new std::mutex;
+    return *mutex;
 }
 
 std::condition_variable& SendCv() {
-    static std::condition_variable cv;
-    return cv;
+    static auto* cv = new std::condition_variable;
+    return *cv;
 }
 
 }  // namespace detail
@@ -151,8 +177,7 @@ bool PostMessage(HWND hwnd, std::uint32_t msg, WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
-bool PostThreadMessage(std::uint32_t threadId, std::uint32_t msg, WPARAM wParam,
-                       LPARAM lParam) {
+bool PostThreadMessage(std::uint32_t threadId, std::uint32_t msg, WPARAM wParam, LPARAM lParam) {
     auto target = detail::FindThread(threadId);
     if (!target || target->finished) return false;
     Post(*target, MSG{nullptr, msg, wParam, lParam});
@@ -181,6 +206,7 @@ LRESULT RunOnWindowThread(const std::function<LRESULT()>& task, LRESULT cancelle
 
 bool PeekMessage(MSG* msg, HWND hwnd, bool remove) {
     CancellationPoint();
+    RunWindowSystemPump();
     ServeSentRequests();
     return TakePosted(detail::CurrentThread()->queue, msg, hwnd, remove);
 }
@@ -197,6 +223,7 @@ void WaitMessage() {
     MessageQueue& queue = detail::CurrentThread()->queue;
     for (;;) {
         CancellationPoint();
+        RunWindowSystemPump();
         ServeSentRequests();
         {
             std::lock_guard lock(queue.mutex);
@@ -211,13 +238,39 @@ LRESULT DispatchMessage(const MSG* msg) {
     return msg->hwnd->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
-void SetMainWindow(HWND hwnd) { mainWindow = hwnd; }
+void SetMainWindow(HWND hwnd) {
+    mainWindow = hwnd;
+}
 
-HWND GetMainWindow() { return mainWindow.load(); }
+HWND GetMainWindow() {
+    return mainWindow.load();
+}
 
 bool IsWindowThread() {
     auto owner = OwnerOf(mainWindow.load());
     return owner && owner == detail::CurrentThread();
+}
+
+void SetWindowSystemPump(void (*pump)()) {
+    windowSystemPump = pump;
+}
+
+void WakeWindowThread() {
+    auto owner = OwnerOf(mainWindow.load());
+    if (!owner) return;
+    {
+        // A request nobody waits for ends the thread's wait and is then skipped; one is
+        // enough however often the wake comes before the thread runs.
+        static const std::shared_ptr<SentRequest> wake = [] {
+            auto r = std::make_shared<SentRequest>();
+            r->abandoned = true;
+            return r;
+        }();
+        std::lock_guard lock(owner->queue.mutex);
+        if (!owner->queue.sent.empty()) return;
+        owner->queue.sent.push_back(wake);
+    }
+    owner->queue.cv.notify_all();
 }
 
 void BeginClosing() {
@@ -228,8 +281,12 @@ void BeginClosing() {
     detail::SendCv().notify_all();
 }
 
-bool IsClosing() { return closing; }
+bool IsClosing() {
+    return closing;
+}
 
-void EndClosingForTests() { closing = false; }
+void EndClosingForTests() {
+    closing = false;
+}
 
 }  // namespace plat

@@ -55,13 +55,15 @@ bool PostThreadMessage(std::uint32_t threadId, std::uint32_t msg, WPARAM wParam,
 void PostQuitMessage(int exitCode);
 
 // From the window's own thread a direct call of its procedure. From any other thread
-// the request waits in the window thread's sent lane until a pump serves it; it
-// returns 0 at once when the process is closing (see BeginClosing) or the window is gone.
+// the request waits in the window thread's sent lane until a pump serves it; it returns
+// 0 at once when the process is closing (see BeginClosing) and the request has not
+// started, or when the window or its thread is gone.
 LRESULT SendMessage(HWND hwnd, std::uint32_t msg, WPARAM wParam, LPARAM lParam);
 
 // Runs a task on the thread that owns the main window, as a sent request, and returns its
-// result; runs it directly when called on that thread or when no main window exists.
-// Returns `cancelled` when the process is closing.
+// result. On that thread itself, or before a main window exists (only the main thread runs
+// then), the task runs directly, closing or not. From another thread it returns
+// `cancelled` when the process is closing and the task has not started.
 LRESULT RunOnWindowThread(const std::function<LRESULT()>& task, LRESULT cancelled);
 
 // Pumps of the calling thread. Each serves pending sent requests first.
@@ -79,6 +81,13 @@ LRESULT DispatchMessage(const MSG* msg);
 void SetMainWindow(HWND hwnd);
 HWND GetMainWindow();
 bool IsWindowThread();
+
+// The window system's pump (the display window's events and frames): run on the window
+// thread by every PeekMessage and WaitMessage (so also GetMessage) before the thread's own
+// queue is read. Null for none.
+void SetWindowSystemPump(void (*pump)());
+// Wakes a pump of the window thread that is waiting for messages, without posting anything.
+void WakeWindowThread();
 
 // The close sequence raises this flag: from then on every pending and every new
 // cross-thread SendMessage returns 0 at once, so no worker waits on a window thread
