@@ -99,7 +99,8 @@ void cThread::Exit() {
         plat::PostThreadMessage(m_dwThreadId, plat::WM_QUIT, 0, 0);
         ++polls;
         const std::uint64_t now = plat::RealMilliseconds();
-        if (polls < kPollsBeforeTerminate || now - start < kRealMsBeforeTerminate) continue;
+        // Strictly more whole milliseconds: both readings are truncated.
+        if (polls < kPollsBeforeTerminate || now - start <= kRealMsBeforeTerminate) continue;
         if (!terminatedAt) {
             plat::TerminateThread(m_hThread, 0);
             terminatedAt = now;
