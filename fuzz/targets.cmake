@@ -5,3 +5,8 @@ k4_fuzz_target(fuzz_record
     ${CMAKE_SOURCE_DIR}/src/data/serial_record.cpp
     ${CMAKE_SOURCE_DIR}/src/data/record_io.cpp
     ${K4_FUZZ_CORE_SOURCES})
+k4_fuzz_target(fuzz_keyconfig
+    ${CMAKE_SOURCE_DIR}/src/app/key_config.cpp
+    ${CMAKE_SOURCE_DIR}/src/app/input.cpp
+    ${CMAKE_SOURCE_DIR}/src/app/key_history.cpp
+    ${K4_FUZZ_CORE_SOURCES})

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "platform/messages.h"
+#include "platform/scripted_input.h"
 #include "platform/seams.h"
 
 namespace plat {
@@ -22,6 +23,7 @@ std::uint32_t FrameCount() {
 
 void AdvanceFrame() {
     std::uint32_t frame = ++g_frames;
+    ApplyInputAfterPresent(frame);
     int quitAfter = GetSeams().quitAfter;
     if (quitAfter <= 0 || frame < static_cast<std::uint32_t>(quitAfter)) return;
     // Normally this is the frame itself. Should the main window not exist yet (a present
@@ -34,6 +36,7 @@ void AdvanceFrame() {
 void ResetFrames() {
     g_frames = 0;
     g_closePosted = false;
+    ForgetStartInput();
 }
 
 }  // namespace plat
