@@ -10,3 +10,21 @@ k4_fuzz_target(fuzz_keyconfig
     ${CMAKE_SOURCE_DIR}/src/app/input.cpp
     ${CMAKE_SOURCE_DIR}/src/app/key_history.cpp
     ${K4_FUZZ_CORE_SOURCES})
+k4_fuzz_target(fuzz_database
+    ${CMAKE_SOURCE_DIR}/src/data/database.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/anime_records.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/chara_exc_records.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/sword_type_records.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/effect_records.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/effect_param_tables.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/media_records.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/post_load_tables.cpp
+    ${CMAKE_SOURCE_DIR}/src/stage/effect_instances.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/serial_record.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/record_io.cpp
+    ${K4_FUZZ_CORE_SOURCES})
+k4_fuzz_target(fuzz_option
+    ${CMAKE_SOURCE_DIR}/src/data/option_record.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/serial_record.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/record_io.cpp
+    ${K4_FUZZ_CORE_SOURCES})

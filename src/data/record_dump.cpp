@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/format.h"
+#include "data/database.h"
+#include "data/option_record.h"
 #include "data/record_visitor.h"
 #include "platform/cp932.h"
 
@@ -170,7 +172,19 @@ DumpResult DumpUnknown(const RecordReader& reader) {
 
 std::span<const RecordKind> RecordKinds() {
     // Each record class joins this table when it is built.
-    static const std::vector<RecordKind> kinds;
+    static const std::vector<RecordKind> kinds = {
+        {"AnimeSet", "AnimeSet.dat", &MakeDatabaseTableFile<&cEdDatabase::vecAnimeSet>},
+        {"Anime", "Anime.dat", &MakeDatabaseTableFile<&cEdDatabase::vecAnime>},
+        {"Bmp_CharaExc", "Bmp_CharaExc.dat", &MakeDatabaseTableFile<&cEdDatabase::vecBmpCharaExc>},
+        {"SwordType", "SwordType.dat", &MakeDatabaseTableFile<&cEdDatabase::vecSwordType>},
+        {"Effect", "Effect.dat", &MakeDatabaseTableFile<&cEdDatabase::vecEffect>},
+        {"CharaEffect", "CharaEffect.dat", &MakeDatabaseTableFile<&cEdDatabase::vecCharaEffect>},
+        {"ScrEffect", "ScrEffect.dat", &MakeDatabaseTableFile<&cEdDatabase::vecScrEffect>},
+        {"Picture", "Picture.dat", &MakeDatabaseTableFile<&cEdDatabase::vecPicture>},
+        {"Sound", "Sound.dat", &MakeDatabaseTableFile<&cEdDatabase::vecSound>},
+        {"Bgm", "Bgm.dat", &MakeDatabaseTableFile<&cEdDatabase::vecBgm>},
+        {"Option", "Option.dat", [] { return std::unique_ptr<SerialRecord>(new OptionData); }},
+    };
     return kinds;
 }
 

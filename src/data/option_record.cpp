@@ -1,0 +1,55 @@
+#include "data/option_record.h"
+
+#include <algorithm>
+
+OptionData Option;
+
+namespace {
+
+constexpr std::int32_t kMaxSeVolume = 10;
+constexpr std::int32_t kMaxPaletteNo = 23;
+
+}  // namespace
+
+OptionData::OptionData() {
+    Rebind(kCurrentDataVersion);
+    Reset();
+    bBgmOn = 1;
+    nSeVolume = 7;
+    strRankingName = "aaa";
+}
+
+OptionData& OptionData::operator=(const OptionData& source) {
+    SerialRecord::operator=(source);
+    nPaletteNo = source.nPaletteNo;
+    bBgmOn = source.bBgmOn;
+    nSeVolume = source.nSeVolume;
+    nRankingMode = source.nRankingMode;
+    strRankingName = source.strRankingName;
+    return *this;
+}
+
+void OptionData::Rebind(std::uint32_t) {
+    ClearTables();
+    AddInt(&nPaletteNo, 1, "nPaletteNo");
+    AddInt(&bBgmOn, 1, "bBgmOn");
+    AddInt(&nSeVolume, 1, "nSeVolume");
+    AddInt(&nRankingMode, 1, "nRankingMode");
+    AddString(&strRankingName, 1, "strRankingName");
+}
+
+int OptionData::SeVolumeStep() const {
+    return std::clamp(nSeVolume, 0, kMaxSeVolume);
+}
+
+int OptionData::PaletteNumber() const {
+    return std::clamp(nPaletteNo, 0, kMaxPaletteNo);
+}
+
+void LoadOption() {
+    Option.LoadFromFile(kOptionFilePath);
+}
+
+void SaveOption() {
+    Option.SaveToFile(kOptionFilePath);
+}
