@@ -75,8 +75,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RecordReader back = RecordReader::FromBytes(std::move(saved));
     again.Load(back);
     if (back.StoppedEarly()) {
-        std::fprintf(stderr, "re-read stopped at %zu: %s\n", back.ProblemOffset(), back.Problem().c_str());
+        std::fprintf(stderr, "re-read stopped at %zu: %s\n", back.ProblemOffset(),
+                     back.Problem().c_str());
         __builtin_trap();
     }
+    // And it must write back the same bytes.
+    if (again.SaveToBytes() != back.Bytes()) __builtin_trap();
     return 0;
 }

@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <set>
 #include <vector>
 
@@ -62,20 +61,18 @@ std::string FieldValue(const FieldEntry& e, std::uint32_t k) {
 
 class Printer : public RecordVisitor {
 public:
-    Printer(std::string& out, const std::map<const SerialRecord*, StoredBody>& stored,
-            std::uint32_t fileVersion)
-        : m_Out(out), m_Stored(stored), m_dwFileVersion(fileVersion) {}
+    explicit Printer(std::string& out) : m_Out(out) {}
 
     void Print(SerialRecord& record, const std::string& prefix) {
-        // Which members the file stored: the first F fields and S strings of the layout of
-        // the file's version.
+        // Which members the file gave: the first fields and strings, as many as were read,
+        // of the layout of the version they were read at.
         std::set<const void*> storedFields, storedStrings;
-        auto it = m_Stored.find(&record);
-        if (it != m_Stored.end()) {
-            record.Rebind(m_dwFileVersion);
-            const int f = std::min<long long>(it->second.fields, record.FieldCount());
+        const StoredCounts& stored = record.Stored();
+        if (stored.loaded) {
+            record.Rebind(stored.version);
+            const int f = std::min<long long>(stored.fields, record.FieldCount());
             for (int i = 0; i < f; ++i) storedFields.insert(record.FieldAt(i).address);
-            const int s = std::min<long long>(it->second.strings, record.StringCount());
+            const int s = std::min<long long>(stored.strings, record.StringCount());
             for (int i = 0; i < s; ++i) storedStrings.insert(record.StringAt(i).address);
         }
         record.Rebind(dwDataVersion);
@@ -116,8 +113,6 @@ private:
     }
 
     std::string& m_Out;
-    const std::map<const SerialRecord*, StoredBody>& m_Stored;
-    std::uint32_t m_dwFileVersion;
     std::string m_strPrefix;
 };
 
@@ -131,15 +126,12 @@ void AppendProblem(DumpResult& result, const RecordReader& reader) {
 
 DumpResult DumpRecord(SerialRecord& record, RecordReader& reader) {
     DumpResult result;
-    std::vector<StoredBody> bodies;
-    reader.SetBodyLog(&bodies);
+    // The file as it is: no normalise step after the load.
+    reader.SetNormalize(false);
     dwFileVersion = reader.Version();
     record.Load(reader);
-    reader.SetBodyLog(nullptr);
-    std::map<const SerialRecord*, StoredBody> stored;
-    for (const StoredBody& b : bodies) stored[b.record] = b;
     result.text = Format("version = %u\n", reader.Version());
-    Printer(result.text, stored, reader.Version()).Print(record, "");
+    Printer(result.text).Print(record, "");
     AppendProblem(result, reader);
     return result;
 }

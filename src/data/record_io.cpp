@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <cstdio>
@@ -121,7 +122,10 @@ void RecordWriter::WriteU32(std::uint32_t value) {
 }
 
 bool WriteFileAtomically(std::string_view path, const std::vector<std::uint8_t>& bytes) {
-    const std::string temp = std::string(path) + ".tmp";
+    // A name of its own per save, so that two saves of one file never share a temporary.
+    static std::atomic<unsigned> saves{0};
+    const std::string temp =
+        Format("%.*s.%d-%u.tmp", static_cast<int>(path.size()), path.data(), ::getpid(), saves++);
     // Created through the mapper so its cache sees the temporary file and the rename.
     std::FILE* file = plat::FileOpen(temp, "wb");
     if (!file) return false;

@@ -12,16 +12,6 @@
 #include <string_view>
 #include <vector>
 
-class SerialRecord;
-
-// What one record body stored: how many fields and strings (the record dumper marks the
-// members a file lacked).
-struct StoredBody {
-    const SerialRecord* record;
-    std::uint32_t fields;
-    std::uint32_t strings;
-};
-
 class RecordReader {
 public:
     // Reads a file given by its program path (see platform/host_path.h); Ok() is false when
@@ -36,6 +26,10 @@ public:
 
     bool Ok() const { return m_bOpened; }
     std::uint32_t Version() const { return m_dwVersion; }
+    // Records normalise themselves after a load unless the reader says otherwise (the
+    // record dumper shows what the file holds).
+    bool Normalizes() const { return m_bNormalize; }
+    void SetNormalize(bool normalize) { m_bNormalize = normalize; }
 
     // Reads n bytes; false (and nothing written) when fewer remain: the reader then stays
     // at the end of the file.
@@ -53,12 +47,6 @@ public:
     void StopHere(std::string what);
     // True when the read ran out of bytes or was stopped.
     bool StoppedEarly() const { return m_bStopped; }
-    // When set, every record body read notes its stored counts here.
-    void SetBodyLog(std::vector<StoredBody>* log) { m_pBodyLog = log; }
-    void NoteBody(const SerialRecord* record, std::uint32_t fields, std::uint32_t strings) {
-        if (m_pBodyLog) m_pBodyLog->push_back({record, fields, strings});
-    }
-
     // The offset and a description of the first problem, when StoppedEarly().
     std::size_t ProblemOffset() const { return m_nProblemOffset; }
     const std::string& Problem() const { return m_strProblem; }
@@ -72,9 +60,9 @@ private:
     std::uint32_t m_dwVersion = 0;
     bool m_bOpened = false;
     bool m_bStopped = false;
+    bool m_bNormalize = true;
     std::size_t m_nProblemOffset = 0;
     std::string m_strProblem;
-    std::vector<StoredBody>* m_pBodyLog = nullptr;
 };
 
 class RecordWriter {

@@ -7,7 +7,7 @@
 #include "app/log.h"
 
 std::uint32_t dwDataVersion = kCurrentDataVersion;
-std::uint32_t dwFileVersion = 0;
+std::atomic<std::uint32_t> dwFileVersion{0};
 int bStripCR = 1;
 
 namespace {
@@ -36,6 +36,7 @@ void StringEntry::Assign(const StringEntry& source) {
 
 SerialRecord& SerialRecord::operator=(const SerialRecord& source) {
     if (this == &source) return *this;
+    m_Stored = source.m_Stored;
     Rebind(dwDataVersion);
     source.RebindConst(dwDataVersion);
     // Entries appended to match the source belong to this record before they are assigned.
@@ -91,21 +92,24 @@ void SerialRecord::Reset() {
 
 void SerialRecord::Assign(const SerialRecord& source) {
     if (this == &source) return;
-    // Rebuilding the source's tables changes only its layout cache, never its values.
-    auto& from = const_cast<SerialRecord&>(source);
+    // The source's members lie at the same offsets as this record's (one class): its
+    // tables are not touched, so other threads may read it meanwhile.
     Rebind(dwDataVersion);
-    from.Rebind(dwDataVersion);
     for (int i = 0; i < FieldCount(); ++i) {
         FieldEntry& e = FieldAt(i);
-        std::memcpy(e.address, from.FieldAt(i).address, std::size_t{e.count} * e.size);
+        std::memcpy(e.address, Rebase(e.address, this, &source), std::size_t{e.count} * e.size);
     }
-    for (int i = 0; i < StringCount(); ++i) *StringAt(i).address = *from.StringAt(i).address;
+    for (int i = 0; i < StringCount(); ++i) {
+        std::string* target = StringAt(i).address;
+        *target = *static_cast<const std::string*>(Rebase(target, this, &source));
+    }
 }
 
 void SerialRecord::Load(RecordReader& reader) {
     Rebind(reader.Version());
     // Every stored field holds at least one byte.
     const std::uint32_t fields = reader.ReadCount(1);
+    std::uint32_t read = 0;
     for (std::uint32_t i = 0; i < fields; ++i) {
         const int index = static_cast<int>(i);
         if (index >= FieldCount()) {
@@ -117,18 +121,22 @@ void SerialRecord::Load(RecordReader& reader) {
         }
         FieldEntry& e = FieldAt(index);
         if (!reader.Read(e.address, std::size_t{e.count} * e.size)) break;
+        ++read;
     }
     const std::uint32_t strings = LoadStringsCounted(reader);
-    reader.NoteBody(this, fields, strings);
+    m_Stored = StoredCounts{true, reader.Version(), read, strings};
     if (dwDataVersion != reader.Version()) Rebind(dwDataVersion);
 }
 
-void SerialRecord::LoadStrings(RecordReader& reader) { LoadStringsCounted(reader); }
+void SerialRecord::LoadStrings(RecordReader& reader) {
+    LoadStringsCounted(reader);
+}
 
 std::uint32_t SerialRecord::LoadStringsCounted(RecordReader& reader) {
     // Every stored string holds at least its 4-byte length.
     const std::uint32_t strings = reader.ReadCount(4);
     std::string text;
+    std::uint32_t read = 0;
     for (std::uint32_t i = 0; i < strings; ++i) {
         const int index = static_cast<int>(i);
         if (index >= StringCount()) {
@@ -143,21 +151,23 @@ std::uint32_t SerialRecord::LoadStringsCounted(RecordReader& reader) {
             // 1 is the empty string, with no bytes after it; 0 is never written and reads
             // the same way.
             target.clear();
+            ++read;
             continue;
         }
         // Checked before the buffer is sized, so a hostile length allocates nothing.
         if (length > reader.Remaining()) {
-            reader.StopHere(Format("a string of %u bytes cannot fit in the %zu bytes left",
-                                   length, reader.Remaining()));
+            reader.StopHere(Format("a string of %u bytes cannot fit in the %zu bytes left", length,
+                                   reader.Remaining()));
             break;
         }
         text.resize(length);
         reader.Read(text.data(), length);
         // The text ends at its first zero byte; stored bytes without one are all text.
         target.assign(text.data(), strnlen(text.data(), length));
+        ++read;
     }
     if (bStripCR) RemoveCR();
-    return strings;
+    return read;
 }
 
 void SerialRecord::RemoveCR() {

@@ -7,6 +7,7 @@
 // the start of every walk.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,8 +19,9 @@ class SerialRecord;
 
 // The current record version, written at the head of every file the program creates.
 extern std::uint32_t dwDataVersion;
-// The version of the file read last (each reader also carries its own).
-extern std::uint32_t dwFileVersion;
+// The version of the file read last (each reader also carries its own, which is what the
+// loads use; this global is only informative, and files may be read on two threads).
+extern std::atomic<std::uint32_t> dwFileVersion;
 // When set, loaded strings lose their carriage returns.
 extern int bStripCR;
 
@@ -60,11 +62,22 @@ struct StringEntry {
     StringEntry(const StringEntry&) = default;
 };
 
+// What a load found of one record body: how many fields and strings were read, at which
+// version. The record dumper marks the members a file did not give.
+struct StoredCounts {
+    bool loaded = false;
+    std::uint32_t version = 0;
+    std::uint32_t fields = 0;
+    std::uint32_t strings = 0;
+};
+
 class SerialRecord {
 public:
     SerialRecord() = default;
-    // Copies the tables verbatim; the next Rebind corrects them.
-    SerialRecord(const SerialRecord&) = default;
+    // A copy starts with empty tables: tables copied from the source would name the
+    // source's members, and every walk rebuilds them anyway.
+    SerialRecord(const SerialRecord& source) noexcept : m_Stored(source.m_Stored) {}
+    SerialRecord(SerialRecord&& source) noexcept : m_Stored(source.m_Stored) {}
     // Rebinds this record, gives its tables the source's shape rebased onto this record,
     // and copies no member values: the derived copy-assignment copies its own members.
     SerialRecord& operator=(const SerialRecord& source);
@@ -76,9 +89,10 @@ public:
     // Reads the registered members: the field count and fields, then the strings.
     virtual void Load(RecordReader& reader);
     // Writes the registered members in the writer's layout. Derived saves that store more
-    // normalise first (when the writer asks for it), then call this, then write the rest.
+    // normalise first (NormalizeBeforeSave), then call this, then write the rest.
     virtual void Save(RecordWriter& writer);
-    // Brings indices and parameter vectors into their valid ranges before a save.
+    // Brings indices and parameter vectors into their valid ranges, after a load and before
+    // a save, for records that have such a step.
     virtual void Normalize() {}
 
     // Registration, in file order. The name is what the record dumper prints.
@@ -109,6 +123,8 @@ public:
 
     // The shape the record has in a file: how many fields and bytes.
     std::size_t FieldBytes() const;
+    // What the last load of this record read (copies carry it along).
+    const StoredCounts& Stored() const { return m_Stored; }
 
     void LoadStrings(RecordReader& reader);
     void SaveStrings(RecordWriter& writer);
@@ -129,13 +145,22 @@ public:
     std::vector<std::uint8_t> SaveToBytes(RecordWriter writer = RecordWriter());
 
 protected:
-    // The string half of Load; returns the number of strings the file stored.
+    // The normalise step around loads and saves, unless the reader or writer is one that
+    // must see the file as it is (the dumper, old-layout test fixtures).
+    void NormalizeAfterLoad(const RecordReader& reader) {
+        if (reader.Normalizes()) Normalize();
+    }
+    void NormalizeBeforeSave(const RecordWriter& writer) {
+        if (writer.Normalizes()) Normalize();
+    }
+    // The string half of Load; returns the number of strings read.
     std::uint32_t LoadStringsCounted(RecordReader& reader);
     void AddField(void* address, std::uint32_t count, std::int8_t size, const char* name);
 
 private:
     CheckedVector<FieldEntry> m_FieldTable;
     CheckedVector<StringEntry> m_StringTable;
+    StoredCounts m_Stored;
 };
 
 // Shared forms of the slots, for records with nothing or one or two numbers of their own.
@@ -148,9 +173,7 @@ void LoadRecordList(RecordReader& reader, CheckedVector<T>& list) {
     // Every element body holds at least its two counts.
     const std::uint32_t n = reader.ReadCount(8);
     list.Clear();
-    T blank;
-    blank.Rebind(kCurrentDataVersion);
-    list.resize(n, blank);
+    list.resize(n, T());
     for (std::uint32_t i = 0; i < n; ++i) list[static_cast<int>(i)].Load(reader);
 }
 

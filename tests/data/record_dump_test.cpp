@@ -1,6 +1,7 @@
+#include "data/record_dump.h"
+
 #include <gtest/gtest.h>
 
-#include "data/record_dump.h"
 #include "data/record_visitor.h"
 #include "support/byte_builder.h"
 
@@ -85,6 +86,42 @@ TEST(RecordDump, PrintsMembersInFileOrderWithDefaultsMarked) {
               "nEnd = -1\n");
 }
 
+TEST(RecordDump, MembersAReadDidNotReachAreDefaults) {
+    // Two fields stored, the file ends inside the second: only the first was read.
+    Root root;
+    root.flags[0] = 9;
+    auto bytes = ByteBuilder().U32(747).U32(2).F64(1.5).U8(1).bytes;
+    RecordReader reader = RecordReader::FromBytes(bytes);
+    DumpResult result = DumpRecord(root, reader);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.text.find("dSpeed = 1.5\n"), std::string::npos) << result.text;
+    EXPECT_NE(result.text.find("bFlags[0] = 9 (default)\n"), std::string::npos) << result.text;
+}
+
+// An upgrade step that inserts an element in front after the load (as some records do):
+// the loaded element moves and must keep its marks, the inserted one has only defaults.
+class GrowingRoot : public Root {
+public:
+    void Load(RecordReader& reader) override {
+        Root::Load(reader);
+        leaves.insert(leaves.begin(), Leaf());
+    }
+};
+
+TEST(RecordDump, ElementsMovedAfterTheirLoadKeepTheirMarks) {
+    ByteBuilder b;
+    b.U32(747).U32(2).F64(0).U8(0).U8(0).U32(1).Str("");
+    b.U32(1).U32(2).U16(3).I32(5).U32(1).Str("s");
+    b.I32(0);
+    GrowingRoot root;
+    RecordReader reader = RecordReader::FromBytes(b.bytes);
+    DumpResult result = DumpRecord(root, reader);
+    EXPECT_NE(result.text.find("leaves[0].nSince200 = 4 (default)\n"), std::string::npos)
+        << result.text;
+    EXPECT_NE(result.text.find("leaves[1].nSince200 = 5\n"), std::string::npos) << result.text;
+    EXPECT_NE(result.text.find("leaves[1].strText = \"s\"\n"), std::string::npos) << result.text;
+}
+
 TEST(RecordDump, ReadProblemIsReportedWithItsOffset) {
     Root root;
     RecordReader reader = RecordReader::FromBytes(ByteBuilder().U32(747).U32(2).U8(1).bytes);
@@ -109,9 +146,12 @@ TEST(RecordDump, BaseNamePatternsIgnoreCase) {
         const char* name;
         bool match;
     } cases[] = {
-        {"System.dat", "SYSTEM.DAT", true},  {"*.stg4*", "a.stg4_003", true},
-        {"*.stg4*", "a.stg4", true},         {"*.stg4*", "a.stg", false},
-        {"WorldMap.dat", "WorldMap.da", false}, {"Option.dat", "xOption.dat", false},
+        {"System.dat", "SYSTEM.DAT", true},
+        {"*.stg4*", "a.stg4_003", true},
+        {"*.stg4*", "a.stg4", true},
+        {"*.stg4*", "a.stg", false},
+        {"WorldMap.dat", "WorldMap.da", false},
+        {"Option.dat", "xOption.dat", false},
     };
     for (const Case& c : cases) EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.match) << c.name;
 }

@@ -1,5 +1,7 @@
 // The record base and the record-file layout, pinned by bytes built from the documented
 // layout (not by our own writer), then loaded and saved again.
+#include "data/serial_record.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,7 +11,6 @@
 
 #include "app/globals.h"
 #include "app/log.h"
-#include "data/serial_record.h"
 #include "platform/messages.h"
 #include "platform/seams.h"
 #include "support/byte_builder.h"
@@ -90,7 +91,9 @@ ByteBuilder MixedBody(std::uint32_t version) {
     return b;
 }
 
-std::vector<std::uint8_t> Bytes(SerialRecord& r) { return r.SaveToBytes(); }
+std::vector<std::uint8_t> Bytes(SerialRecord& r) {
+    return r.SaveToBytes();
+}
 
 Mixed LoadMixed(const std::vector<std::uint8_t>& bytes, RecordReader* out = nullptr) {
     Mixed m;
@@ -160,7 +163,9 @@ TEST_F(RecordFileTest, OldFileIsUpgradedInMemoryAndWrittenAtTheCurrentVersion) {
         EXPECT_EQ(m.since155, 55);  // not in the file: keeps its value from before the load
         EXPECT_EQ(m.d, 2.5);        // read past the retired member of 149
         EXPECT_EQ(m.name, "x");
-        EXPECT_EQ(m.FieldCount(), 5);  // the tables describe the current layout again
+        // The tables describe the current layout again.
+        ASSERT_EQ(m.FieldCount(), 5);
+        EXPECT_EQ(m.FieldAt(4).address, &m.since155);
         auto expected = ByteBuilder().U32(747).U32(5).I32(-7).U16(0xBEEF).U8(1).U8(2).U8(3);
         expected.F64(2.5).I32(55).U32(1).Str("x");
         EXPECT_EQ(Bytes(m), expected.bytes);
@@ -177,13 +182,15 @@ TEST_F(RecordFileTest, OldVersionWriterMakesTheOldLayout) {
 TEST_F(RecordFileTest, CarriageReturnsAreRemovedAlsoFromStringsTheFileLacked) {
     TwoStrings r;
     r.second = "p\r\nq";
-    RecordReader reader = RecordReader::FromBytes(ByteBuilder().U32(747).U32(0).U32(1).Str("a\r\nb").bytes);
+    RecordReader reader =
+        RecordReader::FromBytes(ByteBuilder().U32(747).U32(0).U32(1).Str("a\r\nb").bytes);
     r.Load(reader);
     EXPECT_EQ(r.first, "a\nb");
     EXPECT_EQ(r.second, "p\nq");
 
     bStripCR = 0;
-    RecordReader again = RecordReader::FromBytes(ByteBuilder().U32(747).U32(0).U32(1).Str("a\r\nb").bytes);
+    RecordReader again =
+        RecordReader::FromBytes(ByteBuilder().U32(747).U32(0).U32(1).Str("a\r\nb").bytes);
     r.Load(again);
     EXPECT_EQ(r.first, "a\r\nb");
 }
@@ -228,11 +235,21 @@ TEST_F(RecordFileTest, SaveToFileAndLoadFromFileRoundTrip) {
     ASSERT_EQ(m.SaveToFile("Data.dat"), 1);
     Mixed back;
     bool early = true;
+    dwFileVersion = 0;
     ASSERT_EQ(back.LoadFromFile("data.DAT", &early), 1);
     EXPECT_FALSE(early);
     EXPECT_EQ(back.i, 5);
     EXPECT_EQ(back.name, m.name);
     EXPECT_EQ(dwFileVersion, 747u);
+
+    // A second save replaces the first whole.
+    m.i = 6;
+    m.name = "";
+    ASSERT_EQ(m.SaveToFile("DATA.dat"), 1);
+    ASSERT_EQ(back.LoadFromFile("data.dat"), 1);
+    EXPECT_EQ(back.i, 6);
+    EXPECT_EQ(back.name, "");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 2);  // + the log
 }
 
 TEST_F(RecordFileTest, FailedSaveLeavesTheOldFileWhole) {
@@ -266,6 +283,23 @@ TEST_F(RecordFileTest, SurplusFieldIsReportedAndEndsTheRead) {
     EXPECT_NE(log.find("err V[0] ( 0 , "), std::string::npos) << log;
 }
 
+TEST_F(RecordFileTest, SurplusFieldAfterRegisteredOnesIsNotReadIntoTheFirst) {
+    auto bytes = MixedBody(747).bytes;
+    // Six fields stored for five registered: patch the count, put a sixth before the strings.
+    bytes[4] = 6;
+    const std::size_t strings = 4 + 4 + 4 + 2 + 3 + 8 + 4;
+    const std::uint8_t extra[4] = {0x11, 0x11, 0x11, 0x11};
+    bytes.insert(bytes.begin() + strings, extra, extra + 4);
+    RecordReader reader = RecordReader::FromBytes({});
+    Mixed m = LoadMixed(bytes, &reader);
+    EXPECT_TRUE(reader.StoppedEarly());
+    EXPECT_EQ(m.i, -7);
+    EXPECT_EQ(m.since155, 99);
+    EXPECT_EQ(m.name, "");  // the strings after the surplus field are not read
+    EXPECT_EQ(PumpCloses(), 1);
+    EXPECT_NE(ReadText("Report_Game.txt").find("err V[5] ( 5 , "), std::string::npos);
+}
+
 TEST_F(RecordFileTest, SurplusStringIsReportedAndNotWrittenIntoTheFirst) {
     TwoStrings r;
     auto bytes = ByteBuilder().U32(747).U32(0).U32(3).Str("a").Str("b").Str("c").bytes;
@@ -283,8 +317,8 @@ TEST_F(RecordFileTest, DamagedFilesEndTheReadWithoutOverreach) {
     struct Case {
         const char* what;
         std::vector<std::uint8_t> bytes;
-        std::int32_t i;           // expected after the load (starts at 11)
-        std::string name;         // expected after the load (starts at "n")
+        std::int32_t i;    // expected after the load (starts at 11)
+        std::string name;  // expected after the load (starts at "n")
     } cases[] = {
         {"version only", ByteBuilder().U32(747).bytes, 11, "n"},
         {"field count cut", ByteBuilder().U32(747).U16(5).bytes, 11, "n"},
@@ -345,6 +379,28 @@ TEST_F(RecordFileTest, CopiesKeepTheirOwnTables) {
     c.Assign(a);  // value copy through the tables
     EXPECT_EQ(c.i, 3);
     EXPECT_EQ(c.name, "a");
+
+    // The base copy-assignment rebases the tables and copies no value.
+    Mixed d;
+    d.i = 9;
+    static_cast<SerialRecord&>(d) = a;
+    EXPECT_EQ(d.i, 9);
+    EXPECT_EQ(d.StringAt(0).address, &d.name);
+
+    // A copy starts with no tables of its own (none naming the source's members).
+    Mixed e(a);
+    EXPECT_EQ(e.FieldCount(), 0);
+}
+
+TEST_F(RecordFileTest, RecordsInAGrowingVectorNeverUseTheirOldPlace) {
+    CheckedVector<Mixed> list(1);
+    list[0].name = "a\rb";
+    list[0].Rebind(kCurrentDataVersion);
+    for (int i = 0; i < 40; ++i) list.emplace_back();  // moves element 0 several times
+    list[0].RemoveCR();  // walks without rebinding: must not reach the freed places
+    list[0].Rebind(kCurrentDataVersion);
+    list[0].RemoveCR();
+    EXPECT_EQ(list[0].name, "ab");
 }
 
 TEST_F(RecordFileTest, ResetAndArraysUseTheWholeMemberAndOnlyCurrentMembers) {
@@ -356,6 +412,10 @@ TEST_F(RecordFileTest, ResetAndArraysUseTheWholeMemberAndOnlyCurrentMembers) {
     r.values[2] = 0x01020304;
     const auto bytes = r.SaveToBytes();
     EXPECT_EQ(bytes, ByteBuilder().U32(747).U32(1).I32(0).I32(0).I32(0x01020304).U32(0).bytes);
+    IntArray copy;
+    copy.Assign(r);  // all 12 bytes of the array
+    EXPECT_EQ(copy.values[0], 0);
+    EXPECT_EQ(copy.values[2], 0x01020304);
 }
 
 class Item : public SerialRecord {
@@ -389,14 +449,17 @@ TEST_F(RecordFileTest, ListsAreACountAndTheElementBodies) {
     EXPECT_FALSE(reader.StoppedEarly());
     RecordWriter writer;
     SaveRecordList(writer, list);
-    EXPECT_EQ(writer.Bytes(),
-              ByteBuilder().U32(2).U32(1).I32(4).U32(0).U32(1).I32(8).U32(0).bytes);
+    EXPECT_EQ(writer.Bytes(), ByteBuilder().U32(2).U32(1).I32(4).U32(0).U32(1).I32(8).U32(0).bytes);
 
-    // A list count the file cannot hold is the end of the file, not a huge allocation.
-    RecordReader hostile = RecordReader::FromBytes(ByteBuilder().U32(747).U32(0x40000000).bytes);
-    LoadRecordList(hostile, list);
-    EXPECT_EQ(list.Size(), 0u);
-    EXPECT_TRUE(hostile.StoppedEarly());
+    // A list count the file cannot hold is the end of the file, not a huge allocation:
+    // every element body needs at least its two counts.
+    for (std::uint32_t count : {0x40000000u, 3u}) {
+        RecordReader hostile = RecordReader::FromBytes(
+            ByteBuilder().U32(747).U32(count).U32(0).U32(0).U32(0).U32(0).bytes);
+        LoadRecordList(hostile, list);
+        EXPECT_EQ(list.Size(), 0u);
+        EXPECT_TRUE(hostile.StoppedEarly());
+    }
 }
 
 }  // namespace
