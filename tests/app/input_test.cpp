@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -86,6 +88,74 @@ TEST_P(FixedReader, Reads) {
 INSTANTIATE_TEST_SUITE_P(Cases, FixedReader, ::testing::ValuesIn(kFixedCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A remapped joystick: its buttons 1, 2 and 9 all count as button 1, its button 2 also as
+// button 3, nothing makes button 2, and its button 3 counts for no button at all.
+using JoyButtonMasks = InputWorld;
+
+TEST_F(JoyButtonMasks, FixedReaderMapsThroughTheMasks) {
+    const std::uint16_t masks[8] = {0x0103, 0x0000, 0x0002, 0x0008, 0x0010, 0x0020, 0x0040, 0x0080};
+    const struct {
+        const char* name;
+        std::uint32_t joyButtons;
+        std::vector<int> keys;
+        std::uint16_t button;
+    } cases[] = {
+        {"Button1", 0x001, {}, 1},
+        {"Button9CountsAsButton1", 0x100, {}, 1},
+        {"OneStickButtonForTwoButtons", 0x002, {}, 1 | 4},
+        {"Button4KeepsItsDefault", 0x008, {}, 8},
+        // No mask takes button 3: the stick gave no button, so the letter keys count.
+        {"UnmappedStickButtonLeavesTheKeys", 0x004, {VK_X}, 2},
+        {"EveryStickButtonNeverMakesButton2", 0xFFFFFFFF, {VK_X}, 0xFD},
+        // A mapped stick button replaces the keys, X included, though no mask makes button 2.
+        {"MappedStickButtonReplacesTheKeys", 0x001, {VK_X, VK_C}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        plat::ReleaseAllKeys();
+        Hold(c.keys);
+        plat::SetScriptedJoystick(0, kCentre, kCentre, c.joyButtons);
+        cInput in = Fresh();
+        std::copy(std::begin(masks), std::end(masks), in.wJoyButtonMask);
+        in.wButton = 0xFFFF;
+        ASSERT_EQ(in.ReadFixed(0, 3, 60), 1);
+        EXPECT_EQ(in.bJoyOk, 1);
+        EXPECT_EQ(in.wButton, c.button);
+        EXPECT_EQ(in.wDir, 0);
+    }
+}
+
+TEST(ClearInput, EachClearTouchesItsOwnHalfOnly) {
+    const struct {
+        const char* name;
+        void (cInput::*clear)();
+        std::uint16_t dir;
+        int dirNum;
+        std::uint16_t button;
+    } cases[] = {
+        {"ClearDirection", &cInput::ClearDirection, 0, 5, 0x1A5},
+        {"ClearButtons", &cInput::ClearButtons, 15, 1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        cInput in;
+        in.wDir = 15;
+        in.nDirNum = 1;
+        in.wButton = 0x1A5;
+        in.wDirRecent = 0x1234;
+        in.bLatch = 1;
+        in.nRepeatH = 7;
+        (in.*c.clear)();
+        EXPECT_EQ(in.wDir, c.dir);
+        EXPECT_EQ(in.nDirNum, c.dirNum);
+        EXPECT_EQ(in.wButton, c.button);
+        // What the menu filters remember is not the clears' business.
+        EXPECT_EQ(in.wDirRecent, 0x1234);
+        EXPECT_EQ(in.bLatch, 1);
+        EXPECT_EQ(in.nRepeatH, 7);
+    }
+}
+
 TEST(DirectionNumber, LeftWinsOverRightAndUpOverDown) {
     const int expected[16] = {5, 4, 6, 4, 2, 1, 3, 1, 8, 7, 9, 7, 2, 1, 3, 1};
     for (int bits = 0; bits < 16; ++bits)
@@ -146,10 +216,48 @@ TEST_F(ReaderChoice, UpdateMainInputFollowsTheFlag) {
     EXPECT_EQ(list[0].nDirNum, 4);
 }
 
+// Nothing in this program has touched InputList: its one element is as the constructor
+// made it, before start-up gives it the repeat settings and the joystick button masks.
 TEST_F(ReaderChoice, TheProgramsListHoldsOneFreshState) {
     ASSERT_EQ(InputList.Size(), 1u);
-    EXPECT_EQ(InputList[0].DirLog.Size(), 10u);
-    EXPECT_EQ(InputList[0].ButtonLog.Size(), 9u);
+    const cInput& in = InputList[0];
+    // The logs that the flow key conditions index: 10 and 9 logs of 32 {0, 0} entries.
+    ASSERT_EQ(in.DirLog.Size(), 10u);
+    ASSERT_EQ(in.ButtonLog.Size(), 9u);
+    for (const auto* logs : {&in.DirLog, &in.ButtonLog})
+        for (const KeyEventLog& log : *logs) {
+            ASSERT_EQ(log.Size(), 32u);
+            for (const KEYEVENT& e : log) EXPECT_EQ(e, (KEYEVENT{0, 0}));
+        }
+    // An empty history: every run {0, 0}, both ring indexes 0.
+    for (int channel = 0; channel < 2; ++channel) {
+        EXPECT_EQ(in.History.index[channel], 0);
+        for (const KeyHistory::Run& run : in.History.runs[channel]) {
+            EXPECT_EQ(run.state, 0);
+            EXPECT_EQ(run.frames, 0);
+        }
+    }
+    // Every scalar 0, the direction number included.
+    EXPECT_EQ(in.wDir, 0);
+    EXPECT_EQ(in.wButton, 0);
+    EXPECT_EQ(in.wDirRecent, 0);
+    EXPECT_EQ(in.nDirNum, 0);
+    EXPECT_EQ(in.nRepeatH, 0);
+    EXPECT_EQ(in.nRepeatV, 0);
+    EXPECT_EQ(in.nRepeatDelay, 0u);
+    EXPECT_EQ(in.nRepeatInterval, 0u);
+    EXPECT_EQ(in.bLatch, 0);
+    for (std::uint16_t mask : in.wJoyButtonMask) EXPECT_EQ(mask, 0);
+    EXPECT_EQ(in.bJoyOk, 0);
+    EXPECT_EQ(in.nJoyRetry, 0);
+
+    // So its first read polls the joystick at once (on a copy: the list stays fresh).
+    plat::SetScriptedJoystick(0, 0, kCentre, 0);
+    CheckedVector<cInput> copy = InputList;
+    UpdateMainInput(copy);
+    EXPECT_EQ(copy[0].bJoyOk, 1);
+    EXPECT_EQ(copy[0].wDir, kDirLeft);
+    EXPECT_EQ(copy[0].nDirNum, 4);
 }
 
 // A joystick that failed is left alone for twice the retry frames.
@@ -239,6 +347,13 @@ void JoystickLeftAndButton(cKeyConfig& k) {
     k.Bind[0] = KEYBIND{0, kJoyXLow, 0};
     k.Bind[4] = KEYBIND{0, 1, 0};
 }
+// All four directions on joystick 0's axes.
+void JoystickAxes(cKeyConfig& k) {
+    k.Bind[0] = KEYBIND{0, kJoyXLow, 0};
+    k.Bind[1] = KEYBIND{0, kJoyXHigh, 0};
+    k.Bind[2] = KEYBIND{0, kJoyYLow, 0};
+    k.Bind[3] = KEYBIND{0, kJoyYHigh, 0};
+}
 void LeftOnJoystick1(cKeyConfig& k) {
     k.Bind[0] = KEYBIND{1, kJoyXLow, 0};
 }
@@ -297,6 +412,17 @@ const BoundCase kBoundCases[] = {
      0,
      5,
      2},
+    // The dead-zone edges of every axis code; the arrows, no longer bound, count for nothing.
+    {"AxisX10000IsLeft", JoystickAxes, {VK_RIGHT}, {{0, Stick{10000, kCentre, 0}}}, 1, 4, 0},
+    {"AxisX10001IsCentred", JoystickAxes, {VK_LEFT}, {{0, Stick{10001, kCentre, 0}}}, 0, 5, 0},
+    {"AxisX55534IsCentred", JoystickAxes, {VK_RIGHT}, {{0, Stick{55534, kCentre, 0}}}, 0, 5, 0},
+    {"AxisX55535IsRight", JoystickAxes, {}, {{0, Stick{55535, kCentre, 0}}}, 2, 6, 0},
+    {"AxisY10000IsUp", JoystickAxes, {VK_DOWN}, {{0, Stick{kCentre, 10000, 0}}}, 4, 2, 0},
+    {"AxisY10001IsCentred", JoystickAxes, {VK_UP}, {{0, Stick{kCentre, 10001, 0}}}, 0, 5, 0},
+    {"AxisY55534IsCentred", JoystickAxes, {VK_DOWN}, {{0, Stick{kCentre, 55534, 0}}}, 0, 5, 0},
+    {"AxisY55535IsDown", JoystickAxes, {}, {{0, Stick{kCentre, 55535, 0}}}, 8, 8, 0},
+    {"AxisCornersAtTheEdges", JoystickAxes, {}, {{0, Stick{55535, 10000, 0}}}, 6, 3, 0},
+    {"AxisCornersJustInside", JoystickAxes, {}, {{0, Stick{10001, 55534, 0}}}, 0, 5, 0},
     {"KeyboardBindingsBesideJoystickOnes",
      JoystickLeftAndButton,
      {VK_RIGHT, VK_Z, VK_X},

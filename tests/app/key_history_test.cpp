@@ -249,6 +249,39 @@ TEST(ApplyRepeat, ChangingDirectionActsAtOnce) {
     EXPECT_EQ(in.wDirRecent & 0xFFF, (kDirRight << 8) | (0 << 4) | kDirRight);
 }
 
+// Other settings: the delay and the interval both have to agree, so a delay that is no
+// multiple of the interval acts on the next multiple after it.
+TEST(ApplyRepeat, TheSettingsDecideTheFrames) {
+    const struct {
+        std::uint32_t delay, interval;
+        int held;
+        std::vector<int> frames;
+    } cases[] = {
+        {3, 2, 11, {0, 4, 6, 8, 10}},
+        {10, 4, 25, {0, 12, 16, 20, 24}},
+        {1, 1, 5, {0, 1, 2, 3, 4}},
+        {0, 5, 12, {0, 5, 10}},
+        {6, 18, 40, {0, 18, 36}},
+        // An interval of 0 acts every frame once the delay has passed.
+        {5, 0, 9, {0, 5, 6, 7, 8}},
+        // Compared unsigned: a delay past INT_MAX is never reached.
+        {0x80000000u, 1, 10, {0}},
+        {0xFFFFFFFFu, 1, 10, {0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "delay " << c.delay << " interval " << c.interval);
+        cInput in;
+        in.SetRepeat(c.delay, c.interval);
+        EXPECT_EQ(in.nRepeatDelay, c.delay);
+        EXPECT_EQ(in.nRepeatInterval, c.interval);
+        std::vector<std::uint16_t> dirs(2, 0);
+        dirs.resize(2 + static_cast<std::size_t>(c.held), kDirUp);
+        std::vector<int> frames = FramesThrough(in, dirs, kDirUp);
+        for (int& f : frames) f -= 2;  // counted from the press
+        EXPECT_EQ(frames, c.frames);
+    }
+}
+
 TEST(ApplyRepeat, WithoutSettingsEveryFramePasses) {
     cInput in;  // delay and interval 0
     std::vector<std::uint16_t> dirs(10, kDirDown);
@@ -279,10 +312,25 @@ TEST(LatchButtons, OnePressIsReportedOnceUntilAllAreReleased) {
                     {1, 0},
                     {1, 0},
                     {3, 0},  // button 2 pressed while 1 is held: swallowed
-                    {2, 0},
+                    {2, 0},  // button 1 released first
                     {0, 0},  // all released: the latch opens
                     {2, 2},  // button 2 again: reported
                     {2, 0},
+                });
+    // Both released in the same frame.
+    RunLatch(0, {
+                    {1, 1},
+                    {1, 0},
+                    {1, 0},
+                    {1, 0},
+                    {1, 0},
+                    {3, 0},
+                    {3, 0},
+                    {0, 0},  // both up at once: the latch opens
+                    {2, 2},
+                    {2, 0},
+                    {0, 0},
+                    {1, 1},  // and a later press of button 1 is reported too
                 });
 }
 

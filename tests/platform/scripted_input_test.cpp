@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include "app/input.h"
@@ -14,6 +15,7 @@
 #include "platform/keyboard.h"
 #include "platform/script_state.h"
 #include "platform/seams.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -65,6 +67,58 @@ TEST_F(ScriptedInput, AKeyLineTakesEffectOnItsFrame) {
         plat::AdvanceFrame();  // its present
     }
     EXPECT_EQ(seen, "1:0/1 2:0/1 3:1/1L 4:1/0L 5:1/0L 6:0/0 ");
+}
+
+// The whole road of a run: K4_SCRIPT names a file, the script is loaded from it on first
+// use, and each present makes the next frame's keys down for GetAsyncKeyState and for the
+// reader that UpdateMainInput chooses, fixed or bound.
+TEST_F(ScriptedInput, AScriptFileReachesTheKeyTableAndTheReaderOnItsFrame) {
+    TempDir dir;
+    const std::string path = dir.path + "/run.k4s";
+    {
+        std::ofstream file(path, std::ios::binary);
+        file << "# left and Z from frame 3, left up at 5, Z up at 6\n"
+                "@3 key 0x25 down\n"
+                "@3 key 0x5A down\n"
+                "@5 key 0x25 up\n"
+                "@6 key 0x5A up\n";
+    }
+    plat::Seams seams = plat::GetSeams();
+    seams.scriptPath = path;
+    plat::SetSeams(seams);
+
+    for (int useBind : {0, 1}) {
+        SCOPED_TRACE(useBind ? "bound reader" : "fixed reader");
+        // A fresh run: the script read again from the file, from frame 0, no key down.
+        plat::ResetScriptState();
+        plat::ResetFrames();
+        plat::ReleaseAllKeys();
+        ASSERT_TRUE(plat::ScriptInUse());
+        DefaultKeyConfig(KeyConfig);
+        KeyConfig.bUseBind = useBind;
+        CheckedVector<cInput> list(1);
+        list[0].SetRepeat(18, 6);
+        list[0].ResetJoyButtons();
+
+        std::string seen;
+        plat::ApplyStartInput();
+        for (int frame = 1; frame <= 7; ++frame) {
+            ASSERT_EQ(plat::FrameCount(), static_cast<std::uint32_t>(frame - 1));
+            UpdateMainInput(list);
+            seen += std::to_string(frame) + ":" + (Down(0x25) ? "L" : "-") +
+                    (Down(0x5A) ? "Z" : "-") + " " + std::to_string(list[0].wDir) + "/" +
+                    std::to_string(list[0].nDirNum) + "/" + std::to_string(list[0].wButton) + "\n";
+            plat::AdvanceFrame();
+        }
+        EXPECT_EQ(seen,
+                  "1:-- 0/5/0\n"
+                  "2:-- 0/5/0\n"
+                  "3:LZ 1/4/1\n"
+                  "4:LZ 1/4/1\n"
+                  "5:-Z 0/5/1\n"
+                  "6:-- 0/5/0\n"
+                  "7:-- 0/5/0\n");
+    }
 }
 
 TEST_F(ScriptedInput, TheFirstPresentAppliesFrameOneWhenStartUpDidNot) {
