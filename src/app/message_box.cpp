@@ -8,11 +8,13 @@
 #include "app/format.h"
 #include "app/globals.h"
 #include "app/log.h"
+#include "gfx/display.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
 
 int ShowMessageBox(const char* text, const char* caption, unsigned type) {
-    // Full screen with the display open: the display's dialog-mode box goes here.
+    // Full screen with the display open: the display switches to its dialog mode for the box.
+    if (bDDInit && !bWindowMode) return DDMesBox(text, caption, type);
     return plat::MessageBox(plat::GetActiveWindow(), text, caption, type);
 }
 

@@ -1,0 +1,731 @@
+#include "platform/d3d9.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "platform/display_window.h"
+#include "platform/presenter.h"
+#include "platform/seams.h"
+
+namespace plat {
+namespace {
+
+constexpr DWORD kMaxTextureSide = 8192;
+constexpr UINT kMaxVertexBuffer = 1u << 20;
+constexpr DWORD kQuadFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+
+bool IsBackBufferFormat(D3DFORMAT f) {
+    return f == D3DFMT_X8R8G8B8 || f == D3DFMT_R5G6B5 || f == D3DFMT_A1R5G5B5;
+}
+
+bool IsTextureFormat(D3DFORMAT f) {
+    return IsBackBufferFormat(f) || f == D3DFMT_A8R8G8B8;
+}
+
+std::uint32_t Channel(std::uint32_t c, int shift) {
+    return (c >> shift) & 0xFF;
+}
+
+std::uint32_t ApplyArgument(DWORD arg, std::uint32_t diffuse, std::uint32_t texel,
+                            std::uint32_t factor) {
+    std::uint32_t v;
+    switch (arg & 0xF) {
+        case D3DTA_TEXTURE:
+            v = texel;
+            break;
+        case D3DTA_TFACTOR:
+            v = factor;
+            break;
+        default:  // diffuse, and the current colour, which is the diffuse one at stage 0
+            v = diffuse;
+            break;
+    }
+    if (arg & D3DTA_COMPLEMENT) v = ~v;
+    if (arg & D3DTA_ALPHAREPLICATE) v = (v >> 24) * 0x01010101u;
+    return v;
+}
+
+// One 8-bit channel of a stage operation.
+std::uint32_t Operate(DWORD op, std::uint32_t a, std::uint32_t b, std::uint32_t diffuseAlpha,
+                      std::uint32_t textureAlpha, std::uint32_t factorAlpha) {
+    auto lerp = [&](std::uint32_t t) { return (a * t + b * (255 - t) + 127) / 255; };
+    switch (op) {
+        case D3DTOP_SELECTARG1:
+            return a;
+        case D3DTOP_SELECTARG2:
+            return b;
+        case D3DTOP_MODULATE:
+            return (a * b + 127) / 255;
+        case D3DTOP_MODULATE2X:
+            return std::min<std::uint32_t>(255, (2 * a * b + 127) / 255);
+        case D3DTOP_MODULATE4X:
+            return std::min<std::uint32_t>(255, (4 * a * b + 127) / 255);
+        case D3DTOP_ADD:
+            return std::min<std::uint32_t>(255, a + b);
+        case D3DTOP_ADDSIGNED:
+            return static_cast<std::uint32_t>(std::clamp(static_cast<int>(a + b) - 128, 0, 255));
+        case D3DTOP_ADDSIGNED2X:
+            return static_cast<std::uint32_t>(
+                std::clamp((static_cast<int>(a + b) - 128) * 2, 0, 255));
+        case D3DTOP_SUBTRACT:
+            return a > b ? a - b : 0;
+        case D3DTOP_ADDSMOOTH:
+            return std::min<std::uint32_t>(255, a + b - (a * b + 127) / 255);
+        case D3DTOP_BLENDDIFFUSEALPHA:
+            return lerp(diffuseAlpha);
+        case D3DTOP_BLENDTEXTUREALPHA:
+            return lerp(textureAlpha);
+        case D3DTOP_BLENDFACTORALPHA:
+            return lerp(factorAlpha);
+        default:
+            return a;
+    }
+}
+
+int Address(int t, int size, DWORD mode) {
+    if (mode == D3DTADDRESS_CLAMP) return std::clamp(t, 0, size - 1);
+    t %= size;
+    return t < 0 ? t + size : t;
+}
+
+std::uint32_t LerpColor(std::uint32_t c0, std::uint32_t c1, double f) {
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const double v =
+            Channel(c0, shift) + (static_cast<double>(Channel(c1, shift)) - Channel(c0, shift)) * f;
+        out |= static_cast<std::uint32_t>(std::clamp(std::floor(v + 0.5), 0.0, 255.0)) << shift;
+    }
+    return out;
+}
+
+}  // namespace
+
+// ---- surfaces
+
+IDirect3DSurface9::IDirect3DSurface9(IDirect3DDevice9* device, IDirect3DTexture9* container,
+                                     std::shared_ptr<SoftSurface> pixels,
+                                     const D3DSURFACE_DESC& desc, bool lockable)
+    : device_(device),
+      container_(container),
+      pixels_(std::move(pixels)),
+      desc_(desc),
+      lockable_(lockable) {
+    // A texture's level is counted with its texture.
+    if (!container && desc.Pool == D3DPOOL_DEFAULT) ++device->defaultPool_;
+}
+
+IDirect3DSurface9::~IDirect3DSurface9() {
+    if (!container_ && desc_.Pool == D3DPOOL_DEFAULT) --device_->defaultPool_;
+}
+
+HRESULT IDirect3DSurface9::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
+    if (!locked) return D3DERR_INVALIDCALL;
+    const bool lockable = container_ ? container_->Lockable() : lockable_;
+    if (!lockable) return D3DERR_INVALIDCALL;
+    SoftSurface& s = *pixels_;
+    const RECT r = rect ? *rect : s.Bounds();
+    if (!s.Holds(r) || !s.TryLock()) return D3DERR_INVALIDCALL;
+    locked->Pitch = s.Pitch();
+    locked->pBits = s.Row(r.top) + r.left * s.BytesPerPixel();
+    return D3D_OK;
+}
+
+HRESULT IDirect3DSurface9::UnlockRect() {
+    return pixels_->Unlock() ? D3D_OK : D3DERR_INVALIDCALL;
+}
+
+HRESULT IDirect3DSurface9::GetDesc(D3DSURFACE_DESC* desc) {
+    if (!desc) return D3DERR_INVALIDCALL;
+    *desc = desc_;
+    return D3D_OK;
+}
+
+// ---- textures
+
+IDirect3DTexture9::IDirect3DTexture9(IDirect3DDevice9* device, std::shared_ptr<SoftSurface> pixels,
+                                     const D3DSURFACE_DESC& desc)
+    : device_(device), pixels_(std::move(pixels)), desc_(desc) {
+    if (desc.Pool == D3DPOOL_DEFAULT) ++device->defaultPool_;
+}
+
+IDirect3DTexture9::~IDirect3DTexture9() {
+    if (desc_.Pool == D3DPOOL_DEFAULT) --device_->defaultPool_;
+}
+
+bool IDirect3DTexture9::Lockable() const {
+    return desc_.Pool != D3DPOOL_DEFAULT || (desc_.Usage & D3DUSAGE_DYNAMIC) != 0;
+}
+
+HRESULT IDirect3DTexture9::GetSurfaceLevel(UINT level, IDirect3DSurface9** out) {
+    if (!out || level != 0) return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (FailStep("d3d_surface_level")) return D3DERR_INVALIDCALL;
+    D3DSURFACE_DESC desc = desc_;
+    desc.Type = D3DRTYPE_SURFACE;
+    *out = new (std::nothrow) IDirect3DSurface9(device_.get(), this, pixels_, desc, Lockable());
+    return *out ? D3D_OK : E_OUTOFMEMORY;
+}
+
+HRESULT IDirect3DTexture9::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
+    if (!desc || level != 0) return D3DERR_INVALIDCALL;
+    *desc = desc_;
+    desc->Type = D3DRTYPE_SURFACE;
+    return D3D_OK;
+}
+
+HRESULT IDirect3DTexture9::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD) {
+    if (!locked || level != 0 || !Lockable()) return D3DERR_INVALIDCALL;
+    SoftSurface& s = *pixels_;
+    const RECT r = rect ? *rect : s.Bounds();
+    if (!s.Holds(r) || !s.TryLock()) return D3DERR_INVALIDCALL;
+    locked->Pitch = s.Pitch();
+    locked->pBits = s.Row(r.top) + r.left * s.BytesPerPixel();
+    return D3D_OK;
+}
+
+HRESULT IDirect3DTexture9::UnlockRect(UINT level) {
+    if (level != 0) return D3DERR_INVALIDCALL;
+    return pixels_->Unlock() ? D3D_OK : D3DERR_INVALIDCALL;
+}
+
+// ---- vertex buffers
+
+IDirect3DVertexBuffer9::IDirect3DVertexBuffer9(IDirect3DDevice9* device,
+                                               std::shared_ptr<std::vector<std::uint8_t>> data,
+                                               DWORD pool)
+    : device_(device), data_(std::move(data)), pool_(pool) {
+    if (pool_ == D3DPOOL_DEFAULT) ++device->defaultPool_;
+}
+
+IDirect3DVertexBuffer9::~IDirect3DVertexBuffer9() {
+    if (pool_ == D3DPOOL_DEFAULT) --device_->defaultPool_;
+}
+
+HRESULT IDirect3DVertexBuffer9::Lock(UINT offset, UINT size, void** data, DWORD) {
+    if (!data || locked_) return D3DERR_INVALIDCALL;
+    const std::size_t length = data_->size();
+    if (offset > length || (size != 0 && size > length - offset)) return D3DERR_INVALIDCALL;
+    locked_ = true;
+    *data = data_->data() + offset;
+    return D3D_OK;
+}
+
+HRESULT IDirect3DVertexBuffer9::Unlock() {
+    if (!locked_) return D3DERR_INVALIDCALL;
+    locked_ = false;
+    return D3D_OK;
+}
+
+// ---- the device
+
+IDirect3DDevice9::IDirect3DDevice9(const D3DCAPS9& caps, const D3DPRESENT_PARAMETERS& params)
+    : caps_(caps), params_(params) {}
+
+IDirect3DDevice9::~IDirect3DDevice9() {
+    if (fullScreen_) SetDisplayFullScreen(false);
+}
+
+bool IDirect3DDevice9::Setup(const D3DPRESENT_PARAMETERS& params) {
+    auto back =
+        SoftSurface::Create(static_cast<int>(params.BackBufferWidth),
+                            static_cast<int>(params.BackBufferHeight), params.BackBufferFormat);
+    if (!back) return false;
+    params_ = params;
+    backBuffer_ = std::move(back);
+    renderTarget_ = backBuffer_;
+    texture_.reset();
+    stream_.reset();
+    inScene_ = false;
+    ResetStates();
+    const bool full = !params.Windowed;
+    if (full != fullScreen_) SetDisplayFullScreen(full);
+    fullScreen_ = full;
+    return true;
+}
+
+void IDirect3DDevice9::ResetStates() {
+    renderStates_.fill(0);
+    renderStates_[D3DRS_ZENABLE] = 1;
+    renderStates_[D3DRS_CULLMODE] = 3;
+    renderStates_[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+    renderStates_[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
+    renderStates_[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFFu;
+    renderStates_[D3DRS_COLORVERTEX] = 1;
+    renderStates_[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
+    stage0_.fill(0);
+    stage0_[D3DTSS_COLOROP] = D3DTOP_MODULATE;
+    stage0_[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+    stage0_[D3DTSS_COLORARG2] = D3DTA_CURRENT;
+    stage0_[D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
+    stage0_[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+    stage0_[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+    sampler0_.fill(0);
+    sampler0_[D3DSAMP_ADDRESSU] = D3DTADDRESS_WRAP;
+    sampler0_[D3DSAMP_ADDRESSV] = D3DTADDRESS_WRAP;
+    sampler0_[D3DSAMP_MAGFILTER] = D3DTEXF_POINT;
+    sampler0_[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
+}
+
+void IDirect3DDevice9::SimulateDeviceLoss() {
+    state_ = State::Lost;
+    inScene_ = false;
+}
+
+HRESULT IDirect3DDevice9::TestCooperativeLevel() {
+    switch (state_) {
+        case State::Ok:
+            return D3D_OK;
+        case State::Lost:
+            // The next question finds the program back in front.
+            state_ = State::NotReset;
+            return D3DERR_DEVICELOST;
+        default:
+            return D3DERR_DEVICENOTRESET;
+    }
+}
+
+HRESULT IDirect3DDevice9::Reset(D3DPRESENT_PARAMETERS* params) {
+    if (!params || !IsBackBufferFormat(params->BackBufferFormat)) return D3DERR_INVALIDCALL;
+    if (state_ == State::Lost) return D3DERR_DEVICELOST;
+    if (defaultPool_ != 0) {
+        // Still holding video memory: the device stays (or becomes) lost until a reset works.
+        if (state_ == State::Ok) state_ = State::NotReset;
+        return D3DERR_INVALIDCALL;
+    }
+    D3DPRESENT_PARAMETERS p = *params;
+    if (p.Windowed && (p.BackBufferWidth == 0 || p.BackBufferHeight == 0)) {
+        p.BackBufferWidth = params_.BackBufferWidth;
+        p.BackBufferHeight = params_.BackBufferHeight;
+    }
+    if (p.BackBufferCount == 0) p.BackBufferCount = 1;
+    if (!Setup(p)) return D3DERR_OUTOFVIDEOMEMORY;
+    *params = p;
+    state_ = State::Ok;
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::Present(const RECT*, const RECT*, HWND, const void*) {
+    if (inScene_) return D3DERR_INVALIDCALL;
+    if (state_ != State::Ok) {
+        CountLostFrame();
+        return D3DERR_DEVICELOST;
+    }
+    if (DeviceLossDue()) {
+        SimulateDeviceLoss();
+        CountLostFrame();
+        return D3DERR_DEVICELOST;
+    }
+    if (params_.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE) WaitForVerticalBlank();
+    PresentFrame(*backBuffer_, nullptr);
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::GetBackBuffer(UINT swapChain, UINT index, DWORD,
+                                        IDirect3DSurface9** out) {
+    if (!out || swapChain != 0 || index != 0) return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (FailStep("d3d_back_buffer")) return D3DERR_INVALIDCALL;
+    D3DSURFACE_DESC desc;
+    desc.Format = params_.BackBufferFormat;
+    desc.Type = D3DRTYPE_SURFACE;
+    desc.Usage = D3DUSAGE_RENDERTARGET;
+    desc.Pool = D3DPOOL_DEFAULT;
+    desc.Width = params_.BackBufferWidth;
+    desc.Height = params_.BackBufferHeight;
+    *out = new (std::nothrow)
+        IDirect3DSurface9(this, nullptr, backBuffer_, desc,
+                          (params_.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0);
+    return *out ? D3D_OK : E_OUTOFMEMORY;
+}
+
+HRESULT IDirect3DDevice9::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
+                                        D3DFORMAT format, DWORD pool, IDirect3DTexture9** out,
+                                        void*) {
+    if (!out) return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (width == 0 || height == 0 || width > caps_.MaxTextureWidth ||
+        height > caps_.MaxTextureHeight || levels > 1 || !IsTextureFormat(format) ||
+        pool > D3DPOOL_SYSTEMMEM)
+        return D3DERR_INVALIDCALL;
+    if ((usage & D3DUSAGE_RENDERTARGET) && pool != D3DPOOL_DEFAULT) return D3DERR_INVALIDCALL;
+    if (FailStep("d3d_texture")) return D3DERR_INVALIDCALL;
+    if (pool == D3DPOOL_DEFAULT && FailStep("d3d_video_memory")) return D3DERR_OUTOFVIDEOMEMORY;
+    if (pool == D3DPOOL_SYSTEMMEM && FailStep("d3d_system_texture")) return E_OUTOFMEMORY;
+    auto pixels = SoftSurface::Create(static_cast<int>(width), static_cast<int>(height), format);
+    if (!pixels) return pool == D3DPOOL_DEFAULT ? D3DERR_OUTOFVIDEOMEMORY : E_OUTOFMEMORY;
+    D3DSURFACE_DESC desc;
+    desc.Format = format;
+    desc.Type = D3DRTYPE_TEXTURE;
+    desc.Usage = usage;
+    desc.Pool = pool;
+    desc.Width = width;
+    desc.Height = height;
+    *out = new (std::nothrow) IDirect3DTexture9(this, std::move(pixels), desc);
+    return *out ? D3D_OK : E_OUTOFMEMORY;
+}
+
+HRESULT IDirect3DDevice9::CreateVertexBuffer(UINT length, DWORD, DWORD, DWORD pool,
+                                             IDirect3DVertexBuffer9** out, void*) {
+    if (!out) return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (length == 0 || length > kMaxVertexBuffer || pool > D3DPOOL_SYSTEMMEM)
+        return D3DERR_INVALIDCALL;
+    if (FailStep("d3d_vertex_buffer")) return D3DERR_OUTOFVIDEOMEMORY;
+    std::shared_ptr<std::vector<std::uint8_t>> data;
+    try {
+        data = std::make_shared<std::vector<std::uint8_t>>(length);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    *out = new (std::nothrow) IDirect3DVertexBuffer9(this, std::move(data), pool);
+    return *out ? D3D_OK : E_OUTOFMEMORY;
+}
+
+HRESULT IDirect3DDevice9::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format,
+                                                      DWORD pool, IDirect3DSurface9** out, void*) {
+    if (!out) return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (width == 0 || height == 0 || !IsTextureFormat(format) || pool > D3DPOOL_SYSTEMMEM)
+        return D3DERR_INVALIDCALL;
+    if (FailStep("d3d_offscreen_surface")) return E_OUTOFMEMORY;
+    auto pixels = SoftSurface::Create(static_cast<int>(width), static_cast<int>(height), format);
+    if (!pixels) return E_OUTOFMEMORY;
+    D3DSURFACE_DESC desc;
+    desc.Format = format;
+    desc.Type = D3DRTYPE_SURFACE;
+    desc.Pool = pool;
+    desc.Width = width;
+    desc.Height = height;
+    *out = new (std::nothrow) IDirect3DSurface9(this, nullptr, std::move(pixels), desc, true);
+    return *out ? D3D_OK : E_OUTOFMEMORY;
+}
+
+HRESULT IDirect3DDevice9::SetRenderTarget(DWORD index, IDirect3DSurface9* target) {
+    if (index != 0 || !target || !target->IsRenderTarget()) return D3DERR_INVALIDCALL;
+    renderTarget_ = target->pixels_;
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::GetRenderTargetData(IDirect3DSurface9* target, IDirect3DSurface9* dst) {
+    if (!target || !dst || !target->IsRenderTarget() || dst->desc_.Pool != D3DPOOL_SYSTEMMEM)
+        return D3DERR_INVALIDCALL;
+    SoftSurface& s = *target->pixels_;
+    SoftSurface& d = *dst->pixels_;
+    if (s.Width() != d.Width() || s.Height() != d.Height() || s.Format() != d.Format() ||
+        s.IsLocked() || d.IsLocked())
+        return D3DERR_INVALIDCALL;
+    if (state_ != State::Ok) return D3DERR_DEVICELOST;
+    CopyWholeSurface(d, s);
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::UpdateSurface(IDirect3DSurface9* src, const RECT* srcRect,
+                                        IDirect3DSurface9* dst, const POINT* dstPoint) {
+    if (!src || !dst || src->desc_.Pool != D3DPOOL_SYSTEMMEM || dst->desc_.Pool != D3DPOOL_DEFAULT)
+        return D3DERR_INVALIDCALL;
+    const SoftSurface& s = *src->pixels_;
+    SoftSurface& d = *dst->pixels_;
+    if (s.Format() != d.Format() || s.IsLocked() || d.IsLocked()) return D3DERR_INVALIDCALL;
+    const RECT sr = srcRect ? *srcRect : s.Bounds();
+    const POINT at = dstPoint ? *dstPoint : POINT{sr.left, sr.top};
+    const RECT dr{at.x, at.y, at.x + (sr.right - sr.left), at.y + (sr.bottom - sr.top)};
+    if (!s.Holds(sr) || !d.Holds(dr)) return D3DERR_INVALIDCALL;
+    CopyPixels(d, dr, s, sr, nullptr);
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::StretchRect(IDirect3DSurface9* src, const RECT* srcRect,
+                                      IDirect3DSurface9* dst, const RECT* dstRect, DWORD) {
+    if (!src || !dst || src->desc_.Pool != D3DPOOL_DEFAULT || dst->desc_.Pool != D3DPOOL_DEFAULT ||
+        !dst->IsRenderTarget())
+        return D3DERR_INVALIDCALL;
+    const SoftSurface& s = *src->pixels_;
+    SoftSurface& d = *dst->pixels_;
+    if (s.IsLocked() || d.IsLocked()) return D3DERR_INVALIDCALL;
+    const RECT sr = srcRect ? *srcRect : s.Bounds();
+    const RECT dr = dstRect ? *dstRect : d.Bounds();
+    if (!s.Holds(sr) || !d.Holds(dr)) return D3DERR_INVALIDCALL;
+    if (state_ != State::Ok) return D3D_OK;
+    if (s.Format() == d.Format()) {
+        CopyPixels(d, dr, s, sr, nullptr);
+        return D3D_OK;
+    }
+    const int dw = dr.right - dr.left, dh = dr.bottom - dr.top;
+    const int sw = sr.right - sr.left, sh = sr.bottom - sr.top;
+    for (int k = 0; k < dh; ++k) {
+        const int sy = sr.top + static_cast<int>(std::int64_t{k} * sh / dh);
+        for (int j = 0; j < dw; ++j) {
+            const int sx = sr.left + static_cast<int>(std::int64_t{j} * sw / dw);
+            d.SetPixel(dr.left + j, dr.top + k,
+                       ArgbToPixel(d.Format(), PixelToArgb(s.Format(), s.Pixel(sx, sy), nullptr)));
+        }
+    }
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::Clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR color, float,
+                                DWORD) {
+    if (count != 0 && !rects) return D3DERR_INVALIDCALL;
+    SoftSurface& rt = *renderTarget_;
+    if (rt.IsLocked()) return D3DERR_INVALIDCALL;
+    if (state_ != State::Ok || !(flags & D3DCLEAR_TARGET)) return D3D_OK;
+    const std::uint32_t pixel = ArgbToPixel(rt.Format(), color);
+    if (count == 0) {
+        FillPixels(rt, rt.Bounds(), pixel);
+        return D3D_OK;
+    }
+    for (DWORD i = 0; i < count; ++i) {
+        const RECT r = IntersectRect(rects[i], rt.Bounds());
+        if (!IsRectEmpty(r)) FillPixels(rt, r, pixel);
+    }
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::BeginScene() {
+    if (inScene_) return D3DERR_INVALIDCALL;
+    inScene_ = true;
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::EndScene() {
+    if (!inScene_) return D3DERR_INVALIDCALL;
+    inScene_ = false;
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::SetRenderState(DWORD state, DWORD value) {
+    if (state >= renderStates_.size()) return D3DERR_INVALIDCALL;
+    renderStates_[state] = value;
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::GetRenderState(DWORD state, DWORD* value) {
+    if (!value || state >= renderStates_.size()) return D3DERR_INVALIDCALL;
+    *value = renderStates_[state];
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::SetTextureStageState(DWORD stage, DWORD type, DWORD value) {
+    if (stage >= 8 || type >= stage0_.size()) return D3DERR_INVALIDCALL;
+    // Only stage 0 takes part in drawing.
+    if (stage == 0) stage0_[type] = value;
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::SetSamplerState(DWORD sampler, DWORD type, DWORD value) {
+    if (sampler >= 16 || type >= sampler0_.size()) return D3DERR_INVALIDCALL;
+    if (sampler == 0) sampler0_[type] = value;
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::SetTexture(DWORD stage, IDirect3DTexture9* texture) {
+    if (stage >= 8) return D3DERR_INVALIDCALL;
+    if (stage == 0) {
+        if (texture)
+            texture_ = texture->pixels_;
+        else
+            texture_.reset();
+    }
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* vb, UINT offset,
+                                          UINT stride) {
+    if (stream != 0) return D3DERR_INVALIDCALL;
+    if (vb)
+        stream_ = vb->data_;
+    else
+        stream_.reset();
+    streamOffset_ = offset;
+    streamStride_ = stride;
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::SetFVF(DWORD fvf) {
+    fvf_ = fvf;
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::DrawPrimitive(DWORD type, UINT start, UINT count) {
+    if (!inScene_ || type != D3DPT_TRIANGLESTRIP || count != 2 || fvf_ != kQuadFvf ||
+        streamStride_ != sizeof(D3DTLVERTEX) || !stream_)
+        return D3DERR_INVALIDCALL;
+    const std::uint64_t offset =
+        std::uint64_t{streamOffset_} + std::uint64_t{start} * streamStride_;
+    if (offset + 4 * sizeof(D3DTLVERTEX) > stream_->size()) return D3DERR_INVALIDCALL;
+    if (renderTarget_->IsLocked() || (texture_ && texture_->IsLocked())) return D3DERR_INVALIDCALL;
+    if (state_ != State::Ok) return D3D_OK;
+    D3DTLVERTEX v[4];
+    std::memcpy(v, stream_->data() + offset, sizeof v);
+    DrawQuad(v);
+    return D3D_OK;
+}
+
+void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
+    float minX = v[0].x, maxX = v[0].x, minY = v[0].y, maxY = v[0].y;
+    for (int i = 1; i < 4; ++i) {
+        minX = std::min(minX, v[i].x);
+        maxX = std::max(maxX, v[i].x);
+        minY = std::min(minY, v[i].y);
+        maxY = std::max(maxY, v[i].y);
+    }
+    if (!(maxX > minX) || !(maxY > minY)) return;
+    // The corners: top-left, top-right, bottom-left, bottom-right. A quad that is not an
+    // axis-aligned rectangle has no vertex on some corner and is not drawn.
+    const D3DTLVERTEX* corner[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        const bool right = v[i].x == maxX, bottom = v[i].y == maxY;
+        if ((!right && v[i].x != minX) || (!bottom && v[i].y != minY)) return;
+        corner[(bottom ? 2 : 0) + (right ? 1 : 0)] = &v[i];
+    }
+    for (const D3DTLVERTEX* c : corner)
+        if (!c) return;
+
+    SoftSurface& rt = *renderTarget_;
+    const int x0 = std::max(0, static_cast<int>(std::ceil(std::max(minX, -1e9f)))),
+              x1 = std::min(rt.Width(), static_cast<int>(std::ceil(std::min(maxX, 1e9f))));
+    const int y0 = std::max(0, static_cast<int>(std::ceil(std::max(minY, -1e9f)))),
+              y1 = std::min(rt.Height(), static_cast<int>(std::ceil(std::min(maxY, 1e9f))));
+    if (x0 >= x1 || y0 >= y1) return;
+
+    const SoftSurface* tex = texture_.get();
+    const int texW = tex ? tex->Width() : 1, texH = tex ? tex->Height() : 1;
+    const double uL = corner[0]->tu, uR = corner[1]->tu, vT = corner[0]->tv, vB = corner[2]->tv;
+    const bool flat = corner[0]->color == corner[1]->color &&
+                      corner[0]->color == corner[2]->color && corner[0]->color == corner[3]->color;
+    const DWORD colorOp = stage0_[D3DTSS_COLOROP], alphaOp = stage0_[D3DTSS_ALPHAOP];
+    const DWORD carg1 = stage0_[D3DTSS_COLORARG1], carg2 = stage0_[D3DTSS_COLORARG2];
+    const DWORD aarg1 = stage0_[D3DTSS_ALPHAARG1], aarg2 = stage0_[D3DTSS_ALPHAARG2];
+    const std::uint32_t factor = renderStates_[D3DRS_TEXTUREFACTOR];
+    const bool blend = renderStates_[D3DRS_ALPHABLENDENABLE] != 0;
+    const DWORD srcBlend = renderStates_[D3DRS_SRCBLEND], dstBlend = renderStates_[D3DRS_DESTBLEND];
+    const DWORD addrU = sampler0_[D3DSAMP_ADDRESSU], addrV = sampler0_[D3DSAMP_ADDRESSV];
+    const double spanX = static_cast<double>(maxX) - minX, spanY = static_cast<double>(maxY) - minY;
+    // Sampling at an exact texel edge must not fall one texel short through rounding.
+    constexpr double kEdge = 1e-6;
+
+    for (int py = y0; py < y1; ++py) {
+        const double fy = (py - static_cast<double>(minY)) / spanY;
+        const int ty = Address(static_cast<int>(std::floor((vT + (vB - vT) * fy) * texH + kEdge)),
+                               texH, addrV);
+        const std::uint32_t left = flat ? 0 : LerpColor(corner[0]->color, corner[2]->color, fy);
+        const std::uint32_t right = flat ? 0 : LerpColor(corner[1]->color, corner[3]->color, fy);
+        for (int px = x0; px < x1; ++px) {
+            const double fx = (px - static_cast<double>(minX)) / spanX;
+            const std::uint32_t diffuse = flat ? corner[0]->color : LerpColor(left, right, fx);
+            std::uint32_t texel = 0xFF000000u;
+            if (tex) {
+                const int tx =
+                    Address(static_cast<int>(std::floor((uL + (uR - uL) * fx) * texW + kEdge)),
+                            texW, addrU);
+                texel = PixelToArgb(tex->Format(), tex->Pixel(tx, ty), nullptr);
+            }
+            std::uint32_t out;
+            if (colorOp == D3DTOP_DISABLE) {
+                out = diffuse;
+            } else {
+                const std::uint32_t c1 = ApplyArgument(carg1, diffuse, texel, factor);
+                const std::uint32_t c2 = ApplyArgument(carg2, diffuse, texel, factor);
+                const std::uint32_t a1 = ApplyArgument(aarg1, diffuse, texel, factor) >> 24;
+                const std::uint32_t a2 = ApplyArgument(aarg2, diffuse, texel, factor) >> 24;
+                const std::uint32_t da = diffuse >> 24, ta = texel >> 24, fa = factor >> 24;
+                out = (alphaOp == D3DTOP_DISABLE ? da : Operate(alphaOp, a1, a2, da, ta, fa)) << 24;
+                for (int shift = 0; shift < 24; shift += 8)
+                    out |= Operate(colorOp, Channel(c1, shift), Channel(c2, shift), da, ta, fa)
+                           << shift;
+            }
+            const std::uint32_t pixel =
+                blend ? BlendPixel(rt.Format(), rt.Pixel(px, py), out, srcBlend, dstBlend)
+                      : ArgbToPixel(rt.Format(), out);
+            rt.SetPixel(px, py, pixel);
+        }
+    }
+}
+
+HRESULT IDirect3DDevice9::SetDialogBoxMode(BOOL) {
+    if (FailStep("d3d_dialog_box_mode")) return D3DERR_INVALIDCALL;
+    return D3D_OK;
+}
+
+// ---- the Direct3D object
+
+IDirect3D9* Direct3DCreate9(UINT sdkVersion) {
+    if (sdkVersion != D3D_SDK_VERSION || FailStep("d3d_create")) return nullptr;
+    return new (std::nothrow) IDirect3D9;
+}
+
+HRESULT IDirect3D9::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) {
+    if (!mode || adapter != 0) return D3DERR_INVALIDCALL;
+    mode->Width = 640;
+    mode->Height = 480;
+    mode->RefreshRate = static_cast<UINT>(GetDesktopRefreshRate());
+    mode->Format = GetDesktopBitsPerPixel() == 16 ? D3DFMT_R5G6B5 : D3DFMT_X8R8G8B8;
+    return D3D_OK;
+}
+
+HRESULT IDirect3D9::GetDeviceCaps(UINT adapter, DWORD type, D3DCAPS9* caps) {
+    if (!caps || adapter != 0 || type != D3DDEVTYPE_HAL) return D3DERR_INVALIDCALL;
+    if (FailStep("d3d_caps")) return D3DERR_NOTAVAILABLE;
+    *caps = D3DCAPS9{};
+    caps->DeviceType = D3DDEVTYPE_HAL;
+    caps->Caps3 = D3DCAPS3_ALPHA_FULLSCREEN_FLIP_OR_DISCARD;
+    caps->TextureCaps = 0;
+    caps->MaxTextureWidth = kMaxTextureSide;
+    caps->MaxTextureHeight = kMaxTextureSide;
+    return D3D_OK;
+}
+
+HRESULT IDirect3D9::CreateDevice(UINT adapter, DWORD type, HWND focus, DWORD flags,
+                                 D3DPRESENT_PARAMETERS* params, IDirect3DDevice9** out) {
+    if (!out) return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (!params || adapter != 0 || type != D3DDEVTYPE_HAL ||
+        !IsBackBufferFormat(params->BackBufferFormat) || params->BackBufferCount > 1)
+        return D3DERR_INVALIDCALL;
+    if (FailStep("d3d_device")) return D3DERR_NOTAVAILABLE;
+    if ((flags & D3DCREATE_HARDWARE_VERTEXPROCESSING) && FailStep("d3d_hardware_vertex"))
+        return D3DERR_NOTAVAILABLE;
+    D3DPRESENT_PARAMETERS p = *params;
+    if (p.Windowed) {
+        if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0) {
+            RECT client{};
+            HWND window = p.hDeviceWindow ? p.hDeviceWindow : focus;
+            if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0)
+                return D3DERR_INVALIDCALL;
+            if (p.BackBufferWidth == 0) p.BackBufferWidth = static_cast<UINT>(client.right);
+            if (p.BackBufferHeight == 0) p.BackBufferHeight = static_cast<UINT>(client.bottom);
+        }
+    } else {
+        const UINT rate = p.FullScreen_RefreshRateInHz;
+        if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0 ||
+            (rate != 0 && rate != static_cast<UINT>(GetDesktopRefreshRate())))
+            return D3DERR_INVALIDCALL;
+    }
+    if (p.BackBufferCount == 0) p.BackBufferCount = 1;
+    D3DCAPS9 caps;
+    GetDeviceCaps(adapter, type, &caps);
+    if (caps.MaxTextureWidth == 0) caps.MaxTextureWidth = caps.MaxTextureHeight = kMaxTextureSide;
+    auto* device = new (std::nothrow) IDirect3DDevice9(caps, p);
+    if (!device) return E_OUTOFMEMORY;
+    if (!device->Setup(p)) {
+        device->Release();
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
+    *params = p;
+    *out = device;
+    return D3D_OK;
+}
+
+HRESULT D3DXCreateTexture(IDirect3DDevice9* device, UINT width, UINT height, UINT, DWORD usage,
+                          D3DFORMAT format, DWORD pool, IDirect3DTexture9** out) {
+    if (!device || !out) return D3DERR_INVALIDCALL;
+    return device->CreateTexture(width, height, 1, usage, format, pool, out, nullptr);
+}
+
+const char* DisplayDriverDdiVersion() {
+    return FailStep("d3d_ddi_version") ? "8" : "9";
+}
+
+}  // namespace plat

@@ -1,0 +1,369 @@
+// The Direct3D-9-like personality of the software display device: a device with a back
+// buffer, textures (render targets in the default pool, managed and system-memory ones),
+// off-screen surfaces, vertex buffers, Clear, screen-space quads drawn through the
+// stage-0 colour and alpha operations and the alpha blend, Present, and device loss with
+// Reset. The texture creator stands in for the utility library's one.
+//
+// The rules of the original that the drawing layer depends on are kept, so a fault there
+// shows here: default-pool textures cannot be locked (their pixels go through a
+// system-memory twin), drawing happens between BeginScene and EndScene, a present must not
+// happen inside a scene, and a lost device is reset only after every default-pool resource
+// and back-buffer reference was released.
+//
+// Drawing arithmetic, fixed once: a pixel is covered when its centre (x, y) lies inside the
+// quad (left and top edges inclusive); texels are sampled by point at floor(u * width);
+// blending is out = (s * fs + d * fd + 127) / 255 per channel; modulate is (a * b + 127) / 255.
+// Quads are axis-aligned rectangles (the 2D layer draws nothing else yet).
+//
+// The device is lost only when a test hook says so (K4_LOSE_DEVICE at a present, or
+// SimulateDeviceLoss). The first TestCooperativeLevel after a loss answers DEVICELOST and
+// the following ones DEVICENOTRESET, so a restore that is tried at once fails once and then
+// succeeds, as when the user comes back to the program.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/device_object.h"
+#include "platform/messages.h"
+#include "platform/pixel_format.h"
+#include "platform/rect.h"
+#include "platform/soft_device.h"
+
+namespace plat {
+
+using D3DCOLOR = DWORD;
+
+constexpr HRESULT MakeD3DResult(int code) {
+    return static_cast<HRESULT>(0x88760000u + code);
+}
+constexpr HRESULT D3D_OK = 0;
+constexpr HRESULT D3DERR_OUTOFVIDEOMEMORY = MakeD3DResult(380);
+constexpr HRESULT D3DERR_DEVICELOST = MakeD3DResult(2152);
+constexpr HRESULT D3DERR_DEVICENOTRESET = MakeD3DResult(2153);
+constexpr HRESULT D3DERR_NOTAVAILABLE = MakeD3DResult(2154);
+constexpr HRESULT D3DERR_INVALIDCALL = MakeD3DResult(2156);
+
+constexpr UINT D3D_SDK_VERSION = 32;
+constexpr UINT D3DADAPTER_DEFAULT = 0;
+constexpr DWORD D3DDEVTYPE_HAL = 1;
+constexpr DWORD D3DCREATE_SOFTWARE_VERTEXPROCESSING = 0x20;
+constexpr DWORD D3DCREATE_HARDWARE_VERTEXPROCESSING = 0x40;
+
+constexpr DWORD D3DCAPS3_ALPHA_FULLSCREEN_FLIP_OR_DISCARD = 0x20;
+constexpr DWORD D3DPTEXTURECAPS_POW2 = 0x2;
+constexpr DWORD D3DPTEXTURECAPS_SQUAREONLY = 0x20;
+
+constexpr DWORD D3DSWAPEFFECT_DISCARD = 1;
+constexpr DWORD D3DSWAPEFFECT_COPY = 3;
+constexpr UINT D3DPRESENT_INTERVAL_DEFAULT = 0;
+constexpr UINT D3DPRESENT_INTERVAL_IMMEDIATE = 0x80000000u;
+constexpr DWORD D3DPRESENTFLAG_LOCKABLE_BACKBUFFER = 0x1;
+constexpr DWORD D3DMULTISAMPLE_NONE = 0;
+constexpr DWORD D3DBACKBUFFER_TYPE_MONO = 0;
+
+constexpr DWORD D3DUSAGE_RENDERTARGET = 0x1;
+constexpr DWORD D3DUSAGE_WRITEONLY = 0x8;
+constexpr DWORD D3DUSAGE_DYNAMIC = 0x200;
+constexpr DWORD D3DPOOL_DEFAULT = 0;
+constexpr DWORD D3DPOOL_MANAGED = 1;
+constexpr DWORD D3DPOOL_SYSTEMMEM = 2;
+constexpr DWORD D3DRTYPE_SURFACE = 1;
+constexpr DWORD D3DRTYPE_TEXTURE = 3;
+
+constexpr DWORD D3DCLEAR_TARGET = 0x1;
+constexpr DWORD D3DCLEAR_ZBUFFER = 0x2;
+constexpr DWORD D3DCLEAR_STENCIL = 0x4;
+
+// Render states.
+constexpr DWORD D3DRS_ZENABLE = 7;
+constexpr DWORD D3DRS_SRCBLEND = 19;
+constexpr DWORD D3DRS_DESTBLEND = 20;
+constexpr DWORD D3DRS_CULLMODE = 22;
+constexpr DWORD D3DRS_ALPHABLENDENABLE = 27;
+constexpr DWORD D3DRS_TEXTUREFACTOR = 60;
+constexpr DWORD D3DRS_COLORVERTEX = 141;
+constexpr DWORD D3DRS_DIFFUSEMATERIALSOURCE = 145;
+constexpr DWORD D3DCULL_NONE = 1;
+constexpr DWORD D3DBLEND_ZERO = 1;
+constexpr DWORD D3DBLEND_ONE = 2;
+constexpr DWORD D3DBLEND_SRCALPHA = 5;
+constexpr DWORD D3DBLEND_INVSRCALPHA = 6;
+constexpr DWORD D3DMCS_COLOR1 = 1;
+
+// Texture stage states, arguments and operations.
+constexpr DWORD D3DTSS_COLOROP = 1;
+constexpr DWORD D3DTSS_COLORARG1 = 2;
+constexpr DWORD D3DTSS_COLORARG2 = 3;
+constexpr DWORD D3DTSS_ALPHAOP = 4;
+constexpr DWORD D3DTSS_ALPHAARG1 = 5;
+constexpr DWORD D3DTSS_ALPHAARG2 = 6;
+constexpr DWORD D3DTA_DIFFUSE = 0;
+constexpr DWORD D3DTA_CURRENT = 1;
+constexpr DWORD D3DTA_TEXTURE = 2;
+constexpr DWORD D3DTA_TFACTOR = 3;
+constexpr DWORD D3DTA_COMPLEMENT = 0x10;
+constexpr DWORD D3DTA_ALPHAREPLICATE = 0x20;
+constexpr DWORD D3DTOP_DISABLE = 1;
+constexpr DWORD D3DTOP_SELECTARG1 = 2;
+constexpr DWORD D3DTOP_SELECTARG2 = 3;
+constexpr DWORD D3DTOP_MODULATE = 4;
+constexpr DWORD D3DTOP_MODULATE2X = 5;
+constexpr DWORD D3DTOP_MODULATE4X = 6;
+constexpr DWORD D3DTOP_ADD = 7;
+constexpr DWORD D3DTOP_ADDSIGNED = 8;
+constexpr DWORD D3DTOP_ADDSIGNED2X = 9;
+constexpr DWORD D3DTOP_SUBTRACT = 10;
+constexpr DWORD D3DTOP_ADDSMOOTH = 11;
+constexpr DWORD D3DTOP_BLENDDIFFUSEALPHA = 12;
+constexpr DWORD D3DTOP_BLENDTEXTUREALPHA = 13;
+constexpr DWORD D3DTOP_BLENDFACTORALPHA = 14;
+
+// Sampler states.
+constexpr DWORD D3DSAMP_ADDRESSU = 1;
+constexpr DWORD D3DSAMP_ADDRESSV = 2;
+constexpr DWORD D3DSAMP_MAGFILTER = 5;
+constexpr DWORD D3DSAMP_MINFILTER = 6;
+constexpr DWORD D3DTADDRESS_WRAP = 1;
+constexpr DWORD D3DTADDRESS_CLAMP = 3;
+constexpr DWORD D3DTEXF_NONE = 0;
+constexpr DWORD D3DTEXF_POINT = 1;
+
+constexpr DWORD D3DPT_TRIANGLESTRIP = 5;
+// Screen-space vertices with a colour and one texture coordinate pair: 28 bytes.
+constexpr DWORD D3DFVF_XYZRHW = 0x4;
+constexpr DWORD D3DFVF_DIFFUSE = 0x40;
+constexpr DWORD D3DFVF_TEX1 = 0x100;
+
+struct D3DDISPLAYMODE {
+    UINT Width = 0;
+    UINT Height = 0;
+    UINT RefreshRate = 0;
+    D3DFORMAT Format = D3DFMT_UNKNOWN;
+};
+
+struct D3DCAPS9 {
+    DWORD DeviceType = 0;
+    UINT AdapterOrdinal = 0;
+    DWORD Caps3 = 0;
+    DWORD TextureCaps = 0;
+    DWORD MaxTextureWidth = 0;
+    DWORD MaxTextureHeight = 0;
+};
+
+struct D3DPRESENT_PARAMETERS {
+    UINT BackBufferWidth = 0;
+    UINT BackBufferHeight = 0;
+    D3DFORMAT BackBufferFormat = D3DFMT_UNKNOWN;
+    UINT BackBufferCount = 0;
+    DWORD MultiSampleType = 0;
+    DWORD MultiSampleQuality = 0;
+    DWORD SwapEffect = 0;
+    HWND hDeviceWindow = nullptr;
+    BOOL Windowed = 0;
+    BOOL EnableAutoDepthStencil = 0;
+    D3DFORMAT AutoDepthStencilFormat = D3DFMT_UNKNOWN;
+    DWORD Flags = 0;
+    UINT FullScreen_RefreshRateInHz = 0;
+    UINT PresentationInterval = 0;
+};
+
+struct D3DSURFACE_DESC {
+    D3DFORMAT Format = D3DFMT_UNKNOWN;
+    DWORD Type = 0;
+    DWORD Usage = 0;
+    DWORD Pool = 0;
+    DWORD MultiSampleType = 0;
+    DWORD MultiSampleQuality = 0;
+    UINT Width = 0;
+    UINT Height = 0;
+};
+
+struct D3DLOCKED_RECT {
+    int Pitch = 0;
+    void* pBits = nullptr;
+};
+
+// One vertex of a screen-space quad (the layout of FVF XYZRHW | DIFFUSE | TEX1).
+struct D3DTLVERTEX {
+    float x, y, z, rhw;
+    D3DCOLOR color;
+    float tu, tv;
+};
+static_assert(sizeof(D3DTLVERTEX) == 28);
+
+class IDirect3DDevice9;
+class IDirect3DTexture9;
+
+class IDirect3DSurface9 : public DeviceObject {
+public:
+    // A null rectangle locks the whole surface.
+    HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags);
+    HRESULT UnlockRect();
+    HRESULT GetDesc(D3DSURFACE_DESC* desc);
+
+    SoftSurface& Pixels() { return *pixels_; }
+    const D3DSURFACE_DESC& Desc() const { return desc_; }
+    bool IsRenderTarget() const { return (desc_.Usage & D3DUSAGE_RENDERTARGET) != 0; }
+
+private:
+    friend class IDirect3DDevice9;
+    friend class IDirect3DTexture9;
+    IDirect3DSurface9(IDirect3DDevice9* device, IDirect3DTexture9* container,
+                      std::shared_ptr<SoftSurface> pixels, const D3DSURFACE_DESC& desc,
+                      bool lockable);
+    ~IDirect3DSurface9() override;
+
+    Ref<IDirect3DDevice9> device_;
+    Ref<IDirect3DTexture9> container_;  // the texture whose level this is
+    std::shared_ptr<SoftSurface> pixels_;
+    D3DSURFACE_DESC desc_;
+    bool lockable_;
+};
+
+class IDirect3DTexture9 : public DeviceObject {
+public:
+    HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface9** out);
+    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc);
+    HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags);
+    HRESULT UnlockRect(UINT level);
+
+    SoftSurface& Pixels() { return *pixels_; }
+    const D3DSURFACE_DESC& Desc() const { return desc_; }
+
+private:
+    friend class IDirect3DDevice9;
+    friend class IDirect3DSurface9;
+    IDirect3DTexture9(IDirect3DDevice9* device, std::shared_ptr<SoftSurface> pixels,
+                      const D3DSURFACE_DESC& desc);
+    ~IDirect3DTexture9() override;
+    bool Lockable() const;
+
+    Ref<IDirect3DDevice9> device_;
+    std::shared_ptr<SoftSurface> pixels_;
+    D3DSURFACE_DESC desc_;
+};
+
+class IDirect3DVertexBuffer9 : public DeviceObject {
+public:
+    // size 0 locks from offset to the end.
+    HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
+    HRESULT Unlock();
+
+private:
+    friend class IDirect3DDevice9;
+    IDirect3DVertexBuffer9(IDirect3DDevice9* device,
+                           std::shared_ptr<std::vector<std::uint8_t>> data, DWORD pool);
+    ~IDirect3DVertexBuffer9() override;
+
+    Ref<IDirect3DDevice9> device_;
+    std::shared_ptr<std::vector<std::uint8_t>> data_;
+    DWORD pool_;
+    bool locked_ = false;
+};
+
+class IDirect3DDevice9 : public DeviceObject {
+public:
+    HRESULT TestCooperativeLevel();
+    HRESULT Reset(D3DPRESENT_PARAMETERS* params);
+    HRESULT Present(const RECT* src, const RECT* dst, HWND window, const void* dirty);
+    HRESULT GetBackBuffer(UINT swapChain, UINT index, DWORD type, IDirect3DSurface9** out);
+
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                          DWORD pool, IDirect3DTexture9** out, void* shared);
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, DWORD pool,
+                               IDirect3DVertexBuffer9** out, void* shared);
+    HRESULT CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, DWORD pool,
+                                        IDirect3DSurface9** out, void* shared);
+
+    HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* target);
+    HRESULT GetRenderTargetData(IDirect3DSurface9* target, IDirect3DSurface9* dst);
+    HRESULT UpdateSurface(IDirect3DSurface9* src, const RECT* srcRect, IDirect3DSurface9* dst,
+                          const POINT* dstPoint);
+    HRESULT StretchRect(IDirect3DSurface9* src, const RECT* srcRect, IDirect3DSurface9* dst,
+                        const RECT* dstRect, DWORD filter);
+
+    HRESULT Clear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR color, float z,
+                  DWORD stencil);
+    HRESULT BeginScene();
+    HRESULT EndScene();
+    HRESULT SetRenderState(DWORD state, DWORD value);
+    HRESULT GetRenderState(DWORD state, DWORD* value);
+    HRESULT SetTextureStageState(DWORD stage, DWORD type, DWORD value);
+    HRESULT SetSamplerState(DWORD sampler, DWORD type, DWORD value);
+    HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture);
+    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* vb, UINT offset, UINT stride);
+    HRESULT SetFVF(DWORD fvf);
+    // Triangle strips of two triangles forming an axis-aligned quad.
+    HRESULT DrawPrimitive(DWORD type, UINT start, UINT count);
+    HRESULT SetDialogBoxMode(BOOL on);
+
+    // Test hook: the device is lost, as when another program took the full screen.
+    void SimulateDeviceLoss();
+    bool IsLost() const { return state_ != State::Ok; }
+    // Default-pool resources and back-buffer references alive (a reset needs none).
+    int DefaultPoolResources() const { return defaultPool_.load(); }
+    const D3DPRESENT_PARAMETERS& PresentParameters() const { return params_; }
+
+private:
+    friend class IDirect3D9;
+    friend class IDirect3DSurface9;
+    friend class IDirect3DTexture9;
+    friend class IDirect3DVertexBuffer9;
+    enum class State { Ok, Lost, NotReset };
+
+    IDirect3DDevice9(const D3DCAPS9& caps, const D3DPRESENT_PARAMETERS& params);
+    ~IDirect3DDevice9() override;
+    // Makes the back buffer and the default states of the presentation parameters.
+    bool Setup(const D3DPRESENT_PARAMETERS& params);
+    void ResetStates();
+    // Draws the quad of the four vertices (strip order) into the render target.
+    void DrawQuad(const D3DTLVERTEX* v);
+
+    D3DCAPS9 caps_;
+    D3DPRESENT_PARAMETERS params_;
+    State state_ = State::Ok;
+    bool inScene_ = false;
+    bool fullScreen_ = false;
+    std::atomic<int> defaultPool_{0};
+    std::shared_ptr<SoftSurface> backBuffer_;
+    std::shared_ptr<SoftSurface> renderTarget_;
+    std::shared_ptr<SoftSurface> texture_;  // stage 0
+    std::shared_ptr<std::vector<std::uint8_t>> stream_;
+    UINT streamOffset_ = 0;
+    UINT streamStride_ = 0;
+    DWORD fvf_ = 0;
+    std::array<DWORD, 256> renderStates_{};
+    std::array<DWORD, 33> stage0_{};
+    std::array<DWORD, 14> sampler0_{};
+};
+
+class IDirect3D9 : public DeviceObject {
+public:
+    HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode);
+    HRESULT GetDeviceCaps(UINT adapter, DWORD type, D3DCAPS9* caps);
+    // K4_FAIL: d3d_device fails every creation, d3d_hardware_vertex the one with hardware
+    // vertex processing.
+    HRESULT CreateDevice(UINT adapter, DWORD type, HWND focus, DWORD flags,
+                         D3DPRESENT_PARAMETERS* params, IDirect3DDevice9** out);
+
+private:
+    friend IDirect3D9* Direct3DCreate9(UINT sdk);
+    IDirect3D9() = default;
+};
+
+// Null with K4_FAIL=d3d_create or a wrong SDK version.
+IDirect3D9* Direct3DCreate9(UINT sdkVersion);
+
+// The texture creator of the utility library: one level of the size asked for.
+HRESULT D3DXCreateTexture(IDirect3DDevice9* device, UINT width, UINT height, UINT levels,
+                          DWORD usage, D3DFORMAT format, DWORD pool, IDirect3DTexture9** out);
+
+// The version text the display driver reports for its interface ("9", or "8" with
+// K4_FAIL=d3d_ddi_version: a driver older than the program needs).
+const char* DisplayDriverDdiVersion();
+
+}  // namespace plat

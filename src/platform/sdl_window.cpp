@@ -1,0 +1,261 @@
+// The SDL window. It lives on the window thread: SDL's video and event calls are made there
+// only. Frames arrive through the presenter's mailbox and are drawn scaled into the client
+// area with a letterbox (nearest samples, so a 1:1 window shows the frame exactly).
+#include <SDL.h>
+
+#include <string>
+
+#include "platform/display_window.h"
+#include "platform/keyboard.h"
+#include "platform/presenter.h"
+#include "platform/window_backend.h"
+
+namespace plat {
+namespace {
+
+class SdlWindow : public WindowBackend {
+public:
+    ~SdlWindow() override {
+        if (texture_) SDL_DestroyTexture(texture_);
+        if (renderer_) SDL_DestroyRenderer(renderer_);
+        if (window_) SDL_DestroyWindow(window_);
+        if (videoInit_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+
+    bool Open(HWND hwnd, const std::string& title, int width, int height, std::string* error) {
+        hwnd_ = hwnd;
+        // A signal ends the process as it would without SDL; closing goes through the
+        // close box alone.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            *error = SDL_GetError();
+            return false;
+        }
+        videoInit_ = true;
+        // SDL falls back to drivers that draw into memory when no display answers; a window
+        // nobody can see is no display.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (!driver || SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) {
+            *error =
+                std::string("no display (SDL video driver ") + (driver ? driver : "none") + ")";
+            return false;
+        }
+        window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   width, height, SDL_WINDOW_HIDDEN);
+        if (!window_) {
+            *error = SDL_GetError();
+            return false;
+        }
+        renderer_ = SDL_CreateRenderer(window_, -1, 0);
+        // Without an accelerated renderer the software one still shows every frame.
+        if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+        if (!renderer_) {
+            *error = SDL_GetError();
+            return false;
+        }
+        return true;
+    }
+
+    void Show(int cmd) override {
+        switch (cmd) {
+            case SW_HIDE:
+                SDL_HideWindow(window_);
+                return;
+            case SW_MINIMIZE:
+            case SW_SHOWMINIMIZED:
+            case SW_SHOWMINNOACTIVE:
+                SDL_ShowWindow(window_);
+                SDL_MinimizeWindow(window_);
+                return;
+            case SW_MAXIMIZE:
+                SDL_ShowWindow(window_);
+                SDL_MaximizeWindow(window_);
+                break;
+            case SW_RESTORE:
+            case SW_SHOWNORMAL:
+                SDL_ShowWindow(window_);
+                SDL_RestoreWindow(window_);
+                break;
+            default:
+                SDL_ShowWindow(window_);
+                break;
+        }
+        if (cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE) SDL_RaiseWindow(window_);
+        Render();
+    }
+    bool Visible() const override { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) != 0; }
+    bool Iconic() const override {
+        return (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0;
+    }
+    void SetTitle(const std::string& utf8) override { SDL_SetWindowTitle(window_, utf8.c_str()); }
+    RECT ClientRect() const override {
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window_, &w, &h);
+        return RECT{0, 0, w, h};
+    }
+    POINT ClientOrigin() const override {
+        int x = 0, y = 0;
+        SDL_GetWindowPosition(window_, &x, &y);
+        return POINT{x, y};
+    }
+    void SetCursorVisible(bool visible) override {
+        SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+    }
+    int DesktopBitsPerPixel() const override {
+        SDL_DisplayMode mode{};
+        int display = SDL_GetWindowDisplayIndex(window_);
+        if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &mode) != 0) return 32;
+        // X11 reports 24 bits for a display that keeps 4 bytes per pixel.
+        if (SDL_BYTESPERPIXEL(mode.format) == 4) return 32;
+        return static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+    }
+    void SetFullScreen(bool on) override {
+        SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        Render();
+    }
+    bool FullScreen() const override {
+        return (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+    }
+
+    void Pump() override {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) Handle(e);
+        if (TakeNewFrame(&SdlWindow::Upload, this)) Render();
+    }
+
+    bool ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height) override {
+        Pump();
+        if (!texture_) return false;
+        Draw();
+        // What the renderer drew: the letterboxed frame in its viewport.
+        SDL_Rect viewport;
+        SDL_RenderGetViewport(renderer_, &viewport);
+        float sx = 1, sy = 1;
+        SDL_RenderGetScale(renderer_, &sx, &sy);
+        SDL_Rect area{static_cast<int>(viewport.x * sx), static_cast<int>(viewport.y * sy),
+                      static_cast<int>(viewport.w * sx), static_cast<int>(viewport.h * sy)};
+        if (area.w <= 0 || area.h <= 0) return false;
+        argb.assign(static_cast<std::size_t>(area.w) * area.h, 0);
+        const int rc = SDL_RenderReadPixels(renderer_, &area, SDL_PIXELFORMAT_ARGB8888, argb.data(),
+                                            area.w * 4);
+        SDL_RenderPresent(renderer_);
+        if (rc != 0) return false;
+        width = area.w;
+        height = area.h;
+        return true;
+    }
+
+private:
+    static void Upload(const std::uint32_t* argb, int width, int height, void* context) {
+        auto* self = static_cast<SdlWindow*>(context);
+        if (width <= 0 || height <= 0) return;
+        if (!self->texture_ || self->texWidth_ != width || self->texHeight_ != height) {
+            if (self->texture_) SDL_DestroyTexture(self->texture_);
+            self->texture_ = SDL_CreateTexture(self->renderer_, SDL_PIXELFORMAT_ARGB8888,
+                                               SDL_TEXTUREACCESS_STREAMING, width, height);
+            if (!self->texture_) return;
+            self->texWidth_ = width;
+            self->texHeight_ = height;
+            SDL_RenderSetLogicalSize(self->renderer_, width, height);
+        }
+        SDL_UpdateTexture(self->texture_, nullptr, argb, width * 4);
+    }
+
+    void Draw() {
+        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+        SDL_RenderClear(renderer_);
+        if (texture_) SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    }
+
+    // Draws the last frame again (also on expose: the window repaints what it showed).
+    void Render() {
+        Draw();
+        SDL_RenderPresent(renderer_);
+    }
+
+    void Handle(const SDL_Event& e) {
+        switch (e.type) {
+            case SDL_WINDOWEVENT:
+                HandleWindowEvent(e.window);
+                break;
+            case SDL_KEYDOWN:
+            case SDL_KEYUP: {
+                const int scancode = e.key.keysym.scancode;
+                const int vk = VirtualKeyFromScancode(scancode);
+                if (vk == 0) break;
+                const bool down = e.type == SDL_KEYDOWN;
+                SetKeyState(vk, down);
+                if (down) {
+                    // Repeat count 1, the scan code, and bit 30 for a key already down.
+                    LPARAM lParam = 1 | static_cast<LPARAM>(scancode & 0xFF) << 16 |
+                                    (e.key.repeat ? LPARAM{1} << 30 : 0);
+                    PostMessage(hwnd_, WM_KEYDOWN, static_cast<WPARAM>(vk), lParam);
+                }
+                break;
+            }
+            default:
+                break;
+        }
+    }
+
+    void HandleWindowEvent(const SDL_WindowEvent& w) {
+        switch (w.event) {
+            case SDL_WINDOWEVENT_CLOSE:
+                PostMessage(hwnd_, WM_CLOSE, 0, 0);
+                break;
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+                PostMessage(hwnd_, WM_ACTIVATEAPP, 1, 0);
+                break;
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+                // Key releases that happen elsewhere never reach this window.
+                ReleaseAllKeys();
+                PostMessage(hwnd_, WM_ACTIVATEAPP, 0, 0);
+                break;
+            case SDL_WINDOWEVENT_MOVED:
+                PostMessage(hwnd_, WM_MOVE, 0, MAKELPARAM(w.data1, w.data2));
+                break;
+            case SDL_WINDOWEVENT_SIZE_CHANGED: {
+                const bool maximized = (SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) != 0;
+                PostMessage(hwnd_, WM_SIZE, maximized ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                            MAKELPARAM(w.data1, w.data2));
+                Render();
+                break;
+            }
+            case SDL_WINDOWEVENT_MINIMIZED:
+                PostMessage(hwnd_, WM_SIZE, SIZE_MINIMIZED, 0);
+                break;
+            case SDL_WINDOWEVENT_RESTORED: {
+                int cw = 0, ch = 0;
+                SDL_GetWindowSize(window_, &cw, &ch);
+                PostMessage(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(cw, ch));
+                break;
+            }
+            case SDL_WINDOWEVENT_EXPOSED:
+                Render();
+                PostMessage(hwnd_, WM_PAINT, 0, 0);
+                break;
+            default:
+                break;
+        }
+    }
+
+    HWND hwnd_ = nullptr;
+    bool videoInit_ = false;
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    int texWidth_ = 0;
+    int texHeight_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<WindowBackend> CreateSdlWindow(HWND hwnd, const std::string& titleUtf8, int width,
+                                               int height, std::string* error) {
+    auto window = std::make_unique<SdlWindow>();
+    if (!window->Open(hwnd, titleUtf8, width, height, error)) return nullptr;
+    return window;
+}
+
+}  // namespace plat

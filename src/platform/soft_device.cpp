@@ -1,0 +1,140 @@
+#include "platform/soft_device.h"
+
+#include <algorithm>
+#include <new>
+
+namespace plat {
+
+std::shared_ptr<SoftSurface> SoftSurface::Create(int width, int height, D3DFORMAT format) {
+    const int bytes = plat::BytesPerPixel(format);
+    if (bytes == 0 || width <= 0 || height <= 0 || width > kMaxSurfaceSide ||
+        height > kMaxSurfaceSide)
+        return nullptr;
+    const std::size_t pitch = (static_cast<std::size_t>(width) * bytes + 3) & ~std::size_t{3};
+    const std::size_t size = pitch * static_cast<std::size_t>(height);
+    if (size > kMaxSurfaceBytes) return nullptr;
+    std::shared_ptr<SoftSurface> s(new (std::nothrow) SoftSurface);
+    if (!s) return nullptr;
+    s->bits_.reset(new (std::nothrow) std::uint8_t[size]());
+    if (!s->bits_) return nullptr;
+    s->width_ = width;
+    s->height_ = height;
+    s->pitch_ = static_cast<int>(pitch);
+    s->bytes_ = bytes;
+    s->format_ = format;
+    return s;
+}
+
+bool SoftSurface::Holds(const RECT& r) const {
+    return r.left >= 0 && r.top >= 0 && r.right <= width_ && r.bottom <= height_ &&
+           r.left < r.right && r.top < r.bottom;
+}
+
+bool SoftSurface::TryLock() {
+    if (locked_) return false;
+    locked_ = true;
+    return true;
+}
+
+bool SoftSurface::Unlock() {
+    if (!locked_) return false;
+    locked_ = false;
+    return true;
+}
+
+void SoftSurface::Clear() {
+    std::fill_n(bits_.get(), static_cast<std::size_t>(pitch_) * height_, std::uint8_t{0});
+}
+
+RECT IntersectRect(const RECT& a, const RECT& b) {
+    return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                std::min(a.bottom, b.bottom)};
+}
+
+void FillPixels(SoftSurface& dst, const RECT& r, std::uint32_t pixel) {
+    const int bytes = dst.BytesPerPixel();
+    const int w = r.right - r.left;
+    for (int y = r.top; y < r.bottom; ++y) {
+        std::uint8_t* p = dst.Row(y) + r.left * bytes;
+        switch (bytes) {
+            case 1:
+                std::fill_n(p, w, static_cast<std::uint8_t>(pixel));
+                break;
+            case 2: {
+                const std::uint16_t v = static_cast<std::uint16_t>(pixel);
+                for (int x = 0; x < w; ++x) std::memcpy(p + 2 * x, &v, 2);
+                break;
+            }
+            default:
+                for (int x = 0; x < w; ++x) std::memcpy(p + 4 * x, &pixel, 4);
+                break;
+        }
+    }
+}
+
+void CopyPixels(SoftSurface& dst, const RECT& dr, const SoftSurface& src, const RECT& sr,
+                const std::uint32_t* key) {
+    const int bytes = dst.BytesPerPixel();
+    const int dw = dr.right - dr.left, dh = dr.bottom - dr.top;
+    const int sw = sr.right - sr.left, sh = sr.bottom - sr.top;
+    const bool same = dw == sw && dh == sh;
+    // Within one surface, rows and pixels are taken in the order that reads each source
+    // pixel before it is overwritten, as if the copy went through a buffer.
+    const bool upward = &dst == &src && dr.top > sr.top;
+    const bool leftward = &dst == &src && dr.left > sr.left;
+    for (int n = 0; n < dh; ++n) {
+        const int k = upward ? dh - 1 - n : n;
+        const int sy = sr.top + (same ? k : static_cast<int>(std::int64_t{k} * sh / dh));
+        const std::uint8_t* s = src.Row(sy);
+        std::uint8_t* d = dst.Row(dr.top + k) + dr.left * bytes;
+        if (same && !key) {
+            std::memmove(d, s + sr.left * bytes, static_cast<std::size_t>(dw) * bytes);
+            continue;
+        }
+        for (int m = 0; m < dw; ++m) {
+            const int j = leftward ? dw - 1 - m : m;
+            const int sx = sr.left + (same ? j : static_cast<int>(std::int64_t{j} * sw / dw));
+            const std::uint32_t v = ReadPixel(s + sx * bytes, bytes);
+            if (key && v == *key) continue;
+            WritePixel(d + j * bytes, bytes, v);
+        }
+    }
+}
+
+void CopyWholeSurface(SoftSurface& dst, const SoftSurface& src) {
+    const std::size_t row = static_cast<std::size_t>(src.Width()) * src.BytesPerPixel();
+    for (int y = 0; y < src.Height(); ++y) std::memcpy(dst.Row(y), src.Row(y), row);
+}
+
+namespace {
+
+std::uint32_t Factor(std::uint32_t blend, std::uint32_t srcAlpha) {
+    switch (blend) {
+        case kBlendZero:
+            return 0;
+        case kBlendSrcAlpha:
+            return srcAlpha;
+        case kBlendInvSrcAlpha:
+            return 255 - srcAlpha;
+        default:
+            return 255;
+    }
+}
+
+}  // namespace
+
+std::uint32_t BlendPixel(D3DFORMAT format, std::uint32_t dstPixel, std::uint32_t s,
+                         std::uint32_t srcBlend, std::uint32_t dstBlend) {
+    const std::uint32_t d = PixelToArgb(format, dstPixel, nullptr);
+    const std::uint32_t sa = s >> 24;
+    const std::uint32_t fs = Factor(srcBlend, sa), fd = Factor(dstBlend, sa);
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const std::uint32_t v =
+            (((s >> shift) & 0xFF) * fs + ((d >> shift) & 0xFF) * fd + 127) / 255;
+        out |= std::min<std::uint32_t>(v, 255) << shift;
+    }
+    return ArgbToPixel(format, out);
+}
+
+}  // namespace plat

@@ -1,0 +1,122 @@
+// The software device's pixel storage and raster arithmetic: format conversions, the blend,
+// nearest-sample copies with and without a key, and the bounds of a surface.
+#include "platform/soft_device.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace plat;
+
+struct Conversion {
+    D3DFORMAT format;
+    std::uint32_t pixel;
+    std::uint32_t argb;
+};
+
+// Channels widen by repeating their bits, so the ends of every range stay exact.
+const Conversion kToArgb[] = {
+    {D3DFMT_R5G6B5, 0xF800, 0xFFFF0000},       {D3DFMT_R5G6B5, 0x07E0, 0xFF00FF00},
+    {D3DFMT_R5G6B5, 0x0841, 0xFF080808},       {D3DFMT_R5G6B5, 0x8410, 0xFF848284},
+    {D3DFMT_A1R5G5B5, 0x7FFF, 0x00FFFFFF},     {D3DFMT_A1R5G5B5, 0x8000, 0xFF000000},
+    {D3DFMT_A1R5G5B5, 0xC210, 0xFF848484},     {D3DFMT_X8R8G8B8, 0x00123456, 0xFF123456},
+    {D3DFMT_A8R8G8B8, 0x80123456, 0x80123456},
+};
+
+TEST(PixelFormat, PixelsToColours) {
+    for (const Conversion& c : kToArgb)
+        EXPECT_EQ(PixelToArgb(c.format, c.pixel, nullptr), c.argb)
+            << c.format << " " << std::hex << c.pixel;
+    std::uint32_t palette[256] = {};
+    palette[9] = 0xFF010203;
+    EXPECT_EQ(PixelToArgb(D3DFMT_P8, 9, palette), 0xFF010203u);
+}
+
+// Channels narrow by truncation; the unused byte of X8R8G8B8 reads as opaque.
+const Conversion kToPixel[] = {
+    {D3DFMT_R5G6B5, 0x0861, 0xFF0F0F0F},       {D3DFMT_R5G6B5, 0xFFFF, 0x00FFFFFF},
+    {D3DFMT_A1R5G5B5, 0x7FFF, 0x7FFFFFFF},     {D3DFMT_A1R5G5B5, 0x8000, 0x80070707},
+    {D3DFMT_X8R8G8B8, 0xFF123456, 0x00123456}, {D3DFMT_A8R8G8B8, 0x00123456, 0x00123456},
+};
+
+TEST(PixelFormat, ColoursToPixels) {
+    for (const Conversion& c : kToPixel)
+        EXPECT_EQ(ArgbToPixel(c.format, c.argb), c.pixel) << c.format << " " << std::hex << c.argb;
+}
+
+TEST(PixelFormat, RowConversionMatchesPixelConversion) {
+    for (D3DFORMAT f :
+         {D3DFMT_P8, D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}) {
+        auto s = SoftSurface::Create(5, 1, f);
+        ASSERT_TRUE(s);
+        std::uint32_t palette[256];
+        for (std::uint32_t i = 0; i < 256; ++i) palette[i] = 0xFF000000u | i * 0x010101u;
+        for (int x = 0; x < 5; ++x) s->SetPixel(x, 0, 0x9E3779B9u * (x + 1));
+        std::uint32_t row[5];
+        ConvertRowToArgb(f, s->Row(0), row, 5, palette);
+        for (int x = 0; x < 5; ++x) EXPECT_EQ(row[x], PixelToArgb(f, s->Pixel(x, 0), palette));
+    }
+}
+
+TEST(SoftSurface, SizesAndPitch) {
+    EXPECT_FALSE(SoftSurface::Create(0, 1, D3DFMT_P8));
+    EXPECT_FALSE(SoftSurface::Create(1, -1, D3DFMT_P8));
+    EXPECT_FALSE(SoftSurface::Create(kMaxSurfaceSide + 1, 1, D3DFMT_P8));
+    EXPECT_FALSE(SoftSurface::Create(kMaxSurfaceSide, kMaxSurfaceSide, D3DFMT_A8R8G8B8));
+    EXPECT_FALSE(SoftSurface::Create(4, 4, D3DFMT_UNKNOWN));
+    auto p8 = SoftSurface::Create(3, 2, D3DFMT_P8);
+    auto r16 = SoftSurface::Create(3, 2, D3DFMT_R5G6B5);
+    ASSERT_TRUE(p8 && r16);
+    EXPECT_EQ(p8->Pitch(), 4);
+    EXPECT_EQ(r16->Pitch(), 8);
+    EXPECT_EQ(p8->Pixel(2, 1), 0u);
+    EXPECT_TRUE(p8->Holds(RECT{0, 0, 3, 2}));
+    EXPECT_FALSE(p8->Holds(RECT{-1, 0, 3, 2}));
+    EXPECT_FALSE(p8->Holds(RECT{1, 0, 1, 2}));
+    EXPECT_FALSE(p8->Holds(RECT{0, 0, 4, 2}));
+}
+
+TEST(Blend, FixedArithmetic) {
+    // out = (s * a + d * (255 - a) + 127) / 255 per channel.
+    EXPECT_EQ(
+        BlendPixel(D3DFMT_X8R8G8B8, 0xFF0000FF, 0x80FF0000, kBlendSrcAlpha, kBlendInvSrcAlpha),
+        0xFF80007Fu);
+    EXPECT_EQ(
+        BlendPixel(D3DFMT_A8R8G8B8, 0x00000000, 0x80FF0000, kBlendSrcAlpha, kBlendInvSrcAlpha),
+        0x40800000u);
+    EXPECT_EQ(
+        BlendPixel(D3DFMT_A8R8G8B8, 0x12345678, 0x00FFFFFF, kBlendSrcAlpha, kBlendInvSrcAlpha),
+        0x12345678u);
+    EXPECT_EQ(BlendPixel(D3DFMT_R5G6B5, 0x001F, 0xFFFF0000, kBlendSrcAlpha, kBlendInvSrcAlpha),
+              0xF800u);
+    EXPECT_EQ(BlendPixel(D3DFMT_R5G6B5, 0x001F, 0x12FF0000, kBlendOne, kBlendZero), 0xF800u);
+}
+
+TEST(Copy, NearestSamplesAndKey) {
+    auto src = SoftSurface::Create(8, 1, D3DFMT_P8);
+    auto dst = SoftSurface::Create(16, 1, D3DFMT_P8);
+    for (int x = 0; x < 8; ++x) src->SetPixel(x, 0, 10 + x);
+    // Shrink: destination pixel k takes source pixel floor(k * 8 / 4).
+    CopyPixels(*dst, RECT{0, 0, 4, 1}, *src, RECT{0, 0, 8, 1}, nullptr);
+    EXPECT_EQ(dst->Pixel(0, 0), 10u);
+    EXPECT_EQ(dst->Pixel(1, 0), 12u);
+    EXPECT_EQ(dst->Pixel(3, 0), 16u);
+    // Stretch to double: each source pixel twice.
+    CopyPixels(*dst, RECT{0, 0, 16, 1}, *src, RECT{0, 0, 8, 1}, nullptr);
+    EXPECT_EQ(dst->Pixel(14, 0), 17u);
+    EXPECT_EQ(dst->Pixel(15, 0), 17u);
+    // Keyed: pixels equal to the key are left out.
+    const std::uint32_t key = 12;
+    FillPixels(*dst, dst->Bounds(), 99);
+    CopyPixels(*dst, RECT{0, 0, 8, 1}, *src, RECT{0, 0, 8, 1}, &key);
+    EXPECT_EQ(dst->Pixel(1, 0), 11u);
+    EXPECT_EQ(dst->Pixel(2, 0), 99u);
+    // Within one surface the copy behaves as if through a buffer, in either direction.
+    CopyPixels(*src, RECT{1, 0, 8, 1}, *src, RECT{0, 0, 7, 1}, &key);
+    EXPECT_EQ(src->Pixel(1, 0), 10u);
+    EXPECT_EQ(src->Pixel(2, 0), 11u);
+    EXPECT_EQ(src->Pixel(3, 0), 13u);  // the key (12) was left out: 13 stays
+    EXPECT_EQ(src->Pixel(7, 0), 16u);
+}
+
+}  // namespace
