@@ -1,6 +1,7 @@
 # k4_fuzz_target(fuzz_NAME src/...cpp ...) lines are added per reader.
 k4_fuzz_target(fuzz_cp932 ${CMAKE_SOURCE_DIR}/src/platform/cp932.cpp ${CMAKE_SOURCE_DIR}/src/app/sjis.cpp)
-k4_fuzz_target(fuzz_script ${CMAKE_SOURCE_DIR}/src/platform/script.cpp)
+k4_fuzz_target(fuzz_script ${CMAKE_SOURCE_DIR}/src/platform/script.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/text_scan.cpp)
 k4_fuzz_target(fuzz_record
     ${CMAKE_SOURCE_DIR}/src/data/serial_record.cpp
     ${CMAKE_SOURCE_DIR}/src/data/record_io.cpp

@@ -5,11 +5,11 @@
 #include "platform/script.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <optional>
 
 #include "platform/message_box.h"
+#include "platform/text_scan.h"
 
 namespace plat {
 namespace {
@@ -44,38 +44,15 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-// Words are quoted in messages, cut and escaped so that a hostile line still gives a
-// short, printable message.
+// Words are quoted in messages, cut and escaped.
 std::string Quote(std::string_view word) {
-    constexpr std::size_t kMax = 40;
-    std::string out = "'";
-    for (std::size_t i = 0; i < word.size() && i < kMax; ++i) {
-        unsigned char c = static_cast<unsigned char>(word[i]);
-        if (c < 0x20 || c >= 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02X", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    if (word.size() > kMax) out += "...";
-    out += "'";
-    return out;
+    return QuoteForMessage(word, 40);
 }
 
-// A non-negative number, decimal or 0x hex, at most `max`.
 std::optional<std::uint32_t> ParseNumber(std::string_view s, std::uint32_t max) {
-    int base = 10;
-    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-        s.remove_prefix(2);
-        base = 16;
-    }
-    if (s.empty()) return std::nullopt;
-    std::uint64_t value = 0;
-    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value, base);
-    if (ec != std::errc() || ptr != s.data() + s.size() || value > max) return std::nullopt;
-    return static_cast<std::uint32_t>(value);
+    auto value = ParseUnsigned(s, max);
+    if (!value) return std::nullopt;
+    return static_cast<std::uint32_t>(*value);
 }
 
 struct LineError {

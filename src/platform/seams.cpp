@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -13,41 +12,18 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/text_scan.h"
+
 namespace plat {
 namespace {
 
-// Values are quoted in messages; a long or binary value is cut and escaped so that the
-// message stays one readable line.
+// Values are quoted in messages, cut and escaped.
 std::string Quote(std::string_view value) {
-    constexpr std::size_t kMax = 60;
-    std::string out = "'";
-    for (std::size_t i = 0; i < value.size() && i < kMax; ++i) {
-        unsigned char c = static_cast<unsigned char>(value[i]);
-        if (c < 0x20 || c == 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02X", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    if (value.size() > kMax) out += "...";
-    out += "'";
-    return out;
+    return QuoteForMessage(value, 60);
 }
 
-// A non-negative number, decimal or 0x hex, at most `max`.
 std::optional<std::uint64_t> ParseNumber(std::string_view s, std::uint64_t max) {
-    int base = 10;
-    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-        s.remove_prefix(2);
-        base = 16;
-    }
-    if (s.empty()) return std::nullopt;
-    std::uint64_t value = 0;
-    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value, base);
-    if (ec != std::errc() || ptr != s.data() + s.size() || value > max) return std::nullopt;
-    return value;
+    return ParseUnsigned(s, max);
 }
 
 // Parses a frame-like number (1 or more, within int) and reports what is wrong with it.

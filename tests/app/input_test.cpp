@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/key_config.h"
-#include "input_fixture.h"
+#include "support/input_world.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <vector>
 
-#include "input_fixture.h"
+#include "support/input_world.h"
 #include "support/byte_builder.h"
 #include "support/temp_dir.h"
 

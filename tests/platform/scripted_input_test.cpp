@@ -15,6 +15,7 @@
 #include "platform/keyboard.h"
 #include "platform/script_state.h"
 #include "platform/seams.h"
+#include "support/input_world.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -23,30 +24,7 @@ bool Down(int vk) {
     return (plat::GetAsyncKeyState(vk) & 0x8000) != 0;
 }
 
-class ScriptedInput : public ::testing::Test {
-protected:
-    void SetUp() override {
-        saved_ = plat::GetSeams();
-        plat::Seams seams;
-        seams.headless = true;
-        plat::SetSeams(seams);
-        Clean();
-    }
-    void TearDown() override {
-        Clean();
-        plat::SetSeams(saved_);
-    }
-    static void Clean() {
-        plat::ResetScriptState();
-        plat::ResetFrames();
-        plat::ReleaseAllKeys();
-        plat::ResetJoysticks();
-        KeyConfig = cKeyConfig{};
-    }
-
-private:
-    plat::Seams saved_;
-};
+using ScriptedInput = InputWorld;
 
 TEST_F(ScriptedInput, AKeyLineTakesEffectOnItsFrame) {
     plat::LoadScriptText(
