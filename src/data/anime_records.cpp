@@ -21,14 +21,6 @@ cEdAnimeFrame::cEdAnimeFrame() {
     nTime = 1;
 }
 
-cEdAnimeFrame& cEdAnimeFrame::operator=(const cEdAnimeFrame& source) {
-    SerialRecord::operator=(source);
-    nPattern = source.nPattern;
-    nTime = source.nTime;
-    bKeyFrame = source.bKeyFrame;
-    return *this;
-}
-
 void cEdAnimeFrame::Rebind(std::uint32_t) {
     ClearTables();
     AddInt(&nPattern, 1, "nPattern");
@@ -41,16 +33,6 @@ void cEdAnimeFrame::Rebind(std::uint32_t) {
 cEdAnime::cEdAnime() {
     Rebind(kCurrentDataVersion);
     SetDefaults();
-}
-
-cEdAnime& cEdAnime::operator=(const cEdAnime& source) {
-    SerialRecord::operator=(source);
-    strName = source.strName;
-    vecFrame.Assign(source.vecFrame);
-    nSetting1 = source.nSetting1;
-    bSetting2 = source.bSetting2;
-    nSetting3 = source.nSetting3;
-    return *this;
 }
 
 void cEdAnime::Rebind(std::uint32_t version) {
@@ -89,16 +71,6 @@ void cEdAnime::Describe(RecordVisitor& visitor) {
 cEdAnimeSet::cEdAnimeSet() {
     Rebind(kCurrentDataVersion);
     SetDefaults();
-}
-
-cEdAnimeSet& cEdAnimeSet::operator=(const cEdAnimeSet& source) {
-    SerialRecord::operator=(source);
-    strName = source.strName;
-    nOfsInvincible = source.nOfsInvincible;
-    nOfs32 = source.nOfs32;
-    nOfsFly = source.nOfsFly;
-    vecAnime.Assign(source.vecAnime);
-    return *this;
 }
 
 void cEdAnimeSet::Rebind(std::uint32_t version) {

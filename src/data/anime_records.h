@@ -17,7 +17,7 @@ class cEdAnimeFrame : public SerialRecord {
 public:
     cEdAnimeFrame();
     cEdAnimeFrame(const cEdAnimeFrame&) = default;
-    cEdAnimeFrame& operator=(const cEdAnimeFrame& source);
+    cEdAnimeFrame& operator=(const cEdAnimeFrame&) = default;
     void Rebind(std::uint32_t version) override;
 
     std::int32_t nPattern = 0;   // the cell of the owner's image shown in this frame
@@ -29,7 +29,7 @@ class cEdAnime : public SerialRecord {
 public:
     cEdAnime();
     cEdAnime(const cEdAnime&) = default;
-    cEdAnime& operator=(const cEdAnime& source);
+    cEdAnime& operator=(const cEdAnime&) = default;
     void Rebind(std::uint32_t version) override;
     void Load(RecordReader& reader) override;
     void Save(RecordWriter& writer) override;
@@ -48,7 +48,7 @@ class cEdAnimeSet : public SerialRecord {
 public:
     cEdAnimeSet();
     cEdAnimeSet(const cEdAnimeSet&) = default;
-    cEdAnimeSet& operator=(const cEdAnimeSet& source);
+    cEdAnimeSet& operator=(const cEdAnimeSet&) = default;
     void Rebind(std::uint32_t version) override;
     // Sets of files older than 128 end with the four basic animations, the flying ones under
     // their standard names.

@@ -19,16 +19,6 @@ cEdBmpCharaExc::cEdBmpCharaExc() {
     nCellWidth = 2;
 }
 
-cEdBmpCharaExc& cEdBmpCharaExc::operator=(const cEdBmpCharaExc& source) {
-    SerialRecord::operator=(source);
-    strName = source.strName;
-    nEditValue = source.nEditValue;
-    strFile = source.strFile;
-    bCellWidth = source.bCellWidth;
-    nCellWidth = source.nCellWidth;
-    return *this;
-}
-
 void cEdBmpCharaExc::Rebind(std::uint32_t version) {
     ClearTables();
     AddString(&strName, 1, "strName");

@@ -21,7 +21,7 @@ class cEdBmpCharaExc : public SerialRecord {
 public:
     cEdBmpCharaExc();
     cEdBmpCharaExc(const cEdBmpCharaExc&) = default;
-    cEdBmpCharaExc& operator=(const cEdBmpCharaExc& source);
+    cEdBmpCharaExc& operator=(const cEdBmpCharaExc&) = default;
     void Rebind(std::uint32_t version) override;
     void Load(RecordReader& reader) override;
 

@@ -45,13 +45,6 @@ cEdEffectFrame::cEdEffectFrame() {
     nTime = 1;
 }
 
-cEdEffectFrame& cEdEffectFrame::operator=(const cEdEffectFrame& source) {
-    SerialRecord::operator=(source);
-    nPattern = source.nPattern;
-    nTime = source.nTime;
-    return *this;
-}
-
 void cEdEffectFrame::Rebind(std::uint32_t) {
     ClearTables();
     AddInt(&nPattern, 1, "nPattern");
@@ -63,18 +56,6 @@ void cEdEffectFrame::Rebind(std::uint32_t) {
 cEdEffect::cEdEffect() {
     Rebind(kCurrentDataVersion);
     SetDefaults();
-}
-
-cEdEffect& cEdEffect::operator=(const cEdEffect& source) {
-    SerialRecord::operator=(source);
-    strName = source.strName;
-    nEditValue = source.nEditValue;
-    strFile = source.strFile;
-    nPatWidth = source.nPatWidth;
-    nPatHeight = source.nPatHeight;
-    bScaleWithChara = source.bScaleWithChara;
-    vecFrame.Assign(source.vecFrame);
-    return *this;
 }
 
 void cEdEffect::Rebind(std::uint32_t version) {
@@ -115,14 +96,6 @@ cEdEffectParams::cEdEffectParams() {
     Rebind(kCurrentDataVersion);
     Reset();
     nKind = 1;
-}
-
-cEdEffectParams& cEdEffectParams::operator=(const cEdEffectParams& source) {
-    SerialRecord::operator=(source);
-    strName = source.strName;
-    nKind = source.nKind;
-    for (int i = 0; i < kEffectParamCount; ++i) anParam[i] = source.anParam[i];
-    return *this;
 }
 
 void cEdEffectParams::Rebind(std::uint32_t) {

@@ -20,7 +20,7 @@ class cEdEffectFrame : public SerialRecord {
 public:
     cEdEffectFrame();
     cEdEffectFrame(const cEdEffectFrame&) = default;
-    cEdEffectFrame& operator=(const cEdEffectFrame& source);
+    cEdEffectFrame& operator=(const cEdEffectFrame&) = default;
     void Rebind(std::uint32_t version) override;
 
     std::int32_t nPattern = 0;  // the cell shown
@@ -31,7 +31,7 @@ class cEdEffect : public SerialRecord {
 public:
     cEdEffect();
     cEdEffect(const cEdEffect&) = default;
-    cEdEffect& operator=(const cEdEffect& source);
+    cEdEffect& operator=(const cEdEffect&) = default;
     void Rebind(std::uint32_t version) override;
     void Load(RecordReader& reader) override;
     void Save(RecordWriter& writer) override;
@@ -56,7 +56,7 @@ class cEdEffectParams : public SerialRecord {
 public:
     cEdEffectParams();
     cEdEffectParams(const cEdEffectParams&) = default;
-    cEdEffectParams& operator=(const cEdEffectParams& source);
+    cEdEffectParams& operator=(const cEdEffectParams&) = default;
     void Rebind(std::uint32_t version) override;
 
     std::string strName;

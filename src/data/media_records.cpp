@@ -24,14 +24,6 @@ cEdPicture::cEdPicture() {
     Reset();
 }
 
-cEdPicture& cEdPicture::operator=(const cEdPicture& source) {
-    SerialRecord::operator=(source);
-    strName = source.strName;
-    nEditValue = source.nEditValue;
-    strFile = source.strFile;
-    return *this;
-}
-
 void cEdPicture::Rebind(std::uint32_t version) {
     RegisterMedia(*this, version, strName, strFile, nEditValue);
 }
@@ -47,14 +39,6 @@ cEdSound::cEdSound() {
     Reset();
 }
 
-cEdSound& cEdSound::operator=(const cEdSound& source) {
-    SerialRecord::operator=(source);
-    strName = source.strName;
-    strFile = source.strFile;
-    nEditValue = source.nEditValue;
-    return *this;
-}
-
 void cEdSound::Rebind(std::uint32_t version) {
     RegisterMedia(*this, version, strName, strFile, nEditValue);
 }
@@ -68,14 +52,6 @@ void cEdSound::Load(RecordReader& reader) {
 cEdBgm::cEdBgm() {
     Rebind(kCurrentDataVersion);
     Reset();
-}
-
-cEdBgm& cEdBgm::operator=(const cEdBgm& source) {
-    SerialRecord::operator=(source);
-    strName = source.strName;
-    nEditValue = source.nEditValue;
-    strFile = source.strFile;
-    return *this;
 }
 
 void cEdBgm::Rebind(std::uint32_t version) {

@@ -16,7 +16,7 @@ class cEdPicture : public SerialRecord {
 public:
     cEdPicture();
     cEdPicture(const cEdPicture&) = default;
-    cEdPicture& operator=(const cEdPicture& source);
+    cEdPicture& operator=(const cEdPicture&) = default;
     void Rebind(std::uint32_t version) override;
     void Load(RecordReader& reader) override;
 
@@ -29,7 +29,7 @@ class cEdSound : public SerialRecord {
 public:
     cEdSound();
     cEdSound(const cEdSound&) = default;
-    cEdSound& operator=(const cEdSound& source);
+    cEdSound& operator=(const cEdSound&) = default;
     void Rebind(std::uint32_t version) override;
     void Load(RecordReader& reader) override;
 
@@ -42,7 +42,7 @@ class cEdBgm : public SerialRecord {
 public:
     cEdBgm();
     cEdBgm(const cEdBgm&) = default;
-    cEdBgm& operator=(const cEdBgm& source);
+    cEdBgm& operator=(const cEdBgm&) = default;
     void Rebind(std::uint32_t version) override;
     void Load(RecordReader& reader) override;
 

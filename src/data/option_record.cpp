@@ -19,16 +19,6 @@ OptionData::OptionData() {
     strRankingName = "aaa";
 }
 
-OptionData& OptionData::operator=(const OptionData& source) {
-    SerialRecord::operator=(source);
-    nPaletteNo = source.nPaletteNo;
-    bBgmOn = source.bBgmOn;
-    nSeVolume = source.nSeVolume;
-    nRankingMode = source.nRankingMode;
-    strRankingName = source.strRankingName;
-    return *this;
-}
-
 void OptionData::Rebind(std::uint32_t) {
     ClearTables();
     AddInt(&nPaletteNo, 1, "nPaletteNo");

@@ -15,7 +15,7 @@ class OptionData : public SerialRecord {
 public:
     OptionData();
     OptionData(const OptionData&) = default;
-    OptionData& operator=(const OptionData& source);
+    OptionData& operator=(const OptionData&) = default;
     void Rebind(std::uint32_t version) override;
 
     // The volume step 0 to 10 and the palette number 0 to 23, clamped for their users.

@@ -20,21 +20,6 @@ cEdSwordFrame::cEdSwordFrame() {
     bFlipX = 1;
 }
 
-cEdSwordFrame& cEdSwordFrame::operator=(const cEdSwordFrame& source) {
-    SerialRecord::operator=(source);
-    nOffsetX = source.nOffsetX;
-    nOffsetY = source.nOffsetY;
-    bFlipX = source.bFlipX;
-    bFlipY = source.bFlipY;
-    nPlace = source.nPlace;
-    nSrcX = source.nSrcX;
-    nSrcY = source.nSrcY;
-    nCutWidth = source.nCutWidth;
-    nCutHeight = source.nCutHeight;
-    nTime = source.nTime;
-    return *this;
-}
-
 void cEdSwordFrame::Rebind(std::uint32_t version) {
     ClearTables();
     AddInt(&nOffsetX, 1, "nOffsetX");
@@ -56,16 +41,6 @@ void cEdSwordFrame::Rebind(std::uint32_t version) {
 cEdSwordType::cEdSwordType() {
     Rebind(kCurrentDataVersion);
     SetDefaults();
-}
-
-cEdSwordType& cEdSwordType::operator=(const cEdSwordType& source) {
-    SerialRecord::operator=(source);
-    strName = source.strName;
-    nEditValue = source.nEditValue;
-    strFileLeft = source.strFileLeft;
-    strFileRight = source.strFileRight;
-    vecFrame.Assign(source.vecFrame);
-    return *this;
 }
 
 void cEdSwordType::Rebind(std::uint32_t version) {

@@ -13,7 +13,7 @@ class cEdSwordFrame : public SerialRecord {
 public:
     cEdSwordFrame();
     cEdSwordFrame(const cEdSwordFrame&) = default;
-    cEdSwordFrame& operator=(const cEdSwordFrame& source);
+    cEdSwordFrame& operator=(const cEdSwordFrame&) = default;
     void Rebind(std::uint32_t version) override;
 
     std::int32_t nOffsetX = 0;  // dots, times the holder's size factor
@@ -32,7 +32,7 @@ class cEdSwordType : public SerialRecord {
 public:
     cEdSwordType();
     cEdSwordType(const cEdSwordType&) = default;
-    cEdSwordType& operator=(const cEdSwordType& source);
+    cEdSwordType& operator=(const cEdSwordType&) = default;
     void Rebind(std::uint32_t version) override;
     void Load(RecordReader& reader) override;
     void Save(RecordWriter& writer) override;

@@ -162,6 +162,98 @@ TEST_F(Database, LoadAllReadsTheTenFilesAndMakesEntry0OfTheEffectTablesNone) {
     EXPECT_EQ(PumpCloses(), 0);
 }
 
+// Old table files go through the loader and come out upgraded, each read at its own
+// version: the tables keep their leading records, so a member an old file lacks keeps the
+// value it held, except where the upgrade gives it one.
+TEST_F(Database, LoadAllUpgradesOldTableFiles) {
+    auto files = TableFiles();
+    ByteBuilder b;
+    // AnimeSet.dat of 118: no flying offset, six animations brought to the basic four.
+    b.U32(118).U32(1);
+    bodies::AnimeSet(b, 118, "old set", 1, 2, 0, {"s", "w", "x", "y", "z", "q"});
+    files[0] = b.bytes;
+    // Anime.dat of 54: no editor settings.
+    b = ByteBuilder();
+    b.U32(54).U32(3);
+    for (const char* name : {"zero", "one", "two"}) bodies::Anime(b, 54, name, {{1, 2, 0}});
+    files[1] = b.bytes;
+    // SwordType.dat of 137: frames without the flip flags, no editor value.
+    b = ByteBuilder();
+    b.U32(137).U32(1);
+    bodies::SwordType(b, 137, "old sword", 0, {bodies::SwordFrame{}});
+    files[3] = b.bytes;
+    // Effect.dat of 150: no editor value.
+    b = ByteBuilder();
+    b.U32(150).U32(2);
+    for (int i = 0; i < 2; ++i) bodies::Effect(b, 150, "fx", 0, {{3, 2}});
+    files[4] = b.bytes;
+    // CharaEffect.dat and ScrEffect.dat of 510: a wave and a circle stored with roughness 0.
+    b = ByteBuilder();
+    b.U32(510).U32(2);
+    bodies::KindEffect(b, "none", 0, {0, 0, 0, 0, 0});
+    bodies::KindEffect(b, "wave", 4, {10, 0, 32, 2, 0});
+    files[5] = b.bytes;
+    b = ByteBuilder();
+    b.U32(510).U32(2);
+    bodies::KindEffect(b, "none", 0, {0, 0, 0, 0, 0});
+    bodies::KindEffect(b, "circle", 10, {10, 640, 0, 0, 0});
+    files[6] = b.bytes;
+    // Picture.dat of 150: no editor value.
+    b = ByteBuilder();
+    b.U32(150).U32(1);
+    bodies::Media(b, 150, "pic", "p.bmp", 0);
+    files[7] = b.bytes;
+    WriteTables(files);
+
+    EdDatabase.vecAnimeSet[0].nOfsFly = 6;
+    EdDatabase.vecAnime[0].nSetting1 = 12;
+    EdDatabase.vecSwordType[0].nEditValue = 9;
+    EdDatabase.vecEffect[0].nEditValue = 9;
+    EdDatabase.vecPicture[0].nEditValue = 9;
+    ASSERT_EQ(EdDatabase.LoadAll(), 1);
+    EXPECT_TRUE(plat::ShownBoxes().empty());
+
+    const cEdAnimeSet& set = EdDatabase.vecAnimeSet[0];
+    EXPECT_EQ(set.strName, "old set");
+    EXPECT_EQ(set.nOfsInvincible, 1);
+    EXPECT_EQ(set.nOfsFly, 6);
+    ASSERT_EQ(set.vecAnime.Size(), 4u);
+    EXPECT_EQ(set.vecAnime[1].strName, "w");
+    EXPECT_EQ(set.vecAnime[2].strName, "\x94\xf2\x8d\x73");  // "飛行"
+    EXPECT_EQ(set.vecAnime[3].strName, "飛行移動");
+
+    ASSERT_EQ(EdDatabase.vecAnime.Size(), 3u);
+    EXPECT_EQ(EdDatabase.vecAnime[0].strName, "zero");
+    EXPECT_EQ(EdDatabase.vecAnime[0].nSetting1, 12);  // kept: the file has no settings
+    EXPECT_EQ(EdDatabase.vecAnime[2].bSetting2, 1);   // appended: the class default
+
+    ASSERT_EQ(EdDatabase.vecSwordType.Size(), 1u);
+    const cEdSwordType& sword = EdDatabase.vecSwordType[0];
+    EXPECT_EQ(sword.nEditValue, 0);
+    ASSERT_EQ(sword.vecFrame.Size(), 1u);
+    EXPECT_EQ(sword.vecFrame[0].bFlipX, 1);  // the class default of the new member
+    EXPECT_EQ(sword.vecFrame[0].nPlace, 3);
+    EXPECT_EQ(sword.vecFrame[0].nTime, 8);
+
+    ASSERT_EQ(EdDatabase.vecEffect.Size(), 2u);
+    EXPECT_EQ(EdDatabase.vecEffect[0].nEditValue, 0);
+    EXPECT_EQ(EdDatabase.vecEffect[0].nPatWidth, 48);
+    EXPECT_EQ(EdDatabase.vecEffect[1].vecFrame[0].nPattern, 3);
+
+    ASSERT_EQ(EdDatabase.vecCharaEffect.Size(), 2u);
+    EXPECT_EQ(EdDatabase.vecCharaEffect[1].anParam[4], 2);  // the roughness default
+    EXPECT_EQ(EdDatabase.vecCharaEffect[1].anParam[3], 2);  // stored
+    ASSERT_EQ(EdDatabase.vecScrEffect.Size(), 2u);
+    EXPECT_EQ(EdDatabase.vecScrEffect[1].anParam[3], 8);
+    EXPECT_EQ(EdDatabase.vecScrEffect[1].anParam[1], 640);
+
+    ASSERT_EQ(EdDatabase.vecPicture.Size(), 1u);
+    EXPECT_EQ(EdDatabase.vecPicture[0].strName, "pic");
+    EXPECT_EQ(EdDatabase.vecPicture[0].nEditValue, 0);
+    EXPECT_EQ(EdDatabase.vecSound.Size(), 3u);  // the current files beside them
+    EXPECT_EQ(PumpCloses(), 0);
+}
+
 // Each file in turn missing: the box names it, the tables before it are read, it and the
 // later ones keep their defaults, and entry 0 of the effect tables is not touched.
 TEST_F(Database, MissingFileShowsItsPathAndStopsTheLoad) {

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "record_bodies.h"
@@ -143,6 +146,44 @@ TEST(EffectParamTables, LabelsNotesAndDescriptionsHaveTheEditorsShape) {
     EXPECT_EQ(lensX.nMax, 320);
     EXPECT_EQ(CharaEffectParamTable[6][2].strLabel, "");
     EXPECT_EQ(CharaEffectParamTable[6][2].nMax, 0);
+}
+
+// FNV-1a over the bytes of the tables, each text or number followed by a separator.
+struct Digest {
+    std::uint64_t value = 0xcbf29ce484222325ull;
+    void Bytes(std::string_view bytes) {
+        for (unsigned char c : bytes) value = (value ^ c) * 0x100000001b3ull;
+        value = (value ^ 0xFF) * 0x100000001b3ull;  // a separator no text contains
+    }
+    void Number(std::int64_t n) { Bytes(std::to_string(n)); }
+};
+
+std::uint64_t DigestOf(std::span<const Label> labels, std::span<const Label> notes,
+                       std::span<const ParamDesc[kEffectParamCount]> table) {
+    Digest d;
+    for (Label label : labels) d.Bytes(label);
+    for (Label note : notes) d.Bytes(note);
+    for (const auto& row : table) {
+        for (const ParamDesc& p : row) {
+            d.Bytes(p.strLabel);
+            d.Number(p.nMin), d.Number(p.nMax), d.Number(p.nDefault);
+        }
+    }
+    return d.value;
+}
+
+// The shape and spot checks above catch dropped rows but not a wrong character or number in
+// the middle of a table. These digests pin every label, note, range and default of both
+// kinds' tables (row 0 and the closing labels included); they were taken after an
+// entry-by-entry comparison with the editor's tables and change only with a deliberate edit
+// of the tables (then compare again and update them).
+TEST(EffectParamTables, ContentsArePinned) {
+    const std::uint64_t chara =
+        DigestOf(CharaEffectLabels, CharaEffectNotes, CharaEffectParamTable);
+    EXPECT_EQ(chara, 0x8b6879454eec68a2ull) << std::hex << chara;
+    const std::uint64_t screen =
+        DigestOf(ScreenEffectLabels, ScreenEffectNotes, ScreenEffectParamTable);
+    EXPECT_EQ(screen, 0x888e3ae6c8b6931dull) << std::hex << screen;
 }
 
 }  // namespace

@@ -150,7 +150,7 @@ TEST_F(PostLoad, ReversedCopiesExchangeStartAndEndByKind) {
     EXPECT_EQ(PumpCloses(), 0);
 }
 
-TEST_F(PostLoad, PreparedStatesPlayTheEffectForwardAndBack) {
+TEST_F(PostLoad, PreparedStatesHoldThePlainAndTheExchangedStartAndEnd) {
     EdDatabase.vecCharaEffect.resize(2);
     cEdCharaEffect& zoom = EdDatabase.vecCharaEffect[1];
     zoom.nKind = 11;  // "拡大"

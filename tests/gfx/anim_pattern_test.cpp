@@ -98,15 +98,34 @@ TEST_F(AnimPattern, SetSeqRestartsChangeSeqGoesOnAndLocksRefuseUnforcedChanges) 
 
     pattern.Next();
     pattern.Next();  // now on the locked step
+    pattern.Next();  // and one frame into it
     ASSERT_EQ(pattern.m_nStep, 1);
+    ASSERT_EQ(pattern.m_nCount, 1);
+    // A refused change leaves the step and its count where they were.
     for (int changeSeq : {0, 1}) {
         const int result = changeSeq ? pattern.ChangeSeq(1, 0) : pattern.SetSeq(1, 0);
         EXPECT_EQ(result, 0);
         EXPECT_EQ(pattern.m_nSeq, 0);
         EXPECT_EQ(pattern.m_nStep, 1);
-        EXPECT_EQ(pattern.m_nCount, 0);
+        EXPECT_EQ(pattern.m_nCount, 1);
     }
+    EXPECT_EQ(pattern.SetSeq(0, 0), 0);  // also a restart of the current sequence
+    EXPECT_EQ(pattern.m_nStep, 1);
+
+    // Forced, SetSeq leaves the locked step and starts over, here the same sequence.
+    EXPECT_EQ(pattern.SetSeq(0, 1), 1);
+    EXPECT_EQ(pattern.m_nSeq, 0);
+    EXPECT_EQ(pattern.m_nStep, 0);
+    EXPECT_EQ(pattern.m_nCount, 0);
+    EXPECT_EQ(pattern.GetPattern(), 1);
+
+    // Forced, ChangeSeq does the same into another sequence.
+    EXPECT_EQ(Run(3), (std::vector<int>{1, 2, 2}));  // back on the locked step, one frame in
+    ASSERT_EQ(pattern.m_nCount, 1);
     EXPECT_EQ(pattern.ChangeSeq(1, 1), 1);
+    EXPECT_EQ(pattern.m_nSeq, 1);
+    EXPECT_EQ(pattern.m_nStep, 0);
+    EXPECT_EQ(pattern.m_nCount, 0);
     EXPECT_EQ(pattern.GetPattern(), 9);
     EXPECT_EQ(PumpCloses(), 0);
 }
