@@ -97,8 +97,17 @@ HRESULT IDirectDrawSurface7::Unlock(RECT*) {
     return pixels_->Unlock() ? DD_OK : DDERR_NOTLOCKED;
 }
 
+bool IDirectDrawSurface7::Repaints() const {
+    // The caps never change after creation, so this reads nothing another thread writes.
+    return IsPrimary() && IsWindowThread();
+}
+
 HRESULT IDirectDrawSurface7::Blt(RECT* dstRect, IDirectDrawSurface7* src, RECT* srcRect,
                                  DWORD flags, DDBLTFX* fx) {
+    if (Repaints()) {
+        RepaintLastFrame();
+        return DD_OK;
+    }
     if (lost_ || (src && src->lost_)) return DDERR_SURFACELOST;
     SoftSurface& d = *pixels_;
     if (d.IsLocked() || (src && src != this && src->pixels_->IsLocked())) return DDERR_SURFACEBUSY;
@@ -136,6 +145,10 @@ HRESULT IDirectDrawSurface7::Blt(RECT* dstRect, IDirectDrawSurface7* src, RECT* 
 
 HRESULT IDirectDrawSurface7::BltFast(DWORD x, DWORD y, IDirectDrawSurface7* src, RECT* srcRect,
                                      DWORD trans) {
+    if (Repaints()) {
+        RepaintLastFrame();
+        return DD_OK;
+    }
     if (!src) return DDERR_INVALIDPARAMS;
     if (lost_ || src->lost_) return DDERR_SURFACELOST;
     SoftSurface& d = *pixels_;
@@ -257,8 +270,15 @@ HRESULT DirectDrawCreateEx(void*, IDirectDraw7** out) {
     if (!out) return DDERR_INVALIDPARAMS;
     *out = nullptr;
     if (FailStep("ddraw_create")) return DDERR_GENERIC;
-    *out = new (std::nothrow) IDirectDraw7;
-    return *out ? DD_OK : DDERR_OUTOFMEMORY;
+    auto* dd = new (std::nothrow) IDirectDraw7;
+    if (!dd) return DDERR_OUTOFMEMORY;
+    // Read here, on the thread that sets the display up, and kept: asking the window thread
+    // at every surface would be a blocking round trip each time, answered with a guess
+    // while the program closes.
+    const D3DFORMAT desktop = DisplayFormatForDepth(GetDesktopBitsPerPixel());
+    if (desktop != D3DFMT_UNKNOWN) dd->desktopFormat_ = desktop;
+    *out = dd;
+    return DD_OK;
 }
 
 IDirectDraw7::~IDirectDraw7() {
@@ -313,9 +333,7 @@ HRESULT IDirectDraw7::RestoreDisplayMode() {
 }
 
 D3DFORMAT IDirectDraw7::DisplayFormat() const {
-    if (modeBpp_ != 0) return DisplayFormatForDepth(modeBpp_);
-    const D3DFORMAT desktop = DisplayFormatForDepth(GetDesktopBitsPerPixel());
-    return desktop == D3DFMT_UNKNOWN ? D3DFMT_X8R8G8B8 : desktop;
+    return modeBpp_ != 0 ? DisplayFormatForDepth(modeBpp_) : desktopFormat_;
 }
 
 HRESULT IDirectDraw7::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface7** out, void*) {

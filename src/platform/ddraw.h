@@ -7,7 +7,14 @@
 //
 // The primary surface is the window's client area: a Flip of the primary, or a blit onto
 // it, presents the frame (presenter.h). A flip copies the back buffer to the front, so the
-// back buffer keeps what was drawn whatever the number of back buffers asked for.
+// back buffer keeps what was drawn whatever the number of back buffers asked for. Frames
+// are presented by the thread that runs the frame loop, never by the window thread: there a
+// blit onto the primary is the window's repaint (WM_PAINT), which shows the last presented
+// frame again without counting a frame or reading the surfaces, which the game thread may
+// be drawing into at that moment.
+//
+// The desktop's format (that of surfaces outside full screen) is read once, when the
+// display object is created, not asked of the window thread at every surface.
 //
 // Surfaces are lost only when a test hook (K4_LOSE_DEVICE, or SimulateSurfaceLoss) says so;
 // a lost surface refuses locks and blits until restored, and a restored video-memory
@@ -171,8 +178,10 @@ public:
     HRESULT Unlock(RECT* rect);
     // COLORFILL (fx->dwFillColor), or a copy of src (stretched when the sizes differ) with
     // the source colour key (DDBLT_KEYSRC) or fx's key (DDBLT_KEYSRCOVERRIDE). Rectangles
-    // must lie inside their surfaces. Onto the primary it presents the frame.
+    // must lie inside their surfaces. Onto the primary it presents the frame; on the window
+    // thread it repaints the window instead (see above) and always succeeds.
     HRESULT Blt(RECT* dstRect, IDirectDrawSurface7* src, RECT* srcRect, DWORD flags, DDBLTFX* fx);
+    // As Blt, unscaled, to (x, y).
     HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface7* src, RECT* srcRect, DWORD trans);
     // The primary only: presents the attached back buffer.
     HRESULT Flip(IDirectDrawSurface7* target, DWORD flags);
@@ -196,6 +205,8 @@ private:
     IDirectDrawSurface7(IDirectDraw7* owner, std::shared_ptr<SoftSurface> pixels, DWORD caps);
     ~IDirectDrawSurface7() override;
     HRESULT Present();
+    // True for a blit onto the primary made on the window thread: a repaint, not a present.
+    bool Repaints() const;
 
     Ref<IDirectDraw7> owner_;
     std::shared_ptr<SoftSurface> pixels_;
@@ -243,6 +254,7 @@ private:
     int modeWidth_ = 0;
     int modeHeight_ = 0;
     int modeBpp_ = 0;  // 0: no display mode set (the desktop's)
+    D3DFORMAT desktopFormat_ = D3DFMT_X8R8G8B8;
     bool primaryExists_ = false;
     std::mutex mutex_;  // the surface registry
     std::vector<IDirectDrawSurface7*> surfaces_;

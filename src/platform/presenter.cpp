@@ -28,8 +28,9 @@ FrameBuffer g_slots[3];
 int g_writing = 0;
 int g_ready = 1;
 int g_showing = 2;
-bool g_fresh = false;  // g_slots[g_ready] holds a frame the window has not taken
-bool g_any = false;    // a frame was presented
+bool g_fresh = false;    // g_slots[g_ready] holds a frame the window has not taken
+bool g_any = false;      // a frame was presented
+bool g_repaint = false;  // the window asked to show its frame again
 std::atomic<void (*)()> g_listener{nullptr};
 
 void Capture(const FrameBuffer& frame, int number) {
@@ -112,9 +113,15 @@ bool LatestFrame(std::vector<std::uint32_t>& argb, int& width, int& height) {
 bool TakeNewFrame(FrameSink show, void* context) {
     {
         std::lock_guard lock(g_mailboxMutex);
-        if (!g_fresh) return false;
-        std::swap(g_ready, g_showing);
-        g_fresh = false;
+        if (g_fresh) {
+            std::swap(g_ready, g_showing);
+            g_fresh = false;
+        } else if (!g_repaint) {
+            return false;
+        }
+        // A newer frame answers a repaint as well as the last one would. Without one, the
+        // slot shown last is still the newest frame: g_fresh is cleared only by taking it.
+        g_repaint = false;
     }
     // The slot being shown is never written by a present, so it is read without the lock.
     const FrameBuffer& f = g_slots[g_showing];
@@ -124,6 +131,15 @@ bool TakeNewFrame(FrameSink show, void* context) {
 
 void SetFrameListener(void (*listener)()) {
     g_listener = listener;
+}
+
+void RepaintLastFrame() {
+    {
+        std::lock_guard lock(g_mailboxMutex);
+        if (!g_any) return;
+        g_repaint = true;
+    }
+    if (auto listener = g_listener.load()) listener();
 }
 
 std::string CaptureFileName(const std::string& dir, int frame) {
@@ -138,6 +154,7 @@ void ResetPresenter() {
     for (FrameBuffer& f : g_slots) f = FrameBuffer{};
     g_fresh = false;
     g_any = false;
+    g_repaint = false;
 }
 
 }  // namespace plat

@@ -33,11 +33,19 @@ void WaitForVerticalBlank();
 // The newest frame presented; false before the first.
 bool LatestFrame(std::vector<std::uint32_t>& argb, int& width, int& height);
 
-// Window thread: hands the newest frame to `show` when one arrived since the last call.
+// Window thread: hands the newest frame to `show` when one arrived since the last call, or
+// the frame shown last when a repaint was asked for since then.
 using FrameSink = void (*)(const std::uint32_t* argb, int width, int height, void* context);
 bool TakeNewFrame(FrameSink show, void* context);
-// Called after each frame is put into the mailbox (the window wakes its thread).
+// Called after each frame is put into the mailbox, and when a repaint is asked for (the
+// window wakes its thread).
 void SetFrameListener(void (*listener)());
+
+// Window thread: the window repaints its client area (an expose, WM_PAINT). The frame shown
+// last is shown again from the mailbox: no frame is counted or captured and no surface is
+// read, so the repaint neither advances the frame-driven seams nor reads a back buffer that
+// the game thread may be drawing into. Nothing happens before the first frame.
+void RepaintLastFrame();
 
 // The capture file of a frame inside DIR.
 std::string CaptureFileName(const std::string& dir, int frame);

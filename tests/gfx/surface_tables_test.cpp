@@ -3,11 +3,56 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <span>
+#include <string>
+#include <string_view>
 
 #include "display_fixture.h"
 
 namespace {
+
+// FNV-1a over bytes, to pin whole tables at once.
+struct Digest {
+    std::uint64_t value = 0xcbf29ce484222325ull;
+    void Bytes(std::string_view bytes) {
+        for (unsigned char c : bytes) value = (value ^ c) * 0x100000001b3ull;
+        value = (value ^ 0xFF) * 0x100000001b3ull;  // a separator no text contains
+    }
+    void Number(std::int64_t n) { Bytes(std::to_string(n)); }
+};
+
+// The standard surface a pointer names, or -1 for none.
+int StdIndex(const DDSURFACEDATA* sd) {
+    return sd ? static_cast<int>(sd - StdSD) : -1;
+}
+
+void AddDefinitions(Digest& d, std::span<const DDSURFACEDEF> table) {
+    d.Number(static_cast<std::int64_t>(table.size()));
+    for (const DDSURFACEDEF& def : table) {
+        d.Bytes(def.szFileName);
+        for (int n : {def.bColorKey, def.nDDMemory, def.nMemoryType, StdIndex(def.lpSrcSD),
+                      def.lpPalData != nullptr ? 1 : 0, def.bOptional, def.nMirrorWidth,
+                      def.nMirrorHeight, def.nWidth, def.nHeight})
+            d.Number(n);
+    }
+}
+
+// The rows above and the counts catch dropped entries but not a wrong character or number in
+// the middle of the table. These digests pin every field of every definition (the file names
+// as their CP932 bytes) and every link; they were taken after an entry-by-entry comparison
+// of all 71 definitions, the three digit-strip definitions and the 31 links with the
+// original tables, and change only with a deliberate edit of the tables (then compare again
+// and update them).
+TEST(SurfaceTables, ContentsArePinned) {
+    Digest standard;
+    AddDefinitions(standard, SurfaceDef);
+    EXPECT_EQ(standard.value, 0x62e13587e2e478b6ull) << std::hex << standard.value;
+    Digest numbers;
+    AddDefinitions(numbers, NumberSDDef);
+    EXPECT_EQ(numbers.value, 0x1a88ef9a9aeac723ull) << std::hex << numbers.value;
+}
 
 TEST(SurfaceTables, RowsOfTheStandardTable) {
     struct Row {
@@ -86,6 +131,22 @@ TEST_F(SharedLinks, LinkExactlyTheMarkedEntriesInDirect3D) {
         EXPECT_EQ(StdSD[i].lpShareSD, SurfaceDef[i].lpSrcSD) << i;
     EXPECT_EQ(StdSD[23].lpShareSD, &StdSD[4]);
     EXPECT_EQ(StdSD[68].lpShareSD, &StdSD[67]);
+}
+
+// Every pair LinkSharedSurfaces makes (see ContentsArePinned).
+TEST_F(SharedLinks, LinksArePinned) {
+    ASSERT_TRUE(Open(kDisplayConfigs[2]));
+    LinkSharedSurfaces();
+    Digest links;
+    int count = 0;
+    for (int i = 0; i < kStdSurfaceCount; ++i) {
+        if (!StdSD[i].lpShareSD) continue;
+        links.Number(i);
+        links.Number(StdIndex(StdSD[i].lpShareSD));
+        ++count;
+    }
+    EXPECT_EQ(count, 31);
+    EXPECT_EQ(links.value, 0x20671ea38f035b9full) << std::hex << links.value;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The DirectDraw-7-like personality: fills and blits with the rectangle rules the drawing
-// layer relies on, locks, palettes, the flip that presents, surface loss, and reference
-// counting that shows a forgotten surface.
+// layer relies on, locks, palettes, the flip that presents, surface loss, reference
+// counting that shows a forgotten surface, the window's repaint that is no present, and
+// surfaces made without asking the window thread.
 #include "platform/ddraw.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "platform/frame.h"
 #include "platform/presenter.h"
 #include "platform/seams.h"
+#include "platform/threads.h"
 
 namespace {
 
@@ -224,6 +226,167 @@ TEST_F(DirectDraw, ModesNeedExclusiveFullScreen) {
     // Outside full screen the surfaces take the desktop's format.
     EXPECT_EQ(windowed->DisplayFormat(), D3DFMT_X8R8G8B8);
     EXPECT_EQ(windowed->Release(), 0u);
+}
+
+// A DirectDraw display in a window, set up as the drawing layer does it: the test thread is
+// the window thread, and a second thread stands for the game thread.
+class WindowedDirectDraw : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved = GetSeams();
+        Seams seams;
+        seams.headless = true;
+        SetSeams(seams);
+        ResetFrames();
+        ResetPresenter();
+        hwnd = CreateWindow([](HWND, std::uint32_t, WPARAM, LPARAM) -> LRESULT { return 0; });
+        SetMainWindow(hwnd);
+        ASSERT_TRUE(OpenDisplayWindow(hwnd, "test", 4, 2));
+        ASSERT_EQ(DirectDrawCreateEx(nullptr, &dd), DD_OK);
+        ASSERT_EQ(dd->SetCooperativeLevel(hwnd, DDSCL_NORMAL), DD_OK);
+    }
+    void TearDown() override {
+        for (auto* s : surfaces) s->Release();
+        if (dd) {
+            EXPECT_EQ(dd->Release(), 0u);
+        }
+        CloseDisplayWindow();
+        DestroyWindow(hwnd);
+        SetMainWindow(nullptr);
+        SetSeams(saved);
+    }
+    IDirectDrawSurface7* Keep(IDirectDrawSurface7* s) {
+        if (s) surfaces.push_back(s);
+        return s;
+    }
+    // Runs `work` on another thread while this (window) thread serves nothing; false when
+    // it did not end within two seconds. Afterwards the window thread serves until it ends.
+    template <class Work>
+    bool RunElsewhere(Work work) {
+        struct Job {
+            Work work;
+            static unsigned Run(void* self) {
+                static_cast<Job*>(self)->work();
+                return 0;
+            }
+        } job{work};
+        HANDLE thread = BeginThread(&Job::Run, &job, nullptr);
+        if (!thread) return false;
+        const bool ended = WaitForSingleObject(thread, 2000) == WAIT_OBJECT_0;
+        for (int i = 0; i < 500 && WaitForSingleObject(thread, 10) != WAIT_OBJECT_0; ++i) {
+            MSG msg;
+            while (PeekMessage(&msg, nullptr, true)) DispatchMessage(&msg);
+        }
+        CloseHandle(thread);
+        return ended;
+    }
+
+    Seams saved;
+    HWND hwnd = nullptr;
+    IDirectDraw7* dd = nullptr;
+    std::vector<IDirectDrawSurface7*> surfaces;
+};
+
+// The window thread's paint blits the back buffer onto the primary while the game thread
+// may be drawing into it: that blit shows the last presented frame again, counts no frame
+// (the frame count drives the script, the captures and the simulated loss) and does not
+// touch the back buffer.
+TEST_F(WindowedDirectDraw, BlitOntoThePrimaryOnTheWindowThreadRepaintsTheLastFrame) {
+    Seams seams = GetSeams();
+    seams.loseDeviceFrame = 2;
+    SetSeams(seams);
+    DDSURFACEDESC2 desc;
+    desc.dwFlags = DDSD_CAPS;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    IDirectDrawSurface7* primary = nullptr;
+    ASSERT_EQ(dd->CreateSurface(&desc, &primary, nullptr), DD_OK);
+    Keep(primary);
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.dwWidth = 4;
+    desc.dwHeight = 2;
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    IDirectDrawSurface7* back = nullptr;
+    ASSERT_EQ(dd->CreateSurface(&desc, &back, nullptr), DD_OK);
+    Keep(back);
+    IDirectDrawClipper* clipper = nullptr;
+    ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), DD_OK);
+    ASSERT_EQ(primary->SetClipper(clipper), DD_OK);
+    clipper->Release();
+
+    DDBLTFX fx;
+    fx.dwFillColor = 0x00112233;
+    ASSERT_EQ(back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
+    HRESULT presented = DDERR_GENERIC;
+    ASSERT_TRUE(RunElsewhere(
+        [&] { presented = primary->Blt(nullptr, back, nullptr, DDBLT_WAIT, nullptr); }));
+    EXPECT_EQ(presented, DD_OK);
+    ASSERT_EQ(FrameCount(), 1u);
+
+    std::uint32_t shown = 0;
+    auto sink = [](const std::uint32_t* argb, int w, int h, void* context) {
+        EXPECT_EQ(w * h, 8);
+        *static_cast<std::uint32_t*>(context) = argb[w * h - 1];
+    };
+    ASSERT_TRUE(TakeNewFrame(sink, &shown));
+    EXPECT_EQ(shown, 0xFF112233u);
+
+    // The game thread is drawing the next frame: the back buffer is locked and half done.
+    fx.dwFillColor = 0x00445566;
+    ASSERT_EQ(back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
+    DDSURFACEDESC2 locked;
+    ASSERT_EQ(back->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
+    RECT all{0, 0, 4, 2};
+    fx.dwFillColor = 0x00778899;
+    for (int paint = 0; paint < 3; ++paint) {
+        SCOPED_TRACE(paint);
+        const HRESULT hr = paint == 0   ? primary->Blt(&all, back, nullptr, DDBLT_WAIT, nullptr)
+                           : paint == 1 ? primary->BltFast(0, 0, back, nullptr, DDBLTFAST_WAIT)
+                                        : primary->Blt(nullptr, nullptr, nullptr,
+                                                       DDBLT_COLORFILL | DDBLT_WAIT, &fx);
+        EXPECT_EQ(hr, DD_OK);
+        shown = 0;
+        EXPECT_TRUE(TakeNewFrame(sink, &shown));
+        EXPECT_EQ(shown, 0xFF112233u);
+        EXPECT_FALSE(TakeNewFrame(sink, &shown));  // each paint shows the frame once
+    }
+    EXPECT_EQ(FrameCount(), 1u);
+    EXPECT_EQ(primary->IsLost(), DD_OK);  // frame 2, the one the seam loses, is still to come
+    std::vector<std::uint32_t> latest;
+    int w = 0, h = 0;
+    ASSERT_TRUE(LatestFrame(latest, w, h));
+    EXPECT_EQ(latest[0], 0xFF112233u);
+    ASSERT_EQ(back->Unlock(nullptr), DD_OK);
+
+    // The next present from the game thread is frame 2.
+    ASSERT_TRUE(RunElsewhere(
+        [&] { presented = primary->Blt(nullptr, back, nullptr, DDBLT_WAIT, nullptr); }));
+    EXPECT_EQ(presented, DDERR_SURFACELOST);
+    EXPECT_EQ(FrameCount(), 2u);
+}
+
+// Surfaces outside full screen take the desktop's format, read when the display object was
+// made: a surface made on another thread does not wait for the window thread.
+TEST_F(WindowedDirectDraw, SurfacesDoNotWaitForTheWindowThread) {
+    IDirectDrawSurface7* made[3] = {};
+    DDSURFACEDESC2 mode;
+    HRESULT modeResult = DDERR_GENERIC;
+    EXPECT_TRUE(RunElsewhere([&] {
+        for (auto*& s : made) {
+            DDSURFACEDESC2 desc;
+            desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+            desc.dwWidth = 3;
+            desc.dwHeight = 3;
+            desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+            dd->CreateSurface(&desc, &s, nullptr);
+        }
+        modeResult = dd->GetDisplayMode(&mode);
+    }));
+    for (auto* s : made) {
+        ASSERT_NE(Keep(s), nullptr);
+        EXPECT_EQ(s->Pixels().Format(), D3DFMT_X8R8G8B8);
+    }
+    EXPECT_EQ(modeResult, DD_OK);
+    EXPECT_EQ(mode.ddpfPixelFormat.dwRGBBitCount, 32u);
 }
 
 }  // namespace

@@ -112,6 +112,54 @@ TEST_F(Presenter, WindowTakesEachNewFrameOnce) {
     EXPECT_EQ(shown, 1);
 }
 
+int wakes = 0;
+void CountWake() {
+    ++wakes;
+}
+
+// The window's repaint shows the frame shown last once more, or a newer one when there is
+// one; it is no present: nothing is counted or captured.
+TEST_F(Presenter, RepaintShowsTheLastFrameOnceWithoutCountingIt) {
+    auto frame = SoftSurface::Create(1, 1, D3DFMT_X8R8G8B8);
+    std::uint32_t shown = 0;
+    auto sink = [](const std::uint32_t* argb, int, int, void* context) {
+        *static_cast<std::uint32_t*>(context) = argb[0];
+    };
+    wakes = 0;
+    SetFrameListener(&CountWake);
+    RepaintLastFrame();  // nothing presented yet: nothing to show
+    EXPECT_FALSE(TakeNewFrame(sink, &shown));
+    EXPECT_EQ(wakes, 0);
+
+    frame->SetPixel(0, 0, 0x00000001);
+    PresentFrame(*frame, nullptr);  // frame 1
+    ASSERT_TRUE(TakeNewFrame(sink, &shown));
+    frame->SetPixel(0, 0, 0x00000002);
+    PresentFrame(*frame, nullptr);  // frame 2 (captured)
+    ASSERT_TRUE(TakeNewFrame(sink, &shown));
+    EXPECT_EQ(shown, 0xFF000002u);
+    frame->SetPixel(0, 0, 0x00000003);  // drawn, not presented
+    const int presentWakes = wakes;
+    for (int paint = 0; paint < 2; ++paint) {
+        shown = 0;
+        RepaintLastFrame();
+        EXPECT_TRUE(TakeNewFrame(sink, &shown));
+        EXPECT_EQ(shown, 0xFF000002u);
+        EXPECT_FALSE(TakeNewFrame(sink, &shown));
+    }
+    EXPECT_EQ(wakes, presentWakes + 2);
+    EXPECT_EQ(FrameCount(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(CaptureFileName(dir.path + "/shots", 3)));
+
+    // A frame the window has not taken yet answers the repaint itself.
+    PresentFrame(*frame, nullptr);  // frame 3
+    RepaintLastFrame();
+    EXPECT_TRUE(TakeNewFrame(sink, &shown));
+    EXPECT_EQ(shown, 0xFF000003u);
+    EXPECT_FALSE(TakeNewFrame(sink, &shown));
+    SetFrameListener(nullptr);
+}
+
 TEST_F(Presenter, VerticalBlankWaitsForTheNext60HzTickOfTheVirtualClock) {
     UseVirtualClock(1000);  // exactly tick 60
     WaitForVerticalBlank();
