@@ -29,3 +29,22 @@ k4_fuzz_target(fuzz_option
     ${CMAKE_SOURCE_DIR}/src/data/serial_record.cpp
     ${CMAKE_SOURCE_DIR}/src/data/record_io.cpp
     ${K4_FUZZ_CORE_SOURCES})
+set(K4_FUZZ_SYSTEM_SOURCES
+    ${CMAKE_SOURCE_DIR}/src/data/system_record.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/system_tables.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/label_tables.cpp
+    ${CMAKE_SOURCE_DIR}/src/app/system_ini.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/database.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/anime_records.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/chara_exc_records.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/sword_type_records.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/effect_records.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/effect_param_tables.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/media_records.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/post_load_tables.cpp
+    ${CMAKE_SOURCE_DIR}/src/stage/effect_instances.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/serial_record.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/record_io.cpp
+    ${K4_FUZZ_CORE_SOURCES})
+k4_fuzz_target(fuzz_system ${K4_FUZZ_SYSTEM_SOURCES})
+k4_fuzz_target(fuzz_system_ini ${K4_FUZZ_SYSTEM_SOURCES})

@@ -11,6 +11,7 @@
 #include "data/database.h"
 #include "data/option_record.h"
 #include "data/record_visitor.h"
+#include "data/system_record.h"
 #include "platform/cp932.h"
 
 namespace {
@@ -176,6 +177,7 @@ std::span<const RecordKind> RecordKinds() {
         {"Sound", "Sound.dat", &MakeDatabaseTableFile<&cEdDatabase::vecSound>},
         {"Bgm", "Bgm.dat", &MakeDatabaseTableFile<&cEdDatabase::vecBgm>},
         {"Option", "Option.dat", [] { return std::unique_ptr<SerialRecord>(new OptionData); }},
+        {"System", "System.dat", [] { return std::unique_ptr<SerialRecord>(new cEdSystem); }},
     };
     return kinds;
 }
