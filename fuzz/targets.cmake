@@ -48,3 +48,5 @@ set(K4_FUZZ_SYSTEM_SOURCES
     ${K4_FUZZ_CORE_SOURCES})
 k4_fuzz_target(fuzz_system ${K4_FUZZ_SYSTEM_SOURCES})
 k4_fuzz_target(fuzz_system_ini ${K4_FUZZ_SYSTEM_SOURCES})
+k4_fuzz_target(fuzz_bmp ${CMAKE_SOURCE_DIR}/src/platform/bmp_decoder.cpp)
+k4_fuzz_target(fuzz_image ${K4_FUZZ_CORE_SOURCES})

@@ -5,10 +5,13 @@
 #include <cstring>
 #include <new>
 
+#include "app/frame_timing.h"
 #include "app/globals.h"
 #include "app/log.h"
 #include "app/message_box.h"
+#include "gfx/blit.h"
 #include "gfx/palette.h"
+#include "platform/clock.h"
 #include "platform/display_window.h"
 #include "platform/message_box.h"
 
@@ -266,11 +269,9 @@ int D3DInitDevice(plat::HWND hWnd_, int nWidth, int nHeight) {
     ReportLog("%s", FormatName(con.BackBufferFormat));
 
     D3DSetDefaultStates();
-    // The blend state of the blits starts at its defaults (vertex colour white, modulate,
-    // texture alpha).
-    con.dwDiffuse = 0xFFFFFFFFu;
-    con.dwColorOp = plat::D3DTOP_MODULATE;
-    con.dwAlphaOp = plat::D3DTOP_SELECTARG1;
+    D3DResetDiffuse();
+    D3DResetColorOp();
+    D3DResetAlphaOp();
 
     if (!DDAllocSurfaceData(&BackBuffer)) return 0;
     BackBuffer.nWidth = BackBuffer.nTexWidth = nWidth;
@@ -537,11 +538,7 @@ int D3DPresentFrame(int nFps, int a, int b) {
     if (!lpDTCon || !lpDevice) return 1;
     if (lpDTCon->bVirBackBuffer) D3DCopyVirBackBuffer(&BackBuffer, &VirBackBuffer);
     if (bVSync == 0) {
-        // PLACEHOLDER until frame timing exists: PaceFrame(nFps, a, b) is asked here, with a
-        // 1 ms sleep while it answers not ready. Until then frames run unpaced.
-        (void)nFps;
-        (void)a;
-        (void)b;
+        while (!PaceFrame(nFps, a, static_cast<std::uint32_t>(b))) plat::Sleep(1);
     }
     D3DEndScene();
     const plat::HRESULT hr = lpDevice->Present(nullptr, nullptr, nullptr, nullptr);
@@ -600,11 +597,10 @@ int D3DRedirectBackBuffer(DDSURFACEDATA** ppSD) {
 void D3DCopyVirBackBuffer(DDSURFACEDATA* lpDst, DDSURFACEDATA* lpSrc) {
     if (!lpDTCon || !lpDevice || !lpDst || !lpSrc || !lpDst->lpDT || !lpSrc->lpDT) return;
     lpDTCon->bVirCopy = 1;
-    // PLACEHOLDER until the blits exist: this is drawn with DDBltRect under
-    // D3DSetAlphaOp(1, D3DTOP_DISABLE); an opaque copy of the same pixels stands in for it.
-    if (lpDst->lpDT->lpSurface && lpSrc->lpDT->lpSurface)
-        lpDevice->StretchRect(lpSrc->lpDT->lpSurface, nullptr, lpDst->lpDT->lpSurface, nullptr,
-                              plat::D3DTEXF_POINT);
+    // Alpha off: the copy is opaque whatever the virtual back buffer's alpha holds.
+    D3DSetAlphaOp(plat::D3DTOP_DISABLE);
+    DDBltRect(lpDst, 0, 0, lpSrc->nWidth, lpSrc->nHeight, lpSrc, 0, 0, 0);
+    D3DResetAlphaOp();
     lpDTCon->bVirCopy = 0;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/log.h"
+#include "gfx/batch.h"
 #include "gfx/display.h"
 #include "gfx/palette.h"
 #include "gfx/surface_lock.h"
@@ -105,6 +106,11 @@ int Direct3DFill(DDSURFACEDATA* lpSD, int x, int y, int w, int h, std::uint32_t 
         const plat::RECT r{x, y, x + w, y + h};
         lpDevice->Clear(1, &r, plat::D3DCLEAR_TARGET, color, 1.0f, 0);
         D3DSetRenderTarget(0, lpDTCon->lpScreenSD);
+        return 1;
+    }
+    if (RectBatch.bActive) {
+        if (!dt.lpSurface) return 0;  // an empty surface takes nothing
+        DDQueueRect(lpSD, x, y, w, h, color);
         return 1;
     }
     if (!WriteQuad(dt.lpVB, x, y, w, h, color)) return 0;

@@ -137,3 +137,6 @@ void DDReleaseSurfaceList(SurfaceList& surfaces);
 void DDGetShareSD(DDSURFACEDATA** ppSD);
 void D3DAdjustTextureSize(int* pW, int* pH);
 int D3DCheckTextureSize(unsigned w, unsigned h);
+// DirectDraw: *pbTooLarge = 1 when the bitmap is wider or taller than nWidth x nHeight; 0 when
+// the bitmap cannot be loaded. Direct3D: 1, *pbTooLarge unchanged.
+int DDCheckBitmapSize(int* pbTooLarge, const char* szFileName, int nWidth, int nHeight);

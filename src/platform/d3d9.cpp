@@ -1,6 +1,7 @@
 #include "platform/d3d9.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -8,6 +9,7 @@
 #include "platform/display_window.h"
 #include "platform/presenter.h"
 #include "platform/seams.h"
+#include "platform/trunc.h"
 
 namespace plat {
 namespace {
@@ -85,6 +87,7 @@ std::uint32_t Operate(DWORD op, std::uint32_t a, std::uint32_t b, std::uint32_t 
 }
 
 int Address(int t, int size, DWORD mode) {
+    if (t >= 0 && t < size) return t;  // the common case, without a division
     if (mode == D3DTADDRESS_CLAMP) return std::clamp(t, 0, size - 1);
     t %= size;
     return t < 0 ? t + size : t;
@@ -98,6 +101,146 @@ std::uint32_t LerpColor(std::uint32_t c0, std::uint32_t c1, double f) {
         out |= static_cast<std::uint32_t>(std::clamp(std::floor(v + 0.5), 0.0, 255.0)) << shift;
     }
     return out;
+}
+
+// ---- quads of one colour (DrawQuad)
+
+void DrawConstantQuad(SoftSurface& rt, const RECT& r, std::uint32_t out, bool blend, DWORD srcBlend,
+                      DWORD dstBlend) {
+    const D3DFORMAT format = rt.Format();
+    const bool standard = srcBlend == D3DBLEND_SRCALPHA && dstBlend == D3DBLEND_INVSRCALPHA;
+    const std::uint32_t a = out >> 24;
+    if (!blend || (standard && a == 255)) {
+        FillPixels(rt, r, ArgbToPixel(format, out));
+        return;
+    }
+    const bool x8 = format == D3DFMT_X8R8G8B8;
+    if (standard && a == 0) {
+        if (x8)
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int x = r.left; x < r.right; ++x)
+                    rt.SetPixel(x, y, rt.Pixel(x, y) | 0xFF000000u);
+        return;
+    }
+    if (standard && (x8 || format == D3DFMT_A8R8G8B8)) {
+        // out = (s * a + d * (255 - a) + 127) / 255 per channel, the source's part fixed.
+        std::uint32_t source[4];
+        for (int c = 0; c < 4; ++c) source[c] = ((out >> (8 * c)) & 0xFF) * a + 127;
+        const std::uint32_t fd = 255 - a;
+        for (int y = r.top; y < r.bottom; ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(rt.Row(y));
+            for (int x = r.left; x < r.right; ++x) {
+                const std::uint32_t d = x8 ? row[x] | 0xFF000000u : row[x];
+                std::uint32_t v = 0;
+                for (int c = 0; c < 4; ++c)
+                    v |= (source[c] + ((d >> (8 * c)) & 0xFF) * fd) / 255 << (8 * c);
+                row[x] = x8 ? v | 0xFF000000u : v;
+            }
+        }
+        return;
+    }
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            rt.SetPixel(x, y, BlendPixel(format, rt.Pixel(x, y), out, srcBlend, dstBlend));
+}
+
+// ---- the sprite quads' pixels (DrawSpriteQuad)
+
+// floor() as an int for the texel positions (equal to it wherever it fits an int).
+int FloorToInt(double v) {
+    const int i = TruncToInt(v);
+    return (i != INT_MIN && static_cast<double>(i) > v) ? i - 1 : i;
+}
+
+typedef std::uint32_t Wide4 __attribute__((vector_size(16)));
+typedef std::uint16_t Narrow8 __attribute__((vector_size(16)));
+
+// One pixel of a sprite quad on a 32-bit target: an opaque texel is stored, a transparent
+// one leaves the pixel (whose unused byte an X8R8G8B8 target keeps opaque), anything between
+// is blended.
+std::uint32_t WidePixel(std::uint32_t d, std::uint32_t t, D3DFORMAT rf, bool x8, bool texelAlpha,
+                        std::uint32_t vertexAlpha) {
+    const std::uint32_t a = texelAlpha ? t >> 24 : vertexAlpha;
+    if (a == 255) return 0xFF000000u | t;
+    if (a == 0) return x8 ? (d | 0xFF000000u) : d;
+    return BlendPixel(rf, d, a << 24 | (t & 0x00FFFFFFu), D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+}
+
+std::uint16_t NarrowPixel(std::uint16_t d, std::uint32_t t, D3DFORMAT rf, bool texelAlpha,
+                          std::uint32_t vertexAlpha) {
+    const std::uint32_t a = texelAlpha ? ((t & 0x8000) ? 255 : 0) : vertexAlpha;
+    if (a == 255) {
+        if (rf == D3DFMT_A1R5G5B5) return static_cast<std::uint16_t>(t | 0x8000);
+        const std::uint32_t g = (t >> 5) & 31;
+        return static_cast<std::uint16_t>(((t >> 10) & 31) << 11 | ((g << 1) | (g >> 4)) << 5 |
+                                          (t & 31));
+    }
+    if (a == 0) return d;
+    const std::uint32_t argb = PixelToArgb(D3DFMT_A1R5G5B5, t, nullptr);
+    return static_cast<std::uint16_t>(
+        BlendPixel(rf, d, a << 24 | (argb & 0x00FFFFFFu), D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA));
+}
+
+// A row of texels onto a row of a 32-bit target, four at a time where every texel is either
+// opaque or transparent (a select in vector registers), one by one elsewhere.
+void WideSpan(std::uint32_t* d, const std::uint32_t* s, int n, D3DFORMAT rf, bool texelAlpha,
+              std::uint32_t vertexAlpha) {
+    const bool x8 = rf == D3DFMT_X8R8G8B8;
+    const std::uint32_t fix = x8 ? 0xFF000000u : 0u;
+    int k = 0;
+    if (texelAlpha) {
+        for (; k + 4 <= n; k += 4) {
+            Wide4 in, out;
+            std::memcpy(&in, s + k, 16);
+            std::memcpy(&out, d + k, 16);
+            const Wide4 a = in >> 24;
+            const Wide4 between = reinterpret_cast<Wide4>((a != 0) & (a != 255));
+            std::uint64_t any[2];
+            std::memcpy(any, &between, 16);
+            if (any[0] | any[1]) {
+                for (int i = k; i < k + 4; ++i) d[i] = WidePixel(d[i], s[i], rf, x8, true, 0);
+                continue;
+            }
+            const Wide4 clear = reinterpret_cast<Wide4>(a == 0);
+            out = ((out | fix) & clear) | ((in | 0xFF000000u) & ~clear);
+            std::memcpy(d + k, &out, 16);
+        }
+    } else if (vertexAlpha == 255) {
+        for (; k < n; ++k) d[k] = 0xFF000000u | s[k];
+    } else if (vertexAlpha == 0) {
+        for (; k < n; ++k) d[k] |= fix;
+    }
+    for (; k < n; ++k) d[k] = WidePixel(d[k], s[k], rf, x8, texelAlpha, vertexAlpha);
+}
+
+// The same for 16-bit targets: an A1R5G5B5 texel is opaque or transparent, so whole rows are
+// selects; into R5G6B5 the colour is moved to its place with green widened.
+void NarrowSpan(std::uint16_t* d, const std::uint16_t* s, int n, D3DFORMAT rf, bool texelAlpha,
+                std::uint32_t vertexAlpha) {
+    int k = 0;
+    if (texelAlpha || vertexAlpha == 255) {
+        const bool same = rf == D3DFMT_A1R5G5B5;
+        for (; k + 8 <= n; k += 8) {
+            Narrow8 in, out;
+            std::memcpy(&in, s + k, 16);
+            std::memcpy(&out, d + k, 16);
+            Narrow8 colour;
+            if (same) {
+                colour = in | 0x8000;
+            } else {
+                const Narrow8 g = (in >> 5) & 31;
+                colour = ((in >> 10) & 31) << 11 | ((g << 1) | (g >> 4)) << 5 | (in & 31);
+            }
+            if (texelAlpha) {
+                const Narrow8 clear = reinterpret_cast<Narrow8>((in & 0x8000) == 0);
+                out = (out & clear) | (colour & ~clear);
+            } else {
+                out = colour;
+            }
+            std::memcpy(d + k, &out, 16);
+        }
+    }
+    for (; k < n; ++k) d[k] = NarrowPixel(d[k], s[k], rf, texelAlpha, vertexAlpha);
 }
 
 }  // namespace
@@ -218,6 +361,34 @@ HRESULT IDirect3DVertexBuffer9::Unlock() {
     return D3D_OK;
 }
 
+// ---- index buffers
+
+IDirect3DIndexBuffer9::IDirect3DIndexBuffer9(IDirect3DDevice9* device,
+                                             std::shared_ptr<std::vector<std::uint8_t>> data,
+                                             DWORD pool)
+    : device_(device), data_(std::move(data)), pool_(pool) {
+    if (pool_ == D3DPOOL_DEFAULT) ++device->defaultPool_;
+}
+
+IDirect3DIndexBuffer9::~IDirect3DIndexBuffer9() {
+    if (pool_ == D3DPOOL_DEFAULT) --device_->defaultPool_;
+}
+
+HRESULT IDirect3DIndexBuffer9::Lock(UINT offset, UINT size, void** data, DWORD) {
+    if (!data || locked_) return D3DERR_INVALIDCALL;
+    const std::size_t length = data_->size();
+    if (offset > length || (size != 0 && size > length - offset)) return D3DERR_INVALIDCALL;
+    locked_ = true;
+    *data = data_->data() + offset;
+    return D3D_OK;
+}
+
+HRESULT IDirect3DIndexBuffer9::Unlock() {
+    if (!locked_) return D3DERR_INVALIDCALL;
+    locked_ = false;
+    return D3D_OK;
+}
+
 // ---- the device
 
 IDirect3DDevice9::IDirect3DDevice9(const D3DCAPS9& caps, const D3DPRESENT_PARAMETERS& params)
@@ -237,6 +408,7 @@ bool IDirect3DDevice9::Setup(const D3DPRESENT_PARAMETERS& params) {
     renderTarget_ = backBuffer_;
     texture_.reset();
     stream_.reset();
+    indices_.reset();
     inScene_ = false;
     ResetStates();
     const bool full = !params.Windowed;
@@ -402,6 +574,25 @@ HRESULT IDirect3DDevice9::CreateOffscreenPlainSurface(UINT width, UINT height, D
     return *out ? D3D_OK : E_OUTOFMEMORY;
 }
 
+HRESULT IDirect3DDevice9::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format, DWORD pool,
+                                            IDirect3DIndexBuffer9** out, void*) {
+    if (!out) return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (length == 0 || length > kMaxVertexBuffer || format != D3DFMT_INDEX16 ||
+        pool > D3DPOOL_SYSTEMMEM)
+        return D3DERR_INVALIDCALL;
+    std::shared_ptr<std::vector<std::uint8_t>> data;
+    try {
+        data = std::make_shared<std::vector<std::uint8_t>>(length);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    *out = new (std::nothrow) IDirect3DIndexBuffer9(this, std::move(data), pool);
+    if (!*out) return E_OUTOFMEMORY;
+    ++indexBuffersCreated_;
+    return D3D_OK;
+}
+
 HRESULT IDirect3DDevice9::SetRenderTarget(DWORD index, IDirect3DSurface9* target) {
     if (index != 0 || !target || !target->IsRenderTarget()) return D3DERR_INVALIDCALL;
     renderTarget_ = target->pixels_;
@@ -563,6 +754,126 @@ HRESULT IDirect3DDevice9::DrawPrimitive(DWORD type, UINT start, UINT count) {
     return D3D_OK;
 }
 
+HRESULT IDirect3DDevice9::SetIndices(IDirect3DIndexBuffer9* indices) {
+    if (indices)
+        indices_ = indices->data_;
+    else
+        indices_.reset();
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::DrawIndexedPrimitive(DWORD type, int baseVertexIndex, UINT,
+                                               UINT numVertices, UINT startIndex, UINT primCount) {
+    if (!inScene_ || type != D3DPT_TRIANGLESTRIP || primCount != 2 || numVertices < 4 ||
+        fvf_ != kQuadFvf || streamStride_ != sizeof(D3DTLVERTEX) || !stream_ || !indices_)
+        return D3DERR_INVALIDCALL;
+    if ((std::uint64_t{startIndex} + 4) * 2 > indices_->size()) return D3DERR_INVALIDCALL;
+    if (renderTarget_->IsLocked() || (texture_ && texture_->IsLocked())) return D3DERR_INVALIDCALL;
+    D3DTLVERTEX v[4];
+    for (int i = 0; i < 4; ++i) {
+        const std::uint8_t* at = indices_->data() + (std::size_t{startIndex} + i) * 2;
+        const std::int64_t vertex = std::int64_t{baseVertexIndex} + (at[0] | at[1] << 8);
+        const std::int64_t offset = std::int64_t{streamOffset_} + vertex * streamStride_;
+        if (vertex < 0 || offset + static_cast<std::int64_t>(sizeof(D3DTLVERTEX)) >
+                              static_cast<std::int64_t>(stream_->size()))
+            return D3DERR_INVALIDCALL;
+        std::memcpy(&v[i], stream_->data() + offset, sizeof(D3DTLVERTEX));
+    }
+    if (state_ != State::Ok) return D3D_OK;
+    DrawQuad(v);
+    return D3D_OK;
+}
+
+// The quads of sprites and tiles: the texel itself is the colour (white vertex colour under
+// modulate, or the texel selected), its alpha or the vertex alpha is the coverage, and the
+// standing SRCALPHA/INVSRCALPHA blend mixes it in. Opaque texels are stored and transparent
+// ones skipped without the general arithmetic, which gives the same pixels for them; the
+// texel of every pixel column and row is found exactly as DrawQuad finds it.
+bool IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, int x1, int y0,
+                                      int y1, float minX, float maxX, float minY, float maxY) {
+    const SoftSurface* tex = texture_.get();
+    if (!tex) return false;
+    SoftSurface& rt = *renderTarget_;
+    const D3DFORMAT tf = tex->Format(), rf = rt.Format();
+    const bool wide = tf == D3DFMT_A8R8G8B8 && (rf == D3DFMT_X8R8G8B8 || rf == D3DFMT_A8R8G8B8);
+    const bool narrow = tf == D3DFMT_A1R5G5B5 && (rf == D3DFMT_A1R5G5B5 || rf == D3DFMT_R5G6B5);
+    if (!wide && !narrow) return false;
+    const D3DCOLOR diffuse = corner[0]->color;
+    for (int i = 1; i < 4; ++i)
+        if (corner[i]->color != diffuse) return false;
+    if (!renderStates_[D3DRS_ALPHABLENDENABLE] ||
+        renderStates_[D3DRS_SRCBLEND] != D3DBLEND_SRCALPHA ||
+        renderStates_[D3DRS_DESTBLEND] != D3DBLEND_INVSRCALPHA)
+        return false;
+    auto isDiffuse = [](DWORD arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; };
+    const DWORD colorOp = stage0_[D3DTSS_COLOROP], alphaOp = stage0_[D3DTSS_ALPHAOP];
+    const DWORD c1 = stage0_[D3DTSS_COLORARG1], c2 = stage0_[D3DTSS_COLORARG2];
+    const DWORD a1 = stage0_[D3DTSS_ALPHAARG1], a2 = stage0_[D3DTSS_ALPHAARG2];
+    const bool whiteRgb = (diffuse & 0x00FFFFFFu) == 0x00FFFFFFu;
+    const bool colourIsTexel =
+        (colorOp == D3DTOP_SELECTARG1 && c1 == D3DTA_TEXTURE) ||
+        (colorOp == D3DTOP_MODULATE && whiteRgb &&
+         ((c1 == D3DTA_TEXTURE && isDiffuse(c2)) || (c2 == D3DTA_TEXTURE && isDiffuse(c1))));
+    if (!colourIsTexel) return false;
+    // Coverage: the texel's alpha, or the vertex alpha for every texel.
+    bool texelAlpha;
+    if (alphaOp == D3DTOP_SELECTARG1 && a1 == D3DTA_TEXTURE) {
+        texelAlpha = true;
+    } else if (alphaOp == D3DTOP_MODULATE && (diffuse >> 24) == 0xFF &&
+               ((a1 == D3DTA_TEXTURE && isDiffuse(a2)) || (a2 == D3DTA_TEXTURE && isDiffuse(a1)))) {
+        texelAlpha = true;
+    } else if (alphaOp == D3DTOP_DISABLE) {
+        texelAlpha = false;
+    } else {
+        return false;
+    }
+    const std::uint32_t vertexAlpha = diffuse >> 24;
+
+    const int texW = tex->Width(), texH = tex->Height();
+    const double uL = corner[0]->tu, uR = corner[1]->tu, vT = corner[0]->tv, vB = corner[2]->tv;
+    const DWORD addrU = sampler0_[D3DSAMP_ADDRESSU], addrV = sampler0_[D3DSAMP_ADDRESSV];
+    const double spanX = static_cast<double>(maxX) - minX, spanY = static_cast<double>(maxY) - minY;
+    constexpr double kEdge = 1e-6;
+    if (columnTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
+        columnTexel_.resize(static_cast<std::size_t>(kMaxSurfaceSide));
+    for (int px = x0; px < x1; ++px) {
+        const double fx = (px - static_cast<double>(minX)) / spanX;
+        columnTexel_[static_cast<std::size_t>(px - x0)] =
+            Address(FloorToInt((uL + (uR - uL) * fx) * texW + kEdge), texW, addrU);
+    }
+    const int* cols = columnTexel_.data();
+    const int n = x1 - x0;
+    // An unscaled quad reads its texels in a row: those rows go through the vector loops.
+    bool contiguous = true;
+    for (int k = 1; k < n && contiguous; ++k) contiguous = cols[k] == cols[0] + k;
+
+    for (int py = y0; py < y1; ++py) {
+        const double fy = (py - static_cast<double>(minY)) / spanY;
+        const int ty = Address(FloorToInt((vT + (vB - vT) * fy) * texH + kEdge), texH, addrV);
+        if (wide) {
+            const auto* s = reinterpret_cast<const std::uint32_t*>(tex->Row(ty));
+            auto* d = reinterpret_cast<std::uint32_t*>(rt.Row(py)) + x0;
+            const bool x8 = rf == D3DFMT_X8R8G8B8;
+            if (contiguous) {
+                WideSpan(d, s + cols[0], n, rf, texelAlpha, vertexAlpha);
+                continue;
+            }
+            for (int k = 0; k < n; ++k)
+                d[k] = WidePixel(d[k], s[cols[k]], rf, x8, texelAlpha, vertexAlpha);
+        } else {
+            const auto* s = reinterpret_cast<const std::uint16_t*>(tex->Row(ty));
+            auto* d = reinterpret_cast<std::uint16_t*>(rt.Row(py)) + x0;
+            if (contiguous) {
+                NarrowSpan(d, s + cols[0], n, rf, texelAlpha, vertexAlpha);
+                continue;
+            }
+            for (int k = 0; k < n; ++k)
+                d[k] = NarrowPixel(d[k], s[cols[k]], rf, texelAlpha, vertexAlpha);
+        }
+    }
+    return true;
+}
+
 void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
     float minX = v[0].x, maxX = v[0].x, minY = v[0].y, maxY = v[0].y;
     for (int i = 1; i < 4; ++i) {
@@ -590,6 +901,8 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
               y1 = std::min(rt.Height(), static_cast<int>(std::ceil(std::min(maxY, 1e9f))));
     if (x0 >= x1 || y0 >= y1) return;
 
+    if (DrawSpriteQuad(corner, x0, x1, y0, y1, minX, maxX, minY, maxY)) return;
+
     const SoftSurface* tex = texture_.get();
     const int texW = tex ? tex->Width() : 1, texH = tex ? tex->Height() : 1;
     const double uL = corner[0]->tu, uR = corner[1]->tu, vT = corner[0]->tv, vB = corner[2]->tv;
@@ -605,6 +918,34 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
     const double spanX = static_cast<double>(maxX) - minX, spanY = static_cast<double>(maxY) - minY;
     // Sampling at an exact texel edge must not fall one texel short through rounding.
     constexpr double kEdge = 1e-6;
+
+    // A quad whose colour does not depend on its texture (fills, fade overlays) has one
+    // colour for every pixel: it is worked out once and mixed in by the same arithmetic.
+    auto texture = [](DWORD arg) { return (arg & 0xF) == D3DTA_TEXTURE; };
+    const bool constant =
+        flat && (colorOp == D3DTOP_DISABLE ||
+                 (!texture(carg1) && !texture(carg2) && colorOp != D3DTOP_BLENDTEXTUREALPHA &&
+                  (alphaOp == D3DTOP_DISABLE ||
+                   (!texture(aarg1) && !texture(aarg2) && alphaOp != D3DTOP_BLENDTEXTUREALPHA))));
+    if (constant) {
+        const std::uint32_t diffuse = corner[0]->color, texel = 0xFF000000u;
+        std::uint32_t out;
+        if (colorOp == D3DTOP_DISABLE) {
+            out = diffuse;
+        } else {
+            const std::uint32_t c1 = ApplyArgument(carg1, diffuse, texel, factor);
+            const std::uint32_t c2 = ApplyArgument(carg2, diffuse, texel, factor);
+            const std::uint32_t a1 = ApplyArgument(aarg1, diffuse, texel, factor) >> 24;
+            const std::uint32_t a2 = ApplyArgument(aarg2, diffuse, texel, factor) >> 24;
+            const std::uint32_t da = diffuse >> 24, ta = texel >> 24, fa = factor >> 24;
+            out = (alphaOp == D3DTOP_DISABLE ? da : Operate(alphaOp, a1, a2, da, ta, fa)) << 24;
+            for (int shift = 0; shift < 24; shift += 8)
+                out |= Operate(colorOp, Channel(c1, shift), Channel(c2, shift), da, ta, fa)
+                       << shift;
+        }
+        DrawConstantQuad(rt, RECT{x0, y0, x1, y1}, out, blend, srcBlend, dstBlend);
+        return;
+    }
 
     for (int py = y0; py < y1; ++py) {
         const double fy = (py - static_cast<double>(minY)) / spanY;

@@ -133,6 +133,7 @@ constexpr DWORD D3DTEXF_NONE = 0;
 constexpr DWORD D3DTEXF_POINT = 1;
 
 constexpr DWORD D3DPT_TRIANGLESTRIP = 5;
+constexpr D3DFORMAT D3DFMT_INDEX16 = 101;
 // Screen-space vertices with a colour and one texture coordinate pair: 28 bytes.
 constexpr DWORD D3DFVF_XYZRHW = 0x4;
 constexpr DWORD D3DFVF_DIFFUSE = 0x40;
@@ -265,6 +266,25 @@ private:
     bool locked_ = false;
 };
 
+// 16-bit indices into the vertex stream (the batches draw their quads through them).
+class IDirect3DIndexBuffer9 : public DeviceObject {
+public:
+    // size 0 locks from offset to the end.
+    HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
+    HRESULT Unlock();
+
+private:
+    friend class IDirect3DDevice9;
+    IDirect3DIndexBuffer9(IDirect3DDevice9* device, std::shared_ptr<std::vector<std::uint8_t>> data,
+                          DWORD pool);
+    ~IDirect3DIndexBuffer9() override;
+
+    Ref<IDirect3DDevice9> device_;
+    std::shared_ptr<std::vector<std::uint8_t>> data_;
+    DWORD pool_;
+    bool locked_ = false;
+};
+
 class IDirect3DDevice9 : public DeviceObject {
 public:
     HRESULT TestCooperativeLevel();
@@ -278,6 +298,9 @@ public:
                                IDirect3DVertexBuffer9** out, void* shared);
     HRESULT CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, DWORD pool,
                                         IDirect3DSurface9** out, void* shared);
+    // Only D3DFMT_INDEX16.
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, DWORD pool,
+                              IDirect3DIndexBuffer9** out, void* shared);
 
     HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* target);
     HRESULT GetRenderTargetData(IDirect3DSurface9* target, IDirect3DSurface9* dst);
@@ -299,6 +322,11 @@ public:
     HRESULT SetFVF(DWORD fvf);
     // Triangle strips of two triangles forming an axis-aligned quad.
     HRESULT DrawPrimitive(DWORD type, UINT start, UINT count);
+    HRESULT SetIndices(IDirect3DIndexBuffer9* indices);
+    // The same quads with their four vertices named by indices startIndex..startIndex + 3
+    // (plus baseVertexIndex).
+    HRESULT DrawIndexedPrimitive(DWORD type, int baseVertexIndex, UINT minVertexIndex,
+                                 UINT numVertices, UINT startIndex, UINT primCount);
     HRESULT SetDialogBoxMode(BOOL on);
 
     // Test hook: the device is lost, as when another program took the full screen.
@@ -307,12 +335,15 @@ public:
     // Default-pool resources and back-buffer references alive (a reset needs none).
     int DefaultPoolResources() const { return defaultPool_.load(); }
     const D3DPRESENT_PARAMETERS& PresentParameters() const { return params_; }
+    // Index buffers made so far (tests: the batches make one per group they draw).
+    int IndexBuffersCreated() const { return indexBuffersCreated_; }
 
 private:
     friend class IDirect3D9;
     friend class IDirect3DSurface9;
     friend class IDirect3DTexture9;
     friend class IDirect3DVertexBuffer9;
+    friend class IDirect3DIndexBuffer9;
     enum class State { Ok, Lost, NotReset };
 
     IDirect3DDevice9(const D3DCAPS9& caps, const D3DPRESENT_PARAMETERS& params);
@@ -322,6 +353,9 @@ private:
     void ResetStates();
     // Draws the quad of the four vertices (strip order) into the render target.
     void DrawQuad(const D3DTLVERTEX* v);
+    // DrawQuad for the common sprite case (see DrawQuad); false when it does not apply.
+    bool DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, int x1, int y0, int y1,
+                        float minX, float maxX, float minY, float maxY);
 
     D3DCAPS9 caps_;
     D3DPRESENT_PARAMETERS params_;
@@ -333,6 +367,9 @@ private:
     std::shared_ptr<SoftSurface> renderTarget_;
     std::shared_ptr<SoftSurface> texture_;  // stage 0
     std::shared_ptr<std::vector<std::uint8_t>> stream_;
+    std::shared_ptr<std::vector<std::uint8_t>> indices_;
+    std::vector<int> columnTexel_;  // DrawSpriteQuad's texel column per pixel column
+    int indexBuffersCreated_ = 0;
     UINT streamOffset_ = 0;
     UINT streamStride_ = 0;
     DWORD fvf_ = 0;

@@ -53,28 +53,60 @@ RECT IntersectRect(const RECT& a, const RECT& b) {
 
 void FillPixels(SoftSurface& dst, const RECT& r, std::uint32_t pixel) {
     const int bytes = dst.BytesPerPixel();
-    const int w = r.right - r.left;
+    const std::size_t rowBytes = static_cast<std::size_t>(r.right - r.left) * bytes;
+    // The pixel repeated over 16 bytes, stored 16 bytes at a time.
+    std::uint8_t pattern[16];
+    for (int i = 0; i < 16; i += bytes) WritePixel(pattern + i, bytes, pixel);
     for (int y = r.top; y < r.bottom; ++y) {
         std::uint8_t* p = dst.Row(y) + r.left * bytes;
-        switch (bytes) {
-            case 1:
-                std::fill_n(p, w, static_cast<std::uint8_t>(pixel));
-                break;
-            case 2: {
-                const std::uint16_t v = static_cast<std::uint16_t>(pixel);
-                for (int x = 0; x < w; ++x) std::memcpy(p + 2 * x, &v, 2);
-                break;
-            }
-            default:
-                for (int x = 0; x < w; ++x) std::memcpy(p + 4 * x, &pixel, 4);
-                break;
-        }
+        std::size_t i = 0;
+        for (; i + 16 <= rowBytes; i += 16) std::memcpy(p + i, pattern, 16);
+        std::memcpy(p + i, pattern, rowBytes - i);
     }
 }
 
-void CopyPixels(SoftSurface& dst, const RECT& dr, const SoftSurface& src, const RECT& sr,
-                const std::uint32_t* key) {
-    const int bytes = dst.BytesPerPixel();
+namespace {
+
+// One row of a keyed copy: 16 bytes at a time, the key compared and the pixels blended in
+// vector registers (every destination pixel is read and written back), the rest one by one.
+template <class Pixel>
+struct VectorOf;
+template <>
+struct VectorOf<std::uint8_t> {
+    typedef std::uint8_t type __attribute__((vector_size(16)));
+};
+template <>
+struct VectorOf<std::uint16_t> {
+    typedef std::uint16_t type __attribute__((vector_size(16)));
+};
+template <>
+struct VectorOf<std::uint32_t> {
+    typedef std::uint32_t type __attribute__((vector_size(16)));
+};
+
+template <class Pixel>
+void KeyedRow(Pixel* d, const Pixel* s, int n, Pixel key) {
+    using Vec = typename VectorOf<Pixel>::type;
+    constexpr int kLanes = 16 / sizeof(Pixel);
+    const Vec keys = Vec{} + key;
+    int j = 0;
+    for (; j + kLanes <= n; j += kLanes) {
+        Vec in, out;
+        std::memcpy(&in, s + j, 16);
+        std::memcpy(&out, d + j, 16);
+        const Vec keep = reinterpret_cast<Vec>(in == keys);
+        out = (out & keep) | (in & ~keep);
+        std::memcpy(d + j, &out, 16);
+    }
+    for (; j < n; ++j)
+        if (s[j] != key) d[j] = s[j];
+}
+
+// CopyPixels for one pixel size: the loops the blits of every frame run, typed so that the
+// compiler can keep them tight.
+template <class Pixel>
+void CopyTyped(SoftSurface& dst, const RECT& dr, const SoftSurface& src, const RECT& sr,
+               const std::uint32_t* key) {
     const int dw = dr.right - dr.left, dh = dr.bottom - dr.top;
     const int sw = sr.right - sr.left, sh = sr.bottom - sr.top;
     const bool same = dw == sw && dh == sh;
@@ -82,22 +114,47 @@ void CopyPixels(SoftSurface& dst, const RECT& dr, const SoftSurface& src, const 
     // pixel before it is overwritten, as if the copy went through a buffer.
     const bool upward = &dst == &src && dr.top > sr.top;
     const bool leftward = &dst == &src && dr.left > sr.left;
+    const Pixel kv = static_cast<Pixel>(key ? *key : 0);
     for (int n = 0; n < dh; ++n) {
         const int k = upward ? dh - 1 - n : n;
         const int sy = sr.top + (same ? k : static_cast<int>(std::int64_t{k} * sh / dh));
-        const std::uint8_t* s = src.Row(sy);
-        std::uint8_t* d = dst.Row(dr.top + k) + dr.left * bytes;
+        const Pixel* s = reinterpret_cast<const Pixel*>(src.Row(sy)) + sr.left;
+        Pixel* d = reinterpret_cast<Pixel*>(dst.Row(dr.top + k)) + dr.left;
         if (same && !key) {
-            std::memmove(d, s + sr.left * bytes, static_cast<std::size_t>(dw) * bytes);
-            continue;
+            std::memmove(d, s, static_cast<std::size_t>(dw) * sizeof(Pixel));
+        } else if (same && !leftward) {
+            // A key wider than the pixel matches nothing, as a whole-value comparison would.
+            if (key && *key != kv) {
+                std::memmove(d, s, static_cast<std::size_t>(dw) * sizeof(Pixel));
+                continue;
+            }
+            KeyedRow(d, s, dw, kv);
+        } else {
+            for (int m = 0; m < dw; ++m) {
+                const int j = leftward ? dw - 1 - m : m;
+                const int x = same ? j : static_cast<int>(std::int64_t{j} * sw / dw);
+                const Pixel v = s[x];
+                if (key && v == kv && *key == kv) continue;
+                d[j] = v;
+            }
         }
-        for (int m = 0; m < dw; ++m) {
-            const int j = leftward ? dw - 1 - m : m;
-            const int sx = sr.left + (same ? j : static_cast<int>(std::int64_t{j} * sw / dw));
-            const std::uint32_t v = ReadPixel(s + sx * bytes, bytes);
-            if (key && v == *key) continue;
-            WritePixel(d + j * bytes, bytes, v);
-        }
+    }
+}
+
+}  // namespace
+
+void CopyPixels(SoftSurface& dst, const RECT& dr, const SoftSurface& src, const RECT& sr,
+                const std::uint32_t* key) {
+    switch (dst.BytesPerPixel()) {
+        case 1:
+            CopyTyped<std::uint8_t>(dst, dr, src, sr, key);
+            break;
+        case 2:
+            CopyTyped<std::uint16_t>(dst, dr, src, sr, key);
+            break;
+        default:
+            CopyTyped<std::uint32_t>(dst, dr, src, sr, key);
+            break;
     }
 }
 

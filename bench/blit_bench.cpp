@@ -1,0 +1,248 @@
+// Keyed blits against references doing the same work: a full-screen background of 300
+// 32 x 32 tiles (opaque) and 300 colour-keyed 32 x 32 sprites, from the sample game's sheets,
+// onto a 640 x 480 back buffer, at 8, 16 and 32 bits per pixel.
+//
+//   ours      the drawing interface (DDBltRect) on the DirectDraw back end; at 32 bits also
+//             the Direct3D one, whose sprites are textured quads with alpha blending
+//   sdl       SDL's own blitter (SDL_BlitSurface, colour key set) on surfaces holding the
+//             same pixels in the same format
+//   memcpy    the same rows copied with memcpy (no key test: the floor of any blitter)
+//
+// The ratios (time of ours / time of the reference) are printed after the runs; below 1
+// means ours is faster. Run: scripts/bench (or build-DIR/blit_bench).
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/log.h"
+#include "gen/sample_images.h"
+#include "gfx/blit.h"
+#include "gfx/display.h"
+#include "gfx/palette.h"
+#include "gfx/palette_file.h"
+#include "gfx/surface_tables.h"
+#include "platform/display_window.h"
+#include "platform/messages.h"
+#include "platform/seams.h"
+
+namespace {
+
+constexpr int kBlits = 300;
+
+struct Placement {
+    int x, y, sx, sy;
+};
+
+// The same tiles and sprites every run: tiles cover the screen, sprites land everywhere.
+const std::vector<Placement>& Tiles() {
+    static const std::vector<Placement> tiles = [] {
+        std::vector<Placement> v;
+        for (int i = 0; i < kBlits; ++i) {
+            const int n = (i * 7) % 40;
+            v.push_back({(i % 20) * 32, (i / 20) * 32, (n / 15) * 32, (n % 15) * 32});
+        }
+        return v;
+    }();
+    return tiles;
+}
+
+const std::vector<Placement>& Sprites() {
+    static const std::vector<Placement> sprites = [] {
+        std::vector<Placement> v;
+        unsigned h = 12345;
+        for (int i = 0; i < kBlits; ++i) {
+            h = h * 1103515245u + 12345u;
+            v.push_back({static_cast<int>((h >> 8) % 609), static_cast<int>((h >> 16) % 449),
+                         (i % 8) * 32, ((i / 8) % 15) * 32});
+        }
+        return v;
+    }();
+    return sprites;
+}
+
+plat::LRESULT Quiet(plat::HWND, std::uint32_t, plat::WPARAM, plat::LPARAM) {
+    return 0;
+}
+
+// A headless display with the sample game's block and character sheets loaded.
+class Display {
+public:
+    Display(int direct3D, int bpp) {
+        plat::Seams seams;
+        seams.headless = true;
+        plat::SetSeams(seams);
+        window_ = plat::CreateWindow(Quiet);
+        plat::SetMainWindow(window_);
+        plat::OpenDisplayWindow(window_, "bench", 640, 480);
+        const int windowMode = bpp == 32 ? 1 : 0;
+        ok_ = DDInit(direct3D, window_, 640, 480, bpp, 0, windowMode, 1, 60, 0, StdSD, SurfaceDef,
+                     kStdSurfaceCount);
+        if (!ok_) return;
+        DDLoadPaletteFromFile(Palette, SurfaceDef[0].szFileName, 1);
+        DDSetTransmit(SurfaceDef[0].szFileName);
+        std::memcpy(PaletteOrg, Palette, sizeof Palette);
+        const int set[] = {2, 4};
+        ok_ = DDLoadSurfaceSet(StdSD, set, 2);
+    }
+    ~Display() {
+        DDUnInit();
+        plat::CloseDisplayWindow();
+        plat::DestroyWindow(window_);
+        plat::SetMainWindow(nullptr);
+    }
+    bool ok() const { return ok_; }
+
+private:
+    plat::HWND window_ = nullptr;
+    bool ok_ = false;
+};
+
+void Ours(benchmark::State& state, int direct3D, int bpp) {
+    Display display(direct3D, bpp);
+    if (!display.ok()) {
+        state.SkipWithError("display");
+        return;
+    }
+    for (auto _ : state) {
+        for (const Placement& p : Tiles())
+            DDBltRect(&BackBuffer, p.x, p.y, 32, 32, &StdSD[2], p.sx, p.sy, 0);
+        for (const Placement& p : Sprites())
+            DDBltRect(&BackBuffer, p.x, p.y, 32, 32, &StdSD[4], p.sx, p.sy, 1);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * 2 * kBlits);
+}
+
+// The device storage of a DirectDraw surface as an SDL surface of the same format and pixels.
+SDL_Surface* CopyToSdl(DDSURFACEDATA& sd, int bpp) {
+    plat::SoftSurface& s = sd.lpDS->lpDDSurface->Pixels();
+    const Uint32 format = bpp == 8    ? SDL_PIXELFORMAT_INDEX8
+                          : bpp == 16 ? SDL_PIXELFORMAT_RGB565
+                                      : SDL_PIXELFORMAT_RGB888;
+    SDL_Surface* out = SDL_CreateRGBSurfaceWithFormat(0, s.Width(), s.Height(), bpp, format);
+    if (!out) return nullptr;
+    if (bpp == 8) {
+        SDL_Color colours[256];
+        for (int i = 0; i < 256; ++i)
+            colours[i] = SDL_Color{Palette[i].peRed, Palette[i].peGreen, Palette[i].peBlue, 255};
+        SDL_SetPaletteColors(out->format->palette, colours, 0, 256);
+    }
+    for (int y = 0; y < s.Height(); ++y)
+        std::memcpy(static_cast<std::uint8_t*>(out->pixels) + y * out->pitch, s.Row(y),
+                    static_cast<std::size_t>(s.Width()) * s.BytesPerPixel());
+    return out;
+}
+
+void Sdl(benchmark::State& state, int bpp) {
+    Display display(0, bpp);
+    if (!display.ok()) {
+        state.SkipWithError("display");
+        return;
+    }
+    SDL_Surface* tiles = CopyToSdl(StdSD[2], bpp);
+    SDL_Surface* sprites = CopyToSdl(StdSD[4], bpp);
+    const Uint32 format = bpp == 8    ? SDL_PIXELFORMAT_INDEX8
+                          : bpp == 16 ? SDL_PIXELFORMAT_RGB565
+                                      : SDL_PIXELFORMAT_RGB888;
+    SDL_Surface* screen = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, bpp, format);
+    if (!tiles || !sprites || !screen) {
+        state.SkipWithError("SDL surfaces");
+        return;
+    }
+    if (bpp == 8) SDL_SetSurfacePalette(screen, tiles->format->palette);
+    SDL_SetColorKey(sprites, SDL_TRUE, dwColorKey);
+    for (auto _ : state) {
+        for (const Placement& p : Tiles()) {
+            SDL_Rect src{p.sx, p.sy, 32, 32}, dst{p.x, p.y, 32, 32};
+            SDL_BlitSurface(tiles, &src, screen, &dst);
+        }
+        for (const Placement& p : Sprites()) {
+            SDL_Rect src{p.sx, p.sy, 32, 32}, dst{p.x, p.y, 32, 32};
+            SDL_BlitSurface(sprites, &src, screen, &dst);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * 2 * kBlits);
+    SDL_FreeSurface(screen);
+    SDL_FreeSurface(sprites);
+    SDL_FreeSurface(tiles);
+}
+
+void Memcpy(benchmark::State& state, int bpp) {
+    const int bytes = bpp / 8;
+    std::vector<std::uint8_t> sheet(static_cast<std::size_t>(256) * 480 * bytes, 7);
+    std::vector<std::uint8_t> screen(static_cast<std::size_t>(640) * 480 * bytes);
+    const std::size_t sheetPitch = 256u * bytes, screenPitch = 640u * bytes, row = 32u * bytes;
+    for (auto _ : state) {
+        for (const auto* list : {&Tiles(), &Sprites()}) {
+            for (const Placement& p : *list) {
+                for (int y = 0; y < 32; ++y)
+                    std::memcpy(&screen[(p.y + y) * screenPitch + p.x * bytes],
+                                &sheet[(p.sy + y) * sheetPitch + p.sx * bytes], row);
+            }
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * 2 * kBlits);
+}
+
+// Keeps every run's time per iteration, for the ratios printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    explicit RatioReporter(OutputOptions options) : ConsoleReporter(options) {}
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            if (!run.error_occurred) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The display writes its logs into the current folder: a scratch one.
+    char scratch[] = "/tmp/k4-bench-XXXXXX";
+    const std::filesystem::path old = std::filesystem::current_path();
+    if (!mkdtemp(scratch)) return 1;
+    std::filesystem::current_path(scratch);
+    OpenReportLog("Report.txt");
+    gen::WriteSampleImages(".");
+
+    for (int bpp : {8, 16, 32}) {
+        const std::string d = std::to_string(bpp);
+        benchmark::RegisterBenchmark(("ours_directdraw/" + d).c_str(), Ours, 0, bpp);
+        if (bpp != 8) benchmark::RegisterBenchmark(("ours_direct3d/" + d).c_str(), Ours, 1, bpp);
+        benchmark::RegisterBenchmark(("sdl/" + d).c_str(), Sdl, bpp);
+        benchmark::RegisterBenchmark(("memcpy/" + d).c_str(), Memcpy, bpp);
+    }
+    benchmark::Initialize(&argc, argv);
+    // Colours only on a terminal.
+    RatioReporter reporter(isatty(1) ? benchmark::ConsoleReporter::OO_Defaults
+                                     : benchmark::ConsoleReporter::OO_None);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    std::printf("\nratios (time of ours / time of the reference; below 1: ours is faster)\n");
+    for (int bpp : {8, 16, 32}) {
+        const std::string d = std::to_string(bpp);
+        for (const char* ours : {"ours_directdraw/", "ours_direct3d/"}) {
+            const auto o = reporter.times.find(ours + d);
+            const auto s = reporter.times.find("sdl/" + d);
+            const auto m = reporter.times.find("memcpy/" + d);
+            if (o == reporter.times.end() || s == reporter.times.end() || m == reporter.times.end())
+                continue;
+            std::printf("  %-17s %2d bits: / SDL %.2f   / memcpy %.2f\n", ours, bpp,
+                        o->second / s->second, o->second / m->second);
+        }
+    }
+    std::filesystem::current_path(old);
+    std::filesystem::remove_all(scratch);
+    return 0;
+}

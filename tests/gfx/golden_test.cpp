@@ -1,0 +1,163 @@
+// Composite frames compared with golden images: background tiles, colour-keyed sprites (one
+// cut at the screen's edges), a mirrored and a stretched sprite, a blended one and shots,
+// under a fade at its midpoint, in each of the six configurations, compared pixel by pixel
+// with tests/golden/composite_<configuration>.png.
+//
+// K4_UPDATE_GOLDEN=1 writes the goldens instead of comparing. On a mismatch the actual frame
+// and a difference image (differing pixels red) go to golden_out/ beside the test program.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "draw_fixture.h"
+#include "gen/sample_images.h"
+#include "gfx/fade.h"
+#include "gfx/palette_file.h"
+#include "gfx/surface_tables.h"
+#include "platform/image_decoder.h"
+
+namespace {
+
+std::filesystem::path GoldenDir() {
+    return std::filesystem::path(__FILE__).parent_path().parent_path() / "golden";
+}
+
+std::filesystem::path OutputDir() {
+    char exe[4096] = {};
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) return std::filesystem::temp_directory_path() / "golden_out";
+    return std::filesystem::path(std::string(exe, static_cast<std::size_t>(n))).parent_path() /
+           "golden_out";
+}
+
+bool WriteRgbPng(const std::filesystem::path& path, const std::vector<std::uint32_t>& argb, int w,
+                 int h) {
+    std::vector<std::uint8_t> rgb;
+    rgb.reserve(argb.size() * 3);
+    for (std::uint32_t c : argb) {
+        rgb.push_back(static_cast<std::uint8_t>(c >> 16));
+        rgb.push_back(static_cast<std::uint8_t>(c >> 8));
+        rgb.push_back(static_cast<std::uint8_t>(c));
+    }
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(w);
+    image.height = static_cast<png_uint_32>(h);
+    image.format = PNG_FORMAT_RGB;
+    std::filesystem::create_directories(path.parent_path());
+    return png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr) != 0;
+}
+
+class Golden : public DrawTest {
+protected:
+    // What start-up does before any image: the palette and the transparent colour from the
+    // palette image.
+    void LoadSampleImages() {
+        ASSERT_TRUE(gen::WriteSampleImages("."));
+        if (lpDTCon) lpDTCon->rgbTransmit = lpDTCon->rgbTransmit16 = plat::RGBTRIPLE{};
+        if (lpDDCon) lpDDCon->rgbTransmit = lpDDCon->rgbTransmit16 = plat::RGBTRIPLE{};
+        ASSERT_TRUE(DDLoadPaletteFromFile(Palette, "bmp\\plt\\Palette.bmp", 1));
+        ASSERT_EQ(DDSetTransmit("bmp\\plt\\Palette.bmp"), 1);
+        std::memcpy(PaletteOrg, Palette, sizeof Palette);
+        if (Bpp() == 8) lpDDPalette->SetEntries(0, 0, 256, Palette);
+        LinkSharedSurfaces();
+        const int set[] = {2, 4, 5, 20};
+        ASSERT_TRUE(DDLoadSurfaceSet(StdSD, set, 4));
+    }
+
+    void DrawScene() {
+        for (int ty = 0; ty < 15; ++ty) {
+            for (int tx = 0; tx < 20; ++tx) {
+                const int n = (tx * 7 + ty * 3) % 40;
+                DDBltRect(&BackBuffer, tx * 32, ty * 32, 32, 32, &StdSD[2], (n / 15) * 32,
+                          (n % 15) * 32, 0);
+            }
+        }
+        for (int i = 0; i < 12; ++i)
+            DDBltRect(&BackBuffer, 40 + i * 48, 100 + (i % 3) * 40, 32, 32, &StdSD[4], (i % 8) * 32,
+                      (i % 15) * 32, 1);
+        DDBltRect(&BackBuffer, -10, 460, 32, 32, &StdSD[4], 0, 64, 1);   // cut left and below
+        DDBltRect(&BackBuffer, 620, -12, 32, 32, &StdSD[4], 32, 96, 1);  // cut right and above
+        DDBltRect(&BackBuffer, 100, 300, 32, 32, &StdSD[5], 32, 32, 1);  // mirrored
+        DDBltRect(&BackBuffer, 140, 300, 32, 32, &StdSD[4], 32, 32, 1);  // the same, plain
+        DDBltScale(&BackBuffer, 200, 280, 64, 96, &StdSD[4], 128, 160, 32, 32, 1);  // stretched
+        D3DSetAlphaOp(plat::D3DTOP_MODULATE);
+        const DDBLEND half{0x80FFFFFFu, plat::D3DTOP_MODULATE};
+        DDBltBlend(&BackBuffer, 300, 300, 32, 32, &StdSD[4], 64, 192, 1, &half);  // blended
+        D3DResetAlphaOp();
+        for (int i = 0; i < 5; ++i)
+            DDBltRect(&BackBuffer, 360 + i * 40, 380, 64, 32, &StdSD[20], 0, i * 32, 1);
+    }
+
+    std::vector<std::uint32_t> Frame() {
+        std::vector<std::uint32_t> out;
+        for (int y = 0; y < 480; ++y) {
+            for (int x = 0; x < 640; ++x) {
+                if (Bpp() == 8)
+                    out.push_back(Argb(lpDDPalette->Entries()[RawPixel(&BackBuffer, x, y)]));
+                else
+                    out.push_back(Colour(&BackBuffer, x, y) | 0xFF000000u);
+            }
+        }
+        return out;
+    }
+};
+
+TEST_P(Golden, CompositeFrame) {
+    LoadSampleImages();
+    DDFadeOut(PaletteOrg, 0, 255, 0, 0, 0, 10, Palette, true);
+    if (Bpp() == 8) lpDDPalette->SetEntries(0, 0, 256, Palette);
+    // Five frames of a fade-out: the last drawn at 50 degrees.
+    for (int frame = 0; frame < 5; ++frame) {
+        DrawScene();
+        EXPECT_FALSE(DDFadeOut(PaletteOrg, 0, 255, 0, 0, 0, 10, Palette, false));
+    }
+    const std::vector<std::uint32_t> actual = Frame();
+    // The fade finishes, so later tests start from a clear screen.
+    while (!DDFadeOut(PaletteOrg, 0, 255, 0, 0, 0, 10, Palette, false)) {
+    }
+    for (int i = 0; i < kStdSurfaceCount; ++i) DDReleaseSurface(&StdSD[i]);
+
+    const std::string name = std::string("composite_") + GetParam().name + ".png";
+    const std::filesystem::path golden = GoldenDir() / name;
+    const char* update = std::getenv("K4_UPDATE_GOLDEN");
+    if (update && std::string(update) == "1") {
+        ASSERT_TRUE(WriteRgbPng(golden, actual, 640, 480)) << golden;
+        std::printf("golden written: %s\n", golden.c_str());
+        return;
+    }
+    std::ifstream in(golden, std::ios::binary);
+    ASSERT_TRUE(in.good()) << golden << " is missing; K4_UPDATE_GOLDEN=1 writes it";
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    plat::DecodedImage expected;
+    ASSERT_TRUE(plat::DecodeImage(bytes.data(), bytes.size(), expected, nullptr)) << golden;
+    ASSERT_EQ(expected.width, 640);
+    ASSERT_EQ(expected.height, 480);
+    int differing = 0;
+    std::vector<std::uint32_t> diff(actual.size());
+    for (std::size_t i = 0; i < actual.size(); ++i) {
+        const bool same = (expected.argb[i] | 0xFF000000u) == actual[i];
+        differing += same ? 0 : 1;
+        diff[i] = same ? 0xFF000000u | ((actual[i] >> 2) & 0x3F3F3F) : 0xFFFF0000u;
+    }
+    if (differing != 0) {
+        const std::filesystem::path out = OutputDir();
+        WriteRgbPng(out / ("actual_" + name), actual, 640, 480);
+        WriteRgbPng(out / ("diff_" + name), diff, 640, 480);
+        ADD_FAILURE() << differing << " pixels differ from " << golden << "; actual and diff in "
+                      << out;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Configs, Golden, ::testing::ValuesIn(kDisplayConfigs), ConfigName);
+
+}  // namespace

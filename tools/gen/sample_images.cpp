@@ -1,0 +1,514 @@
+#include "gen/sample_images.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "gen/bmp_writer.h"
+
+namespace gen {
+namespace {
+
+using plat::PALETTEENTRY;
+
+constexpr std::uint8_t kKey = 0;
+constexpr std::uint8_t kWhite = 15;
+constexpr std::uint8_t kBlack = 224;
+
+// The twelve hues of the ramps 16-207.
+constexpr std::uint8_t kHues[12][3] = {
+    {255, 0, 0},   {255, 128, 0}, {255, 255, 0}, {128, 255, 0}, {0, 255, 0},   {0, 255, 128},
+    {0, 255, 255}, {0, 128, 255}, {0, 0, 255},   {128, 0, 255}, {255, 0, 255}, {255, 0, 128},
+};
+
+// Ramp g (0-11), shade k (0 dark - 15 light).
+std::uint8_t Ramp(int g, int k) {
+    return static_cast<std::uint8_t>(16 + 16 * (g % 12) + std::clamp(k, 0, 15));
+}
+
+std::uint8_t Grey(int level) {  // 1-15
+    return static_cast<std::uint8_t>(std::clamp(level, 1, 15));
+}
+
+std::uint8_t Skin(int k) {  // 0-15: earth to light skin
+    return static_cast<std::uint8_t>(208 + std::clamp(k, 0, 15));
+}
+
+std::uint8_t Night(int k) {  // 0 black, 1-15 night blues
+    return static_cast<std::uint8_t>(224 + std::clamp(k, 0, 15));
+}
+
+std::uint8_t Accent(int k) {  // 0-15
+    return static_cast<std::uint8_t>(240 + (k & 15));
+}
+
+// Rows of 3 bits, top to bottom, for the printable characters that have a glyph.
+struct Glyph {
+    char c;
+    std::uint8_t rows[5];
+};
+constexpr Glyph kFont[] = {
+    {'0', {7, 5, 5, 5, 7}}, {'1', {2, 6, 2, 2, 7}}, {'2', {7, 1, 7, 4, 7}}, {'3', {7, 1, 7, 1, 7}},
+    {'4', {5, 5, 7, 1, 1}}, {'5', {7, 4, 7, 1, 7}}, {'6', {7, 4, 7, 5, 7}}, {'7', {7, 1, 2, 2, 2}},
+    {'8', {7, 5, 7, 5, 7}}, {'9', {7, 5, 7, 1, 7}}, {'A', {2, 5, 7, 5, 5}}, {'B', {6, 5, 6, 5, 6}},
+    {'C', {3, 4, 4, 4, 3}}, {'D', {6, 5, 5, 5, 6}}, {'E', {7, 4, 6, 4, 7}}, {'F', {7, 4, 6, 4, 4}},
+    {'G', {3, 4, 5, 5, 3}}, {'H', {5, 5, 7, 5, 5}}, {'I', {7, 2, 2, 2, 7}}, {'J', {1, 1, 1, 5, 2}},
+    {'K', {5, 5, 6, 5, 5}}, {'L', {4, 4, 4, 4, 7}}, {'M', {5, 7, 7, 5, 5}}, {'N', {6, 5, 5, 5, 5}},
+    {'O', {2, 5, 5, 5, 2}}, {'P', {6, 5, 6, 4, 4}}, {'Q', {2, 5, 5, 6, 3}}, {'R', {6, 5, 6, 5, 5}},
+    {'S', {3, 4, 2, 1, 6}}, {'T', {7, 2, 2, 2, 2}}, {'U', {5, 5, 5, 5, 7}}, {'V', {5, 5, 5, 5, 2}},
+    {'W', {5, 5, 7, 7, 5}}, {'X', {5, 5, 2, 5, 5}}, {'Y', {5, 5, 2, 2, 2}}, {'Z', {7, 1, 2, 4, 7}},
+    {'(', {1, 2, 2, 2, 1}}, {')', {4, 2, 2, 2, 4}}, {'%', {5, 1, 2, 4, 5}}, {'-', {0, 0, 7, 0, 0}},
+    {'.', {0, 0, 0, 0, 2}}, {':', {0, 2, 0, 2, 0}}, {'=', {0, 7, 0, 7, 0}}, {'_', {0, 0, 0, 0, 7}},
+    {'/', {1, 1, 2, 4, 4}}, {'+', {0, 2, 7, 2, 0}}, {'!', {2, 2, 2, 0, 2}}, {'?', {7, 1, 2, 0, 2}},
+    {',', {0, 0, 0, 2, 4}}, {'*', {5, 2, 7, 2, 5}}, {'#', {5, 7, 5, 7, 5}}, {'<', {1, 2, 4, 2, 1}},
+    {'>', {4, 2, 1, 2, 4}}, {'[', {3, 2, 2, 2, 3}}, {']', {6, 2, 2, 2, 6}}, {'\'', {2, 2, 0, 0, 0}},
+    {'"', {5, 5, 0, 0, 0}}, {';', {0, 2, 0, 2, 4}}, {'$', {3, 6, 2, 3, 6}}, {'&', {2, 5, 2, 5, 3}},
+};
+
+const std::uint8_t* GlyphRows(char c) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (const Glyph& g : kFont)
+        if (g.c == c) return g.rows;
+    return nullptr;
+}
+
+class Canvas {
+public:
+    Canvas(int w, int h, std::uint8_t fill) {
+        image.width = w;
+        image.height = h;
+        image.indices.assign(static_cast<std::size_t>(w) * h, fill);
+    }
+    void Set(int x, int y, std::uint8_t v) {
+        if (x >= 0 && y >= 0 && x < image.width && y < image.height)
+            image.indices[static_cast<std::size_t>(y) * image.width + x] = v;
+    }
+    void Fill(int x, int y, int w, int h, std::uint8_t v) {
+        for (int j = y; j < y + h; ++j)
+            for (int i = x; i < x + w; ++i) Set(i, j, v);
+    }
+    void Frame(int x, int y, int w, int h, std::uint8_t v) {
+        Fill(x, y, w, 1, v);
+        Fill(x, y + h - 1, w, 1, v);
+        Fill(x, y, 1, h, v);
+        Fill(x + w - 1, y, 1, h, v);
+    }
+    void Disc(int cx, int cy, int r, std::uint8_t v) {
+        for (int j = -r; j <= r; ++j)
+            for (int i = -r; i <= r; ++i)
+                if (i * i + j * j <= r * r + r / 2) Set(cx + i, cy + j, v);
+    }
+    // A diamond of half-width r.
+    void Diamond(int cx, int cy, int r, std::uint8_t v) {
+        for (int j = -r; j <= r; ++j)
+            for (int i = -r; i <= r; ++i)
+                if ((i < 0 ? -i : i) + (j < 0 ? -j : j) <= r) Set(cx + i, cy + j, v);
+    }
+    void Text(int x, int y, const char* text, std::uint8_t v, int scale) {
+        for (; *text; ++text, x += 4 * scale) {
+            const std::uint8_t* rows = GlyphRows(*text);
+            if (!rows) continue;
+            for (int j = 0; j < 5; ++j)
+                for (int i = 0; i < 3; ++i)
+                    if (rows[j] & (4 >> i)) Fill(x + i * scale, y + j * scale, scale, scale, v);
+        }
+    }
+
+    SampleImage image;
+};
+
+// A small number from a position, for patterns that look irregular but never change.
+unsigned Hash(unsigned a, unsigned b) {
+    unsigned h = a * 0x9E3779B1u ^ (b + 0x7F4A7C15u) * 0x85EBCA77u;
+    h ^= h >> 15;
+    h *= 0xC2B2AE3Du;
+    return h ^ (h >> 13);
+}
+
+void DrawBlock(Canvas& c, int x, int y, int n) {
+    const int kind = n % 6, g = (n / 6) % 12;
+    switch (kind) {
+        case 0:  // bricks
+            c.Fill(x, y, 32, 32, Ramp(g, 5));
+            for (int row = 0; row < 4; ++row) {
+                c.Fill(x, y + row * 8 + 7, 32, 1, Ramp(g, 2));
+                const int shift = row % 2 ? 8 : 0;
+                for (int col = shift; col < 32; col += 16)
+                    c.Fill(x + col, y + row * 8, 1, 7, Ramp(g, 2));
+            }
+            break;
+        case 1:  // earth with grass on top
+            c.Fill(x, y, 32, 32, Skin(3));
+            c.Fill(x, y, 32, 6, Ramp(4, 6));
+            for (int i = 0; i < 32; i += 3) c.Set(x + i, y + 6, Ramp(4, 4));
+            for (int i = 0; i < 12; ++i)
+                c.Set(x + static_cast<int>(Hash(n, i) % 32),
+                      y + 8 + static_cast<int>(Hash(i, n) % 24), Skin(1));
+            break;
+        case 2:  // stone
+            c.Fill(x, y, 32, 32, Grey(8));
+            c.Frame(x, y, 32, 32, Grey(5));
+            c.Fill(x + 1, y + 1, 30, 1, Grey(11));
+            c.Fill(x + 1, y + 1, 1, 30, Grey(11));
+            break;
+        case 3:  // metal plate with rivets
+            c.Fill(x, y, 32, 32, Ramp(g, 9));
+            c.Frame(x, y, 32, 32, Ramp(g, 3));
+            for (int i : {4, 27})
+                for (int j : {4, 27}) c.Disc(x + i, y + j, 1, Ramp(g, 14));
+            break;
+        case 4:  // wood
+            c.Fill(x, y, 32, 32, Skin(6));
+            for (int j = 3; j < 32; j += 6) c.Fill(x, y + j, 32, 1, Skin(2));
+            break;
+        default:  // ladder on the transparent colour
+            c.Fill(x + 6, y, 3, 32, Skin(4));
+            c.Fill(x + 23, y, 3, 32, Skin(4));
+            for (int j = 4; j < 32; j += 8) c.Fill(x + 6, y + j, 20, 2, Skin(7));
+            break;
+    }
+}
+
+// A figure facing right: its eye and arm are on the right, so a mirrored cell shows.
+void DrawFigure(Canvas& c, int x, int y, int sheet, int row, int frame) {
+    const int g = (sheet * 3 + row) % 12;
+    const std::uint8_t body = Ramp(g, 8), dark = Ramp(g, 3);
+    c.Fill(x + 11, y + 12, 10, 11, body);
+    c.Frame(x + 11, y + 12, 10, 11, dark);
+    c.Disc(x + 16, y + 7, 5, Skin(12));
+    c.Fill(x + 18, y + 5, 2, 2, kBlack);
+    const int step = frame % 2 ? 2 : 0;
+    c.Fill(x + 12 + step, y + 23, 3, 8, dark);
+    c.Fill(x + 17 - step, y + 23, 3, 8, dark);
+    c.Fill(x + 21, y + 14 + (frame % 4), 7, 2, Skin(10));
+    if (frame >= 4) c.Fill(x + 27, y + 10, 2, 12, Grey(13));  // a raised sword
+}
+
+SampleImage SheetOf(int w, int h, int cellW, int cellH, void (*draw)(Canvas&, int, int, int)) {
+    Canvas c(w, h, kKey);
+    const int rows = h / cellH;
+    for (int cx = 0; cx + cellW <= w; cx += cellW)
+        for (int r = 0; r < rows; ++r) draw(c, cx, r * cellH, (cx / cellW) * rows + r);
+    return c.image;
+}
+
+void DrawShot(Canvas& c, int x, int y, int n) {
+    const int g = n % 12;
+    // A ball with a trail to its left inside the cell's left half (the mirrored half is
+    // made from it).
+    for (int i = 0; i < 10; ++i) c.Set(x + 2 + i, y + 16 + (i % 3) - 1, Ramp(g, 4 + i / 2));
+    c.Disc(x + 16, y + 16, 3 + n % 4, Ramp(g, 10));
+    c.Disc(x + 17, y + 15, 1, kWhite);
+    c.Disc(x + 48, y + 16, 3 + n % 4, Ramp(g, 6));
+}
+
+void DrawItem(Canvas& c, int x, int y, int n) {
+    const int g = n % 12;
+    if (n % 2) {
+        c.Disc(x + 16, y + 16, 10, Ramp(2, 10));
+        c.Disc(x + 16, y + 16, 7, Ramp(2, 13));
+        c.Fill(x + 15, y + 10, 2, 12, Ramp(1, 6));
+    } else {
+        c.Diamond(x + 16, y + 16, 11, Ramp(g, 9));
+        c.Diamond(x + 13, y + 13, 4, Ramp(g, 14));
+    }
+}
+
+void DrawMiniItem(Canvas& c, int x, int y, int n) {
+    c.Diamond(x + 16, y + 8, 6, Ramp(n % 12, 10));
+}
+
+void DrawMark(Canvas& c, int x, int y, int n) {
+    const std::uint8_t v = Ramp(n % 12, 11);
+    // An arrow pointing right.
+    c.Fill(x + 6, y + 13, 14, 6, v);
+    for (int i = 0; i < 9; ++i) c.Fill(x + 20 + i, y + 7 + i, 1, 18 - 2 * i, v);
+}
+
+void DrawChip(Canvas& c, int x, int y, int n) {
+    switch (n % 4) {
+        case 0:
+            c.Fill(x, y, 32, 32, Ramp(4, 5));
+            for (int i = 0; i < 10; ++i)
+                c.Set(x + static_cast<int>(Hash(n, i) % 32), y + static_cast<int>(Hash(i, n) % 32),
+                      Ramp(4, 9));
+            break;
+        case 1:
+            c.Fill(x, y, 32, 32, Ramp(7, 6));
+            for (int j = 6; j < 32; j += 10) c.Fill(x + 4, y + j, 10, 1, Ramp(7, 12));
+            break;
+        case 2:
+            c.Fill(x, y, 32, 32, Ramp(4, 5));
+            c.Fill(x + 10, y, 12, 32, Skin(8));
+            break;
+        default:
+            c.Fill(x, y, 32, 32, Ramp(4, 5));
+            for (int j = 0; j < 16; ++j) c.Fill(x + 16 - j, y + 8 + j, 2 * j + 1, 1, Grey(7));
+            break;
+    }
+}
+
+void DrawIcon(Canvas& c, int x, int y, int n) {
+    c.Disc(x + 16, y + 16, 12, Ramp(n % 12, 4));
+    c.Disc(x + 16, y + 16, 8, Ramp(n % 12, 11));
+    c.Disc(x + 16, y + 16, 3, Accent(n));
+}
+
+void DrawSymbol(Canvas& c, int x, int y, int n) {
+    static const char kSymbols[] = "0123456789+-*/=%:.!?";
+    const char text[2] = {kSymbols[n % 20], 0};
+    c.Text(x + 2, y + 3, text, kWhite, 2);
+}
+
+SampleImage Plates(int w, int h, int plateH, const char* const* words, int count, bool keyed) {
+    Canvas c(w, h, keyed ? kKey : Night(2));
+    for (int i = 0; i < count && (i + 1) * plateH <= h; ++i) {
+        const int y = i * plateH;
+        c.Fill(2, y + 2, w - 4, plateH - 4, Night(5));
+        c.Frame(2, y + 2, w - 4, plateH - 4, Grey(12));
+        c.Text(8, y + (plateH - 10) / 2, words[i], kWhite, 2);
+    }
+    return c.image;
+}
+
+SampleImage WindowImage() {
+    Canvas c(128, 128, Night(4));
+    c.Frame(0, 0, 128, 128, Grey(14));
+    c.Frame(1, 1, 126, 126, Grey(9));
+    c.Frame(2, 2, 124, 124, Night(8));
+    return c.image;
+}
+
+SampleImage Landscape(int w, int h, int variant, const char* title) {
+    Canvas c(w, h, Night(0));
+    const int skyRamp = variant % 2 ? 7 : 8;
+    for (int y = 0; y < h; ++y) {
+        const int shade = 4 + y * 10 / h;
+        c.Fill(0, y, w, 1, variant >= 4 ? Night(1 + y * 14 / h) : Ramp(skyRamp, shade));
+    }
+    // Hills: a sum of slow waves, different for each variant.
+    for (int x = 0; x < w; ++x) {
+        const int top = h * 2 / 3 - static_cast<int>((Hash(x / 40, variant) % 40)) -
+                        ((x * (variant + 3)) % 97) / 4;
+        c.Fill(x, top, 1, h - top, Ramp(4, 3 + (x / 40) % 3));
+    }
+    for (int i = 0; i < 12; ++i)
+        c.Disc(static_cast<int>(Hash(i, variant + 7) % w),
+               static_cast<int>(Hash(variant, i) % (h / 3)), 1 + i % 2,
+               variant >= 4 ? kWhite : Grey(14));
+    if (title) c.Text(w / 2 - static_cast<int>(std::strlen(title)) * 12, h / 4, title, kWhite, 6);
+    return c.image;
+}
+
+SampleImage WorldBackImage() {
+    Canvas c(640, 480, Ramp(4, 5));
+    for (int y = 0; y < 480; ++y) {
+        const int x = 300 + ((y * 7) % 120) - 60 + y / 8;
+        c.Fill(x, y, 28, 1, Ramp(7, 7));
+    }
+    for (int i = 0; i < 200; ++i)
+        c.Set(static_cast<int>(Hash(i, 1) % 640), static_cast<int>(Hash(1, i) % 480), Ramp(4, 8));
+    return c.image;
+}
+
+SampleImage StatusWindowImage() {
+    Canvas c(256, 64, kKey);
+    c.Fill(4, 4, 248, 56, Night(6));
+    c.Frame(4, 4, 248, 56, Grey(13));
+    c.Text(12, 12, "LIFE", kWhite, 2);
+    c.Text(12, 36, "TIME", kWhite, 2);
+    return c.image;
+}
+
+SampleImage WorldEventImage() {
+    Canvas c(256, 64, kKey);
+    for (int i = 0; i < 8; ++i) {
+        c.Disc(i * 32 + 16, 16, 10, Ramp(i, 8));
+        c.Disc(i * 32 + 16, 48, 10, Ramp(i, 12));
+    }
+    return c.image;
+}
+
+}  // namespace
+
+void SamplePalette(PALETTEENTRY out[256]) {
+    out[0] = PALETTEENTRY{255, 0, 255, 0};
+    for (int i = 1; i < 16; ++i) {
+        const auto v = static_cast<std::uint8_t>(i * 17);
+        out[i] = PALETTEENTRY{v, v, v, 0};
+    }
+    for (int g = 0; g < 12; ++g) {
+        for (int k = 0; k < 16; ++k) {
+            std::uint8_t rgb[3];
+            for (int ch = 0; ch < 3; ++ch) {
+                const int full = kHues[g][ch] * 15 / 16;
+                const int v = k < 8 ? full * (k + 1) / 8 : full + (250 - full) * (k - 7) / 9;
+                rgb[ch] = static_cast<std::uint8_t>(v);
+            }
+            out[16 + 16 * g + k] = PALETTEENTRY{rgb[0], rgb[1], rgb[2], 0};
+        }
+    }
+    for (int k = 0; k < 16; ++k) {
+        out[208 + k] = PALETTEENTRY{static_cast<std::uint8_t>(60 + k * 12),
+                                    static_cast<std::uint8_t>(30 + k * 11),
+                                    static_cast<std::uint8_t>(10 + k * 10), 0};
+        out[224 + k] = k == 0 ? PALETTEENTRY{0, 0, 0, 0}
+                              : PALETTEENTRY{static_cast<std::uint8_t>(4 * k),
+                                             static_cast<std::uint8_t>(6 * k),
+                                             static_cast<std::uint8_t>(20 + 9 * k), 0};
+    }
+    constexpr std::uint8_t kAccents[16][3] = {
+        {255, 220, 0},   {255, 90, 60},   {90, 255, 200}, {200, 120, 255},
+        {255, 160, 200}, {120, 60, 0},    {0, 90, 40},    {60, 0, 90},
+        {250, 250, 200}, {200, 250, 250}, {150, 150, 60}, {60, 150, 150},
+        {180, 40, 40},   {40, 40, 180},   {40, 180, 40},  {100, 100, 100}};
+    for (int k = 0; k < 16; ++k)
+        out[240 + k] = PALETTEENTRY{kAccents[k][0], kAccents[k][1], kAccents[k][2], 0};
+    // No two entries alike, none but entry 0 the transparent colour.
+    for (int i = 1; i < 256; ++i) {
+        for (bool clash = true; clash;) {
+            clash = out[i].peRed == 255 && out[i].peGreen == 0 && out[i].peBlue == 255;
+            for (int j = 1; j < i && !clash; ++j)
+                clash = out[j].peRed == out[i].peRed && out[j].peGreen == out[i].peGreen &&
+                        out[j].peBlue == out[i].peBlue;
+            if (clash) out[i].peBlue = static_cast<std::uint8_t>(out[i].peBlue + 1);
+        }
+    }
+}
+
+void HbtPalette(const PALETTEENTRY base[256], int number, PALETTEENTRY out[256]) {
+    PALETTEENTRY copy[256];
+    std::memcpy(copy, base, sizeof copy);
+    std::memcpy(out, copy, sizeof copy);
+    if (number < 12) {
+        const int c = (number * 16) % 192;
+        for (int i = 0; i < 192; ++i) out[16 + (i - c + 192) % 192] = copy[16 + i];
+    } else {
+        const int from = (number - 11) * 16;
+        for (int g = 0; g < 12; ++g)
+            for (int j = 0; j < 16; ++j)
+                if (from + j < 256) out[16 + 16 * g + j] = copy[from + j];
+    }
+}
+
+void MakeHbtTable(const PALETTEENTRY palette[256], std::uint8_t table[65536]) {
+    for (int a = 0; a < 256; ++a) {
+        for (int b = a; b < 256; ++b) {
+            std::uint8_t result;
+            // Index 0 is the transparent colour: mixing with it leaves the other colour.
+            if (a == 0 || b == 0) {
+                result = static_cast<std::uint8_t>(a == 0 ? b : a);
+            } else {
+                const int r = (palette[a].peRed + palette[b].peRed) / 2;
+                const int g = (palette[a].peGreen + palette[b].peGreen) / 2;
+                const int bl = (palette[a].peBlue + palette[b].peBlue) / 2;
+                int best = 1;
+                long bestDistance = -1;
+                for (int i = 1; i < 256; ++i) {
+                    const long dr = palette[i].peRed - r, dg = palette[i].peGreen - g,
+                               db = palette[i].peBlue - bl;
+                    const long d = dr * dr + dg * dg + db * db;
+                    if (bestDistance < 0 || d < bestDistance) {
+                        best = i;
+                        bestDistance = d;
+                    }
+                }
+                result = static_cast<std::uint8_t>(best);
+            }
+            table[a * 256 + b] = result;
+            table[b * 256 + a] = result;
+        }
+    }
+}
+
+SampleImage PaletteImage() {
+    Canvas c(128, 32, kKey);
+    for (int k = 0; k < 16; ++k)
+        for (int col = 0; col < 16; ++col)
+            c.Set(col, 8 + k, static_cast<std::uint8_t>(16 * k + col));
+    // Larger swatches beside the grid, for a person looking at the file.
+    for (int i = 0; i < 256; ++i)
+        c.Fill(16 + (i % 28) * 4, (i / 28) * 3 + 2, 3, 2, static_cast<std::uint8_t>(i));
+    c.Set(0, 0, kKey);
+    return c.image;
+}
+
+SampleImage DebugFontImage() {
+    Canvas c(128, 256, kKey);
+    for (int b = 0x20; b < 0x7F; ++b) {
+        const char text[2] = {static_cast<char>(b), 0};
+        c.Text((b & 15) * 8 + 1, (b >> 4) * 16 + 3, text, kWhite, 2);
+    }
+    return c.image;
+}
+
+SampleImage CharacterImage(int sheet) {
+    Canvas c(256, 480, kKey);
+    for (int row = 0; row < 15; ++row)
+        for (int frame = 0; frame < 8; ++frame)
+            DrawFigure(c, frame * 32, row * 32, sheet, row, frame);
+    return c.image;
+}
+
+SampleImage BackgroundImage(int variant) {
+    return Landscape(640, 480, variant, nullptr);
+}
+
+bool WriteSampleBitmap(const std::string& path, const SampleImage& image) {
+    PALETTEENTRY palette[256];
+    SamplePalette(palette);
+    return WriteFileBytes(
+        path, EncodeIndexedBmp(image.width, image.height, 8,
+                               std::vector<PALETTEENTRY>(palette, palette + 256), image.indices));
+}
+
+bool WriteSampleImages(const std::string& dir) {
+    const std::string bmp = dir + "/bmp/";
+    bool ok = WriteSampleBitmap(bmp + "plt/Palette.bmp", PaletteImage());
+    ok = WriteSampleBitmap(bmp + "Debug.bmp", DebugFontImage()) && ok;
+    ok = WriteSampleBitmap(bmp + "Block.bmp", SheetOf(256, 480, 32, 32, DrawBlock)) && ok;
+    for (int s = 0; s < 8; ++s) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Character%d.bmp", s + 1);
+        ok = WriteSampleBitmap(bmp + name, CharacterImage(s)) && ok;
+    }
+    ok = WriteSampleBitmap(bmp + "Shot.bmp", SheetOf(128, 960, 64, 32, DrawShot)) && ok;
+    ok = WriteSampleBitmap(bmp + "Item.bmp", SheetOf(256, 480, 32, 32, DrawItem)) && ok;
+    ok = WriteSampleBitmap(bmp + "Item_Mini.bmp", SheetOf(256, 240, 32, 16, DrawMiniItem)) && ok;
+    ok = WriteSampleBitmap(bmp + "Mark.bmp", SheetOf(256, 480, 32, 32, DrawMark)) && ok;
+    ok = WriteSampleBitmap(bmp + "Window.bmp", WindowImage()) && ok;
+    ok = WriteSampleBitmap(bmp + "StatusWindow.bmp", StatusWindowImage()) && ok;
+    ok = WriteSampleBitmap(bmp + "Title.bmp", Landscape(640, 480, 1, "SAMPLE")) && ok;
+    static const char* const kModes[] = {"STORY", "CHALLENGE", "FREE PLAY", "OPTION"};
+    ok = WriteSampleBitmap(bmp + "GameMode.bmp", Plates(256, 128, 32, kModes, 4, true)) && ok;
+    ok = WriteSampleBitmap(bmp + "Accessory.bmp", SheetOf(256, 256, 32, 32, DrawIcon)) && ok;
+    ok = WriteSampleBitmap(bmp + "Symbol.bmp", SheetOf(256, 64, 16, 16, DrawSymbol)) && ok;
+    static const char* const kWords[] = {"STAGE", "CLEAR", "GAME OVER", "READY"};
+    ok = WriteSampleBitmap(bmp + "Word.bmp", Plates(256, 128, 32, kWords, 4, true)) && ok;
+    ok = WriteSampleBitmap(bmp + "WorldMapChip.bmp", SheetOf(256, 256, 32, 32, DrawChip)) && ok;
+    ok = WriteSampleBitmap(bmp + "WorldEvent.bmp", WorldEventImage()) && ok;
+    ok = WriteSampleBitmap(bmp + "WorldBack.bmp", WorldBackImage()) && ok;
+    for (int v = 0; v < 8; ++v) {
+        char name[32];
+        std::snprintf(name, sizeof name, "back/Back%d.bmp", v + 1);
+        ok = WriteSampleBitmap(bmp + name, BackgroundImage(v)) && ok;
+    }
+    return ok;
+}
+
+bool WriteHbtTables(const std::string& dir) {
+    PALETTEENTRY base[256], palette[256];
+    SamplePalette(base);
+    std::vector<std::uint8_t> table(65536);
+    bool ok = true;
+    for (int n = 0; n < 24; ++n) {
+        HbtPalette(base, n, palette);
+        MakeHbtTable(palette, table.data());
+        char name[40];
+        std::snprintf(name, sizeof name, "/bmp/hbt/hbt%02d.dat", n);
+        ok = WriteFileBytes(dir + name, table) && ok;
+    }
+    return ok;
+}
+
+}  // namespace gen
