@@ -10,8 +10,9 @@
 // line feed or NUL byte, and the rest of the line, which is read as a further key (so a value
 // followed by a comment after a space or "/" reads correctly). Spaces, tabs and carriage
 // returns inside a key are dropped; a carriage return inside a value stays part of it. The
-// line "Exit" or a NUL byte where a key begins ends the file; a file that ends before either
-// is a failed read. Keys and values of any length are read whole.
+// line "Exit" or a NUL byte anywhere in a key (the key it interrupts is dropped) ends the
+// file; a file that ends before either is a failed read. Keys and values of any length are
+// read whole.
 #pragma once
 
 #include <cstdint>

@@ -147,10 +147,21 @@ TEST_F(SystemIniFile, FilesReadOverTheDefaults) {
         {"empty file", "", 0, [](cSystemIni&) {}},
         {"a NUL byte where a key begins ends the file", std::string("Bpp=16\n\0Bpp=8\n", 14), 1,
          [](cSystemIni& s) { s.Bpp = 16; }},
+        {"a NUL byte inside a key ends the file", std::string("Bpp=16\nWind\0owMode=1\nExit", 25),
+         1, [](cSystemIni& s) { s.Bpp = 16; }},
+        {"a NUL byte after a key's last character ends the file",
+         std::string("Bpp=16\nWindowMode\0=1\n", 21), 1, [](cSystemIni& s) { s.Bpp = 16; }},
         {"a NUL byte ends a value", std::string("Bpp=16\0WindowMode=1\nExit\n", 25), 1,
          [](cSystemIni& s) {
              s.Bpp = 16;
              s.WindowMode = 1;
+         }},
+        {"a tab ends a value, the rest of the line is a further key",
+         "Bpp=16\tWindowMode=1\nFreeStage=ab\tcd\t\nExit\n", 1,
+         [](cSystemIni& s) {
+             s.Bpp = 16;
+             s.WindowMode = 1;
+             s.FreeStage = "ab";
          }},
         {"CR LF: numbers as with LF, the CR stays in a text",
          "Bpp=16\r\nFreeStage=b.stg4\r\nExit\r\n", 1,

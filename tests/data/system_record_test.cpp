@@ -94,6 +94,14 @@ std::int32_t Get(const cEdSystem& s, const MemberLayout& m) {
     return m.i32 ? s.*m.i32 : s.*m.u8;
 }
 
+void Set(cEdSystem& s, const MemberLayout& m, std::int32_t value) {
+    if (m.i32) {
+        s.*m.i32 = value;
+    } else {
+        s.*m.u8 = static_cast<std::uint8_t>(value);
+    }
+}
+
 struct Hud {
     std::int32_t shown = 1, icon = 1;
     std::string label;
@@ -328,7 +336,10 @@ std::vector<std::string> ItemTexts(const CheckedVector<cEdSystemSubA>& list) {
     return texts;
 }
 
-void ExpectOptions(const cEdSystem& system, std::int32_t direct3dDefault) {
+// The ten options in their current places; texts gives each one's text default ("" for all
+// when empty).
+void ExpectOptions(const cEdSystem& system, std::int32_t direct3dDefault,
+                   const std::vector<std::string>& texts = {}) {
     ASSERT_EQ(system.vecOptions.Size(), 10u);
     for (int i = 0; i < kSystemOptionCount; ++i) {
         SCOPED_TRACE(i);
@@ -336,7 +347,7 @@ void ExpectOptions(const cEdSystem& system, std::int32_t direct3dDefault) {
         EXPECT_EQ(o.nValueKind, kOptions[i].option.kind);
         EXPECT_EQ(o.strKey, kOptions[i].option.key);
         EXPECT_EQ(o.nDefault, i == 0 ? direct3dDefault : kOptions[i].option.value);
-        EXPECT_EQ(o.strDefault, "");
+        EXPECT_EQ(o.strDefault, texts.empty() ? "" : texts[i]);
     }
 }
 
@@ -387,8 +398,15 @@ TEST_F(SystemRecord, TheTenOptionsAndTheirSystemIniNames) {
 
 // One chain over the gates of the registered members and the lists: every member the file
 // stores has the file's value (7, never an upgrade value); every other member has the value
-// of the older behaviour.
+// of the older behaviour. The record is filled beforehand with values that are neither (55,
+// 9, lists of other sizes), so only the upgrade step can give what is expected.
 TEST_F(SystemRecord, EveryGateAndUpgradeValueAcrossTheVersions) {
+    using Bytes = CheckedVector<std::uint8_t>;
+    // Ranking tables of the four play modes before the load: longer, shorter, empty, five.
+    const Bytes kPrefilledTables[kPlayModeCount] = {Bytes(7, 9), {9, 9}, {}, Bytes(5, 9)};
+    // Made five entries with tables 3 and 4 off, before 181.
+    const Bytes kTablesBefore181[kPlayModeCount] = {
+        {9, 9, 9, 0, 0}, {9, 9, 0, 0, 0}, {0, 0, 0, 0, 0}, {9, 9, 9, 0, 0}};
     const std::uint32_t versions[] = {
         100, 112, 113, 156, 157, 166, 167, 180, 181, 183, 184, 185, 186, 187, 190,
         191, 192, 201, 202, 203, 204, 205, 213, 214, 221, 223, 224, 240, 259, 260,
@@ -409,6 +427,15 @@ TEST_F(SystemRecord, EveryGateAndUpgradeValueAcrossTheVersions) {
         f.title = "T";
 
         cEdSystem system;
+        for (const MemberLayout& m : kMembers) Set(system, m, 55);
+        system.vecCounterResetMask = CheckedVector<std::uint8_t>(30, 9);
+        system.vecLivesLimited = {9, 9};
+        system.vecSceneBgmLoop = {9, 9, 9, 9, 9};
+        system.vecRankingModeNames = {"p"};
+        for (int mode = 0; mode < kPlayModeCount; ++mode) {
+            system.vecRankingRules[mode].bEnabled = 9;
+            system.vecRankingRules[mode].vecTableOn = kPrefilledTables[mode];
+        }
         bool stopped = true;
         LoadFrom(system, f.Bytes(), &stopped);
         EXPECT_FALSE(stopped);
@@ -428,24 +455,26 @@ TEST_F(SystemRecord, EveryGateAndUpgradeValueAcrossTheVersions) {
         // The lists with a gate of their own.
         EXPECT_EQ(system.vecCounterResetMask, CheckedVector<std::uint8_t>(25, v >= 501 ? 7 : 0));
         using Ints = CheckedVector<std::int32_t>;
-        using Bytes = CheckedVector<std::uint8_t>;
         EXPECT_EQ(system.vecLivesLimited, (v >= 191 ? Ints{7, 7, 7, 7} : Ints{0, 0, 0, 1}));
         EXPECT_EQ(system.vecSceneBgmLoop, (v >= 202 ? Bytes{7, 7, 7, 7, 7} : Bytes{1, 1, 1, 1}));
         // Not stored before 674: the record keeps its names.
         EXPECT_EQ(Strings(system.vecRankingModeNames),
-                  v >= 674 ? std::vector<std::string>{"m"} : NewProjectFile().modeNames);
+                  std::vector<std::string>{v >= 674 ? "m" : "p"});
         ASSERT_EQ(system.vecRankingRules.Size(), 4u);
         if (v >= 186) {
             EXPECT_EQ(system.vecRankingRules[1].vecTableOn, CheckedVector<std::uint8_t>{7});
             EXPECT_EQ(system.vecRankingRules[2].vecTableOn.Size(), 0u);
             EXPECT_EQ(system.CountEnabled(0), 6);
         } else {
-            // Not stored: the rules keep what they held, with tables 3 and 4 off before 181.
-            const std::uint8_t late = v >= 181 ? 1 : 0;
-            EXPECT_EQ(system.vecRankingRules[0].vecTableOn,
-                      (CheckedVector<std::uint8_t>{1, 1, 1, late, late}));
-            EXPECT_EQ(system.vecRankingRules[3].bEnabled, 0);
-            EXPECT_EQ(system.CountEnabled(0), v >= 181 ? 5 : 3);
+            // Not stored: the rules keep what they held, made five tables with 3 and 4 off
+            // before 181.
+            for (int mode = 0; mode < kPlayModeCount; ++mode) {
+                SCOPED_TRACE(mode);
+                EXPECT_EQ(system.vecRankingRules[mode].bEnabled, 9);
+                EXPECT_EQ(system.vecRankingRules[mode].vecTableOn,
+                          v >= 181 ? kPrefilledTables[mode] : kTablesBefore181[mode]);
+            }
+            EXPECT_EQ(system.CountEnabled(0), v >= 181 ? 7 : 3);
         }
         for (int i = 0; i < kHudItemCount; ++i) {
             SCOPED_TRACE(i);
@@ -465,14 +494,29 @@ TEST_F(SystemRecord, EveryGateAndUpgradeValueAcrossTheVersions) {
 }
 
 // Texts, map-menu items and options that later versions added are inserted at their places:
-// a new project's lists as each old version wrote them come out as the current lists.
+// a new project's lists as each old version wrote them come out as the current lists. Each
+// stored option has a text default of its own; an inserted option keeps the text default of
+// the entry that stood in its place.
 TEST_F(SystemRecord, OldListsGetTheirInsertedEntriesAtTheRightPositions) {
     std::vector<std::string> defaults;
     for (const TextEntry& t : kTexts) defaults.push_back(t.text);
+    using Texts = std::vector<std::string>;
+    const Texts before286 = {"WindowMode*", "WindowMode*", "Bpp*",     "VSync*",     "ShowFps*",
+                             "ShowFps*",    "ShowFps*",    "ShowFps*", "FreeStage*", ""};
+    const Texts before567 = {"Direct3D*", "WindowMode*", "Bpp*",     "VSync*",     "ShowFps*",
+                             "ShowFps*",  "ShowFps*",    "ShowFps*", "FreeStage*", ""};
+    const Texts before568 = {
+        "Direct3D*",        "WindowMode*",      "Bpp*",     "VSync*",     "DD_VideoStretch*",
+        "DD_VideoStretch*", "DD_VideoStretch*", "ShowFps*", "FreeStage*", ""};
+    Texts before672, current;
+    for (const OptionEntry& o : kOptions) current.push_back(o.option.key + "*");
+    before672 = current;
+    before672[9] = "";
     for (std::uint32_t v : {100u, 168u, 169u, 180u, 181u, 192u, 193u, 285u, 286u, 566u, 567u, 568u,
                             671u, 672u, 747u}) {
         SCOPED_TRACE(v);
-        const SystemFile f = NewProjectFile(v);
+        SystemFile f = NewProjectFile(v);
+        for (Option& o : f.options) o.text = o.key + "*";
         cEdSystem system;
         // What the record held before cannot leak into an old file's lists.
         system.vecTexts.Fill("x");
@@ -482,7 +526,98 @@ TEST_F(SystemRecord, OldListsGetTheirInsertedEntriesAtTheRightPositions) {
         EXPECT_EQ(ItemTexts(system.vecMapMenu),
                   (std::vector<std::string>{"セーブ", "オートセーブ", "もどる", "タイトルへ"}));
         // Direct3D inserted for a file that did not know it defaults to 1, not to 2.
-        ExpectOptions(system, v < 286 ? 1 : 2);
+        ExpectOptions(system, v < 286 ? 1 : 2,
+                      v < 286   ? before286
+                      : v < 567 ? before567
+                      : v < 568 ? before568
+                      : v < 672 ? before672
+                                : current);
+    }
+}
+
+// Old texts, map-menu items, options and display items longer than an upgrade step makes
+// them: the step cuts the surplus before its inserts, which push further entries off the
+// end. A file of a version that runs no such step keeps its lists as long as they are.
+TEST_F(SystemRecord, OldListsLongerThanTheirFixedSizesLoseTheirSurplus) {
+    auto numbered = [](const char* prefix, int first, int last) {
+        std::vector<std::string> list;
+        for (int i = first; i <= last; ++i) list.push_back(prefix + std::to_string(i));
+        return list;
+    };
+    auto join = [](std::initializer_list<std::vector<std::string>> parts) {
+        std::vector<std::string> all;
+        for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    const std::string hp = kTexts[8].text, sp = kTexts[9].text, on = kTexts[14].text,
+                      off = kTexts[15].text, where = kTexts[16].text, retry = kTexts[22].text,
+                      map = kTexts[23].text, autosave = kMapItems[1].text;
+    const std::string d3d = "Direct3D", d3dCache = "D3D_FontCache", ddCache = "DD_FontCache",
+                      stretch = "DD_VideoStretch", english = "English";
+    struct Case {
+        std::uint32_t version;
+        std::vector<std::string> texts, mapMenu, options;
+    } cases[] = {
+        {168,
+         join({numbered("t", 0, 7),
+               {hp, sp},
+               numbered("t", 8, 11),
+               {on, off, where},
+               numbered("t", 12, 16),
+               {retry, map},
+               numbered("t", 17, 20)}),
+         join({{"m0", autosave}, numbered("m", 1, 2)}),
+         join({{d3d},
+               numbered("o", 0, 2),
+               {d3dCache, ddCache, stretch},
+               numbered("o", 3, 4),
+               {english}})},
+        {180,
+         join({numbered("t", 0, 7),
+               {hp, sp},
+               numbered("t", 8, 19),
+               {retry, map},
+               numbered("t", 20, 23)}),
+         numbered("m", 0, 5),
+         join({{d3d},
+               numbered("o", 0, 2),
+               {d3dCache, ddCache, stretch},
+               numbered("o", 3, 4),
+               {english}})},
+        {192, join({numbered("t", 0, 21), {retry, map}, numbered("t", 22, 25)}),
+         numbered("m", 0, 5),
+         join({{d3d},
+               numbered("o", 0, 2),
+               {d3dCache, ddCache, stretch},
+               numbered("o", 3, 4),
+               {english}})},
+        {286, numbered("t", 0, 29), numbered("m", 0, 5),
+         join({numbered("o", 0, 3), {d3dCache, ddCache, stretch}, numbered("o", 4, 5), {english}})},
+        {567, numbered("t", 0, 29), numbered("m", 0, 5),
+         join({numbered("o", 0, 3), {d3dCache, ddCache}, numbered("o", 4, 6), {english}})},
+        {671, numbered("t", 0, 29), numbered("m", 0, 5), join({numbered("o", 0, 8), {english}})},
+        {672, numbered("t", 0, 29), numbered("m", 0, 5), numbered("o", 0, 11)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version);
+        SystemFile f = NewProjectFile(c.version);
+        f.texts = numbered("t", 0, 29);
+        f.mapMenu.clear();
+        for (const std::string& text : numbered("m", 0, 5)) f.mapMenu.push_back({1, text});
+        f.options.clear();
+        for (const std::string& key : numbered("o", 0, 11)) f.options.push_back({0, key, 1, ""});
+        f.hud.push_back({1, 1, "h5", 9});
+        cEdSystem system;
+        bool stopped = true;
+        LoadFrom(system, f.Bytes(), &stopped);
+        EXPECT_FALSE(stopped);
+        EXPECT_EQ(Strings(system.vecTexts), c.texts);
+        EXPECT_EQ(ItemTexts(system.vecMapMenu), c.mapMenu);
+        std::vector<std::string> keys;
+        for (const cEdSystemSubD& o : system.vecOptions) keys.push_back(o.strKey);
+        EXPECT_EQ(keys, c.options);
+        // The display items are made five before 587.
+        EXPECT_EQ(system.vecHudItems.Size(), c.version < 587 ? 5u : 6u);
     }
 }
 
