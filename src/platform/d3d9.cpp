@@ -98,7 +98,9 @@ std::uint32_t LerpColor(std::uint32_t c0, std::uint32_t c1, double f) {
     for (int shift = 0; shift < 32; shift += 8) {
         const double v =
             Channel(c0, shift) + (static_cast<double>(Channel(c1, shift)) - Channel(c0, shift)) * f;
-        out |= static_cast<std::uint32_t>(std::clamp(std::floor(v + 0.5), 0.0, 255.0)) << shift;
+        // Clamped after the conversion, so that a NaN (from a quad of infinite extent) gives 0.
+        out |= static_cast<std::uint32_t>(std::clamp(TruncToInt(std::floor(v + 0.5)), 0, 255))
+               << shift;
     }
     return out;
 }
@@ -152,18 +154,107 @@ int FloorToInt(double v) {
     return (i != INT_MIN && static_cast<double>(i) > v) ? i - 1 : i;
 }
 
+// The texels of the successive pixels of one side of a quad: pixel k of a side dw pixels long
+// whose source runs over sw texels from texel sx reads texel floor(sx + (k + 0.5) * sw / dw).
+// The batches place quads on whole pixels (edges at n - 0.5) over whole texel rectangles; those
+// are walked in integers, a quotient and a remainder over 2 * dw, so that no rounding of the
+// float texture coordinates moves a sample across a texel edge. Other quads sample at the
+// pixel centre from the float coordinates.
+class TexelWalk {
+public:
+    // first: the first pixel drawn; lo, hi: the quad's edges; t0, t1: the texture coordinates
+    // there; size: the texture's side in texels.
+    TexelWalk(int first, float lo, float hi, double t0, double t1, int size)
+        : lo_(lo),
+          span_(static_cast<double>(hi) - lo),
+          t0_(t0),
+          t1_(t1),
+          size_(size),
+          next_(first) {
+        constexpr double kLimit = 1 << 24;
+        const double origin = static_cast<double>(lo) + 0.5;
+        const double s0 = t0 * size, s1 = t1 * size;
+        if (!(std::fabs(origin) < kLimit && span_ > 0 && span_ < kLimit && std::fabs(s0) < kLimit &&
+              std::fabs(s1) < kLimit))
+            return;
+        const int o = TruncToInt(origin), dw = TruncToInt(span_);
+        const int sx = TruncToInt(std::floor(s0 + 0.5)), ex = TruncToInt(std::floor(s1 + 0.5));
+        // Texture coordinates come from texel positions divided in float: a whole texel is
+        // recovered from them when they lie this close to it.
+        constexpr double kWhole = 1.0 / 1024;
+        if (o != origin || dw != span_ || std::fabs(s0 - sx) > kWhole ||
+            std::fabs(s1 - ex) > kWhole)
+            return;
+        const std::int64_t sw = std::int64_t{ex} - sx;
+        exact_ = true;
+        if (sw == dw) {
+            // Unscaled (every sprite and tile): one texel a pixel, without a division.
+            q_ = std::int64_t{sx} + (std::int64_t{first} - o);
+            qStep_ = 1;
+            return;
+        }
+        den_ = 2 * std::int64_t{dw};
+        const std::int64_t num =
+            2 * std::int64_t{sx} * dw + (2 * (std::int64_t{first} - o) + 1) * sw;
+        q_ = FloorDiv(num, den_);
+        r_ = num - q_ * den_;
+        qStep_ = FloorDiv(2 * sw, den_);
+        rStep_ = 2 * sw - qStep_ * den_;
+    }
+
+    // The texel of the next pixel (before addressing).
+    int Next() {
+        if (exact_) {
+            const std::int64_t t = q_;
+            q_ += qStep_;
+            r_ += rStep_;
+            if (r_ >= den_) {
+                r_ -= den_;
+                ++q_;
+            }
+            return static_cast<int>(std::clamp<std::int64_t>(t, INT_MIN + 1, INT_MAX));
+        }
+        // Sampling at an exact texel edge must not fall one texel short through rounding.
+        constexpr double kEdge = 1e-6;
+        const double f = (next_++ - static_cast<double>(lo_)) / span_;
+        return FloorToInt((t0_ + (t1_ - t0_) * f) * size_ + kEdge);
+    }
+
+private:
+    static std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+        const std::int64_t q = a / b;
+        return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+    }
+
+    float lo_;
+    double span_, t0_, t1_;
+    int size_;
+    int next_;
+    bool exact_ = false;
+    std::int64_t q_ = 0, r_ = 0, qStep_ = 0, rStep_ = 0, den_ = 1;
+};
+
 typedef std::uint32_t Wide4 __attribute__((vector_size(16)));
+typedef std::int32_t SignedWide4 __attribute__((vector_size(16)));
 typedef std::uint16_t Narrow8 __attribute__((vector_size(16)));
+typedef std::int16_t SignedNarrow8 __attribute__((vector_size(16)));
 
 // One pixel of a sprite quad on a 32-bit target: an opaque texel is stored, a transparent
 // one leaves the pixel (whose unused byte an X8R8G8B8 target keeps opaque), anything between
 // is blended.
-std::uint32_t WidePixel(std::uint32_t d, std::uint32_t t, D3DFORMAT rf, bool x8, bool texelAlpha,
+std::uint32_t WidePixel(std::uint32_t d, std::uint32_t t, bool x8, bool texelAlpha,
                         std::uint32_t vertexAlpha) {
     const std::uint32_t a = texelAlpha ? t >> 24 : vertexAlpha;
     if (a == 255) return 0xFF000000u | t;
     if (a == 0) return x8 ? (d | 0xFF000000u) : d;
-    return BlendPixel(rf, d, a << 24 | (t & 0x00FFFFFFu), D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+    // The blend in place, (s * a + d * (255 - a) + 127) / 255 per channel, the target's
+    // unused byte read and kept as 255.
+    if (x8) d |= 0xFF000000u;
+    const std::uint32_t s = a << 24 | (t & 0x00FFFFFFu), fd = 255 - a;
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        out |= ((((s >> shift) & 0xFF) * a + ((d >> shift) & 0xFF) * fd + 127) / 255) << shift;
+    return x8 ? out | 0xFF000000u : out;
 }
 
 std::uint16_t NarrowPixel(std::uint16_t d, std::uint32_t t, D3DFORMAT rf, bool texelAlpha,
@@ -189,28 +280,34 @@ void WideSpan(std::uint32_t* d, const std::uint32_t* s, int n, D3DFORMAT rf, boo
     const std::uint32_t fix = x8 ? 0xFF000000u : 0u;
     int k = 0;
     if (texelAlpha) {
-        for (; k + 4 <= n; k += 4) {
-            Wide4 in, out;
-            std::memcpy(&in, s + k, 16);
-            std::memcpy(&out, d + k, 16);
-            const Wide4 a = in >> 24;
-            const Wide4 between = reinterpret_cast<Wide4>((a != 0) & (a != 255));
+        for (; k + 8 <= n; k += 8) {
+            Wide4 in[2];
+            std::memcpy(in, s + k, 32);
+            // One added to the alpha byte turns 255 into 0 and 0 into 1: only an alpha
+            // between them leaves a bit of 0xFE000000 set.
+            const Wide4 probe = ((in[0] + 0x01000000u) | (in[1] + 0x01000000u)) & 0xFE000000u;
             std::uint64_t any[2];
-            std::memcpy(any, &between, 16);
+            std::memcpy(any, &probe, 16);
             if (any[0] | any[1]) {
-                for (int i = k; i < k + 4; ++i) d[i] = WidePixel(d[i], s[i], rf, x8, true, 0);
+                for (int i = k; i < k + 8; ++i) d[i] = WidePixel(d[i], s[i], x8, true, 0);
                 continue;
             }
-            const Wide4 clear = reinterpret_cast<Wide4>(a == 0);
-            out = ((out | fix) & clear) | ((in | 0xFF000000u) & ~clear);
-            std::memcpy(d + k, &out, 16);
+            // Every alpha is 0 or 255: its top bit spread over the lane selects the texel.
+            Wide4 out[2];
+            std::memcpy(out, d + k, 32);
+            for (int h = 0; h < 2; ++h) {
+                const Wide4 opaque =
+                    reinterpret_cast<Wide4>(reinterpret_cast<SignedWide4>(in[h]) >> 31);
+                out[h] = (in[h] & opaque) | ((out[h] | fix) & ~opaque);
+            }
+            std::memcpy(d + k, out, 32);
         }
     } else if (vertexAlpha == 255) {
         for (; k < n; ++k) d[k] = 0xFF000000u | s[k];
     } else if (vertexAlpha == 0) {
         for (; k < n; ++k) d[k] |= fix;
     }
-    for (; k < n; ++k) d[k] = WidePixel(d[k], s[k], rf, x8, texelAlpha, vertexAlpha);
+    for (; k < n; ++k) d[k] = WidePixel(d[k], s[k], x8, texelAlpha, vertexAlpha);
 }
 
 // The same for 16-bit targets: an A1R5G5B5 texel is opaque or transparent, so whole rows are
@@ -232,8 +329,10 @@ void NarrowSpan(std::uint16_t* d, const std::uint16_t* s, int n, D3DFORMAT rf, b
                 colour = ((in >> 10) & 31) << 11 | ((g << 1) | (g >> 4)) << 5 | (in & 31);
             }
             if (texelAlpha) {
-                const Narrow8 clear = reinterpret_cast<Narrow8>((in & 0x8000) == 0);
-                out = (out & clear) | (colour & ~clear);
+                // The alpha bit spread over the lane selects the texel.
+                const Narrow8 opaque =
+                    reinterpret_cast<Narrow8>(reinterpret_cast<SignedNarrow8>(in) >> 15);
+                out = (colour & opaque) | (out & ~opaque);
             } else {
                 out = colour;
             }
@@ -832,15 +931,12 @@ bool IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, 
     const int texW = tex->Width(), texH = tex->Height();
     const double uL = corner[0]->tu, uR = corner[1]->tu, vT = corner[0]->tv, vB = corner[2]->tv;
     const DWORD addrU = sampler0_[D3DSAMP_ADDRESSU], addrV = sampler0_[D3DSAMP_ADDRESSV];
-    const double spanX = static_cast<double>(maxX) - minX, spanY = static_cast<double>(maxY) - minY;
-    constexpr double kEdge = 1e-6;
     if (columnTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
         columnTexel_.resize(static_cast<std::size_t>(kMaxSurfaceSide));
-    for (int px = x0; px < x1; ++px) {
-        const double fx = (px - static_cast<double>(minX)) / spanX;
-        columnTexel_[static_cast<std::size_t>(px - x0)] =
-            Address(FloorToInt((uL + (uR - uL) * fx) * texW + kEdge), texW, addrU);
-    }
+    TexelWalk columns(x0, minX, maxX, uL, uR, texW);
+    for (int px = x0; px < x1; ++px)
+        columnTexel_[static_cast<std::size_t>(px - x0)] = Address(columns.Next(), texW, addrU);
+    TexelWalk rows(y0, minY, maxY, vT, vB, texH);
     const int* cols = columnTexel_.data();
     const int n = x1 - x0;
     // An unscaled quad reads its texels in a row: those rows go through the vector loops.
@@ -848,8 +944,7 @@ bool IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, 
     for (int k = 1; k < n && contiguous; ++k) contiguous = cols[k] == cols[0] + k;
 
     for (int py = y0; py < y1; ++py) {
-        const double fy = (py - static_cast<double>(minY)) / spanY;
-        const int ty = Address(FloorToInt((vT + (vB - vT) * fy) * texH + kEdge), texH, addrV);
+        const int ty = Address(rows.Next(), texH, addrV);
         if (wide) {
             const auto* s = reinterpret_cast<const std::uint32_t*>(tex->Row(ty));
             auto* d = reinterpret_cast<std::uint32_t*>(rt.Row(py)) + x0;
@@ -859,7 +954,7 @@ bool IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, 
                 continue;
             }
             for (int k = 0; k < n; ++k)
-                d[k] = WidePixel(d[k], s[cols[k]], rf, x8, texelAlpha, vertexAlpha);
+                d[k] = WidePixel(d[k], s[cols[k]], x8, texelAlpha, vertexAlpha);
         } else {
             const auto* s = reinterpret_cast<const std::uint16_t*>(tex->Row(ty));
             auto* d = reinterpret_cast<std::uint16_t*>(rt.Row(py)) + x0;
@@ -895,10 +990,10 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
         if (!c) return;
 
     SoftSurface& rt = *renderTarget_;
-    const int x0 = std::max(0, static_cast<int>(std::ceil(std::max(minX, -1e9f)))),
-              x1 = std::min(rt.Width(), static_cast<int>(std::ceil(std::min(maxX, 1e9f))));
-    const int y0 = std::max(0, static_cast<int>(std::ceil(std::max(minY, -1e9f)))),
-              y1 = std::min(rt.Height(), static_cast<int>(std::ceil(std::min(maxY, 1e9f))));
+    const int x0 = std::max(0, TruncToInt(std::ceil(std::max(minX, -1e9f)))),
+              x1 = std::min(rt.Width(), TruncToInt(std::ceil(std::min(maxX, 1e9f))));
+    const int y0 = std::max(0, TruncToInt(std::ceil(std::max(minY, -1e9f)))),
+              y1 = std::min(rt.Height(), TruncToInt(std::ceil(std::min(maxY, 1e9f))));
     if (x0 >= x1 || y0 >= y1) return;
 
     if (DrawSpriteQuad(corner, x0, x1, y0, y1, minX, maxX, minY, maxY)) return;
@@ -916,8 +1011,6 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
     const DWORD srcBlend = renderStates_[D3DRS_SRCBLEND], dstBlend = renderStates_[D3DRS_DESTBLEND];
     const DWORD addrU = sampler0_[D3DSAMP_ADDRESSU], addrV = sampler0_[D3DSAMP_ADDRESSV];
     const double spanX = static_cast<double>(maxX) - minX, spanY = static_cast<double>(maxY) - minY;
-    // Sampling at an exact texel edge must not fall one texel short through rounding.
-    constexpr double kEdge = 1e-6;
 
     // A quad whose colour does not depend on its texture (fills, fade overlays) has one
     // colour for every pixel: it is worked out once and mixed in by the same arithmetic.
@@ -947,10 +1040,17 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
         return;
     }
 
+    if (tex) {
+        if (columnTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
+            columnTexel_.resize(static_cast<std::size_t>(kMaxSurfaceSide));
+        TexelWalk columns(x0, minX, maxX, uL, uR, texW);
+        for (int px = x0; px < x1; ++px)
+            columnTexel_[static_cast<std::size_t>(px - x0)] = Address(columns.Next(), texW, addrU);
+    }
+    TexelWalk rows(y0, minY, maxY, vT, vB, texH);
     for (int py = y0; py < y1; ++py) {
         const double fy = (py - static_cast<double>(minY)) / spanY;
-        const int ty = Address(static_cast<int>(std::floor((vT + (vB - vT) * fy) * texH + kEdge)),
-                               texH, addrV);
+        const int ty = Address(rows.Next(), texH, addrV);
         const std::uint32_t left = flat ? 0 : LerpColor(corner[0]->color, corner[2]->color, fy);
         const std::uint32_t right = flat ? 0 : LerpColor(corner[1]->color, corner[3]->color, fy);
         for (int px = x0; px < x1; ++px) {
@@ -958,9 +1058,7 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
             const std::uint32_t diffuse = flat ? corner[0]->color : LerpColor(left, right, fx);
             std::uint32_t texel = 0xFF000000u;
             if (tex) {
-                const int tx =
-                    Address(static_cast<int>(std::floor((uL + (uR - uL) * fx) * texW + kEdge)),
-                            texW, addrU);
+                const int tx = columnTexel_[static_cast<std::size_t>(px - x0)];
                 texel = PixelToArgb(tex->Format(), tex->Pixel(tx, ty), nullptr);
             }
             std::uint32_t out;

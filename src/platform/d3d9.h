@@ -368,7 +368,7 @@ private:
     std::shared_ptr<SoftSurface> texture_;  // stage 0
     std::shared_ptr<std::vector<std::uint8_t>> stream_;
     std::shared_ptr<std::vector<std::uint8_t>> indices_;
-    std::vector<int> columnTexel_;  // DrawSpriteQuad's texel column per pixel column
+    std::vector<int> columnTexel_;  // DrawQuad's texel column per pixel column
     int indexBuffersCreated_ = 0;
     UINT streamOffset_ = 0;
     UINT streamStride_ = 0;

@@ -14,6 +14,21 @@ RECT Whole(const SoftSurface& s) {
     return s.Bounds();
 }
 
+// The bits of a fill value or a colour key that a pixel of the format holds. The unused byte
+// of a 32-bit pixel stays 0 in every DirectDraw surface (as the bitmap loader writes its
+// pixels): a fill or a key given with it set then still stores and matches the same colour,
+// since the keyed copy compares whole pixel values.
+DWORD ValueMask(D3DFORMAT format) {
+    switch (BitsPerPixel(format)) {
+        case 8:
+            return 0xFFu;
+        case 16:
+            return 0xFFFFu;
+        default:
+            return format == D3DFMT_X8R8G8B8 ? 0x00FFFFFFu : 0xFFFFFFFFu;
+    }
+}
+
 }  // namespace
 
 void DescribePixelFormat(D3DFORMAT format, DDPIXELFORMAT* out) {
@@ -115,9 +130,7 @@ HRESULT IDirectDrawSurface7::Blt(RECT* dstRect, IDirectDrawSurface7* src, RECT* 
         if (!fx) return DDERR_INVALIDPARAMS;
         const RECT r = dstRect ? *dstRect : Whole(d);
         if (!d.Holds(r)) return DDERR_INVALIDRECT;
-        const int bits = d.BytesPerPixel() * 8;
-        const DWORD mask = bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
-        FillPixels(d, r, fx->dwFillColor & mask);
+        FillPixels(d, r, fx->dwFillColor & ValueMask(d.Format()));
         return IsPrimary() ? Present() : DD_OK;
     }
     if (!src) return DDERR_INVALIDPARAMS;
@@ -204,7 +217,7 @@ HRESULT IDirectDrawSurface7::SetColorKey(DWORD flags, DDCOLORKEY* key) {
     if (!(flags & DDCKEY_SRCBLT)) return DDERR_UNSUPPORTED;
     if (FailStep("ddraw_color_key")) return DDERR_GENERIC;
     hasKey_ = key != nullptr;
-    key_ = key ? key->dwColorSpaceLowValue : 0;
+    key_ = key ? key->dwColorSpaceLowValue & ValueMask(pixels_->Format()) : 0;
     return DD_OK;
 }
 
@@ -403,7 +416,8 @@ HRESULT IDirectDraw7::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface7** 
     if (!surface) return DDERR_OUTOFMEMORY;
     if (desc->dwFlags & DDSD_CKSRCBLT) {
         surface->hasKey_ = true;
-        surface->key_ = desc->ddckCKSrcBlt.dwColorSpaceLowValue;
+        surface->key_ =
+            desc->ddckCKSrcBlt.dwColorSpaceLowValue & ValueMask(surface->pixels_->Format());
     }
     *out = surface;
     return DD_OK;

@@ -11,6 +11,7 @@
 
 #include "draw_fixture.h"
 #include "gfx/batch.h"
+#include "gfx/fill.h"
 #include "gfx/surface_tables.h"
 
 namespace {
@@ -187,6 +188,33 @@ TEST_P(Blits, ColourKeyOntoTheBackBuffer) {
     Paint(&plain, {"wrgw"});
     DDBltRect(&BackBuffer, 1, 0, 4, 1, &plain, 0, 0, 0);
     EXPECT_EQ(Shows(&BackBuffer, 0, 0, 6), "kwrgwb");
+}
+
+// A keyed sheet loaded from a bitmap is transparent where the bitmap has the transparent
+// colour, in every configuration. A 32-bit DirectDraw surface keeps the unused byte of its
+// pixels and of its key 0, so a key or a fill given with that byte set (as a D3DCOLOR is)
+// still matches the bitmap's transparent pixels.
+TEST_P(Blits, KeyedBitmapBlitsTransparent) {
+    // Direct3D at 16 bits takes its loader's key from the palette image, not loaded here.
+    if (Direct3D() && GetParam().bpp == 16) GTEST_SKIP();
+    WriteTestBitmap("bmp/Character1.bmp", {"krgkbk", "gkkrkb"});
+    const int set[] = {4};
+    ASSERT_TRUE(DDLoadSurfaceSet(StdSD, set, 1));
+    DDSURFACEDATA* sheet = &StdSD[4];
+    Paint(&BackBuffer, {"wwwwww", "wwwwww"});
+    DDBltRect(&BackBuffer, 0, 0, 6, 2, sheet, 0, 0, 1);
+    EXPECT_EQ(Shows(&BackBuffer, 0, 0, 6), "wrgwbw");
+    EXPECT_EQ(Shows(&BackBuffer, 1, 0, 6), "gwwrwb");
+    if (Direct3D() || GetParam().bpp != 32) return;
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(RawPixel(sheet, x, 0) >> 24, 0u) << x;
+    plat::DDCOLORKEY key{0xFF000000u | dwColorKey, 0xFF000000u | dwColorKey};
+    ASSERT_EQ(sheet->lpDS->lpDDSurface->SetColorKey(plat::DDCKEY_SRCBLT, &key), plat::DD_OK);
+    D3DFillRect(sheet, 4, 0, 1, 1, 0xFF000000u | dwColorKey);  // the 'b' becomes transparent
+    EXPECT_EQ(RawPixel(sheet, 4, 0), RawPixel(sheet, 0, 0));
+    Paint(&BackBuffer, {"wwwwww", "wwwwww"});
+    DDBltRect(&BackBuffer, 0, 0, 6, 2, sheet, 0, 0, 1);
+    EXPECT_EQ(Shows(&BackBuffer, 0, 0, 6), "wrgwww");
+    EXPECT_EQ(Shows(&BackBuffer, 1, 0, 6), "gwwrwb");
 }
 
 // DirectDraw ignores the blend; Direct3D modulates by the vertex colour and blends by alpha
