@@ -50,3 +50,9 @@ k4_fuzz_target(fuzz_system ${K4_FUZZ_SYSTEM_SOURCES})
 k4_fuzz_target(fuzz_system_ini ${K4_FUZZ_SYSTEM_SOURCES})
 k4_fuzz_target(fuzz_bmp ${CMAKE_SOURCE_DIR}/src/platform/bmp_decoder.cpp)
 k4_fuzz_target(fuzz_image ${K4_FUZZ_CORE_SOURCES})
+k4_fuzz_target(fuzz_flow
+    ${CMAKE_SOURCE_DIR}/src/data/flow_records.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/command_record.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/move_shot_records.cpp
+    ${CMAKE_SOURCE_DIR}/src/data/command_type_tables.cpp
+    ${K4_FUZZ_SYSTEM_SOURCES})
