@@ -415,10 +415,5 @@ void cEdCommand::Describe(RecordVisitor& visitor) {
 }
 
 void LoadCommandList(CheckedVector<cEdCommand>& list, RecordReader& reader) {
-    const std::uint32_t n = reader.ReadCount(kCommandMinBytes);
-    list.Clear();
-    if (n == 0) return;
-    const cEdCommand blank;
-    list.resize(n, blank);
-    for (std::uint32_t i = 0; i < n; ++i) list[static_cast<int>(i)].Load(reader);
+    LoadRecordList(reader, list, kCommandMinBytes);
 }

@@ -25,12 +25,7 @@ thread_local int flowNesting = 0;
 
 template <class T>
 void LoadList(CheckedVector<T>& list, RecordReader& reader, std::size_t minBytes) {
-    const std::uint32_t n = reader.ReadCount(minBytes);
-    list.Clear();
-    if (n == 0) return;
-    const T blank;
-    list.resize(n, blank);
-    for (std::uint32_t i = 0; i < n; ++i) list[static_cast<int>(i)].Load(reader);
+    LoadRecordList(reader, list, minBytes);
 }
 
 }  // namespace

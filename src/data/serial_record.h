@@ -166,15 +166,20 @@ private:
 // Shared forms of the slots, for records with nothing or one or two numbers of their own.
 void RebindNone(SerialRecord& record);
 
-// The list convention: u32 count, then each element's body. The reader builds one default
-// element, makes the list that many copies of it and loads each in order.
+// The list convention: u32 count, then each element's body, each element starting from the
+// class defaults. minBytes is the smallest body an element can have (every body holds at
+// least its two counts). Elements are made as their bodies are read, not all up front: lists
+// nest (flows hold commands that hold flows), and counts that each fit the bytes left could
+// otherwise claim the same bytes at every level and multiply the memory a small file takes.
+// A file that ends inside the list leaves only the elements it reached.
 template <class T>
-void LoadRecordList(RecordReader& reader, CheckedVector<T>& list) {
-    // Every element body holds at least its two counts.
-    const std::uint32_t n = reader.ReadCount(8);
+void LoadRecordList(RecordReader& reader, CheckedVector<T>& list, std::size_t minBytes = 8) {
+    const std::uint32_t n = reader.ReadCount(minBytes);
     list.Clear();
-    list.resize(n, T());
-    for (std::uint32_t i = 0; i < n; ++i) list[static_cast<int>(i)].Load(reader);
+    for (std::uint32_t i = 0; i < n && !reader.StoppedEarly(); ++i) {
+        list.emplace_back();
+        list.back().Load(reader);
+    }
 }
 
 template <class T>

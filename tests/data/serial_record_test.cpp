@@ -451,6 +451,16 @@ TEST_F(RecordFileTest, ListsAreACountAndTheElementBodies) {
     SaveRecordList(writer, list);
     EXPECT_EQ(writer.Bytes(), ByteBuilder().U32(2).U32(1).I32(4).U32(0).U32(1).I32(8).U32(0).bytes);
 
+    // A file that ends inside a list leaves only the elements it reached: elements are made
+    // as their bodies are read, so nested lists cannot multiply a count the file backs once.
+    RecordReader cut = RecordReader::FromBytes(
+        ByteBuilder().U32(747).U32(3).U32(1).I32(4).U32(0).U32(1).I32(9).U32(5).bytes);
+    LoadRecordList(cut, list);
+    ASSERT_EQ(list.Size(), 2u);
+    EXPECT_EQ(list[0].value, 4);
+    EXPECT_EQ(list[1].value, 9);
+    EXPECT_TRUE(cut.StoppedEarly());
+
     // A list count the file cannot hold is the end of the file, not a huge allocation:
     // every element body needs at least its two counts.
     for (std::uint32_t count : {0x40000000u, 3u}) {
