@@ -216,8 +216,10 @@ void cEdFlow::Describe(RecordVisitor& visitor) {
 
 void LoadFlowList(CheckedVector<cEdFlow>& list, RecordReader& reader) {
     if (flowNesting >= kMaxFlowNesting) {
+        // An empty list this deep is fine (it is what a save of a cut-off file writes); only
+        // flows deeper than the limit end the read.
         list.Clear();
-        reader.StopHere("flows nested too deeply");
+        if (reader.ReadCount(kFlowMinBytes) != 0) reader.StopHere("flows nested too deeply");
         return;
     }
     struct Level {
