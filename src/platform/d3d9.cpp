@@ -432,20 +432,19 @@ HRESULT IDirect3DTexture9::UnlockRect(UINT level) {
     return pixels_->Unlock() ? D3D_OK : D3DERR_INVALIDCALL;
 }
 
-// ---- vertex buffers
+// ---- vertex and index buffers
 
-IDirect3DVertexBuffer9::IDirect3DVertexBuffer9(IDirect3DDevice9* device,
-                                               std::shared_ptr<std::vector<std::uint8_t>> data,
-                                               DWORD pool)
+D3DBuffer9::D3DBuffer9(IDirect3DDevice9* device, std::shared_ptr<std::vector<std::uint8_t>> data,
+                       DWORD pool)
     : device_(device), data_(std::move(data)), pool_(pool) {
     if (pool_ == D3DPOOL_DEFAULT) ++device->defaultPool_;
 }
 
-IDirect3DVertexBuffer9::~IDirect3DVertexBuffer9() {
+D3DBuffer9::~D3DBuffer9() {
     if (pool_ == D3DPOOL_DEFAULT) --device_->defaultPool_;
 }
 
-HRESULT IDirect3DVertexBuffer9::Lock(UINT offset, UINT size, void** data, DWORD) {
+HRESULT D3DBuffer9::Lock(UINT offset, UINT size, void** data, DWORD) {
     if (!data || locked_) return D3DERR_INVALIDCALL;
     const std::size_t length = data_->size();
     if (offset > length || (size != 0 && size > length - offset)) return D3DERR_INVALIDCALL;
@@ -454,35 +453,7 @@ HRESULT IDirect3DVertexBuffer9::Lock(UINT offset, UINT size, void** data, DWORD)
     return D3D_OK;
 }
 
-HRESULT IDirect3DVertexBuffer9::Unlock() {
-    if (!locked_) return D3DERR_INVALIDCALL;
-    locked_ = false;
-    return D3D_OK;
-}
-
-// ---- index buffers
-
-IDirect3DIndexBuffer9::IDirect3DIndexBuffer9(IDirect3DDevice9* device,
-                                             std::shared_ptr<std::vector<std::uint8_t>> data,
-                                             DWORD pool)
-    : device_(device), data_(std::move(data)), pool_(pool) {
-    if (pool_ == D3DPOOL_DEFAULT) ++device->defaultPool_;
-}
-
-IDirect3DIndexBuffer9::~IDirect3DIndexBuffer9() {
-    if (pool_ == D3DPOOL_DEFAULT) --device_->defaultPool_;
-}
-
-HRESULT IDirect3DIndexBuffer9::Lock(UINT offset, UINT size, void** data, DWORD) {
-    if (!data || locked_) return D3DERR_INVALIDCALL;
-    const std::size_t length = data_->size();
-    if (offset > length || (size != 0 && size > length - offset)) return D3DERR_INVALIDCALL;
-    locked_ = true;
-    *data = data_->data() + offset;
-    return D3D_OK;
-}
-
-HRESULT IDirect3DIndexBuffer9::Unlock() {
+HRESULT D3DBuffer9::Unlock() {
     if (!locked_) return D3DERR_INVALIDCALL;
     locked_ = false;
     return D3D_OK;

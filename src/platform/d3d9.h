@@ -248,17 +248,18 @@ private:
     D3DSURFACE_DESC desc_;
 };
 
-class IDirect3DVertexBuffer9 : public DeviceObject {
+// The bytes of a vertex or index buffer, counted among the device's default-pool resources
+// while it lives in that pool.
+class D3DBuffer9 : public DeviceObject {
 public:
     // size 0 locks from offset to the end.
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
     HRESULT Unlock();
 
-private:
-    friend class IDirect3DDevice9;
-    IDirect3DVertexBuffer9(IDirect3DDevice9* device,
-                           std::shared_ptr<std::vector<std::uint8_t>> data, DWORD pool);
-    ~IDirect3DVertexBuffer9() override;
+protected:
+    D3DBuffer9(IDirect3DDevice9* device, std::shared_ptr<std::vector<std::uint8_t>> data,
+               DWORD pool);
+    ~D3DBuffer9() override;
 
     Ref<IDirect3DDevice9> device_;
     std::shared_ptr<std::vector<std::uint8_t>> data_;
@@ -266,23 +267,17 @@ private:
     bool locked_ = false;
 };
 
-// 16-bit indices into the vertex stream (the batches draw their quads through them).
-class IDirect3DIndexBuffer9 : public DeviceObject {
-public:
-    // size 0 locks from offset to the end.
-    HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
-    HRESULT Unlock();
-
+class IDirect3DVertexBuffer9 : public D3DBuffer9 {
 private:
     friend class IDirect3DDevice9;
-    IDirect3DIndexBuffer9(IDirect3DDevice9* device, std::shared_ptr<std::vector<std::uint8_t>> data,
-                          DWORD pool);
-    ~IDirect3DIndexBuffer9() override;
+    using D3DBuffer9::D3DBuffer9;
+};
 
-    Ref<IDirect3DDevice9> device_;
-    std::shared_ptr<std::vector<std::uint8_t>> data_;
-    DWORD pool_;
-    bool locked_ = false;
+// 16-bit indices into the vertex stream (the batches draw their quads through them).
+class IDirect3DIndexBuffer9 : public D3DBuffer9 {
+private:
+    friend class IDirect3DDevice9;
+    using D3DBuffer9::D3DBuffer9;
 };
 
 class IDirect3DDevice9 : public DeviceObject {
@@ -342,8 +337,7 @@ private:
     friend class IDirect3D9;
     friend class IDirect3DSurface9;
     friend class IDirect3DTexture9;
-    friend class IDirect3DVertexBuffer9;
-    friend class IDirect3DIndexBuffer9;
+    friend class D3DBuffer9;
     enum class State { Ok, Lost, NotReset };
 
     IDirect3DDevice9(const D3DCAPS9& caps, const D3DPRESENT_PARAMETERS& params);
