@@ -6,7 +6,7 @@ set(K4_FUZZ_DATABASE_SOURCES
     ${S}/data/database.cpp ${S}/data/anime_records.cpp ${S}/data/chara_exc_records.cpp
     ${S}/data/sword_type_records.cpp ${S}/data/effect_records.cpp ${S}/data/effect_param_tables.cpp
     ${S}/data/media_records.cpp ${S}/data/post_load_tables.cpp ${S}/stage/effect_instances.cpp
-    ${K4_FUZZ_RECORD_SOURCES})
+    ${S}/app/paths.cpp ${K4_FUZZ_RECORD_SOURCES})
 set(K4_FUZZ_SYSTEM_SOURCES
     ${S}/data/system_record.cpp ${S}/data/system_tables.cpp ${S}/data/label_tables.cpp
     ${S}/app/system_ini.cpp ${K4_FUZZ_DATABASE_SOURCES})
@@ -25,3 +25,5 @@ k4_fuzz_target(fuzz_image ${K4_FUZZ_CORE_SOURCES})
 k4_fuzz_target(fuzz_flow
     ${S}/data/flow_records.cpp ${S}/data/command_record.cpp ${S}/data/move_shot_records.cpp
     ${S}/data/command_type_tables.cpp ${K4_FUZZ_SYSTEM_SOURCES})
+k4_fuzz_target(fuzz_world_map
+    ${S}/data/world_map.cpp ${S}/app/paths.cpp ${K4_FUZZ_RECORD_SOURCES})

@@ -21,7 +21,7 @@ void FillDefault(CheckedVector<T>& table, std::size_t n) {
 // step and every "no effect" index rely on, and an empty table has none to give.
 template <class T>
 bool LoadTableOrReport(CheckedVector<T>& table, int index, bool needsEntry0 = false) {
-    const char* path = kDatabaseTablePaths[index];
+    const char* path = DatabaseTablePath(index);
     if (LoadDatabaseTable(table, path) != 0 && !(needsEntry0 && table.empty())) return true;
     ErrorBoxF("%s のロードに失敗！", path);
     return false;

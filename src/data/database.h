@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "app/checked_vector.h"
+#include "app/paths.h"
 #include "data/anime_records.h"
 #include "data/chara_exc_records.h"
 #include "data/effect_records.h"
@@ -59,15 +60,12 @@ public:
 
 extern cEdDatabase EdDatabase;
 
-// The table files in loading order, relative to the current folder.
+// The table files in loading order, relative to the current folder: the data-folder
+// entries of the project path table.
 inline constexpr int kDatabaseTableCount = 10;
-inline constexpr const char* kDatabaseTablePaths[kDatabaseTableCount] = {
-    "data\\database\\AnimeSet.dat",     "data\\database\\Anime.dat",
-    "data\\database\\Bmp_CharaExc.dat", "data\\database\\SwordType.dat",
-    "data\\database\\Effect.dat",       "data\\database\\CharaEffect.dat",
-    "data\\database\\ScrEffect.dat",    "data\\database\\Picture.dat",
-    "data\\database\\Sound.dat",        "data\\database\\Bgm.dat",
-};
+inline const char* DatabaseTablePath(int index) {
+    return DataPathTable[kPathAnimeSet + 2 * index];
+}
 
 // Reads a table from a reader placed after the file's version: u32 N, then N record bodies.
 // Unlike the list convention the table is not emptied first: the records it holds below N

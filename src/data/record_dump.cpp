@@ -12,6 +12,7 @@
 #include "data/option_record.h"
 #include "data/record_visitor.h"
 #include "data/system_record.h"
+#include "data/world_map.h"
 #include "platform/cp932.h"
 
 namespace {
@@ -178,6 +179,8 @@ std::span<const RecordKind> RecordKinds() {
         {"Bgm", "Bgm.dat", &MakeDatabaseTableFile<&cEdDatabase::vecBgm>},
         {"Option", "Option.dat", [] { return std::unique_ptr<SerialRecord>(new OptionData); }},
         {"System", "System.dat", [] { return std::unique_ptr<SerialRecord>(new cEdSystem); }},
+        {"WorldMap", "WorldMap.dat",
+         [] { return std::unique_ptr<SerialRecord>(new cEdWorldMap); }},
     };
     return kinds;
 }

@@ -62,7 +62,7 @@ std::map<int, std::vector<std::uint8_t>> TableFiles() {
 }
 
 std::string HostPath(int table) {
-    std::string path = kDatabaseTablePaths[table];
+    std::string path = DatabaseTablePath(table);
     for (char& c : path) {
         if (c == '\\') c = '/';
     }
@@ -258,7 +258,7 @@ TEST_F(Database, LoadAllUpgradesOldTableFiles) {
 // later ones keep their defaults, and entry 0 of the effect tables is not touched.
 TEST_F(Database, MissingFileShowsItsPathAndStopsTheLoad) {
     for (int missing = 0; missing < kDatabaseTableCount; ++missing) {
-        SCOPED_TRACE(kDatabaseTablePaths[missing]);
+        SCOPED_TRACE(DatabaseTablePath(missing));
         ResetDatabase();
         plat::ClearShownBoxes();
         std::filesystem::remove_all("data");
@@ -271,7 +271,7 @@ TEST_F(Database, MissingFileShowsItsPathAndStopsTheLoad) {
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].caption, Utf8(u8"エラー"));
         EXPECT_EQ(boxes[0].text,
-                  std::string(kDatabaseTablePaths[missing]) + Utf8(u8" のロードに失敗！"));
+                  std::string(DatabaseTablePath(missing)) + Utf8(u8" のロードに失敗！"));
         const std::vector<unsigned> sizes = Sizes(EdDatabase);
         for (int t = 0; t < kDatabaseTableCount; ++t) {
             EXPECT_EQ(sizes[t], t < missing ? kFileSizes[t] : kDefaultSizes[t]) << "table " << t;
@@ -285,7 +285,7 @@ TEST_F(Database, MissingFileShowsItsPathAndStopsTheLoad) {
 // the same box, instead of writing into an entry that does not exist.
 TEST_F(Database, EmptyEffectTableIsAFailedLoad) {
     for (int table : {5, 6}) {
-        SCOPED_TRACE(kDatabaseTablePaths[table]);
+        SCOPED_TRACE(DatabaseTablePath(table));
         ResetDatabase();
         plat::ClearShownBoxes();
         auto files = TableFiles();
@@ -295,7 +295,7 @@ TEST_F(Database, EmptyEffectTableIsAFailedLoad) {
         const auto boxes = plat::ShownBoxes();
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text,
-                  std::string(kDatabaseTablePaths[table]) + Utf8(u8" のロードに失敗！"));
+                  std::string(DatabaseTablePath(table)) + Utf8(u8" のロードに失敗！"));
         EXPECT_EQ(EdDatabase.vecPicture.Size(), 2u);  // not read
     }
     // Other tables may be empty: the load goes on.
