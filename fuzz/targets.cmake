@@ -27,3 +27,10 @@ k4_fuzz_target(fuzz_flow
     ${S}/data/command_type_tables.cpp ${K4_FUZZ_SYSTEM_SOURCES})
 k4_fuzz_target(fuzz_world_map
     ${S}/data/world_map.cpp ${S}/app/paths.cpp ${K4_FUZZ_RECORD_SOURCES})
+set(K4_FUZZ_PALETTE_SOURCES
+    ${S}/data/common_palette.cpp ${S}/data/palette_inheritance.cpp
+    ${S}/data/palette_group_tables.cpp ${S}/data/palette_entry.cpp ${S}/data/block_record.cpp
+    ${S}/data/chara_record.cpp ${S}/data/item_record.cpp ${S}/data/flow_records.cpp
+    ${S}/data/command_record.cpp ${S}/data/move_shot_records.cpp ${S}/data/command_type_tables.cpp
+    ${K4_FUZZ_SYSTEM_SOURCES})
+k4_fuzz_target(fuzz_common_palette ${K4_FUZZ_PALETTE_SOURCES})

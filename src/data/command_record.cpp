@@ -175,7 +175,7 @@ void cEdCommand::Load(RecordReader& reader) {
     vecParam.resize(n);
     if (n > 0) reader.Read(vecParam.data(), std::size_t{n} * 4);
     if (reader.Version() < kCurrentDataVersion) UpgradeFrom(reader.Version());
-    if (ShouldRemoveTestPlayFlows()) RemoveFlaggedFlows(vecFlow);
+    if (reader.Normalizes() && ShouldRemoveTestPlayFlows()) RemoveFlaggedFlows(vecFlow);
     NormalizeAfterLoad(reader);
 }
 

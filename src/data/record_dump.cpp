@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/format.h"
+#include "data/common_palette.h"
 #include "data/database.h"
 #include "data/option_record.h"
 #include "data/record_visitor.h"
@@ -179,6 +180,12 @@ std::span<const RecordKind> RecordKinds() {
         {"Bgm", "Bgm.dat", &MakeDatabaseTableFile<&cEdDatabase::vecBgm>},
         {"Option", "Option.dat", [] { return std::unique_ptr<SerialRecord>(new OptionData); }},
         {"System", "System.dat", [] { return std::unique_ptr<SerialRecord>(new cEdSystem); }},
+        {"CommonPalette", "CommonPalette.cplt4",
+         [] { return std::unique_ptr<SerialRecord>(new cEdCommonPalette); }},
+        // Palette entries are not files of their own; --kind reads one body after a version.
+        {"Block", "", [] { return std::unique_ptr<SerialRecord>(new cEdBlock); }},
+        {"Chara", "", [] { return std::unique_ptr<SerialRecord>(new cEdChara); }},
+        {"Item", "", [] { return std::unique_ptr<SerialRecord>(new cEdItem); }},
         {"WorldMap", "WorldMap.dat",
          [] { return std::unique_ptr<SerialRecord>(new cEdWorldMap); }},
     };

@@ -379,6 +379,8 @@ TEST_F(CommandRecordTest, TestPlayFlowsOfACommandAreRemovedUnlessKept) {
     cEdCommand removed = Load(747, cmd);
     ASSERT_EQ(removed.vecFlow.Size(), 1u);
     EXPECT_EQ(removed.vecFlow[0].nId, 3);
+    // The dumper's reader shows every flow the file holds.
+    EXPECT_EQ(Load(747, cmd, false).vecFlow.Size(), 3u);
     bEditorLaunch = 1;
     EXPECT_EQ(Load(747, cmd).vecFlow.Size(), 3u);
     bEditorLaunch = 0;
