@@ -34,3 +34,5 @@ set(K4_FUZZ_PALETTE_SOURCES
     ${S}/data/command_record.cpp ${S}/data/move_shot_records.cpp ${S}/data/command_type_tables.cpp
     ${K4_FUZZ_SYSTEM_SOURCES})
 k4_fuzz_target(fuzz_common_palette ${K4_FUZZ_PALETTE_SOURCES})
+k4_fuzz_target(fuzz_stage
+    ${S}/data/stage_record.cpp ${S}/data/stage_sub_records.cpp ${K4_FUZZ_PALETTE_SOURCES})

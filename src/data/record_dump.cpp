@@ -12,6 +12,7 @@
 #include "data/database.h"
 #include "data/option_record.h"
 #include "data/record_visitor.h"
+#include "data/stage_record.h"
 #include "data/system_record.h"
 #include "data/world_map.h"
 #include "platform/cp932.h"
@@ -180,6 +181,8 @@ std::span<const RecordKind> RecordKinds() {
         {"Bgm", "Bgm.dat", &MakeDatabaseTableFile<&cEdDatabase::vecBgm>},
         {"Option", "Option.dat", [] { return std::unique_ptr<SerialRecord>(new OptionData); }},
         {"System", "System.dat", [] { return std::unique_ptr<SerialRecord>(new cEdSystem); }},
+        // Numbered stage files end in .stg4_NNN.
+        {"Stage", "*.stg4*", [] { return std::unique_ptr<SerialRecord>(new cEdStage); }},
         {"CommonPalette", "CommonPalette.cplt4",
          [] { return std::unique_ptr<SerialRecord>(new cEdCommonPalette); }},
         // Palette entries are not files of their own; --kind reads one body after a version.

@@ -1,0 +1,12 @@
+#include "app/window_requests.h"
+
+#include "app/globals.h"
+
+void PlaySystemSe(std::int32_t n) {
+    plat::SendMessage(hWndMain, WM_USER_PLAYSE, static_cast<plat::WPARAM>(n), 0);
+}
+
+void PlayDataSe(std::int16_t n) {
+    if (n == 0) return;
+    PlaySystemSe(n + kDataSeBase);
+}

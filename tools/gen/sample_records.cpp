@@ -1,0 +1,70 @@
+#include "gen/sample_records.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "data/database.h"
+#include "data/record_io.h"
+#include "data/serial_record.h"
+#include "data/system_record.h"
+#include "gen/bmp_writer.h"
+#include "gen/sample_stages.h"
+
+namespace gen {
+
+namespace {
+
+// A database table file: the version, then the list.
+template <class T>
+std::vector<std::uint8_t> TableBytes(CheckedVector<T>& table) {
+    RecordWriter writer;
+    writer.WriteU32(writer.Version());
+    SaveRecordList(writer, table);
+    return std::move(writer.Bytes());
+}
+
+// "data\database\Anime.dat" -> "database/Anime.dat".
+std::string TableFileName(const char* programPath) {
+    std::string name = programPath;
+    name = name.substr(name.find('\\') + 1);
+    for (char& c : name)
+        if (c == '\\') c = '/';
+    return name;
+}
+
+bool WriteDatabase(const std::string& folder) {
+    // The database's default content: the "none" entries every table starts with and one
+    // entry of each kind that stages can name.
+    cEdDatabase database;
+    database.SetDefaults();
+    const std::vector<std::uint8_t> files[kDatabaseTableCount] = {
+        TableBytes(database.vecAnimeSet),    TableBytes(database.vecAnime),
+        TableBytes(database.vecBmpCharaExc), TableBytes(database.vecSwordType),
+        TableBytes(database.vecEffect),      TableBytes(database.vecCharaEffect),
+        TableBytes(database.vecScrEffect),   TableBytes(database.vecPicture),
+        TableBytes(database.vecSound),       TableBytes(database.vecBgm),
+    };
+    bool ok = true;
+    for (int i = 0; i < kDatabaseTableCount; ++i)
+        ok = WriteFileBytes(folder + TableFileName(DatabaseTablePath(i)), files[i]) && ok;
+    return ok;
+}
+
+bool WriteSystem(const std::string& folder) {
+    cEdSystem system;
+    system.strTitle = "Kestrune Sample";
+    return WriteFileBytes(folder + "System.dat", system.SaveToBytes());
+}
+
+}  // namespace
+
+bool WriteProjectRecords(const std::string& folder) {
+    bool ok = WriteSystem(folder);
+    ok = WriteDatabase(folder) && ok;
+    ok = WriteSampleCommonPalette(folder) && ok;
+    ok = WriteSampleWorldMap(folder) && ok;
+    ok = WriteSampleStages(folder) && ok;
+    return ok;
+}
+
+}  // namespace gen

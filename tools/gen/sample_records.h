@@ -1,0 +1,14 @@
+// The records of the sample game: the system settings, the database, the common palette,
+// the world map and the stages, each written through its record class's save code.
+#pragma once
+
+#include <string>
+
+namespace gen {
+
+// Writes System.dat, database/*.dat, CommonPalette.cplt4, WorldMap.dat and stg4/ under
+// `folder` (a host path ending in a separator: DIR/default/ or DIR/data/). False when any
+// file could not be written.
+bool WriteProjectRecords(const std::string& folder);
+
+}  // namespace gen

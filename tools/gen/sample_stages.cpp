@@ -1,0 +1,177 @@
+#include "gen/sample_stages.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+#include "data/common_palette.h"
+#include "data/stage_record.h"
+#include "data/world_map.h"
+#include "gen/bmp_writer.h"
+
+namespace gen {
+
+namespace {
+
+// The stage palette's entries, by index (entry 0 is the fixed "nothing" entry of every
+// palette and entry 1 the first the stages use).
+enum SampleBlock { kFloor = 1, kWall = 2, kSpikes = 3 };
+enum SampleChara { kHero = 1, kWalker = 2, kFlyer = 3 };
+enum SampleItem { kCoin = 1, kHeart = 2 };
+
+cEdBlock Block(const char* name, int graphic, int hitType) {
+    cEdBlock block;
+    block.strName = name;
+    block.nGraphic = static_cast<std::int16_t>(graphic);
+    block.nHitType = static_cast<std::int8_t>(hitType);
+    return block;
+}
+
+cEdChara Chara(const char* name, int graphic, int control, int hp) {
+    cEdChara chara;
+    chara.strName = name;
+    chara.nGraphic = static_cast<std::int16_t>(graphic);
+    chara.nControl = static_cast<std::int8_t>(control);
+    chara.nSide = static_cast<std::int8_t>(control);  // the hero's side 0, the others 1
+    chara.nFacing = static_cast<std::int8_t>(control == 0 ? 1 : 0);
+    chara.nMaxHp = hp;
+    chara.nBodyPower = control == 0 ? 0 : 1;
+    chara.nScore = control == 0 ? 0 : 100;
+    return chara;
+}
+
+cEdItem Item(const char* name, int graphic) {
+    cEdItem item;
+    item.strName = name;
+    item.nGraphic = static_cast<std::int16_t>(graphic);
+    return item;
+}
+
+// A placed object: a copy of the palette entry at (x, y) in blocks that inherits every
+// property group from it, as the editor places them.
+template <class T>
+T Placed(const CheckedVector<T>& palette, int index, int x, int y) {
+    T placed = palette[index];
+    placed.nInheritKind = PALETTE_STAGE;
+    placed.nInheritIndex = static_cast<std::int16_t>(index);
+    for (auto& flag : placed.vecInherit) flag = 1;
+    placed.nPlaceX = static_cast<std::int16_t>(x);
+    placed.nPlaceY = static_cast<std::int16_t>(y);
+    return placed;
+}
+
+void FillPalettes(cEdStage& stage) {
+    stage.vecBlockPalette.resize(1);
+    stage.vecBlockPalette.push_back(Block("Floor", 1, 1));
+    stage.vecBlockPalette.push_back(Block("Wall", 2, 1));
+    stage.vecBlockPalette.push_back(Block("Spikes", 3, 2));
+    stage.vecCharaPalette.resize(1);
+    stage.vecCharaPalette.push_back(Chara("Hero", 1, 0, 10));
+    stage.vecCharaPalette.push_back(Chara("Walker", 2, 1, 2));
+    stage.vecCharaPalette.push_back(Chara("Flyer", 3, 1, 1));
+    stage.vecItemPalette.resize(1);
+    stage.vecItemPalette.push_back(Item("Coin", 1));
+    stage.vecItemPalette.push_back(Item("Heart", 2));
+}
+
+void PlaceBlock(cEdStage& stage, SampleBlock block, int x, int y) {
+    stage.vecBlock.push_back(Placed(stage.vecBlockPalette, block, x, y));
+}
+
+// A stage `width` blocks wide and 15 high: walls at both ends, a floor of two rows with a
+// pit at each column of `pits`, a ledge, the hero near the left wall, characters and items.
+cEdStage MakeStage(int width, std::initializer_list<int> pits, int backgroundVariant,
+                   int timeLimit) {
+    cEdStage stage;
+    stage.SetDefaults();
+    stage.nWidth = width;
+    stage.nHeight = 15;
+    stage.bTimeLimit = timeLimit > 0 ? 1 : 0;
+    if (timeLimit > 0) stage.nTimeLimit = timeLimit;
+    stage.strText = "sample";
+    FillPalettes(stage);
+
+    for (int x = 0; x < width; ++x) {
+        bool pit = false;
+        for (int p : pits) pit = pit || p == x;
+        if (pit) continue;
+        PlaceBlock(stage, kFloor, x, 13);
+        PlaceBlock(stage, kFloor, x, 14);
+    }
+    for (int y = 0; y < 13; ++y) {
+        PlaceBlock(stage, kWall, 0, y);
+        PlaceBlock(stage, kWall, width - 1, y);
+    }
+    for (int x = 8; x < 12; ++x) PlaceBlock(stage, kFloor, x, 9);
+    PlaceBlock(stage, kSpikes, 14, 12);
+
+    stage.vecChara.push_back(Placed(stage.vecCharaPalette, kHero, 2, 12));
+    stage.vecChara.push_back(Placed(stage.vecCharaPalette, kWalker, 12, 12));
+    stage.vecChara.push_back(Placed(stage.vecCharaPalette, kFlyer, 18, 6));
+    stage.vecItem.push_back(Placed(stage.vecItemPalette, kCoin, 9, 8));
+    stage.vecItem.push_back(Placed(stage.vecItemPalette, kCoin, 10, 8));
+    stage.vecItem.push_back(Placed(stage.vecItemPalette, kHeart, 16, 11));
+
+    // A far picture layer and a near one that moves with the stage.
+    stage.vecBackground.resize(2);
+    for (int i = 0; i < 2; ++i) {
+        cEdBackground& background = stage.vecBackground[i];
+        background.SetDefaults();
+        background.nLayer = i;
+        background.dRateX = i == 0 ? 0.25 : 1.0;
+        background.dRateY = i == 0 ? 0.0 : 1.0;
+        background.strImage = "bmp\\back\\Back" + std::to_string(backgroundVariant + i) + ".bmp";
+    }
+    return stage;
+}
+
+bool WriteStage(const std::string& folder, const std::string& name, cEdStage&& stage) {
+    // As the editor saves a palette it has read: entry 0 holds the fixed defaults, so the
+    // file reads back exactly as written.
+    SetEntryZeroDefaults(
+        PaletteLists{&stage.vecBlockPalette, &stage.vecCharaPalette, &stage.vecItemPalette});
+    return WriteFileBytes(folder + "stg4/" + name, stage.SaveToBytes());
+}
+
+}  // namespace
+
+bool WriteSampleCommonPalette(const std::string& folder) {
+    cEdCommonPalette palette;
+    palette.vecBlock.push_back(Block("Brick", 4, 1));
+    palette.vecChara.push_back(Chara("Bat", 4, 1, 1));
+    palette.vecItem.push_back(Item("Gem", 3));
+    SetEntryZeroDefaults(palette.Lists());
+    return WriteFileBytes(folder + "CommonPalette.cplt4", palette.SaveToBytes());
+}
+
+bool WriteSampleWorldMap(const std::string& folder) {
+    cEdWorldMap map;
+    map.SetDefaults();
+    // A road (type 5, passable) along row 7 from the start cell to the two stage nodes.
+    for (int x = 2; x < 18; ++x) map.vecGrid[(7 << map.nPitchShift) + x] = 5;
+    map.nStartX = 2;
+    map.nStartY = 7;
+    const char* const stages[] = {"data\\stg4\\forest-1.stg4", "data\\stg4\\cave.stg4"};
+    for (int i = 0; i < 2; ++i) {
+        cEdMapNode node;
+        node.nX = 6 + 8 * i;
+        node.nY = 7;
+        node.strName = i == 0 ? "Forest" : "Cave";
+        node.vecStages[0].nClearedSwitch = 1 + i;
+        node.vecStages[0].strStageFile = stages[i];
+        map.vecNodes.push_back(node);
+    }
+    return WriteFileBytes(folder + "WorldMap.dat", map.SaveToBytes());
+}
+
+bool WriteSampleStages(const std::string& folder) {
+    bool ok = WriteStage(folder, "forest-1.stg4_000", MakeStage(40, {20, 21, 30}, 1, 200));
+    // A later version of the first stage: the player must pick the highest number.
+    ok = WriteStage(folder, "forest-1.stg4_001", MakeStage(40, {20, 21}, 1, 200)) && ok;
+    ok = WriteStage(folder, "forest-2.stg4_000", MakeStage(30, {15}, 3, 150)) && ok;
+    ok = WriteStage(folder, "cave.stg4_000", MakeStage(20, {}, 5, 0)) && ok;
+    ok = WriteStage(folder, "c01-1.stg4_000", MakeStage(25, {12}, 7, 120)) && ok;
+    return ok;
+}
+
+}  // namespace gen
