@@ -1,14 +1,18 @@
-// Process entry. The start-up sequence, the main window and the game scenes are not
-// built yet: this entry opens the report log, writes the version line and says so.
-#include <cstdio>
+// STAND-IN for the program entry until the application shell (single instance, the editor's
+// hand-shake, the system information) exists: the whole command line is the stage file to
+// play, and the player runs in its window until it is closed.
+#include <string>
 
-#include "app/log.h"
+#include "app/startup.h"
+#include "platform/seams.h"
 
-int main() {
-    if (!OpenReportLog("Report_Game.txt")) return 0;
-    ReportLog("App : ver %s", "747");
-    std::fprintf(stderr,
-                 "kestrune4-player: only the core runtime is built so far; there is no game to "
-                 "show yet. Report_Game.txt was written.\n");
-    return 0;
+int main(int argc, char** argv) {
+    PlayerStart start;
+    // The arguments joined by single spaces: a path with spaces may come unquoted.
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) start.commandLine += ' ';
+        start.commandLine += argv[i];
+    }
+    start.showCmd = plat::GetSeams().showCmd;
+    return RunPlayer(start);
 }

@@ -1,0 +1,466 @@
+#include "stage/game_scene.h"
+
+#include <cstring>
+
+#include "app/globals.h"
+#include "app/input.h"
+#include "app/log.h"
+#include "app/window_requests.h"
+#include "data/option_record.h"
+#include "data/stage_record.h"
+#include "data/system_record.h"
+#include "gfx/blit.h"
+#include "gfx/display.h"
+#include "gfx/fade.h"
+#include "gfx/fill.h"
+#include "gfx/palette.h"
+#include "gfx/surface_tables.h"
+#include "platform/clock.h"
+#include "platform/keyboard.h"
+#include "platform/messages.h"
+#include "scene/game_progress.h"
+#include "scene/scene_manager.h"
+
+cGameScene* lpGame = nullptr;
+
+ScenePoint PauseMenuPos{320, 272, 0, 0};
+ScenePoint ContinueMenuPos{320, 272, 0, 0};
+ScenePoint RankingTablePos{184, 64, 0, 0};
+
+const int kGameSurfaces[kGameSurfaceCount] = {
+    2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23,
+    24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45,
+    46, 47, 49, 50, 51, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65, 66, 67, 68, 69, 70};
+
+namespace {
+
+constexpr int kWordSheet = 51;       // "bmp\Word.bmp": the captions
+constexpr int kAccessorySheet = 49;  // "bmp\Accessory.bmp": the 16 x 16 cursor at (64, 0)
+constexpr std::uint16_t kButtonConfirm = 1;
+constexpr std::uint16_t kButtonCancel = 2;
+
+constexpr int kBackgroundSurfaces[kBackgroundCount] = {55, 56, 57, 58, 59, 60, 61, 62};
+
+bool KeyDown(int vk) {
+    return (plat::GetAsyncKeyState(vk) & 0x8000) != 0;
+}
+
+void PostClose() {
+    plat::PostMessage(hWndMain, plat::WM_CLOSE, 0, 0);
+}
+
+// The menus filter the player's input once per frame: one report per button press, and the
+// direction keys repeat.
+cInput& MenuInput() {
+    cInput& input = InputList[0];
+    input.LatchButtons(0);
+    input.ApplyRepeat();
+    return input;
+}
+
+// PLACEHOLDER until replays exist: F1 and F2 save the current and the previous replay; 1
+// when one of them was handled.
+int CheckReplayHotKeys() {
+    return 0;
+}
+
+// PLACEHOLDER until the stage end exists: the result is entered in the rankings.
+void EnterRanking(cGameScene&) {}
+
+// PLACEHOLDER until the stage end exists: the next scene after a stage by the title-menu
+// choice with which the play began. The title until then.
+int ChooseNextScene() {
+    return SCENE_TITLE;
+}
+
+// PLACEHOLDER until the stage set-up exists: the running stage is built from the loaded one
+// (restart: the same stage again; fresh: a new attempt).
+void SetStage(cGameScene& scene, int restart, int fresh) {
+    (void)restart;
+    (void)fresh;
+    scene.m_nStageResult = 0;
+    scene.m_nFrame = 0;
+    scene.m_nCaptionFrames = 0;
+    scene.m_nCaptionFrames2 = 0;
+}
+
+// The background layers of the running stage: a layer whose record names its own image
+// loads it, any other layer has no surface.
+void PrepareBackgroundDefinitions() {
+    for (int i = 0; i < kBackgroundCount; ++i) {
+        DDSURFACEDEF& def = SurfaceDef[kBackgroundSurfaceFirst + i];
+        def.szFileName[0] = '\0';
+        if (i >= static_cast<int>(EdStageWork.vecBackground.Size())) continue;
+        const cEdBackground& bg = EdStageWork.vecBackground[i];
+        if (bg.bPlainColour != 0 || bg.strImage.empty()) continue;
+        std::strncpy(def.szFileName, bg.strImage.c_str(), sizeof def.szFileName - 1);
+        def.szFileName[sizeof def.szFileName - 1] = '\0';
+        int tooLarge = 0;
+        // Larger than the screen: kept in system memory.
+        if (DDCheckBitmapSize(&tooLarge, def.szFileName, 640, 480)) def.nDDMemory = tooLarge;
+    }
+}
+
+// Palette keeps the loaded colours; PaletteOrg is what the 8-bit display shows.
+bool FadeInStep() {
+    return DDFadeIn(PaletteOrg, 0, 255, 0, 0, 0, SceneMgr.m_nFadeStep, Palette, false);
+}
+
+bool FadeOutStep() {
+    return DDFadeOut(PaletteOrg, 0, 255, 0, 0, 0, SceneMgr.m_nFadeStep, Palette, false);
+}
+
+void DrawCursor(int x, int y) {
+    DDBltRect(&BackBuffer, x, y, 16, 16, &StdSD[kAccessorySheet], 64, 0, 1);
+}
+
+}  // namespace
+
+cGameScene::cGameScene() {
+    m_Handlers[GAMESTATE_STAGESTART] = &cGameScene::StageStart;
+    m_Handlers[GAMESTATE_PLAY] = &cGameScene::PlayFrame;
+    m_Handlers[GAMESTATE_PAUSE] = &cGameScene::PauseMenu;
+    m_Handlers[GAMESTATE_RESULT] = &cGameScene::ResultScreen;
+    m_Handlers[GAMESTATE_CONTINUE] = &cGameScene::ContinueMenu;
+    m_Handlers[GAMESTATE_GAMEOVER] = &cGameScene::WaitButton;
+    m_nState = -1;
+    m_nStep = 0;
+    // The seed of an attempt until the stage set-up draws its own.
+    m_nSeed = plat::timeGetTime();
+    m_vecStageVar.resize(255, 0);
+    m_vecGroupFlag.resize(60, 0);
+    // PLACEHOLDER until the screen effects, the screen colour and the blocking waits exist:
+    // no screen effect, an idle screen colour (saved level 255) and a wait that is not done
+    // are set here.
+    Progress.m_nStageBgm = 0;
+}
+
+cGameScene::~cGameScene() {
+    for (int i : kGameSurfaces) DDReleaseSurface(&StdSD[i]);
+    // PLACEHOLDER until the stage resources exist: the character, effect and shot image
+    // vectors and the picture and message surface lists are released here.
+}
+
+void cGameScene::Run() {
+    // Unlike the menus, the game scene filters no input here: each state does what it needs.
+    if (m_nState == -1) EnterGuarded();
+    CallStateHandler();
+}
+
+void cGameScene::Enter() {
+    m_vecRank.resize(5, 0);
+    m_vecRankValue.resize(5, 0);
+    // PLACEHOLDER until actor drawing exists: the sign-image and work surfaces of the back
+    // end are chosen here.
+    PrepareBackgroundDefinitions();
+    const bool again = SceneMgr.m_nPrevScene == SCENE_GAME;
+    if (!again) {
+        if (!DDLoadSurfaceSet(StdSD, kGameSurfaces, kGameSurfaceCount)) {
+            PostClose();
+            return;
+        }
+        // PLACEHOLDER until the stage resources exist: the character, sword and effect
+        // images and the work surfaces are loaded here.
+        ResetPlay();
+        UseLife(Progress);
+    } else if (!DDLoadSurfaceSet(StdSD, kBackgroundSurfaces, kBackgroundCount)) {
+        PostClose();
+        return;
+    }
+    SetStage(*this, again ? 1 : 0, 1);
+    m_nMenuRow = 0;
+    m_nStep = 0;
+}
+
+void cGameScene::FadeIn() {
+    Draw();
+    if (FadeInStep()) m_nState = GAMESTATE_STAGESTART;
+}
+
+void cGameScene::StageStart() {
+    Draw();
+    const bool editorTestPlay = bEditorLaunch != 0 && bTestPlay != 0;
+    if (!editorTestPlay) {
+        if (SceneMgr.m_nTitleChoice == TITLE_REPLAY) {
+            if (++m_nCaptionFrames < kCaptionFrames) {
+                DDBltRect(&BackBuffer, 256, 224, 128, 32, &StdSD[kWordSheet], 0, 32, 1);
+                return;
+            }
+        } else if (EdStageWork.bStartCaption != 0) {
+            if (++m_nCaptionFrames < kCaptionFrames) {
+                DDBltRect(&BackBuffer, 256, 224, 128, 32, &StdSD[kWordSheet], 0, 0, 1);
+                // PLACEHOLDER until number sprites exist: the series number
+                // (Progress.m_nSeriesIndex) is drawn at (384, 224) in 32 x 32 digits taken
+                // from (0, 128) of the caption sheet.
+                return;
+            }
+        } else if (EdStageWork.bStartCaption2 != 0) {
+            if (++m_nCaptionFrames2 < kCaptionFrames) {
+                DDBltRect(&BackBuffer, 280, 224, 80, 32, &StdSD[kWordSheet], 0, 160, 1);
+                return;
+            }
+        }
+    }
+    // PLACEHOLDER until the hero exists: its base animation starts with sequence 2 when it
+    // flies, else 0.
+    m_nCaptionFrames = 0;
+    m_nState = GAMESTATE_PLAY;
+}
+
+void cGameScene::PlayFrame() {
+    // A close that came while the pause thread ran is asked for again now that it has ended.
+    if (m_bCloseRequest) {
+        PostClose();
+        return;
+    }
+    // PLACEHOLDER until the play frame exists: the ticks of the stage run here. Until then
+    // a frame of play draws the screen, counts itself and answers the pause key.
+    Draw();
+    ++m_nFrame;
+    ++m_nPlayFrames;
+    if (CheckPauseKey()) {
+        m_nStep = 0;
+        m_nState = GAMESTATE_PAUSE;
+    }
+}
+
+int cGameScene::PauseMenuRows() const {
+    switch (SceneMgr.m_nPlayMode) {
+        case PLAYMODE_FREE:
+            return 3;
+        // A stage number that names no switch or challenge stage has not been cleared: the
+        // menu must not close the program for it.
+        case PLAYMODE_STORY: {
+            const int n = Progress.m_nClearSwitch;
+            const bool cleared = n >= 0 && n < static_cast<int>(Progress.m_vecSwitch.Size()) &&
+                                 Progress.m_vecSwitch[n] != 0;
+            return EdSystem.bStoryPauseSwitch != 0 && cleared ? 3 : 2;
+        }
+        case PLAYMODE_CHALLENGE: {
+            const int n = Progress.m_nClearSwitch - 1;
+            const bool cleared = n >= 0 && n < static_cast<int>(Progress.m_vecChallenge.Size()) &&
+                                 Progress.m_vecChallenge[n].m_bCleared != 0;
+            return EdSystem.bChallengePauseSwitch != 0 && cleared ? 3 : 2;
+        }
+        default:
+            return 2;
+    }
+}
+
+void cGameScene::MoveMenuRow(int rows) {
+    // PLACEHOLDER until the menu cursor exists: up and down move the row and wrap; its
+    // sound and its stack come with it.
+    const std::uint16_t dir = InputList[0].wDir;
+    if (dir & kDirUp) m_nMenuRow = (m_nMenuRow + rows - 1) % rows;
+    if (dir & kDirDown) m_nMenuRow = (m_nMenuRow + 1) % rows;
+    if (m_nMenuRow < 0 || m_nMenuRow >= rows) m_nMenuRow = 0;
+}
+
+void cGameScene::LeaveTo(int nextScene) {
+    SceneMgr.m_nNextScene = nextScene;
+    SceneMgr.m_nTitleChoice = m_nMenuRow;
+    m_nStep = 0;
+    m_nState = GAMESTATE_LEAVE;
+}
+
+void cGameScene::PauseMenu() {
+    if (CheckReplayHotKeys()) return;
+    const int rows = PauseMenuRows();
+    if (m_nStep == 0) {
+        m_nMenuRow = 1;
+        m_nStep = 1;
+    }
+    cInput& input = MenuInput();
+    // The two-row menu stands where the three-row menu would.
+    PauseMenuPos.x = EdSystem.MenuLeft(320, 19, 3, 1);
+    MoveMenuRow(rows);
+    if (input.wButton & kButtonConfirm) {
+        PlaySystemSe(1);
+        switch (m_nMenuRow) {
+            case 0:
+                if (rows == 3 && bTestPlay) {
+                    // A stage played from the command line closes the player.
+                    PostClose();
+                    m_nState = GAMESTATE_LEAVE;
+                } else {
+                    LeaveTo(SCENE_TITLE);
+                }
+                return;
+            case 1:
+                m_bHoldButtons = 1;
+                m_nState = m_nSavedState;
+                m_nStep = m_nSavedStep;
+                return;
+            default:
+                m_bHoldButtons = 1;
+                Progress.RestoreCheckpoint(1);
+                SetStage(*this, 1, 0);
+                m_nStep = 0;
+                m_nState = GAMESTATE_STAGESTART;
+                return;
+        }
+    }
+    if (input.wButton & kButtonCancel) {
+        PlaySystemSe(2);
+        m_bHoldButtons = 1;
+        m_nState = m_nSavedState;
+        // A result screen paused through the short menu starts its counter again.
+        m_nStep = rows == 3 ? m_nSavedStep : 0;
+        return;
+    }
+    Draw();
+    EdSystem.DrawMenu(PauseMenuPos.x, PauseMenuPos.y, 19, rows, 1);
+    DrawCursor(PauseMenuPos.x, PauseMenuPos.y + 16 * m_nMenuRow);
+}
+
+void cGameScene::ResultScreen() {
+    const bool autoClose = EdStageWork.bResultAutoClose != 0;
+    if (!autoClose) {
+        if (CheckPauseKey()) {
+            m_nStep = 0;
+            m_nState = GAMESTATE_PAUSE;
+            return;
+        }
+        CheckReplayHotKeys();
+        if ((Option.nRankingMode == 0 || Option.nRankingMode == 1) && KeyDown(VK_F3))
+            EnterRanking(*this);
+    }
+    if (m_nStep == 0) {
+        m_nCaptionFrames = 0;
+        m_nStep = 1;
+    }
+    cInput& input = MenuInput();
+    if (m_nCaptionFrames >= kResultMinFrames) {
+        bool leave = autoClose;
+        if (!autoClose && (input.wButton & kButtonConfirm)) {
+            leave = true;
+            if (m_bRankAchieved && (Option.nRankingMode == 2 || Option.nRankingMode == 3))
+                EnterRanking(*this);
+            else
+                PlaySystemSe(1);
+        }
+        if (leave) {
+            SceneMgr.m_nNextScene = ChooseNextScene();
+            m_nCaptionFrames = 0;
+            m_nStep = 0;
+            m_nState = GAMESTATE_LEAVE;
+            return;
+        }
+    }
+    // PLACEHOLDER until the play screen and the fonts exist: with a ranking place to offer
+    // by hand the screen is drawn without its bottom text line and System text 27 is
+    // written centred at y 456 with the 16-dot font.
+    Draw();
+    if (EdStageWork.bClearCaption != 0) {
+        m_nCaptionFrames += 4;
+        // PLACEHOLDER until the strip effects exist: below 100 the caption comes in
+        // interlaced (strips of 4 dots shifted by 100 - counter); until then it is plain.
+        DDBltRect(&BackBuffer, 256, 192, 128, 32, &StdSD[kWordSheet], 0, 64, 1);
+    } else {
+        m_nCaptionFrames = kResultMinFrames;
+    }
+    // PLACEHOLDER until rankings exist: from 200 on, with rankings kept and the result
+    // shown, the stage result is drawn at (336, 224) with m_vecRank.
+}
+
+void cGameScene::ContinueMenu() {
+    if (CheckReplayHotKeys()) return;
+    if (m_nStep == 0) {
+        m_nMenuRow = 0;
+        m_nStep = 1;
+    }
+    cInput& input = MenuInput();
+    ContinueMenuPos.x = EdSystem.MenuLeft(320, 22, 2, 1);
+    MoveMenuRow(2);
+    if (input.wButton & kButtonConfirm) {
+        PlaySystemSe(1);
+        if (m_nMenuRow == 0) {
+            SetStage(*this, 1, 0);
+            m_nState = GAMESTATE_STAGESTART;
+        } else {
+            Progress.m_bBackToMap = 1;
+            LeaveTo(SCENE_WORLDMAP);
+        }
+        return;
+    }
+    Draw();
+    EdSystem.DrawMenu(ContinueMenuPos.x, ContinueMenuPos.y, 22, 2, 1);
+    DrawCursor(ContinueMenuPos.x, ContinueMenuPos.y + 16 * m_nMenuRow);
+}
+
+void cGameScene::WaitButton() {
+    if (CheckPauseKey()) {
+        m_nStep = 0;
+        m_nState = GAMESTATE_PAUSE;
+        return;
+    }
+    if (CheckReplayHotKeys()) return;
+    // The last input as read: a button still held from play ends the screen at once.
+    if (InputList[0].wButton & kButtonConfirm) {
+        PlaySystemSe(1);
+        SceneMgr.m_nNextScene = SCENE_TITLE;
+        m_nState = GAMESTATE_LEAVE;
+        return;
+    }
+    Draw();
+    if (EdStageWork.bWaitCaption != 0)
+        DDBltRect(&BackBuffer, 248, 224, 144, 32, &StdSD[kWordSheet], 0, 96, 1);
+}
+
+void cGameScene::Leave() {
+    Draw();
+    if (!FadeOutStep()) return;
+    DDFillSurface(&BackBuffer, 16);
+    if (SceneMgr.m_nTitleChoice == TITLE_FREE && Progress.m_bSeries == 0) {
+        // The free play's stage is read again for its next attempt.
+        const std::string path = EdStageWork.strPath;
+        if (!StartPlayFromStageFile(path, 0)) PostClose();
+    }
+    SceneMgr.m_nFps = 60;
+    SceneMgr.m_nScene = SceneMgr.m_nNextScene;
+    SceneMgr.m_nPrevScene = SCENE_GAME;
+    m_nState = -1;
+}
+
+int cGameScene::CheckPauseKey() {
+    if (!KeyDown(VK_SPACE)) return 0;
+    PlaySystemSe(4);
+    m_nSavedState = m_nState;
+    m_nSavedStep = m_nStep;
+    return 1;
+}
+
+int cGameScene::UseLife(GameProgress& progress) {
+    if (bTestPlay) return 1;
+    if (progress.m_nLives == kUnlimitedLives) return 1;
+    if (progress.m_nLives >= 1) {
+        --progress.m_nLives;
+        return 1;
+    }
+    return 0;
+}
+
+void cGameScene::ResetPlay() {
+    Progress.m_nLives = Progress.m_nContinueLives;
+    Progress.m_nStageScore = 0;
+    Progress.m_nScore = 0;
+    Progress.m_nRestTime = 0;
+    Progress.m_nClearTime = 0;
+    Progress.m_nRestHP = 0;
+    Progress.m_nRestSP = 0;
+    Progress.m_bWarpPos = 0;
+    m_nStep = 0;
+    m_nFrame = 0;
+    m_nPlayFrames = 0;
+    // PLACEHOLDER until the scroll axes, message windows, replays and rankings exist: the
+    // scroll positions are cleared, the message windows removed, the replay logs emptied
+    // (except in a replay play-back), in a direct play the progress flag that marks the run
+    // as a direct play set (the progress record has no such field yet), and the stage's
+    // ranking file loaded here.
+}
+
+void cGameScene::Draw() {
+    // PLACEHOLDER until the play screen's drawing exists: the screen is the darkness colour.
+    DDFillSurface(&BackBuffer, 16);
+    AnimatePaletteColors();
+}

@@ -1,0 +1,139 @@
+// The game-play scene (scene 4): the scene in which a stage is played. Its states run the
+// stage start caption, the play frames, the pause menu, the result screen, the continue menu
+// and the game-over screen; it owns everything of the running stage that is not an actor.
+//
+// The stage work of later parts (stage set-up, the play frame, drawing the play screen, the
+// stage end with its next-step choice, replays, rankings, fonts, the menu cursor) is marked
+// PLACEHOLDER where it is called; each is replaced by the issue that builds it.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "app/checked_vector.h"
+#include "scene/scene.h"
+
+class GameProgress;
+
+// Virtual keys read directly during play.
+inline constexpr int VK_SPACE = 0x20;
+inline constexpr int VK_F1 = 0x70;
+inline constexpr int VK_F2 = 0x71;
+inline constexpr int VK_F3 = 0x72;
+
+// Game-scene states.
+enum GameState : int {
+    GAMESTATE_FADEIN = 0,
+    GAMESTATE_STAGESTART = 1,
+    GAMESTATE_PLAY = 2,
+    GAMESTATE_PAUSE = 3,
+    GAMESTATE_RESULT = 4,
+    GAMESTATE_CONTINUE = 5,
+    GAMESTATE_GAMEOVER = 6,
+    GAMESTATE_LEAVE = 7,
+};
+
+// A start caption stays this many frames; play starts in the frame after.
+inline constexpr int kCaptionFrames = 80;
+// The result screen can be left from this counter value on.
+inline constexpr int kResultMinFrames = 200;
+
+// Where the menus and the ranking table of the scene stand: x, y and two words that stay 0.
+struct ScenePoint {
+    std::int32_t x;
+    std::int32_t y;
+    std::int32_t nReserved1;
+    std::int32_t nReserved2;
+};
+extern ScenePoint PauseMenuPos;
+extern ScenePoint ContinueMenuPos;
+extern ScenePoint RankingTablePos;
+
+class cGameScene : public cSceneStates<cGameScene, 8> {
+public:
+    cGameScene();
+    ~cGameScene() override;
+
+    void Run() override;
+    void Enter() override;
+    void FadeIn() override;
+    void Leave() override;
+
+    void StageStart();
+    void PlayFrame();
+    void PauseMenu();
+    void ResultScreen();
+    void ContinueMenu();
+    void WaitButton();
+
+    // 1 when the pause key is down: system sound 4, and the state and step are kept to
+    // return to. The caller goes to the pause menu.
+    int CheckPauseKey();
+    // 1 when play may go on, 0 when no life is left. A direct play and unlimited lives
+    // never use one up.
+    int UseLife(GameProgress& progress);
+    // The new-play reset when the scene is entered from another scene.
+    void ResetPlay();
+    // The play screen.
+    void Draw();
+
+    // Members in order; every one starts with a value.
+    std::int32_t m_nSavedState = 0;
+    std::int32_t m_nSavedStep = 0;
+    std::int32_t m_nStageResult = 0;
+    // Written by the window thread while the pause thread runs.
+    std::atomic<std::int32_t> m_bCloseRequest{0};
+    std::int32_t m_nItemMessageArg = 0;
+    std::int32_t m_nPlayers = 0;
+    std::int32_t m_nTick = 0;
+    std::int32_t m_nTickTotal = 0;
+    CheckedVector<std::int32_t> m_vecHitTicks;
+    std::int32_t m_nTime = 0;
+    std::int32_t m_bNoTimeLimit = 0;
+    std::int32_t m_nPlayFrames = 0;
+    std::int32_t m_nPlayTime = 0;
+    std::int32_t m_nCaptionFrames = 0;
+    std::int32_t m_nCaptionFrames2 = 0;
+    std::uint32_t m_nSeed = 0;
+    std::int32_t m_bHoldButtons = 0;
+    std::int32_t m_bCodeKill = 0;
+    CheckedVector<std::int32_t> m_vecStageVar;
+    CheckedVector<std::uint8_t> m_vecGroupFlag;
+    std::int32_t m_nCharaSerial = 0;
+    std::int32_t m_nItemSerial = 0;
+    std::int32_t m_nShotSerial = 0;
+    std::int32_t m_bRemoveOutsideChara = 0;
+    std::int32_t m_bRemoveOutsideBlockChara = 0;
+    std::int32_t m_bRemoveOutsideItem = 0;
+    CheckedVector<std::int32_t> m_vecSummonedBlock;
+    std::int32_t m_nFrame = 0;
+    std::int32_t m_nNextStage = 0;
+    std::string m_strNextStageBase;
+    std::int32_t m_bRankAchieved = 0;
+    CheckedVector<std::int32_t> m_vecRank;
+    CheckedVector<std::int32_t> m_vecRankValue;
+    std::string m_strRankName;
+    std::int32_t m_bRankingDone = 0;
+    std::int32_t m_nHudMode = 0;
+    // PLACEHOLDER until the menu cursor exists: the row of the pause and continue menus.
+    std::int32_t m_nMenuRow = 0;
+
+private:
+    // The rows of the pause menu: 3 with retry, else 2.
+    int PauseMenuRows() const;
+    // Moves the menu row with the vertical keys over `rows` rows.
+    void MoveMenuRow(int rows);
+    void LeaveTo(int nextScene);
+};
+
+// The game scene while it exists; null otherwise (set and cleared by the scene manager).
+extern cGameScene* lpGame;
+
+// Standard surfaces the game scene loads when it is entered from another scene: 2-47,
+// 49-51 and 55-70.
+inline constexpr int kGameSurfaceCount = 65;
+extern const int kGameSurfaces[kGameSurfaceCount];
+// The eight background layers, reloaded for every stage.
+inline constexpr int kBackgroundSurfaceFirst = 55;
+inline constexpr int kBackgroundCount = 8;

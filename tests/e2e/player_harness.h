@@ -1,0 +1,201 @@
+// The one harness of the end-to-end runs: the generator's sample project in a fresh folder,
+// a System.ini for the display configuration under test, and the player started in a child
+// process through the start-up function with the error log on and the seams of the platform
+// layer (headless, the virtual clock, a script, a frame to quit after, captured frames).
+// The parent only waits (bounded) and reads what the run left: its exit code, the logs,
+// the boxes it showed and the captured frames.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/startup.h"
+#include "gen/project.h"
+#include "platform/clock.h"
+#include "platform/frame.h"
+#include "platform/host_path.h"
+#include "platform/image_decoder.h"
+#include "platform/presenter.h"
+#include "platform/seams.h"
+
+struct PlayerConfig {
+    const char* name;
+    int direct3D;
+    int windowMode;
+    int bpp;
+};
+
+inline void PrintTo(const PlayerConfig& c, std::ostream* os) {
+    *os << c.name;
+}
+
+inline std::string PlayerConfigName(const ::testing::TestParamInfo<PlayerConfig>& info) {
+    return info.param.name;
+}
+
+// The player's configurations on the headless desktop (32 bits per pixel).
+inline const PlayerConfig kPlayerConfigs[] = {
+    {"D3D32Window", 1, 1, 32}, {"D3D16Full", 1, 0, 16}, {"DD32Window", 0, 1, 32},
+    {"DD16Full", 0, 0, 16},    {"DD8Full", 0, 0, 8},
+};
+
+struct PlayerRun {
+    std::string stage;                // the command line: the stage file to play, or ""
+    int showCmd = 1;                  // 5: launched by the editor
+    std::vector<std::string> script;  // K4_SCRIPT lines
+    int quitAfter = 0;                // K4_QUIT_AFTER
+    std::vector<int> capture;         // K4_CAPTURE frames
+    int showFps = 0;
+};
+
+struct PlayerResult {
+    bool ended = false;  // within the time limit
+    int exitCode = -1;
+    std::string errorLog;   // EC_Game.txt
+    std::string reportLog;  // Report_Game.txt
+    std::string boxLog;     // the boxes shown (K4_SCRIPT's log)
+};
+
+// A captured frame as A8R8G8B8 colours.
+struct Frame {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+
+class PlayerProject {
+public:
+    PlayerProject() {
+        char pattern[] = "/tmp/k4-e2e-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        if (made) dir = made;
+    }
+    ~PlayerProject() {
+        std::error_code ec;
+        if (!dir.empty() && std::getenv("K4_KEEP_E2E") == nullptr)
+            std::filesystem::remove_all(dir, ec);
+    }
+    PlayerProject(const PlayerProject&) = delete;
+    PlayerProject& operator=(const PlayerProject&) = delete;
+
+    // The sample project with data\ already made, and System.ini for the configuration.
+    ::testing::AssertionResult Make(const PlayerConfig& config, int showFps = 0) {
+        if (dir.empty()) return ::testing::AssertionFailure() << "no temporary folder";
+        std::string error;
+        gen::ProjectOptions options;
+        options.data = true;
+        if (!gen::MakeProject(dir + "/project", options, &error))
+            return ::testing::AssertionFailure() << "MakeProject: " << error;
+        root = dir + "/project";
+        std::ofstream ini(root + "/System.ini", std::ios::binary);
+        ini << "Direct3D=" << config.direct3D << "\r\nWindowMode=" << config.windowMode
+            << "\r\nBpp=" << config.bpp << "\r\nVSync=0\r\nShowFps=" << showFps << "\r\nExit\r\n";
+        return ini ? ::testing::AssertionSuccess()
+                   : ::testing::AssertionFailure() << "System.ini not written";
+    }
+
+    // A host path inside the project.
+    std::string Path(const std::string& relative) const { return root + "/" + relative; }
+
+    // Runs the player in a child process; at most `seconds` of real time.
+    PlayerResult Run(const PlayerRun& run, int seconds = 60) const {
+        PlayerResult result;
+        const std::string scriptPath = dir + "/script.txt";
+        {
+            std::ofstream script(scriptPath, std::ios::binary);
+            for (const std::string& line : run.script) script << line << "\n";
+        }
+        const std::string captureDir = dir + "/frames";
+        std::filesystem::create_directories(captureDir);
+        std::string capture;
+        for (int frame : run.capture)
+            capture += (capture.empty() ? "" : ",") + std::to_string(frame);
+
+        const pid_t child = fork();
+        if (child < 0) return result;
+        if (child == 0) {
+            // The child: the player in the project folder, never back into the test runner.
+            if (chdir(root.c_str()) != 0) _exit(90);
+            setenv("K4_HEADLESS", "1", 1);
+            setenv("K4_CLOCK", "virtual", 1);
+            setenv("K4_SCRIPT", scriptPath.c_str(), 1);
+            if (run.quitAfter > 0)
+                setenv("K4_QUIT_AFTER", std::to_string(run.quitAfter).c_str(), 1);
+            if (!capture.empty()) setenv("K4_CAPTURE", (capture + ":" + captureDir).c_str(), 1);
+            setenv("K4_SHOWCMD", std::to_string(run.showCmd).c_str(), 1);
+            const plat::Seams seams =
+                plat::ParseSeams([](const char* name) -> const char* { return std::getenv(name); });
+            // What an earlier test of this process may have left: a fresh start.
+            plat::SetSeams(seams);
+            plat::UseVirtualClock(seams.clockStart);
+            plat::ClearPathCache();
+            plat::ResetFrames();
+            plat::ResetPresenter();
+            PlayerStart start;
+            start.commandLine = run.stage;
+            start.showCmd = run.showCmd;
+            start.errorLog = true;
+            _exit(RunPlayer(start));
+        }
+        const std::uint64_t end =
+            plat::RealMilliseconds() + static_cast<std::uint64_t>(seconds) * 1000;
+        int status = 0;
+        while (plat::RealMilliseconds() < end) {
+            const pid_t done = waitpid(child, &status, WNOHANG);
+            if (done == child) {
+                result.ended = true;
+                break;
+            }
+            usleep(5000);
+        }
+        if (!result.ended) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+        }
+        if (result.ended && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+        result.errorLog = ReadFile(Path("EC_Game.txt"));
+        result.reportLog = ReadFile(Path("Report_Game.txt"));
+        result.boxLog = ReadFile(scriptPath + ".log");
+        // Every run must end its game thread before it releases what the thread draws with.
+        EXPECT_EQ(result.reportLog.find("did not end"), std::string::npos) << result.reportLog;
+        return result;
+    }
+
+    // The frame captured as frame N by the last run; empty when there is none.
+    Frame Captured(int n) const {
+        Frame frame;
+        char name[64];
+        std::snprintf(name, sizeof name, "/frames/frame_%06d.png", n);
+        const std::string bytes = ReadFile(dir + name);
+        plat::DecodedImage image;
+        std::string why;
+        if (bytes.empty() || !plat::DecodePng(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                              bytes.size(), image, &why))
+            return frame;
+        frame.width = image.width;
+        frame.height = image.height;
+        frame.pixels = image.argb;
+        return frame;
+    }
+
+    static std::string ReadFile(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    std::string dir;
+    std::string root;
+};
