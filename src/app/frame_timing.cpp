@@ -130,6 +130,10 @@ bool PaceFrame(int nFps, int bOverlay, std::uint32_t dwColor) {
     return true;
 }
 
+PaceStatistics GetPaceStatistics() {
+    return PaceStatistics{g.fpsAverage, g.timeAverage, g.paceBase, g.paceFrames};
+}
+
 void ResetFrameTiming() {
     g = Timers{};
 }

@@ -25,5 +25,16 @@ bool CheckFrameTime(int nFps);
 // statistics are drawn on the back buffer in that colour. True without a Direct3D context.
 bool PaceFrame(int nFps, int bOverlay, std::uint32_t dwColor);
 
+// The figures the pacing overlay prints: the averages of the last full rings of 16 frame
+// rates and frame times (they change once every 16 samples), the schedule's base time and
+// the frames let through since it.
+struct PaceStatistics {
+    std::uint32_t fpsAverage;
+    std::uint32_t timeAverage;
+    std::uint32_t base;
+    int frames;
+};
+PaceStatistics GetPaceStatistics();
+
 // Back to the state at program start (tests).
 void ResetFrameTiming();

@@ -1,6 +1,7 @@
 #include "platform/d3d9.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -202,6 +203,14 @@ public:
         rStep_ = 2 * sw - qStep_ * den_;
     }
 
+    // True when the pixels read successive texels from *first on (an unscaled quad on whole
+    // pixels and texels).
+    bool Unit(int* first) const {
+        if (!exact_ || qStep_ != 1 || rStep_ != 0 || q_ < INT_MIN + 1 || q_ > INT_MAX) return false;
+        *first = static_cast<int>(q_);
+        return true;
+    }
+
     // The texel of the next pixel (before addressing).
     int Next() {
         if (exact_) {
@@ -234,10 +243,11 @@ private:
     std::int64_t q_ = 0, r_ = 0, qStep_ = 0, rStep_ = 0, den_ = 1;
 };
 
-typedef std::uint32_t Wide4 __attribute__((vector_size(16)));
-typedef std::int32_t SignedWide4 __attribute__((vector_size(16)));
-typedef std::uint16_t Narrow8 __attribute__((vector_size(16)));
-typedef std::int16_t SignedNarrow8 __attribute__((vector_size(16)));
+// Eight pixels of a span at a time (two vector registers of the baseline instruction set).
+typedef std::uint32_t Wide8 __attribute__((vector_size(32)));
+typedef std::int32_t SignedWide8 __attribute__((vector_size(32)));
+typedef std::uint16_t Narrow16 __attribute__((vector_size(32)));
+typedef std::int16_t SignedNarrow16 __attribute__((vector_size(32)));
 
 // One pixel of a sprite quad on a 32-bit target: an opaque texel is stored, a transparent
 // one leaves the pixel (whose unused byte an X8R8G8B8 target keeps opaque), anything between
@@ -272,74 +282,349 @@ std::uint16_t NarrowPixel(std::uint16_t d, std::uint32_t t, D3DFORMAT rf, bool t
         BlendPixel(rf, d, a << 24 | (argb & 0x00FFFFFFu), D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA));
 }
 
-// A row of texels onto a row of a 32-bit target, four at a time where every texel is either
-// opaque or transparent (a select in vector registers), one by one elsewhere.
-void WideSpan(std::uint32_t* d, const std::uint32_t* s, int n, D3DFORMAT rf, bool texelAlpha,
-              std::uint32_t vertexAlpha) {
-    const bool x8 = rf == D3DFMT_X8R8G8B8;
-    const std::uint32_t fix = x8 ? 0xFF000000u : 0u;
-    int k = 0;
-    if (texelAlpha) {
-        for (; k + 8 <= n; k += 8) {
-            Wide4 in[2];
-            std::memcpy(in, s + k, 32);
-            // One added to the alpha byte turns 255 into 0 and 0 into 1: only an alpha
-            // between them leaves a bit of 0xFE000000 set.
-            const Wide4 probe = ((in[0] + 0x01000000u) | (in[1] + 0x01000000u)) & 0xFE000000u;
-            std::uint64_t any[2];
-            std::memcpy(any, &probe, 16);
-            if (any[0] | any[1]) {
-                for (int i = k; i < k + 8; ++i) d[i] = WidePixel(d[i], s[i], x8, true, 0);
-                continue;
-            }
-            // Every alpha is 0 or 255: its top bit spread over the lane selects the texel.
-            Wide4 out[2];
-            std::memcpy(out, d + k, 32);
-            for (int h = 0; h < 2; ++h) {
-                const Wide4 opaque =
-                    reinterpret_cast<Wide4>(reinterpret_cast<SignedWide4>(in[h]) >> 31);
-                out[h] = (in[h] & opaque) | ((out[h] | fix) & ~opaque);
-            }
-            std::memcpy(d + k, out, 32);
-        }
-    } else if (vertexAlpha == 255) {
-        for (; k < n; ++k) d[k] = 0xFF000000u | s[k];
-    } else if (vertexAlpha == 0) {
-        for (; k < n; ++k) d[k] |= fix;
-    }
-    for (; k < n; ++k) d[k] = WidePixel(d[k], s[k], x8, texelAlpha, vertexAlpha);
+// The row loops below are compiled twice, for the baseline instruction set and for the
+// wider vectors of newer processors, and the processor is asked once which of them it runs
+// (RowLoops); the arithmetic is the same integer one, so the pixels do not depend on the
+// machine. The spans are put inside them (one call a quad, not a row: short sprite rows would
+// otherwise spend as long on the call as on their pixels).
+#define K4_SPAN [[gnu::always_inline]] inline
+
+// How a row of texels covers the target, from the alpha summary of the runs it reads, so
+// that each kind of row takes the loop that does only its own work: most rows of tiles are
+// wholly opaque, many rows of sprites wholly transparent, and keyed sprites hold no alpha in
+// between.
+enum class Cover {
+    None,   // every texel transparent: the target stays
+    Full,   // every texel opaque: the texels are stored
+    Key,    // each texel opaque or transparent
+    Mixed,  // some texel in between, or no summary: blended one by one
+};
+
+// runs: the summary of the first run a row of the quad reads; count: the runs it reads.
+K4_SPAN Cover RowCover(const std::uint8_t* runs, int count) {
+    std::uint8_t bits = 0;
+    for (int r = 0; r < count; ++r) bits |= runs[r];
+    if (bits & SoftSurface::kRunBetween) return Cover::Mixed;
+    if (bits == SoftSurface::kRunOpaque) return Cover::Full;
+    if (bits == SoftSurface::kRunClear) return Cover::None;
+    return Cover::Key;
 }
 
-// The same for 16-bit targets: an A1R5G5B5 texel is opaque or transparent, so whole rows are
-// selects; into R5G6B5 the colour is moved to its place with green widened.
-void NarrowSpan(std::uint16_t* d, const std::uint16_t* s, int n, D3DFORMAT rf, bool texelAlpha,
-                std::uint32_t vertexAlpha) {
+// The spans of a sprite row, one function per kind of row. Those named "Onto" draw over a
+// background pixel value instead of the target's pixels: the clear under a keyed copy, made
+// here rather than before (the target is then written once and not read).
+
+// Opaque texels of opaque alpha: the texel is the pixel. (A copy of whole bytes is right
+// only because the texels never overlap the pixels: a texture drawn onto itself has no alpha
+// summary and takes the in-order blend spans, see SpriteRows::inOrder.)
+K4_SPAN void CopyWideSpan(std::uint32_t* d, const std::uint32_t* s, int n) {
+    std::memcpy(d, s, static_cast<std::size_t>(n) * 4);
+}
+
+// Texels made opaque by the vertex alpha: stored with their alpha set.
+K4_SPAN void StoreWideSpan(std::uint32_t* d, const std::uint32_t* s, int n) {
     int k = 0;
-    if (texelAlpha || vertexAlpha == 255) {
-        const bool same = rf == D3DFMT_A1R5G5B5;
-        for (; k + 8 <= n; k += 8) {
-            Narrow8 in, out;
-            std::memcpy(&in, s + k, 16);
-            std::memcpy(&out, d + k, 16);
-            Narrow8 colour;
-            if (same) {
-                colour = in | 0x8000;
-            } else {
-                const Narrow8 g = (in >> 5) & 31;
-                colour = ((in >> 10) & 31) << 11 | ((g << 1) | (g >> 4)) << 5 | (in & 31);
-            }
-            if (texelAlpha) {
-                // The alpha bit spread over the lane selects the texel.
-                const Narrow8 opaque =
-                    reinterpret_cast<Narrow8>(reinterpret_cast<SignedNarrow8>(in) >> 15);
-                out = (colour & opaque) | (out & ~opaque);
-            } else {
-                out = colour;
-            }
-            std::memcpy(d + k, &out, 16);
+    for (; k + 8 <= n; k += 8) {
+        Wide8 in;
+        std::memcpy(&in, s + k, 32);
+        in |= 0xFF000000u;
+        std::memcpy(d + k, &in, 32);
+    }
+    for (; k < n; ++k) d[k] = s[k] | 0xFF000000u;
+}
+
+// Transparent texels: the target stays, an X8R8G8B8 one with its unused byte opaque.
+K4_SPAN void KeepWideSpan(std::uint32_t* d, int n, bool x8) {
+    if (!x8) return;
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        Wide8 out;
+        std::memcpy(&out, d + k, 32);
+        out |= 0xFF000000u;
+        std::memcpy(d + k, &out, 32);
+    }
+    for (; k < n; ++k) d[k] |= 0xFF000000u;
+}
+
+// Texels each opaque or transparent: the top bit of the alpha, spread over the lane,
+// selects the texel or the target.
+K4_SPAN void SelectWideSpan(std::uint32_t* d, const std::uint32_t* s, int n, bool x8) {
+    const std::uint32_t fix = x8 ? 0xFF000000u : 0u;
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        Wide8 in, out;
+        std::memcpy(&in, s + k, 32);
+        std::memcpy(&out, d + k, 32);
+        const Wide8 opaque = reinterpret_cast<Wide8>(reinterpret_cast<SignedWide8>(in) >> 31);
+        out = (in & opaque) | ((out | fix) & ~opaque);
+        std::memcpy(d + k, &out, 32);
+    }
+    for (; k < n; ++k) d[k] = static_cast<std::int32_t>(s[k]) < 0 ? s[k] : d[k] | fix;
+}
+
+K4_SPAN void SelectWideSpanOnto(std::uint32_t* d, const std::uint32_t* s, int n,
+                                std::uint32_t background) {
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        Wide8 in;
+        std::memcpy(&in, s + k, 32);
+        const Wide8 opaque = reinterpret_cast<Wide8>(reinterpret_cast<SignedWide8>(in) >> 31);
+        in = (in & opaque) | (background & ~opaque);
+        std::memcpy(d + k, &in, 32);
+    }
+    for (; k < n; ++k) d[k] = static_cast<std::int32_t>(s[k]) < 0 ? s[k] : background;
+}
+
+// Texels of any alpha, or one alpha for all: pixel by pixel.
+K4_SPAN void BlendWideSpan(std::uint32_t* d, const std::uint32_t* s, int n, bool x8,
+                           bool texelAlpha, std::uint32_t vertexAlpha) {
+    for (int k = 0; k < n; ++k) d[k] = WidePixel(d[k], s[k], x8, texelAlpha, vertexAlpha);
+}
+
+// A1R5G5B5 texels in the target's format, opaque: the same bits with the alpha set, or the
+// colour moved to its R5G6B5 place with green widened.
+K4_SPAN void NarrowColour(Narrow16& v, bool same) {
+    if (same) {
+        v |= 0x8000;
+        return;
+    }
+    // Red and green one bit up (the alpha bit drops out), green's top bit repeated below
+    // it, blue in place.
+    v = ((v << 1) & 0xFFC0) | ((v >> 4) & 0x0020) | (v & 0x001F);
+}
+
+K4_SPAN void StoreNarrowSpan(std::uint16_t* d, const std::uint16_t* s, int n, D3DFORMAT rf) {
+    const bool same = rf == D3DFMT_A1R5G5B5;
+    int k = 0;
+    for (; k + 16 <= n; k += 16) {
+        Narrow16 in;
+        std::memcpy(&in, s + k, 32);
+        NarrowColour(in, same);
+        std::memcpy(d + k, &in, 32);
+    }
+    for (; k < n; ++k) d[k] = NarrowPixel(d[k], s[k], rf, false, 255);
+}
+
+K4_SPAN void SelectNarrowSpan(std::uint16_t* d, const std::uint16_t* s, int n, D3DFORMAT rf) {
+    const bool same = rf == D3DFMT_A1R5G5B5;
+    int k = 0;
+    for (; k + 16 <= n; k += 16) {
+        Narrow16 in, out;
+        std::memcpy(&in, s + k, 32);
+        std::memcpy(&out, d + k, 32);
+        const Narrow16 opaque =
+            reinterpret_cast<Narrow16>(reinterpret_cast<SignedNarrow16>(in) >> 15);
+        NarrowColour(in, same);
+        out = (in & opaque) | (out & ~opaque);
+        std::memcpy(d + k, &out, 32);
+    }
+    for (; k < n; ++k) d[k] = NarrowPixel(d[k], s[k], rf, true, 0);
+}
+
+K4_SPAN void SelectNarrowSpanOnto(std::uint16_t* d, const std::uint16_t* s, int n, D3DFORMAT rf,
+                                  std::uint16_t background) {
+    const bool same = rf == D3DFMT_A1R5G5B5;
+    int k = 0;
+    for (; k + 16 <= n; k += 16) {
+        Narrow16 in;
+        std::memcpy(&in, s + k, 32);
+        const Narrow16 opaque =
+            reinterpret_cast<Narrow16>(reinterpret_cast<SignedNarrow16>(in) >> 15);
+        NarrowColour(in, same);
+        in = (in & opaque) | (background & ~opaque);
+        std::memcpy(d + k, &in, 32);
+    }
+    for (; k < n; ++k) d[k] = NarrowPixel(background, s[k], rf, true, 0);
+}
+
+K4_SPAN void BlendNarrowSpan(std::uint16_t* d, const std::uint16_t* s, int n, D3DFORMAT rf,
+                             bool texelAlpha, std::uint32_t vertexAlpha) {
+    for (int k = 0; k < n; ++k) d[k] = NarrowPixel(d[k], s[k], rf, texelAlpha, vertexAlpha);
+}
+
+// The rows of a sprite quad whose texels are read in order along each row.
+struct SpriteRows {
+    std::uint8_t* target;  // the first pixel drawn
+    std::size_t targetPitch;
+    const std::uint8_t* texels;  // its texel
+    std::size_t texelPitch;
+    const std::uint8_t* runs;  // the alpha summary of its first run, or null
+    std::size_t runsPitch;
+    int runCount;
+    int width, rows;
+    D3DFORMAT rf;
+    bool texelAlpha;
+    std::uint32_t vertexAlpha;
+    bool clearUnder;  // a clear of the whole quad to `under` is still to be made
+    std::uint32_t under;
+    // The texture is the target: each pixel is blended after the ones before it are written,
+    // as the general path does, since a texel may be a pixel the quad has already drawn.
+    bool inOrder;
+};
+
+K4_SPAN void DrawWideRows(const SpriteRows& q) {
+    const bool x8 = q.rf == D3DFMT_X8R8G8B8;
+    const std::uint32_t background = x8 ? q.under | 0xFF000000u : q.under;
+    // Without the texel's alpha every row is covered alike.
+    const Cover vertexCover = q.vertexAlpha == 255 ? Cover::Full
+                              : q.vertexAlpha == 0 ? Cover::None
+                                                   : Cover::Mixed;
+    const int n = q.width;
+    for (int row = 0; row < q.rows; ++row) {
+        auto* d = reinterpret_cast<std::uint32_t*>(q.target + q.targetPitch * row);
+        const auto* s = reinterpret_cast<const std::uint32_t*>(q.texels + q.texelPitch * row);
+        const Cover cover = q.inOrder       ? Cover::Mixed
+                            : !q.texelAlpha ? vertexCover
+                            : q.runs        ? RowCover(q.runs + q.runsPitch * row, q.runCount)
+                                            : Cover::Mixed;
+        switch (cover) {
+            case Cover::Full:
+                if (q.texelAlpha)
+                    CopyWideSpan(d, s, n);
+                else
+                    StoreWideSpan(d, s, n);
+                break;
+            case Cover::None:
+                if (q.clearUnder)
+                    std::fill_n(d, n, background);
+                else
+                    KeepWideSpan(d, n, x8);
+                break;
+            case Cover::Key:
+                if (q.clearUnder)
+                    SelectWideSpanOnto(d, s, n, background);
+                else
+                    SelectWideSpan(d, s, n, x8);
+                break;
+            case Cover::Mixed:
+                if (q.clearUnder) std::fill_n(d, n, q.under);
+                BlendWideSpan(d, s, n, x8, q.texelAlpha, q.vertexAlpha);
+                break;
         }
     }
-    for (; k < n; ++k) d[k] = NarrowPixel(d[k], s[k], rf, texelAlpha, vertexAlpha);
+}
+
+// A1R5G5B5 texels are opaque or transparent: every row is selected (or, under a vertex
+// alpha, stored, left or blended alike).
+K4_SPAN void DrawNarrowRows(const SpriteRows& q) {
+    const auto background = static_cast<std::uint16_t>(q.under);
+    const int n = q.width;
+    for (int row = 0; row < q.rows; ++row) {
+        auto* d = reinterpret_cast<std::uint16_t*>(q.target + q.targetPitch * row);
+        const auto* s = reinterpret_cast<const std::uint16_t*>(q.texels + q.texelPitch * row);
+        if (q.inOrder) {
+            BlendNarrowSpan(d, s, n, q.rf, q.texelAlpha, q.vertexAlpha);
+            continue;
+        }
+        if (q.texelAlpha) {
+            if (q.clearUnder)
+                SelectNarrowSpanOnto(d, s, n, q.rf, background);
+            else
+                SelectNarrowSpan(d, s, n, q.rf);
+            continue;
+        }
+        if (q.clearUnder) std::fill_n(d, n, background);
+        if (q.vertexAlpha == 255)
+            StoreNarrowSpan(d, s, n, q.rf);
+        else if (q.vertexAlpha != 0)
+            BlendNarrowSpan(d, s, n, q.rf, false, q.vertexAlpha);
+    }
+}
+
+void DrawWideRowsBaseline(const SpriteRows& q) {
+    DrawWideRows(q);
+}
+void DrawNarrowRowsBaseline(const SpriteRows& q) {
+    DrawNarrowRows(q);
+}
+__attribute__((target("avx2"))) void DrawWideRowsAvx2(const SpriteRows& q) {
+    DrawWideRows(q);
+}
+__attribute__((target("avx2"))) void DrawNarrowRowsAvx2(const SpriteRows& q) {
+    DrawNarrowRows(q);
+}
+
+// The row loops of one instruction set, for 32-bit and 16-bit targets.
+struct RowLoops {
+    void (*wide)(const SpriteRows&);
+    void (*narrow)(const SpriteRows&);
+
+    void Draw(const SpriteRows& q) const {
+        if (q.rf == D3DFMT_X8R8G8B8 || q.rf == D3DFMT_A8R8G8B8)
+            wide(q);
+        else
+            narrow(q);
+    }
+};
+constexpr RowLoops kBaselineRowLoops{DrawWideRowsBaseline, DrawNarrowRowsBaseline};
+constexpr RowLoops kAvx2RowLoops{DrawWideRowsAvx2, DrawNarrowRowsAvx2};
+
+std::atomic<bool> baselineRowLoops{false};
+
+// The loops the processor runs best, chosen at the first quad, or the baseline ones when
+// a test asks for them.
+const RowLoops& ChosenRowLoops() {
+    static const RowLoops* const best = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") ? &kAvx2RowLoops : &kBaselineRowLoops;
+    }();
+    return baselineRowLoops.load(std::memory_order_relaxed) ? kBaselineRowLoops : *best;
+}
+
+// The three ways a sprite quad reads its texture; `q` holds all but where its rows start.
+
+// Columns read out of order (a quad stretched, shrunk, mirrored or wrapping across): pixel
+// by pixel through the table of each pixel column's texel. q.target is the quad's first
+// pixel, q.texels the texture's first texel.
+template <typename Pixel>
+void DrawSampledColumns(const SpriteRows& q, const int* cols, TexelWalk& rows, int texH,
+                        DWORD addrV) {
+    const bool x8 = q.rf == D3DFMT_X8R8G8B8;
+    for (int row = 0; row < q.rows; ++row) {
+        const int ty = Address(rows.Next(), texH, addrV);
+        const auto* s =
+            reinterpret_cast<const Pixel*>(q.texels + q.texelPitch * static_cast<std::size_t>(ty));
+        auto* d =
+            reinterpret_cast<Pixel*>(q.target + q.targetPitch * static_cast<std::size_t>(row));
+        if (q.clearUnder) std::fill_n(d, q.width, static_cast<Pixel>(q.under));
+        for (int k = 0; k < q.width; ++k) {
+            if constexpr (sizeof(Pixel) == 4)
+                d[k] = WidePixel(d[k], s[cols[k]], x8, q.texelAlpha, q.vertexAlpha);
+            else
+                d[k] = NarrowPixel(d[k], s[cols[k]], q.rf, q.texelAlpha, q.vertexAlpha);
+        }
+    }
+}
+
+// Rows and columns in order (an unscaled quad inside its texture: every sprite and tile): all
+// rows in one call of the row loops. q.texels is the texel of the first pixel, in texture row
+// firstRow; summary: the texture when its alpha summary sorts the rows, or null.
+void DrawUnscaledQuad(SpriteRows q, const SoftSurface* summary, int firstRow, int runFirst) {
+    int runsPerRow = 0;
+    const std::uint8_t* runs =
+        summary ? summary->AlphaRunRows(firstRow, q.rows, &runsPerRow) : nullptr;
+    q.runs = runs ? runs + runFirst : nullptr;
+    q.runsPitch = static_cast<std::size_t>(runsPerRow);
+    ChosenRowLoops().Draw(q);
+}
+
+// Columns in order, rows not (a quad stretched down the texture): a row at a time. q.texels
+// is the texel of the first pixel's column in texture row 0.
+void DrawRowsStretchedDown(SpriteRows q, const SoftSurface* summary, int runFirst, TexelWalk& rows,
+                           int texH, DWORD addrV) {
+    const RowLoops& loops = ChosenRowLoops();
+    std::uint8_t* const target = q.target;
+    const std::uint8_t* const texels = q.texels;
+    const int height = q.rows;
+    q.rows = 1;
+    for (int row = 0; row < height; ++row) {
+        const int ty = Address(rows.Next(), texH, addrV);
+        const std::uint8_t* runs = summary ? summary->AlphaRuns(ty) : nullptr;
+        q.target = target + q.targetPitch * static_cast<std::size_t>(row);
+        q.texels = texels + q.texelPitch * static_cast<std::size_t>(ty);
+        q.runs = runs ? runs + runFirst : nullptr;
+        loops.Draw(q);
+    }
 }
 
 }  // namespace
@@ -737,6 +1022,13 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const RECT* rects, DWORD flags, D3D
         FillPixels(rt, rt.Bounds(), pixel);
         return D3D_OK;
     }
+    if (count == 1) {
+        // A keyed copy clears the rectangle its quad then covers: the quad takes the fill
+        // over (DrawSpriteQuad), and anything else that uses the pixels first makes it.
+        const RECT r = IntersectRect(rects[0], rt.Bounds());
+        if (!IsRectEmpty(r)) rt.FillLater(r, pixel);
+        return D3D_OK;
+    }
     for (DWORD i = 0; i < count; ++i) {
         const RECT r = IntersectRect(rects[i], rt.Bounds());
         if (!IsRectEmpty(r)) FillPixels(rt, r, pixel);
@@ -902,40 +1194,70 @@ bool IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, 
     const int texW = tex->Width(), texH = tex->Height();
     const double uL = corner[0]->tu, uR = corner[1]->tu, vT = corner[0]->tv, vB = corner[2]->tv;
     const DWORD addrU = sampler0_[D3DSAMP_ADDRESSU], addrV = sampler0_[D3DSAMP_ADDRESSV];
-    if (columnTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
-        columnTexel_.resize(static_cast<std::size_t>(kMaxSurfaceSide));
     TexelWalk columns(x0, minX, maxX, uL, uR, texW);
-    for (int px = x0; px < x1; ++px)
-        columnTexel_[static_cast<std::size_t>(px - x0)] = Address(columns.Next(), texW, addrU);
     TexelWalk rows(y0, minY, maxY, vT, vB, texH);
-    const int* cols = columnTexel_.data();
     const int n = x1 - x0;
-    // An unscaled quad reads its texels in a row: those rows go through the vector loops.
-    bool contiguous = true;
-    for (int k = 1; k < n && contiguous; ++k) contiguous = cols[k] == cols[0] + k;
+    // An unscaled quad inside its texture (every sprite and tile) reads its rows of texels
+    // in order: those rows go through the span loops, without a table of columns.
+    int first = 0;
+    bool contiguous = columns.Unit(&first) && first >= 0 && first <= texW - n;
+    const int* cols = nullptr;
+    if (!contiguous) {
+        if (columnTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
+            columnTexel_.resize(static_cast<std::size_t>(kMaxSurfaceSide));
+        for (int px = x0; px < x1; ++px)
+            columnTexel_[static_cast<std::size_t>(px - x0)] = Address(columns.Next(), texW, addrU);
+        cols = columnTexel_.data();
+        first = cols[0];
+        contiguous = true;
+        for (int k = 1; k < n && contiguous; ++k) contiguous = cols[k] == first + k;
+    }
+    // A clear of exactly this rectangle still to be made is made here, row by row, only
+    // where the texels do not cover it (a texture that is its own target reads the cleared
+    // pixels, so it leaves the clear to be made first).
+    const bool selfDraw = tex == &rt;
+    std::uint32_t under = 0;
+    const bool clearUnder = !selfDraw && rt.TakeFill(RECT{x0, y0, x1, y1}, &under);
 
-    for (int py = y0; py < y1; ++py) {
-        const int ty = Address(rows.Next(), texH, addrV);
-        if (wide) {
-            const auto* s = reinterpret_cast<const std::uint32_t*>(tex->Row(ty));
-            auto* d = reinterpret_cast<std::uint32_t*>(rt.Row(py)) + x0;
-            const bool x8 = rf == D3DFMT_X8R8G8B8;
-            if (contiguous) {
-                WideSpan(d, s + cols[0], n, rf, texelAlpha, vertexAlpha);
-                continue;
-            }
-            for (int k = 0; k < n; ++k)
-                d[k] = WidePixel(d[k], s[cols[k]], x8, texelAlpha, vertexAlpha);
-        } else {
-            const auto* s = reinterpret_cast<const std::uint16_t*>(tex->Row(ty));
-            auto* d = reinterpret_cast<std::uint16_t*>(rt.Row(py)) + x0;
-            if (contiguous) {
-                NarrowSpan(d, s + cols[0], n, rf, texelAlpha, vertexAlpha);
-                continue;
-            }
-            for (int k = 0; k < n; ++k)
-                d[k] = NarrowPixel(d[k], s[cols[k]], rf, texelAlpha, vertexAlpha);
-        }
+    // Nothing else uses either surface while the quad is drawn: their rows are found from
+    // their first bytes.
+    const std::uint8_t* const texBits = tex->Bits();
+    std::uint8_t* const rtBits = rt.Bits();
+    const std::size_t bytes = wide ? 4 : 2;
+    SpriteRows q{};
+    q.targetPitch = static_cast<std::size_t>(rt.Pitch());
+    q.texelPitch = static_cast<std::size_t>(tex->Pitch());
+    q.target = rtBits + q.targetPitch * static_cast<std::size_t>(y0) + bytes * x0;
+    q.width = n;
+    q.rows = y1 - y0;
+    q.rf = rf;
+    q.texelAlpha = texelAlpha;
+    q.vertexAlpha = vertexAlpha;
+    q.clearUnder = clearUnder;
+    q.under = under;
+    q.inOrder = selfDraw;
+
+    if (!contiguous) {
+        q.texels = texBits;
+        if (wide)
+            DrawSampledColumns<std::uint32_t>(q, cols, rows, texH, addrV);
+        else
+            DrawSampledColumns<std::uint16_t>(q, cols, rows, texH, addrV);
+        return true;
+    }
+    // The alpha summary tells the kinds of 32-bit rows apart (a texture drawn onto itself
+    // takes none: its rows are blended in order).
+    const SoftSurface* summary = wide && texelAlpha && !selfDraw ? tex : nullptr;
+    const int runFirst = first / SoftSurface::kAlphaRun;
+    q.runCount = (first + n - 1) / SoftSurface::kAlphaRun - runFirst + 1;
+    q.texels = texBits + bytes * first;
+    // Rows in order too, when the quad is unscaled down the texture as well.
+    int firstRow = 0;
+    if (rows.Unit(&firstRow) && firstRow >= 0 && firstRow <= texH - q.rows) {
+        q.texels += q.texelPitch * static_cast<std::size_t>(firstRow);
+        DrawUnscaledQuad(q, summary, firstRow, runFirst);
+    } else {
+        DrawRowsStretchedDown(q, summary, runFirst, rows, texH, addrV);
     }
     return true;
 }
@@ -1132,6 +1454,10 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* device, UINT width, UINT height, UIN
                           D3DFORMAT format, DWORD pool, IDirect3DTexture9** out) {
     if (!device || !out) return D3DERR_INVALIDCALL;
     return device->CreateTexture(width, height, 1, usage, format, pool, out, nullptr);
+}
+
+void UseBaselineSpriteLoops(bool baseline) {
+    baselineRowLoops.store(baseline, std::memory_order_relaxed);
 }
 
 const char* DisplayDriverDdiVersion() {

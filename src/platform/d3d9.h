@@ -393,6 +393,10 @@ IDirect3D9* Direct3DCreate9(UINT sdkVersion);
 HRESULT D3DXCreateTexture(IDirect3DDevice9* device, UINT width, UINT height, UINT levels,
                           DWORD usage, D3DFORMAT format, DWORD pool, IDirect3DTexture9** out);
 
+// Tests: sprite rows are drawn by the loops built for the baseline instruction set even on a
+// processor with wider vectors (true), or by the processor's best again (false).
+void UseBaselineSpriteLoops(bool baseline);
+
 // The version text the display driver reports for its interface ("9", or "8" with
 // K4_FAIL=d3d_ddi_version: a driver older than the program needs).
 const char* DisplayDriverDdiVersion();

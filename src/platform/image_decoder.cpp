@@ -11,6 +11,8 @@
 
 // jpeglib.h needs the standard I/O declarations first.
 #include <jpeglib.h>
+// After jpeglib.h: the library's message codes.
+#include <jerror.h>
 
 #include "platform/host_path.h"
 
@@ -21,6 +23,14 @@ constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A
 // A progressive JPEG may hold any number of scans; a few hundred are more than any image
 // needs, and a hostile file with thousands would only burn time.
 constexpr int kMaxJpegScans = 500;
+// The JPEG library's own memory. A progressive image keeps every coefficient of the whole
+// image (two bytes a sample of each component) until its last scan, so a small hostile file
+// just under the decoded limit could make it ask for some 400 MB more: it may use no more
+// than the largest image accepted, and an image that needs more fails the load. A
+// progressive image without chroma subsampling needs some 6 bytes a pixel, so such images
+// above about 44 million pixels are refused; baseline ones, decoded a strip at a time, load
+// up to the limit of 64 million.
+constexpr long kMaxJpegWorkBytes = static_cast<long>(kMaxImageBytes);
 // The largest file worth reading: the largest decodable bitmap and its headers.
 constexpr long kMaxImageFileBytes = static_cast<long>(kMaxImageBytes) + (1L << 20);
 
@@ -77,11 +87,15 @@ bool JpegInto(const std::uint8_t* data, std::size_t size, DecodedImage* out, con
     errors.pub.emit_message = JpegQuiet;
     errors.message[0] = '\0';
     if (setjmp(errors.jump)) {
+        // Past the memory cap the library would go to a backing store, which it has none of.
+        const bool memory = errors.pub.msg_code == JERR_NO_BACKING_STORE ||
+                            errors.pub.msg_code == JERR_OUT_OF_MEMORY;
         jpeg_destroy_decompress(&cinfo);
-        *reason = "damaged JPEG data";
+        *reason = memory ? "JPEG image needs too much memory" : "damaged JPEG data";
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kMaxJpegWorkBytes;
     progress.progress_monitor = JpegProgress;
     cinfo.progress = &progress;
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));

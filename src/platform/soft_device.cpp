@@ -1,9 +1,27 @@
 #include "platform/soft_device.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace plat {
+namespace {
+
+// The rectangle r of the pixels from bits (rows pitch bytes apart) set to the pixel value.
+void FillRows(std::uint8_t* bits, int pitch, int bytes, const RECT& r, std::uint32_t pixel) {
+    const std::size_t rowBytes = static_cast<std::size_t>(r.right - r.left) * bytes;
+    // The pixel repeated over 16 bytes, stored 16 bytes at a time.
+    std::uint8_t pattern[16];
+    for (int i = 0; i < 16; i += bytes) WritePixel(pattern + i, bytes, pixel);
+    for (int y = r.top; y < r.bottom; ++y) {
+        std::uint8_t* p = bits + static_cast<std::ptrdiff_t>(y) * pitch + r.left * bytes;
+        std::size_t i = 0;
+        for (; i + 16 <= rowBytes; i += 16) std::memcpy(p + i, pattern, 16);
+        std::memcpy(p + i, pattern, rowBytes - i);
+    }
+}
+
+}  // namespace
 
 std::shared_ptr<SoftSurface> SoftSurface::Create(int width, int height, D3DFORMAT format) {
     const int bytes = plat::BytesPerPixel(format);
@@ -32,18 +50,126 @@ bool SoftSurface::Holds(const RECT& r) const {
 
 bool SoftSurface::TryLock() {
     if (locked_) return false;
+    Touch();
     locked_ = true;
     return true;
 }
 
 bool SoftSurface::Unlock() {
     if (!locked_) return false;
+    // What was written through the lock's pointer is a change as well.
+    Touch();
     locked_ = false;
     return true;
 }
 
 void SoftSurface::Clear() {
-    std::fill_n(bits_.get(), static_cast<std::size_t>(pitch_) * height_, std::uint8_t{0});
+    std::fill_n(Bits(), static_cast<std::size_t>(pitch_) * height_, std::uint8_t{0});
+}
+
+void SoftSurface::FillLater(const RECT& r, std::uint32_t pixel) {
+    if (!Holds(r)) {
+        Settle();
+        return;
+    }
+    // A pending fill that r covers would only be painted over: it is dropped, not made.
+    if (r.left <= fillRect_.left && r.top <= fillRect_.top && r.right >= fillRect_.right &&
+        r.bottom >= fillRect_.bottom)
+        fillPending_ = false;
+    Settle();
+    fillRect_ = r;
+    fillPixel_ = pixel;
+    fillPending_ = true;
+}
+
+bool SoftSurface::TakeFill(const RECT& r, std::uint32_t* pixel) {
+    if (!fillPending_ || r.left != fillRect_.left || r.top != fillRect_.top ||
+        r.right != fillRect_.right || r.bottom != fillRect_.bottom)
+        return false;
+    fillPending_ = false;
+    *pixel = fillPixel_;
+    return true;
+}
+
+void SoftSurface::MakeFill() const {
+    fillPending_ = false;
+    ++changes_;
+    FillRows(bits_.get(), pitch_, bytes_, fillRect_, fillPixel_);
+}
+
+const std::uint8_t* SoftSurface::AlphaRunRows(int y, int count, int* perRow) const {
+    Settle();
+    if (y < 0 || count <= 0 || y > height_ - count) return nullptr;
+    if (format_ != D3DFMT_A8R8G8B8) return nullptr;
+    if (!(runs_ && freshAt_ == changes_ && freshRows_ == height_)) {
+        for (int r = y; r < y + count; ++r) {
+            if (runs_ && runStamps_[r] == changes_) continue;
+            if (!LookAtRow(r)) return nullptr;
+        }
+    }
+    *perRow = runsPerRow_;
+    return runs_.get() + static_cast<std::size_t>(y) * runsPerRow_;
+}
+
+const std::uint8_t* SoftSurface::LookAtRow(int y) const {
+    if (format_ != D3DFMT_A8R8G8B8) return nullptr;
+    if (!runs_) {
+        const int perRow = (width_ + kAlphaRun - 1) / kAlphaRun;
+        runs_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(perRow) * height_]);
+        runStamps_.reset(new (std::nothrow) std::uint64_t[static_cast<std::size_t>(height_)]);
+        if (!runs_ || !runStamps_) {
+            runs_.reset();
+            runStamps_.reset();
+            return nullptr;
+        }
+        runsPerRow_ = perRow;
+        // changes_ only grows: no row is taken as looked at before it is.
+        std::fill_n(runStamps_.get(), height_, ~std::uint64_t{0});
+    }
+    std::uint8_t* out = runs_.get() + static_cast<std::size_t>(y) * runsPerRow_;
+    const std::uint8_t* row = bits_.get() + static_cast<std::size_t>(y) * pitch_;
+    for (int run = 0; run < runsPerRow_; ++run) {
+        const int from = run * kAlphaRun, to = std::min(width_, from + kAlphaRun);
+        // Texels ANDed (alpha all 255?), ORed (all 0?), and each with one added to its alpha
+        // ORed: 255 becomes 0 and 0 becomes 1, so only an alpha between them sets a bit of
+        // 0xFE000000. Four at a time, then one by one.
+        typedef std::uint32_t Four __attribute__((vector_size(16)));
+        Four all4 = ~Four{}, any4 = {}, step4 = {};
+        int x = from;
+        for (; x + 4 <= to; x += 4) {
+            Four t;
+            std::memcpy(&t, row + x * 4, 16);
+            all4 &= t;
+            any4 |= t;
+            step4 |= t + 0x01000000u;
+        }
+        // The four lanes folded into one: halves, then quarters.
+        all4 &= __builtin_shufflevector(all4, all4, 2, 3, 0, 1);
+        any4 |= __builtin_shufflevector(any4, any4, 2, 3, 0, 1);
+        step4 |= __builtin_shufflevector(step4, step4, 2, 3, 0, 1);
+        all4 &= __builtin_shufflevector(all4, all4, 1, 0, 3, 2);
+        any4 |= __builtin_shufflevector(any4, any4, 1, 0, 3, 2);
+        step4 |= __builtin_shufflevector(step4, step4, 1, 0, 3, 2);
+        std::uint32_t all = all4[0], any = any4[0], step = step4[0];
+        for (; x < to; ++x) {
+            const std::uint32_t t = ReadPixel(row + x * 4, 4);
+            all &= t;
+            any |= t;
+            step |= t + 0x01000000u;
+        }
+        out[run] = (step & 0xFE000000u)
+                       ? kRunBetween
+                       : static_cast<std::uint8_t>((any >> 24 ? kRunOpaque : 0) |
+                                                   (all >> 24 != 0xFF ? kRunClear : 0));
+    }
+    runStamps_[y] = changes_;
+    // Rows looked at since the last change: once all are, they need no checking one by one.
+    if (freshAt_ != changes_) {
+        freshAt_ = changes_;
+        freshRows_ = 0;
+    }
+    ++freshRows_;
+    return out;
 }
 
 RECT IntersectRect(const RECT& a, const RECT& b) {
@@ -52,17 +178,7 @@ RECT IntersectRect(const RECT& a, const RECT& b) {
 }
 
 void FillPixels(SoftSurface& dst, const RECT& r, std::uint32_t pixel) {
-    const int bytes = dst.BytesPerPixel();
-    const std::size_t rowBytes = static_cast<std::size_t>(r.right - r.left) * bytes;
-    // The pixel repeated over 16 bytes, stored 16 bytes at a time.
-    std::uint8_t pattern[16];
-    for (int i = 0; i < 16; i += bytes) WritePixel(pattern + i, bytes, pixel);
-    for (int y = r.top; y < r.bottom; ++y) {
-        std::uint8_t* p = dst.Row(y) + r.left * bytes;
-        std::size_t i = 0;
-        for (; i + 16 <= rowBytes; i += 16) std::memcpy(p + i, pattern, 16);
-        std::memcpy(p + i, pattern, rowBytes - i);
-    }
+    FillRows(dst.Bits(), dst.Pitch(), dst.BytesPerPixel(), r, pixel);
 }
 
 namespace {
@@ -115,11 +231,15 @@ void CopyTyped(SoftSurface& dst, const RECT& dr, const SoftSurface& src, const R
     const bool upward = &dst == &src && dr.top > sr.top;
     const bool leftward = &dst == &src && dr.left > sr.left;
     const Pixel kv = static_cast<Pixel>(key ? *key : 0);
+    // The rows from the first bytes, taken once (nothing else uses the surfaces meanwhile).
+    std::uint8_t* const dstBits = dst.Bits();
+    const std::uint8_t* const srcBits = src.Bits();
+    const std::ptrdiff_t dstPitch = dst.Pitch(), srcPitch = src.Pitch();
     for (int n = 0; n < dh; ++n) {
         const int k = upward ? dh - 1 - n : n;
         const int sy = sr.top + (same ? k : static_cast<int>(std::int64_t{k} * sh / dh));
-        const Pixel* s = reinterpret_cast<const Pixel*>(src.Row(sy)) + sr.left;
-        Pixel* d = reinterpret_cast<Pixel*>(dst.Row(dr.top + k)) + dr.left;
+        const Pixel* s = reinterpret_cast<const Pixel*>(srcBits + srcPitch * sy) + sr.left;
+        Pixel* d = reinterpret_cast<Pixel*>(dstBits + dstPitch * (dr.top + k)) + dr.left;
         if (same && !key) {
             std::memmove(d, s, static_cast<std::size_t>(dw) * sizeof(Pixel));
         } else if (same && !leftward) {

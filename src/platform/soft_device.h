@@ -19,6 +19,8 @@ namespace plat {
 constexpr int kMaxSurfaceSide = 16384;
 constexpr std::size_t kMaxSurfaceBytes = std::size_t{256} << 20;
 
+// A surface must not be used from two threads at once: even its const readers may change
+// it, making a fill left for later and bringing the alpha summary up to date.
 class SoftSurface {
 public:
     // Null when the size is 0, negative or out of bounds, the format is not a device
@@ -31,10 +33,22 @@ public:
     int Pitch() const { return pitch_; }
     D3DFORMAT Format() const { return format_; }
     int BytesPerPixel() const { return bytes_; }
-    std::uint8_t* Bits() { return bits_.get(); }
-    const std::uint8_t* Bits() const { return bits_.get(); }
-    std::uint8_t* Row(int y) { return bits_.get() + static_cast<std::size_t>(y) * pitch_; }
+    // Every way to the pixels goes through these, so that a fill left for later is made
+    // before they are seen and a change is noticed by the alpha summary below.
+    std::uint8_t* Bits() {
+        Touch();
+        return bits_.get();
+    }
+    const std::uint8_t* Bits() const {
+        Settle();
+        return bits_.get();
+    }
+    std::uint8_t* Row(int y) {
+        Touch();
+        return bits_.get() + static_cast<std::size_t>(y) * pitch_;
+    }
     const std::uint8_t* Row(int y) const {
+        Settle();
         return bits_.get() + static_cast<std::size_t>(y) * pitch_;
     }
     std::uint32_t Pixel(int x, int y) const { return ReadPixel(Row(y) + x * bytes_, bytes_); }
@@ -52,8 +66,44 @@ public:
     // Every byte zero (the content of a surface whose memory was lost and restored).
     void Clear();
 
+    // What the alpha of each run of kAlphaRun texels of row y of an A8R8G8B8 surface holds,
+    // as bits: kRunOpaque (some texel opaque), kRunClear (some transparent), or kRunBetween
+    // alone (some texel neither: the run is blended texel by texel). A row is looked at when
+    // it is first asked for after a change to the pixels, so that a sprite sheet is looked at
+    // once, not at every quad drawn from it. Null for the other formats (their sprites take
+    // no summary) and when there is no memory for it.
+    static constexpr int kAlphaRun = 16;
+    static constexpr std::uint8_t kRunOpaque = 1, kRunClear = 2, kRunBetween = 4;
+    const std::uint8_t* AlphaRuns(int y) const {
+        Settle();
+        if (runs_ && runStamps_[y] == changes_)
+            return runs_.get() + static_cast<std::size_t>(y) * runsPerRow_;
+        return LookAtRow(y);
+    }
+    // The summaries of rows y .. y + count - 1 made current at once; the result points at
+    // row y's, and row y + k's follows at the result + k * *perRow.
+    const std::uint8_t* AlphaRunRows(int y, int count, int* perRow) const;
+
+    // A fill of one rectangle (inside the surface) that is made when the pixels are next
+    // used, so that a draw covering exactly that rectangle can take it over (TakeFill) and
+    // write each pixel once instead of twice: the clear under a keyed copy. A fill still
+    // pending is made first, or dropped when r covers it.
+    void FillLater(const RECT& r, std::uint32_t pixel);
+    // True, with the fill's pixel value, when a fill of exactly r is pending: it is then no
+    // longer made, and the caller writes every pixel of r.
+    bool TakeFill(const RECT& r, std::uint32_t* pixel);
+
 private:
     SoftSurface() = default;
+    void Settle() const {
+        if (fillPending_) MakeFill();
+    }
+    void Touch() {
+        Settle();
+        ++changes_;
+    }
+    void MakeFill() const;
+    const std::uint8_t* LookAtRow(int y) const;
 
     int width_ = 0;
     int height_ = 0;
@@ -62,6 +112,21 @@ private:
     D3DFORMAT format_ = D3DFMT_UNKNOWN;
     bool locked_ = false;
     std::unique_ptr<std::uint8_t[]> bits_;
+
+    // The fill left for later and the count of changes are mutable: a reader of the pixels
+    // makes the fill first (see the note on threads above).
+    mutable bool fillPending_ = false;
+    mutable RECT fillRect_{};
+    mutable std::uint32_t fillPixel_ = 0;
+
+    // Counts the ways to the pixels taken for writing and the fills made; a row's alpha
+    // summary is good while its stamp equals the count.
+    mutable std::uint64_t changes_ = 0;
+    mutable int runsPerRow_ = 0;
+    mutable std::unique_ptr<std::uint8_t[]> runs_;
+    mutable std::unique_ptr<std::uint64_t[]> runStamps_;
+    mutable std::uint64_t freshAt_ = ~std::uint64_t{0};
+    mutable int freshRows_ = 0;
 };
 
 // The intersection of two rectangles; empty (right <= left or bottom <= top) when they

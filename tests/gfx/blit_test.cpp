@@ -82,6 +82,59 @@ TEST_P(Blits, ClippedStretchShrinksInProportion) {
     EXPECT_EQ(Shows(&dst, 0), "bbbbbbrrgg");
 }
 
+// The same vertically, on a column: rows red, green, blue, white stretched or shrunk into a
+// 10-row column cut at its top or bottom. DirectDraw cuts the source in proportion to the
+// cut destination (trunc) and then samples the row at each pixel's top edge; Direct3D
+// leaves the cut to the viewport and samples under the pixel centre.
+struct VerticalStretchCase {
+    const char* name;
+    int dy, dh;
+    const char* directDraw;  // the column, top to bottom
+    const char* direct3D;
+    int clipped[4];  // DirectDraw's dy, dh, sy, sh after clipping
+};
+
+// (The column is painted with the key colour, which a Direct3D texture holds as transparent.)
+const VerticalStretchCase kVerticalStretchCases[] = {
+    {"DoubledCutAtTheTop", -4, 8, "bbwwkkkkkk", "bbwwtttttt", {0, 4, 2, 2}},
+    {"DoubledCutAtTheBottom", 6, 8, "kkkkkkrrgg", "ttttttrrgg", {6, 4, 0, 2}},
+    {"ShrunkCutAtTheTop", -1, 3, "gbkkkkkkkk", "bwtttttttt", {0, 2, 1, 3}},
+    {"ShrunkCutAtTheBottom", 8, 3, "kkkkkkkkrg", "ttttttttrb", {8, 2, 0, 2}},
+    {"WhollyAbove", -8, 8, "kkkkkkkkkk", "tttttttttt", {}},
+};
+
+TEST_P(Blits, VerticallyClippedStretch) {
+    ASSERT_TRUE(DDCreateSurface(&src, 1, 4, 0, 0, 0, nullptr, 0));
+    Paint(&src, {"r", "g", "b", "w"});
+    ASSERT_TRUE(DDCreateSurface(&dst, 1, 10, 0, 0, 0, nullptr, 0));
+    for (const VerticalStretchCase& c : kVerticalStretchCases) {
+        SCOPED_TRACE(c.name);
+        Paint(&dst, std::vector<std::string>(10, "k"));
+        DDBltScale(&dst, 0, c.dy, 1, c.dh, &src, 0, 0, 1, 4, 0);
+        std::string column;
+        for (int y = 0; y < 10; ++y) column += Shows(&dst, y, 0, 1);
+        EXPECT_EQ(column, Direct3D() ? c.direct3D : c.directDraw);
+        int v[8] = {0, c.dy, 1, c.dh, 0, 0, 1, 4};
+        const int result =
+            DDClipBlt(&dst, &v[0], &v[1], &v[2], &v[3], &src, &v[4], &v[5], &v[6], &v[7]);
+        if (Direct3D()) {
+            // Only the source is clipped; it lies wholly inside its surface.
+            EXPECT_EQ(result, 1);
+            EXPECT_EQ(v[1], c.dy);
+            EXPECT_EQ(v[3], c.dh);
+            EXPECT_EQ(v[7], 4);
+        } else if (c.clipped[1] == 0) {
+            EXPECT_EQ(result, 0);
+        } else {
+            EXPECT_EQ(result, 1);
+            EXPECT_EQ(v[1], c.clipped[0]);
+            EXPECT_EQ(v[3], c.clipped[1]);
+            EXPECT_EQ(v[5], c.clipped[2]);
+            EXPECT_EQ(v[7], c.clipped[3]);
+        }
+    }
+}
+
 struct ClipBltCase {
     const char* name;
     int dx, dy, dw, dh, sx, sy, sw, sh;
@@ -196,7 +249,6 @@ TEST_P(Blits, ColourKeyOntoTheBackBuffer) {
 // still matches the bitmap's transparent pixels.
 TEST_P(Blits, KeyedBitmapBlitsTransparent) {
     // Direct3D at 16 bits takes its loader's key from the palette image, not loaded here.
-    if (Direct3D() && GetParam().bpp == 16) GTEST_SKIP();
     WriteTestBitmap("bmp/Character1.bmp", {"krgkbk", "gkkrkb"});
     const int set[] = {4};
     ASSERT_TRUE(DDLoadSurfaceSet(StdSD, set, 1));

@@ -45,10 +45,14 @@ TEST_P(DebugText, CellsLinesAndKatakana) {
     // The transparent parts of a cell leave the back buffer alone.
     DDDrawDebugText(&BackBuffer, 0, 4, 2, 2, &sheet, " ");
     EXPECT_EQ(Shows(&BackBuffer, 4, 0, 2), "ww");
-    // Formatted, cut to 256 bytes.
+    // Formatted into 256 bytes: 255 characters and the terminating zero, so the last cell
+    // drawn ends at x = 255 * 2.
+    DDFillRect(&BackBuffer, 500, 6, 20, 2, 8);
     const std::string many(300, 'A');
     DDDrawDebugTextF(&BackBuffer, 0, 6, 2, 2, &sheet, "%s", many.c_str());
     EXPECT_EQ(Shows(&BackBuffer, 6, 0, 4), "rrrr");
+    EXPECT_EQ(Shows(&BackBuffer, 6, 506, 514), "rrrrwwww");
+    EXPECT_EQ(Shows(&BackBuffer, 7, 506, 514), "rrrrwwww");
 }
 
 // The column offset wraps when it reaches the screen's width.

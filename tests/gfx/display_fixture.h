@@ -100,6 +100,9 @@ public:
         for (int i = 0; i < 256; ++i) PaletteOrg[i] = Palette[i];
         if (lpDDPalette) lpDDPalette->SetEntries(0, 0, 256, Palette);
         if (config.direct3D && config.bpp == 16) {
+            // As the palette image would set them: its colour-table entry 0 is the colour
+            // of the image files that loads as transparent.
+            lpDTCon->rgbTransmit16 = plat::RGBTRIPLE{kKey.peBlue, kKey.peGreen, kKey.peRed};
             DDSetTransmit(31, 0, 31);
         } else if (config.bpp == 8) {
             dwColorKey = 0;

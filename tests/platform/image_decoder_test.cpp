@@ -286,7 +286,7 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path) {
     return bytes;
 }
 
-std::vector<std::uint8_t> EncodeJpeg(int w, int h, std::uint32_t colour) {
+std::vector<std::uint8_t> EncodeJpeg(int w, int h, std::uint32_t colour, bool progressive = false) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr errors;
     cinfo.err = jpeg_std_error(&errors);
@@ -300,6 +300,7 @@ std::vector<std::uint8_t> EncodeJpeg(int w, int h, std::uint32_t colour) {
     cinfo.in_color_space = JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 100, TRUE);
+    if (progressive) jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<JSAMPLE> row(static_cast<std::size_t>(w) * 3);
     for (int x = 0; x < w; ++x) {
@@ -359,6 +360,42 @@ TEST(ImageDecoder, JpegThroughItsLibrary) {
     EXPECT_EQ(why, "image too large or empty");
     const std::uint8_t unknown[] = {'G', 'I', 'F', '8'};
     EXPECT_FALSE(plat::DecodeImage(unknown, sizeof unknown, image, &why));
+}
+
+// A progressive image is decoded from coefficients of the whole image kept until the last
+// scan. A small file that declares 8192 wide, 8191 high (just under the decoded limit) with
+// three full-size components would need some 400 MB of them: the load fails before any is
+// allocated, while a normal progressive image still decodes.
+TEST(ImageDecoder, ProgressiveJpegMemoryIsCapped) {
+    const std::vector<std::uint8_t> small = EncodeJpeg(24, 16, 0x3080C0, true);
+    plat::DecodedImage image;
+    std::string why;
+    ASSERT_TRUE(plat::DecodeJpeg(small.data(), small.size(), image, &why)) << why;
+    EXPECT_EQ(image.width, 24);
+    EXPECT_EQ(image.height, 16);
+    EXPECT_NEAR(static_cast<int>((Colours(image)[0] >> 8) & 0xFF), 0x80, 2);
+
+    std::vector<std::uint8_t> hostile = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43, 0x00};
+    hostile.insert(hostile.end(), 64, 1);  // quantisation table 0
+    // Progressive, 8192 wide, 8191 high, three components sampled 1 x 1.
+    const std::uint8_t frame[] = {0xFF, 0xC2, 0x00, 0x11, 8,    0x1F, 0xFF, 0x20, 0x00, 3,
+                                  1,    0x11, 0,    2,    0x11, 0,    3,    0x11, 0};
+    // DC table 0: one code, "0", for a difference of 0.
+    const std::uint8_t dc[] = {0xFF, 0xC4, 0x00, 0x14, 0x00, 1, 0, 0, 0, 0, 0,
+                               0,    0,    0,    0,    0,    0, 0, 0, 0, 0, 0};
+    // The first DC scan of all three, then its data.
+    const std::uint8_t scan[] = {0xFF, 0xDA, 0x00, 0x0C, 3, 1, 0, 2, 0, 3, 0, 0, 0, 0};
+    for (const auto& part : {std::vector<std::uint8_t>(frame, frame + sizeof frame),
+                             std::vector<std::uint8_t>(dc, dc + sizeof dc),
+                             std::vector<std::uint8_t>(scan, scan + sizeof scan)})
+        hostile.insert(hostile.end(), part.begin(), part.end());
+    hostile.insert(hostile.end(), 16, 0);
+    hostile.push_back(0xFF);
+    hostile.push_back(0xD9);
+    EXPECT_FALSE(plat::DecodeJpeg(hostile.data(), hostile.size(), image, &why));
+    EXPECT_EQ(why, "JPEG image needs too much memory");
+    EXPECT_EQ(image.width, 0);
+    EXPECT_TRUE(image.argb.empty());
 }
 
 TEST(ImageDecoder, FilesByProgramPath) {
