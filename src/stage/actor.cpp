@@ -1,0 +1,158 @@
+#include "stage/actor.h"
+
+#include <cstdint>
+#include <utility>
+
+#include "platform/trunc.h"
+#include "stage/actor_geometry.h"
+
+// --- HitBoxSet ---
+
+void HitBoxSet::Scale(int scale) {
+    nOffsetX = WrapMul(scale, nBaseOffsetX);
+    nOffsetY = WrapMul(scale, nBaseOffsetY);
+    nWidth = WrapMul(scale, nBaseWidth);
+    nHeight = WrapMul(scale, nBaseHeight);
+}
+
+void HitBoxSet::FollowX(double x) {
+    dLeft = static_cast<double>(plat::TruncToInt(x)) + nOffsetX;
+    dRight = dLeft + nWidth - 1;
+}
+
+void HitBoxSet::FollowY(double y) {
+    dTop = static_cast<double>(plat::TruncToInt(y)) + nOffsetY;
+    dBottom = dTop + nHeight - 1;
+}
+
+// --- cActorBase ---
+
+cActorBase::cActorBase() = default;
+cActorBase::~cActorBase() = default;
+
+void cActorBase::SetPos(int x, int y) {
+    SetCenterX(x);
+    SetCenterY(y);
+}
+
+void cActorBase::MoveTo(int x, int y, cCommandInstance* cmd) {
+    SetPos(x, y);
+    if (cmd) cmd->m_dVX = cmd->m_dVY = 0;
+}
+
+void cActorBase::SetCenterX(int x) {
+    const std::int64_t centre = std::int64_t{m_rcScreen.left} + m_nSpriteW / 2;
+    m_dX += static_cast<double>(x - centre);
+    OnMovedX();
+}
+
+void cActorBase::MoveToX(int x, cCommandInstance* cmd) {
+    SetCenterX(x);
+    if (cmd) cmd->m_dVX = cmd->m_dVY = 0;
+}
+
+void cActorBase::SetCenterY(int y) {
+    const std::int64_t centre = std::int64_t{m_rcScreen.top} + m_nSpriteH / 2;
+    m_dY += static_cast<double>(y - centre);
+    OnMovedY();
+}
+
+void cActorBase::MoveToY(int y, cCommandInstance* cmd) {
+    SetCenterY(y);
+    if (cmd) cmd->m_dVX = cmd->m_dVY = 0;
+}
+
+void cActorBase::Assign(const cActorBase& source) {
+    if (&source == this) return;
+    // The relations belong to this actor: other objects point at it, not at the source.
+    cActorBase* target = m_pTarget;
+    CheckedVector<cActorBase*> targetedBy = std::move(m_vecTargetedBy);
+    CheckedVector<cProjectile*> homing = std::move(m_vecHomingShots);
+    cActorBase::operator=(source);
+    m_pTarget = target;
+    m_vecTargetedBy = std::move(targetedBy);
+    m_vecHomingShots = std::move(homing);
+    RelinkFlows();
+}
+
+void cCharaActor::AssignChara(const cCharaActor& source) {
+    if (&source == this) return;
+    Assign(source);
+    m_bInView = source.m_bInView;
+    m_bRunning = source.m_bRunning;
+    m_CarriedItem = source.m_CarriedItem;
+    m_nItemBlink = source.m_nItemBlink;
+    m_bIgnoreViewX = source.m_bIgnoreViewX;
+    m_bIgnoreViewY = source.m_bIgnoreViewY;
+    m_bActivated = source.m_bActivated;
+}
+
+cItemObject* cActorBase::GetCarriedItem() {
+    return nullptr;
+}
+int cActorBase::OnMovedX() {
+    return 0;
+}
+int cActorBase::OnMovedY() {
+    return 0;
+}
+int cActorBase::StepX() {
+    return 0;
+}
+int cActorBase::StepY() {
+    return 0;
+}
+int cActorBase::RunFlows(int) {
+    return 0;
+}
+void cActorBase::Jump(cCommandInstance*) {}
+
+void cActorBase::RelinkFlows() {
+    const int defs = static_cast<int>(m_Chara.vecFlow.Size());
+    for (int i = 0; i < static_cast<int>(m_vecFlow.Size()); ++i) {
+        FlowInstance& inst = m_vecFlow[i];
+        inst.m_nIndex = i;
+        cEdFlow* def = i < defs ? &m_Chara.vecFlow[i] : nullptr;
+        inst.m_pFlow = def;
+        const int keys = def ? static_cast<int>(def->vecKeyCondition.Size()) : 0;
+        for (int j = 0; j < static_cast<int>(inst.m_vecKeyCond.Size()); ++j)
+            inst.m_vecKeyCond[j] = j < keys ? &def->vecKeyCondition[j] : nullptr;
+        const int cmds = def ? static_cast<int>(def->vecCommand.Size()) : 0;
+        for (int j = 0; j < static_cast<int>(inst.m_vecCmd.Size()); ++j)
+            inst.m_vecCmd[j].m_pCmd = j < cmds ? &def->vecCommand[j] : nullptr;
+    }
+}
+
+// --- cCharaActor ---
+
+void cCharaActor::ScaleHitBoxes(int scale) {
+    if (m_Chara.b32Mode) {
+        for (HitBoxSet* box : {&m_BodyBox, &m_ShotBox}) {
+            box->nOffsetX = 0;
+            box->nOffsetY = 0;
+            box->nWidth = m_nBoxW;
+            box->nHeight = m_nBoxH;
+        }
+        return;
+    }
+    m_BodyBox.Scale(scale);
+    m_ShotBox.Scale(scale);
+}
+
+void cCharaActor::UpdateHitBoxX() {
+    m_BodyBox.FollowX(m_dX);
+    m_ShotBox.FollowX(m_dX);
+}
+
+void cCharaActor::UpdateHitBoxY() {
+    m_BodyBox.FollowY(m_dY);
+    m_ShotBox.FollowY(m_dY);
+}
+
+int cCharaActor::OnMovedX() {
+    return ClampX(2);
+}
+
+int cCharaActor::OnMovedY() {
+    return ClampY(2);
+}

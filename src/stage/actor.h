@@ -1,0 +1,210 @@
+// Actors: the run-time objects that carry a character record, with statuses, flows, HP and
+// SP, a target, hit boxes, damage and death. cActorBase is the common part of the hero and
+// of the placed or summoned characters; cCharaActor is such a character.
+//
+// Actors point at each other while both live (target, the actors that target one, the
+// projectiles homing on one); removing an actor unhooks those. The actors and projectiles
+// that hit an actor are remembered by object id, as they may be gone by the time the list is
+// read.
+#pragma once
+
+#include <cstdint>
+
+#include "app/checked_list.h"
+#include "app/checked_vector.h"
+#include "data/chara_record.h"
+#include "flow/flow_instance.h"
+#include "stage/effect_instances.h"
+#include "stage/game_object.h"
+#include "stage/item_object.h"
+
+class cBlock;
+class cProjectile;
+
+// One gauge's change animation.
+struct GaugeAnim {
+    std::int32_t nFrames = 0;  // 120 when started, 0 = hidden
+    double dShown = 0;         // change in dots still shown
+    double dStep = 0;          // removed per displayed frame
+    std::int32_t nLength = 0;  // gauge length in dots after the change (0..50)
+};
+
+// A hit box: its place in map dots, and its offset and size relative to the object's
+// position at the current scale and at scale 1.
+struct HitBoxSet {
+    double dLeft = 0;
+    double dTop = 0;
+    double dRight = 0;
+    double dBottom = 0;
+    std::int32_t nOffsetX = 0;
+    std::int32_t nOffsetY = 0;
+    std::int32_t nWidth = 0;
+    std::int32_t nHeight = 0;
+    std::int32_t nBaseOffsetX = 0;
+    std::int32_t nBaseOffsetY = 0;
+    std::int32_t nBaseWidth = 0;
+    std::int32_t nBaseHeight = 0;
+
+    // Offsets and sizes become scale × their scale-1 values.
+    void Scale(int scale);
+    // Left and right (top and bottom) from the object's position: trunc(x) + offset,
+    // + width − 1.
+    void FollowX(double x);
+    void FollowY(double y);
+};
+
+// An attacker that hit the actor recently, and the ticks before it may hit again.
+struct HitByEntry {
+    ObjectId idAttacker = kNoObject;
+    std::int32_t nTicks = 0;
+};
+
+// Entries of the character variables after Reset.
+inline constexpr int kCharaVarCount = 9;
+// Entries of each flow-group vector (index 1..26 = a..z).
+inline constexpr int kFlowGroupSlots = 27;
+
+class cActorBase : public cGameObject {
+public:
+    cActorBase();
+    ~cActorBase() override;
+    // An actor is copied only with Assign, which keeps the destination's relations to other
+    // objects.
+    cActorBase(const cActorBase&) = delete;
+
+    // --- Overrides of the root. ---
+    // Moves y so that the feet stay in place after a giant-size change, then OnMovedY.
+    void AdjustForScale(int newScale, int oldScale) override;
+    void SetPos(int x, int y) override;
+    void MoveTo(int x, int y, cCommandInstance* cmd) override;
+    // x is a view coordinate; the sprite's horizontal centre on screen is brought to it.
+    void SetCenterX(int x) override;
+    void MoveToX(int x, cCommandInstance* cmd) override;
+    void SetCenterY(int y) override;
+    void MoveToY(int y, cCommandInstance* cmd) override;
+
+    // --- Operations the actor classes add. ---
+    // Copies the whole actor except its relations to other objects (target, the actors
+    // that target it, the projectiles homing on it); the copied flow instances point at the
+    // copy's own definitions.
+    virtual void Assign(const cActorBase& source);
+    virtual cItemObject* GetCarriedItem();
+    virtual int OnMovedX();
+    virtual int OnMovedY();
+    virtual int StepX();
+    virtual int StepY();
+    virtual int RunFlows(int dying);
+    virtual void Jump(cCommandInstance* cmd);
+
+    // Re-points every flow instance at definition i of m_Chara and at its key conditions and
+    // commands. Instances beyond the definitions (never made so) keep null links.
+    void RelinkFlows();
+
+    // --- Geometry (actor_geometry.cpp). ---
+    // The giant size of the record copy, held to 1 to 10.
+    int GiantSize() const;
+    // vy += g unless flying, riding, gravity off this tick or knocked upward.
+    void ApplyGravity();
+    // The play frame's form: only flying is tested.
+    void ApplyGravityUnlessFlying();
+    int IsStanding() const;
+    void SetHitBoxFromSize(int bottomAligned, int w, int h);
+    void SetBlockX(int column);
+    void SetBlockY(int row);
+    void SetBlockPos(int column, int row);
+    // The goal point of a relative move: the sprite centre plus the instance's offsets,
+    // written only on the axes the move record lets move.
+    void RelativeGoal(const cCommandInstance& cmd, int& goalX, int& goalY) const;
+
+    // --- Fields after the root part, in order. ---
+    cActorBase* m_pTarget = nullptr;
+    CheckedVector<cActorBase*> m_vecTargetedBy;
+    CheckedVector<cProjectile*> m_vecHomingShots;
+    cEdChara m_Chara;
+    std::int32_t m_nNextFlowKey = 0;
+    CheckedVector<FlowInstance> m_vecFlow;
+    CheckedVector<std::uint8_t> m_vecGroupBusy;
+    CheckedVector<std::uint8_t> m_vecGroupFreed;
+    CheckedVector<std::uint8_t> m_vecGroupStarted;
+    std::int32_t m_bGroupFreed = 0;
+    std::int32_t m_bFlowDeleted = 0;
+    double m_dHomeX = 0;
+    double m_dHomeY = 0;
+    std::int32_t m_bMovedByCommand = 0;
+    double m_dKnockVX = 0;
+    double m_dKnockVY = 0;
+    std::int32_t m_bKnocked = 0;
+    double m_dKnockVYApplied = 0;
+    std::int32_t m_bGravityOff = 0;
+    std::int32_t m_nWallSide = -1;  // -1 none, 0 left, 1 right
+    std::int32_t m_bFalling = 0;
+    std::int32_t m_bAirborne = 0;
+    std::int32_t m_bJumping = 0;
+    std::int32_t m_bHitCeiling = 0;
+    std::int32_t m_nJumpCount = 0;
+    cBlock* m_pStandBlock = nullptr;
+    cBlock* m_pLastBlock = nullptr;
+    std::int32_t m_nHoldFrames = 0;
+    std::int32_t m_bFixedScreenX = 0;
+    std::int32_t m_bFixedScreenY = 0;
+    std::int32_t m_nFixedScreenX = 0;
+    std::int32_t m_nFixedScreenY = 0;
+    std::int32_t m_bDying = 0;
+    std::int32_t m_nDeathFrames = 0;
+    std::int32_t m_bContactLeft = 0;
+    std::int32_t m_bContactRight = 0;
+    std::int32_t m_bContactUp = 0;
+    std::int32_t m_bContactDown = 0;
+    std::int32_t m_bLeftRide = 0;
+    std::int32_t m_bRiding = 0;
+    std::int32_t m_nRideSerial = 0;
+    DoubleRect m_rcRide;
+    DoubleRect m_rcSaved;
+    std::int32_t m_nHp = 0;
+    GaugeAnim m_HpGauge;
+    std::int32_t m_nSp = 0;
+    GaugeAnim m_SpGauge;
+    CheckedVector<std::int32_t> m_vecVar;
+    std::int32_t m_nInvincibleFrames = 0;
+    CheckedList<HitByEntry> m_listHitBy;
+    CheckedList<AnimeEntry> m_listAnime;
+    CharaEffectInstance m_CharaEffect;
+    std::int32_t m_bVanish = 0;
+    std::int32_t m_nSight = 0;
+    HitBoxSet m_BodyBox;
+    HitBoxSet m_ShotBox;
+
+protected:
+    // The member-wise copy behind Assign.
+    cActorBase& operator=(const cActorBase&) = default;
+};
+
+// A placed or summoned character.
+class cCharaActor : public cActorBase {
+public:
+    cCharaActor() = default;
+    // Copied only with Assign, like every actor.
+    cCharaActor& operator=(const cCharaActor&) = delete;
+    ~cCharaActor() override = default;
+
+    // Both hit boxes × scale; a block character's boxes become the box itself at offset 0.
+    void ScaleHitBoxes(int scale) override;
+    // Both hit boxes follow the position.
+    void UpdateHitBoxX() override;
+    void UpdateHitBoxY() override;
+    cItemObject* GetCarriedItem() override { return &m_CarriedItem; }
+    // Assign, then the character's own fields; the carried item is copied by value and
+    // keeps this character's item id.
+    void AssignChara(const cCharaActor& source);
+    // The character stays inside the block map.
+    int OnMovedX() override;
+    int OnMovedY() override;
+
+    std::int32_t m_bInView = 0;
+    std::int32_t m_bRunning = 0;
+    cItemObject m_CarriedItem;  // graphic number 0: none
+    std::int32_t m_nItemBlink = 0;
+    std::int32_t m_bIgnoreViewX = 0;
+    std::int32_t m_bIgnoreViewY = 0;
+    std::int32_t m_bActivated = 0;
+};

@@ -1,0 +1,35 @@
+// An item of the running stage: lying on the map, or carried by a character until that
+// character is defeated. It does not move by itself and has no flows; taking it runs the
+// commands of its own copy of the item record on the hero.
+#pragma once
+
+#include <cstdint>
+
+#include "data/item_record.h"
+#include "stage/game_object.h"
+
+class cItemObject : public cGameObject {
+public:
+    cItemObject() = default;
+    cItemObject(const cItemObject&) = default;
+    // The root fields, the item record and the carried flag.
+    cItemObject& operator=(const cItemObject&) = default;
+    ~cItemObject() override = default;
+
+    // Items keep the box they were given.
+    void ScaleHitBoxes(int scale) override;
+    // The item grows upward from its bottom.
+    void AdjustForScale(int newScale, int oldScale) override;
+    // An item has no hit boxes of its own; the root's SetPos, MoveTo and the centre
+    // operations are kept, which ignore it.
+    void UpdateHitBoxX() override {}
+    void UpdateHitBoxY() override {}
+
+    // The giant size of the record, held to 1 to 10.
+    int GiantSize() const;
+    // Places the item on stage block (column, row); the result of the vertical clamp.
+    int SetBlockPos(int column, int row);
+
+    cEdItem m_Item;
+    std::int32_t m_bCarried = 0;
+};
