@@ -28,7 +28,20 @@ void HitBoxSet::FollowY(double y) {
 // --- cActorBase ---
 
 cActorBase::cActorBase() = default;
-cActorBase::~cActorBase() = default;
+
+cActorBase::~cActorBase() {
+    // The relations are kept on both sides (a target lists the actors that target it), so
+    // whichever of two actors goes first leaves the other with no pointer to it.
+    for (cActorBase* other : m_vecTargetedBy)
+        if (other && other != this && other->m_pTarget == this) other->m_pTarget = nullptr;
+    m_vecTargetedBy.Clear();
+    if (m_pTarget && m_pTarget != this) {
+        CheckedVector<cActorBase*>& list = m_pTarget->m_vecTargetedBy;
+        for (auto it = list.begin(); it != list.end();)
+            it = (*it == this) ? list.erase(it) : it + 1;
+    }
+    m_pTarget = nullptr;
+}
 
 void cActorBase::SetPos(int x, int y) {
     SetCenterX(x);
@@ -105,7 +118,21 @@ int cActorBase::StepY() {
 int cActorBase::RunFlows(int) {
     return 0;
 }
-void cActorBase::Jump(cCommandInstance*) {}
+int cActorBase::Jump(cCommandInstance*) {
+    return 0;
+}
+
+void cActorBase::ApplyKnockbackY() {
+    if (m_dKnockVY != 0) {
+        if (m_bFlying)
+            m_dVY += m_dKnockVY;
+        else if (m_dKnockVY > 0 && IsStanding())
+            m_dKnockVY = 0;
+        else
+            m_dVY = m_dKnockVY + (m_dVY - m_dKnockVYApplied);
+        m_dKnockVYApplied = m_dKnockVY;
+    }
+}
 
 void cActorBase::RelinkFlows() {
     const int defs = static_cast<int>(m_Chara.vecFlow.Size());

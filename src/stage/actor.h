@@ -67,6 +67,8 @@ inline constexpr int kFlowGroupSlots = 27;
 class cActorBase : public cGameObject {
 public:
     cActorBase();
+    // Unhooks the actor from the actors it targets and that target it, so that no pointer
+    // to it outlives it.
     ~cActorBase() override;
     // An actor is copied only with Assign, which keeps the destination's relations to other
     // objects.
@@ -94,7 +96,13 @@ public:
     virtual int StepX();
     virtual int StepY();
     virtual int RunFlows(int dying);
-    virtual void Jump(cCommandInstance* cmd);
+    // 1 when the jump starts, 0 when it is refused.
+    virtual int Jump(cCommandInstance* cmd);
+
+    // One tick of the vertical knock-back: a flyer is pushed by it, a walker on the ground
+    // lets a downward push die, and a walker in the air takes it in place of the part it
+    // added in the last tick.
+    void ApplyKnockbackY();
 
     // Re-points every flow instance at definition i of m_Chara and at its key conditions and
     // commands. Instances beyond the definitions (never made so) keep null links.
@@ -179,13 +187,36 @@ protected:
     cActorBase& operator=(const cActorBase&) = default;
 };
 
-// A placed or summoned character.
+// A placed or summoned character. Characters live in place in their list: others point at
+// them while they live.
 class cCharaActor : public cActorBase {
 public:
     cCharaActor() = default;
     // Copied only with Assign, like every actor.
     cCharaActor& operator=(const cCharaActor&) = delete;
     ~cCharaActor() override = default;
+
+    // Sets the character up from its record: a giant size of 0 in the record becomes 1
+    // there, the actor is reset with the record, boxes and hit boxes come from the running
+    // stage's sizes, the giant size is applied, the carried item (or none) is taken, the view
+    // axes follow the activation setting and the base animation starts with the walking (1)
+    // or flying (0) sequence; then the record copy's flows are installed. 0 when set up;
+    // kInstallFailed when a flow's loops cannot be written out (a failed allocation: the
+    // stage set-up ends its set-up, a spawn while the stage runs calls MemoryErrorAndClose);
+    // the character then has no flow instances.
+    int Init(int serial, cEdChara& record, const cItemObject* carried, double homeX, double homeY,
+             int cloneValue);
+    // The root's set-up stays reachable for the callers that shape an object by hand.
+    using cGameObject::Init;
+    // Puts the character on stage block (column, row) as the scale-1 box, then grown to
+    // its giant size, kept inside the block map.
+    void PlaceOnBlock(int column, int row);
+    // The view test of this tick; a character in view raises its activation group's flag
+    // (groupFlags, one per group, cleared every tick). 1 in view.
+    int UpdateInView(CheckedVector<std::uint8_t>& groupFlags);
+    // 1 when the character runs this tick: in view, its activation group raised, or (a
+    // walker) jumping or falling after having been activated once.
+    int ActivateCheck(const CheckedVector<std::uint8_t>& groupFlags);
 
     // Both hit boxes × scale; a block character's boxes become the box itself at offset 0.
     void ScaleHitBoxes(int scale) override;
@@ -199,6 +230,19 @@ public:
     // The character stays inside the block map.
     int OnMovedX() override;
     int OnMovedY() override;
+    // One tick of horizontal motion: 4 when the character reached a side of the block map
+    // (it is removed), else the move's code.
+    int StepX() override;
+    // One tick of vertical motion: 8 when a flyer reached the top or bottom of the map (it
+    // is removed), 7 when a walker fell out of the stage (it dies), else the move's code.
+    int StepY() override;
+    // The flow pass of this tick; with dying set only the death flows run. 1 when the
+    // character must be removed.
+    int RunFlows(int dying) override;
+    // Refused (0) while falling, after hitting a ceiling, knocked back or off the ground;
+    // otherwise the command's sound, the launch speed of the command into vy, airborne and
+    // jumping, and 1.
+    int Jump(cCommandInstance* cmd) override;
 
     std::int32_t m_bInView = 0;
     std::int32_t m_bRunning = 0;

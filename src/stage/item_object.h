@@ -25,6 +25,17 @@ public:
     void UpdateHitBoxX() override {}
     void UpdateHitBoxY() override {}
 
+    // Sets the item up from its record: a giant size of 0 in the record becomes 1 there and
+    // the record is copied; the box is the running stage's item size centred in the 32-dot
+    // cell, the animation alternates patterns 0 and 1 every 15 frames, and the item does
+    // not fall. A carried item is present at once and keeps scale 1; any other grows to its
+    // giant size. The loops of its item commands are unrolled. 0 when set up; kUnrollFailed
+    // when they cannot be written out (a failed allocation: the stage set-up ends its set-up,
+    // a spawn while the stage runs calls MemoryErrorAndClose).
+    int Init(int serial, cEdItem& record, int carried);
+    // The root's set-up stays reachable for the callers that shape an object by hand.
+    using cGameObject::Init;
+
     // The giant size of the record, held to 1 to 10.
     int GiantSize() const;
     // Places the item on stage block (column, row); the result of the vertical clamp.

@@ -1,0 +1,415 @@
+#include "flow/flow_install.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <vector>
+
+#include "app/log.h"
+#include "data/anime_records.h"
+#include "data/database.h"
+#include "data/post_load_tables.h"
+#include "data/stage_record.h"
+#include "flow/flow_instance.h"
+#include "flow/move_setup_table.h"
+#include "stage/actor.h"
+#include "stage/actor_geometry.h"
+
+namespace {
+
+constexpr int kLoopType = 39;  // the flow type of both loop commands
+constexpr int kJumpType = 10;
+constexpr int kSwordType = 12;
+
+// The value a 32-bit int holds after the product or sum: data from a damaged file may not
+// fit, and the old program's arithmetic wrapped.
+std::int32_t Wrap32(std::int64_t v) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(v)));
+}
+std::int16_t Wrap16(std::int64_t v) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint64_t>(v)));
+}
+
+// Repeat count and block length of a loop. A loop with fewer than two parameters goes
+// through the checked access: the error is logged, the program asked to close, and the
+// stand-by element stands in.
+void LoopParams(cEdCommand& loop, std::int64_t& repeat, std::int64_t& following) {
+    repeat = loop.vecParam[0];
+    following = loop.vecParam[1];
+}
+
+FirstHeroLookup s_firstHero = nullptr;
+
+// PLACEHOLDER until the character effects run: the start of an effect as the effect
+// itself will make it (the prepared state of the record, reversed for mode 1).
+void StartCharaEffect(CharaEffectInstance& effect, int number, int mode, int repeat) {
+    effect = mode == 1 ? CharaEffectStatesRev[number] : CharaEffectStates[number];
+    effect.bReversed = mode == 1 ? 1 : 0;
+    effect.nNumber = static_cast<std::int16_t>(number);
+    effect.nMode = mode;
+    effect.bRepeat = repeat;
+    effect.nCounter = 0;
+}
+
+// The lead time of an animation in frames: its frame times up to (not including) the
+// first key frame, × 6.
+std::int32_t LeadFrames(int anime) {
+    const cEdAnime& record = EdDatabase.vecAnime[anime];
+    std::int32_t tenths = 0;
+    for (const cEdAnimeFrame& frame : record.vecFrame) {
+        if (frame.bKeyFrame) break;
+        tenths = Wrap32(std::int64_t{tenths} + frame.nTime);
+    }
+    return Wrap32(std::int64_t{tenths} * 6);
+}
+
+// The cues of a freshly installed instance: each command with a lead-in animation gets one
+// that makes the animation end when the command starts. When the commands before it are too
+// short, the animation starts with the flow, its first part skipped.
+void BuildCues(FlowInstance& inst, std::int32_t b) {
+    inst.m_vecCue.Clear();
+    std::int32_t start = 0;  // the tick at which the current command starts
+    const int count = static_cast<int>(inst.m_vecCmd.Size());
+    for (int v = 0; v < count; ++v) {
+        const cCommandInstance& ci = inst.m_vecCmd[v];
+        const cEdCommand* cmd = ci.m_pCmd;
+        if (!cmd) continue;
+        if (cmd->nAnime != 0) {
+            const std::int32_t lead = LeadFrames(cmd->nAnime);
+            const std::int32_t leadTicks = Wrap32(std::int64_t{b} * lead);
+            const int type = cmd->FlowType();
+            FlowCue cue;
+            cue.nAnime = cmd->nAnime;
+            cue.nHold = Wrap16(std::int64_t{cmd->nTime} * 6);
+            cue.bHoldFlag = (type == kSwordType || type == kJumpType) ? 0 : 1;
+            std::int32_t rest = leadTicks;
+            bool placed = rest <= 0;
+            for (int u = v - 1; u >= 0 && !placed; --u) {
+                const cCommandInstance& before = inst.m_vecCmd[u];
+                if (!before.m_pCmd || before.m_pCmd->bParallel != 1)
+                    rest = Wrap32(std::int64_t{rest} - before.m_nDuration);
+                placed = rest <= 0;
+            }
+            if (placed) {
+                cue.nStartTick = Wrap32(std::int64_t{start} - leadTicks);
+                cue.nSkip = 0;
+                cue.nLength = Wrap16(lead);
+            } else {
+                // b is positive here: a lead time left over needs b × lead above 0.
+                const std::int32_t skip = std::min<std::int32_t>(b > 0 ? rest / b : 0, lead);
+                cue.nStartTick = 0;
+                cue.nSkip = Wrap16(skip);
+                cue.nLength = Wrap16(std::int64_t{lead} - skip);
+            }
+            inst.m_vecCue.push_back(cue);
+        }
+        if (cmd->bParallel != 1) start = Wrap32(std::int64_t{start} + ci.m_nDuration);
+    }
+}
+
+// One command instance: its command, the resolved duration and move values, then the
+// set-up of its type.
+void InstallCommand(cCommandInstance& ci, cEdCommand& cmd, cActorBase& actor) {
+    const GameSpeedConstants& speed = EdStageWork.speed;
+    const int clone = actor.m_nCloneValue;
+    ci.m_pCmd = &cmd;
+    ci.m_nDuration = CommandDurationTicks(cmd, clone);
+    if (const cEdMove* move = cmd.spMove.get()) {
+        const std::int32_t tenths = Wrap32(std::int64_t{move->nSpeedInc} * clone + move->nSpeed);
+        if (speed.RunsSubSteps()) {
+            ci.m_dSpeed = tenths * 0.1 / speed.dSubSteps;
+            if (move->bInertia) ci.m_dMaxSpeed = move->nMaxSpeed * 0.1 / speed.dSubSteps;
+        }
+        ci.m_nMoveChoice = move->nDirection;
+    }
+    if (MoveSetup setup = MoveSetupFor(cmd.FlowType())) setup(ci, actor);
+}
+
+}  // namespace
+
+bool IsLoopCommand(const cEdCommand& cmd) {
+    return cmd.FlowType() == kLoopType;
+}
+
+std::int64_t UnrolledCount(std::int64_t count, std::int64_t at, std::int64_t repeat,
+                           std::int64_t following) {
+    if (at + following >= count) following = count - at - 1;
+    std::int64_t result = count - 1;
+    if (following > 0 && repeat > 1) result += (repeat - 1) * following;
+    return result;
+}
+
+int UnrollFirstLoop(CheckedVector<cEdCommand>& commands) {
+    const auto first = std::find_if(commands.begin(), commands.end(), IsLoopCommand);
+    if (first == commands.end()) return 0;
+    const std::int64_t n = static_cast<std::int64_t>(commands.size());
+    const std::int64_t j = first - commands.begin();
+    std::int64_t r = 0;
+    std::int64_t h = 0;
+    LoopParams(*first, r, h);
+    // Both counts come from the file: the product is formed only once they are known to
+    // keep the list within its limit (a repeat of 2^31 − 1 over one command already would
+    // not), so it cannot overflow.
+    if (j + h >= n) h = n - j - 1;
+    if (h > 0 && r > 1 && r - 1 > (kMaxFlowCommands - (n - 1)) / h) {
+        ReportLog("loop of %lld x %lld commands too large to unroll", static_cast<long long>(r),
+                  static_cast<long long>(h));
+        return kUnrollFailed;
+    }
+    const std::int64_t total = UnrolledCount(n, j, r, h);
+
+    CheckedVector<cEdCommand> result;
+    result.reserve(static_cast<std::size_t>(total));
+    result.insert(result.end(), commands.begin(), first);
+    const auto blockBegin = first + 1;
+    const auto blockEnd = h > 0 ? blockBegin + h : blockBegin;
+    const std::int64_t runs = (h > 0 && r > 1) ? r : 1;
+    for (std::int64_t k = 0; k < runs; ++k) result.insert(result.end(), blockBegin, blockEnd);
+    result.insert(result.end(), blockEnd, commands.end());
+    commands = std::move(result);
+    return 1;
+}
+
+int UnrollAllLoops(CheckedVector<cEdCommand>& commands, std::int64_t workLimit) {
+    const auto first = std::find_if(commands.begin(), commands.end(), IsLoopCommand);
+    if (first == commands.end()) return 0;
+
+    // Everything before the first loop is final and stays where it is. The rest becomes a
+    // stack whose top is the next command: a plain command on top is final and moves to the
+    // list; a loop on top repeats the block below it by pushing copies, without moving what
+    // lies behind the block. Step by step this is what unrolling the first loop again and
+    // again does, without shifting the tail of the list for every loop.
+    std::vector<cEdCommand> pending(std::make_reverse_iterator(commands.end()),
+                                    std::make_reverse_iterator(first));
+    commands.erase(first, commands.end());
+
+    std::int64_t work = 0;
+    bool failed = false;
+    while (!pending.empty()) {
+        if (!IsLoopCommand(pending.back())) {
+            commands.push_back(pending.back());
+            pending.pop_back();
+            continue;
+        }
+        std::int64_t r = 0;
+        std::int64_t h = 0;
+        LoopParams(pending.back(), r, h);
+        const std::int64_t m = static_cast<std::int64_t>(pending.size()) - 1;  // after it
+        if (h > m) h = m;
+        const std::int64_t held = static_cast<std::int64_t>(commands.size()) + m;
+        std::int64_t copies = 0;
+        if (h > 0 && r > 1) {
+            if (r - 1 > (kMaxFlowCommands - held) / h) {
+                failed = true;
+                break;
+            }
+            copies = (r - 1) * h;
+        }
+        if (++work + copies > workLimit) {
+            failed = true;
+            break;
+        }
+        work += copies;
+        pending.pop_back();
+        if (copies == 0) continue;
+        // Grown geometrically: an exact reservation per loop would copy the whole stack
+        // for every loop.
+        const std::size_t needed = pending.size() + static_cast<std::size_t>(copies);
+        if (pending.capacity() < needed) pending.reserve(std::max(needed, 2 * pending.capacity()));
+        const std::size_t blockStart = pending.size() - static_cast<std::size_t>(h);
+        for (std::int64_t k = 1; k < r; ++k) {
+            for (std::size_t i = 0; i < static_cast<std::size_t>(h); ++i)
+                pending.push_back(pending[blockStart + i]);
+        }
+    }
+    if (!failed) return 0;
+
+    ReportLog("flow commands too many to unroll (%u written, %zu left)", commands.Size(),
+              pending.size());
+    commands.insert(commands.end(), pending.rbegin(), pending.rend());
+    return kUnrollFailed;
+}
+
+std::int32_t CommandDurationTicks(const cEdCommand& cmd, int cloneValue) {
+    const std::int64_t tenths = Wrap32(std::int64_t{cmd.nTimeInc} * cloneValue + cmd.nTime);
+    const std::int64_t b = EdStageWork.speed.nSubSteps;
+    return Wrap32(std::int64_t{Wrap32(tenths * b)} * 6);
+}
+
+int InstallFlows(cActorBase& actor, CheckedVector<cEdFlow>& flows, int insert, int position) {
+    for (cEdFlow& flow : flows) {
+        if (UnrollAllLoops(flow.vecCommand) != 0) return kInstallFailed;
+    }
+    const int count = static_cast<int>(flows.Size());
+    CheckedVector<cEdFlow>& defs = actor.m_Chara.vecFlow;
+
+    int offset = 0;
+    if (!insert) {
+        // The instances point into the record copy, so a list of elsewhere becomes it.
+        if (&flows != &defs) defs = flows;
+        actor.m_vecFlow.Clear();
+        actor.m_vecFlow.resize(static_cast<std::size_t>(count));
+    } else {
+        // Inserting the actor's own list into itself needs the list as it was.
+        CheckedVector<cEdFlow> ownCopy;
+        const CheckedVector<cEdFlow>* source = &flows;
+        if (&flows == &defs) {
+            ownCopy = flows;
+            source = &ownCopy;
+        }
+        const bool inside = position >= 0 && static_cast<unsigned>(position) < defs.Size() &&
+                            static_cast<unsigned>(position) <= actor.m_vecFlow.Size();
+        if (inside) {
+            offset = position;
+            defs.insert(defs.begin() + offset, source->begin(), source->end());
+            actor.m_vecFlow.insert(actor.m_vecFlow.begin() + offset,
+                                   static_cast<std::size_t>(count), FlowInstance{});
+        } else {
+            offset = static_cast<int>(actor.m_vecFlow.Size());
+            defs.insert(defs.end(), source->begin(), source->end());
+            actor.m_vecFlow.resize(actor.m_vecFlow.size() + static_cast<std::size_t>(count));
+        }
+    }
+
+    for (int i = 0; i < count; ++i) {
+        const int index = offset + i;
+        FlowInstance& inst = actor.m_vecFlow[index];
+        cEdFlow& def = defs[index];
+        inst.m_nIndex = index;
+        inst.m_pFlow = &def;
+        inst.m_nKey = actor.m_nNextFlowKey;
+        actor.m_nNextFlowKey = Wrap32(std::int64_t{actor.m_nNextFlowKey} + 1);
+        const int keys = static_cast<int>(def.vecKeyCondition.Size());
+        inst.m_vecKeyCond.Clear();
+        inst.m_vecKeyCond.reserve(static_cast<std::size_t>(keys));
+        for (int k = 0; k < keys; ++k) inst.m_vecKeyCond.push_back(&def.vecKeyCondition[k]);
+        const int cmds = static_cast<int>(def.vecCommand.Size());
+        inst.m_vecCmd.Clear();
+        inst.m_vecCmd.resize(static_cast<std::size_t>(cmds));
+        for (int c = 0; c < cmds; ++c) InstallCommand(inst.m_vecCmd[c], def.vecCommand[c], actor);
+        if (insert && def.bKeyLevel == 0) inst.m_bKeyEdgeLatch = 1;
+    }
+    if (insert) actor.RelinkFlows();
+
+    const std::int32_t b = EdStageWork.speed.nSubSteps;
+    for (int i = 0; i < count; ++i) BuildCues(actor.m_vecFlow[offset + i], b);
+    return count;
+}
+
+void AddFlow(cActorBase& actor, const FlowInstance& instance) {
+    actor.m_vecFlow.push_back(instance);
+    actor.RelinkFlows();
+}
+
+void SetFirstHeroLookup(FirstHeroLookup lookup) {
+    s_firstHero = lookup;
+}
+
+void ResetActor(cActorBase& actor, const cEdChara* record, double homeX, double homeY,
+                int cloneValue) {
+    actor.m_nCloneValue = static_cast<std::int16_t>(cloneValue);
+    // Actors that still target this one would keep a pointer it no longer knows of.
+    for (cActorBase* other : actor.m_vecTargetedBy) {
+        if (other && other != &actor && other->m_pTarget == &actor) other->m_pTarget = nullptr;
+    }
+    actor.m_vecTargetedBy.Clear();
+    actor.m_vecHomingShots.Clear();
+
+    cActorBase* hero = s_firstHero ? s_firstHero() : nullptr;
+    // The former target would keep this actor in its list after it retargets.
+    if (actor.m_pTarget && actor.m_pTarget != hero && actor.m_pTarget != &actor) {
+        auto& list = actor.m_pTarget->m_vecTargetedBy;
+        list.erase(std::remove(list.begin(), list.end(), &actor), list.end());
+    }
+    actor.m_pTarget = hero;
+    if (hero) {
+        auto& list = hero->m_vecTargetedBy;
+        if (std::find(list.begin(), list.end(), &actor) == list.end()) list.push_back(&actor);
+    }
+
+    actor.m_nNextFlowKey = 0;
+    for (auto* groups : {&actor.m_vecGroupBusy, &actor.m_vecGroupFreed, &actor.m_vecGroupStarted}) {
+        groups->Clear();
+        groups->resize(kFlowGroupSlots, 0);
+    }
+    actor.m_bGroupFreed = 0;
+    actor.m_bFlowDeleted = 0;
+
+    actor.m_dHomeX = homeX;
+    actor.m_dHomeY = homeY;
+
+    actor.m_dKnockVX = 0;
+    actor.m_dKnockVY = 0;
+    actor.m_bKnocked = 0;
+    actor.m_dKnockVYApplied = 0;
+    actor.m_bGravityOff = 0;
+    actor.m_bFalling = 1;
+    actor.m_bJumping = 0;
+    actor.m_bAirborne = 0;
+    actor.m_nJumpCount = 0;
+    actor.m_bHitCeiling = 0;
+    actor.m_pStandBlock = nullptr;
+    actor.m_nHoldFrames = 0;
+    actor.m_bFixedScreenX = 0;
+    actor.m_bFixedScreenY = 0;
+    actor.m_nFixedScreenX = 0;
+    actor.m_nFixedScreenY = 0;
+    actor.m_bDying = 0;
+    actor.m_nDeathFrames = 0;
+    actor.m_bContactLeft = 0;
+    actor.m_bContactRight = 0;
+    actor.m_bContactUp = 0;
+    actor.m_bContactDown = 0;
+    actor.m_bLeftRide = 0;
+    actor.m_bRiding = 0;
+    actor.m_nHp = 0;
+    actor.m_nSp = 0;
+    actor.m_HpGauge = GaugeAnim{};
+    actor.m_SpGauge = GaugeAnim{};
+
+    actor.m_vecVar.Clear();
+    actor.m_vecVar.resize(kCharaVarCount, 0);
+
+    if (record) {
+        if (record != &actor.m_Chara) actor.m_Chara = *record;
+        actor.m_nHp = actor.m_Chara.nMaxHp;
+        actor.m_nSp = actor.m_Chara.nMaxSp;
+    }
+    const cEdChara& chara = actor.m_Chara;
+    actor.m_bScrollSync = chara.bScrollSync;
+    actor.m_bVanish = 0;
+
+    actor.m_nSight = chara.nSight * 16;
+    actor.m_dStopDecel = SpeedFromHundredths(chara.nStopping);
+
+    actor.m_CharaEffect = CharaEffectInstance{};
+    if (chara.nCharaEffect1 != 0) {
+        StartCharaEffect(actor.m_CharaEffect, chara.nCharaEffect1, chara.nCharaEffect1Mode,
+                         chara.nCharaEffect1Param);
+    }
+
+    actor.m_nInvincibleFrames = 0;
+    actor.m_listHitBy.clear();
+    SetAnimeSet(actor, actor.m_Chara.nAnimeSet, 1);
+    actor.m_listAnime.clear();
+}
+
+void SetAnimeSet(cActorBase& actor, int index, int force) {
+    if (!force && index == actor.m_Chara.nAnimeSet) return;
+    actor.m_Chara.nAnimeSet = static_cast<std::int16_t>(index);
+    cAnimPattern& pattern = actor.m_AnimPattern;
+    pattern.m_vecSeq.Clear();
+    // The record's field is 16 bits wide: a value with bit 15 set is a negative index.
+    const cEdAnimeSet& set = EdDatabase.vecAnimeSet[actor.m_Chara.nAnimeSet];
+    pattern.m_vecSeq.reserve(set.vecAnime.size());
+    for (const cEdAnime& anime : set.vecAnime) {
+        ANIMSEQ& seq = pattern.m_vecSeq.emplace_back();
+        seq.reserve(anime.vecFrame.size() + 1);
+        for (const cEdAnimeFrame& frame : anime.vecFrame)
+            seq.push_back(ANIMSTEP{frame.nPattern, Wrap32(std::int64_t{frame.nTime} * 6), 1});
+        seq.push_back(ANIMSTEP{ANIM_RESTART, 0, 1});
+    }
+    pattern.m_nSeq = 0;
+    pattern.m_nStep = 0;
+}

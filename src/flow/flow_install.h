@@ -1,0 +1,90 @@
+// How an actor gets its running state from its character record: the reset of every status,
+// list and the record copy; the base animation built from an animation set; and the
+// installation of flows, which turns flow definitions into running instances after the
+// loop commands have been written out.
+//
+// The installation serves both a character's own flows at its initialisation and flows added
+// to a running actor later. Each command instance gets its duration and speeds resolved from
+// the actor's clone value, the set-up of its move, and each command that plays a lead-in
+// animation gets a cue that starts the animation so that it ends when the command starts.
+//
+// These work on an actor given by reference; the actor's methods of the same names forward
+// to them.
+#pragma once
+
+#include <cstdint>
+
+#include "app/checked_vector.h"
+#include "data/chara_record.h"
+#include "data/command_record.h"
+#include "data/flow_records.h"
+
+class cActorBase;
+class FlowInstance;
+
+// Commands that one flow may hold once its loops are written out. A larger list cannot be
+// held: unrolling it is a failed allocation, reported to the caller.
+inline constexpr std::int64_t kMaxFlowCommands = std::int64_t{1} << 24;
+// The copies and loop removals that unrolling one list may take. Loops can be arranged so
+// that writing them out never ends (a loop that repeats the loop behind it in place); such a
+// list fails like one that grows too large, instead of hanging the game.
+inline constexpr std::int64_t kMaxUnrollWork = 4 * kMaxFlowCommands;
+
+// The results of the unrolling and installing routines when the list cannot be built.
+inline constexpr int kUnrollFailed = -1;
+inline constexpr int kInstallFailed = -1;
+
+// A loop command: character command type 39 or item command type 24. Parameter 0 is the
+// repeat count, parameter 1 the number of commands after it that repeat.
+bool IsLoopCommand(const cEdCommand& cmd);
+
+// The number of commands after writing out one loop at index `at` of a list of `count`
+// commands with repeat count `repeat` and `following` repeated commands (only those that
+// exist repeat; a count of 1 or less leaves one run). The loop command itself is gone.
+std::int64_t UnrolledCount(std::int64_t count, std::int64_t at, std::int64_t repeat,
+                           std::int64_t following);
+
+// Writes out the first loop of the list: its block runs `repeat` times in a row and the loop
+// command is removed. 1 when a loop was unrolled, 0 when none is left, kUnrollFailed (list
+// unchanged) when the result would hold more than kMaxFlowCommands commands.
+int UnrollFirstLoop(CheckedVector<cEdCommand>& commands);
+
+// Writes out every loop, those inside repeated blocks included, as UnrollFirstLoop would
+// when repeated until it returns 0, in time proportional to the result. 0 when done;
+// kUnrollFailed when the list would grow beyond kMaxFlowCommands or the copies and loop
+// removals beyond workLimit: the list then still holds commands and loops equivalent to the
+// original.
+int UnrollAllLoops(CheckedVector<cEdCommand>& commands, std::int64_t workLimit = kMaxUnrollWork);
+
+// A command's duration in ticks: (time increase × clone value + time base) × b × 6, as the
+// 32-bit product.
+std::int32_t CommandDurationTicks(const cEdCommand& cmd, int cloneValue);
+
+// Installs the given flows on the actor after unrolling their loops (the given list is
+// changed). Not inserting: the list becomes the actor's own flows, every former instance is
+// replaced. Inserting: the definitions are copied into the actor's record copy at `position`
+// (−1 or beyond the end: after the last one) with instances beside them; an edge-triggered
+// flow is latched so that a key already held does not start it at once. The number of flows
+// given; kInstallFailed, before the actor is touched, when a flow's commands cannot be
+// unrolled (the caller ends the stage set-up, elsewhere MemoryErrorAndClose).
+int InstallFlows(cActorBase& actor, CheckedVector<cEdFlow>& flows, int insert, int position);
+
+// Appends a copy of the instance to the actor's flows and re-points every instance.
+void AddFlow(cActorBase& actor, const FlowInstance& instance);
+
+// The first hero, whom an actor targets from its reset. PLACEHOLDER until the hero list
+// exists: the game scene installs a lookup returning its first hero; without one, or while
+// it returns null, a reset actor has no target.
+using FirstHeroLookup = cActorBase* (*)();
+void SetFirstHeroLookup(FirstHeroLookup lookup);
+
+// Puts every status, flag, gauge and list of the actor to its starting value; with a record,
+// the actor takes a full copy of it with HP and SP full. The base animation comes from the
+// record's animation set.
+void ResetActor(cActorBase& actor, const cEdChara* record, double homeX, double homeY,
+                int cloneValue);
+
+// Builds the base animation from animation set `index` of the database (a bad index is
+// reported by the checked access and set 0 is used); without force nothing happens when
+// the actor already uses that set.
+void SetAnimeSet(cActorBase& actor, int index, int force);
