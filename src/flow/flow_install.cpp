@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <vector>
 
 #include "app/log.h"
@@ -84,6 +83,11 @@ void BuildCues(FlowInstance& inst, std::int32_t b) {
             cue.nHold = Wrap16(std::int64_t{cmd->nTime} * 6);
             cue.bHoldFlag = (type == kSwordType || type == kJumpType) ? 0 : 1;
             std::int32_t rest = leadTicks;
+            // Tested before the first command is passed as well: a lead time of 0 or less
+            // needs no time before the command, so the animation starts with the command
+            // even when it is the first one, or when damaged durations before it are
+            // negative and would otherwise push the leftover lead time above 0 again. For a
+            // positive lead time this is the same as testing after each subtraction only.
             bool placed = rest <= 0;
             for (int u = v - 1; u >= 0 && !placed; --u) {
                 const cCommandInstance& before = inst.m_vecCmd[u];
@@ -174,30 +178,52 @@ int UnrollFirstLoop(CheckedVector<cEdCommand>& commands) {
 int UnrollAllLoops(CheckedVector<cEdCommand>& commands, std::int64_t workLimit) {
     const auto first = std::find_if(commands.begin(), commands.end(), IsLoopCommand);
     if (first == commands.end()) return 0;
+    const std::size_t head = static_cast<std::size_t>(first - commands.begin());
+    const std::size_t count = commands.size();
 
-    // Everything before the first loop is final and stays where it is. The rest becomes a
-    // stack whose top is the next command: a plain command on top is final and moves to the
-    // list; a loop on top repeats the block below it by pushing copies, without moving what
-    // lies behind the block. Step by step this is what unrolling the first loop again and
-    // again does, without shifting the tail of the list for every loop.
-    std::vector<cEdCommand> pending(std::make_reverse_iterator(commands.end()),
-                                    std::make_reverse_iterator(first));
-    commands.erase(first, commands.end());
+    // Everything before the first loop is final. The rest becomes a stack whose top is the
+    // next command: a plain command on top is final and goes to the result; a loop on top
+    // repeats the block below it by pushing copies, without moving what lies behind the
+    // block. Step by step this is what unrolling the first loop again and again does,
+    // without shifting the tail of the list for every loop. The stack and the result hold
+    // positions in the original list, not commands: a command may be large (parameters,
+    // nested flows), and the list is only built once the whole result is known to fit.
+    std::vector<std::uint32_t> pending;
+    pending.reserve(count - head);
+    for (std::size_t i = count; i > head; --i) pending.push_back(static_cast<std::uint32_t>(i - 1));
+    std::vector<std::uint32_t> written;
+
+    // Which commands are loops and each loop's counts, read once from the original: a loop
+    // with too few parameters is then reported once, not for every copy of it.
+    struct LoopCounts {
+        std::int64_t repeat = 0;
+        std::int64_t following = 0;
+        bool read = false;
+    };
+    std::vector<LoopCounts> counts(count - head);
+    std::vector<std::uint8_t> isLoop(count - head);
+    for (std::size_t i = head; i < count; ++i)
+        isLoop[i - head] = IsLoopCommand(commands[i]) ? 1 : 0;
 
     std::int64_t work = 0;
     bool failed = false;
     while (!pending.empty()) {
-        if (!IsLoopCommand(pending.back())) {
-            commands.push_back(pending.back());
+        const std::uint32_t top = pending.back();
+        if (!isLoop[top - head]) {
+            written.push_back(top);
             pending.pop_back();
             continue;
         }
-        std::int64_t r = 0;
-        std::int64_t h = 0;
-        LoopParams(pending.back(), r, h);
+        LoopCounts& loop = counts[top - head];
+        if (!loop.read) {
+            LoopParams(commands[top], loop.repeat, loop.following);
+            loop.read = true;
+        }
+        const std::int64_t r = loop.repeat;
+        std::int64_t h = loop.following;
         const std::int64_t m = static_cast<std::int64_t>(pending.size()) - 1;  // after it
         if (h > m) h = m;
-        const std::int64_t held = static_cast<std::int64_t>(commands.size()) + m;
+        const std::int64_t held = static_cast<std::int64_t>(head + written.size()) + m;
         std::int64_t copies = 0;
         if (h > 0 && r > 1) {
             if (r - 1 > (kMaxFlowCommands - held) / h) {
@@ -223,12 +249,19 @@ int UnrollAllLoops(CheckedVector<cEdCommand>& commands, std::int64_t workLimit) 
                 pending.push_back(pending[blockStart + i]);
         }
     }
-    if (!failed) return 0;
+    if (failed) {
+        ReportLog("flow commands too many to unroll (%zu written, %zu left)", head + written.size(),
+                  pending.size());
+        return kUnrollFailed;
+    }
 
-    ReportLog("flow commands too many to unroll (%u written, %zu left)", commands.Size(),
-              pending.size());
-    commands.insert(commands.end(), pending.rbegin(), pending.rend());
-    return kUnrollFailed;
+    // One copy per command of the result, each from its original.
+    CheckedVector<cEdCommand> result;
+    result.reserve(head + written.size());
+    result.insert(result.end(), commands.begin(), first);
+    for (const std::uint32_t index : written) result.push_back(commands[index]);
+    commands = std::move(result);
+    return 0;
 }
 
 std::int32_t CommandDurationTicks(const cEdCommand& cmd, int cloneValue) {
@@ -309,11 +342,16 @@ void SetFirstHeroLookup(FirstHeroLookup lookup) {
 void ResetActor(cActorBase& actor, const cEdChara* record, double homeX, double homeY,
                 int cloneValue) {
     actor.m_nCloneValue = static_cast<std::int16_t>(cloneValue);
-    // Actors that still target this one would keep a pointer it no longer knows of.
-    for (cActorBase* other : actor.m_vecTargetedBy) {
-        if (other && other != &actor && other->m_pTarget == &actor) other->m_pTarget = nullptr;
-    }
-    actor.m_vecTargetedBy.Clear();
+    // The actor stays where it is, so those that still target it keep their target and
+    // their place in its list; only entries of actors that target another one by now (or
+    // of the actor itself, which retargets below) are dropped.
+    auto& targetedBy = actor.m_vecTargetedBy;
+    targetedBy.erase(std::remove_if(targetedBy.begin(), targetedBy.end(),
+                                    [&actor](const cActorBase* other) {
+                                        return !other || other == &actor ||
+                                               other->m_pTarget != &actor;
+                                    }),
+                     targetedBy.end());
     actor.m_vecHomingShots.Clear();
 
     cActorBase* hero = s_firstHero ? s_firstHero() : nullptr;

@@ -50,10 +50,9 @@ std::int64_t UnrolledCount(std::int64_t count, std::int64_t at, std::int64_t rep
 int UnrollFirstLoop(CheckedVector<cEdCommand>& commands);
 
 // Writes out every loop, those inside repeated blocks included, as UnrollFirstLoop would
-// when repeated until it returns 0, in time proportional to the result. 0 when done;
-// kUnrollFailed when the list would grow beyond kMaxFlowCommands or the copies and loop
-// removals beyond workLimit: the list then still holds commands and loops equivalent to the
-// original.
+// when repeated until it returns 0, in time proportional to the result and copying each
+// command of the result once. 0 when done; kUnrollFailed, the list unchanged, when it would
+// grow beyond kMaxFlowCommands or the copies and loop removals beyond workLimit.
 int UnrollAllLoops(CheckedVector<cEdCommand>& commands, std::int64_t workLimit = kMaxUnrollWork);
 
 // A command's duration in ticks: (time increase × clone value + time base) × b × 6, as the

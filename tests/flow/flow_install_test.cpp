@@ -4,13 +4,17 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "app/globals.h"
 #include "data/database.h"
 #include "data/stage_record.h"
 #include "flow/flow_instance.h"
 #include "flow/move_setup_table.h"
+#include "platform/messages.h"
+#include "platform/time_units.h"
 #include "stage/actor.h"
 
 namespace {
@@ -46,6 +50,13 @@ CheckedVector<cEdCommand> List(std::initializer_list<cEdCommand> cmds) {
 std::string Names(const CheckedVector<cEdCommand>& list) {
     std::string out;
     for (const cEdCommand& c : list) out += IsLoopCommand(c) ? std::string("*") : c.strText;
+    return out;
+}
+
+// Every command's saved bytes, in order: equal lists hold equal commands.
+std::vector<std::vector<std::uint8_t>> Bytes(CheckedVector<cEdCommand> list) {
+    std::vector<std::vector<std::uint8_t>> out;
+    for (cEdCommand& c : list) out.push_back(c.SaveToBytes());
     return out;
 }
 
@@ -141,10 +152,8 @@ TEST(FlowUnroll, TooLargeFails) {
     };
     for (auto& c : cases) {
         CheckedVector<cEdCommand> first = c.list;
-        const std::string before = Names(first);
         EXPECT_EQ(UnrollAllLoops(c.list), kUnrollFailed) << c.what;
-        // Nothing is lost: the list still has its commands, loops where not written out.
-        EXPECT_NE(Names(c.list).find('*'), std::string::npos) << c.what;
+        EXPECT_EQ(Bytes(c.list), Bytes(first)) << c.what << ": the list is unchanged";
         int result = 1;
         for (int rounds = 0; rounds < 10 && result == 1; ++rounds) result = UnrollFirstLoop(first);
         EXPECT_EQ(result, kUnrollFailed) << c.what;
@@ -158,9 +167,95 @@ TEST(FlowUnroll, TooLargeFails) {
 // limit ends it as a failure.
 TEST(FlowUnroll, EndlessLoopsFail) {
     CheckedVector<cEdCommand> list = List({Loop(2, 1), Loop(2, 1), P});
+    const auto before = Bytes(list);
     EXPECT_EQ(UnrollAllLoops(list, 1000), kUnrollFailed);
-    EXPECT_NE(Names(list).find('*'), std::string::npos);
-    EXPECT_LE(list.Size(), 3u);
+    EXPECT_EQ(Bytes(list), before);
+}
+
+// Under the default limits the work on large commands stays small: the commands are not
+// copied while the loops are worked out, only into the finished list.
+TEST(FlowUnroll, EndlessLoopsOfLargeCommandsFailQuickly) {
+    cEdCommand heavy = Loop(2, 1);
+    heavy.vecParam.resize(10000, 5);
+    struct {
+        const char* what;
+        CheckedVector<cEdCommand> list;
+    } cases[] = {
+        {"loop repeating itself", List({heavy, heavy, X})},
+        {"block of two loops", List({Loop(2, 2), heavy, heavy, X})},
+    };
+    for (auto& c : cases) {
+        const auto before = Bytes(c.list);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(UnrollAllLoops(c.list), kUnrollFailed) << c.what;
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(took, std::chrono::milliseconds(1000)) << c.what;
+        EXPECT_EQ(Bytes(c.list), before) << c.what;
+    }
+}
+
+// Random short lists: unrolling all loops at once gives the list that unrolling the first
+// loop again and again gives, or both fail to end within the bounds.
+TEST(FlowUnroll, AllLoopsAtOnceMatchesFirstLoopRepeatedOnRandomLists) {
+    std::mt19937 gen(1);
+    int compared = 0;
+    for (int round = 0; round < 20000; ++round) {
+        CheckedVector<cEdCommand> list;
+        const int n = 1 + static_cast<int>(gen() % 7);
+        for (int i = 0; i < n; ++i) {
+            if (gen() % 2) {
+                const int kind = static_cast<int>(gen() % 2);
+                const int repeat = static_cast<int>(gen() % 5) - 1;
+                const int following = static_cast<int>(gen() % 6) - 1;
+                list.push_back(Loop(repeat, following, kind));
+            } else {
+                list.push_back(Plain(std::string(1, static_cast<char>('a' + i))));
+            }
+        }
+        CheckedVector<cEdCommand> all = list;
+        CheckedVector<cEdCommand> first = list;
+        const int allResult = UnrollAllLoops(all, 300);
+        int firstResult = 1;
+        for (int steps = 0; steps < 100 && firstResult == 1 && first.Size() <= 300; ++steps)
+            firstResult = UnrollFirstLoop(first);
+        if (allResult != 0) {
+            EXPECT_NE(firstResult, 0) << Names(list);
+            EXPECT_EQ(Bytes(all), Bytes(list)) << Names(list);
+            continue;
+        }
+        ASSERT_EQ(firstResult, 0) << Names(list);
+        EXPECT_EQ(Bytes(all), Bytes(first)) << Names(list);
+        ++compared;
+    }
+    EXPECT_GT(compared, 15000) << compared;
+}
+
+// A loop command with too few parameters goes through the checked access, which asks the
+// main window to close; its counts are read once, however often it is copied.
+int s_closeRequests = 0;
+plat::LRESULT CountCloses(plat::HWND, std::uint32_t msg, plat::WPARAM, plat::LPARAM) {
+    if (msg == plat::WM_CLOSE) ++s_closeRequests;
+    return 0;
+}
+
+TEST(FlowUnroll, ShortLoopCommandIsReportedOnce) {
+    plat::HWND window = plat::CreateWindow(CountCloses);
+    ASSERT_NE(window, nullptr);
+    const plat::HWND savedMain = hWndMain;
+    hWndMain = window;
+    s_closeRequests = 0;
+
+    cEdCommand shortLoop = Loop(0, 0);
+    shortLoop.vecParam = {1};  // the missing count reads as the first one: one run
+    CheckedVector<cEdCommand> list = List({Loop(1000, 2), shortLoop, P});
+    EXPECT_EQ(UnrollAllLoops(list), 0);
+    EXPECT_EQ(Names(list), std::string(1000, 'P'));
+
+    plat::MSG msg;
+    while (plat::PeekMessage(&msg, nullptr, true)) plat::DispatchMessage(&msg);
+    EXPECT_EQ(s_closeRequests, 1);
+    hWndMain = savedMain;
+    plat::DestroyWindow(window);
 }
 
 // --- Installation on an actor. ---
@@ -596,12 +691,18 @@ TEST_F(ActorReset, TargetsTheFirstHeroOnce) {
     EXPECT_EQ(m_hero.m_vecTargetedBy, (CheckedVector<cActorBase*>{&other}));
     EXPECT_EQ(newHero.m_vecTargetedBy, (CheckedVector<cActorBase*>{&m_actor}));
 
-    // The hero resets itself: it targets itself, and those that targeted it let go.
+    // The hero resets itself: it targets itself, and those that target it still do.
     s_hero = &newHero;
     ResetActor(newHero, &m_record, 0, 0, 0);
     EXPECT_EQ(newHero.m_pTarget, &newHero);
-    EXPECT_EQ(newHero.m_vecTargetedBy, (CheckedVector<cActorBase*>{&newHero}));
-    EXPECT_EQ(m_actor.m_pTarget, nullptr);
+    EXPECT_EQ(newHero.m_vecTargetedBy, (CheckedVector<cActorBase*>{&m_actor, &newHero}));
+    EXPECT_EQ(m_actor.m_pTarget, &newHero);
+
+    // An entry of an actor that targets another one by now is dropped at the reset.
+    newHero.m_vecTargetedBy.push_back(&other);  // other targets m_hero
+    ResetActor(newHero, &m_record, 0, 0, 0);
+    EXPECT_EQ(newHero.m_vecTargetedBy, (CheckedVector<cActorBase*>{&m_actor, &newHero}));
+    EXPECT_EQ(other.m_pTarget, &m_hero);
 
     // No hero: no target.
     s_hero = nullptr;
