@@ -390,13 +390,18 @@ TEST_F(ObjectFixture, AssignRelinksFlowsAndKeepsRelations) {
     source.m_vecVar[3] = 5;
     source.m_listHitBy.push_back({NewObjectId(), 20});
     source.m_dX = 400;
+    // Relations are registered on both sides, as the actors keep them, so that each
+    // destructor can unhook the other whichever goes first.
     cCharaActor other;
     source.m_pTarget = &other;
+    other.m_vecTargetedBy.push_back(&source);
+    other.m_pTarget = &source;
     source.m_vecTargetedBy.push_back(&other);
 
     cCharaActor dest;
     cCharaActor mine;
     dest.m_pTarget = &mine;
+    mine.m_vecTargetedBy.push_back(&dest);
     const ObjectId destId = dest.Id();
     dest.Assign(source);
 
