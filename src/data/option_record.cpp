@@ -7,7 +7,6 @@ OptionData Option;
 namespace {
 
 constexpr std::int32_t kMaxSeVolume = 10;
-constexpr std::int32_t kMaxPaletteNo = 23;
 
 }  // namespace
 

@@ -11,6 +11,10 @@
 
 #include "data/serial_record.h"
 
+// The highest palette number: the 8-bit display has 24 palettes, each with its half-mix
+// table bmp\hbt\hbtNN.dat.
+inline constexpr std::int32_t kMaxPaletteNo = 23;
+
 class OptionData : public SerialRecord {
 public:
     OptionData();

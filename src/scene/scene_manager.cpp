@@ -12,6 +12,7 @@
 #include "app/message_box.h"
 #include "app/system_ini.h"
 #include "app/window_requests.h"
+#include "data/option_record.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
 #include "gfx/bitmap.h"
@@ -299,7 +300,7 @@ int LoadHbtPalette(int n) {
     if (lpDTCon || !lpDDCon || nBpp != 8) return 1;
     // A number from a damaged option file must neither name another file nor reach past the
     // colour groups.
-    n = std::clamp(n, 0, 23);
+    n = std::clamp(n, 0, kMaxPaletteNo);
     char name[64];
     char digits[16];
     std::snprintf(digits, sizeof digits, "%02d", n);
@@ -314,7 +315,7 @@ int LoadHbtPalette(int n) {
     }
     if (n < 12) {
         PalRotate(Palette, 16, 207, 16 * n, 1, Palette);
-    } else if (n <= 23) {
+    } else {
         const int from = 16 * (n - 11);
         plat::PALETTEENTRY group[16];
         for (int i = 0; i < 16; ++i) group[i] = Palette[from + i];

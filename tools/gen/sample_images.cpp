@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "data/option_record.h"
 #include "gen/bmp_writer.h"
 
 namespace gen {
@@ -501,7 +502,7 @@ bool WriteHbtTables(const std::string& dir) {
     SamplePalette(base);
     std::vector<std::uint8_t> table(65536);
     bool ok = true;
-    for (int n = 0; n < 24; ++n) {
+    for (int n = 0; n <= kMaxPaletteNo; ++n) {
         HbtPalette(base, n, palette);
         MakeHbtTable(palette, table.data());
         char name[40];
