@@ -220,13 +220,16 @@ TEST_P(SceneFrame, FramesArePacedOnTheClock) {
             const std::uint32_t d = times[i] - times[i - 1];
             // Direct3D: 1000 / 60 in whole milliseconds. DirectDraw: the limiter lets a frame
             // through every 16 ms, and a present that waits shows it at the next blank.
-            if (Direct3D() || waitsForBlank)
+            if (Direct3D() || waitsForBlank) {
                 EXPECT_TRUE(d == 16 || d == 17) << blt << " " << d;
-            else
+            } else {
                 EXPECT_EQ(d, 16u) << i;
+            }
         }
         // 16-ms frames shown at 60 blanks a second: one blank each, three blanks in 50 ms.
-        if (!Direct3D() && waitsForBlank) EXPECT_EQ(times[3] - times[0], 50u) << blt;
+        if (!Direct3D() && waitsForBlank) {
+            EXPECT_EQ(times[3] - times[0], 50u) << blt;
+        }
     }
 }
 
@@ -502,7 +505,9 @@ TEST_F(PaletteTest, ColourStepsOutsideTheColourRangeAreHeldToIt) {
             // Entry 1 is grey: its three channels show the channel value itself.
             const std::uint32_t grey = AnimatedColorTable[1].dwColor;
             ASSERT_EQ(grey & 0xFF, (grey >> 8) & 0xFF) << c.step;
-            if (c.step != 254) ASSERT_EQ(grey, 0xFF000000u) << c.step << " " << frame;
+            if (c.step != 254) {
+                ASSERT_EQ(grey, 0xFF000000u) << c.step << " " << frame;
+            }
         }
     }
 }
