@@ -442,6 +442,17 @@ void cEdStage::FreePalettes() {
     FreePaletteList(vecItem);
 }
 
+void cEdStage::CopySettingsFrom(const cEdStage& source) {
+    if (&source == this) return;
+    Assign(source);
+    // The derived value that is not stored goes along with those that are.
+    speed = source.speed;
+    vecBackground = source.vecBackground;
+    vecText = source.vecText;
+    for (int i = 0; i < AREA_LIMIT_COUNT; ++i) AreaLimit[i] = source.AreaLimit[i];
+    vecResultLine = source.vecResultLine;
+}
+
 void cEdStage::Describe(RecordVisitor& visitor) {
     for (int i = 0; i < static_cast<int>(vecResultLine.Size()); ++i) {
         visitor.Value(Format("vecResultLine[%d]", i), vecResultLine[i]);

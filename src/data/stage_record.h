@@ -70,6 +70,10 @@ public:
     // Gives up the palettes and the placement lists, storage included: after a load for
     // play they exist only in EdStageWork.
     void FreePalettes();
+    // Takes the source's settings (the derived game-speed constants included), result
+    // lines, area limits, backgrounds and texts; the palettes and placements stay this
+    // stage's own.
+    void CopySettingsFrom(const cEdStage& source);
 
     // Registered settings, in file order (the index in the field table in brackets); their
     // defaults are those of SetDefaults.

@@ -2,6 +2,7 @@
 
 #include "flow/flow_instance.h"
 #include "stage/actor.h"
+#include "stage/game_scene.h"
 
 void UpdateFlowCuesService(cActorBase&) {}
 
@@ -20,6 +21,29 @@ void RemoveFlowService(cActorBase& actor, int index) {
     actor.m_vecFlow[index].m_bDeleteRequest = 0;
 }
 
-void SetCommandContextService(cActorBase*, FlowInstance*, cCommandInstance*) {}
+void SetCommandContextService(cActorBase* actor, FlowInstance* flow, cCommandInstance* cmd) {
+    if (!lpGame) return;
+    lpGame->m_pCurActor = actor;
+    lpGame->m_pCurFlow = flow;
+    lpGame->m_pCurCmd = cmd;
+}
+
+void TriggerFlowsService(cActorBase&, int) {}
+
+int TestKeyConditionService(cActorBase&, cInput*, const cEdKeyCondition*) {
+    return 0;
+}
+
+int RunItemCommandService(cHeroActor&, cEdCommand&) {
+    return 0;
+}
+
+void ApplyItemArrangesService(cHeroActor&, cEdCommand&) {}
+
+void RunFlowChangeService(cHeroActor&, cEdCommand&) {}
+
+void OpenItemMessageService(cHeroActor&, int, std::int16_t, std::int16_t) {}
+
+void DrawActorService(cActorBase&, DDSURFACEDATA*, int) {}
 
 void PlayCommandSoundService(const cActorBase&, const cCommandInstance&) {}

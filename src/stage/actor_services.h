@@ -4,6 +4,8 @@
 // named at it replaces it.
 #pragma once
 
+#include <cstdint>
+
 #include "app/checked_vector.h"
 #include "data/chara_record.h"
 #include "data/command_record.h"
@@ -11,7 +13,10 @@
 
 class cActorBase;
 class cCommandInstance;
+class cHeroActor;
+class cInput;
 class FlowInstance;
+struct DDSURFACEDATA;
 
 // PLACEHOLDER until the flow pass exists: the animation cues of the running flows do
 // nothing.
@@ -28,9 +33,36 @@ void StopFlowService(cActorBase& actor, int index);
 // cleared.
 void RemoveFlowService(cActorBase& actor, int index);
 
-// PLACEHOLDER until the game scene keeps the command context of the expression language:
-// the actor, flow and command whose commands run now (null: none). Nothing is kept.
+// The command context of the game scene: the actor, flow and command whose commands run now
+// (null: none). Nothing is kept while no game scene exists.
 void SetCommandContextService(cActorBase* actor, FlowInstance* flow, cCommandInstance* cmd);
+
+// PLACEHOLDER until triggers exist: the actor's flows of the trigger kind are tested and
+// started. None starts.
+void TriggerFlowsService(cActorBase& actor, int trigger);
+
+// PLACEHOLDER until the key conditions exist: whether the key condition holds for the input.
+// Never holds.
+int TestKeyConditionService(cActorBase& actor, cInput* input, const cEdKeyCondition* cond);
+
+// PLACEHOLDER until the item commands exist: one item command on the hero; 1 when it cleared
+// the stage. Does nothing.
+int RunItemCommandService(cHeroActor& hero, cEdCommand& cmd);
+
+// PLACEHOLDER until arranges exist: the hero's pending arranges change the item command.
+// Nothing changes.
+void ApplyItemArrangesService(cHeroActor& hero, cEdCommand& cmd);
+
+// PLACEHOLDER until the item commands exist: a flow change an item queued on the hero, run
+// now. Does nothing.
+void RunFlowChangeService(cHeroActor& hero, cEdCommand& cmd);
+
+// PLACEHOLDER until message windows exist: an item's message window for the hero. None
+// opens.
+void OpenItemMessageService(cHeroActor& hero, int message, std::int16_t a, std::int16_t b);
+
+// PLACEHOLDER until actor images are drawn: the actor onto the target. Nothing is drawn.
+void DrawActorService(cActorBase& actor, DDSURFACEDATA* target, int hold);
 
 // PLACEHOLDER until sound requests exist: the sound of a command is not played.
 void PlayCommandSoundService(const cActorBase& actor, const cCommandInstance& cmd);

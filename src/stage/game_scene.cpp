@@ -9,6 +9,7 @@
 #include "data/option_record.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
+#include "flow/flow_install.h"
 #include "gfx/blit.h"
 #include "gfx/display.h"
 #include "gfx/fade.h"
@@ -20,6 +21,8 @@
 #include "platform/messages.h"
 #include "scene/game_progress.h"
 #include "scene/scene_manager.h"
+#include "stage/actor_geometry.h"
+#include "stage/stage_objects.h"
 
 cGameScene* lpGame = nullptr;
 
@@ -73,17 +76,6 @@ int ChooseNextScene() {
     return SCENE_TITLE;
 }
 
-// PLACEHOLDER until the stage set-up exists: the running stage is built from the loaded one
-// (restart: the same stage again; fresh: a new attempt).
-void SetStage(cGameScene& scene, int restart, int fresh) {
-    (void)restart;
-    (void)fresh;
-    scene.m_nStageResult = 0;
-    scene.m_nFrame = 0;
-    scene.m_nCaptionFrames = 0;
-    scene.m_nCaptionFrames2 = 0;
-}
-
 // The background layers of the running stage: a layer whose record names its own image
 // loads it, any other layer has no surface.
 void PrepareBackgroundDefinitions() {
@@ -129,6 +121,12 @@ cGameScene::cGameScene() {
     m_nSeed = plat::timeGetTime();
     m_vecStageVar.resize(255, 0);
     m_vecGroupFlag.resize(60, 0);
+    m_vecGroupList.resize(kActorGroupCount);
+    m_vecShotGroupList.resize(kActorGroupCount);
+    // The geometry of the objects measures against this scene's view, and a reset actor
+    // targets its first hero.
+    SetGeometryAxes(&m_ScrollX, &m_ScrollY);
+    SetFirstHeroLookup([]() -> cActorBase* { return FirstHero(); });
     // PLACEHOLDER until the screen effects, the screen colour and the blocking waits exist:
     // no screen effect, an idle screen colour (saved level 255) and a wait that is not done
     // are set here.
@@ -136,6 +134,12 @@ cGameScene::cGameScene() {
 }
 
 cGameScene::~cGameScene() {
+    // The objects of the stage go with the scene; they point at its lists and axes.
+    CharaList.Clear();
+    ItemList.Clear();
+    Player.Clear();
+    SetFirstHeroLookup(nullptr);
+    SetGeometryAxes(nullptr, nullptr);
     for (int i : kGameSurfaces) DDReleaseSurface(&StdSD[i]);
     // PLACEHOLDER until the stage resources exist: the character, effect and shot image
     // vectors and the picture and message surface lists are released here.
@@ -167,7 +171,7 @@ void cGameScene::Enter() {
         PostClose();
         return;
     }
-    SetStage(*this, again ? 1 : 0, 1);
+    SetStage(again ? 1 : 0, 1);
     m_nMenuRow = 0;
     m_nStep = 0;
 }
@@ -201,8 +205,10 @@ void cGameScene::StageStart() {
             }
         }
     }
-    // PLACEHOLDER until the hero exists: its base animation starts with sequence 2 when it
-    // flies, else 0.
+    if (!Player.Empty()) {
+        cHeroActor& hero = Player[0];
+        hero.m_AnimPattern.SetSeq(hero.m_bFlying ? 2 : 0, 1);
+    }
     m_nCaptionFrames = 0;
     m_nState = GAMESTATE_PLAY;
 }
@@ -294,7 +300,7 @@ void cGameScene::PauseMenu() {
             default:
                 m_bHoldButtons = 1;
                 Progress.RestoreCheckpoint(1);
-                SetStage(*this, 1, 0);
+                SetStage(1, 0);
                 m_nStep = 0;
                 m_nState = GAMESTATE_STAGESTART;
                 return;
@@ -375,7 +381,7 @@ void cGameScene::ContinueMenu() {
     if (input.wButton & kButtonConfirm) {
         PlaySystemSe(1);
         if (m_nMenuRow == 0) {
-            SetStage(*this, 1, 0);
+            SetStage(1, 0);
             m_nState = GAMESTATE_STAGESTART;
         } else {
             Progress.m_bBackToMap = 1;

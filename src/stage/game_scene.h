@@ -11,16 +11,33 @@
 #include <cstdint>
 #include <string>
 
+#include "app/checked_list.h"
 #include "app/checked_vector.h"
 #include "scene/scene.h"
+#include "stage/game_object.h"
+#include "stage/projectile.h"
+#include "stage/scroll_axis.h"
 
 class GameProgress;
+class cActorBase;
+class cBlock;
+class cCharaActor;
+class cCommandInstance;
+class cEdBlock;
+class cEdChara;
+class cEdItem;
+class cEdShot;
+class cItemObject;
+class FlowInstance;
 
 // Virtual keys read directly during play.
 inline constexpr int VK_SPACE = 0x20;
 inline constexpr int VK_F1 = 0x70;
 inline constexpr int VK_F2 = 0x71;
 inline constexpr int VK_F3 = 0x72;
+
+// Actor and projectile groups, each with its list in the scene.
+inline constexpr int kActorGroupCount = 8;
 
 // Game-scene states.
 enum GameState : int {
@@ -78,12 +95,54 @@ public:
     // The play screen.
     void Draw();
 
+    // --- Stage set-up (stage_setup.cpp). ---
+    // Builds the running stage from the loaded one for a new attempt. restart: the working
+    // copy's settings are brought back to the loaded stage (every attempt but the first
+    // entry from another scene); fresh: the scene is entered or a replay restarts (only the
+    // music request depends on it).
+    void SetStage(int restart, int fresh);
+    // Whether the last SetStage ended early on a failed allocation (the program closes).
+    bool SetStageFailed() const { return m_bSetStageFailed != 0; }
+
+    // --- Placement and run-time spawning (placement.cpp). ---
+    // Every copy of a placed character record on stage block (column, row); copies outside
+    // the stage are not made and take no serial. kInstallFailed when a copy's flows could
+    // not be installed (a failed allocation), else 0.
+    int PlaceChara(ObjectList<cCharaActor>& list, int column, int row, std::int32_t& serial,
+                   const cEdChara& record, const cItemObject* item);
+    // An item placement on stage block (column, row), when inside the stage. kUnrollFailed
+    // when its commands could not be written out, else 0.
+    int PlaceItem(ObjectList<cItemObject>& list, int column, int row, std::int32_t& serial,
+                  const cEdItem& record);
+    // Summons at map dots (x, y); a failed allocation closes the program.
+    void SpawnChara(ObjectList<cCharaActor>& list, double x, double y, int group, int facing,
+                    const cEdShot& params, const cEdChara& record, std::int32_t& serial);
+    void SpawnItem(ObjectList<cItemObject>& list, double x, double y, const cEdShot& params,
+                   const cEdItem& record, std::int32_t& serial);
+    void SpawnBlock(double x, double y, const cEdShot& params, const cEdBlock& record);
+    // 1 when the block just put into the cell must be taken back: it covers a hero or a
+    // character and the summon refuses that. Crush deaths of the covered actors are
+    // suspended either way.
+    int CheckBlockOverlap(int index, int column, int row, const cEdShot& params);
+
     // Members in order; every one starts with a value.
     std::int32_t m_nSavedState = 0;
     std::int32_t m_nSavedStep = 0;
     std::int32_t m_nStageResult = 0;
+    ScrollAxis m_ScrollX;
+    ScrollAxis m_ScrollY;
+    ObjectList<cProjectile> m_listProjectile;
+    // One list per actor group 0..7, and one per projectile group.
+    CheckedVector<CheckedList<cActorBase*>> m_vecGroupList;
+    CheckedVector<CheckedList<cProjectile*>> m_vecShotGroupList;
+    // PLACEHOLDER until message windows, effects, pictures, the screen effect, the screen
+    // colour and the blocking waits exist: their members follow here.
     // Written by the window thread while the pause thread runs.
     std::atomic<std::int32_t> m_bCloseRequest{0};
+    // The command context: whose flow and command run now (null: none).
+    cActorBase* m_pCurActor = nullptr;
+    FlowInstance* m_pCurFlow = nullptr;
+    cCommandInstance* m_pCurCmd = nullptr;
     std::int32_t m_nItemMessageArg = 0;
     std::int32_t m_nPlayers = 0;
     std::int32_t m_nTick = 0;
@@ -118,6 +177,8 @@ public:
     std::int32_t m_nHudMode = 0;
     // PLACEHOLDER until the menu cursor exists: the row of the pause and continue menus.
     std::int32_t m_nMenuRow = 0;
+    // Set when SetStage ended early on a failed allocation.
+    std::int32_t m_bSetStageFailed = 0;
 
 private:
     // The rows of the pause menu: 3 with retry, else 2.

@@ -168,15 +168,7 @@ int LoadStageForPlay(std::string_view path, int numbered, cEdStage* destination)
         return 0;
     }
     if (destination && destination != &EdStageWork) {
-        destination->Assign(EdStageWork);
-        // The derived value that is not stored goes along with those that are.
-        destination->speed = EdStageWork.speed;
-        destination->vecBackground = EdStageWork.vecBackground;
-        destination->vecText = EdStageWork.vecText;
-        for (int i = 0; i < AREA_LIMIT_COUNT; ++i) {
-            destination->AreaLimit[i] = EdStageWork.AreaLimit[i];
-        }
-        destination->vecResultLine = EdStageWork.vecResultLine;
+        destination->CopySettingsFrom(EdStageWork);
         destination->FreePalettes();
     }
     return 1;

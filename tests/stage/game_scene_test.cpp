@@ -8,6 +8,7 @@
 #include "gen/project.h"
 #include "platform/host_path.h"
 #include "scene/scene_fixture.h"
+#include "stage/stage_load.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ protected:
         ASSERT_TRUE(gen::MakeProject("project", options, &error)) << error;
         std::filesystem::current_path("project");
         plat::ClearPathCache();
+        ASSERT_EQ(LoadStageForPlay("data\\stg4\\forest-1.stg4", 1, &EdStage), 1);
     }
     // The progress of a play under way.
     static void PlayUnderWay() {
@@ -423,7 +425,8 @@ TEST_F(GameSceneTest, EnteringFromAnotherSceneStartsANewPlay) {
               Progress.m_nClearTime, Progress.m_nRestHP, Progress.m_nRestSP, Progress.m_bWarpPos})
             EXPECT_EQ(v, 0) << c.testPlay;
 
-        // Entered again from itself (the next stage): nothing is reset, no life is taken.
+        // Entered again from itself (the next stage): nothing is reset, no life is taken;
+        // only the stage's own score starts again, as at every attempt.
         PlayUnderWay();
         SceneMgr.m_nPrevScene = SCENE_GAME;
         game->m_nState = -1;
@@ -432,7 +435,8 @@ TEST_F(GameSceneTest, EnteringFromAnotherSceneStartsANewPlay) {
         EXPECT_EQ(PendingCloses(), 0);
         EXPECT_EQ(Progress.m_nLives, 2);
         EXPECT_EQ(Progress.m_nScore, 500);
-        EXPECT_EQ(Progress.m_nStageScore, 50);
+        EXPECT_EQ(Progress.m_nStageScore, 0);
+        EXPECT_EQ(Progress.m_nRestTime, 6);
         EXPECT_EQ(Progress.m_bWarpPos, 1);
     }
 }

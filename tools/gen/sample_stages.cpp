@@ -60,6 +60,14 @@ T Placed(const CheckedVector<T>& palette, int index, int x, int y) {
     return placed;
 }
 
+// A placed character carrying no item: its placement value names the item placement it
+// carries, -1 for none.
+cEdChara PlacedChara(const CheckedVector<cEdChara>& palette, int index, int x, int y) {
+    cEdChara placed = Placed(palette, index, x, y);
+    placed.nPlaceValue = -1;
+    return placed;
+}
+
 void FillPalettes(cEdStage& stage) {
     stage.vecBlockPalette.resize(1);
     stage.vecBlockPalette.push_back(Block("Floor", 1, 1));
@@ -105,9 +113,9 @@ cEdStage MakeStage(int width, std::initializer_list<int> pits, int backgroundVar
     for (int x = 8; x < 12; ++x) PlaceBlock(stage, kFloor, x, 9);
     PlaceBlock(stage, kSpikes, 14, 12);
 
-    stage.vecChara.push_back(Placed(stage.vecCharaPalette, kHero, 2, 12));
-    stage.vecChara.push_back(Placed(stage.vecCharaPalette, kWalker, 12, 12));
-    stage.vecChara.push_back(Placed(stage.vecCharaPalette, kFlyer, 18, 6));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 2, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kWalker, 12, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kFlyer, 18, 6));
     stage.vecItem.push_back(Placed(stage.vecItemPalette, kCoin, 9, 8));
     stage.vecItem.push_back(Placed(stage.vecItemPalette, kCoin, 10, 8));
     stage.vecItem.push_back(Placed(stage.vecItemPalette, kHeart, 16, 11));

@@ -1,0 +1,584 @@
+// The hero's set-up, boxes, camera, one-tick steps, flow pass, jump, item commands and its
+// test-play drawing.
+#include "stage/hero_actor.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+#include "app/input.h"
+#include "data/stage_record.h"
+#include "data/system_record.h"
+#include "flow/flow_install.h"
+#include "flow/flow_instance.h"
+#include "gfx/display.h"
+#include "gfx/fill.h"
+#include "platform/trunc.h"
+#include "stage/actor_geometry.h"
+#include "stage/actor_services.h"
+#include "stage/game_scene.h"
+#include "stage/scroll_axis.h"
+
+namespace {
+
+// The flow trigger of death flows.
+constexpr int kDeathTrigger = 3;
+// The item command アレンジ, which applies to the next command instead of being one.
+constexpr int kItemArrangeType = 23;
+// The boost of a jump off a block character, as the single-precision constant it was.
+constexpr double kRideJumpBoost = static_cast<double>(1.02f);
+
+// The flying kinds 1 to 3 fly; 0 and anything else walk (as SetFlyMode takes them).
+bool FlyingKind(int kind) {
+    return kind >= 1 && kind <= 3;
+}
+
+// Sizes come from the stage file; sums of them are made in 64 bits and wrap to 32 like the
+// machine's, instead of being undefined for a damaged value.
+std::int32_t Wrap32(std::int64_t v) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
+}
+
+// A box of w × h centred on the 32-dot sprite whose top-left lies at (offX, offY) from the
+// object box; both the current and the scale-1 values.
+void SetCentredBox(HitBoxSet& box, std::int32_t offX, std::int32_t offY, std::int32_t w,
+                   std::int32_t h) {
+    box.nOffsetX = box.nBaseOffsetX = Wrap32(std::int64_t{kHalfBlockDots} - offX - (w >> 1));
+    box.nOffsetY = box.nBaseOffsetY = Wrap32(std::int64_t{kHalfBlockDots} - offY - (h >> 1));
+    box.nWidth = box.nBaseWidth = w;
+    box.nHeight = box.nBaseHeight = h;
+}
+
+// The current offsets and sizes × g (the scale-1 values stay).
+void GrowBox(HitBoxSet& box, std::int32_t g) {
+    box.nOffsetX = WrapMul(box.nOffsetX, g);
+    box.nOffsetY = WrapMul(box.nOffsetY, g);
+    box.nWidth = WrapMul(box.nWidth, g);
+    box.nHeight = WrapMul(box.nHeight, g);
+}
+
+// A command parameter; a damaged command with fewer parameters reads 0.
+std::int32_t Param(const cEdCommand* cmd, int i) {
+    if (!cmd || i >= static_cast<int>(cmd->vecParam.Size())) return 0;
+    return cmd->vecParam[i];
+}
+
+// The camera on one axis: the view is put so that the box's centre is in the middle of it,
+// then kept within the axis's limits.
+void FollowOnAxis(ScrollAxis& axis, double pos, std::int32_t box, int half, int view) {
+    if (axis.m_bAuto) return;
+    axis.m_dPos = pos - (half - (box >> 1));
+    if (axis.m_dPos < axis.m_nLow)
+        axis.m_dPos = axis.m_nLow;
+    else if (!(axis.m_nHigh > axis.m_dPos + view))
+        axis.m_dPos = static_cast<double>(axis.m_nHigh) - view;
+}
+
+}  // namespace
+
+int cHeroActor::Init(int serial, cEdChara& record, double homeX, double homeY) {
+    // 1.
+    if (record.nGiant == 0) record.nGiant = 1;
+    // 2. The reset copies the record; the boxes are those of the stage for its flight mode.
+    ResetActor(*this, &record, homeX, homeY, 0);
+    PlaceObjectBox(FlyingKind(m_Chara.nBlockCollision));
+    cGameObject::Init(serial, m_Chara.nControl, m_Chara.nSide, m_Chara.nGraphic, nullptr, 0,
+                      m_nOffsetX, m_nOffsetY, m_nBoxW, m_nBoxH, kBlockDots, kBlockDots,
+                      m_Chara.nFacing, m_Chara.nBlockCollision, 0);
+    // 3. Only player 1 exists; a damaged player number binds no input.
+    const int player = m_Chara.nPlayer;
+    m_pInput =
+        (player >= 0 && player < static_cast<int>(InputList.Size())) ? &InputList[player] : nullptr;
+    // 4.
+    SetFlyMode(m_Chara.nBlockCollision, 0);
+    SetScale(GiantSize(), 1);
+    // 5.
+    m_bFacingRight = m_Chara.nFacing;
+    m_nPrevFacing = m_Chara.nFacing;
+    m_bJumpForbidden = 0;
+    m_nJumpHold = 0;
+    m_bHitCeiling = 0;
+    m_bClearDirection = 0;
+    m_bClearButtons = 0;
+    m_nTouchKind = 0;
+    m_dTouchValue = 0;
+    m_nTouchTicks = 0;
+    m_nItemBlockWait = 0;
+    m_nTicks = 0;
+    m_bJumpArmed = 1;
+    m_bJumpDone = 0;
+    const double b = EdStageWork.speed.dSubSteps;
+    m_dTouchStep = b > 0 ? 4.0 / b : 0.0;
+    m_pPrevLastBlock = nullptr;
+    m_vecFlowChange.Clear();
+    m_listItemArrange.clear();
+    // 6. The record copy's flows become the hero's own, installed once.
+    BuildHitBoxList();
+    m_listTouchedItems.clear();
+    if (InstallFlows(*this, m_Chara.vecFlow, 0, -1) == kInstallFailed) {
+        m_vecFlow.Clear();
+        return kInstallFailed;
+    }
+    return 0;
+}
+
+void cHeroActor::SetFlyMode(int mode, int scaleFlag) {
+    // 1.
+    const std::int32_t wasFlying = m_bFlying;
+    m_Chara.nBlockCollision = static_cast<std::int8_t>(mode);
+    cGameObject::SetFlyMode(mode);
+    // 2.
+    if (m_bFlying != wasFlying) {
+        m_nHoldFrames = 2;
+        if (wasFlying) m_dVX = m_dVY = m_dMoveVX = m_dMoveVY = 0;
+    }
+    // 3.
+    PlaceObjectBox(m_bFlying);
+    // 4.
+    const cEdStage& st = EdStageWork;
+    switch (m_Chara.nHitBoxKind) {
+        case 0:
+            if (m_bFlying)
+                SetHitBoxFromSize(st.nHeroHitFlyAlign, st.nHeroHitFlyW, st.nHeroHitFlyH);
+            else
+                SetHitBoxFromSize(st.nHeroHitAlign, st.nHeroHitW, st.nHeroHitH);
+            break;
+        case 1:
+            SetHitBoxFromSize(0, st.nHeroShotHitW, st.nHeroShotHitH);
+            break;
+        case 2:
+            SetHitBoxFromSize(0, st.nHeroShotRangeW, st.nHeroShotRangeH);
+            break;
+        case 3:
+            SetHitBoxFromSize(0, kBlockDots, kBlockDots);
+            break;
+        default:
+            break;
+    }
+    // 5.
+    SetCentredBox(m_ShotBox, m_nOffsetX, m_nOffsetY, st.nHeroShotHitW, st.nHeroShotHitH);
+    SetCentredBox(m_ItemBox, m_nOffsetX, m_nOffsetY, st.nItemBodyW, st.nItemBodyH);
+    // 6.
+    if (scaleFlag) {
+        const std::int32_t g = GiantSize();
+        m_nBoxW = WrapMul(m_nBoxW, g);
+        m_nBoxH = WrapMul(m_nBoxH, g);
+        m_nOffsetX = WrapMul(m_nOffsetX, g);
+        m_nOffsetY = WrapMul(m_nOffsetY, g);
+        m_nBaseOffsetX = WrapMul(m_nBaseOffsetX, g);
+        m_nBaseOffsetY = WrapMul(m_nBaseOffsetY, g);
+        m_nSpriteW = WrapMul(m_nSpriteW, g);
+        m_nSpriteH = WrapMul(m_nSpriteH, g);
+        m_nBaseSpriteW = WrapMul(m_nBaseSpriteW, g);
+        m_nBaseSpriteH = WrapMul(m_nBaseSpriteH, g);
+        GrowBox(m_BodyBox, g);
+        GrowBox(m_ShotBox, g);
+        GrowBox(m_ItemBox, g);
+    }
+    // 7.
+    BuildHitBoxList();
+}
+
+void cHeroActor::PlaceObjectBox(int flying) {
+    const cEdStage& st = EdStageWork;
+    const std::int32_t w = flying ? st.nHeroBodyFlyW : st.nHeroBodyW;
+    const std::int32_t h = flying ? st.nHeroBodyFlyH : st.nHeroBodyH;
+    const std::int32_t bottom = flying ? st.nHeroBodyFlyAlign : st.nHeroBodyAlign;
+    const std::int32_t offX = Wrap32((std::int64_t{kBlockDots} - w) >> 1);
+    const std::int32_t offY =
+        bottom ? Wrap32(std::int64_t{kBlockDots} - h) : Wrap32((std::int64_t{kBlockDots} - h) >> 1);
+    m_nBoxW = m_nBaseBoxW = w;
+    m_nBoxH = m_nBaseBoxH = h;
+    m_nOffsetX = m_nBaseOffsetX = offX;
+    m_nOffsetY = m_nBaseOffsetY = offY;
+    m_nSpriteW = m_nBaseSpriteW = kBlockDots;
+    m_nSpriteH = m_nBaseSpriteH = kBlockDots;
+}
+
+void cHeroActor::BuildHitBoxList() {
+    const cEdStage& st = EdStageWork;
+    auto view = [&](std::int32_t kind, std::int32_t w, std::int32_t h) {
+        HitBoxView v;
+        v.nKind = kind;
+        v.nMode = st.nHeroHitBox[kind];
+        // A colour choice outside the table (a damaged file) shows as the first colour.
+        const std::int32_t colour = st.nHeroHitBox[kind + 4];
+        v.nColour = kHitBoxColours[(colour >= 0 && colour < 8) ? colour : 0];
+        v.nWidth = w;
+        v.nHeight = h;
+        return v;
+    };
+    m_vecHitBoxView.Clear();
+    m_vecHitBoxView.push_back(view(kHitBoxObject, m_nBoxW, m_nBoxH));
+    m_vecHitBoxView.push_back(view(kHitBoxItem, m_ItemBox.nWidth, m_ItemBox.nHeight));
+    m_vecHitBoxView.push_back(view(kHitBoxBody, m_BodyBox.nWidth, m_BodyBox.nHeight));
+    m_vecHitBoxView.push_back(view(kHitBoxShot, m_ShotBox.nWidth, m_ShotBox.nHeight));
+    // Largest first; a box moves only past boxes of strictly smaller area.
+    std::stable_sort(m_vecHitBoxView.begin(), m_vecHitBoxView.end(),
+                     [](const HitBoxView& a, const HitBoxView& b) {
+                         return std::int64_t{a.nWidth} * a.nHeight >
+                                std::int64_t{b.nWidth} * b.nHeight;
+                     });
+}
+
+void cHeroActor::ScaleHitBoxes(int scale) {
+    m_BodyBox.Scale(scale);
+    m_ShotBox.Scale(scale);
+    m_ItemBox.Scale(scale);
+}
+
+void cHeroActor::UpdateHitBoxX() {
+    m_BodyBox.FollowX(m_dX);
+    m_ShotBox.FollowX(m_dX);
+    m_ItemBox.FollowX(m_dX);
+}
+
+void cHeroActor::UpdateHitBoxY() {
+    m_BodyBox.FollowY(m_dY);
+    m_ShotBox.FollowY(m_dY);
+    m_ItemBox.FollowY(m_dY);
+}
+
+int cHeroActor::OnMovedX() {
+    FollowOnAxis(GeomAxisX(), m_dX, m_nBoxW, kViewW / 2, kViewW);
+    const int code = ClampX(m_bFlying ? 0 : 1);
+    m_dRight = m_dX + m_nBoxW - 1;
+    return code;
+}
+
+int cHeroActor::OnMovedY() {
+    FollowOnAxis(GeomAxisY(), m_dY, m_nBoxH, kViewH / 2, kViewH);
+    return ClampY(m_bFlying ? 0 : 1);
+}
+
+int cHeroActor::StepX() {
+    // 1.
+    if (m_dKnockVX != 0) {
+        m_dVX = m_dKnockVX;
+    } else if (m_dMoveVX != 0) {
+        // 2. A speed-change block scales the move by its factor, a step of 4 dots per
+        // second at a time, never across 0.
+        Decelerate(m_dMoveVX, m_bDecelX);
+        if (m_nTouchTicks != 0 && m_nTouchKind == kTouchSpeed) {
+            const double f = m_dTouchValue;
+            const double s = PerFrameSpeed(m_dTouchStep);
+            double& v = m_dMoveVX;
+            if (v <= 0) {
+                v = v - (f - 1) * s;
+                if (v > 0) v = 0;
+            } else {
+                v = v + (f - 1) * s;
+                if (v < 0) v = 0;
+            }
+        }
+        m_dVX += m_dMoveVX;
+    }
+    // 3.
+    const double limit = EdStageWork.speed.dStepSpeedLimit;
+    if (m_dVX > limit)
+        m_dVX = limit;
+    else if (m_dVX < -limit)
+        m_dVX = -limit;
+    m_dX += m_dVX;
+    OnMovedX();
+    return 0;
+}
+
+int cHeroActor::StepY() {
+    ApplyKnockbackY();
+    if (m_dKnockVY == 0 && m_bFlying && m_dMoveVY != 0) {
+        Decelerate(m_dMoveVY, m_bDecelY);
+        m_dVY += m_dMoveVY;
+    }
+    const int code = MoveY(m_bFlying ? 0 : 2);
+    OnMovedY();
+    if (!m_bFlying && (code == 5 || code == 6)) return 7;
+    return code;
+}
+
+int cHeroActor::RunFlows(int dying) {
+    // 1.
+    SetCommandContextService(this, nullptr, nullptr);
+    if (lpGame) lpGame->m_bCodeKill = 0;
+
+    // 2. The velocity the flows start from: the auto-scroll's, overwritten, not added.
+    const double sx = ActiveScrollSpeed(GeomAxisX());
+    const double sy = ActiveScrollSpeed(GeomAxisY());
+    if (EdSystem.bCompat214 == 0) {
+        m_dVX = m_bScrollSync ? sx : 0.0;
+        if (m_bFlying) m_dVY = m_bScrollSync ? sy : 0.0;
+    } else if (m_bFlying) {
+        m_dVX = sx;
+        m_dVY = sy;
+    } else {
+        m_dVX = 0;
+    }
+
+    // 3.
+    m_bGravityOff = 0;
+    m_bDecelX = 1;
+    m_bDecelY = 1;
+    m_bClearDirection = 0;
+    m_bClearButtons = 0;
+    m_bMovedByCommand = 0;
+    m_bJumpDone = 0;
+    if (m_nHoldFrames > 0) --m_nHoldFrames;
+
+    // 4.
+    UpdateFlowCuesService(*this);
+
+    // 5. By index, the count read again each time: a flow may add flows.
+    for (int i = 0; i < static_cast<int>(m_vecFlow.Size()); ++i) {
+        {
+            FlowInstance& flow = m_vecFlow[i];
+            if (!flow.m_bRunning) continue;
+            if (flow.m_vecCmd.empty()) {
+                StopFlowService(*this, i);
+                continue;
+            }
+            if (flow.m_bPaused || flow.m_bHalted) continue;
+        }
+        const bool death = m_vecFlow[i].m_pFlow && m_vecFlow[i].m_pFlow->nTrigger == kDeathTrigger;
+        if (dying && !death) continue;
+        if (UpdateFlowService(*this, i)) StopFlowService(*this, i);
+        if (!dying && !death && m_nHp < 1) return 1;
+    }
+
+    // 6.
+    SetCommandContextService(nullptr, nullptr, nullptr);
+
+    // 7. The flow changes items queued, in order; a change may queue no further one.
+    CheckedVector<cEdCommand> changes = std::move(m_vecFlowChange);
+    m_vecFlowChange.Clear();
+    for (cEdCommand& cmd : changes) RunFlowChangeService(*this, cmd);
+
+    // 8. From the back, so that the indices of the flows still to be looked at stay put.
+    if (m_bFlowDeleted) {
+        for (int i = static_cast<int>(m_vecFlow.Size()) - 1; i >= 0; --i)
+            if (m_vecFlow[i].m_bDeleteRequest) RemoveFlowService(*this, i);
+        m_bFlowDeleted = 0;
+    }
+    if (m_bGroupFreed) {
+        const int groups =
+            static_cast<int>(std::min(m_vecGroupFreed.Size(), m_vecGroupBusy.Size()));
+        for (int g = 0; g < groups; ++g) {
+            if (m_vecGroupFreed[g]) {
+                m_vecGroupBusy[g] = 0;
+                m_vecGroupFreed[g] = 0;
+            }
+        }
+        m_bGroupFreed = 0;
+    }
+
+    // 9. Idle: every step of a base animation is locked, so the change is forced.
+    ++m_nTicks;
+    if (!m_bMovedByCommand && m_dMoveVX == 0 && m_dMoveVY == 0)
+        m_AnimPattern.ChangeSeq(m_bFlying ? 2 : 0, 1);
+
+    // 10. No jump command ran: the next one may launch.
+    if (!m_bJumpDone) {
+        m_nJumpHold = 0;
+        m_bJumpArmed = 1;
+        m_bHitCeiling = 0;
+    }
+
+    // 11.
+    return m_nHp < 1 ? 1 : 0;
+}
+
+int cHeroActor::Jump(cCommandInstance* cmd) {
+    // 1.
+    if (!cmd || m_bFlying || m_bJumpDone) return 0;
+    const cEdCommand* def = cmd->m_pCmd;
+    const std::int32_t mode = Param(def, 0);
+    const std::int32_t b = EdStageWork.speed.nSubSteps;
+
+    // 2. The flow whose command this is decides by its last key condition.
+    const FlowInstance* flow = lpGame ? lpGame->m_pCurFlow : nullptr;
+    const bool hasKeys = flow && !flow->m_vecKeyCond.empty();
+    int held = 0;
+    int keyed = 0;
+    if (mode == 0) {
+        held = 1;
+    } else if ((mode == 1 || mode == 2) && hasKeys &&
+               TestKeyConditionService(*this, m_pInput, flow->m_vecKeyCond.back())) {
+        held = keyed = 1;
+    }
+
+    // 3. The height by the running speed, between the two thresholds.
+    if (mode == 2) {
+        const double r = 10.0 * EdStageWork.speed.dSubSteps;
+        if (r > 0) {
+            const double lo = Param(def, 1) / r;
+            const double hi = Param(def, 3) / r;
+            const double v = m_dMoveVX < 0 ? -m_dMoveVX : m_dMoveVX;
+            const std::int32_t p2 = Param(def, 2);
+            const std::int32_t p4 = Param(def, 4);
+            std::int32_t height;
+            if (v >= lo)
+                height = p2;
+            else if (v <= hi)
+                height = p4;
+            else
+                height = plat::TruncToInt((static_cast<double>(p2) - p4) * v / lo + p4);
+            cmd->m_dSpeed = JumpSpeedForHeight(static_cast<double>(height) * kHalfBlockDots);
+        }
+    }
+
+    int launched = 0;
+    const bool inAir = m_bAirborne && !m_bRiding;
+    if ((mode == 0 || keyed) && !m_bJumpForbidden) {
+        // 4.
+        ++m_nJumpHold;
+        if (m_nJumpHold >= cmd->m_nDuration && !inAir && m_bJumpArmed && !m_bHitCeiling &&
+            (m_dVY < 0 || m_bRiding)) {
+            // b. The rise is over.
+            m_bAirborne = 1;
+            m_bJumpArmed = 0;
+        } else if (!m_bFalling && m_nJumpHold <= b && !inAir && m_bJumpArmed && !m_bHitCeiling &&
+                   !m_bKnocked && !cmd->m_bFirstTickDone) {
+            // c. Launch: from a block character only in the frame's last tick.
+            m_bJumping = 1;
+            if (!m_bRiding) {
+                m_dVY = cmd->m_dSpeed;
+                launched = 1;
+            } else if (lpGame && lpGame->m_nTick == b) {
+                m_dVY = cmd->m_dSpeed * kRideJumpBoost;
+                m_bRiding = 0;
+                launched = 1;
+            }
+            if (launched) {
+                cmd->m_bFirstTickDone = 1;
+                PlayCommandSoundService(*this, *cmd);
+            }
+        }
+    } else {
+        // 5. Released while rising: the rise is cut to 30 %.
+        if (m_nJumpHold > 0 && m_nJumpHold < cmd->m_nDuration && !m_bAirborne && !m_bHitCeiling &&
+            !m_bJumpForbidden && !m_bKnocked) {
+            m_bRiding = 0;
+            if (m_dVY < 0) m_dVY *= 0.3;
+            m_bAirborne = 1;
+        }
+        m_nJumpHold = 0;
+        m_bJumpArmed = 1;
+        m_bHitCeiling = 0;
+    }
+
+    // 6. Landed.
+    if (IsStanding() && m_dVY >= 0) {
+        if (!hasKeys || !held) {
+            m_nJumpHold = 0;
+            m_bJumpArmed = 1;
+            m_bHitCeiling = 0;
+            m_bKnocked = 0;
+            if (!hasKeys)
+                cmd->m_bFirstTickDone = 0;
+            else
+                cmd->m_nRemaining = 0;
+        }
+    }
+
+    // 7.
+    m_bJumpDone = 1;
+    return launched;
+}
+
+int cHeroActor::RunItemCommands(CheckedVector<cEdCommand>& commands) {
+    // 1.
+    if (lpGame) lpGame->m_nItemMessageArg = 0;
+    // 2. By index: a command may not change the list, but the count is read again.
+    for (int i = 0; i < static_cast<int>(commands.Size()); ++i) {
+        cEdCommand& cmd = commands[i];
+        if (cmd.nCmdType != kItemArrangeType) {
+            ApplyItemArrangesService(*this, cmd);
+            m_listItemArrange.clear();
+        }
+        const int result = RunItemCommandService(*this, cmd);
+        if (m_nHp <= 0) return 2;
+        if (result != 0) return result;
+    }
+    // 3.
+    return m_nHp <= 0 ? 2 : 0;
+}
+
+bool cHeroActor::IsItemUntouched(const cItemObject& item) const {
+    for (ObjectId id : m_listTouchedItems)
+        if (id == item.Id()) return false;
+    return true;
+}
+
+void cHeroActor::ForgetItem(const cItemObject& item) {
+    // Every entry of it: the list never holds one twice, but a damaged order of calls
+    // must not leave one behind.
+    while (m_listTouchedItems.EraseValue(item.Id()) != m_listTouchedItems.end()) {
+    }
+}
+
+void cHeroActor::TouchItem(const cItemObject& item) {
+    m_listTouchedItems.push_back(item.Id());
+}
+
+void cHeroActor::ShowItemMessage(int message, std::int16_t a, std::int16_t b) {
+    OpenItemMessageService(*this, message, a, b);
+}
+
+void cHeroActor::DrawHitBoxes(DDSURFACEDATA* target, int hold) {
+    DrawActorService(*this, target, hold);
+    // At 8 bits per pixel with the palette animation on, the palette itself blinks.
+    const bool paletteBlinks = nBpp == 8 && EdSystem.bPaletteAnimation != 0;
+    for (HitBoxView& v : m_vecHitBoxView) {
+        if (v.nMode != 1 && v.nMode != 2) continue;
+        const HitBoxSet* box = nullptr;
+        if (v.nKind == kHitBoxBody) box = &m_BodyBox;
+        if (v.nKind == kHitBoxItem) box = &m_ItemBox;
+        if (v.nKind == kHitBoxShot) box = &m_ShotBox;
+        std::int64_t x = m_nOffsetX;
+        std::int64_t y = m_nOffsetY;
+        if (box) {
+            x += std::int64_t{box->nOffsetX} + m_rcScreen.left;
+            y += std::int64_t{box->nOffsetY} + m_rcScreen.top;
+        }
+        v.nX = Wrap32(x);
+        v.nY = Wrap32(y);
+        const std::uint32_t colour =
+            static_cast<std::uint32_t>(paletteBlinks ? v.nColour : v.nColour + v.nBlink / 8);
+        if (v.nMode == 1) {
+            DDFillRect(target, v.nX, v.nY, v.nWidth, v.nHeight, colour);
+        } else {
+            // A frame one dot thick: the top and bottom rows, then the sides between them.
+            DDFillRect(target, v.nX, v.nY, v.nWidth, 1, colour);
+            DDFillRect(target, v.nX, v.nY + v.nHeight - 1, v.nWidth, 1, colour);
+            DDFillRect(target, v.nX, v.nY + 1, 1, v.nHeight - 2, colour);
+            DDFillRect(target, v.nX + v.nWidth - 1, v.nY + 1, 1, v.nHeight - 2, colour);
+        }
+        v.nBlink = (v.nBlink + 1) % 32;
+    }
+}
+
+void cHeroActor::DrawSight(DDSURFACEDATA*) {
+    // PLACEHOLDER until the stage resources build the sight mask: without it no sight is
+    // drawn.
+}
+
+void cHeroActor::UpdateScreenRect() {
+    cGameObject::UpdateScreenRect();
+    // On an axis that scrolls by itself the position and the scroll are cut apart, so the
+    // hero does not shimmer against the moving view.
+    const ScrollAxis& ax = GeomAxisX();
+    const ScrollAxis& ay = GeomAxisY();
+    if (ax.m_bAuto) {
+        m_rcScreen.left =
+            Wrap32(std::int64_t{plat::TruncToInt(m_dX - m_nOffsetX)} - plat::TruncToInt(ax.m_dPos));
+        m_rcScreen.right = Wrap32(std::int64_t{m_rcScreen.left} + m_nSpriteW - 1);
+    }
+    if (ay.m_bAuto) {
+        m_rcScreen.top =
+            Wrap32(std::int64_t{plat::TruncToInt(m_dY - m_nOffsetY)} - plat::TruncToInt(ay.m_dPos));
+        m_rcScreen.bottom = Wrap32(std::int64_t{m_rcScreen.top} + m_nSpriteH - 1);
+    }
+}
+
+void cHeroActor::KeepPreviousContact() {
+    m_pPrevLastBlock = m_pLastBlock;
+}

@@ -1,0 +1,363 @@
+// The stage set-up: every attempt at a stage begins here, from the stage as loaded, so that
+// nothing of a failed attempt survives a retry except what the progress record keeps.
+#include <cstdint>
+#include <cstring>
+#include <new>
+
+#include "app/frame_timing.h"
+#include "app/globals.h"
+#include "app/input.h"
+#include "app/log.h"
+#include "app/message_box.h"
+#include "app/window_requests.h"
+#include "data/stage_record.h"
+#include "data/system_record.h"
+#include "flow/flow_install.h"
+#include "gfx/display.h"
+#include "gfx/palette.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/random.h"
+#include "scene/game_progress.h"
+#include "scene/scene_manager.h"
+#include "stage/actor_services.h"
+#include "stage/block_map.h"
+#include "stage/game_scene.h"
+#include "stage/stage_objects.h"
+
+namespace {
+
+// The flows that run before the stage starts.
+constexpr int kTriggerBeforeStart = 18;
+// Stage variables S0 .. S254 and the activation group flags.
+constexpr int kStageVarCount = 255;
+constexpr int kGroupFlagCount = 60;
+
+// The set-up ends on a failed allocation: the program closes with what was built so far.
+struct SetStageAbort {};
+
+[[noreturn]] void Abort() {
+    throw SetStageAbort{};
+}
+
+// PLACEHOLDER until presence exists: which characters take part this tick.
+void UpdatePresence(cGameScene&) {}
+
+// PLACEHOLDER until the death chain exists: a character whose HP is gone dies.
+void HandleCharaDeath(cGameScene&, cCharaActor&) {}
+
+// PLACEHOLDER until the play frame exists: removing a character also drops it from its
+// group list and from the projectiles that aim at it; here it only leaves the list.
+void RemoveChara(cGameScene& scene, cCharaActor& chara) {
+    const int group = chara.m_nGroup;
+    if (group >= 0 && group < static_cast<int>(scene.m_vecGroupList.Size()))
+        scene.m_vecGroupList[group].EraseValue(&chara);
+    CharaList.Remove(chara.Id());
+}
+
+// PLACEHOLDER until the stage resources exist: the sight mask of the hero.
+void BuildSightMask(cGameScene&) {}
+
+// PLACEHOLDER until the stage resources exist: the images and work surfaces of this stage.
+void LoadStageResources(cGameScene&) {}
+
+// The music of the stage: N plays (or 0 stops) and the loop setting is kept for it.
+void RequestBgm(std::int32_t music, std::int32_t loop) {
+    Progress.m_bBgmLoop = loop;
+    plat::SendMessage(hWndMain, WM_USER_PLAYBGM, kBgmStageMusic, music);
+}
+
+// b entries; the hit pass tests shots only in the ticks whose entry is 1: n evenly spread
+// ticks per frame (the last tick taking one that rounding lost), every tick for n = 0.
+void BuildHitTicks(CheckedVector<std::int32_t>& ticks, std::int32_t b, std::int32_t n) {
+    ticks.Clear();
+    if (b <= 0) return;
+    if (n == 0) {
+        ticks.resize(b, 1);
+        return;
+    }
+    ticks.resize(b, 0);
+    const double step = static_cast<double>(b) / n;
+    double pos = 0;
+    std::int32_t count = 0;
+    // A negative n (a damaged file) would step backwards forever: it sets the first tick.
+    do {
+        ticks[static_cast<int>(pos)] = 1;
+        ++count;
+        pos += step;
+    } while (step > 0 && static_cast<std::int64_t>(pos) < b);
+    if (count < n) ticks[b - 1] = 1;
+}
+
+// Moves the music on by the keep-music rule of a fresh attempt, or only when it changes.
+void RequestStageMusic(int fresh) {
+    const std::int32_t music = EdStageWork.nBgm;
+    const std::int32_t loop = EdStageWork.nBgmParam;
+    if (fresh) {
+        if (EdStageWork.bBgmKeep && Progress.m_nStageBgm == music) {
+            if (music == 0) RequestBgm(0, loop);
+            return;
+        }
+        RequestBgm(music, loop);
+    } else if (Progress.m_nStageBgm != music) {
+        RequestBgm(music, loop);
+    }
+}
+
+}  // namespace
+
+void cGameScene::SetStage(int restart, int fresh) {
+    m_bSetStageFailed = 0;
+    try {
+        // 1.
+        ErrorLog("In SetStage");
+        m_nFrame = 0;
+
+        // 2. Characters go before the lists that point at them.
+        m_vecShotGroupList.Clear();
+        m_vecShotGroupList.resize(kActorGroupCount);
+        m_listProjectile.Clear();
+        m_vecGroupList.Clear();
+        m_vecGroupList.resize(kActorGroupCount);
+        CharaList.Clear();
+        ItemList.Clear();
+
+        // 3.
+        const bool replay = SceneMgr.m_nTitleChoice == TITLE_REPLAY;
+        if (restart) {
+            // PLACEHOLDER until replays exist: in replay mode the replay file is read again
+            // here (its log and progress snapshot); a failure posts WM_CLOSE.
+            EdStageWork.CopySettingsFrom(EdStage);
+        }
+
+        // 4. PLACEHOLDER until replays exist: replay mode takes the seed from the log, and
+        // normal play with replays on moves the current log to the previous one.
+        if (!replay && EdSystem.bReplay) {
+            CurReplayProgress = Progress;
+            m_nSeed = plat::timeGetTime();
+        }
+        plat::srand(m_nSeed);
+
+        // 5. The carried statuses go into the placed hero's record.
+        const int heroIndex = EdStageWork.FindHero();
+        if (EdStageWork.bRestoreStatus)
+            Progress.RestoreCarriedStatus(0, EdStageWork.vecChara[heroIndex]);
+
+        // 6., 7.
+        RequestStageMusic(fresh);
+        SceneMgr.m_nBgmPlaying = 0;
+        m_nCharaSerial = 0;
+        m_nItemSerial = 0;
+        m_nShotSerial = 0;
+
+        // 8.
+        EdStageWork.SetGameSpeed(EdStageWork.nLevel);
+        const std::int32_t b = EdStageWork.speed.nSubSteps;
+
+        // 9. The view's axes; the horizontal one carries the map's row shift.
+        m_ScrollX.SetGeometry(kAxisHorizontal, EdStageWork.nWidth, EdStageWork.nExtentX);
+        m_ScrollX.SetAutoSpeed(EdStageWork.nScrollKindX, EdStageWork.nAutoScrollX);
+        m_ScrollX.SetLimits(EdStageWork.nScrollLimitLeft, EdStageWork.nScrollLimitRight,
+                            EdStageWork.bScrollLimitLeft, EdStageWork.bScrollLimitRight);
+        m_ScrollY.SetGeometry(kAxisVertical, EdStageWork.nHeight, EdStageWork.nExtentY);
+        m_ScrollY.SetAutoSpeed(EdStageWork.nScrollKindY, EdStageWork.nAutoScrollY);
+        m_ScrollY.SetLimits(EdStageWork.nScrollLimitTop, EdStageWork.nScrollLimitBottom,
+                            EdStageWork.bScrollLimitTop, EdStageWork.bScrollLimitBottom);
+
+        // 10. A map too large to hold is a failed allocation.
+        if (!BlockMap.Build(EdStageWork)) Abort();
+
+        // 11. The hero.
+        m_nPlayers = 1;
+        Player.Reset(1);
+        ErrorLog("A");
+        for (int i = 0; i < m_nPlayers; ++i) {
+            cEdChara& r = EdStageWork.vecChara[heroIndex];
+            if (Progress.m_bWarpPos) r.nFacing = static_cast<std::int8_t>(Progress.m_nWarpDir);
+            cHeroActor& hero = Player[i];
+            const int serial = m_nCharaSerial++;
+            if (hero.Init(serial, r, (r.nPlaceX + 10.0) * kBlockDots + kHalfBlockDots,
+                          (r.nPlaceY + 10.0) * kBlockDots + kHalfBlockDots) == kInstallFailed)
+                Abort();
+            if (Progress.m_bWarpPos) {
+                r.nPlaceX = static_cast<std::int16_t>(Progress.m_nWarpX);
+                r.nPlaceY = static_cast<std::int16_t>(Progress.m_nWarpY);
+            }
+            hero.SetBlockPos(r.nPlaceX, r.nPlaceY);
+            const int dx = r.PlaceOffsetX(0, r.nFacing);
+            const int dy = r.PlaceOffsetY(0, r.nFacing);
+            hero.m_dX += dx;
+            hero.m_dRight += dx;
+            hero.m_dY += dy;
+            hero.m_dBottom += dy;
+            if (EdStageWork.bRestoreStatus)
+                Progress.RestoreCarriedValues(i, &hero.m_nHp, &hero.m_nSp);
+            hero.m_AnimPattern.SetSeq(hero.m_bFlying ? 2 : 0, 1);
+        }
+        ErrorLog("B");
+
+        // 12. The view centred on the hero.
+        cHeroActor& hero = Player[0];
+        m_ScrollX.m_dPos = hero.m_dX - kViewW / 2 + hero.m_nBoxW / 2;
+        m_ScrollY.m_dPos = hero.m_dY - kViewH / 2 + hero.m_nBoxH / 2;
+        m_ScrollX.Clamp();
+        m_ScrollY.Clamp();
+        hero.UpdateScreenRect();
+
+        // 13., 14.
+        if (hero.m_Chara.nSightShape != 0) BuildSightMask(*this);
+        m_vecStageVar.Clear();
+        m_vecStageVar.resize(kStageVarCount, 0);
+
+        // 15. The computer's characters; one that carries an item takes that placement
+        // away from the stage.
+        ErrorLog("10");
+        const int itemCount = static_cast<int>(EdStageWork.vecItem.Size());
+        CheckedVector<std::uint8_t> itemTaken(static_cast<std::size_t>(itemCount), 0);
+        for (int c = 0; c < static_cast<int>(EdStageWork.vecChara.Size()); ++c) {
+            const cEdChara& r = EdStageWork.vecChara[c];
+            if (r.nControl != 1) continue;
+            const std::int32_t k = r.nPlaceValue;
+            int result = 0;
+            if (k < 0 || k >= itemCount) {
+                // An index that names no placement (a damaged file) carries nothing.
+                if (k != -1) ErrorLog("carried item %d of character %d ignored", k, c);
+                result = PlaceChara(CharaList, r.nPlaceX, r.nPlaceY, m_nCharaSerial, r, nullptr);
+            } else {
+                cEdItem itemRecord = EdStageWork.vecItem[k];
+                cItemObject carried;
+                if (carried.Init(m_nItemSerial++, itemRecord, 1) == kUnrollFailed) Abort();
+                result = PlaceChara(CharaList, r.nPlaceX, r.nPlaceY, m_nCharaSerial, r, &carried);
+                itemTaken[k] = 1;
+            }
+            if (result == kInstallFailed) Abort();
+        }
+
+        // 16.
+        ErrorLog("11");
+        for (int k = 0; k < itemCount; ++k) {
+            if (itemTaken[k]) continue;
+            const cEdItem& r = EdStageWork.vecItem[k];
+            if (PlaceItem(ItemList, r.nPlaceX, r.nPlaceY, m_nItemSerial, r) == kUnrollFailed)
+                Abort();
+        }
+        ErrorLog("12");
+        ErrorLog("C");
+        ErrorLog("D");
+
+        // 17. The hero first, then the characters in list order.
+        auto addToGroup = [this](cActorBase& actor) {
+            const int g = actor.m_nGroup;
+            m_vecGroupList[(g >= 0 && g < kActorGroupCount) ? g : 0].push_back(&actor);
+        };
+        addToGroup(hero);
+        for (cCharaActor& chara : CharaList) addToGroup(chara);
+
+        // 18.
+        m_bRemoveOutsideChara = EdStageWork.AreaLimit[0].Applies() ? 1 : 0;
+        m_bRemoveOutsideBlockChara = EdStageWork.AreaLimit[1].Applies() ? 1 : 0;
+        m_bRemoveOutsideItem = EdStageWork.AreaLimit[2].Applies() ? 1 : 0;
+
+        // 19. PLACEHOLDER until message windows, effects, the screen effect, the screen
+        // colour and the blocking waits exist: they are emptied and made idle here.
+
+        // 20.
+        LoadStageResources(*this);
+
+        // 21.
+        BuildHitTicks(m_vecHitTicks, b, EdStageWork.nHitFrequency);
+
+        // 22., 23., 24.
+        m_nStageResult = 0;
+        m_nCaptionFrames = 0;
+        m_nCaptionFrames2 = 0;
+        if (EdStageWork.bTimeLimit) {
+            m_bNoTimeLimit = 0;
+            m_nTime = EdStageWork.nTimeLimit;
+        } else {
+            m_nTime = 999;
+            m_bNoTimeLimit = 1;
+        }
+        m_nPlayFrames = 0;
+        m_nPlayTime = 0;
+        m_vecGroupFlag.Clear();
+        m_vecGroupFlag.resize(kGroupFlagCount, 0);
+        m_nNextStage = 0;
+        m_nTick = 0;
+        m_nTickTotal = 0;
+
+        // 25., 26.
+        Progress.m_nStageScore = 0;
+        if (replay || (bEditorLaunch && bTestPlay)) {
+            Progress.m_nScore = 0;
+            Progress.m_nRestTime = 0;
+            Progress.m_nClearTime = 0;
+            Progress.m_nRestHP = 0;
+            Progress.m_nRestSP = 0;
+        }
+        Progress.SaveCheckpoint();
+
+        // 27. PLACEHOLDER until the menu cursor exists: it is reset here.
+        for (int i = 0; i < static_cast<int>(InputList.Size()); ++i) {
+            InputList[i].History.Clear();
+            InputList[i].ResetKeyLogs();
+        }
+
+        // 28., 29.
+        FrameSkipCounter(0, 60);
+        for (int i = 0; i < static_cast<int>(EdStageWork.vecBackground.Size()); ++i) {
+            EdStageWork.vecBackground[i].dOffsetX = 0;
+            EdStageWork.vecBackground[i].dOffsetY = 0;
+        }
+
+        // 30.
+        if (nBpp == 8) {
+            std::memcpy(PaletteOrg, Palette, sizeof PaletteOrg);
+            if (lpDDPalette) lpDDPalette->SetEntries(0, 0, 256, PaletteOrg);
+        }
+
+        // 31.
+        SceneMgr.m_nFps = EdStageWork.nFps;
+
+        // 32. The flows that run before the stage starts; the setting decides whether
+        // characters that are not present run theirs.
+        const bool everyone = EdSystem.bCompat697 != 0;
+        if (!everyone) UpdatePresence(*this);
+        TriggerFlowsService(hero, kTriggerBeforeStart);
+        // By id: a flow may add or remove characters while the list is walked.
+        CheckedVector<ObjectId> ids;
+        for (const cCharaActor& chara : CharaList) ids.push_back(chara.Id());
+        for (ObjectId id : ids) {
+            cCharaActor* chara = CharaList.Find(id);
+            if (chara && (everyone || chara->m_bPresent))
+                TriggerFlowsService(*chara, kTriggerBeforeStart);
+        }
+        for (ObjectId id : ids) {
+            cCharaActor* chara = CharaList.Find(id);
+            if (!chara) continue;
+            if (chara->m_bVanish) {
+                RemoveChara(*this, *chara);
+            } else if (chara->m_nHp <= 0) {
+                HandleCharaDeath(*this, *chara);
+                if ((chara = CharaList.Find(id))) RemoveChara(*this, *chara);
+            }
+        }
+
+        // 33., 34., 35.
+        UpdatePresence(*this);
+        m_nHudMode = EdStageWork.bStatusShown;
+        // PLACEHOLDER until the screen effects exist: their virtual back buffer is switched
+        // off here.
+
+        // 36.
+        ErrorLog("Out SetStage");
+    } catch (const SetStageAbort&) {
+        m_bSetStageFailed = 1;
+    } catch (const std::bad_alloc&) {
+        m_bSetStageFailed = 1;
+    }
+    if (m_bSetStageFailed) {
+        ErrorBoxF("メモリ不足により、ステージの初期設定に失敗しました！");
+        plat::PostMessage(hWndMain, plat::WM_CLOSE, 0, 0);
+    }
+}
