@@ -147,8 +147,8 @@ void cEdStage::Rebind(std::uint32_t version) {
     }
     AddInt(&nHeroShotHitW, 1, "nHeroShotHitW");
     AddInt(&nHeroShotHitH, 1, "nHeroShotHitH");
-    AddInt(&nHeroFlyBoxW, 1, "nHeroFlyBoxW");
-    AddInt(&nHeroFlyBoxH, 1, "nHeroFlyBoxH");
+    AddInt(&nHeroItemBoxW, 1, "nHeroItemBoxW");
+    AddInt(&nHeroItemBoxH, 1, "nHeroItemBoxH");
     if (bodySizes) {
         AddInt(&nHeroBodyAlign, 1, "nHeroBodyAlign");
         AddInt(&nHeroBodyFlyAlign, 1, "nHeroBodyFlyAlign");
@@ -244,8 +244,8 @@ void cEdStage::SetDefaults() {
     nHeroHitFlyH = 16;
     nHeroShotHitW = 12;
     nHeroShotHitH = 8;
-    nHeroFlyBoxW = 16;
-    nHeroFlyBoxH = 16;
+    nHeroItemBoxW = 16;
+    nHeroItemBoxH = 16;
     nHeroBodyAlign = 1;
     nHeroHitAlign = 1;
     nCharaBodyW = 16;

@@ -113,7 +113,7 @@ public:
     std::int32_t bClearCaption = 0;       // [33]
     std::int32_t bWaitCaption = 0;        // [34]
     // The hero's boxes, dots: body, character-against-character, character-against-shot,
-    // the flight-switch box, and their vertical alignments (0 centred, 1 at the bottom).
+    // the item box, and their vertical alignments (0 centred, 1 at the bottom).
     std::int32_t nHeroBodyW = 0;         // [35] from 200
     std::int32_t nHeroBodyH = 0;         // [36] from 200
     std::int32_t nHeroBodyFlyW = 0;      // [37] from 200
@@ -124,8 +124,8 @@ public:
     std::int32_t nHeroHitFlyH = 0;       // [42] from 155
     std::int32_t nHeroShotHitW = 0;      // [43]
     std::int32_t nHeroShotHitH = 0;      // [44]
-    std::int32_t nHeroFlyBoxW = 0;       // [45]
-    std::int32_t nHeroFlyBoxH = 0;       // [46]
+    std::int32_t nHeroItemBoxW = 0;      // [45]
+    std::int32_t nHeroItemBoxH = 0;      // [46]
     std::int32_t nHeroBodyAlign = 0;     // [47] from 200
     std::int32_t nHeroBodyFlyAlign = 0;  // [48] from 200
     std::int32_t nHeroHitAlign = 0;      // [49] from 155

@@ -21,11 +21,8 @@ constexpr int kLoopType = 39;  // the flow type of both loop commands
 constexpr int kJumpType = 10;
 constexpr int kSwordType = 12;
 
-// The value a 32-bit int holds after the product or sum: data from a damaged file may not
-// fit, and the old program's arithmetic wrapped.
-std::int32_t Wrap32(std::int64_t v) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(v)));
-}
+// The value a 16-bit int holds after the sum: data from a damaged file may not fit, and
+// the sum then wraps instead of being undefined.
 std::int16_t Wrap16(std::int64_t v) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::uint64_t>(v)));
 }

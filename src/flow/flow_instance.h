@@ -14,6 +14,9 @@
 #include "data/flow_records.h"
 #include "gfx/anim_pattern.h"
 
+// The trigger kind of the flows that run when their actor dies.
+inline constexpr std::uint8_t kTriggerDeath = 3;
+
 // A goal point remembered by the homing move.
 struct GoalPoint {
     double x = 0;

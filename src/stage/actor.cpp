@@ -1,10 +1,12 @@
 #include "stage/actor.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 
 #include "platform/trunc.h"
 #include "stage/actor_geometry.h"
+#include "stage/actor_services.h"
 
 // --- HitBoxSet ---
 
@@ -13,6 +15,14 @@ void HitBoxSet::Scale(int scale) {
     nOffsetY = WrapMul(scale, nBaseOffsetY);
     nWidth = WrapMul(scale, nBaseWidth);
     nHeight = WrapMul(scale, nBaseHeight);
+}
+
+void HitBoxSet::SetCentred(std::int32_t spriteX, std::int32_t spriteY, std::int32_t w,
+                           std::int32_t h) {
+    nOffsetX = nBaseOffsetX = Wrap32(std::int64_t{kHalfBlockDots} - spriteX - (w >> 1));
+    nOffsetY = nBaseOffsetY = Wrap32(std::int64_t{kHalfBlockDots} - spriteY - (h >> 1));
+    nWidth = nBaseWidth = w;
+    nHeight = nBaseHeight = h;
 }
 
 void HitBoxSet::FollowX(double x) {
@@ -147,6 +157,46 @@ void cActorBase::RelinkFlows() {
         const int cmds = def ? static_cast<int>(def->vecCommand.Size()) : 0;
         for (int j = 0; j < static_cast<int>(inst.m_vecCmd.Size()); ++j)
             inst.m_vecCmd[j].m_pCmd = j < cmds ? &def->vecCommand[j] : nullptr;
+    }
+}
+
+int cActorBase::RunFlowInstances(int dying, int stopOnVanish) {
+    // By index, the count read again each time: a flow may add flows.
+    for (int i = 0; i < static_cast<int>(m_vecFlow.Size()); ++i) {
+        {
+            FlowInstance& flow = m_vecFlow[i];
+            if (!flow.m_bRunning) continue;
+            if (flow.m_vecCmd.empty()) {
+                StopFlowService(*this, i);
+                continue;
+            }
+            if (flow.m_bPaused || flow.m_bHalted) continue;
+        }
+        const bool death = m_vecFlow[i].m_pFlow && m_vecFlow[i].m_pFlow->nTrigger == kTriggerDeath;
+        if (dying && !death) continue;
+        if (UpdateFlowService(*this, i)) StopFlowService(*this, i);
+        if ((stopOnVanish && m_bVanish) || (!dying && !death && m_nHp <= 0)) return 1;
+    }
+    return 0;
+}
+
+void cActorBase::FinishFlowPass() {
+    // From the back, so that the indices of the flows still to be looked at stay put.
+    if (m_bFlowDeleted) {
+        for (int i = static_cast<int>(m_vecFlow.Size()) - 1; i >= 0; --i)
+            if (m_vecFlow[i].m_bDeleteRequest) RemoveFlowService(*this, i);
+        m_bFlowDeleted = 0;
+    }
+    if (m_bGroupFreed) {
+        const int groups =
+            static_cast<int>(std::min(m_vecGroupFreed.Size(), m_vecGroupBusy.Size()));
+        for (int g = 0; g < groups; ++g) {
+            if (m_vecGroupFreed[g]) {
+                m_vecGroupBusy[g] = 0;
+                m_vecGroupFreed[g] = 0;
+            }
+        }
+        m_bGroupFreed = 0;
     }
 }
 

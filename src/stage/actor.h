@@ -45,6 +45,9 @@ struct HitBoxSet {
     std::int32_t nBaseWidth = 0;
     std::int32_t nBaseHeight = 0;
 
+    // A w × h box centred on the 32-dot sprite that lies at (spriteX, spriteY) from the
+    // object's position; the current and the scale-1 values alike.
+    void SetCentred(std::int32_t spriteX, std::int32_t spriteY, std::int32_t w, std::int32_t h);
     // Offsets and sizes become scale × their scale-1 values.
     void Scale(int scale);
     // Left and right (top and bottom) from the object's position: trunc(x) + offset,
@@ -99,6 +102,15 @@ public:
     // 1 when the jump starts, 0 when it is refused.
     virtual int Jump(cCommandInstance* cmd);
 
+    // --- Block contact resets (block_collision.cpp). ---
+    // The actor stands on a block: vertical motion stopped, contact below, the jump and
+    // air state cleared (the hit-ceiling flag only for the computer's actors), the bottom
+    // put on the last dot above the block; the landing flows start.
+    void Land();
+    // The actor's head met a block: it counts as in the air and stopped upward, the top put
+    // on the next block boundary below; the ceiling flows start.
+    void HitCeiling();
+
     // One tick of the vertical knock-back: a flyer is pushed by it, a walker on the ground
     // lets a downward push die, and a walker in the air takes it in place of the part it
     // added in the last tick.
@@ -107,6 +119,14 @@ public:
     // Re-points every flow instance at definition i of m_Chara and at its key conditions and
     // commands. Instances beyond the definitions (never made so) keep null links.
     void RelinkFlows();
+
+    // The flow instances' part of a flow pass: each running flow, unless paused or halted,
+    // runs one tick (with `dying` set only the death flows). 1 when the pass must end at
+    // once: the actor's HP is gone outside a death flow, or (with stopOnVanish) it vanished.
+    int RunFlowInstances(int dying, int stopOnVanish);
+    // The end of a flow pass: the flows that asked to be deleted go, and the flow groups
+    // freed in this pass may start again.
+    void FinishFlowPass();
 
     // --- Geometry (actor_geometry.cpp). ---
     // The giant size of the record copy, held to 1 to 10.

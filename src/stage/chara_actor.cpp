@@ -14,20 +14,6 @@
 
 namespace {
 
-// The flow trigger of death flows.
-constexpr int kDeathTrigger = 3;
-
-// Sizes come from the stage file; sums of them are made in 64 bits and wrap to 32 like the
-// machine's, instead of being undefined for a damaged value.
-std::int32_t Wrap32(std::int64_t v) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
-}
-
-// The flying kinds 1 to 3 fly; 0 and anything else walk (as SetFlyMode takes them).
-bool FlyingKind(int kind) {
-    return kind >= 1 && kind <= 3;
-}
-
 void SetFixedBox(HitBoxSet& box, int w, int h) {
     box.nOffsetX = box.nBaseOffsetX = 0;
     box.nOffsetY = box.nBaseOffsetY = 0;
@@ -45,15 +31,13 @@ bool ValidGroup(const CheckedVector<std::uint8_t>& flags, int group) {
 
 int cCharaActor::Init(int serial, cEdChara& record, const cItemObject* carried, double homeX,
                       double homeY, int cloneValue) {
-    // 1. The record itself is mended, so that every later copy of it has a size.
+    // The record itself is mended, so that every later copy of it has a size.
     if (record.nGiant == 0) record.nGiant = 1;
-    // 2.
     ResetActor(*this, &record, homeX, homeY, cloneValue);
     const cEdStage& st = EdStageWork;
-    const bool flying = FlyingKind(m_Chara.nBlockCollision);
+    const bool flying = IsFlyingKind(m_Chara.nBlockCollision);
 
-    // 3. The collision box inside the 32-dot cell, centred across and centred or on the
-    // bottom down.
+    // The collision box inside the 32-dot cell; a block character is the whole cell.
     std::int32_t boxW = kBlockDots;
     std::int32_t boxH = kBlockDots;
     std::int32_t offX = 0;
@@ -61,18 +45,16 @@ int cCharaActor::Init(int serial, cEdChara& record, const cItemObject* carried, 
     if (!m_Chara.b32Mode) {
         boxW = flying ? st.nCharaBodyFlyW : st.nCharaBodyW;
         boxH = flying ? st.nCharaBodyFlyH : st.nCharaBodyH;
-        const std::int32_t bottom = flying ? st.nCharaBodyFlyAlign : st.nCharaBodyAlign;
-        offX = Wrap32((std::int64_t{kBlockDots} - boxW) >> 1);
-        offY = bottom ? Wrap32(std::int64_t{kBlockDots} - boxH)
-                      : Wrap32((std::int64_t{kBlockDots} - boxH) >> 1);
+        BoxOffsetsInCell(boxW, boxH, flying ? st.nCharaBodyFlyAlign : st.nCharaBodyAlign, offX,
+                         offY);
     }
 
-    // 4. No step table: the base animation is the one the reset built from the record.
+    // No step table: the base animation is the one the reset built from the record.
     cGameObject::Init(serial, m_Chara.nControl, m_Chara.nSide, m_Chara.nGraphic, nullptr, 0, offX,
                       offY, boxW, boxH, kBlockDots, kBlockDots, m_Chara.nFacing,
                       m_Chara.nBlockCollision, cloneValue);
 
-    // 5. Hit boxes.
+    // Hit boxes.
     if (m_Chara.b32Mode) {
         SetFixedBox(m_BodyBox, 0, 0);
         SetFixedBox(m_ShotBox, kBlockDots, kBlockDots);
@@ -96,28 +78,19 @@ int cCharaActor::Init(int serial, cEdChara& record, const cItemObject* carried, 
             default:
                 break;
         }
-        const std::int32_t w = st.nCharaShotHitW;
-        const std::int32_t h = st.nCharaShotHitH;
-        HitBoxSet& shot = m_ShotBox;
-        shot.nOffsetX = shot.nBaseOffsetX =
-            Wrap32(std::int64_t{kHalfBlockDots} - m_nOffsetX - (w >> 1));
-        shot.nOffsetY = shot.nBaseOffsetY =
-            Wrap32(std::int64_t{kHalfBlockDots} - m_nOffsetY - (h >> 1));
-        shot.nWidth = shot.nBaseWidth = w;
-        shot.nHeight = shot.nBaseHeight = h;
+        m_ShotBox.SetCentred(m_nOffsetX, m_nOffsetY, st.nCharaShotHitW, st.nCharaShotHitH);
     }
 
-    // 6.
     SetScale(GiantSize(), 1);
 
-    // 7. The carried item, or none.
+    // The carried item, or none.
     m_nItemBlink = 0;
     if (carried)
         m_CarriedItem = *carried;
     else
         m_CarriedItem.m_nGraphicNo = 0;
 
-    // 8. Which axes the view test looks at.
+    // Which axes the view test looks at.
     m_bIgnoreViewX = 0;
     m_bIgnoreViewY = 0;
     switch (m_Chara.nActiveArea) {
@@ -136,10 +109,10 @@ int cCharaActor::Init(int serial, cEdChara& record, const cItemObject* carried, 
     }
     m_bActivated = 0;
 
-    // 9. The base sequence: walking 1, flying 0.
+    // The base sequence: walking 1, flying 0.
     m_AnimPattern.SetSeq(m_bFlying ? 0 : 1, 1);
 
-    // 10. Its own flows, in place of any it had. A flow too large to unroll is a failed
+    // Its own flows, in place of any it had. A flow too large to unroll is a failed
     // allocation, and what follows from it is the caller's to decide. The instances left
     // from before point into the record copy the reset replaced, so none may stay.
     if (InstallFlows(*this, m_Chara.vecFlow, 0, -1) == kInstallFailed) {
@@ -227,11 +200,10 @@ int cCharaActor::Jump(cCommandInstance* cmd) {
 }
 
 int cCharaActor::RunFlows(int dying) {
-    // 1.
     SetCommandContextService(this, nullptr, nullptr);
     if (lpGame) lpGame->m_bCodeKill = 0;
 
-    // 2. The velocity the flows start from.
+    // The velocity the flows start from.
     const ScrollAxis& ax = GeomAxisX();
     const ScrollAxis& ay = GeomAxisY();
     if (EdSystem.bCompat214) {
@@ -245,59 +217,21 @@ int cCharaActor::RunFlows(int dying) {
         if (m_bFlying) m_dVY = 0;
     }
 
-    // 3.
+    // What the flows may set afresh in this tick.
     m_bGravityOff = 0;
     m_bDecelX = 1;
     m_bDecelY = 1;
     m_bMovedByCommand = 0;
     if (m_nHoldFrames > 0) --m_nHoldFrames;
 
-    // 4.
     UpdateFlowCuesService(*this);
-
-    // 5. By index, the count read again each time: a flow may add flows.
-    for (int i = 0; i < static_cast<int>(m_vecFlow.Size()); ++i) {
-        {
-            FlowInstance& flow = m_vecFlow[i];
-            if (!flow.m_bRunning) continue;
-            if (flow.m_vecCmd.empty()) {
-                StopFlowService(*this, i);
-                continue;
-            }
-            if (flow.m_bPaused || flow.m_bHalted) continue;
-        }
-        const bool death = m_vecFlow[i].m_pFlow && m_vecFlow[i].m_pFlow->nTrigger == kDeathTrigger;
-        if (dying && !death) continue;
-        if (UpdateFlowService(*this, i)) StopFlowService(*this, i);
-        if (m_bVanish || (!dying && !death && m_nHp <= 0)) return 1;
-    }
-
-    // 6.
+    if (RunFlowInstances(dying, 1)) return 1;
     SetCommandContextService(nullptr, nullptr, nullptr);
+    FinishFlowPass();
 
-    // 7. From the back, so that the indices of the flows still to be looked at stay put.
-    if (m_bFlowDeleted) {
-        for (int i = static_cast<int>(m_vecFlow.Size()) - 1; i >= 0; --i)
-            if (m_vecFlow[i].m_bDeleteRequest) RemoveFlowService(*this, i);
-        m_bFlowDeleted = 0;
-    }
-
-    // 8.
-    if (m_bGroupFreed) {
-        const int groups = static_cast<int>(m_vecGroupFreed.Size());
-        for (int g = 0; g < groups && g < static_cast<int>(m_vecGroupBusy.Size()); ++g) {
-            if (m_vecGroupFreed[g]) {
-                m_vecGroupBusy[g] = 0;
-                m_vecGroupFreed[g] = 0;
-            }
-        }
-        m_bGroupFreed = 0;
-    }
-
-    // 9. Idle: every step of a base animation is locked, so the change is forced.
+    // Idle: every step of a base animation is locked, so the change is forced.
     if (!m_bMovedByCommand && m_dMoveVX == 0 && m_dMoveVY == 0)
         m_AnimPattern.ChangeSeq(m_bFlying ? 2 : 0, 1);
 
-    // 10.
     return m_nHp <= 0 ? 1 : 0;
 }

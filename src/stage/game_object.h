@@ -80,6 +80,26 @@ inline std::int32_t WrapMul(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(static_cast<std::int64_t>(a) * b);
 }
 
+// A 64-bit sum as the 32-bit machine value: sizes and counts from a damaged file may not
+// fit, and the sum then wraps instead of being undefined.
+inline std::int32_t Wrap32(std::int64_t v) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
+}
+
+// The flight kinds 1 to 3 fly; 0 and anything else walk (as SetFlyMode takes them).
+inline bool IsFlyingKind(int kind) {
+    return kind >= 1 && kind <= 3;
+}
+
+// The offsets of a w × h box inside the 32-dot cell of its sprite: centred across, and
+// centred or standing on the bottom down.
+inline void BoxOffsetsInCell(std::int32_t w, std::int32_t h, std::int32_t bottomAligned,
+                             std::int32_t& offX, std::int32_t& offY) {
+    offX = Wrap32((std::int64_t{kBlockDots} - w) >> 1);
+    offY = bottomAligned ? Wrap32(std::int64_t{kBlockDots} - h)
+                         : Wrap32((std::int64_t{kBlockDots} - h) >> 1);
+}
+
 class cGameObject {
 public:
     cGameObject();

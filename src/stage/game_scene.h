@@ -39,6 +39,12 @@ inline constexpr int VK_F3 = 0x72;
 // Actor and projectile groups, each with its list in the scene.
 inline constexpr int kActorGroupCount = 8;
 
+// The group list of an actor's group. A group outside 0..7 (a damaged file) shares list 0, so
+// that adding an actor to its list and taking it out agree.
+inline int GroupListIndex(int group) {
+    return group >= 0 && group < kActorGroupCount ? group : 0;
+}
+
 // Game-scene states.
 enum GameState : int {
     GAMESTATE_FADEIN = 0,

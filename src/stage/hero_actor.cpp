@@ -21,33 +21,10 @@
 
 namespace {
 
-// The flow trigger of death flows.
-constexpr int kDeathTrigger = 3;
 // The item command アレンジ, which applies to the next command instead of being one.
 constexpr int kItemArrangeType = 23;
 // The boost of a jump off a block character, as the single-precision constant it was.
 constexpr double kRideJumpBoost = static_cast<double>(1.02f);
-
-// The flying kinds 1 to 3 fly; 0 and anything else walk (as SetFlyMode takes them).
-bool FlyingKind(int kind) {
-    return kind >= 1 && kind <= 3;
-}
-
-// Sizes come from the stage file; sums of them are made in 64 bits and wrap to 32 like the
-// machine's, instead of being undefined for a damaged value.
-std::int32_t Wrap32(std::int64_t v) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
-}
-
-// A box of w × h centred on the 32-dot sprite whose top-left lies at (offX, offY) from the
-// object box; both the current and the scale-1 values.
-void SetCentredBox(HitBoxSet& box, std::int32_t offX, std::int32_t offY, std::int32_t w,
-                   std::int32_t h) {
-    box.nOffsetX = box.nBaseOffsetX = Wrap32(std::int64_t{kHalfBlockDots} - offX - (w >> 1));
-    box.nOffsetY = box.nBaseOffsetY = Wrap32(std::int64_t{kHalfBlockDots} - offY - (h >> 1));
-    box.nWidth = box.nBaseWidth = w;
-    box.nHeight = box.nBaseHeight = h;
-}
 
 // The current offsets and sizes × g (the scale-1 values stay).
 void GrowBox(HitBoxSet& box, std::int32_t g) {
@@ -77,22 +54,21 @@ void FollowOnAxis(ScrollAxis& axis, double pos, std::int32_t box, int half, int 
 }  // namespace
 
 int cHeroActor::Init(int serial, cEdChara& record, double homeX, double homeY) {
-    // 1.
+    // The record itself is mended, so that every later copy of it has a size.
     if (record.nGiant == 0) record.nGiant = 1;
-    // 2. The reset copies the record; the boxes are those of the stage for its flight mode.
+    // The boxes are the stage's for the record's flight mode, not the record's own.
     ResetActor(*this, &record, homeX, homeY, 0);
-    PlaceObjectBox(FlyingKind(m_Chara.nBlockCollision));
+    PlaceObjectBox(IsFlyingKind(m_Chara.nBlockCollision));
     cGameObject::Init(serial, m_Chara.nControl, m_Chara.nSide, m_Chara.nGraphic, nullptr, 0,
                       m_nOffsetX, m_nOffsetY, m_nBoxW, m_nBoxH, kBlockDots, kBlockDots,
                       m_Chara.nFacing, m_Chara.nBlockCollision, 0);
-    // 3. Only player 1 exists; a damaged player number binds no input.
+    // Only player 1 exists; a damaged player number binds no input.
     const int player = m_Chara.nPlayer;
     m_pInput =
         (player >= 0 && player < static_cast<int>(InputList.Size())) ? &InputList[player] : nullptr;
-    // 4.
     SetFlyMode(m_Chara.nBlockCollision, 0);
     SetScale(GiantSize(), 1);
-    // 5.
+
     m_bFacingRight = m_Chara.nFacing;
     m_nPrevFacing = m_Chara.nFacing;
     m_bJumpForbidden = 0;
@@ -112,9 +88,10 @@ int cHeroActor::Init(int serial, cEdChara& record, double homeX, double homeY) {
     m_pPrevLastBlock = nullptr;
     m_vecFlowChange.Clear();
     m_listItemArrange.clear();
-    // 6. The record copy's flows become the hero's own, installed once.
+
     BuildHitBoxList();
     m_listTouchedItems.clear();
+    // The record copy's flows become the hero's own, installed once.
     if (InstallFlows(*this, m_Chara.vecFlow, 0, -1) == kInstallFailed) {
         m_vecFlow.Clear();
         return kInstallFailed;
@@ -123,18 +100,18 @@ int cHeroActor::Init(int serial, cEdChara& record, double homeX, double homeY) {
 }
 
 void cHeroActor::SetFlyMode(int mode, int scaleFlag) {
-    // 1.
     const std::int32_t wasFlying = m_bFlying;
     m_Chara.nBlockCollision = static_cast<std::int8_t>(mode);
     cGameObject::SetFlyMode(mode);
-    // 2.
+    // A change of flight holds crush deaths off for two ticks; landing from flight stops
+    // every motion.
     if (m_bFlying != wasFlying) {
         m_nHoldFrames = 2;
         if (wasFlying) m_dVX = m_dVY = m_dMoveVX = m_dMoveVY = 0;
     }
-    // 3.
     PlaceObjectBox(m_bFlying);
-    // 4.
+
+    // The body box by the record's hit-box kind; any other kind leaves it as it was.
     const cEdStage& st = EdStageWork;
     switch (m_Chara.nHitBoxKind) {
         case 0:
@@ -155,27 +132,23 @@ void cHeroActor::SetFlyMode(int mode, int scaleFlag) {
         default:
             break;
     }
-    // 5.
-    SetCentredBox(m_ShotBox, m_nOffsetX, m_nOffsetY, st.nHeroShotHitW, st.nHeroShotHitH);
-    SetCentredBox(m_ItemBox, m_nOffsetX, m_nOffsetY, st.nItemBodyW, st.nItemBodyH);
-    // 6.
+    m_ShotBox.SetCentred(m_nOffsetX, m_nOffsetY, st.nHeroShotHitW, st.nHeroShotHitH);
+    m_ItemBox.SetCentred(m_nOffsetX, m_nOffsetY, st.nHeroItemBoxW, st.nHeroItemBoxH);
+
+    // Grown to the giant size: the current sizes only; the scale-1 values stay, so that a
+    // later change of size starts from them.
     if (scaleFlag) {
         const std::int32_t g = GiantSize();
         m_nBoxW = WrapMul(m_nBoxW, g);
         m_nBoxH = WrapMul(m_nBoxH, g);
         m_nOffsetX = WrapMul(m_nOffsetX, g);
         m_nOffsetY = WrapMul(m_nOffsetY, g);
-        m_nBaseOffsetX = WrapMul(m_nBaseOffsetX, g);
-        m_nBaseOffsetY = WrapMul(m_nBaseOffsetY, g);
         m_nSpriteW = WrapMul(m_nSpriteW, g);
         m_nSpriteH = WrapMul(m_nSpriteH, g);
-        m_nBaseSpriteW = WrapMul(m_nBaseSpriteW, g);
-        m_nBaseSpriteH = WrapMul(m_nBaseSpriteH, g);
         GrowBox(m_BodyBox, g);
         GrowBox(m_ShotBox, g);
         GrowBox(m_ItemBox, g);
     }
-    // 7.
     BuildHitBoxList();
 }
 
@@ -183,10 +156,9 @@ void cHeroActor::PlaceObjectBox(int flying) {
     const cEdStage& st = EdStageWork;
     const std::int32_t w = flying ? st.nHeroBodyFlyW : st.nHeroBodyW;
     const std::int32_t h = flying ? st.nHeroBodyFlyH : st.nHeroBodyH;
-    const std::int32_t bottom = flying ? st.nHeroBodyFlyAlign : st.nHeroBodyAlign;
-    const std::int32_t offX = Wrap32((std::int64_t{kBlockDots} - w) >> 1);
-    const std::int32_t offY =
-        bottom ? Wrap32(std::int64_t{kBlockDots} - h) : Wrap32((std::int64_t{kBlockDots} - h) >> 1);
+    std::int32_t offX = 0;
+    std::int32_t offY = 0;
+    BoxOffsetsInCell(w, h, flying ? st.nHeroBodyFlyAlign : st.nHeroBodyAlign, offX, offY);
     m_nBoxW = m_nBaseBoxW = w;
     m_nBoxH = m_nBaseBoxH = h;
     m_nOffsetX = m_nBaseOffsetX = offX;
@@ -252,11 +224,10 @@ int cHeroActor::OnMovedY() {
 }
 
 int cHeroActor::StepX() {
-    // 1.
     if (m_dKnockVX != 0) {
         m_dVX = m_dKnockVX;
     } else if (m_dMoveVX != 0) {
-        // 2. A speed-change block scales the move by its factor, a step of 4 dots per
+        // A speed-change block scales the move by its factor, a step of 4 dots per
         // second at a time, never across 0.
         Decelerate(m_dMoveVX, m_bDecelX);
         if (m_nTouchTicks != 0 && m_nTouchKind == kTouchSpeed) {
@@ -273,7 +244,6 @@ int cHeroActor::StepX() {
         }
         m_dVX += m_dMoveVX;
     }
-    // 3.
     const double limit = EdStageWork.speed.dStepSpeedLimit;
     if (m_dVX > limit)
         m_dVX = limit;
@@ -297,11 +267,10 @@ int cHeroActor::StepY() {
 }
 
 int cHeroActor::RunFlows(int dying) {
-    // 1.
     SetCommandContextService(this, nullptr, nullptr);
     if (lpGame) lpGame->m_bCodeKill = 0;
 
-    // 2. The velocity the flows start from: the auto-scroll's, overwritten, not added.
+    // The velocity the flows start from: the auto-scroll's, overwritten, not added.
     const double sx = ActiveScrollSpeed(GeomAxisX());
     const double sy = ActiveScrollSpeed(GeomAxisY());
     if (EdSystem.bCompat214 == 0) {
@@ -314,7 +283,7 @@ int cHeroActor::RunFlows(int dying) {
         m_dVX = 0;
     }
 
-    // 3.
+    // What the flows may set afresh in this tick.
     m_bGravityOff = 0;
     m_bDecelX = 1;
     m_bDecelY = 1;
@@ -324,76 +293,39 @@ int cHeroActor::RunFlows(int dying) {
     m_bJumpDone = 0;
     if (m_nHoldFrames > 0) --m_nHoldFrames;
 
-    // 4.
     UpdateFlowCuesService(*this);
-
-    // 5. By index, the count read again each time: a flow may add flows.
-    for (int i = 0; i < static_cast<int>(m_vecFlow.Size()); ++i) {
-        {
-            FlowInstance& flow = m_vecFlow[i];
-            if (!flow.m_bRunning) continue;
-            if (flow.m_vecCmd.empty()) {
-                StopFlowService(*this, i);
-                continue;
-            }
-            if (flow.m_bPaused || flow.m_bHalted) continue;
-        }
-        const bool death = m_vecFlow[i].m_pFlow && m_vecFlow[i].m_pFlow->nTrigger == kDeathTrigger;
-        if (dying && !death) continue;
-        if (UpdateFlowService(*this, i)) StopFlowService(*this, i);
-        if (!dying && !death && m_nHp < 1) return 1;
-    }
-
-    // 6.
+    if (RunFlowInstances(dying, 0)) return 1;
     SetCommandContextService(nullptr, nullptr, nullptr);
 
-    // 7. The flow changes items queued, in order; a change may queue no further one.
+    // The flow changes items queued run now, in order.
     CheckedVector<cEdCommand> changes = std::move(m_vecFlowChange);
     m_vecFlowChange.Clear();
     for (cEdCommand& cmd : changes) RunFlowChangeService(*this, cmd);
+    FinishFlowPass();
 
-    // 8. From the back, so that the indices of the flows still to be looked at stay put.
-    if (m_bFlowDeleted) {
-        for (int i = static_cast<int>(m_vecFlow.Size()) - 1; i >= 0; --i)
-            if (m_vecFlow[i].m_bDeleteRequest) RemoveFlowService(*this, i);
-        m_bFlowDeleted = 0;
-    }
-    if (m_bGroupFreed) {
-        const int groups =
-            static_cast<int>(std::min(m_vecGroupFreed.Size(), m_vecGroupBusy.Size()));
-        for (int g = 0; g < groups; ++g) {
-            if (m_vecGroupFreed[g]) {
-                m_vecGroupBusy[g] = 0;
-                m_vecGroupFreed[g] = 0;
-            }
-        }
-        m_bGroupFreed = 0;
-    }
-
-    // 9. Idle: every step of a base animation is locked, so the change is forced.
     ++m_nTicks;
+    // Idle: every step of a base animation is locked, so the change is forced.
     if (!m_bMovedByCommand && m_dMoveVX == 0 && m_dMoveVY == 0)
         m_AnimPattern.ChangeSeq(m_bFlying ? 2 : 0, 1);
 
-    // 10. No jump command ran: the next one may launch.
+    // No jump command ran: the next one may launch.
     if (!m_bJumpDone) {
         m_nJumpHold = 0;
         m_bJumpArmed = 1;
         m_bHitCeiling = 0;
     }
 
-    // 11.
     return m_nHp < 1 ? 1 : 0;
 }
 
 int cHeroActor::Jump(cCommandInstance* cmd) {
-    // 1.
+    // A flying hero does not jump, and one jump command acts once per tick.
     if (!cmd || m_bFlying || m_bJumpDone) return 0;
     const cEdCommand* def = cmd->m_pCmd;
     const std::int32_t mode = Param(def, 0);
     const std::int32_t b = EdStageWork.speed.nSubSteps;
 
-    // 2. The flow whose command this is decides by its last key condition.
+    // The flow whose command this is decides by its last key condition.
     const FlowInstance* flow = lpGame ? lpGame->m_pCurFlow : nullptr;
     const bool hasKeys = flow && !flow->m_vecKeyCond.empty();
     int held = 0;
@@ -405,7 +337,7 @@ int cHeroActor::Jump(cCommandInstance* cmd) {
         held = keyed = 1;
     }
 
-    // 3. The height by the running speed, between the two thresholds.
+    // The height by the running speed, between the two thresholds.
     if (mode == 2) {
         const double r = 10.0 * EdStageWork.speed.dSubSteps;
         if (r > 0) {
@@ -428,16 +360,16 @@ int cHeroActor::Jump(cCommandInstance* cmd) {
     int launched = 0;
     const bool inAir = m_bAirborne && !m_bRiding;
     if ((mode == 0 || keyed) && !m_bJumpForbidden) {
-        // 4.
+        // Held: the rise goes on, or the jump launches.
         ++m_nJumpHold;
         if (m_nJumpHold >= cmd->m_nDuration && !inAir && m_bJumpArmed && !m_bHitCeiling &&
             (m_dVY < 0 || m_bRiding)) {
-            // b. The rise is over.
+            // The rise is over.
             m_bAirborne = 1;
             m_bJumpArmed = 0;
         } else if (!m_bFalling && m_nJumpHold <= b && !inAir && m_bJumpArmed && !m_bHitCeiling &&
                    !m_bKnocked && !cmd->m_bFirstTickDone) {
-            // c. Launch: from a block character only in the frame's last tick.
+            // Launch: from a block character only in the frame's last tick.
             m_bJumping = 1;
             if (!m_bRiding) {
                 m_dVY = cmd->m_dSpeed;
@@ -453,7 +385,7 @@ int cHeroActor::Jump(cCommandInstance* cmd) {
             }
         }
     } else {
-        // 5. Released while rising: the rise is cut to 30 %.
+        // Released while rising: the rise is cut to 30 %.
         if (m_nJumpHold > 0 && m_nJumpHold < cmd->m_nDuration && !m_bAirborne && !m_bHitCeiling &&
             !m_bJumpForbidden && !m_bKnocked) {
             m_bRiding = 0;
@@ -465,7 +397,7 @@ int cHeroActor::Jump(cCommandInstance* cmd) {
         m_bHitCeiling = 0;
     }
 
-    // 6. Landed.
+    // Landed.
     if (IsStanding() && m_dVY >= 0) {
         if (!hasKeys || !held) {
             m_nJumpHold = 0;
@@ -479,15 +411,13 @@ int cHeroActor::Jump(cCommandInstance* cmd) {
         }
     }
 
-    // 7.
     m_bJumpDone = 1;
     return launched;
 }
 
 int cHeroActor::RunItemCommands(CheckedVector<cEdCommand>& commands) {
-    // 1.
     if (lpGame) lpGame->m_nItemMessageArg = 0;
-    // 2. By index: a command may not change the list, but the count is read again.
+    // By index: a command may not change the list, but the count is read again.
     for (int i = 0; i < static_cast<int>(commands.Size()); ++i) {
         cEdCommand& cmd = commands[i];
         if (cmd.nCmdType != kItemArrangeType) {
@@ -498,7 +428,6 @@ int cHeroActor::RunItemCommands(CheckedVector<cEdCommand>& commands) {
         if (m_nHp <= 0) return 2;
         if (result != 0) return result;
     }
-    // 3.
     return m_nHp <= 0 ? 2 : 0;
 }
 
@@ -529,28 +458,35 @@ void cHeroActor::DrawHitBoxes(DDSURFACEDATA* target, int hold) {
     const bool paletteBlinks = nBpp == 8 && EdSystem.bPaletteAnimation != 0;
     for (HitBoxView& v : m_vecHitBoxView) {
         if (v.nMode != 1 && v.nMode != 2) continue;
-        const HitBoxSet* box = nullptr;
-        if (v.nKind == kHitBoxBody) box = &m_BodyBox;
-        if (v.nKind == kHitBoxItem) box = &m_ItemBox;
-        if (v.nKind == kHitBoxShot) box = &m_ShotBox;
-        std::int64_t x = m_nOffsetX;
-        std::int64_t y = m_nOffsetY;
+        // The object box lies at the sprite offsets; the hit boxes at their own offsets
+        // from it.
+        std::int64_t x = std::int64_t{m_rcScreen.left} + m_nOffsetX;
+        std::int64_t y = std::int64_t{m_rcScreen.top} + m_nOffsetY;
+        const HitBoxSet* box = v.nKind == kHitBoxBody   ? &m_BodyBox
+                               : v.nKind == kHitBoxItem ? &m_ItemBox
+                               : v.nKind == kHitBoxShot ? &m_ShotBox
+                                                        : nullptr;
         if (box) {
-            x += std::int64_t{box->nOffsetX} + m_rcScreen.left;
-            y += std::int64_t{box->nOffsetY} + m_rcScreen.top;
+            x += box->nOffsetX;
+            y += box->nOffsetY;
         }
         v.nX = Wrap32(x);
         v.nY = Wrap32(y);
         const std::uint32_t colour =
             static_cast<std::uint32_t>(paletteBlinks ? v.nColour : v.nColour + v.nBlink / 8);
-        if (v.nMode == 1) {
-            DDFillRect(target, v.nX, v.nY, v.nWidth, v.nHeight, colour);
-        } else {
-            // A frame one dot thick: the top and bottom rows, then the sides between them.
-            DDFillRect(target, v.nX, v.nY, v.nWidth, 1, colour);
-            DDFillRect(target, v.nX, v.nY + v.nHeight - 1, v.nWidth, 1, colour);
-            DDFillRect(target, v.nX, v.nY + 1, 1, v.nHeight - 2, colour);
-            DDFillRect(target, v.nX + v.nWidth - 1, v.nY + 1, 1, v.nHeight - 2, colour);
+        // A box of no size (a damaged stage) shows nothing but still blinks.
+        if (v.nWidth > 0 && v.nHeight > 0) {
+            const std::int64_t w = v.nWidth;
+            const std::int64_t h = v.nHeight;
+            if (v.nMode == 1) {
+                DDFillRect(target, v.nX, v.nY, v.nWidth, v.nHeight, colour);
+            } else {
+                // A frame one dot thick: the top and bottom rows, then the sides between.
+                DDFillRect(target, v.nX, v.nY, v.nWidth, 1, colour);
+                DDFillRect(target, v.nX, Wrap32(y + h - 1), v.nWidth, 1, colour);
+                DDFillRect(target, v.nX, Wrap32(y + 1), 1, Wrap32(h - 2), colour);
+                DDFillRect(target, Wrap32(x + w - 1), Wrap32(y + 1), 1, Wrap32(h - 2), colour);
+            }
         }
         v.nBlink = (v.nBlink + 1) % 32;
     }

@@ -88,8 +88,8 @@ public:
     // The flow pass of this tick; with dying set only the death flows run. 1 when the hero's
     // HP is gone.
     int RunFlows(int dying) override;
-    // One tick of a jump command on the hero. Always 0: the hero's jump is a state machine
-    // over the ticks of the command, not a single launch.
+    // One tick of a jump command on the hero: the jump is a state machine over the ticks
+    // of the command (launch, held rise, cut rise, landing). 1 in the tick it launches.
     int Jump(cCommandInstance* cmd) override;
 
     // Runs an item's commands on the hero: 0, 1 when a command cleared the stage, 2 when

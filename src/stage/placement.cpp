@@ -146,9 +146,7 @@ void cGameScene::SpawnChara(ObjectList<cCharaActor>& list, double x, double y, i
             continue;
         }
         if (params.bLifeLimit) chara.m_nLifeFrames = LifeTicks(params.nLife);
-        const int g = chara.m_nGroup;
-        if (g >= 0 && g < static_cast<int>(m_vecGroupList.Size()))
-            m_vecGroupList[g].push_front(&chara);
+        m_vecGroupList[GroupListIndex(chara.m_nGroup)].push_front(&chara);
         ++serial;
     }
 }
@@ -175,13 +173,13 @@ void cGameScene::SpawnItem(ObjectList<cItemObject>& list, double x, double y, co
 }
 
 void cGameScene::SpawnBlock(double x, double y, const cEdShot& params, const cEdBlock& record) {
-    // 1. The cell nearest to a block whose top-left corner is at (x, y).
+    // The cell nearest to a block whose top-left corner is at (x, y).
     const std::int32_t column = plat::TruncToInt(x + 16.5) >> 5;
     const std::int32_t row = plat::TruncToInt(y + 16.5) >> 5;
     const std::int32_t index = BlockMap.CellIndex(column, row);
     cBlock& cell = BlockMap.Cell(index);
 
-    // 2. A guarded cell stays; with the newer rule only while its block is there.
+    // A guarded cell stays; with the newer rule only while its block is there.
     if (cell.bProtected) {
         if (EdSystem.bCompat637) return;
         if (cell.nGraphic != 0 && TestBlockConditions(cell)) return;
@@ -209,7 +207,6 @@ void cGameScene::SpawnBlock(double x, double y, const cEdShot& params, const cEd
         return true;
     };
 
-    // 3.
     switch (params.nBlockSummonMode) {
         case kSummonPlace:
             place();
@@ -238,7 +235,7 @@ int cGameScene::CheckBlockOverlap(int index, int column, int row, const cEdShot&
     const double right = left + kBlockDots - 0.1;
     const double bottom = top + kBlockDots - 0.1;
     cBlock& cell = BlockMap.Cell(index);
-    // 1. Heroes, then 2. the characters that take part.
+    // Heroes, then the characters that take part.
     for (cHeroActor& hero : Player) {
         if (hero.m_bDying || cell.GetHitType(hero.m_nGroup) == 0) continue;
         if (!hero.RectOverlaps(left, top, right, bottom)) continue;

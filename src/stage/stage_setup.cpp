@@ -46,12 +46,10 @@ void UpdatePresence(cGameScene&) {}
 // PLACEHOLDER until the death chain exists: a character whose HP is gone dies.
 void HandleCharaDeath(cGameScene&, cCharaActor&) {}
 
-// PLACEHOLDER until the play frame exists: removing a character also drops it from its
-// group list and from the projectiles that aim at it; here it only leaves the list.
+// PLACEHOLDER until the play frame exists: removing a character also drops it from the
+// projectiles that aim at it; here it leaves its group list and the character list.
 void RemoveChara(cGameScene& scene, cCharaActor& chara) {
-    const int group = chara.m_nGroup;
-    if (group >= 0 && group < static_cast<int>(scene.m_vecGroupList.Size()))
-        scene.m_vecGroupList[group].EraseValue(&chara);
+    scene.m_vecGroupList[GroupListIndex(chara.m_nGroup)].EraseValue(&chara);
     CharaList.Remove(chara.Id());
 }
 
@@ -73,6 +71,11 @@ void BuildHitTicks(CheckedVector<std::int32_t>& ticks, std::int32_t b, std::int3
     ticks.Clear();
     if (b <= 0) return;
     if (n == 0) {
+        ticks.resize(b, 1);
+        return;
+    }
+    // As many hits as ticks or more: every tick (also keeps a damaged count from looping).
+    if (n >= b) {
         ticks.resize(b, 1);
         return;
     }
@@ -109,11 +112,10 @@ void RequestStageMusic(int fresh) {
 void cGameScene::SetStage(int restart, int fresh) {
     m_bSetStageFailed = 0;
     try {
-        // 1.
         ErrorLog("In SetStage");
         m_nFrame = 0;
 
-        // 2. Characters go before the lists that point at them.
+        // Every run-time list is emptied; characters go before the lists that point at them.
         m_vecShotGroupList.Clear();
         m_vecShotGroupList.resize(kActorGroupCount);
         m_listProjectile.Clear();
@@ -122,39 +124,38 @@ void cGameScene::SetStage(int restart, int fresh) {
         CharaList.Clear();
         ItemList.Clear();
 
-        // 3.
         const bool replay = SceneMgr.m_nTitleChoice == TITLE_REPLAY;
         if (restart) {
             // PLACEHOLDER until replays exist: in replay mode the replay file is read again
             // here (its log and progress snapshot); a failure posts WM_CLOSE.
+            // What commands changed in the failed attempt comes back from the loaded stage.
             EdStageWork.CopySettingsFrom(EdStage);
         }
 
-        // 4. PLACEHOLDER until replays exist: replay mode takes the seed from the log, and
+        // PLACEHOLDER until replays exist: replay mode takes the seed from the log, and
         // normal play with replays on moves the current log to the previous one.
         if (!replay && EdSystem.bReplay) {
+            PrevReplayProgress = CurReplayProgress;
             CurReplayProgress = Progress;
             m_nSeed = plat::timeGetTime();
         }
         plat::srand(m_nSeed);
 
-        // 5. The carried statuses go into the placed hero's record.
+        // The carried statuses go into the placed hero's record.
         const int heroIndex = EdStageWork.FindHero();
         if (EdStageWork.bRestoreStatus)
             Progress.RestoreCarriedStatus(0, EdStageWork.vecChara[heroIndex]);
 
-        // 6., 7.
         RequestStageMusic(fresh);
         SceneMgr.m_nBgmPlaying = 0;
         m_nCharaSerial = 0;
         m_nItemSerial = 0;
         m_nShotSerial = 0;
 
-        // 8.
         EdStageWork.SetGameSpeed(EdStageWork.nLevel);
         const std::int32_t b = EdStageWork.speed.nSubSteps;
 
-        // 9. The view's axes; the horizontal one carries the map's row shift.
+        // The view's axes; the horizontal one carries the map's row shift.
         m_ScrollX.SetGeometry(kAxisHorizontal, EdStageWork.nWidth, EdStageWork.nExtentX);
         m_ScrollX.SetAutoSpeed(EdStageWork.nScrollKindX, EdStageWork.nAutoScrollX);
         m_ScrollX.SetLimits(EdStageWork.nScrollLimitLeft, EdStageWork.nScrollLimitRight,
@@ -164,10 +165,10 @@ void cGameScene::SetStage(int restart, int fresh) {
         m_ScrollY.SetLimits(EdStageWork.nScrollLimitTop, EdStageWork.nScrollLimitBottom,
                             EdStageWork.bScrollLimitTop, EdStageWork.bScrollLimitBottom);
 
-        // 10. A map too large to hold is a failed allocation.
+        // A map too large to hold is a failed allocation.
         if (!BlockMap.Build(EdStageWork)) Abort();
 
-        // 11. The hero.
+        // The hero, at its placement (or where a warp put it).
         m_nPlayers = 1;
         Player.Reset(1);
         ErrorLog("A");
@@ -196,7 +197,7 @@ void cGameScene::SetStage(int restart, int fresh) {
         }
         ErrorLog("B");
 
-        // 12. The view centred on the hero.
+        // The view centred on the hero.
         cHeroActor& hero = Player[0];
         m_ScrollX.m_dPos = hero.m_dX - kViewW / 2 + hero.m_nBoxW / 2;
         m_ScrollY.m_dPos = hero.m_dY - kViewH / 2 + hero.m_nBoxH / 2;
@@ -204,12 +205,11 @@ void cGameScene::SetStage(int restart, int fresh) {
         m_ScrollY.Clamp();
         hero.UpdateScreenRect();
 
-        // 13., 14.
         if (hero.m_Chara.nSightShape != 0) BuildSightMask(*this);
         m_vecStageVar.Clear();
         m_vecStageVar.resize(kStageVarCount, 0);
 
-        // 15. The computer's characters; one that carries an item takes that placement
+        // The computer's characters; one that carries an item takes that placement
         // away from the stage.
         ErrorLog("10");
         const int itemCount = static_cast<int>(EdStageWork.vecItem.Size());
@@ -233,7 +233,7 @@ void cGameScene::SetStage(int restart, int fresh) {
             if (result == kInstallFailed) Abort();
         }
 
-        // 16.
+        // The items no character carries.
         ErrorLog("11");
         for (int k = 0; k < itemCount; ++k) {
             if (itemTaken[k]) continue;
@@ -245,29 +245,25 @@ void cGameScene::SetStage(int restart, int fresh) {
         ErrorLog("C");
         ErrorLog("D");
 
-        // 17. The hero first, then the characters in list order.
+        // Group lists: the hero first, then the characters in list order.
         auto addToGroup = [this](cActorBase& actor) {
-            const int g = actor.m_nGroup;
-            m_vecGroupList[(g >= 0 && g < kActorGroupCount) ? g : 0].push_back(&actor);
+            m_vecGroupList[GroupListIndex(actor.m_nGroup)].push_back(&actor);
         };
         addToGroup(hero);
         for (cCharaActor& chara : CharaList) addToGroup(chara);
 
-        // 18.
+        // Removal outside the areas, for the areas that apply.
         m_bRemoveOutsideChara = EdStageWork.AreaLimit[0].Applies() ? 1 : 0;
         m_bRemoveOutsideBlockChara = EdStageWork.AreaLimit[1].Applies() ? 1 : 0;
         m_bRemoveOutsideItem = EdStageWork.AreaLimit[2].Applies() ? 1 : 0;
 
-        // 19. PLACEHOLDER until message windows, effects, the screen effect, the screen
+        // PLACEHOLDER until message windows, effects, the screen effect, the screen
         // colour and the blocking waits exist: they are emptied and made idle here.
 
-        // 20.
         LoadStageResources(*this);
 
-        // 21.
         BuildHitTicks(m_vecHitTicks, b, EdStageWork.nHitFrequency);
 
-        // 22., 23., 24.
         m_nStageResult = 0;
         m_nCaptionFrames = 0;
         m_nCaptionFrames2 = 0;
@@ -286,7 +282,6 @@ void cGameScene::SetStage(int restart, int fresh) {
         m_nTick = 0;
         m_nTickTotal = 0;
 
-        // 25., 26.
         Progress.m_nStageScore = 0;
         if (replay || (bEditorLaunch && bTestPlay)) {
             Progress.m_nScore = 0;
@@ -297,29 +292,28 @@ void cGameScene::SetStage(int restart, int fresh) {
         }
         Progress.SaveCheckpoint();
 
-        // 27. PLACEHOLDER until the menu cursor exists: it is reset here.
+        // PLACEHOLDER until the menu cursor exists: it is reset here.
         for (int i = 0; i < static_cast<int>(InputList.Size()); ++i) {
             InputList[i].History.Clear();
             InputList[i].ResetKeyLogs();
         }
 
-        // 28., 29.
+        // The time limit's second counter starts afresh; backgrounds scroll from 0.
         FrameSkipCounter(0, 60);
         for (int i = 0; i < static_cast<int>(EdStageWork.vecBackground.Size()); ++i) {
             EdStageWork.vecBackground[i].dOffsetX = 0;
             EdStageWork.vecBackground[i].dOffsetY = 0;
         }
 
-        // 30.
+        // At 8 bits the palette as it is now is the one fades return to.
         if (nBpp == 8) {
             std::memcpy(PaletteOrg, Palette, sizeof PaletteOrg);
             if (lpDDPalette) lpDDPalette->SetEntries(0, 0, 256, PaletteOrg);
         }
 
-        // 31.
         SceneMgr.m_nFps = EdStageWork.nFps;
 
-        // 32. The flows that run before the stage starts; the setting decides whether
+        // The flows that run before the stage starts; the setting decides whether
         // characters that are not present run theirs.
         const bool everyone = EdSystem.bCompat697 != 0;
         if (!everyone) UpdatePresence(*this);
@@ -343,13 +337,11 @@ void cGameScene::SetStage(int restart, int fresh) {
             }
         }
 
-        // 33., 34., 35.
         UpdatePresence(*this);
         m_nHudMode = EdStageWork.bStatusShown;
         // PLACEHOLDER until the screen effects exist: their virtual back buffer is switched
         // off here.
 
-        // 36.
         ErrorLog("Out SetStage");
     } catch (const SetStageAbort&) {
         m_bSetStageFailed = 1;
@@ -357,6 +349,13 @@ void cGameScene::SetStage(int restart, int fresh) {
         m_bSetStageFailed = 1;
     }
     if (m_bSetStageFailed) {
+        // Nothing half-built may be played or drawn while the close request is on its way:
+        // the old hero, say, would still point into the block map just replaced.
+        m_vecGroupList.Clear();
+        m_vecGroupList.resize(kActorGroupCount);
+        CharaList.Clear();
+        ItemList.Clear();
+        Player.Clear();
         ErrorBoxF("メモリ不足により、ステージの初期設定に失敗しました！");
         plat::PostMessage(hWndMain, plat::WM_CLOSE, 0, 0);
     }
