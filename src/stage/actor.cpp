@@ -40,6 +40,10 @@ void HitBoxSet::FollowY(double y) {
 cActorBase::cActorBase() = default;
 
 cActorBase::~cActorBase() {
+    ReleaseTargets();
+}
+
+void cActorBase::ReleaseTargets() {
     // The relations are kept on both sides (a target lists the actors that target it), so
     // whichever of two actors goes first leaves the other with no pointer to it.
     for (cActorBase* other : m_vecTargetedBy)

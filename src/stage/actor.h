@@ -20,6 +20,7 @@
 
 class cBlock;
 class cProjectile;
+struct DDSURFACEDATA;
 
 // One gauge's change animation.
 struct GaugeAnim {
@@ -111,6 +112,31 @@ public:
     // on the next block boundary below; the ceiling flows start.
     void HitCeiling();
 
+    // --- Vitals (actor_vitals.cpp). ---
+    // The four contact flags are cleared at the start of every tick.
+    void ClearContacts();
+    // Off the block character it rode; vertical motion stops unless knocked; with flag the
+    // leaving is remembered.
+    void LeaveRide(int flag);
+    // The box as it was at the start of the tick, to go back to when crushed.
+    void SavePosition();
+    void RestorePosition();
+    // A knock-back velocity moves toward 0 by 1 / b per tick and stops exactly at 0.
+    void DecayKnockbackX();
+    void DecayKnockbackY();
+    // Invincible ticks after a hit: the stage's general immunity (hero's or characters') × b.
+    void StartInvincibility();
+    // The immunity counters of one tick: general invincibility and each recent attacker's.
+    void TickImmunity();
+    int IsInvincibleNow() const { return m_nInvincibleFrames > 0 ? 1 : 0; }
+    // The actor dies: its death flows run at once, the score is given, a carried item goes
+    // to the hero; unless that ended the stage, the actor lets go of every target and
+    // projectile and starts dying. 1 when the stage ends now.
+    int ActorDeath();
+    // Lets go of the target and of every actor that targets this one, on both sides, so
+    // that no pointer to this actor is left in another (the destructor and a death share it).
+    void ReleaseTargets();
+
     // One tick of the vertical knock-back: a flyer is pushed by it, a walker on the ground
     // lets a downward push die, and a walker in the air takes it in place of the part it
     // added in the last tick.
@@ -127,6 +153,14 @@ public:
     // The end of a flow pass: the flows that asked to be deleted go, and the flow groups
     // freed in this pass may start again.
     void FinishFlowPass();
+
+    // --- Drawing (actor_draw.cpp). ---
+    // The pattern to draw this frame: unless paused the base animation and the running
+    // animation entries advance first; a running entry wins over the base animation.
+    int GetDrawPattern(int paused);
+    // One frame of a dying actor; 1 when it may be removed (a character whose death effect
+    // ended or never ran; the hero a second after it began dying when no effect runs).
+    int DrawDying(DDSURFACEDATA* surface, int paused);
 
     // --- Geometry (actor_geometry.cpp). ---
     // The giant size of the record copy, held to 1 to 10.
@@ -271,4 +305,7 @@ public:
     std::int32_t m_bIgnoreViewX = 0;
     std::int32_t m_bIgnoreViewY = 0;
     std::int32_t m_bActivated = 0;
+    // Set once the appearance conditions held; with the record's latch option the
+    // character then stays present.
+    std::int32_t m_bAppearLatch = 0;
 };

@@ -30,6 +30,12 @@ void SetCommandContextService(cActorBase* actor, FlowInstance* flow, cCommandIns
 
 void TriggerFlowsService(cActorBase&, int) {}
 
+int TestConditionListService(const CheckedVector<cEdCondition>&, int, cActorBase*) {
+    return 1;
+}
+
+void ResetFlowFrameFlagsService(cActorBase&) {}
+
 int TestKeyConditionService(cActorBase&, cInput*, const cEdKeyCondition*) {
     return 0;
 }

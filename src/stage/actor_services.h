@@ -41,6 +41,15 @@ void SetCommandContextService(cActorBase* actor, FlowInstance* flow, cCommandIns
 // started. None starts.
 void TriggerFlowsService(cActorBase& actor, int trigger);
 
+// PLACEHOLDER until conditions exist: whether a condition list holds (mode 0 all, else one
+// or more) with `subject` as the actor the conditions ask about. Every list holds.
+int TestConditionListService(const CheckedVector<cEdCondition>& conditions, int mode,
+                             cActorBase* subject);
+
+// PLACEHOLDER until the flow runtime exists: the per-frame flags of the actor's flows are
+// cleared. Nothing to clear yet.
+void ResetFlowFrameFlagsService(cActorBase& actor);
+
 // PLACEHOLDER until the key conditions exist: whether the key condition holds for the input.
 // Never holds.
 int TestKeyConditionService(cActorBase& actor, cInput* input, const cEdKeyCondition* cond);

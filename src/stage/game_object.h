@@ -13,7 +13,9 @@
 #include <cstdint>
 #include <iterator>
 #include <list>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "gfx/anim_pattern.h"
 
@@ -221,37 +223,55 @@ private:
 };
 
 // A list of objects whose elements keep their address while others are added and removed,
-// so pointers between living objects stay valid; ids find an object that may be gone.
+// so pointers between living objects stay valid; ids find an object that may be gone, in
+// constant time, so that a walk over the list can ask after every step whether the objects
+// it knows are still there.
 template <class T>
 class ObjectList {
 public:
     using iterator = typename std::list<T>::iterator;
     using const_iterator = typename std::list<T>::const_iterator;
 
+    ObjectList() = default;
+    // The index points into this list's own nodes: a list is never copied.
+    ObjectList(const ObjectList&) = delete;
+    ObjectList& operator=(const ObjectList&) = delete;
+
     template <class... Args>
     T& Add(Args&&... args) {
-        return m_items.emplace_back(std::forward<Args>(args)...);
+        T& item = m_items.emplace_back(std::forward<Args>(args)...);
+        m_index[item.Id()] = std::prev(m_items.end());
+        return item;
     }
-    iterator Erase(iterator it) { return m_items.erase(it); }
+    iterator Erase(iterator it) {
+        m_index.erase(it->Id());
+        return m_items.erase(it);
+    }
     // Removes the object of that id; false when none has it.
     bool Remove(ObjectId id) {
-        for (auto it = m_items.begin(); it != m_items.end(); ++it) {
-            if (it->Id() == id) {
-                m_items.erase(it);
-                return true;
-            }
-        }
-        return false;
+        const auto found = m_index.find(id);
+        if (found == m_index.end()) return false;
+        m_items.erase(found->second);
+        m_index.erase(found);
+        return true;
     }
     // The object of that id, or null when it is gone (or never was here).
     T* Find(ObjectId id) {
-        if (id == kNoObject) return nullptr;
-        for (T& item : m_items)
-            if (item.Id() == id) return &item;
-        return nullptr;
+        const auto found = m_index.find(id);
+        return found == m_index.end() ? nullptr : &*found->second;
     }
     const T* Find(ObjectId id) const { return const_cast<ObjectList*>(this)->Find(id); }
-    void Clear() { m_items.clear(); }
+    // The ids of the objects in list order: a walk that may add or remove objects goes over
+    // these and finds each again.
+    void CollectIds(std::vector<ObjectId>& ids) const {
+        ids.clear();
+        ids.reserve(m_items.size());
+        for (const T& item : m_items) ids.push_back(item.Id());
+    }
+    void Clear() {
+        m_items.clear();
+        m_index.clear();
+    }
     std::size_t Size() const { return m_items.size(); }
     bool Empty() const { return m_items.empty(); }
 
@@ -262,4 +282,5 @@ public:
 
 private:
     std::list<T> m_items;
+    std::unordered_map<ObjectId, iterator> m_index;
 };

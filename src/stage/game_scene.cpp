@@ -26,6 +26,10 @@
 
 cGameScene* lpGame = nullptr;
 
+int CheckReplayHotKeys() {
+    return 0;
+}
+
 ScenePoint PauseMenuPos{320, 272, 0, 0};
 ScenePoint ContinueMenuPos{320, 272, 0, 0};
 ScenePoint RankingTablePos{184, 64, 0, 0};
@@ -59,12 +63,6 @@ cInput& MenuInput() {
     input.LatchButtons(0);
     input.ApplyRepeat();
     return input;
-}
-
-// PLACEHOLDER until replays exist: F1 and F2 save the current and the previous replay; 1
-// when one of them was handled.
-int CheckReplayHotKeys() {
-    return 0;
 }
 
 // PLACEHOLDER until the stage end exists: the result is entered in the rankings.
@@ -211,23 +209,6 @@ void cGameScene::StageStart() {
     }
     m_nCaptionFrames = 0;
     m_nState = GAMESTATE_PLAY;
-}
-
-void cGameScene::PlayFrame() {
-    // A close that came while the pause thread ran is asked for again now that it has ended.
-    if (m_bCloseRequest) {
-        PostClose();
-        return;
-    }
-    // PLACEHOLDER until the play frame exists: the ticks of the stage run here. Until then
-    // a frame of play draws the screen, counts itself and answers the pause key.
-    Draw();
-    ++m_nFrame;
-    ++m_nPlayFrames;
-    if (CheckPauseKey()) {
-        m_nStep = 0;
-        m_nState = GAMESTATE_PAUSE;
-    }
 }
 
 int cGameScene::PauseMenuRows() const {
@@ -463,10 +444,4 @@ void cGameScene::ResetPlay() {
     // (except in a replay play-back), in a direct play the progress flag that marks the run
     // as a direct play set (the progress record has no such field yet), and the stage's
     // ranking file loaded here.
-}
-
-void cGameScene::Draw() {
-    // PLACEHOLDER until the play screen's drawing exists: the screen is the darkness colour.
-    DDFillSurface(&BackBuffer, 16);
-    AnimatePaletteColors();
 }

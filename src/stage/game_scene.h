@@ -27,6 +27,7 @@ class cEdBlock;
 class cEdChara;
 class cEdItem;
 class cEdShot;
+class cHeroActor;
 class cItemObject;
 class FlowInstance;
 
@@ -98,8 +99,10 @@ public:
     int UseLife(GameProgress& progress);
     // The new-play reset when the scene is entered from another scene.
     void ResetPlay();
-    // The play screen.
-    void Draw();
+    // The play screen, in its fixed order of layers. keepStage 0 lets the pause state hide
+    // the stage; frozen stops animations and timers (pause, waits); sound lets the time
+    // warning sound; help draws the line of help text.
+    void Draw(int keepStage = 1, int frozen = 0, int sound = 1, int help = 1);
 
     // --- Stage set-up (stage_setup.cpp). ---
     // Builds the running stage from the loaded one for a new attempt. restart: the working
@@ -109,6 +112,44 @@ public:
     void SetStage(int restart, int fresh);
     // Whether the last SetStage ended early on a failed allocation (the program closes).
     bool SetStageFailed() const { return m_bSetStageFailed != 0; }
+
+    // --- The play frame (play_frame.cpp). ---
+    // Which objects take part in this tick: the hero always; characters and items by their
+    // appearance conditions; characters also by the view and their activation group.
+    void UpdatePresence();
+    // Whether the object's appearance conditions hold (with the latch of conditions that
+    // stay true once true). A character is the subject of its own conditions; an item's
+    // subject is the first hero.
+    int TestCharaAppearance(cCharaActor& chara);
+    int TestItemAppearance(cItemObject& item);
+    // The time limit: on every 60th call the time moves by delta seconds; 1 when it ran out
+    // in this call.
+    int UpdateTimeLimit(int delta);
+    // The frames and the play time in hundredths of a 60-frame second.
+    void UpdatePlayTime();
+    // A character's death: 0 go on, 1 the stage ended (state 4), 2 the hero was lost.
+    int HandleCharaDeath(cCharaActor& chara);
+    // Gives the item to the hero; 0, 1 the stage cleared, 2 the hero's HP is gone.
+    int GiveItem(cItemObject* item, cHeroActor& hero);
+    // Takes the character out of the stage: every actor and projectile that points at it
+    // lets go, it leaves its target's list and its group list, and it is destroyed.
+    void RemoveChara(cCharaActor& chara);
+    // The common death step: 2 at once for the player's actor; otherwise the actor dies
+    // (unless it already is dying) and 1 means the stage ended.
+    int KillActor(cActorBase& actor);
+    // The dead that code left behind: the hero (1 when lost), then each character.
+    int SweepDeadActors();
+    // The hero is lost: 1 when a death flow ended the stage (state 4).
+    int LoseHero();
+
+    // --- Drawing (play_draw.cpp). ---
+    // The hero: dying, its death animation, and at its end the hero-down decision; living,
+    // the hero and its gauges.
+    void DrawHero(int frozen);
+    // A character; 1 when it was dying and its death animation has ended.
+    int DrawChara(cCharaActor& chara, int frozen);
+    // The end of the hero's death animation: a retry, the continue menu or game over.
+    void HeroDown();
 
     // --- Placement and run-time spawning (placement.cpp). ---
     // Every copy of a placed character record on stage block (column, row); copies outside
@@ -187,12 +228,28 @@ public:
     std::int32_t m_bSetStageFailed = 0;
 
 private:
+    // One tick of the play frame; false when the frame ends in it.
+    bool RunTick();
+    // The hero's turn in a tick; the block characters' (1) or the others' (0) turn.
+    bool RunHeroTick();
+    bool RunCharaPass(int blockCharas);
+    // Characters and items outside the stage's areas go, for the areas that apply.
+    void RemoveOutsideAreas();
+    // A stage-level result: 1 the stage ends (state 4), 2 the hero is lost; true when the
+    // frame ends with it.
+    bool EndsFrame(int result);
+    // The hero died in its turn: the reason goes to the error log. Always false.
+    bool HeroDies(const char* why);
     // The rows of the pause menu: 3 with retry, else 2.
     int PauseMenuRows() const;
     // Moves the menu row with the vertical keys over `rows` rows.
     void MoveMenuRow(int rows);
     void LeaveTo(int nextScene);
 };
+
+// PLACEHOLDER until replays exist: F1 and F2 save the current and the previous replay; 1
+// when one of them was handled.
+int CheckReplayHotKeys();
 
 // The game scene while it exists; null otherwise (set and cleared by the scene manager).
 extern cGameScene* lpGame;

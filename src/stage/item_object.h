@@ -43,4 +43,7 @@ public:
 
     cEdItem m_Item;
     std::int32_t m_bCarried = 0;
+    // Set once the appearance conditions held; with the record's latch option the item then
+    // stays present.
+    std::int32_t m_bAppearLatch = 0;
 };

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "app/frame_timing.h"
 #include "app/globals.h"
@@ -38,19 +39,6 @@ struct SetStageAbort {};
 
 [[noreturn]] void Abort() {
     throw SetStageAbort{};
-}
-
-// PLACEHOLDER until presence exists: which characters take part this tick.
-void UpdatePresence(cGameScene&) {}
-
-// PLACEHOLDER until the death chain exists: a character whose HP is gone dies.
-void HandleCharaDeath(cGameScene&, cCharaActor&) {}
-
-// PLACEHOLDER until the play frame exists: removing a character also drops it from the
-// projectiles that aim at it; here it leaves its group list and the character list.
-void RemoveChara(cGameScene& scene, cCharaActor& chara) {
-    scene.m_vecGroupList[GroupListIndex(chara.m_nGroup)].EraseValue(&chara);
-    CharaList.Remove(chara.Id());
 }
 
 // PLACEHOLDER until the stage resources exist: the sight mask of the hero.
@@ -316,11 +304,11 @@ void cGameScene::SetStage(int restart, int fresh) {
         // The flows that run before the stage starts; the setting decides whether
         // characters that are not present run theirs.
         const bool everyone = EdSystem.bCompat697 != 0;
-        if (!everyone) UpdatePresence(*this);
+        if (!everyone) UpdatePresence();
         TriggerFlowsService(hero, kTriggerBeforeStart);
         // By id: a flow may add or remove characters while the list is walked.
-        CheckedVector<ObjectId> ids;
-        for (const cCharaActor& chara : CharaList) ids.push_back(chara.Id());
+        std::vector<ObjectId> ids;
+        CharaList.CollectIds(ids);
         for (ObjectId id : ids) {
             cCharaActor* chara = CharaList.Find(id);
             if (chara && (everyone || chara->m_bPresent))
@@ -330,14 +318,14 @@ void cGameScene::SetStage(int restart, int fresh) {
             cCharaActor* chara = CharaList.Find(id);
             if (!chara) continue;
             if (chara->m_bVanish) {
-                RemoveChara(*this, *chara);
+                RemoveChara(*chara);
             } else if (chara->m_nHp <= 0) {
-                HandleCharaDeath(*this, *chara);
-                if ((chara = CharaList.Find(id))) RemoveChara(*this, *chara);
+                HandleCharaDeath(*chara);
+                if ((chara = CharaList.Find(id))) RemoveChara(*chara);
             }
         }
 
-        UpdatePresence(*this);
+        UpdatePresence();
         m_nHudMode = EdStageWork.bStatusShown;
         // PLACEHOLDER until the screen effects exist: their virtual back buffer is switched
         // off here.

@@ -94,6 +94,10 @@ cEdStage MakeStage(int width, std::initializer_list<int> pits, int backgroundVar
     stage.SetDefaults();
     stage.nWidth = width;
     stage.nHeight = 15;
+    // The map's far edges less the 640-dot view, as the editor writes them when a stage is
+    // sized: the map is the stage with 10 blocks of margin on every side.
+    stage.nExtentX = (width + 20) * 32 - 640;
+    stage.nExtentY = (15 + 20) * 32 - 640;
     stage.bTimeLimit = timeLimit > 0 ? 1 : 0;
     if (timeLimit > 0) stage.nTimeLimit = timeLimit;
     stage.strText = "sample";

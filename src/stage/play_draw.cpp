@@ -1,0 +1,113 @@
+// Drawing the play screen: the layers in their fixed order, and what drawing finishes off
+// on the way. The end of a dying character's death animation removes it, and the end of the
+// hero's starts the retry, the continue menu or game over, so drawing runs in every frame,
+// headless runs included.
+#include <cstdint>
+#include <vector>
+
+#include "app/globals.h"
+#include "data/stage_record.h"
+#include "data/system_record.h"
+#include "gfx/display.h"
+#include "gfx/fill.h"
+#include "scene/game_progress.h"
+#include "scene/scene_manager.h"
+#include "stage/actor_services.h"
+#include "stage/game_scene.h"
+#include "stage/stage_objects.h"
+
+namespace {
+
+// The colour of a screen without backgrounds.
+constexpr std::uint32_t kNoBackgroundColour = 16;
+// Z orders of a stage drawn by layers.
+constexpr int kZPasses = 8;
+
+// PLACEHOLDER until backgrounds are drawn: the screen is the colour of a stage without
+// backgrounds, and the auto-scrolling backgrounds do not move yet.
+void DrawBackgroundsLayer0() {
+    DDFillSurface(&BackBuffer, kNoBackgroundColour);
+}
+
+}  // namespace
+
+void cGameScene::Draw(int keepStage, int frozen, int sound, int help) {
+    (void)sound;
+    (void)help;
+    // PLACEHOLDER until the stage resources and screen effects exist: lost shot-cell sheets
+    // are rebuilt, and a running screen effect draws into the virtual back buffer.
+    DrawBackgroundsLayer0();
+    // With the stage hidden during the pause, only the front backgrounds and the screen
+    // colour would follow.
+    if (!keepStage && m_nState == GAMESTATE_PAUSE && EdSystem.bPauseLayer) {
+        AnimatePaletteColors();
+        return;
+    }
+    // PLACEHOLDER until pictures and block images are drawn: pictures and blocks of layer 0.
+
+    const bool layered = EdStageWork.bLayered != 0;
+    for (int pass = 0; pass < (layered ? kZPasses : 1); ++pass) {
+        // DrawHero may set the stage up again (a retry), which replaces every object.
+        if (!Player.Empty() && (!layered || Player[0].m_Chara.nZ == pass)) DrawHero(frozen);
+        // PLACEHOLDER until item images are drawn: the items on screen in this pass.
+        std::vector<ObjectId> ids;
+        CharaList.CollectIds(ids);
+        for (ObjectId id : ids) {
+            cCharaActor* chara = CharaList.Find(id);
+            if (!chara || (layered && chara->m_Chara.nZ != pass)) continue;
+            if (DrawChara(*chara, frozen)) RemoveChara(*chara);
+        }
+        // PLACEHOLDER until projectiles exist: the shots on screen in this pass.
+    }
+    // PLACEHOLDER until the later layers exist: blocks and backgrounds of layer 1, the
+    // distance-condition areas, the sight mask, pictures of layer 1, effects, message
+    // windows, the screen effect, the status bar, the time limit and the help text.
+    AnimatePaletteColors();
+    // PLACEHOLDER until the screen colour exists: it covers everything drawn.
+}
+
+void cGameScene::DrawHero(int frozen) {
+    cHeroActor& hero = Player[0];
+    hero.UpdateScreenRect();
+    if (hero.m_bDying) {
+        // The hero is not touched after this: the decision may set the stage up again.
+        if (hero.DrawDying(&BackBuffer, frozen)) HeroDown();
+        return;
+    }
+    hero.DrawHitBoxes(&BackBuffer, frozen);
+    // PLACEHOLDER until gauges are drawn: the hero's HP and SP gauges.
+}
+
+int cGameScene::DrawChara(cCharaActor& chara, int frozen) {
+    if (chara.m_bDying) return chara.DrawDying(&BackBuffer, frozen);
+    // PLACEHOLDER until actor images are drawn: a character off screen keeps its animation
+    // still (unless set to animate off screen); a transparent one advances it and draws its
+    // gauges; any other is drawn with its character effect, gauges and overlay.
+    if (!chara.m_bOnScreen) return 0;
+    chara.GetDrawPattern(frozen);
+    DrawActorService(chara, &BackBuffer, frozen);
+    return 0;
+}
+
+void cGameScene::HeroDown() {
+    // A replay shows the same play again from its checkpoint.
+    if (SceneMgr.m_nTitleChoice == TITLE_REPLAY) {
+        Progress.RestoreCheckpoint(1);
+        SetStage(1, 1);
+        m_nState = GAMESTATE_STAGESTART;
+        return;
+    }
+    if (!UseLife(Progress)) {
+        m_nState = GAMESTATE_GAMEOVER;
+        return;
+    }
+    if (EdStageWork.bRestoreStatus) Progress.ClearMaskedCounters();
+    Progress.RestoreCheckpoint(0);
+    if (SceneMgr.m_nPlayMode == PLAYMODE_STORY && EdSystem.bStoryContinueMenu) {
+        m_nStep = 0;
+        m_nState = GAMESTATE_CONTINUE;
+        return;
+    }
+    SetStage(1, 0);
+    m_nState = GAMESTATE_STAGESTART;
+}
