@@ -55,6 +55,24 @@ std::int64_t Distance(std::int64_t a, std::int64_t b) {
     return a < b ? b - a : a - b;
 }
 
+// The choice among the samples of an edge: the first sample, then only a more solid cell, or
+// an equally solid one nearer the middle.
+struct CellChoice {
+    std::int32_t cell = 0;
+    int type = 0;
+    std::int64_t distance = 0;
+    bool any = false;
+
+    void Offer(std::int32_t sampleCell, int sampleType, std::int64_t sampleDistance) {
+        if (any && !(sampleType > type || (sampleType == type && sampleDistance < distance)))
+            return;
+        cell = sampleCell;
+        type = sampleType;
+        distance = sampleDistance;
+        any = true;
+    }
+};
+
 // The cell the player's actor stands on is the one under its feet, not the edge's choice;
 // a computer's actor keeps the edge cell.
 cBlock* StandCell(const cActorBase& actor, cBlock& edgeCell) {
@@ -89,40 +107,25 @@ std::int32_t FindEdgeBlock(const cActorBase& actor, int x1, int y1, int x2, int 
     // sample a scale-1 length further on.
     const int samples = actor.GiantSize() + 1;
     if (x1 == x2) {
+        // Only a strictly more solid cell replaces the choice: the first sample wins ties.
         const std::int64_t step = std::int64_t{actor.m_nBaseBoxH} - 1;
-        std::int32_t best = 0;
-        int bestType = 0;
+        CellChoice choice;
         for (int i = 0; i < samples; ++i) {
             const std::int32_t cell = BlockMap.CellIndexAt(x1, static_cast<double>(y1 + i * step));
-            const int type = HitTypeOf(cell, actor);
-            // Only a strictly more solid cell replaces the choice: the first sample wins ties.
-            if (i == 0 || type > bestType) {
-                best = cell;
-                bestType = type;
-            }
+            choice.Offer(cell, HitTypeOf(cell, actor), 0);
         }
-        return best;
+        return choice.cell;
     }
     if (y1 == y2) {
         const std::int64_t step = std::int64_t{actor.m_nBaseBoxW} - 1;
         const std::int64_t middle = (std::int64_t{x1} + x2) / 2;
-        std::int32_t best = 0;
-        int bestType = 0;
-        std::int64_t bestDistance = 0;
+        CellChoice choice;
         for (int i = 0; i < samples; ++i) {
             const std::int64_t x = x1 + i * step;
             const std::int32_t cell = BlockMap.CellIndexAt(static_cast<double>(x), y1);
-            const int type = HitTypeOf(cell, actor);
-            const std::int64_t distance = Distance(x, middle);
-            // Among equally solid cells the sample nearer the middle of x1..x2 wins; the
-            // first one keeps a tie.
-            if (i == 0 || type > bestType || (type == bestType && distance < bestDistance)) {
-                best = cell;
-                bestType = type;
-                bestDistance = distance;
-            }
+            choice.Offer(cell, HitTypeOf(cell, actor), Distance(x, middle));
         }
-        return best;
+        return choice.cell;
     }
     return 0;
 }
@@ -136,23 +139,15 @@ std::int32_t FindFootBlock(const cActorBase& actor) {
     const int bottom = TruncToInt(actor.m_dBottom);
     const std::int64_t step = actor.m_nBoxW / (samples - 1);
     const std::int64_t centre = (left + right) / 2;
-    std::int32_t best = 0;
-    int bestType = 0;
-    std::int64_t bestDistance = 0;
+    CellChoice choice;
     for (int i = 0; i < samples; ++i) {
         // The division leaves the steps short of the width; the last sample is put on the
         // right edge itself so that the whole width is covered.
         const std::int64_t x = (i == samples - 1) ? right : left + i * step;
         const std::int32_t cell = BlockMap.CellIndexAt(static_cast<double>(x), bottom);
-        const int type = HitTypeOf(cell, actor);
-        const std::int64_t distance = Distance(x, centre);
-        if (i == 0 || type > bestType || (type == bestType && distance < bestDistance)) {
-            best = cell;
-            bestType = type;
-            bestDistance = distance;
-        }
+        choice.Offer(cell, HitTypeOf(cell, actor), Distance(x, centre));
     }
-    return best;
+    return choice.cell;
 }
 
 // --- Both axes ---

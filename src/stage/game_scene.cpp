@@ -439,9 +439,10 @@ void cGameScene::ResetPlay() {
     m_nStep = 0;
     m_nFrame = 0;
     m_nPlayFrames = 0;
-    // PLACEHOLDER until the scroll axes, message windows, replays and rankings exist: the
-    // scroll positions are cleared, the message windows removed, the replay logs emptied
-    // (except in a replay play-back), in a direct play the progress flag that marks the run
-    // as a direct play set (the progress record has no such field yet), and the stage's
-    // ranking file loaded here.
+    m_ScrollX.m_dPos = 0;
+    m_ScrollY.m_dPos = 0;
+    // PLACEHOLDER until message windows, replays and rankings exist: the message windows
+    // are removed, the replay logs emptied (except in a replay play-back), in a direct play
+    // the progress flag that marks the run as a direct play set (the progress record has no
+    // such field yet), and the stage's ranking file loaded here.
 }
