@@ -37,17 +37,6 @@ void LoopParams(cEdCommand& loop, std::int64_t& repeat, std::int64_t& following)
 
 FirstHeroLookup s_firstHero = nullptr;
 
-// PLACEHOLDER until the character effects run: the start of an effect as the effect
-// itself will make it (the prepared state of the record, reversed for mode 1).
-void StartCharaEffect(CharaEffectInstance& effect, int number, int mode, int repeat) {
-    effect = mode == 1 ? CharaEffectStatesRev[number] : CharaEffectStates[number];
-    effect.bReversed = mode == 1 ? 1 : 0;
-    effect.nNumber = static_cast<std::int16_t>(number);
-    effect.nMode = mode;
-    effect.bRepeat = repeat;
-    effect.nCounter = 0;
-}
-
 // The lead time of an animation in frames: its frame times up to (not including) the
 // first key frame, × 6.
 std::int32_t LeadFrames(int anime) {
@@ -128,6 +117,15 @@ void InstallCommand(cCommandInstance& ci, cEdCommand& cmd, cActorBase& actor) {
 }
 
 }  // namespace
+
+void StartCharaEffect(CharaEffectInstance& effect, int number, int mode, int repeat) {
+    effect = mode == 1 ? CharaEffectStatesRev[number] : CharaEffectStates[number];
+    effect.bReversed = mode == 1 ? 1 : 0;
+    effect.nNumber = static_cast<std::int16_t>(number);
+    effect.nMode = mode;
+    effect.bRepeat = repeat;
+    effect.nCounter = 0;
+}
 
 bool IsLoopCommand(const cEdCommand& cmd) {
     return cmd.FlowType() == kLoopType;

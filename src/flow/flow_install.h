@@ -21,6 +21,7 @@
 
 class cActorBase;
 class FlowInstance;
+class CharaEffectInstance;
 
 // Commands that one flow may hold once its loops are written out. A larger list cannot be
 // held: unrolling it is a failed allocation, reported to the caller.
@@ -70,6 +71,10 @@ int InstallFlows(cActorBase& actor, CheckedVector<cEdFlow>& flows, int insert, i
 
 // Appends a copy of the instance to the actor's flows and re-points every instance.
 void AddFlow(cActorBase& actor, const FlowInstance& instance);
+
+// PLACEHOLDER until the character effects run: the start of a character effect as the
+// effect itself will make it (the prepared state of the record, reversed for mode 1).
+void StartCharaEffect(CharaEffectInstance& effect, int number, int mode, int repeat);
 
 // The first hero, whom an actor targets from its reset. PLACEHOLDER until the hero list
 // exists: the game scene installs a lookup returning its first hero; without one, or while

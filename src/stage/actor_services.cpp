@@ -1,6 +1,7 @@
 #include "stage/actor_services.h"
 
 #include "flow/flow_instance.h"
+#include "flow/key_conditions.h"
 #include "stage/actor.h"
 #include "stage/game_scene.h"
 
@@ -36,8 +37,8 @@ int TestConditionListService(const CheckedVector<cEdCondition>&, int, cActorBase
 
 void ResetFlowFrameFlagsService(cActorBase&) {}
 
-int TestKeyConditionService(cActorBase&, cInput*, const cEdKeyCondition*) {
-    return 0;
+int TestKeyConditionService(cActorBase& actor, cInput* input, const cEdKeyCondition* cond) {
+    return TestKeyCondition(actor, input, cond) ? 1 : 0;
 }
 
 int RunItemCommandService(cHeroActor&, cEdCommand&) {
@@ -50,6 +51,9 @@ void RunFlowChangeService(cHeroActor&, cEdCommand&) {}
 
 void OpenItemMessageService(cHeroActor&, int, std::int16_t, std::int16_t) {}
 
-void DrawActorService(cActorBase&, DDSURFACEDATA*, int) {}
+void DrawActorService(cActorBase& actor, DDSURFACEDATA*, int paused) {
+    // The animations advance as the drawing will advance them.
+    actor.GetDrawPattern(paused);
+}
 
 void PlayCommandSoundService(const cActorBase&, const cCommandInstance&) {}

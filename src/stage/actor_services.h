@@ -50,8 +50,8 @@ int TestConditionListService(const CheckedVector<cEdCondition>& conditions, int 
 // cleared. Nothing to clear yet.
 void ResetFlowFrameFlagsService(cActorBase& actor);
 
-// PLACEHOLDER until the key conditions exist: whether the key condition holds for the input.
-// Never holds.
+// Whether the key condition holds for the input in the present frame (TestKeyCondition,
+// flow/key_conditions.h): 1 or 0; 0 without an input or a condition.
 int TestKeyConditionService(cActorBase& actor, cInput* input, const cEdKeyCondition* cond);
 
 // PLACEHOLDER until the item commands exist: one item command on the hero; 1 when it cleared
@@ -70,7 +70,8 @@ void RunFlowChangeService(cHeroActor& hero, cEdCommand& cmd);
 // opens.
 void OpenItemMessageService(cHeroActor& hero, int message, std::int16_t a, std::int16_t b);
 
-// PLACEHOLDER until actor images are drawn: the actor onto the target. Nothing is drawn.
+// PLACEHOLDER until actor images are drawn: the actor onto the target. Its animations
+// advance; nothing is drawn.
 void DrawActorService(cActorBase& actor, DDSURFACEDATA* target, int hold);
 
 // PLACEHOLDER until sound requests exist: the sound of a command is not played.

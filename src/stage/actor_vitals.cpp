@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "data/stage_record.h"
+#include "flow/flow_install.h"
 #include "flow/flow_instance.h"
 #include "scene/game_progress.h"
 #include "stage/actor.h"
@@ -114,7 +115,10 @@ int cActorBase::ActorDeath() {
     m_vecHomingShots.Clear();
 
     m_bDying = 1;
-    // PLACEHOLDER until character effects exist: the death effect of the record (number
-    // m_Chara.nCharaEffect2, mode m_Chara.nCharaEffect2Mode, no repeat) starts here.
+    // The death effect takes the place of whatever effect ran, so that the end of the
+    // death is the end of this effect (none: the actor goes at once).
+    m_CharaEffect = CharaEffectInstance{};
+    if (m_Chara.nCharaEffect2 != 0)
+        StartCharaEffect(m_CharaEffect, m_Chara.nCharaEffect2, m_Chara.nCharaEffect2Mode, 0);
     return 0;
 }

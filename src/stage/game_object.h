@@ -240,7 +240,13 @@ public:
     template <class... Args>
     T& Add(Args&&... args) {
         T& item = m_items.emplace_back(std::forward<Args>(args)...);
-        m_index[item.Id()] = std::prev(m_items.end());
+        try {
+            m_index[item.Id()] = std::prev(m_items.end());
+        } catch (...) {
+            // No object without its index entry.
+            m_items.pop_back();
+            throw;
+        }
         return item;
     }
     iterator Erase(iterator it) {

@@ -23,6 +23,12 @@ constexpr std::uint32_t kNoBackgroundColour = 16;
 // Z orders of a stage drawn by layers.
 constexpr int kZPasses = 8;
 
+// The pass of an object's Z order. A Z outside the passes (a damaged file) is drawn in the
+// nearest one: an object never drawn would never end its death.
+int ZPass(int z) {
+    return z < 0 ? 0 : (z >= kZPasses ? kZPasses - 1 : z);
+}
+
 // PLACEHOLDER until backgrounds are drawn: the screen is the colour of a stage without
 // backgrounds, and the auto-scrolling backgrounds do not move yet.
 void DrawBackgroundsLayer0() {
@@ -39,22 +45,19 @@ void cGameScene::Draw(int keepStage, int frozen, int sound, int help) {
     DrawBackgroundsLayer0();
     // With the stage hidden during the pause, only the front backgrounds and the screen
     // colour would follow.
-    if (!keepStage && m_nState == GAMESTATE_PAUSE && EdSystem.bPauseLayer) {
-        AnimatePaletteColors();
-        return;
-    }
+    if (!keepStage && m_nState == GAMESTATE_PAUSE && EdSystem.bPauseLayer) return;
     // PLACEHOLDER until pictures and block images are drawn: pictures and blocks of layer 0.
 
     const bool layered = EdStageWork.bLayered != 0;
     for (int pass = 0; pass < (layered ? kZPasses : 1); ++pass) {
         // DrawHero may set the stage up again (a retry), which replaces every object.
-        if (!Player.Empty() && (!layered || Player[0].m_Chara.nZ == pass)) DrawHero(frozen);
+        if (!Player.Empty() && (!layered || ZPass(Player[0].m_Chara.nZ) == pass)) DrawHero(frozen);
         // PLACEHOLDER until item images are drawn: the items on screen in this pass.
         std::vector<ObjectId> ids;
         CharaList.CollectIds(ids);
         for (ObjectId id : ids) {
             cCharaActor* chara = CharaList.Find(id);
-            if (!chara || (layered && chara->m_Chara.nZ != pass)) continue;
+            if (!chara || (layered && ZPass(chara->m_Chara.nZ) != pass)) continue;
             if (DrawChara(*chara, frozen)) RemoveChara(*chara);
         }
         // PLACEHOLDER until projectiles exist: the shots on screen in this pass.
@@ -70,8 +73,10 @@ void cGameScene::DrawHero(int frozen) {
     cHeroActor& hero = Player[0];
     hero.UpdateScreenRect();
     if (hero.m_bDying) {
-        // The hero is not touched after this: the decision may set the stage up again.
-        if (hero.DrawDying(&BackBuffer, frozen)) HeroDown();
+        // The decision is taken once, in play: the continue menu, game over and the pause
+        // draw the hero lying there too. The hero is not touched after it: the decision may
+        // set the stage up again.
+        if (hero.DrawDying(&BackBuffer, frozen) && m_nState == GAMESTATE_PLAY) HeroDown();
         return;
     }
     hero.DrawHitBoxes(&BackBuffer, frozen);
@@ -84,7 +89,6 @@ int cGameScene::DrawChara(cCharaActor& chara, int frozen) {
     // still (unless set to animate off screen); a transparent one advances it and draws its
     // gauges; any other is drawn with its character effect, gauges and overlay.
     if (!chara.m_bOnScreen) return 0;
-    chara.GetDrawPattern(frozen);
     DrawActorService(chara, &BackBuffer, frozen);
     return 0;
 }

@@ -489,7 +489,8 @@ int cGameScene::SweepDeadActors() {
             RemoveChara(*chara);
             continue;
         }
-        if (chara->m_nHp > 0) continue;
+        // One already dying was defeated before: it is not defeated (and heard) again.
+        if (chara->m_nHp > 0 || chara->m_bDying) continue;
         const int r = HandleCharaDeath(*chara);
         chara = CharaList.Find(id);
         if (!ShowsCharaDeath()) {
@@ -520,6 +521,12 @@ int cGameScene::GiveItem(cItemObject* item, cHeroActor& hero) {
 }
 
 void cGameScene::RemoveChara(cCharaActor& chara) {
+    // A character that died in its own flow pass left the command context on itself.
+    if (m_pCurActor == &chara) {
+        m_pCurActor = nullptr;
+        m_pCurFlow = nullptr;
+        m_pCurCmd = nullptr;
+    }
     // The group may have changed since the character joined its list: look in all.
     for (int g = 0; g < static_cast<int>(m_vecGroupList.Size()); ++g)
         m_vecGroupList[g].EraseValue(&chara);
