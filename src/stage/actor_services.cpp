@@ -1,5 +1,6 @@
 #include "stage/actor_services.h"
 
+#include "flow/conditions.h"
 #include "flow/flow_instance.h"
 #include "flow/key_conditions.h"
 #include "stage/actor.h"
@@ -31,8 +32,9 @@ void SetCommandContextService(cActorBase* actor, FlowInstance* flow, cCommandIns
 
 void TriggerFlowsService(cActorBase&, int) {}
 
-int TestConditionListService(const CheckedVector<cEdCondition>&, int, cActorBase*) {
-    return 1;
+int TestConditionListService(const CheckedVector<cEdCondition>& conditions, int mode,
+                             cActorBase* subject) {
+    return TestConditionList(conditions, mode, subject) ? 1 : 0;
 }
 
 void ResetFlowFrameFlagsService(cActorBase&) {}

@@ -41,8 +41,8 @@ void SetCommandContextService(cActorBase* actor, FlowInstance* flow, cCommandIns
 // started. None starts.
 void TriggerFlowsService(cActorBase& actor, int trigger);
 
-// PLACEHOLDER until conditions exist: whether a condition list holds (mode 0 all, else one
-// or more) with `subject` as the actor the conditions ask about. Every list holds.
+// Whether a condition list holds (mode 0 all, 1 one or more, any other mode never) with
+// `subject` as the actor the conditions ask about (null: no hero yet); TestConditionList.
 int TestConditionListService(const CheckedVector<cEdCondition>& conditions, int mode,
                              cActorBase* subject);
 

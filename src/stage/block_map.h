@@ -113,10 +113,10 @@ extern cBlockMap BlockMap;
 // hold the cell is latched (whatever the option).
 bool TestBlockConditions(cBlock& cell);
 
-// PLACEHOLDER until the flow conditions exist: how a block's condition list (AND or OR by
-// its mode, the hero as the subject) is evaluated. The stand-in installed at start answers
-// true for every list, so a block with conditions counts as present. Returns the evaluator
-// it replaces; null restores the stand-in.
+// How a block's condition list (AND or OR by its mode, the hero as the subject) is
+// evaluated. The game scene installs the flow conditions' evaluator while it exists; without
+// a scene the stand-in answers true for every list, so a block with conditions counts as
+// present. Returns the evaluator it replaces; null restores the stand-in.
 using BlockConditionEvaluator = bool (*)(cBlock& cell);
 BlockConditionEvaluator SetBlockConditionEvaluator(BlockConditionEvaluator evaluator);
 

@@ -9,6 +9,7 @@
 #include "data/option_record.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
+#include "flow/conditions.h"
 #include "flow/flow_install.h"
 #include "gfx/blit.h"
 #include "gfx/display.h"
@@ -22,6 +23,7 @@
 #include "scene/game_progress.h"
 #include "scene/scene_manager.h"
 #include "stage/actor_geometry.h"
+#include "stage/block_map.h"
 #include "stage/stage_objects.h"
 
 cGameScene* lpGame = nullptr;
@@ -125,6 +127,8 @@ cGameScene::cGameScene() {
     // targets its first hero.
     SetGeometryAxes(&m_ScrollX, &m_ScrollY);
     SetFirstHeroLookup([]() -> cActorBase* { return FirstHero(); });
+    // A block with conditions exists while they hold for the first hero.
+    SetBlockConditionEvaluator(&TestBlockConditionsOfHero);
     // PLACEHOLDER until the screen effects, the screen colour and the blocking waits exist:
     // no screen effect, an idle screen colour (saved level 255) and a wait that is not done
     // are set here.
@@ -137,6 +141,7 @@ cGameScene::~cGameScene() {
     ItemList.Clear();
     Player.Clear();
     SetFirstHeroLookup(nullptr);
+    SetBlockConditionEvaluator(nullptr);
     SetGeometryAxes(nullptr, nullptr);
     for (int i : kGameSurfaces) DDReleaseSurface(&StdSD[i]);
     // PLACEHOLDER until the stage resources exist: the character, effect and shot image

@@ -1,0 +1,243 @@
+#include "flow/conditions.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "data/stage_record.h"
+#include "flow/status_tables.h"
+#include "platform/trunc.h"
+#include "scene/game_progress.h"
+#include "stage/actor.h"
+#include "stage/actor_geometry.h"
+#include "stage/block_map.h"
+#include "stage/stage_objects.h"
+
+bool CompareByOp(std::int32_t v, std::int32_t n, int code) {
+    // In 64 bits |INT_MIN| exists and INT_MIN % −1 is simply 0.
+    const std::int64_t value = v;
+    const std::int64_t operand = n;
+    switch (code) {
+        case kCmpEqual:
+            return value == operand;
+        case kCmpNotEqual:
+            return value != operand;
+        case kCmpAtLeast:
+            return value >= operand;
+        case kCmpAtMost:
+            return value <= operand;
+        case kCmpGreater:
+            return value > operand;
+        case kCmpLess:
+            return value < operand;
+        case kCmpMultiple:
+            return operand == 0 || std::llabs(value) % operand == 0;
+        case kCmpNotMultiple:
+            return operand != 0 && std::llabs(value) % operand != 0;
+        default:
+            return false;
+    }
+}
+
+std::int32_t PercentOf(std::int32_t a, std::int32_t b) {
+    const double x = Wrap32(std::int64_t{a} * b) * 0.01;
+    // Halves go away from zero; |x| stays below 2^31 / 100, so the truncation is exact.
+    return plat::TruncToInt(x >= 0 ? x + 0.5 : x - 0.5);
+}
+
+bool TestConditionList(const CheckedVector<cEdCondition>& conditions, int combination,
+                       cActorBase* actor) {
+    if (combination == 0) {
+        for (const cEdCondition& condition : conditions)
+            if (!TestCondition(condition, actor)) return false;
+        return true;
+    }
+    if (combination == 1) {
+        for (const cEdCondition& condition : conditions)
+            if (TestCondition(condition, actor)) return true;
+        return false;
+    }
+    return false;
+}
+
+bool TestCondition(const cEdCondition& condition, cActorBase* actor) {
+    std::int32_t value = 0;
+    switch (condition.nKind) {
+        case kCondCommonVar:
+            value = Progress.m_vecVariable[condition.nVarIndex];
+            break;
+        case kCondStageVar:
+            if (!ReadScopedVariable(1, condition.nVarIndex, value)) return false;
+            break;
+        case kCondCharaVar:
+            if (actor == nullptr) return false;
+            value = actor->m_vecVar[condition.nVarIndex];
+            break;
+        case kCondStatus:
+            return TestStatusCondition(condition, actor);
+        case kCondStatusFlag:
+            return TestStatusCondition2(actor, condition);
+        case kCondState:
+            return actor != nullptr && TestStatusCondition3(*actor, condition);
+        case kCondDistance:
+            return actor != nullptr && TestDistanceCondition(*actor, condition);
+        default:
+            return false;
+    }
+    return CompareByOp(value, condition.nValue, condition.nOp);
+}
+
+bool TestStatusCondition2(const cActorBase* actor, const cEdCondition& condition) {
+    const int item = condition.nItem;
+    std::int32_t value = 0;
+    if (condition.nWhose == kWhoseSystem) {
+        // The system's flags are the running stage's auto-scroll switches.
+        if (item == 0)
+            value = EdStageWork.nScrollKindX;
+        else if (item == 1)
+            value = EdStageWork.nScrollKindY;
+        else
+            return false;
+        return CompareByOp(value, condition.nVarIndex, condition.nOp);
+    }
+    const cActorBase* subject = actor;
+    if (subject != nullptr && condition.nWhose == kWhoseTarget) subject = actor->m_pTarget;
+    if (subject == nullptr) return false;
+    const cEdChara& c = subject->m_Chara;
+    switch (item) {
+        case kFlagTransparent:
+            value = static_cast<std::uint8_t>(c.bTransparent);
+            break;
+        case kFlagFixedFacing:
+            value = c.bFixedFacing;
+            break;
+        case kFlagFly:
+            value = c.nBlockCollision;
+            break;
+        case kFlagInvincible:
+            value = c.nShotCollision;
+            break;
+        case kFlagGiant:
+            value = c.nGiant;
+            break;
+        case kFlagScrollSync:
+            value = static_cast<std::uint8_t>(c.bScrollSync);
+            break;
+        default:
+            // Vanishing is something done, not a state to test.
+            return false;
+    }
+    return CompareByOp(value, condition.nVarIndex, condition.nOp);
+}
+
+bool TestStatusCondition3(const cActorBase& actor, const cEdCondition& condition) {
+    const cActorBase* subject = condition.nWhose == kWhoseTarget ? actor.m_pTarget : &actor;
+    if (subject == nullptr) return false;
+    bool holds = false;
+    switch (condition.nItem) {
+        case 0:
+            holds = subject->m_bFacingRight == 0;
+            break;
+        case 1:
+            holds = subject->m_bFacingRight != 0;
+            break;
+        case 2:
+            // Standing: not a flyer, and either riding a block character or neither
+            // jumping nor falling.
+            holds =
+                subject->m_Chara.nBlockCollision == 0 &&
+                (subject->m_bRiding != 0 || (subject->m_bJumping == 0 && subject->m_bFalling == 0));
+            break;
+        case 3:
+            // The player's actors are asked now; the computer's answer as of the presence
+            // pass of this tick, like everything else that runs them.
+            holds =
+                subject->m_nOperator == 0 ? subject->IsOnScreen() != 0 : subject->m_bOnScreen != 0;
+            break;
+        default:
+            holds = false;
+            break;
+    }
+    return condition.nOp == 1 ? !holds : holds;
+}
+
+namespace {
+
+// A distance beyond any stage, so that the interval arithmetic of a damaged condition stays
+// within 32 bits.
+constexpr std::int64_t kMaxDistanceDots = std::int64_t{1} << 28;
+
+// The before and after ranges of one straight shape for the facing, and its flags.
+struct StraightShape {
+    int vertical;
+    int whole;
+    int beforeLeft, afterLeft;    // factors of D when facing left
+    int beforeRight, afterRight;  // factors of D when facing right
+};
+
+// Shapes 0..5: 横, 前, 後, 縦, 前Y, 後Y. "Before" is the lower coordinate side.
+constexpr StraightShape kStraightShapes[6] = {
+    {0, 1, 1, 1, 1, 1}, {0, 0, 1, 0, 0, 1}, {0, 0, 0, 1, 1, 0},
+    {1, 1, 1, 1, 1, 1}, {1, 0, 1, 0, 0, 1}, {1, 0, 0, 1, 1, 0},
+};
+
+constexpr int kShapeCircle = 6;
+
+bool InStraightShape(cActorBase& actor, const cGameObject& other, const StraightShape& shape,
+                     int d) {
+    actor.UpdateScreenRect();
+    const bool right = actor.m_bFacingRight != 0;
+    const int before = (right ? shape.beforeRight : shape.beforeLeft) * d;
+    const int after = (right ? shape.afterRight : shape.afterLeft) * d;
+    int low = 0;
+    int high = 0;
+    if (shape.vertical) {
+        MakeRangeInterval(actor.m_rcScreen.top, actor.m_nSpriteH, before, after, shape.whole, low,
+                          high);
+        const int margin = other.m_nOffsetY;
+        // A box that fills its sprite from the margin down keeps the sprite's bottom.
+        const int keepTop = std::int64_t{other.m_nBoxH} + margin >= other.m_nSpriteH ? 1 : 0;
+        return InDistanceRange(low, high, other.m_rcScreen.top, other.m_rcScreen.bottom, margin,
+                               keepTop);
+    }
+    MakeRangeInterval(actor.m_rcScreen.left, actor.m_nSpriteW, before, after, shape.whole, low,
+                      high);
+    return InDistanceRange(low, high, other.m_rcScreen.left, other.m_rcScreen.right,
+                           other.m_nOffsetX, 0);
+}
+
+bool InCircle(const cActorBase& actor, const cGameObject& other, int d) {
+    const double dx =
+        std::fabs((other.m_dX + other.m_nBoxW / 2) - (actor.m_dX + actor.m_nBoxW / 2));
+    const double dy =
+        std::fabs((other.m_dY + other.m_nBoxH / 2) - (actor.m_dY + actor.m_nBoxH / 2));
+    return d >= std::sqrt(dx * dx + dy * dy);
+}
+
+}  // namespace
+
+bool TestDistanceCondition(cActorBase& actor, const cEdCondition& condition) {
+    const cGameObject* other = nullptr;
+    if (condition.nWhose == 0)
+        other = FirstHero();
+    else if (condition.nWhose == 1)
+        other = actor.m_pTarget;
+    // Without the other object there is nothing to measure: neither inside nor outside.
+    if (other == nullptr) return false;
+
+    std::int64_t dots = std::int64_t{condition.nValue} * kHalfBlockDots + condition.nVarIndex2;
+    if (dots > kMaxDistanceDots) dots = kMaxDistanceDots;
+    if (dots < -kMaxDistanceDots) dots = -kMaxDistanceDots;
+    const int d = static_cast<int>(dots);
+
+    bool inside = false;
+    const int shape = condition.nShape;
+    if (shape >= 0 && shape < kShapeCircle)
+        inside = InStraightShape(actor, *other, kStraightShapes[shape], d);
+    else if (shape == kShapeCircle)
+        inside = InCircle(actor, *other, d);
+    return (inside && condition.nOp == 0) || (!inside && condition.nOp == 1);
+}
+
+bool TestBlockConditionsOfHero(cBlock& cell) {
+    return TestConditionList(cell.vecCondition, cell.nCondMode, FirstHero());
+}
