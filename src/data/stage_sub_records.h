@@ -41,8 +41,8 @@ public:
 
 // The five areas of a stage, in file order.
 enum AreaLimitKind {
-    AREA_CHARA = 0,      // characters whose run-time object has the area flag clear
-    AREA_CHARA_FLAGGED,  // characters with that flag set
+    AREA_CHARA = 0,      // characters that are not block characters
+    AREA_CHARA_FLAGGED,  // block characters
     AREA_ITEM,           // items
     AREA_PLAYER_SHOT,    // shots of player-operated actors
     AREA_COMPUTER_SHOT,  // shots of computer-operated actors
