@@ -221,6 +221,8 @@ int cEdShot::SpawnOffsetY(int copyIndex, int mirrored) const {
 int DirectionForFacing(int inputDirection, int facing) {
     // Move direction codes: 2 左, 3 右, 6 上, 7 下, 8 左上, 9 左下, 10 右上, 11 右下.
     static constexpr int kCodes[9] = {-1, 2, 3, 6, 7, 8, 9, 10, 11};
+    // Several directions at once (channel 9) name no direction.
+    if (inputDirection == 9) return 0;
     if (inputDirection <= 0 || inputDirection > 8) return facing == 0 ? 2 : 3;
     return kCodes[inputDirection];
 }

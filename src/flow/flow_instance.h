@@ -14,8 +14,15 @@
 #include "data/flow_records.h"
 #include "gfx/anim_pattern.h"
 
-// The trigger kind of the flows that run when their actor dies.
+class cActorBase;
+class FlowInstance;
+
+// Trigger kinds that the runtime itself treats apart: the flows raised every tick, those
+// that run when their actor dies, and those that run to the end at once when the stage is
+// set up.
+inline constexpr int kTriggerAlways = 0;
 inline constexpr std::uint8_t kTriggerDeath = 3;
+inline constexpr int kTriggerBeforeStart = 18;
 
 // A goal point remembered by the homing move.
 struct GoalPoint {
@@ -26,6 +33,14 @@ struct GoalPoint {
 
 class cCommandInstance {
 public:
+    // Prepares the command for its first tick in a run of `flow` on `actor`: the full
+    // duration, the per-run counters cleared. The arranges waiting in the flow change this
+    // command and are used up, unless it is an arrange itself (flow/flow_runtime.cpp).
+    void Reset(cActorBase& actor, FlowInstance* flow);
+    // One tick of the command on the actor; 1 when it finished in this tick. A duration of
+    // 0 or less runs the handler once.
+    int Step(cActorBase& actor);
+
     cEdCommand* m_pCmd = nullptr;
     std::int32_t m_bDone = 0;
     // Ticks: (time base + clone value × time increase) × b × 6, set at installation.
@@ -65,6 +80,21 @@ struct FlowCue {
 
 class FlowInstance {
 public:
+    // The flow of `actor` starts from its first command (flow/flow_runtime.cpp). A halted
+    // flow never starts again. A flow raised before the stage starts runs to its end here
+    // and is left stopped; the command context of the scene is as it was afterwards.
+    void Start(cActorBase& actor);
+    // Stops a running flow: remaining times and waiting arranges go, its group is freed. 0
+    // when it was not running.
+    int Stop(cActorBase& actor);
+    // One tick of the running flow; 1 when its last command finished.
+    int Update(cActorBase& actor);
+    void Pause() { m_bPaused = 1; }
+    void Resume() { m_bPaused = 0; }
+    // Permanent stop: never advanced nor started again; a running flow keeps its running
+    // flag but lets go of its commands' times and its group.
+    void Halt(cActorBase& actor);
+
     std::int32_t m_nIndex = 0;
     std::int32_t m_nKey = 0;
     cEdFlow* m_pFlow = nullptr;

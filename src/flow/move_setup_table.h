@@ -1,9 +1,6 @@
 // The set-ups that movement and jump commands make once, when their flow is installed on an
 // actor: speeds, radii and times that depend on the command's data and the actor's clone
 // value but not on the moment the command runs.
-//
-// PLACEHOLDER: the set-ups themselves come with the movement and jump commands; until then
-// each one leaves the command instance as installation made it.
 #pragma once
 
 class cActorBase;

@@ -171,14 +171,14 @@ int cActorBase::RunFlowInstances(int dying, int stopOnVanish) {
             FlowInstance& flow = m_vecFlow[i];
             if (!flow.m_bRunning) continue;
             if (flow.m_vecCmd.empty()) {
-                StopFlowService(*this, i);
+                flow.Stop(*this);
                 continue;
             }
             if (flow.m_bPaused || flow.m_bHalted) continue;
         }
         const bool death = m_vecFlow[i].m_pFlow && m_vecFlow[i].m_pFlow->nTrigger == kTriggerDeath;
         if (dying && !death) continue;
-        if (UpdateFlowService(*this, i)) StopFlowService(*this, i);
+        if (m_vecFlow[i].Update(*this)) m_vecFlow[i].Stop(*this);
         if ((stopOnVanish && m_bVanish) || (!dying && !death && m_nHp <= 0)) return 1;
     }
     return 0;
@@ -188,7 +188,7 @@ void cActorBase::FinishFlowPass() {
     // From the back, so that the indices of the flows still to be looked at stay put.
     if (m_bFlowDeleted) {
         for (int i = static_cast<int>(m_vecFlow.Size()) - 1; i >= 0; --i)
-            if (m_vecFlow[i].m_bDeleteRequest) RemoveFlowService(*this, i);
+            if (m_vecFlow[i].m_bDeleteRequest) RemoveFlow(i);
         m_bFlowDeleted = 0;
     }
     if (m_bGroupFreed) {

@@ -154,6 +154,30 @@ public:
     // freed in this pass may start again.
     void FinishFlowPass();
 
+    // --- Flow runtime (flow/flow_runtime.cpp; the trigger pass in flow/trigger_pass.cpp). ---
+    // Once per displayed frame, before its ticks: no flow counts as tested or started in
+    // this frame, and no group as started in it.
+    void ResetFlowFrameFlags();
+    // The first step of a flow pass: the lead-in animations due at the tick count of each
+    // running flow start, unless the flow is paused or halted.
+    void UpdateFlowCues();
+    // Flow `index` goes: stopped, its animation entries removed, its instance and its
+    // definition erased, the rest re-pointed. A bad index is reported and changes nothing.
+    void RemoveFlow(int index);
+    // Removes every flow whose ID is `id` (1..26 = A..Z) as RemoveFlow does; the index of
+    // the first one removed, -1 when none had it. ID 0 removes every flow and every
+    // animation entry, flows' or not; the result is then 0.
+    int RemoveFlowsById(int id);
+    // The animation entries started by the flow with this key: removed; paused (an entry
+    // that would run out before its next frame is removed instead); resumed.
+    void RemoveFlowAnimes(int key);
+    void PauseFlowAnimes(int key);
+    void ResumeFlowAnimes(int key);
+    // The event `trigger` happened to the actor: each idle flow of that kind whose
+    // conditions and key conditions hold starts, within the limits of the per-frame guard
+    // and of its group.
+    void TriggerFlows(int trigger);
+
     // --- Drawing (actor_draw.cpp). ---
     // The pattern to draw this frame: unless paused the base animation and the running
     // animation entries advance first; a running entry wins over the base animation.

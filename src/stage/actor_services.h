@@ -1,7 +1,7 @@
 // Services that characters and items call and that other parts of the stage engine provide:
-// the flow pass's operations on one flow, the command context of the game scene and the
-// sound of a command. Each is a PLACEHOLDER with the smallest honest behaviour until the work
-// named at it replaces it.
+// the command context of the game scene, the arranges of flows and items, item commands,
+// messages, drawing and the sound of a command. Those marked PLACEHOLDER have the smallest
+// honest behaviour until the work named at them replaces them.
 #pragma once
 
 #include <cstdint>
@@ -18,37 +18,18 @@ class cInput;
 class FlowInstance;
 struct DDSURFACEDATA;
 
-// PLACEHOLDER until the flow pass exists: the animation cues of the running flows do
-// nothing.
-void UpdateFlowCuesService(cActorBase& actor);
-
-// PLACEHOLDER until the flow pass exists: one tick of flow `index`; 1 when it reached its
-// end. Runs no command and reports the end, so that a running flow stops.
-int UpdateFlowService(cActorBase& actor, int index);
-
-// PLACEHOLDER until the flow pass exists: the flow stops running.
-void StopFlowService(cActorBase& actor, int index);
-
-// PLACEHOLDER until the flow pass exists: the instance stays, stopped, its request
-// cleared.
-void RemoveFlowService(cActorBase& actor, int index);
-
 // The command context of the game scene: the actor, flow and command whose commands run now
 // (null: none). Nothing is kept while no game scene exists.
 void SetCommandContextService(cActorBase* actor, FlowInstance* flow, cCommandInstance* cmd);
 
-// PLACEHOLDER until triggers exist: the actor's flows of the trigger kind are tested and
-// started. None starts.
-void TriggerFlowsService(cActorBase& actor, int trigger);
+// PLACEHOLDER until arranges exist: the arranges waiting in the flow (null: none) change the
+// command that starts. Nothing changes.
+void ApplyFlowArrangesService(cEdCommand& cmd, cActorBase& actor, FlowInstance* flow);
 
 // Whether a condition list holds (mode 0 all, 1 one or more, any other mode never) with
 // `subject` as the actor the conditions ask about (null: no hero yet); TestConditionList.
 int TestConditionListService(const CheckedVector<cEdCondition>& conditions, int mode,
                              cActorBase* subject);
-
-// PLACEHOLDER until the flow runtime exists: the per-frame flags of the actor's flows are
-// cleared. Nothing to clear yet.
-void ResetFlowFrameFlagsService(cActorBase& actor);
 
 // Whether the key condition holds for the input in the present frame (TestKeyCondition,
 // flow/key_conditions.h): 1 or 0; 0 without an input or a condition.

@@ -92,7 +92,7 @@ void cActorBase::TickImmunity() {
 int cActorBase::ActorDeath() {
     // The death flows run at once, before anything of the actor is let go: they may still
     // read its target and change the score.
-    TriggerFlowsService(*this, kTriggerDeath);
+    TriggerFlows(kTriggerDeath);
     RunFlows(1);
 
     std::int64_t score = std::int64_t{Progress.m_nScore} + m_Chara.nScore;

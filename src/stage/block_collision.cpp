@@ -195,9 +195,9 @@ int CollideBlockLeft(cActorBase& actor) {
     actor.m_dX += kBlockDots - (left & (kBlockDots - 1));
     actor.OnMovedX();
     actor.m_nWallSide = 0;
-    TriggerFlowsService(actor, kTriggerBlockHit);
-    TriggerFlowsService(actor, kTriggerBlockSide);
-    TriggerFlowsService(actor, kTriggerBlockLeft);
+    actor.TriggerFlows(kTriggerBlockHit);
+    actor.TriggerFlows(kTriggerBlockSide);
+    actor.TriggerFlows(kTriggerBlockLeft);
     return kCollideOk;
 }
 
@@ -216,9 +216,9 @@ int CollideBlockRight(cActorBase& actor) {
     actor.m_dX -= (right & (kBlockDots - 1)) + 1;
     actor.OnMovedX();
     actor.m_nWallSide = 1;
-    TriggerFlowsService(actor, kTriggerBlockHit);
-    TriggerFlowsService(actor, kTriggerBlockSide);
-    TriggerFlowsService(actor, kTriggerBlockRight);
+    actor.TriggerFlows(kTriggerBlockHit);
+    actor.TriggerFlows(kTriggerBlockSide);
+    actor.TriggerFlows(kTriggerBlockRight);
     return kCollideOk;
 }
 
@@ -360,9 +360,9 @@ void cActorBase::Land() {
     // The bottom onto the last dot above the block.
     m_dY -= (TruncToInt(m_dBottom) & (kBlockDots - 1)) + 1;
     OnMovedY();
-    TriggerFlowsService(*this, kTriggerBlockHit);
-    TriggerFlowsService(*this, kTriggerBlockAboveBelow);
-    TriggerFlowsService(*this, kTriggerBlockBelow);
+    TriggerFlows(kTriggerBlockHit);
+    TriggerFlows(kTriggerBlockAboveBelow);
+    TriggerFlows(kTriggerBlockBelow);
 }
 
 void cActorBase::HitCeiling() {
@@ -375,7 +375,7 @@ void cActorBase::HitCeiling() {
     // The top onto the next block boundary below; the part below one dot is kept.
     m_dY += kBlockDots - (TruncToInt(m_dY) & (kBlockDots - 1));
     OnMovedY();
-    TriggerFlowsService(*this, kTriggerBlockHit);
-    TriggerFlowsService(*this, kTriggerBlockAboveBelow);
-    TriggerFlowsService(*this, kTriggerBlockAbove);
+    TriggerFlows(kTriggerBlockHit);
+    TriggerFlows(kTriggerBlockAboveBelow);
+    TriggerFlows(kTriggerBlockAbove);
 }

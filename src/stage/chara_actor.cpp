@@ -224,7 +224,7 @@ int cCharaActor::RunFlows(int dying) {
     m_bMovedByCommand = 0;
     if (m_nHoldFrames > 0) --m_nHoldFrames;
 
-    UpdateFlowCuesService(*this);
+    UpdateFlowCues();
     if (RunFlowInstances(dying, 1)) return 1;
     SetCommandContextService(nullptr, nullptr, nullptr);
     FinishFlowPass();

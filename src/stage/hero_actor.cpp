@@ -293,7 +293,7 @@ int cHeroActor::RunFlows(int dying) {
     m_bJumpDone = 0;
     if (m_nHoldFrames > 0) --m_nHoldFrames;
 
-    UpdateFlowCuesService(*this);
+    UpdateFlowCues();
     if (RunFlowInstances(dying, 0)) return 1;
     SetCommandContextService(nullptr, nullptr, nullptr);
 

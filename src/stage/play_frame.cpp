@@ -30,8 +30,6 @@ namespace {
 // System sounds of the play frame.
 constexpr int kSeHeroLost = 8;
 constexpr int kSeCharaDefeated = 9;
-// The flows every actor tests each tick.
-constexpr int kTriggerAlways = 0;
 // Move results of the one-tick steps.
 constexpr int kStepLeftStageSideways = 4;
 constexpr int kStepFellOut = 7;
@@ -149,9 +147,9 @@ void cGameScene::PlayFrame() {
         return;
     }
 
-    ResetFlowFrameFlagsService(hero);
+    hero.ResetFlowFrameFlags();
     for (cCharaActor& chara : CharaList)
-        if (!chara.m_bDying) ResetFlowFrameFlagsService(chara);
+        if (!chara.m_bDying) chara.ResetFlowFrameFlags();
 
     const std::int32_t b = EdStageWork.speed.nSubSteps;
     for (std::int32_t t = 1; t <= b; ++t) {
@@ -237,7 +235,7 @@ bool cGameScene::HeroDies(const char* why) {
 
 bool cGameScene::RunHeroTick() {
     cHeroActor& hero = Player[0];
-    TriggerFlowsService(hero, kTriggerAlways);
+    hero.TriggerFlows(kTriggerAlways);
     if (hero.RunFlows(0)) return !EndsFrame(kHeroLost);
     // A command may have cleared the stage or lost the hero.
     if (EndsFrame(m_nStageResult)) return false;
@@ -289,7 +287,7 @@ bool cGameScene::RunCharaPass(int blockCharas) {
         if (!chara || (chara->m_Chara.b32Mode != 0) != (blockCharas != 0)) continue;
         if (chara->m_bDying || !chara->m_bPresent || !chara->m_bRunning) continue;
 
-        TriggerFlowsService(*chara, kTriggerAlways);
+        chara->TriggerFlows(kTriggerAlways);
         if (chara->RunFlows(0)) {
             // Vanished or out of HP by its own flows.
             chara = CharaList.Find(id);

@@ -28,8 +28,6 @@
 
 namespace {
 
-// The flows that run before the stage starts.
-constexpr int kTriggerBeforeStart = 18;
 // Stage variables S0 .. S254 and the activation group flags.
 constexpr int kStageVarCount = 255;
 constexpr int kGroupFlagCount = 60;
@@ -305,14 +303,13 @@ void cGameScene::SetStage(int restart, int fresh) {
         // characters that are not present run theirs.
         const bool everyone = EdSystem.bCompat697 != 0;
         if (!everyone) UpdatePresence();
-        TriggerFlowsService(hero, kTriggerBeforeStart);
+        hero.TriggerFlows(kTriggerBeforeStart);
         // By id: a flow may add or remove characters while the list is walked.
         std::vector<ObjectId> ids;
         CharaList.CollectIds(ids);
         for (ObjectId id : ids) {
             cCharaActor* chara = CharaList.Find(id);
-            if (chara && (everyone || chara->m_bPresent))
-                TriggerFlowsService(*chara, kTriggerBeforeStart);
+            if (chara && (everyone || chara->m_bPresent)) chara->TriggerFlows(kTriggerBeforeStart);
         }
         for (ObjectId id : ids) {
             cCharaActor* chara = CharaList.Find(id);

@@ -235,6 +235,7 @@ TEST_F(MoveShotRecordsTest, NewRecordsAndHelpers) {
     }
     EXPECT_EQ(DirectionForFacing(0, 1), 3);
     EXPECT_EQ(DirectionForFacing(4, 1), 7);
+    EXPECT_EQ(DirectionForFacing(9, 1), 0);  // several directions: none
 
     cEdShot a;
     a.nPower = 12;

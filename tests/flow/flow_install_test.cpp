@@ -501,7 +501,7 @@ TEST_F(FlowInstall, CuesEndTheAnimationWhenItsCommandStarts) {
          {{600 + 60 - 300, 1, 0, 30, 12, 1}}},
         {"exactly long enough", {Timed(5), Timed(2, 1)}, {{0, 1, 0, 30, 12, 1}}},
         {"too short: starts with the flow, skipped in part",
-         {Timed(1), Timed(3, 1, 0, 10)},
+         {Timed(1), Timed(3, 1, 0, 12)},
          {{0, 1, 24, 6, 18, 0}}},
         {"first command: only the held pose", {Timed(2, 1, 0, 12)}, {{0, 1, 30, 0, 12, 0}}},
         {"parallel commands take no time", {Timed(10, 0, 1), Timed(2, 1)}, {{0, 1, 30, 0, 12, 1}}},
