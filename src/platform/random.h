@@ -5,8 +5,10 @@
 
 namespace plat {
 
-
 void srand(unsigned seed);
 int rand();
+// The calling thread's generator state, for tests that compare the state of two runs; play
+// never reads it.
+unsigned RandState();
 
 }  // namespace plat

@@ -169,6 +169,7 @@ Seams ParseSeams(const char* (*getenv)(const char*)) {
     if (auto v = get("K4_LOSE_DEVICE")) {
         if (auto n = ParseCount("K4_LOSE_DEVICE", *v, seams.errors)) seams.loseDeviceFrame = *n;
     }
+    if (auto v = get("K4_STATE_LOG")) seams.stateLogPath = std::string(*v);
     return seams;
 }
 

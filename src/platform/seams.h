@@ -8,6 +8,7 @@
 //   K4_SHOWCMD=N            the show command the program was started with
 //   K4_FAIL=STEP,...        named steps fail
 //   K4_LOSE_DEVICE=N        the display device is lost at frame N
+//   K4_STATE_LOG=FILE       one line of the play state per game-scene frame is appended to FILE
 #pragma once
 
 #include <cstdint>
@@ -28,7 +29,8 @@ struct Seams {
     std::string editorSocket;
     int showCmd = 1;  // SW_SHOWNORMAL
     std::set<std::string> failSteps;
-    int loseDeviceFrame = 0;  // 0 = never
+    int loseDeviceFrame = 0;          // 0 = never
+    std::string stateLogPath;         // empty = no state log
     std::vector<std::string> errors;  // malformed values, reported at start
 };
 

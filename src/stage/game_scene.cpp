@@ -25,6 +25,7 @@
 #include "stage/actor_geometry.h"
 #include "stage/block_map.h"
 #include "stage/stage_objects.h"
+#include "stage/state_log.h"
 
 cGameScene* lpGame = nullptr;
 
@@ -152,6 +153,7 @@ void cGameScene::Run() {
     // Unlike the menus, the game scene filters no input here: each state does what it needs.
     if (m_nState == -1) EnterGuarded();
     CallStateHandler();
+    LogPlayState(*this);
 }
 
 void cGameScene::Enter() {

@@ -56,6 +56,7 @@ struct PlayerRun {
     int quitAfter = 0;                // K4_QUIT_AFTER
     std::vector<int> capture;         // K4_CAPTURE frames
     int showFps = 0;
+    std::string stateLog;  // K4_STATE_LOG: a host path, or "" for none
 };
 
 struct PlayerResult {
@@ -134,6 +135,7 @@ public:
                 setenv("K4_QUIT_AFTER", std::to_string(run.quitAfter).c_str(), 1);
             if (!capture.empty()) setenv("K4_CAPTURE", (capture + ":" + captureDir).c_str(), 1);
             setenv("K4_SHOWCMD", std::to_string(run.showCmd).c_str(), 1);
+            if (!run.stateLog.empty()) setenv("K4_STATE_LOG", run.stateLog.c_str(), 1);
             const plat::Seams seams =
                 plat::ParseSeams([](const char* name) -> const char* { return std::getenv(name); });
             // What an earlier test of this process may have left: a fresh start.

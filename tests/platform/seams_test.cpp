@@ -45,6 +45,7 @@ void ExpectSameSeams(const plat::Seams& a, const plat::Seams& b) {
     EXPECT_EQ(a.showCmd, b.showCmd);
     EXPECT_EQ(a.failSteps, b.failSteps);
     EXPECT_EQ(a.loseDeviceFrame, b.loseDeviceFrame);
+    EXPECT_EQ(a.stateLogPath, b.stateLogPath);
 }
 
 void Nothing(plat::Seams&) {}
@@ -60,7 +61,8 @@ const SeamsCase kSeamsCases[] = {
       {"K4_EDITOR_SOCKET", "/tmp/editor.sock"},
       {"K4_SHOWCMD", "5"},
       {"K4_FAIL", "device_create,file_write"},
-      {"K4_LOSE_DEVICE", "30"}},
+      {"K4_LOSE_DEVICE", "30"},
+      {"K4_STATE_LOG", "/tmp/state.log"}},
      [](plat::Seams& s) {
          s.headless = true;
          s.virtualClock = true;
@@ -72,6 +74,7 @@ const SeamsCase kSeamsCases[] = {
          s.showCmd = 5;
          s.failSteps = {"device_create", "file_write"};
          s.loseDeviceFrame = 30;
+         s.stateLogPath = "/tmp/state.log";
      },
      {}},
     {"empty values count as unset",

@@ -137,6 +137,17 @@ cEdStage MakeStage(int width, std::initializer_list<int> pits, int backgroundVar
     return stage;
 }
 
+// A stage for the falling tests: the hero high over a three-column pit, so that it falls
+// for a while before it leaves the stage, and a walker standing over another pit, which
+// falls out first. No time limit: only the falls end a life.
+cEdStage MakeFallStage() {
+    cEdStage stage = MakeStage(24, {3, 4, 5, 16, 17, 18}, 1, 0);
+    stage.vecChara.Clear();
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 4, 4));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kWalker, 17, 12));
+    return stage;
+}
+
 bool WriteStage(const std::string& folder, const std::string& name, cEdStage&& stage) {
     // As the editor saves a palette it has read: entry 0 holds the fixed defaults, so the
     // file reads back exactly as written.
@@ -183,6 +194,7 @@ bool WriteSampleStages(const std::string& folder) {
     ok = WriteStage(folder, "forest-2.stg4_000", MakeStage(30, {15}, 3, 150)) && ok;
     ok = WriteStage(folder, "cave.stg4_000", MakeStage(20, {}, 5, 0)) && ok;
     ok = WriteStage(folder, "c01-1.stg4_000", MakeStage(25, {12}, 7, 120)) && ok;
+    ok = WriteStage(folder, "test-fall.stg4_000", MakeFallStage()) && ok;
     return ok;
 }
 

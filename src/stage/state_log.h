@@ -1,0 +1,62 @@
+// The play-state log (K4_STATE_LOG): one line per game-scene frame with the hero's position,
+// speeds and flags, the number of characters and a hash over everything that moves in a
+// stage. Two runs of the same input must write the same lines; a test compares them with each
+// other and with a file kept in the source tree, so any change in how play moves shows up as
+// the first line that differs.
+//
+// Line format (one per frame, fields separated by single spaces):
+//   frame=N scene=M state=S x=X y=Y vx=VX vy=VY dying=D falling=F airborne=A contacts=LRUD
+//   charas=K lives=L hash=HHHHHHHHHHHHHHHH
+// N is the presented frame the line belongs to (as K4_QUIT_AFTER counts), M the scene's own
+// frame counter (0 at every stage set-up), S the scene state; the doubles are printed with 17
+// significant digits, so they read back exactly; LRUD are the four contact flags as digits;
+// K counts the characters and L the lives left.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <type_traits>
+
+#include "platform/seams.h"
+
+class cGameScene;
+
+// 64-bit FNV-1a over the exact bytes given.
+class StateHash {
+public:
+    void AddBytes(const void* data, std::size_t size) {
+        const auto* p = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < size; ++i) {
+            m_value ^= p[i];
+            m_value *= kPrime;
+        }
+    }
+    template <class T>
+    void Add(const T& value) {
+        static_assert(std::is_arithmetic_v<T>, "only plain numbers have defined bytes");
+        AddBytes(&value, sizeof value);
+    }
+    std::uint64_t Value() const { return m_value; }
+
+private:
+    static constexpr std::uint64_t kOffset = 14695981039346656037ull;
+    static constexpr std::uint64_t kPrime = 1099511628211ull;
+    std::uint64_t m_value = kOffset;
+};
+
+// The hash of the running stage: the hero and each character (position, speeds, HP, the
+// movement flags, contacts, serial), the items' positions, the view, the time limit, the
+// tick counter and the random generator of the calling thread (the game thread's).
+std::uint64_t HashPlayState(cGameScene& scene);
+// The log line of the frame, without the line end. The scene must have a hero.
+std::string FormatStateLine(std::uint32_t frame, cGameScene& scene);
+// Appends the line of the current frame to `path` and flushes it, so a run that is killed
+// keeps every line it wrote. Nothing while the scene has no hero (no stage is set up).
+void WriteStateLine(const std::string& path, cGameScene& scene);
+
+// Called once at the end of every game-scene frame; a single test when the seam is off.
+inline void LogPlayState(cGameScene& scene) {
+    const std::string& path = plat::GetSeams().stateLogPath;
+    if (!path.empty()) WriteStateLine(path, scene);
+}

@@ -1,0 +1,289 @@
+// A stage played end to end, read through the player's per-frame state log: a hero over a
+// pit falls out of the stage and the stage starts again, a hero on a floor stays where it
+// stands, a character over a pit falls out and leaves the stage, and the same run always
+// writes the same states, the ones kept in tests/golden/.
+//
+// The sample game's "test-fall" stage has the hero high over a pit and a walker over another
+// one; forest-1 has the hero on the floor. Both are direct plays: no life is used up.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "player_harness.h"
+
+namespace {
+
+// The DirectDraw back end at 32 bits: the quickest to run, and play is the same in all.
+const PlayerConfig& kConfig = kPlayerConfigs[2];
+
+constexpr int kStateStageStart = 1;
+constexpr int kStatePlay = 2;
+constexpr int kStateGameOver = 6;
+constexpr int kUnlimitedLives = 999999;
+
+// One line of the state log.
+struct StateLine {
+    int frame = 0;
+    int scene = 0;
+    int state = 0;
+    double x = 0, y = 0, vx = 0, vy = 0;
+    int dying = 0, falling = 0, airborne = 0;
+    std::string contacts;
+    int charas = 0;
+    int lives = 0;
+    std::string hash;
+    std::string text;
+};
+
+// The lines of a log up to `lastFrame`: a run goes on for a frame or two after it was asked
+// to close, by how the threads happen to meet. A malformed line fails the test.
+std::vector<StateLine> ParseStateLog(const std::string& log, int lastFrame) {
+    std::vector<StateLine> lines;
+    std::istringstream in(log);
+    std::string text;
+    while (std::getline(in, text)) {
+        std::map<std::string, std::string> fields;
+        std::istringstream words(text);
+        std::string word;
+        while (words >> word) {
+            const std::size_t eq = word.find('=');
+            if (eq == std::string::npos) {
+                ADD_FAILURE() << "no key=value: " << word << " in " << text;
+                return {};
+            }
+            fields[word.substr(0, eq)] = word.substr(eq + 1);
+        }
+        for (const char* key : {"frame", "scene", "state", "x", "y", "vx", "vy", "dying", "falling",
+                                "airborne", "contacts", "charas", "lives", "hash"}) {
+            if (!fields.count(key)) {
+                ADD_FAILURE() << "no " << key << " in " << text;
+                return {};
+            }
+        }
+        StateLine line;
+        line.frame = std::atoi(fields["frame"].c_str());
+        if (line.frame > lastFrame) break;
+        line.scene = std::atoi(fields["scene"].c_str());
+        line.state = std::atoi(fields["state"].c_str());
+        line.x = std::strtod(fields["x"].c_str(), nullptr);
+        line.y = std::strtod(fields["y"].c_str(), nullptr);
+        line.vx = std::strtod(fields["vx"].c_str(), nullptr);
+        line.vy = std::strtod(fields["vy"].c_str(), nullptr);
+        line.dying = std::atoi(fields["dying"].c_str());
+        line.falling = std::atoi(fields["falling"].c_str());
+        line.airborne = std::atoi(fields["airborne"].c_str());
+        line.contacts = fields["contacts"];
+        line.charas = std::atoi(fields["charas"].c_str());
+        line.lives = std::atoi(fields["lives"].c_str());
+        line.hash = fields["hash"];
+        line.text = text;
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::size_t CountOf(const std::string& text, const std::string& piece) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(piece); at != std::string::npos;
+         at = text.find(piece, at + piece.size()))
+        ++n;
+    return n;
+}
+
+// The index of the first line at or after `from` that holds, or lines.size().
+template <class Pred>
+std::size_t FindLine(const std::vector<StateLine>& lines, std::size_t from, Pred pred) {
+    for (std::size_t i = from; i < lines.size(); ++i)
+        if (pred(lines[i])) return i;
+    return lines.size();
+}
+
+// The first frame that played: the frame that ends the stage start already shows the state
+// of play, but only the next one runs it.
+std::size_t FirstPlayFrame(const std::vector<StateLine>& lines) {
+    return FindLine(lines, 0,
+                    [](const StateLine& l) { return l.state == kStatePlay && l.scene >= 1; });
+}
+
+// Frames 1..N of a direct play of `stage` with the state log on.
+struct StageRun {
+    PlayerResult result;
+    std::vector<StateLine> lines;
+};
+
+StageRun PlayStage(const PlayerConfig& config, const std::string& stage, int frames) {
+    StageRun run;
+    PlayerProject project;
+    EXPECT_TRUE(project.Make(config));
+    if (project.root.empty()) return run;
+    PlayerRun player;
+    player.stage = stage;
+    player.quitAfter = frames;
+    player.stateLog = project.Path("state.log");
+    run.result = project.Run(player);
+    EXPECT_TRUE(run.result.ended);
+    EXPECT_EQ(run.result.exitCode, 0);
+    run.lines = ParseStateLog(PlayerProject::ReadFile(player.stateLog), frames);
+    // Every frame of the scene wrote its line, the stage set-up's first one included.
+    EXPECT_EQ(run.lines.size(), static_cast<std::size_t>(frames));
+    for (std::size_t i = 0; i < run.lines.size(); ++i)
+        EXPECT_EQ(run.lines[i].frame, static_cast<int>(i) + 1) << run.lines[i].text;
+    return run;
+}
+
+// Long enough for the hero's fall, its death, the restart and the first frames of the
+// second attempt.
+constexpr int kFallFrames = 300;
+const char kFallStage[] = "data\\stg4\\test-fall.stg4";
+
+// One run of the falling stage serves every test that only reads it.
+class FallingStage : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        run_ = new StageRun(PlayStage(kConfig, kFallStage, kFallFrames));
+    }
+    static void TearDownTestSuite() {
+        delete run_;
+        run_ = nullptr;
+    }
+    void SetUp() override { ASSERT_EQ(run_->lines.size(), static_cast<std::size_t>(kFallFrames)); }
+    static const std::vector<StateLine>& Lines() { return run_->lines; }
+    static const std::string& ErrorLog() { return run_->result.errorLog; }
+    static std::size_t FirstPlay() { return FirstPlayFrame(Lines()); }
+
+    static StageRun* run_;
+};
+StageRun* FallingStage::run_ = nullptr;
+
+TEST_F(FallingStage, HeroOverAPitFallsDiesAndTheStageStartsAgain) {
+    const std::vector<StateLine>& lines = Lines();
+    const StateLine& start = lines[0];
+    const std::size_t play = FirstPlay();
+    ASSERT_LT(play, lines.size());
+    const std::size_t death = FindLine(lines, play, [](const StateLine& l) { return l.dying; });
+    ASSERT_LT(death, lines.size()) << "the hero never died";
+    // Straight down, faster every frame, until it left the stage.
+    ASSERT_GT(death - play, 10u);
+    for (std::size_t i = play; i < death; ++i) {
+        SCOPED_TRACE(lines[i].text);
+        EXPECT_EQ(lines[i].x, start.x);
+        EXPECT_GT(lines[i].y, i == play ? start.y : lines[i - 1].y);
+        EXPECT_GT(lines[i].vy, i == play ? 0.0 : lines[i - 1].vy);
+    }
+    // Out at the bottom, not by a block or the screen's edge.
+    EXPECT_EQ(CountOf(ErrorLog(), "Dead 2"), 1u) << ErrorLog();
+    EXPECT_EQ(CountOf(ErrorLog(), "Dead "), 1u) << ErrorLog();
+
+    // The death animation, then the stage set up again: the hero back at its place.
+    const std::size_t restart =
+        FindLine(lines, death, [](const StateLine& l) { return l.state == kStateStageStart; });
+    ASSERT_LT(restart, lines.size()) << "the stage did not start again";
+    for (std::size_t i = death; i < restart; ++i) EXPECT_TRUE(lines[i].dying) << lines[i].text;
+    const StateLine& again = lines[restart];
+    EXPECT_EQ(again.scene, 0);
+    EXPECT_EQ(again.x, start.x);
+    EXPECT_EQ(again.y, start.y);
+    EXPECT_EQ(again.vy, 0.0);
+    EXPECT_EQ(again.dying, 0);
+    // And the second attempt plays.
+    EXPECT_LT(FindLine(lines, restart, [](const StateLine& l) { return l.state == kStatePlay; }),
+              lines.size());
+
+    // A direct play has lives without end, never ends in game over and takes no life.
+    EXPECT_EQ(start.lives, kUnlimitedLives);
+    for (const StateLine& line : lines) {
+        EXPECT_NE(line.state, kStateGameOver) << line.text;
+        EXPECT_EQ(line.lives, start.lives) << line.text;
+    }
+}
+
+TEST_F(FallingStage, CharacterOverAPitFallsOutAndLeavesTheStage) {
+    const std::vector<StateLine>& lines = Lines();
+    const std::size_t play = FirstPlay();
+    ASSERT_LT(play, lines.size());
+    ASSERT_EQ(lines[play].charas, 1);
+    const std::size_t gone =
+        FindLine(lines, play, [](const StateLine& l) { return l.charas == 0; });
+    ASSERT_LT(gone, lines.size()) << "the character stayed";
+    // It went while the hero was still falling, and stayed away until the stage started
+    // again, which placed it anew.
+    EXPECT_EQ(lines[gone].dying, 0);
+    EXPECT_EQ(lines[gone].state, kStatePlay);
+    const std::size_t restart =
+        FindLine(lines, gone, [](const StateLine& l) { return l.state == kStateStageStart; });
+    ASSERT_LT(restart, lines.size());
+    for (std::size_t i = gone; i < restart; ++i) EXPECT_EQ(lines[i].charas, 0) << lines[i].text;
+    EXPECT_EQ(lines[restart].charas, 1);
+    // It was defeated (the defeat sound), not taken away for leaving the stage sideways.
+    EXPECT_NE(ErrorLog().find("PlaySE 9"), std::string::npos) << ErrorLog();
+}
+
+// A run's state lines against another run's; the first difference is shown in full.
+void ExpectSameLines(const std::vector<StateLine>& expected, const std::vector<StateLine>& actual,
+                     const char* what) {
+    ASSERT_EQ(actual.size(), expected.size()) << what;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (actual[i].text == expected[i].text) continue;
+        ADD_FAILURE() << what << ": frame " << i + 1 << " differs\n  expected " << expected[i].text
+                      << "\n  actual   " << actual[i].text;
+        return;
+    }
+}
+
+// One display configuration: a retry draws its random seed from the clock, and how far the
+// virtual clock has gone by then depends on how the back end paces its frames.
+TEST_F(FallingStage, EveryRunWritesTheSameStatesAsTheGoldenFile) {
+    const StageRun second = PlayStage(kConfig, kFallStage, kFallFrames);
+    ExpectSameLines(Lines(), second.lines, "a second run");
+    // The hashes change from frame to frame while things move (they do cover the state).
+    const std::size_t play = FirstPlay();
+    ASSERT_LT(play + 1, Lines().size());
+    EXPECT_NE(Lines()[play].hash, Lines()[play + 1].hash);
+
+    const std::string golden = std::string(K4_GOLDEN_DIR) + "/stage_run_fall.hashes";
+    std::string text;
+    for (const StateLine& line : Lines()) text += line.text + "\n";
+    if (std::getenv("K4_UPDATE_GOLDEN") != nullptr) {
+        std::ofstream out(golden, std::ios::binary);
+        out << text;
+        ASSERT_TRUE(out.good()) << golden;
+        GTEST_SKIP() << "rewrote " << golden;
+    }
+    const std::string kept = PlayerProject::ReadFile(golden);
+    ASSERT_FALSE(kept.empty()) << golden << " is missing; K4_UPDATE_GOLDEN=1 writes it";
+    ExpectSameLines(ParseStateLog(kept, kFallFrames), Lines(), "the golden file");
+}
+
+TEST(StandingHero, HeroOnAFloorStaysWhereItStands) {
+    constexpr int kStandFrames = 120;
+    // Play begins after the fade-in and the start caption, in frame 91.
+    const StageRun run = PlayStage(kConfig, "data\\stg4\\forest-1.stg4", 90 + kStandFrames);
+    const std::vector<StateLine>& lines = run.lines;
+    const std::size_t play = FirstPlayFrame(lines);
+    ASSERT_LT(play, lines.size());
+    ASSERT_GE(lines.size() - play, static_cast<std::size_t>(kStandFrames));
+    const StateLine& start = lines[0];
+    for (std::size_t i = play; i < lines.size(); ++i) {
+        SCOPED_TRACE(lines[i].text);
+        EXPECT_EQ(lines[i].state, kStatePlay);
+        EXPECT_EQ(lines[i].dying, 0);
+        EXPECT_EQ(lines[i].x, start.x);
+        // Gravity pulls it into the floor by less than a dot each time before the floor puts
+        // it back on top: the dot it stands on never changes.
+        EXPECT_EQ(std::floor(lines[i].y), start.y);
+        EXPECT_LT(std::fabs(lines[i].vy), 1.0);
+        // Both characters stand on the floor too.
+        EXPECT_EQ(lines[i].charas, start.charas);
+    }
+    // It stood: its time in the air never reached the limit after which it counts as falling.
+    EXPECT_EQ(lines.back().falling, 0);
+    EXPECT_EQ(CountOf(run.result.errorLog, "Dead "), 0u) << run.result.errorLog;
+}
+
+}  // namespace
