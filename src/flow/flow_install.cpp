@@ -382,6 +382,8 @@ void ResetActor(cActorBase& actor, const cEdChara* record, double homeX, double 
     actor.m_bAirborne = 0;
     actor.m_nJumpCount = 0;
     actor.m_bHitCeiling = 0;
+    actor.m_nWallSide = -1;
+    actor.m_bWallTurn = 0;
     actor.m_pStandBlock = nullptr;
     actor.m_nHoldFrames = 0;
     actor.m_bFixedScreenX = 0;

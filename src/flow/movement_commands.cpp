@@ -163,6 +163,9 @@ void Accelerate(double& moveV, std::int32_t& decel, double v, double factor, dou
         accel *= factor;
     else
         decel = 0;
+    // A factor that is not a number (a damaged file) would leave the move not a number
+    // for good: it acts as no scaling.
+    if (!std::isfinite(accel)) accel = PerFrameSpeed(v);
     moveV += accel;
     // A negative limit from a damaged file limits by its size.
     const double limit = std::fabs(maxSpeed);
@@ -170,12 +173,6 @@ void Accelerate(double& moveV, std::int32_t& decel, double v, double factor, dou
         moveV = limit;
     else if (moveV < -limit)
         moveV = -limit;
-}
-
-// Whether a cell of the block map stops the actor (a deadly block stops a computer actor,
-// and is no less a wall to turn away from for the player's).
-bool IsWallType(std::int8_t type) {
-    return type == kHitSolid || type == kHitDeadly;
 }
 
 // The block character the actor rides, by its serial number; null when it rides none or
@@ -415,24 +412,11 @@ void VelocityTowardPoint(const cActorBase& actor, cCommandInstance& cmd, double 
     cmd.m_nFacing = facing;
 }
 
-int WallTurnRequested(const cActorBase& actor) {
-    if (BlockMap.CellCount() == 0) return 0;
-    const int x = actor.m_bFacingRight ? plat::TruncToInt(actor.m_dRight) + 1
-                                       : plat::TruncToInt(actor.m_dX) - 1;
-    // Outside the map there is no wall to meet.
-    if (x < 0 || x >= std::int64_t{BlockMap.Columns()} * kBlockDots) return 0;
-    if (!(actor.m_dY >= 0) || !(actor.m_dBottom < std::int64_t{BlockMap.Rows()} * kBlockDots))
-        return 0;
-    const std::int32_t cell =
-        FindEdgeBlock(actor, x, plat::TruncToInt(actor.m_dY), x, plat::TruncToInt(actor.m_dBottom));
-    return IsWallType(BlockMap.Cell(cell).GetHitType(actor.m_nGroup)) ? 1 : 0;
-}
-
 void GroundTurnStep(cActorBase& actor, cCommandInstance& cmd) {
     cmd.m_dVY = 0;
     cmd.m_nFacing = kFacingNone;
     cmd.m_dVX = actor.FacingSign() * cmd.m_dSpeed;
-    if (WallTurnRequested(actor)) {
+    if (actor.m_bWallTurn) {
         cmd.m_nFacing = actor.m_bFacingRight ? kFacingLeft : kFacingRight;
         cmd.m_dVX = -cmd.m_dVX;
         // On a moving platform the turn also has to undo the platform's motion that the
@@ -443,6 +427,7 @@ void GroundTurnStep(cActorBase& actor, cCommandInstance& cmd) {
                 (actor.m_bFacingRight && d < 0) || (!actor.m_bFacingRight && d > 0);
             cmd.m_dVX += against ? 2 * d : d;
         }
+        actor.m_bWallTurn = 0;
         return;
     }
     // The ledge ahead: the row just under the feet, below the box's two edge columns.

@@ -86,11 +86,6 @@ void AvoidStep(const cActorBase& actor, cCommandInstance& cmd);
 void ApplyMoveVelocity(cActorBase& actor, double vx, double vy, int facing, cCommandInstance& cmd,
                        const cEdMove& move, int force);
 
-// Whether the actor walked into a wall on the side it faces, so that a ground-turning move
-// turns it round. Taken from the block map at the box's leading edge: the block collision
-// leaves the box touching the wall it stopped at.
-int WallTurnRequested(const cActorBase& actor);
-
 // --- Command handlers, one tick each ---
 
 void CmdStraightMove(cActorBase& actor, cCommandInstance& cmd);

@@ -1,5 +1,6 @@
 #include "stage/actor_services.h"
 
+#include "app/window_requests.h"
 #include "flow/conditions.h"
 #include "flow/flow_instance.h"
 #include "flow/key_conditions.h"
@@ -39,4 +40,6 @@ void DrawActorService(cActorBase& actor, DDSURFACEDATA*, int paused) {
     actor.GetDrawPattern(paused);
 }
 
-void PlayCommandSoundService(const cActorBase&, const cCommandInstance&) {}
+void PlayCommandSoundService(const cActorBase&, const cCommandInstance& cmd) {
+    if (cmd.m_pCmd) PlayDataSe(cmd.m_pCmd->nSound);
+}

@@ -55,5 +55,5 @@ void OpenItemMessageService(cHeroActor& hero, int message, std::int16_t a, std::
 // advance; nothing is drawn.
 void DrawActorService(cActorBase& actor, DDSURFACEDATA* target, int hold);
 
-// PLACEHOLDER until sound requests exist: the sound of a command is not played.
+// The sound effect of a command (its record's sound number; 0 plays nothing).
 void PlayCommandSoundService(const cActorBase& actor, const cCommandInstance& cmd);

@@ -195,6 +195,7 @@ int CollideBlockLeft(cActorBase& actor) {
     actor.m_dX += kBlockDots - (left & (kBlockDots - 1));
     actor.OnMovedX();
     actor.m_nWallSide = 0;
+    actor.m_bWallTurn = 1;
     actor.TriggerFlows(kTriggerBlockHit);
     actor.TriggerFlows(kTriggerBlockSide);
     actor.TriggerFlows(kTriggerBlockLeft);
@@ -216,6 +217,7 @@ int CollideBlockRight(cActorBase& actor) {
     actor.m_dX -= (right & (kBlockDots - 1)) + 1;
     actor.OnMovedX();
     actor.m_nWallSide = 1;
+    actor.m_bWallTurn = 1;
     actor.TriggerFlows(kTriggerBlockHit);
     actor.TriggerFlows(kTriggerBlockSide);
     actor.TriggerFlows(kTriggerBlockRight);

@@ -709,16 +709,17 @@ TEST_F(GroundTurnTest, TurnsAtWallsAndLedgesFromTheNextTick) {
         double x;
         std::initializer_list<int> floor;  // columns of row 20
         int wallColumn;                    // -1 none
+        int pushedOut;                     // the block collision asked for the turn
         double vx;                         // velocity of this tick
         int facingAfter;
     };
     const Case cases[] = {
-        {"on open ground", 1, 384, {11, 12, 13}, -1, kS, 1},
-        {"ledge on the right", 1, 408, {12}, -1, kS, 0},
-        {"ledge on the left", 0, 408, {13}, -1, -kS, 1},
-        {"wall ahead", 1, 400, {12, 13}, 13, -kS, 0},
-        {"wall behind", 0, 400, {11, 12, 13}, 13, -kS, 0},
-        {"wall ahead on the left", 0, 384, {11, 12}, 11, kS, 1},
+        {"on open ground", 1, 384, {11, 12, 13}, -1, 0, kS, 1},
+        {"ledge on the right", 1, 408, {12}, -1, 0, kS, 0},
+        {"ledge on the left", 0, 408, {13}, -1, 0, -kS, 1},
+        {"wall ahead", 1, 400, {12, 13}, 13, 1, -kS, 0},
+        {"wall behind, not touched", 0, 400, {11, 12, 13}, 13, 0, -kS, 0},
+        {"wall ahead on the left", 0, 384, {11, 12}, 11, 1, kS, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -731,11 +732,14 @@ TEST_F(GroundTurnTest, TurnsAtWallsAndLedgesFromTheNextTick) {
         cCharaActor a;
         Make(a, 0, c.facingRight, c.x, kTopOnRow20);
         a.m_Chara.bFixedFacing = 1;  // the ground turn turns even a fixed facing
+        // The block collision asks for the turn when it pushes the actor out of a wall.
+        a.m_bWallTurn = c.pushedOut;
         MoveCmd m(3);
         CmdGroundTurnMove(a, m.ci);
         EXPECT_DOUBLE_EQ(a.m_dVX, c.vx);
         EXPECT_EQ(a.m_dVY, 0);
         EXPECT_EQ(a.m_bFacingRight, c.facingAfter);
+        EXPECT_EQ(a.m_bWallTurn, 0);
     }
 }
 
@@ -787,11 +791,13 @@ TEST_F(GroundTurnTest, TurnOnAMovingPlatformUndoesItsMotion) {
         a.m_bRiding = 1;
         a.m_nRideSerial = 77;
         a.m_rcRide.left = 500 - c.d;
+        a.m_bWallTurn = 1;
         MoveCmd m(3);
         GroundTurnStep(a, m.ci);
         EXPECT_DOUBLE_EQ(m.ci.m_dVX, c.vx) << c.facingRight << " " << c.d;
         // Not riding: the remembered platform plays no part.
         a.m_bRiding = 0;
+        a.m_bWallTurn = 1;
         GroundTurnStep(a, m.ci);
         EXPECT_DOUBLE_EQ(m.ci.m_dVX, c.facingRight ? -kS : kS);
     }
