@@ -109,7 +109,9 @@ TEST_F(VitalsTest, KnockbackDecaysTowardZeroAndStopsExactlyThere) {
                     actor.DecayKnockbackY();
                 EXPECT_NEAR(decaying, expected, 1e-12) << "axis " << axis;
                 // The stop is exact, so that "no knock-back" tests may compare with 0.
-                if (expected == 0.0) EXPECT_EQ(decaying, 0.0) << "axis " << axis;
+                if (expected == 0.0) {
+                    EXPECT_EQ(decaying, 0.0) << "axis " << axis;
+                }
             }
             EXPECT_EQ(other, 3.0) << "axis " << axis;
         }

@@ -461,7 +461,9 @@ TEST_F(PlacementTest, GuardedCellsKeepTheirBlock) {
             if (c.changed) break;  // the cell now differs; the erase mode is covered above
             EXPECT_EQ(cell.nGraphic, c.graphic) << c.compat << c.guarded << c.graphic << mode;
         }
-        if (c.changed) EXPECT_EQ(cell.nGraphic, 6) << c.compat << c.guarded << c.graphic;
+        if (c.changed) {
+            EXPECT_EQ(cell.nGraphic, 6) << c.compat << c.guarded << c.graphic;
+        }
     }
 }
 
