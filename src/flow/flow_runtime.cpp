@@ -15,22 +15,6 @@
 
 namespace {
 
-// The command context of the game scene, kept aside while a flow runs inside another run.
-struct CommandContext {
-    cActorBase* actor = nullptr;
-    FlowInstance* flow = nullptr;
-    cCommandInstance* cmd = nullptr;
-};
-
-CommandContext CurrentContext() {
-    if (!lpGame) return {};
-    return {lpGame->m_pCurActor, lpGame->m_pCurFlow, lpGame->m_pCurCmd};
-}
-
-void SetContext(const CommandContext& context) {
-    SetCommandContextService(context.actor, context.flow, context.cmd);
-}
-
 void SetCurrentFlow(FlowInstance* flow) {
     if (lpGame) lpGame->m_pCurFlow = flow;
 }
@@ -119,8 +103,8 @@ void FlowInstance::Start(cActorBase& actor) {
     // Before the stage starts no time passes: the commands that may act in one step do so
     // now, the others are passed over, and the flow ends here. This may happen inside the
     // run of another flow (a flow operation), whose context must survive it.
-    const CommandContext outer = CurrentContext();
-    SetContext({&actor, this, outer.cmd});
+    const CommandContextGuard outer;
+    SetCommandContextService(&actor, this, outer.OuterCommand());
     m_bAbort = 0;
     for (m_nCurrent = 0; m_nCurrent < static_cast<int>(m_vecCmd.Size()); ++m_nCurrent) {
         cCommandInstance& ci = m_vecCmd[m_nCurrent];
@@ -132,7 +116,6 @@ void FlowInstance::Start(cActorBase& actor) {
         ci.m_bDone = 1;
     }
     Stop(actor);
-    SetContext(outer);
 }
 
 int FlowInstance::Stop(cActorBase& actor) {

@@ -211,13 +211,12 @@ void ShiftKeyHistory(KeyHistoryPos& at, const cInput& input, int n) {
         } else {
             cnt += n;
             while (cnt > log[pos].frames) {
-                if (pos == 0) {
-                    // The present is as far as the point goes.
-                    cnt = log[0].frames;
+                cnt -= log[pos].frames;
+                // Past the present the point stays in the current run with what is left.
+                if (--pos < 0) {
+                    pos = 0;
                     break;
                 }
-                cnt -= log[pos].frames;
-                --pos;
             }
         }
         at.cnt[ch] = static_cast<std::int32_t>(cnt);

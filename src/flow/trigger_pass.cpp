@@ -47,6 +47,7 @@ bool TestFlowConditions(FlowInstance& flow, cActorBase& actor) {
 }
 
 void cActorBase::TriggerFlows(int trigger) {
+    const CommandContextGuard outer;
     SetCommandContextService(this, nullptr, nullptr);
     const bool guardOff = EdSystem.bCompat525 != 0;
     const bool earlyGuard = !guardOff && EdSystem.bCompat744 != 0;
@@ -72,5 +73,4 @@ void cActorBase::TriggerFlows(int trigger) {
         flow.m_nInputDir = input ? GetInputDirection(*input) : 0;
         flow.Start(*this);
     }
-    SetCommandContextService(nullptr, nullptr, nullptr);
 }

@@ -16,6 +16,17 @@ void SetCommandContextService(cActorBase* actor, FlowInstance* flow, cCommandIns
 
 void ApplyFlowArrangesService(cEdCommand&, cActorBase&, FlowInstance*) {}
 
+CommandContextGuard::CommandContextGuard() {
+    if (!lpGame) return;
+    m_pActor = lpGame->m_pCurActor;
+    m_pFlow = lpGame->m_pCurFlow;
+    m_pCmd = lpGame->m_pCurCmd;
+}
+
+CommandContextGuard::~CommandContextGuard() {
+    SetCommandContextService(m_pActor, m_pFlow, m_pCmd);
+}
+
 int TestConditionListService(const CheckedVector<cEdCondition>& conditions, int mode,
                              cActorBase* subject) {
     return TestConditionList(conditions, mode, subject) ? 1 : 0;

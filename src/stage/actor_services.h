@@ -22,6 +22,25 @@ struct DDSURFACEDATA;
 // (null: none). Nothing is kept while no game scene exists.
 void SetCommandContextService(cActorBase* actor, FlowInstance* flow, cCommandInstance* cmd);
 
+// Keeps the command context aside while a pass runs and puts it back when the pass ends, by
+// whichever way: a pass may run inside another one (the death flows of an actor that a
+// command killed, a flow started at once), and the outer pass must find its own context
+// again. At the top level the context kept is the empty one.
+class CommandContextGuard {
+public:
+    CommandContextGuard();
+    ~CommandContextGuard();
+    CommandContextGuard(const CommandContextGuard&) = delete;
+    CommandContextGuard& operator=(const CommandContextGuard&) = delete;
+
+    cCommandInstance* OuterCommand() const { return m_pCmd; }
+
+private:
+    cActorBase* m_pActor = nullptr;
+    FlowInstance* m_pFlow = nullptr;
+    cCommandInstance* m_pCmd = nullptr;
+};
+
 // PLACEHOLDER until arranges exist: the arranges waiting in the flow (null: none) change the
 // command that starts. Nothing changes.
 void ApplyFlowArrangesService(cEdCommand& cmd, cActorBase& actor, FlowInstance* flow);

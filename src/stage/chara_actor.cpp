@@ -1,6 +1,7 @@
 // A character's set-up from its record, its placement, the view test and activation, its
 // one-tick steps, its jump and its flow pass.
 #include <cstdint>
+#include <optional>
 
 #include "data/stage_record.h"
 #include "data/system_record.h"
@@ -200,6 +201,8 @@ int cCharaActor::Jump(cCommandInstance* cmd) {
 }
 
 int cCharaActor::RunFlows(int dying) {
+    // The pass's own context, put back as it was however the pass ends.
+    std::optional<CommandContextGuard> context(std::in_place);
     SetCommandContextService(this, nullptr, nullptr);
     if (lpGame) lpGame->m_bCodeKill = 0;
 
@@ -226,7 +229,7 @@ int cCharaActor::RunFlows(int dying) {
 
     UpdateFlowCues();
     if (RunFlowInstances(dying, 1)) return 1;
-    SetCommandContextService(nullptr, nullptr, nullptr);
+    context.reset();
     FinishFlowPass();
 
     // Idle: every step of a base animation is locked, so the change is forced.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 #include "app/input.h"
@@ -267,6 +268,8 @@ int cHeroActor::StepY() {
 }
 
 int cHeroActor::RunFlows(int dying) {
+    // The pass's own context, put back as it was however the pass ends.
+    std::optional<CommandContextGuard> context(std::in_place);
     SetCommandContextService(this, nullptr, nullptr);
     if (lpGame) lpGame->m_bCodeKill = 0;
 
@@ -295,7 +298,7 @@ int cHeroActor::RunFlows(int dying) {
 
     UpdateFlowCues();
     if (RunFlowInstances(dying, 0)) return 1;
-    SetCommandContextService(nullptr, nullptr, nullptr);
+    context.reset();
 
     // The flow changes items queued run now, in order.
     CheckedVector<cEdCommand> changes = std::move(m_vecFlowChange);

@@ -17,6 +17,7 @@
 #include "flow/flow_install.h"
 #include "flow/flow_instance.h"
 #include "stage/actor.h"
+#include "stage/actor_services.h"
 #include "stage/game_scene.h"
 
 namespace {
@@ -223,7 +224,9 @@ TEST_F(FlowRuntime, CommandWithoutDurationRunsOnceAndEndsItsFlowInTheSameTick) {
         EXPECT_EQ(F(0).m_nTickCount, 0) << duration;
     }
 
-    // Through the flow pass: stopped in the tick it ran.
+    // Through the flow pass, from the top level of a frame (no context set): stopped in the
+    // tick it ran, and the pass leaves no context behind.
+    SetCommandContextService(nullptr, nullptr, nullptr);
     Install({Flow(kFlowOnly, {Cmd(kWait, 0)})});
     F(0).Start(actor);
     Tick();
@@ -239,6 +242,26 @@ TEST_F(FlowRuntime, CommandWithoutDurationRunsOnceAndEndsItsFlowInTheSameTick) {
     EXPECT_EQ(C(0, 1).m_bDone, 1);
     EXPECT_EQ(C(0, 2).m_bDone, 0);
     EXPECT_EQ(F(0).Update(actor), 1);
+}
+
+TEST_F(FlowRuntime, NestedPassesGiveTheOuterPassItsContextBack) {
+    // A command of another actor's flow is running when this actor's death flows and
+    // triggers run inside it: afterwards that command's context is the scene's again.
+    cCharaActor outer;
+    FlowInstance outerFlow;
+    cCommandInstance outerCmd;
+    Install({Flow(kFlowOnly, {Cmd(kWait, 5)})});
+    F(0).Start(actor);
+    for (int pass = 0; pass < 3; ++pass) {
+        SetCommandContextService(&outer, &outerFlow, &outerCmd);
+        if (pass == 0) actor.RunFlows(0);
+        if (pass == 1) actor.RunFlows(1);
+        if (pass == 2) actor.TriggerFlows(kTriggerAlways);
+        EXPECT_EQ(lpGame->m_pCurActor, &outer) << pass;
+        EXPECT_EQ(lpGame->m_pCurFlow, &outerFlow) << pass;
+        EXPECT_EQ(lpGame->m_pCurCmd, &outerCmd) << pass;
+    }
+    SetCommandContextService(nullptr, nullptr, nullptr);
 }
 
 TEST_F(FlowRuntime, ArrangesWaitForTheNextCommandThatIsNotOneAndGoWithAStop) {
