@@ -74,14 +74,27 @@ std::uint64_t HashPlayState(cGameScene& scene) {
 
 std::string FormatStateLine(std::uint32_t frame, cGameScene& scene) {
     cHeroActor& hero = Player[0];
-    char line[512];
+    // The first characters' positions, "-" while there is none.
+    std::string positions;
+    int shown = 0;
+    for (const cCharaActor& chara : CharaList) {
+        if (shown == kStateLogCharas) break;
+        char pos[64];
+        std::snprintf(pos, sizeof pos, "%s%.17g,%.17g", shown == 0 ? "" : ";", chara.m_dX,
+                      chara.m_dY);
+        positions += pos;
+        ++shown;
+    }
+    if (positions.empty()) positions = "-";
+    char line[768];
     std::snprintf(line, sizeof line,
                   "frame=%u scene=%d state=%d x=%.17g y=%.17g vx=%.17g vy=%.17g dying=%d "
-                  "falling=%d airborne=%d contacts=%d%d%d%d charas=%zu lives=%d hash=%016llx",
+                  "falling=%d airborne=%d contacts=%d%d%d%d charas=%zu lives=%d cpos=%s "
+                  "hash=%016llx",
                   frame, scene.m_nFrame, scene.m_nState, hero.m_dX, hero.m_dY, hero.m_dVX,
                   hero.m_dVY, hero.m_bDying, hero.m_bFalling, hero.m_bAirborne,
                   hero.m_bContactLeft != 0, hero.m_bContactRight != 0, hero.m_bContactUp != 0,
-                  hero.m_bContactDown != 0, CharaList.Size(), Progress.m_nLives,
+                  hero.m_bContactDown != 0, CharaList.Size(), Progress.m_nLives, positions.c_str(),
                   static_cast<unsigned long long>(HashPlayState(scene)));
     return line;
 }

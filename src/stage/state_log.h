@@ -6,11 +6,12 @@
 //
 // Line format (one per frame, fields separated by single spaces):
 //   frame=N scene=M state=S x=X y=Y vx=VX vy=VY dying=D falling=F airborne=A contacts=LRUD
-//   charas=K lives=L hash=HHHHHHHHHHHHHHHH
+//   charas=K lives=L cpos=X1,Y1;X2,Y2;X3,Y3 hash=HHHHHHHHHHHHHHHH
 // N is the presented frame the line belongs to (as K4_QUIT_AFTER counts), M the scene's own
 // frame counter (0 at every stage set-up), S the scene state; the doubles are printed with 17
 // significant digits, so they read back exactly; LRUD are the four contact flags as digits;
-// K counts the characters and L the lives left.
+// K counts the characters and L the lives left; cpos holds the positions of the first
+// kStateLogCharas characters in list order ("-" when there is none).
 #pragma once
 
 #include <cstddef>
@@ -21,6 +22,9 @@
 #include "platform/seams.h"
 
 class cGameScene;
+
+// How many characters' positions a line shows.
+inline constexpr int kStateLogCharas = 3;
 
 // 64-bit FNV-1a over the exact bytes given.
 class StateHash {

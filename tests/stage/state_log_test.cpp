@@ -122,6 +122,8 @@ TEST_F(StateLogTest, LineShowsTheHeroExactlyAndTheCounts) {
     hero.m_bFalling = 1;
     hero.m_bContactLeft = 1;
     hero.m_bContactDown = 7;  // any non-zero flag shows as 1
+    Chara().m_dX = 96.25;
+    Chara().m_dY = 0.1;
     CharaList.Add();
     scene.m_nFrame = 12;
     scene.m_nState = GAMESTATE_PLAY;
@@ -133,11 +135,29 @@ TEST_F(StateLogTest, LineShowsTheHeroExactlyAndTheCounts) {
                   static_cast<unsigned long long>(HashPlayState(scene)));
     EXPECT_EQ(line, std::string("frame=34 scene=12 state=2 x=0.10000000000000001 ") +
                         "y=712.05999999999915 vx=-2.5 vy=0.29999999999999999 dying=0 "
-                        "falling=1 airborne=0 contacts=1001 charas=2 lives=3 hash=" +
-                        hash);
+                        "falling=1 airborne=0 contacts=1001 charas=2 lives=3 " +
+                        "cpos=96.25,0.10000000000000001;0,0 hash=" + hash);
     // Seventeen digits read back to the very same doubles.
     EXPECT_EQ(std::strtod("0.10000000000000001", nullptr), hero.m_dX);
     EXPECT_EQ(std::strtod("0.29999999999999999", nullptr), hero.m_dVY);
+}
+
+TEST_F(StateLogTest, LineShowsTheFirstThreeCharactersInListOrder) {
+    struct Case {
+        int charas;
+        const char* positions;
+    };
+    for (const Case& c :
+         {Case{0, " cpos=- "}, Case{1, " cpos=10,1 "}, Case{4, " cpos=10,1;20,2;30,3 "}}) {
+        CharaList.Clear();
+        for (int i = 0; i < c.charas; ++i) {
+            cCharaActor& chara = CharaList.Add();
+            chara.m_dX = 10.0 * (i + 1);
+            chara.m_dY = i + 1;
+        }
+        const std::string line = FormatStateLine(1, scene);
+        EXPECT_NE(line.find(c.positions), std::string::npos) << c.charas << ": " << line;
+    }
 }
 
 TEST_F(StateLogTest, WriterAppendsOneLinePerCallAndNothingWithoutAHero) {

@@ -8,6 +8,7 @@
 #include "data/serial_record.h"
 #include "data/system_record.h"
 #include "gen/bmp_writer.h"
+#include "gen/sample_flows.h"
 #include "gen/sample_stages.h"
 
 namespace gen {
@@ -37,6 +38,8 @@ bool WriteDatabase(const std::string& folder) {
     // entry of each kind that stages can name.
     cEdDatabase database;
     database.SetDefaults();
+    // The one animation set, which every character of the sample game uses.
+    FillBasicAnimations(database.vecAnimeSet[0]);
     const std::vector<std::uint8_t> files[kDatabaseTableCount] = {
         TableBytes(database.vecAnimeSet),    TableBytes(database.vecAnime),
         TableBytes(database.vecBmpCharaExc), TableBytes(database.vecSwordType),

@@ -8,6 +8,7 @@
 #include "data/stage_record.h"
 #include "data/world_map.h"
 #include "gen/bmp_writer.h"
+#include "gen/sample_flows.h"
 
 namespace gen {
 
@@ -17,6 +18,8 @@ namespace {
 // palette and entry 1 the first the stages use).
 enum SampleBlock { kFloor = 1, kWall = 2, kSpikes = 3 };
 enum SampleChara { kHero = 1, kWalker = 2, kFlyer = 3 };
+// The play-test stage's own characters, after the shared ones.
+enum PlayTestChara { kPatroller = 4, kHopper = 5, kWaiter = 6 };
 enum SampleItem { kCoin = 1, kHeart = 2 };
 
 cEdBlock Block(const char* name, int graphic, int hitType) {
@@ -74,7 +77,9 @@ void FillPalettes(cEdStage& stage) {
     stage.vecBlockPalette.push_back(Block("Wall", 2, 1));
     stage.vecBlockPalette.push_back(Block("Spikes", 3, 2));
     stage.vecCharaPalette.resize(1);
-    stage.vecCharaPalette.push_back(Chara("Hero", 1, 0, 10));
+    cEdChara hero = Chara("Hero", 1, 0, 10);
+    hero.vecFlow = HeroFlows();
+    stage.vecCharaPalette.push_back(hero);
     stage.vecCharaPalette.push_back(Chara("Walker", 2, 1, 2));
     stage.vecCharaPalette.push_back(Chara("Flyer", 3, 1, 1));
     stage.vecItemPalette.resize(1);
@@ -84,6 +89,19 @@ void FillPalettes(cEdStage& stage) {
 
 void PlaceBlock(cEdStage& stage, SampleBlock block, int x, int y) {
     stage.vecBlock.push_back(Placed(stage.vecBlockPalette, block, x, y));
+}
+
+// A far picture layer and a near one that moves with the stage.
+void AddBackgrounds(cEdStage& stage, int variant) {
+    stage.vecBackground.resize(2);
+    for (int i = 0; i < 2; ++i) {
+        cEdBackground& background = stage.vecBackground[i];
+        background.SetDefaults();
+        background.nLayer = i;
+        background.dRateX = i == 0 ? 0.25 : 1.0;
+        background.dRateY = i == 0 ? 0.0 : 1.0;
+        background.strImage = "bmp\\back\\Back" + std::to_string(variant + i) + ".bmp";
+    }
 }
 
 // A stage `width` blocks wide and 15 high: walls at both ends, a floor of two rows with a
@@ -124,16 +142,7 @@ cEdStage MakeStage(int width, std::initializer_list<int> pits, int backgroundVar
     stage.vecItem.push_back(Placed(stage.vecItemPalette, kCoin, 10, 8));
     stage.vecItem.push_back(Placed(stage.vecItemPalette, kHeart, 16, 11));
 
-    // A far picture layer and a near one that moves with the stage.
-    stage.vecBackground.resize(2);
-    for (int i = 0; i < 2; ++i) {
-        cEdBackground& background = stage.vecBackground[i];
-        background.SetDefaults();
-        background.nLayer = i;
-        background.dRateX = i == 0 ? 0.25 : 1.0;
-        background.dRateY = i == 0 ? 0.0 : 1.0;
-        background.strImage = "bmp\\back\\Back" + std::to_string(backgroundVariant + i) + ".bmp";
-    }
+    AddBackgrounds(stage, backgroundVariant);
     return stage;
 }
 
@@ -145,6 +154,57 @@ cEdStage MakeFallStage() {
     stage.vecChara.Clear();
     stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 4, 4));
     stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kWalker, 17, 12));
+    return stage;
+}
+
+// The stage of the end-to-end play tests, one screen wide so that every character is in view
+// and runs: the hero on the left with room to walk and jump before a pit; past the pit a
+// walled section where a character patrols between a pillar and the right wall; a character
+// that hops on a key sequence and one that starts walking after two seconds.
+constexpr int kPlayTestWidth = 20;
+constexpr int kPlayTestTimeLimit = 150;
+
+cEdStage MakePlayTestStage() {
+    cEdStage stage;
+    stage.SetDefaults();
+    stage.nWidth = kPlayTestWidth;
+    stage.nHeight = 15;
+    stage.nExtentX = (kPlayTestWidth + 20) * 32 - 640;
+    stage.nExtentY = (15 + 20) * 32 - 640;
+    stage.bTimeLimit = 1;
+    stage.nTimeLimit = kPlayTestTimeLimit;
+    stage.strText = "play test";
+    FillPalettes(stage);
+    cEdChara patroller = Chara("Patroller", 2, 1, 2);
+    patroller.vecFlow = PatrolFlows();
+    stage.vecCharaPalette.push_back(patroller);
+    cEdChara hopper = Chara("Hopper", 3, 1, 2);
+    hopper.vecFlow = HopperFlows();
+    stage.vecCharaPalette.push_back(hopper);
+    cEdChara waiter = Chara("Waiter", 2, 1, 2);
+    waiter.vecFlow = WaiterFlows(kPlayTestTimeLimit);
+    stage.vecCharaPalette.push_back(waiter);
+
+    for (int x = 0; x < kPlayTestWidth; ++x) {
+        if (x == 9 || x == 10) continue;
+        PlaceBlock(stage, kFloor, x, 13);
+        PlaceBlock(stage, kFloor, x, 14);
+    }
+    for (int y = 0; y < 13; ++y) {
+        PlaceBlock(stage, kWall, 0, y);
+        PlaceBlock(stage, kWall, kPlayTestWidth - 1, y);
+    }
+    PlaceBlock(stage, kWall, 13, 11);
+    PlaceBlock(stage, kWall, 13, 12);
+
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 2, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kPatroller, 16, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHopper, 4, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kWaiter, 7, 12));
+    stage.vecItem.push_back(Placed(stage.vecItemPalette, kCoin, 15, 8));
+    stage.vecItem.push_back(Placed(stage.vecItemPalette, kHeart, 17, 8));
+
+    AddBackgrounds(stage, 1);
     return stage;
 }
 
@@ -195,6 +255,7 @@ bool WriteSampleStages(const std::string& folder) {
     ok = WriteStage(folder, "cave.stg4_000", MakeStage(20, {}, 5, 0)) && ok;
     ok = WriteStage(folder, "c01-1.stg4_000", MakeStage(25, {12}, 7, 120)) && ok;
     ok = WriteStage(folder, "test-fall.stg4_000", MakeFallStage()) && ok;
+    ok = WriteStage(folder, "test-play.stg4_000", MakePlayTestStage()) && ok;
     return ok;
 }
 

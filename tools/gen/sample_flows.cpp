@@ -1,0 +1,149 @@
+#include "gen/sample_flows.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <utility>
+
+#include "data/command_record.h"
+#include "data/move_shot_records.h"
+
+namespace gen {
+
+namespace {
+
+// Trigger kinds, command types and choices as the editor numbers them.
+constexpr int kTriggerAlways = 0;
+constexpr int kCmdStraightMove = 2;
+constexpr int kCmdGroundTurnMove = 3;
+constexpr int kCmdJump = 10;
+constexpr int kMoveForward = 0;
+constexpr int kMoveLeft = 2;
+constexpr int kMoveRight = 3;
+constexpr int kJumpFixedHeight = 0;
+constexpr int kJumpHeightByKey = 1;
+
+// Key channels of a key condition: ten direction channels, then the buttons (channel 10 is
+// "no button", 11 is button 1).
+constexpr int kKeyDown = 4;
+constexpr int kKeyRight = 2;
+constexpr int kKeyLeft = 1;
+constexpr int kKeyDownRight = 8;
+constexpr int kKeyButton1 = 11;
+constexpr int kKeyButton2 = 12;
+constexpr int kKeyPressed = 1;
+
+// Status condition: the system's time left, at most the operand.
+constexpr int kCondStatus = 4;
+constexpr int kWhoseSystem = 2;
+constexpr int kSystemTime = 0;
+constexpr int kOpAtMost = 3;
+
+// One step of a key sequence: every listed channel pressed, held for any length.
+cEdKeyCondition Keys(std::initializer_list<int> channels) {
+    cEdKeyCondition keys;
+    keys.Reset();
+    for (int channel : channels) keys.vecKeyState[channel] = kKeyPressed;
+    keys.bAnyLength = 1;
+    return keys;
+}
+
+// A movement command lasting a tenth of a second: a flow that restarts while its trigger
+// holds moves without a gap, and stops soon after the trigger ends.
+cEdCommand Move(int type, int direction, int speed) {
+    cEdCommand cmd;
+    cmd.nCmdType = static_cast<std::int8_t>(type);
+    cmd.nTime = 1;
+    cEdMove::Create(cmd.spMove);
+    cmd.spMove->nDirection = static_cast<std::int8_t>(direction);
+    cmd.spMove->nSpeed = static_cast<std::int16_t>(speed);
+    return cmd;
+}
+
+// The jump: its time is worked out from the height when the flow is installed.
+cEdCommand Jump(int heightControl, int heightHbl) {
+    cEdCommand cmd;
+    cmd.nCmdType = kCmdJump;
+    cmd.vecParam.resize(5);
+    cmd.vecParam.Fill(0);
+    cmd.vecParam[0] = heightControl;
+    cmd.vecParam[2] = heightHbl;
+    return cmd;
+}
+
+cEdFlow Flow(int trigger, std::initializer_list<cEdKeyCondition> keys, bool keyLevel,
+             cEdCommand command) {
+    cEdFlow flow;
+    flow.nTrigger = static_cast<std::int8_t>(trigger);
+    for (const cEdKeyCondition& k : keys) flow.vecKeyCondition.push_back(k);
+    flow.bKeyLevel = keyLevel ? 1 : 0;
+    flow.vecCommand.push_back(std::move(command));
+    return flow;
+}
+
+cEdAnimeFrame Frame(int pattern, int tenths) {
+    cEdAnimeFrame frame;
+    frame.nPattern = pattern;
+    frame.nTime = tenths;
+    return frame;
+}
+
+}  // namespace
+
+CheckedVector<cEdFlow> HeroFlows() {
+    CheckedVector<cEdFlow> flows;
+    // Level-triggered: the walk goes on for as long as the arrow is held.
+    flows.push_back(Flow(kTriggerAlways, {Keys({kKeyLeft})}, true,
+                         Move(kCmdStraightMove, kMoveLeft, kHeroWalkSpeed)));
+    flows.push_back(Flow(kTriggerAlways, {Keys({kKeyRight})}, true,
+                         Move(kCmdStraightMove, kMoveRight, kHeroWalkSpeed)));
+    // Level-triggered too: the jump asks the same key condition, tick by tick, whether the
+    // button is still held, and cuts the rise when it is not.
+    flows.push_back(
+        Flow(kTriggerAlways, {Keys({kKeyButton1})}, true, Jump(kJumpHeightByKey, kHeroJumpHbl)));
+    return flows;
+}
+
+CheckedVector<cEdFlow> PatrolFlows() {
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(
+        Flow(kTriggerAlways, {}, true, Move(kCmdGroundTurnMove, kMoveForward, kPatrolSpeed)));
+    return flows;
+}
+
+CheckedVector<cEdFlow> HopperFlows() {
+    CheckedVector<cEdFlow> flows;
+    // Edge-triggered: one hop per entered sequence, however long the last step is held.
+    flows.push_back(Flow(kTriggerAlways,
+                         {Keys({kKeyDown}), Keys({kKeyDownRight}), Keys({kKeyRight, kKeyButton2})},
+                         false, Jump(kJumpFixedHeight, kHopperJumpHbl)));
+    return flows;
+}
+
+CheckedVector<cEdFlow> WaiterFlows(int timeLimit) {
+    cEdCondition late;
+    late.nKind = kCondStatus;
+    late.nWhose = kWhoseSystem;
+    late.nItem = kSystemTime;
+    late.nOp = kOpAtMost;
+    late.nValue = timeLimit - kWaiterDelaySeconds;
+    cEdFlow flow =
+        Flow(kTriggerAlways, {}, true, Move(kCmdStraightMove, kMoveForward, kWaiterSpeed));
+    flow.vecCondition.push_back(late);
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(std::move(flow));
+    return flows;
+}
+
+void FillBasicAnimations(cEdAnimeSet& set) {
+    // Standing, walking, flying, flying on the move: the order the actors ask for them.
+    const std::pair<int, int> cells[] = {{0, 1}, {2, 3}, {4, 5}, {6, 7}};
+    const int tenths[] = {5, 1, 3, 1};
+    for (int i = 0; i < 4 && i < static_cast<int>(set.vecAnime.Size()); ++i) {
+        cEdAnime& anime = set.vecAnime[i];
+        anime.vecFrame.Clear();
+        anime.vecFrame.push_back(Frame(cells[i].first, tenths[i]));
+        anime.vecFrame.push_back(Frame(cells[i].second, tenths[i]));
+    }
+}
+
+}  // namespace gen

@@ -1,0 +1,36 @@
+// The flows of the sample game's characters, built as a game's author would set them up:
+// the hero walks on the arrow keys and jumps on button 1, and three computer characters show
+// the other ways a flow starts (always, by a key sequence, by a status condition).
+#pragma once
+
+#include "app/checked_vector.h"
+#include "data/anime_records.h"
+#include "data/flow_records.h"
+
+namespace gen {
+
+// Speeds of the sample flows, in tenths of a dot per displayed frame.
+inline constexpr int kHeroWalkSpeed = 25;
+inline constexpr int kPatrolSpeed = 20;
+inline constexpr int kWaiterSpeed = 10;
+// Jump heights in half blocks (16 dots).
+inline constexpr int kHeroJumpHbl = 4;
+inline constexpr int kHopperJumpHbl = 3;
+// The waiting character starts walking once the time left has dropped by this much.
+inline constexpr int kWaiterDelaySeconds = 2;
+
+// Walk left and right while the arrow is held (the facing follows the walk), and a jump on
+// button 1 whose height grows while the button is held.
+CheckedVector<cEdFlow> HeroFlows();
+// Walks on the ground, turning at walls and at ledges.
+CheckedVector<cEdFlow> PatrolFlows();
+// Jumps once when the player enters down, down-right, then right with button 2.
+CheckedVector<cEdFlow> HopperFlows();
+// Walks forward once the stage's time left is at most `timeLimit` - kWaiterDelaySeconds.
+CheckedVector<cEdFlow> WaiterFlows(int timeLimit);
+
+// The basic animation set every character uses: standing breathes between two cells, walking
+// steps between two others.
+void FillBasicAnimations(cEdAnimeSet& set);
+
+}  // namespace gen
