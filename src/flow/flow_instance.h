@@ -115,6 +115,9 @@ public:
     std::int32_t m_bMessageWait = 0;
     std::int32_t m_bAbort = 0;
     CheckedList<CheckedVector<std::int32_t>> m_listPendingArrange;
+    // Set while a stage-start flow runs its commands at once: a command of it that starts
+    // the flow again (itself, or through another such flow) must not run them again.
+    std::int32_t m_bRunningAtOnce = 0;
 };
 
 // An animation played over the actor's base animation, tagged with the key of its flow.

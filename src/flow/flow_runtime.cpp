@@ -99,6 +99,12 @@ void FlowInstance::Start(cActorBase& actor) {
         actor.m_vecGroupStarted[group] = 1;
     }
     if (def->nTrigger != kTriggerBeforeStart || m_vecCmd.empty()) return;
+    // Started again from inside its own run at once: the run under way goes on, and this
+    // start ends as every stage-start flow ends, instead of recursing without end.
+    if (m_bRunningAtOnce) {
+        Stop(actor);
+        return;
+    }
 
     // Before the stage starts no time passes: the commands that may act in one step do so
     // now, the others are passed over, and the flow ends here. This may happen inside the
@@ -106,8 +112,11 @@ void FlowInstance::Start(cActorBase& actor) {
     const CommandContextGuard outer;
     SetCommandContextService(&actor, this, outer.OuterCommand());
     m_bAbort = 0;
-    for (m_nCurrent = 0; m_nCurrent < static_cast<int>(m_vecCmd.Size()); ++m_nCurrent) {
-        cCommandInstance& ci = m_vecCmd[m_nCurrent];
+    m_bRunningAtOnce = 1;
+    // The index is the run's own: a start from inside the run resets the flow's current.
+    for (int i = 0; i < static_cast<int>(m_vecCmd.Size()); ++i) {
+        m_nCurrent = i;
+        cCommandInstance& ci = m_vecCmd[i];
         const cEdCommand* cmd = ci.m_pCmd;
         if (!cmd || cmd->FlowType() < kFirstCommandTypeBeforeStart || cmd->bParallel == 0) continue;
         ci.Reset(actor, this);
@@ -115,6 +124,7 @@ void FlowInstance::Start(cActorBase& actor) {
         if (m_bAbort) break;
         ci.m_bDone = 1;
     }
+    m_bRunningAtOnce = 0;
     Stop(actor);
 }
 

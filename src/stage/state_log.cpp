@@ -85,7 +85,7 @@ std::string FormatStateLine(std::uint32_t frame, cGameScene& scene) {
         positions += pos;
         ++shown;
     }
-    if (positions.empty()) positions = "-";
+    if (positions.empty()) positions.push_back('-');
     char line[768];
     std::snprintf(line, sizeof line,
                   "frame=%u scene=%d state=%d x=%.17g y=%.17g vx=%.17g vy=%.17g dying=%d "
