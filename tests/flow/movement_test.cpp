@@ -24,6 +24,7 @@
 #include "stage/game_scene.h"
 #include "stage/scroll_axis.h"
 #include "stage/stage_objects.h"
+#include "support/scroll_axis_setup.h"
 
 namespace {
 
@@ -62,8 +63,8 @@ protected:
         EdStageWork.SetGameSpeed(10);
         m_scene = std::make_unique<cGameScene>();
         lpGame = m_scene.get();
-        SetAxis(m_scene->m_ScrollX, 1600, 1920);
-        SetAxis(m_scene->m_ScrollY, 1120, 1440);
+        SetTestAxis(m_scene->m_ScrollX, 1600, 1920);
+        SetTestAxis(m_scene->m_ScrollY, 1120, 1440);
         m_scene->m_pCurFlow = &m_flow;
     }
     void TearDown() override {
@@ -75,13 +76,6 @@ protected:
         EdSystem.bCompat214 = m_saved214;
         EdSystem.bCompat695 = m_saved695;
         EdSystem.bCompat728 = m_saved728;
-    }
-    static void SetAxis(ScrollAxis& a, int high, int extent) {
-        a.m_dPos = 320;
-        a.m_nMargin = 10;
-        a.m_nLow = a.m_nAreaLow = 320;
-        a.m_nHigh = a.m_nAreaHigh = high;
-        a.m_nExtent = extent;
     }
     ScrollAxis& AxisX() { return m_scene->m_ScrollX; }
     ScrollAxis& AxisY() { return m_scene->m_ScrollY; }

@@ -22,6 +22,7 @@
 #include "stage/game_scene.h"
 #include "stage/hero_actor.h"
 #include "stage/scroll_axis.h"
+#include "support/scroll_axis_setup.h"
 
 namespace {
 
@@ -58,8 +59,8 @@ protected:
         InputList = CheckedVector<cInput>(1);
         EdStageWork.dGravity = 0.4;
         EdStageWork.SetGameSpeed(10);
-        SetAxis(m_axisX, 1600, 1920);
-        SetAxis(m_axisY, 1120, 1440);
+        SetTestAxis(m_axisX, 1600, 1920);
+        SetTestAxis(m_axisY, 1120, 1440);
         SetGeometryAxes(&m_axisX, &m_axisY);
         s_sounds.clear();
         m_window = plat::CreateWindow(RecordSounds);
@@ -72,13 +73,6 @@ protected:
         InputList = m_savedInput;
         lpGame = m_savedGame;
         EdStageWork = m_savedStage;
-    }
-    static void SetAxis(ScrollAxis& a, int high, int extent) {
-        a.m_dPos = 320;
-        a.m_nMargin = 10;
-        a.m_nLow = a.m_nAreaLow = 320;
-        a.m_nHigh = a.m_nAreaHigh = high;
-        a.m_nExtent = extent;
     }
     // A computer character whose 16-dot wide box starts at x, on the ground.
     static void Make(cCharaActor& a, double x, int fixedFacing = 1) {

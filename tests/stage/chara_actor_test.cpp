@@ -18,6 +18,7 @@
 #include "stage/game_object.h"
 #include "stage/item_object.h"
 #include "stage/scroll_axis.h"
+#include "support/scroll_axis_setup.h"
 
 namespace {
 
@@ -50,8 +51,8 @@ protected:
         st.nCharaShotHitH = 28;
         st.nCharaShotRangeW = 18;
         st.nCharaShotRangeH = 16;
-        SetAxis(m_axisX, 1600, 1920);
-        SetAxis(m_axisY, 1120, 1440);
+        SetTestAxis(m_axisX, 1600, 1920);
+        SetTestAxis(m_axisY, 1120, 1440);
         SetGeometryAxes(&m_axisX, &m_axisY);
         m_groups.resize(60);
     }
@@ -60,13 +61,6 @@ protected:
         EdStageWork = m_saved;
         EdSystem.bCompat214 = m_saved214;
         EdSystem.bCompat261 = m_saved261;
-    }
-    static void SetAxis(ScrollAxis& a, int areaHigh, int extent) {
-        a.m_dPos = 320;
-        a.m_nMargin = 10;
-        a.m_nLow = a.m_nAreaLow = 320;
-        a.m_nHigh = a.m_nAreaHigh = areaHigh;
-        a.m_nExtent = extent;
     }
     // A computer character: walking (fly kind 0) unless told otherwise.
     static cEdChara Record(int flyKind = 0, int hitKind = 0, int giant = 1, int block = 0) {

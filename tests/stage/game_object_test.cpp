@@ -16,6 +16,7 @@
 #include "stage/item_object.h"
 #include "stage/projectile.h"
 #include "stage/scroll_axis.h"
+#include "support/scroll_axis_setup.h"
 
 namespace {
 
@@ -29,8 +30,8 @@ protected:
         m_saved261 = EdSystem.bCompat261;
         EdStageWork.dGravity = 0.4;
         EdStageWork.SetGameSpeed(10);
-        SetAxis(m_axisX, 1600, 1920);
-        SetAxis(m_axisY, 1120, 1440);
+        SetTestAxis(m_axisX, 1600, 1920);
+        SetTestAxis(m_axisY, 1120, 1440);
         SetGeometryAxes(&m_axisX, &m_axisY);
     }
     void TearDown() override {
@@ -39,13 +40,6 @@ protected:
         EdStageWork.dGravity = m_savedGravity;
         EdStageWork.nLevel = m_savedLevel;
         EdSystem.bCompat261 = m_saved261;
-    }
-    static void SetAxis(ScrollAxis& a, int areaHigh, int extent) {
-        a.m_dPos = 320;
-        a.m_nMargin = 10;
-        a.m_nLow = a.m_nAreaLow = 320;
-        a.m_nHigh = a.m_nAreaHigh = areaHigh;
-        a.m_nExtent = extent;
     }
     // Box w × h at scale 1, sprite 32 × 48 with the box 8 dots in and 16 down.
     static void Shape(cGameObject& o, int w, int h) {

@@ -24,6 +24,7 @@
 #include "stage/game_scene.h"
 #include "stage/item_object.h"
 #include "stage/scroll_axis.h"
+#include "support/scroll_axis_setup.h"
 
 namespace {
 
@@ -69,8 +70,8 @@ protected:
         st.nItemBodyW = 6;
         st.nItemBodyH = 4;
         for (std::int32_t& v : st.nHeroHitBox) v = 0;
-        SetAxis(m_axisX, 1600, 1920);
-        SetAxis(m_axisY, 1120, 1440);
+        SetTestAxis(m_axisX, 1600, 1920);
+        SetTestAxis(m_axisY, 1120, 1440);
         SetGeometryAxes(&m_axisX, &m_axisY);
     }
     void TearDown() override {
@@ -81,13 +82,6 @@ protected:
         EdSystem.bCompat214 = m_saved214;
         EdSystem.bCompat261 = m_saved261;
         EdSystem.bPaletteAnimation = m_savedPaletteAnimation;
-    }
-    static void SetAxis(ScrollAxis& a, int areaHigh, int extent) {
-        a.m_dPos = 320;
-        a.m_nMargin = 10;
-        a.m_nLow = a.m_nAreaLow = 320;
-        a.m_nHigh = a.m_nAreaHigh = areaHigh;
-        a.m_nExtent = extent;
     }
     // Player 1's character: walking (fly kind 0) unless told otherwise.
     static cEdChara Record(int flyKind = 0, int hitKind = 0, int giant = 1, int facing = 1) {

@@ -13,6 +13,7 @@
 #include "stage/actor_geometry.h"
 #include "stage/game_object.h"
 #include "stage/scroll_axis.h"
+#include "support/scroll_axis_setup.h"
 
 namespace {
 
@@ -22,20 +23,13 @@ protected:
         m_saved = EdStageWork;
         EdStageWork.dGravity = 0.4;
         EdStageWork.SetGameSpeed(10);
-        SetAxis(m_axisX, 1600, 1920);
-        SetAxis(m_axisY, 1120, 1440);
+        SetTestAxis(m_axisX, 1600, 1920);
+        SetTestAxis(m_axisY, 1120, 1440);
         SetGeometryAxes(&m_axisX, &m_axisY);
     }
     void TearDown() override {
         SetGeometryAxes(nullptr, nullptr);
         EdStageWork = m_saved;
-    }
-    static void SetAxis(ScrollAxis& a, int areaHigh, int extent) {
-        a.m_dPos = 320;
-        a.m_nMargin = 10;
-        a.m_nLow = a.m_nAreaLow = 320;
-        a.m_nHigh = a.m_nAreaHigh = areaHigh;
-        a.m_nExtent = extent;
     }
 
     ScrollAxis m_axisX;
