@@ -2,9 +2,9 @@
 // stage start caption, the play frames, the pause menu, the result screen, the continue menu
 // and the game-over screen; it owns everything of the running stage that is not an actor.
 //
-// The stage work of later parts (stage set-up, the play frame, drawing the play screen, the
-// stage end with its next-step choice, replays, rankings, fonts, the menu cursor) is marked
-// PLACEHOLDER where it is called; each is replaced by the issue that builds it.
+// The work that is not built yet (the stage's images, the stage end with its next-step
+// choice, hits, items, projectiles, replays, rankings, fonts, the menu cursor) is marked
+// PLACEHOLDER where it is called, and replaced where it is built.
 #pragma once
 
 #include <atomic>
