@@ -223,8 +223,8 @@ public:
     double m_dKnockVYApplied = 0;
     std::int32_t m_bGravityOff = 0;
     std::int32_t m_nWallSide = -1;  // -1 none, 0 left, 1 right
-    // Set when the block collision pushed the actor out of a wall at its side; a ground-turn
-    // move turns it round and clears it.
+    // Set when the block collision pushed the actor out of a wall on the side it faces (it
+    // walked into the wall); a ground-turn move turns it round and clears it.
     std::int32_t m_bWallTurn = 0;
     std::int32_t m_bFalling = 0;
     std::int32_t m_bAirborne = 0;

@@ -21,10 +21,13 @@ CommandContextGuard::CommandContextGuard() {
     m_pActor = lpGame->m_pCurActor;
     m_pFlow = lpGame->m_pCurFlow;
     m_pCmd = lpGame->m_pCurCmd;
+    m_bCodeKill = lpGame->m_bCodeKill;
 }
 
 CommandContextGuard::~CommandContextGuard() {
     SetCommandContextService(m_pActor, m_pFlow, m_pCmd);
+    // Only inside another pass: at the top level each pass starts its own notice afresh.
+    if (lpGame && m_pActor && m_bCodeKill) lpGame->m_bCodeKill = 1;
 }
 
 int TestConditionListService(const CheckedVector<cEdCondition>& conditions, int mode,

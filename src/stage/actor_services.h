@@ -39,6 +39,8 @@ private:
     cActorBase* m_pActor = nullptr;
     FlowInstance* m_pFlow = nullptr;
     cCommandInstance* m_pCmd = nullptr;
+    // A code kill the outer pass had noticed survives the inner pass, which starts afresh.
+    std::int32_t m_bCodeKill = 0;
 };
 
 // PLACEHOLDER until arranges exist: the arranges waiting in the flow (null: none) change the

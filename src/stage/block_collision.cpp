@@ -195,7 +195,8 @@ int CollideBlockLeft(cActorBase& actor) {
     actor.m_dX += kBlockDots - (left & (kBlockDots - 1));
     actor.OnMovedX();
     actor.m_nWallSide = 0;
-    actor.m_bWallTurn = 1;
+    // Walking into a wall: only a wall on the side it faces turns a ground-turning actor.
+    if (!actor.m_bFacingRight) actor.m_bWallTurn = 1;
     actor.TriggerFlows(kTriggerBlockHit);
     actor.TriggerFlows(kTriggerBlockSide);
     actor.TriggerFlows(kTriggerBlockLeft);
@@ -217,7 +218,7 @@ int CollideBlockRight(cActorBase& actor) {
     actor.m_dX -= (right & (kBlockDots - 1)) + 1;
     actor.OnMovedX();
     actor.m_nWallSide = 1;
-    actor.m_bWallTurn = 1;
+    if (actor.m_bFacingRight) actor.m_bWallTurn = 1;
     actor.TriggerFlows(kTriggerBlockHit);
     actor.TriggerFlows(kTriggerBlockSide);
     actor.TriggerFlows(kTriggerBlockRight);

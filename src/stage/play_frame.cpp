@@ -519,7 +519,7 @@ int cGameScene::GiveItem(cItemObject* item, cHeroActor& hero) {
 }
 
 void cGameScene::RemoveChara(cCharaActor& chara) {
-    // A character that died in its own flow pass left the command context on itself.
+    // No context may name a character that is gone.
     if (m_pCurActor == &chara) {
         m_pCurActor = nullptr;
         m_pCurFlow = nullptr;

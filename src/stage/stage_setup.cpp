@@ -99,6 +99,8 @@ void cGameScene::SetStage(int restart, int fresh) {
     m_bSetStageFailed = 0;
     try {
         ErrorLog("In SetStage");
+        // Whatever ran before is over: no command context survives into the new attempt.
+        SetCommandContextService(nullptr, nullptr, nullptr);
         m_nFrame = 0;
 
         // Every run-time list is emptied; characters go before the lists that point at them.

@@ -254,14 +254,22 @@ TEST_F(FlowRuntime, NestedPassesGiveTheOuterPassItsContextBack) {
     F(0).Start(actor);
     for (int pass = 0; pass < 3; ++pass) {
         SetCommandContextService(&outer, &outerFlow, &outerCmd);
+        // A code kill the outer pass noticed must outlive the inner pass's fresh start.
+        lpGame->m_bCodeKill = 1;
         if (pass == 0) actor.RunFlows(0);
         if (pass == 1) actor.RunFlows(1);
         if (pass == 2) actor.TriggerFlows(kTriggerAlways);
         EXPECT_EQ(lpGame->m_pCurActor, &outer) << pass;
         EXPECT_EQ(lpGame->m_pCurFlow, &outerFlow) << pass;
         EXPECT_EQ(lpGame->m_pCurCmd, &outerCmd) << pass;
+        EXPECT_EQ(lpGame->m_bCodeKill, 1) << pass;
     }
     SetCommandContextService(nullptr, nullptr, nullptr);
+    lpGame->m_bCodeKill = 0;
+    // At the top level each pass starts its own notice afresh.
+    lpGame->m_bCodeKill = 1;
+    actor.RunFlows(0);
+    EXPECT_EQ(lpGame->m_bCodeKill, 0);
 }
 
 TEST_F(FlowRuntime, ArrangesWaitForTheNextCommandThatIsNotOneAndGoWithAStop) {

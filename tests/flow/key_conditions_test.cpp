@@ -214,7 +214,7 @@ TEST_F(KeyConditionTest, ShiftingBackWalksThroughTheRunsAndForwardUndoesIt) {
     }
 }
 
-TEST_F(KeyConditionTest, ShiftingStaysWithinTheNewestRunsAndThePresent) {
+TEST_F(KeyConditionTest, ShiftingStaysWithinTheNewestRunsAndTheCurrentRun) {
     // Every channel gets more runs than a sequence may look at.
     for (int i = 0; i < 40; ++i) Play({{kDirRight, kB1, 1}, {0, 0, 1}});
     const KeyHistoryPos now = CurrentKeyHistoryPos(In());

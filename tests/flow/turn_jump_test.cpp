@@ -194,8 +194,12 @@ TEST_F(TurnJumpTest, JumpLaunchesACharacterThatCan) {
         a.m_bFixedScreenX = a.m_bFixedScreenY = 1;
         Cmd jump(10, {0, 0, 4, 0, 0});
         jump.ci.m_dSpeed = -3;
+        jump.def.nSound = 5;
+        s_sounds.clear();
         CmdJump(a, jump.ci);
         EXPECT_EQ(a.m_dVY, falling ? 0.25 : -3.0) << falling;
+        // The command's sound goes with the launch, and only with it.
+        EXPECT_EQ(s_sounds, falling ? std::vector<int>{} : std::vector<int>{5 + kDataSeBase});
         EXPECT_EQ(a.m_bJumping, falling ? 0 : 1) << falling;
         // Drawn at its stage position again, and the tick counted, launched or not.
         EXPECT_EQ(a.m_bFixedScreenX, 0);
@@ -216,7 +220,10 @@ TEST_F(TurnJumpTest, JumpOfTheHeroRunsTheHerosOwnJump) {
     Cmd jump(10, {0, 0, 4, 0, 0});
     jump.ci.m_dSpeed = -2;
     jump.ci.m_nDuration = 60;
+    jump.def.nSound = 7;
+    s_sounds.clear();
     CmdJump(hero, jump.ci);
+    EXPECT_EQ(s_sounds, std::vector<int>{7 + kDataSeBase});
     EXPECT_EQ(hero.m_bJumpDone, 1);
     EXPECT_EQ(hero.m_nJumpHold, 1);
     EXPECT_EQ(hero.m_dVY, -2);

@@ -168,6 +168,34 @@ TEST_F(BlockCollisionTest, EachSidePushesTheBoxOutToTheBlockBoundary) {
     }
 }
 
+TEST_F(BlockCollisionTest, WalkingIntoAWallAsksForAGroundTurn) {
+    // A wall on the side the actor faces asks for the turn; one behind it (pushed back into
+    // it, say) does not.
+    struct Case {
+        int (*side)(cActorBase&);
+        double x;
+        int col;
+        std::int32_t facingRight;
+        std::int32_t turn;
+    };
+    const Case cases[] = {
+        {CollideBlockLeft, 100.25, 3, 0, 1},
+        {CollideBlockLeft, 100.25, 3, 1, 0},
+        {CollideBlockRight, 100.5, 3, 1, 1},
+        {CollideBlockRight, 100.5, 3, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SetBlock(c.col, 3, kHitSolid);
+        cCharaActor a;
+        Shape(a, kComputer, kWalk, 16, 24);
+        PutAt(a, c.x, 100);
+        a.m_bFacingRight = c.facingRight;
+        EXPECT_EQ(c.side(a), kCollideOk);
+        EXPECT_EQ(a.m_bWallTurn, c.turn) << c.facingRight;
+        SetBlock(c.col, 3, kHitNone);
+    }
+}
+
 // ---- Edge samples ----
 
 TEST_F(BlockCollisionTest, EdgeSamplesChooseTheMostSolidCell) {

@@ -96,8 +96,9 @@ CheckedVector<cEdFlow> HeroFlows() {
                          Move(kCmdStraightMove, kMoveLeft, kHeroWalkSpeed)));
     flows.push_back(Flow(kTriggerAlways, {Keys({kKeyRight})}, true,
                          Move(kCmdStraightMove, kMoveRight, kHeroWalkSpeed)));
-    // Level-triggered too: the jump asks the same key condition, tick by tick, whether the
-    // button is still held, and cuts the rise when it is not.
+    // Level-triggered, so that the flow runs while the button is held; its jump asks the
+    // flow's key condition, tick by tick, whether the button is still held, and cuts the
+    // rise when it is not.
     flows.push_back(
         Flow(kTriggerAlways, {Keys({kKeyButton1})}, true, Jump(kJumpHeightByKey, kHeroJumpHbl)));
     return flows;

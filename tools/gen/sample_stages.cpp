@@ -175,13 +175,18 @@ cEdStage MakePlayTestStage() {
     stage.nTimeLimit = kPlayTestTimeLimit;
     stage.strText = "play test";
     FillPalettes(stage);
+    // The three show their flows, not fights: the hero walks past and through them, so they
+    // carry no body attack.
     cEdChara patroller = Chara("Patroller", 2, 1, 2);
+    patroller.nBodyPower = 0;
     patroller.vecFlow = PatrolFlows();
     stage.vecCharaPalette.push_back(patroller);
     cEdChara hopper = Chara("Hopper", 3, 1, 2);
+    hopper.nBodyPower = 0;
     hopper.vecFlow = HopperFlows();
     stage.vecCharaPalette.push_back(hopper);
     cEdChara waiter = Chara("Waiter", 2, 1, 2);
+    waiter.nBodyPower = 0;
     waiter.vecFlow = WaiterFlows(kPlayTestTimeLimit);
     stage.vecCharaPalette.push_back(waiter);
 
