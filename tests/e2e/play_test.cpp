@@ -13,22 +13,19 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "player_harness.h"
+#include "state_log_run.h"
 
 namespace {
+
+using namespace e2e;
 
 // The DirectDraw back end at 32 bits: the quickest to run, and play is the same in all.
 const PlayerConfig& kConfig = kPlayerConfigs[2];
 const char kPlayStage[] = "data\\stg4\\test-play.stg4";
-
-constexpr int kStateStageStart = 1;
-constexpr int kStatePlay = 2;
 
 // Virtual keys of the script: the arrows, Z (button 1) and X (button 2).
 constexpr int kKeyRight = 0x27;
@@ -92,109 +89,16 @@ std::vector<std::string> PlayScript() {
     };
 }
 
-struct Pos {
-    double x = 0, y = 0;
-};
-
-// One line of the state log.
-struct StateLine {
-    int frame = 0;
-    int scene = 0;
-    int state = 0;
-    double x = 0, y = 0;
-    int dying = 0;
-    std::vector<Pos> charas;  // the first characters' positions
-    std::string text;
-};
-
-std::vector<Pos> ParsePositions(const std::string& field) {
-    std::vector<Pos> positions;
-    if (field == "-") return positions;
-    std::istringstream in(field);
-    std::string one;
-    while (std::getline(in, one, ';')) {
-        Pos p;
-        const std::size_t comma = one.find(',');
-        if (comma == std::string::npos) {
-            ADD_FAILURE() << "no x,y: " << one;
-            return {};
-        }
-        p.x = std::strtod(one.substr(0, comma).c_str(), nullptr);
-        p.y = std::strtod(one.substr(comma + 1).c_str(), nullptr);
-        positions.push_back(p);
-    }
-    return positions;
-}
-
-// The lines of a log up to `lastFrame` (a run may write a line or two after it was asked to
-// close). A malformed line fails the test.
-std::vector<StateLine> ParseStateLog(const std::string& log, int lastFrame) {
-    std::vector<StateLine> lines;
-    std::istringstream in(log);
-    std::string text;
-    while (std::getline(in, text)) {
-        std::map<std::string, std::string> fields;
-        std::istringstream words(text);
-        std::string word;
-        while (words >> word) {
-            const std::size_t eq = word.find('=');
-            if (eq == std::string::npos) {
-                ADD_FAILURE() << "no key=value: " << word << " in " << text;
-                return {};
-            }
-            fields[word.substr(0, eq)] = word.substr(eq + 1);
-        }
-        for (const char* key : {"frame", "scene", "state", "x", "y", "dying", "cpos", "hash"}) {
-            if (!fields.count(key)) {
-                ADD_FAILURE() << "no " << key << " in " << text;
-                return {};
-            }
-        }
-        StateLine line;
-        line.frame = std::atoi(fields["frame"].c_str());
-        if (line.frame > lastFrame) break;
-        line.scene = std::atoi(fields["scene"].c_str());
-        line.state = std::atoi(fields["state"].c_str());
-        line.x = std::strtod(fields["x"].c_str(), nullptr);
-        line.y = std::strtod(fields["y"].c_str(), nullptr);
-        line.dying = std::atoi(fields["dying"].c_str());
-        line.charas = ParsePositions(fields["cpos"]);
-        line.text = text;
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-struct PlayRun {
-    PlayerResult result;
-    std::vector<StateLine> lines;
-};
-
-PlayRun PlayWithScript(const std::vector<std::string>& script, int frames) {
-    PlayRun run;
-    PlayerProject project;
-    EXPECT_TRUE(project.Make(kConfig));
-    if (project.root.empty()) return run;
-    PlayerRun player;
-    player.stage = kPlayStage;
-    player.script = script;
-    player.quitAfter = frames;
-    player.stateLog = project.Path("state.log");
-    run.result = project.Run(player);
-    EXPECT_TRUE(run.result.ended);
-    EXPECT_EQ(run.result.exitCode, 0);
+StageRun PlayWithScript(const std::vector<std::string>& script, int frames) {
+    StageRun run = PlayStage(kConfig, kPlayStage, frames, script);
     EXPECT_TRUE(run.result.boxLog.empty()) << run.result.boxLog;
-    run.lines = ParseStateLog(PlayerProject::ReadFile(player.stateLog), frames);
-    EXPECT_EQ(run.lines.size(), static_cast<std::size_t>(frames));
-    for (std::size_t i = 0; i < run.lines.size(); ++i)
-        EXPECT_EQ(run.lines[i].frame, static_cast<int>(i) + 1) << run.lines[i].text;
     return run;
 }
 
 // One scripted run serves every test that only reads it.
 class ScriptedPlay : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { run_ = new PlayRun(PlayWithScript(PlayScript(), kRunFrames)); }
+    static void SetUpTestSuite() { run_ = new StageRun(PlayWithScript(PlayScript(), kRunFrames)); }
     static void TearDownTestSuite() {
         delete run_;
         run_ = nullptr;
@@ -220,9 +124,9 @@ protected:
         return top;
     }
 
-    static PlayRun* run_;
+    static StageRun* run_;
 };
-PlayRun* ScriptedPlay::run_ = nullptr;
+StageRun* ScriptedPlay::run_ = nullptr;
 
 TEST_F(ScriptedPlay, HeroWalksWhileTheArrowIsHeldAndStopsWithTheLastWalkCommand) {
     const double x0 = Start().x;
@@ -368,34 +272,12 @@ TEST_F(ScriptedPlay, WaitingCharacterWalksOnceTheTimeLeftHasDropped) {
     }
 }
 
-// A run's state lines against another run's; the first difference is shown in full.
-void ExpectSameLines(const std::vector<StateLine>& expected, const std::vector<StateLine>& actual,
-                     const char* what) {
-    ASSERT_EQ(actual.size(), expected.size()) << what;
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        if (actual[i].text == expected[i].text) continue;
-        ADD_FAILURE() << what << ": frame " << i + 1 << " differs\n  expected " << expected[i].text
-                      << "\n  actual   " << actual[i].text;
-        return;
-    }
-}
-
+// The same script writes the same states every run, and those kept in the golden file.
 TEST_F(ScriptedPlay, EveryRunWritesTheSameStatesAsTheGoldenFile) {
-    const PlayRun second = PlayWithScript(PlayScript(), kRunFrames);
+    const StageRun second = PlayWithScript(PlayScript(), kRunFrames);
     ExpectSameLines(run_->lines, second.lines, "a second run");
 
-    const std::string golden = std::string(K4_GOLDEN_DIR) + "/play_walk_jump.hashes";
-    std::string text;
-    for (const StateLine& line : run_->lines) text += line.text + "\n";
-    if (std::getenv("K4_UPDATE_GOLDEN") != nullptr) {
-        std::ofstream out(golden, std::ios::binary);
-        out << text;
-        ASSERT_TRUE(out.good()) << golden;
-        GTEST_SKIP() << "rewrote " << golden;
-    }
-    const std::string kept = PlayerProject::ReadFile(golden);
-    ASSERT_FALSE(kept.empty()) << golden << " is missing; K4_UPDATE_GOLDEN=1 writes it";
-    ExpectSameLines(ParseStateLog(kept, kRunFrames), run_->lines, "the golden file");
+    ExpectGoldenStates("play_walk_jump.hashes", run_->lines, kRunFrames);
 }
 
 }  // namespace

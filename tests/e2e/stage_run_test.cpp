@@ -9,84 +9,20 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "player_harness.h"
+#include "state_log_run.h"
 
 namespace {
+
+using namespace e2e;
 
 // The DirectDraw back end at 32 bits: the quickest to run, and play is the same in all.
 const PlayerConfig& kConfig = kPlayerConfigs[2];
 
-constexpr int kStateStageStart = 1;
-constexpr int kStatePlay = 2;
-constexpr int kStateGameOver = 6;
 constexpr int kUnlimitedLives = 999999;
-
-// One line of the state log.
-struct StateLine {
-    int frame = 0;
-    int scene = 0;
-    int state = 0;
-    double x = 0, y = 0, vx = 0, vy = 0;
-    int dying = 0, falling = 0, airborne = 0;
-    std::string contacts;
-    int charas = 0;
-    int lives = 0;
-    std::string hash;
-    std::string text;
-};
-
-// The lines of a log up to `lastFrame`: a run goes on for a frame or two after it was asked
-// to close, by how the threads happen to meet. A malformed line fails the test.
-std::vector<StateLine> ParseStateLog(const std::string& log, int lastFrame) {
-    std::vector<StateLine> lines;
-    std::istringstream in(log);
-    std::string text;
-    while (std::getline(in, text)) {
-        std::map<std::string, std::string> fields;
-        std::istringstream words(text);
-        std::string word;
-        while (words >> word) {
-            const std::size_t eq = word.find('=');
-            if (eq == std::string::npos) {
-                ADD_FAILURE() << "no key=value: " << word << " in " << text;
-                return {};
-            }
-            fields[word.substr(0, eq)] = word.substr(eq + 1);
-        }
-        for (const char* key : {"frame", "scene", "state", "x", "y", "vx", "vy", "dying", "falling",
-                                "airborne", "contacts", "charas", "lives", "hash"}) {
-            if (!fields.count(key)) {
-                ADD_FAILURE() << "no " << key << " in " << text;
-                return {};
-            }
-        }
-        StateLine line;
-        line.frame = std::atoi(fields["frame"].c_str());
-        if (line.frame > lastFrame) break;
-        line.scene = std::atoi(fields["scene"].c_str());
-        line.state = std::atoi(fields["state"].c_str());
-        line.x = std::strtod(fields["x"].c_str(), nullptr);
-        line.y = std::strtod(fields["y"].c_str(), nullptr);
-        line.vx = std::strtod(fields["vx"].c_str(), nullptr);
-        line.vy = std::strtod(fields["vy"].c_str(), nullptr);
-        line.dying = std::atoi(fields["dying"].c_str());
-        line.falling = std::atoi(fields["falling"].c_str());
-        line.airborne = std::atoi(fields["airborne"].c_str());
-        line.contacts = fields["contacts"];
-        line.charas = std::atoi(fields["charas"].c_str());
-        line.lives = std::atoi(fields["lives"].c_str());
-        line.hash = fields["hash"];
-        line.text = text;
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 std::size_t CountOf(const std::string& text, const std::string& piece) {
     std::size_t n = 0;
@@ -109,32 +45,6 @@ std::size_t FindLine(const std::vector<StateLine>& lines, std::size_t from, Pred
 std::size_t FirstPlayFrame(const std::vector<StateLine>& lines) {
     return FindLine(lines, 0,
                     [](const StateLine& l) { return l.state == kStatePlay && l.scene >= 1; });
-}
-
-// Frames 1..N of a direct play of `stage` with the state log on.
-struct StageRun {
-    PlayerResult result;
-    std::vector<StateLine> lines;
-};
-
-StageRun PlayStage(const PlayerConfig& config, const std::string& stage, int frames) {
-    StageRun run;
-    PlayerProject project;
-    EXPECT_TRUE(project.Make(config));
-    if (project.root.empty()) return run;
-    PlayerRun player;
-    player.stage = stage;
-    player.quitAfter = frames;
-    player.stateLog = project.Path("state.log");
-    run.result = project.Run(player);
-    EXPECT_TRUE(run.result.ended);
-    EXPECT_EQ(run.result.exitCode, 0);
-    run.lines = ParseStateLog(PlayerProject::ReadFile(player.stateLog), frames);
-    // Every frame of the scene wrote its line, the stage set-up's first one included.
-    EXPECT_EQ(run.lines.size(), static_cast<std::size_t>(frames));
-    for (std::size_t i = 0; i < run.lines.size(); ++i)
-        EXPECT_EQ(run.lines[i].frame, static_cast<int>(i) + 1) << run.lines[i].text;
-    return run;
 }
 
 // Long enough for the hero's fall, its death, the restart and the first frames of the
@@ -207,9 +117,9 @@ TEST_F(FallingStage, CharacterOverAPitFallsOutAndLeavesTheStage) {
     const std::vector<StateLine>& lines = Lines();
     const std::size_t play = FirstPlay();
     ASSERT_LT(play, lines.size());
-    ASSERT_EQ(lines[play].charas, 1);
+    ASSERT_EQ(lines[play].charaCount, 1);
     const std::size_t gone =
-        FindLine(lines, play, [](const StateLine& l) { return l.charas == 0; });
+        FindLine(lines, play, [](const StateLine& l) { return l.charaCount == 0; });
     ASSERT_LT(gone, lines.size()) << "the character stayed";
     // It went while the hero was still falling, and stayed away until the stage started
     // again, which placed it anew.
@@ -218,22 +128,10 @@ TEST_F(FallingStage, CharacterOverAPitFallsOutAndLeavesTheStage) {
     const std::size_t restart =
         FindLine(lines, gone, [](const StateLine& l) { return l.state == kStateStageStart; });
     ASSERT_LT(restart, lines.size());
-    for (std::size_t i = gone; i < restart; ++i) EXPECT_EQ(lines[i].charas, 0) << lines[i].text;
-    EXPECT_EQ(lines[restart].charas, 1);
+    for (std::size_t i = gone; i < restart; ++i) EXPECT_EQ(lines[i].charaCount, 0) << lines[i].text;
+    EXPECT_EQ(lines[restart].charaCount, 1);
     // It was defeated (the defeat sound), not taken away for leaving the stage sideways.
     EXPECT_NE(ErrorLog().find("PlaySE 9"), std::string::npos) << ErrorLog();
-}
-
-// A run's state lines against another run's; the first difference is shown in full.
-void ExpectSameLines(const std::vector<StateLine>& expected, const std::vector<StateLine>& actual,
-                     const char* what) {
-    ASSERT_EQ(actual.size(), expected.size()) << what;
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        if (actual[i].text == expected[i].text) continue;
-        ADD_FAILURE() << what << ": frame " << i + 1 << " differs\n  expected " << expected[i].text
-                      << "\n  actual   " << actual[i].text;
-        return;
-    }
 }
 
 // One display configuration: a retry draws its random seed from the clock, and how far the
@@ -246,18 +144,7 @@ TEST_F(FallingStage, EveryRunWritesTheSameStatesAsTheGoldenFile) {
     ASSERT_LT(play + 1, Lines().size());
     EXPECT_NE(Lines()[play].hash, Lines()[play + 1].hash);
 
-    const std::string golden = std::string(K4_GOLDEN_DIR) + "/stage_run_fall.hashes";
-    std::string text;
-    for (const StateLine& line : Lines()) text += line.text + "\n";
-    if (std::getenv("K4_UPDATE_GOLDEN") != nullptr) {
-        std::ofstream out(golden, std::ios::binary);
-        out << text;
-        ASSERT_TRUE(out.good()) << golden;
-        GTEST_SKIP() << "rewrote " << golden;
-    }
-    const std::string kept = PlayerProject::ReadFile(golden);
-    ASSERT_FALSE(kept.empty()) << golden << " is missing; K4_UPDATE_GOLDEN=1 writes it";
-    ExpectSameLines(ParseStateLog(kept, kFallFrames), Lines(), "the golden file");
+    ExpectGoldenStates("stage_run_fall.hashes", Lines(), kFallFrames);
 }
 
 TEST(StandingHero, HeroOnAFloorStaysWhereItStands) {
@@ -279,7 +166,7 @@ TEST(StandingHero, HeroOnAFloorStaysWhereItStands) {
         EXPECT_EQ(std::floor(lines[i].y), start.y);
         EXPECT_LT(std::fabs(lines[i].vy), 1.0);
         // Both characters stand on the floor too.
-        EXPECT_EQ(lines[i].charas, start.charas);
+        EXPECT_EQ(lines[i].charaCount, start.charaCount);
     }
     // It stood: its time in the air never reached the limit after which it counts as falling.
     EXPECT_EQ(lines.back().falling, 0);
