@@ -460,53 +460,40 @@ void VelocityByLocks(cActorBase& actor, cCommandInstance& cmd, const cEdMove& mo
     }
 }
 
+namespace {
+
+// One axis of the avoiding move: toward the low side (left, up) when the screen start of the
+// sprite has come within the margin of the far edge, toward the high side when its end is
+// within the margin of the near edge. While the view scrolls by itself the actor also keeps
+// up with it, and may only be sent back where the view still has room to go.
+double AvoidAxis(const ScrollAxis& axis, bool towardLow, bool towardHigh, int screenStart,
+                 int screenEnd, int view, double speed) {
+    const double s = ActiveScrollSpeed(axis);
+    if (s == 0) {
+        if (towardLow) return screenStart > view - kAvoidMargin ? -speed : 0.0;
+        if (towardHigh) return screenEnd < kAvoidMargin ? speed : 0.0;
+        return 0;
+    }
+    const double p = axis.m_dPos;
+    const double room = static_cast<double>(axis.m_nHigh) - view;
+    const double lead = std::fabs(s + 1);
+    if (towardLow)
+        return screenStart > view - kAvoidMargin - lead && p > 0 && s + p <= room ? s - speed : 0.0;
+    if (towardHigh)
+        return screenEnd < lead + kAvoidMargin && s + p > 0 && room > p ? s + speed : 0.0;
+    return 0;
+}
+
+}  // namespace
+
 void AvoidStep(const cActorBase& actor, cCommandInstance& cmd) {
     const int d = ByFacing(actor, cmd.m_nMoveChoice);
-    const double speed = cmd.m_dSpeed;
     const IntRect& rc = actor.m_rcScreen;
-    cmd.m_dVX = cmd.m_dVY = 0;
-
-    // Each axis by its own auto-scroll: while the view scrolls, the actor must also keep up
-    // with it, and may only be sent back where the view still has room to go.
-    const ScrollAxis& ax = GeomAxisX();
-    const double sx = ActiveScrollSpeed(ax);
-    if (sx == 0) {
-        if (IsLeftward(d)) {
-            if (rc.left > kViewW - kAvoidMargin) cmd.m_dVX = -speed;
-        } else if (IsRightward(d)) {
-            if (rc.right < kAvoidMargin) cmd.m_dVX = speed;
-        }
-    } else {
-        const double p = ax.m_dPos;
-        const double w = static_cast<double>(ax.m_nHigh) - kViewW;
-        const double lead = std::fabs(sx + 1);
-        if (IsLeftward(d)) {
-            if (rc.left > kViewW - kAvoidMargin - lead && p > 0 && sx + p <= w)
-                cmd.m_dVX = sx - speed;
-        } else if (IsRightward(d)) {
-            if (rc.right < lead + kAvoidMargin && sx + p > 0 && w > p) cmd.m_dVX = sx + speed;
-        }
-    }
-
-    const ScrollAxis& ay = GeomAxisY();
-    const double sy = ActiveScrollSpeed(ay);
-    if (sy == 0) {
-        if (IsUpward(d)) {
-            if (rc.top > kViewH - kAvoidMargin) cmd.m_dVY = -speed;
-        } else if (IsDownward(d)) {
-            if (rc.bottom < kAvoidMargin) cmd.m_dVY = speed;
-        }
-    } else {
-        const double p = ay.m_dPos;
-        const double h = static_cast<double>(ay.m_nHigh) - kViewH;
-        const double lead = std::fabs(sy + 1);
-        if (IsUpward(d)) {
-            if (rc.top > kViewH - kAvoidMargin - lead && p > 0 && sy + p <= h)
-                cmd.m_dVY = sy - speed;
-        } else if (IsDownward(d)) {
-            if (rc.bottom < lead + kAvoidMargin && sy + p > 0 && h > p) cmd.m_dVY = sy + speed;
-        }
-    }
+    // Each axis by its own auto-scroll.
+    cmd.m_dVX = AvoidAxis(GeomAxisX(), IsLeftward(d), IsRightward(d), rc.left, rc.right, kViewW,
+                          cmd.m_dSpeed);
+    cmd.m_dVY =
+        AvoidAxis(GeomAxisY(), IsUpward(d), IsDownward(d), rc.top, rc.bottom, kViewH, cmd.m_dSpeed);
 }
 
 void ApplyMoveVelocity(cActorBase& actor, double vx, double vy, int facing, cCommandInstance& cmd,
