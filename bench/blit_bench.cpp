@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "gen/sample_images.h"
 #include "gfx/blit.h"
 #include "gfx/display.h"

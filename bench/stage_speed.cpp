@@ -21,13 +21,13 @@
 #include <map>
 #include <string>
 
-#include "app/startup.h"
 #include "gen/project.h"
 #include "platform/clock.h"
 #include "platform/frame.h"
 #include "platform/host_path.h"
 #include "platform/presenter.h"
 #include "platform/seams.h"
+#include "shell/startup.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/sjis.h"
+#include "base/sjis.h"
 #include "platform/cp932.h"
 
 namespace {

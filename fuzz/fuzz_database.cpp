@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "data/database.h"
-#include "data/post_load_tables.h"
+#include "stage/post_load_tables.h"
 
 namespace {
 

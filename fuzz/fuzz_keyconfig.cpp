@@ -11,8 +11,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/input.h"
-#include "app/key_config.h"
+#include "base/input.h"
+#include "base/key_config.h"
 #include "platform/host_path.h"
 #include "platform/joystick.h"
 #include "platform/keyboard.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/system_ini.h"
+#include "data/system_ini.h"
 #include "data/system_record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

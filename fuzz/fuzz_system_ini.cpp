@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/system_ini.h"
+#include "data/system_ini.h"
 #include "data/system_record.h"
 
 namespace {

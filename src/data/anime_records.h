@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/serial_record.h"
 
 class cEdAnimeFrame : public SerialRecord {

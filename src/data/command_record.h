@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/flow_records.h"
 #include "data/move_shot_records.h"
 #include "data/serial_record.h"

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/block_record.h"
 #include "data/chara_record.h"
 #include "data/item_record.h"

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/log.h"
-#include "app/message_box.h"
+#include "base/log.h"
+#include "base/message_box.h"
 
 cEdDatabase EdDatabase;
 

@@ -13,8 +13,8 @@
 #include <memory>
 #include <string_view>
 
-#include "app/checked_vector.h"
-#include "app/paths.h"
+#include "base/checked_vector.h"
+#include "base/paths.h"
 #include "data/anime_records.h"
 #include "data/chara_exc_records.h"
 #include "data/effect_records.h"

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/label_tables.h"
 #include "data/param_desc.h"
 #include "data/serial_record.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "data/record_visitor.h"
 #include "data/system_record.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/command_record.h"
 #include "data/flow_records.h"
 #include "data/serial_record.h"

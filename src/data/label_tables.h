@@ -18,7 +18,7 @@
 #include <span>
 #include <string_view>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/param_desc.h"
 
 // One choice of an enumerated member, or a name.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/format.h"
+#include "base/format.h"
 #include "data/palette_inheritance.h"
 #include "data/record_visitor.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/command_record.h"
 #include "data/record_io.h"
 

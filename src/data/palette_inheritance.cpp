@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "data/block_record.h"
 #include "data/chara_record.h"
 #include "data/common_palette.h"

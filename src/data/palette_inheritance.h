@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/command_record.h"
 #include "data/record_io.h"
 

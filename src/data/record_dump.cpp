@@ -7,7 +7,7 @@
 #include <set>
 #include <vector>
 
-#include "app/format.h"
+#include "base/format.h"
 #include "data/common_palette.h"
 #include "data/database.h"
 #include "data/option_record.h"

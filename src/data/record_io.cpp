@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/format.h"
+#include "base/format.h"
 #include "data/serial_record.h"
 #include "platform/host_path.h"
 #include "platform/seams.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/checked_vector.h"
-#include "app/format.h"
+#include "base/checked_vector.h"
+#include "base/format.h"
 
 class SerialRecord;
 

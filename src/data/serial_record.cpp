@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/format.h"
-#include "app/log.h"
+#include "base/format.h"
+#include "base/log.h"
 
 std::uint32_t dwDataVersion = kCurrentDataVersion;
 std::atomic<std::uint32_t> dwFileVersion{0};

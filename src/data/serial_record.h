@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/record_io.h"
 
 class SerialRecord;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/format.h"
+#include "base/format.h"
 #include "data/common_palette.h"
 #include "data/database.h"
 #include "data/palette_inheritance.h"

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/block_record.h"
 #include "data/chara_record.h"
 #include "data/item_record.h"

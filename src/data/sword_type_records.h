@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/label_tables.h"
 #include "data/serial_record.h"
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <iterator>
 
-#include "app/format.h"
-#include "app/sjis.h"
+#include "base/format.h"
+#include "base/sjis.h"
 #include "data/database.h"
 
 cEdSystem EdSystem;

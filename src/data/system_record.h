@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/label_tables.h"
 #include "data/record_visitor.h"
 #include "data/serial_record.h"

@@ -4,9 +4,9 @@
 #include <climits>
 #include <cstdlib>
 
-#include "app/format.h"
-#include "app/message_box.h"
-#include "app/paths.h"
+#include "base/format.h"
+#include "base/message_box.h"
+#include "base/paths.h"
 
 cEdWorldMap EdWorldMap;
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/record_visitor.h"
 #include "data/serial_record.h"
 #include "platform/rect.h"

@@ -5,15 +5,15 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "data/anime_records.h"
 #include "data/database.h"
-#include "data/post_load_tables.h"
 #include "data/stage_record.h"
 #include "flow/flow_instance.h"
 #include "flow/move_setup_table.h"
 #include "stage/actor.h"
 #include "stage/actor_geometry.h"
+#include "stage/post_load_tables.h"
 
 namespace {
 

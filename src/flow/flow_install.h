@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/chara_record.h"
 #include "data/command_record.h"
 #include "data/flow_records.h"

@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-#include "app/checked_list.h"
-#include "app/checked_vector.h"
+#include "base/checked_list.h"
+#include "base/checked_vector.h"
 #include "data/flow_records.h"
 #include "gfx/anim_pattern.h"
 

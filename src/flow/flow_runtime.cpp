@@ -1,12 +1,10 @@
 #include "flow/flow_runtime.h"
 
 #include <cstdint>
-#include <iterator>
 #include <utility>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "data/command_record.h"
-#include "data/post_load_tables.h"
 #include "flow/command_dispatch.h"
 #include "flow/flow_instance.h"
 #include "stage/actor.h"
@@ -185,110 +183,4 @@ int FlowInstance::Update(cActorBase& actor) {
     if (m_vecCmd[last].m_bDone) return 1;
     m_nTickCount = Wrap32(std::int64_t{m_nTickCount} + 1);
     return 0;
-}
-
-// --- cActorBase ---
-
-void cActorBase::ResetFlowFrameFlags() {
-    for (FlowInstance& flow : m_vecFlow) {
-        flow.m_bTestedThisFrame = 0;
-        flow.m_bStartedThisFrame = 0;
-    }
-    for (std::uint8_t& started : m_vecGroupStarted) started = 0;
-}
-
-void cActorBase::UpdateFlowCues() {
-    for (FlowInstance& flow : m_vecFlow) {
-        // A halted flow keeps its running flag but its tick count stands still; its due cue
-        // would fire again every tick.
-        if (!flow.m_bRunning || flow.m_bPaused || flow.m_bHalted) continue;
-        for (const FlowCue& cue : flow.m_vecCue) {
-            if (cue.nStartTick != flow.m_nTickCount) continue;
-            AnimeEntry entry;
-            entry.m_Pattern.m_vecSeq.push_back(AnimePatternTable[cue.nAnime]);
-            entry.m_bLimited = 1;
-            entry.m_nLength = cue.nLength;
-            entry.m_nHold = cue.nHold;
-            entry.m_nFlowKey = flow.m_nKey;
-            entry.m_bPaused = 0;
-            cAnimPattern& pattern = entry.m_Pattern;
-            pattern.SetSeq(0, 1);
-            // Started late: the part of the lead-in the earlier commands had no time for is
-            // skipped.
-            if (cue.nSkip != 0)
-                pattern.m_nCount = Wrap32(std::int64_t{pattern.m_nCount} + cue.nSkip);
-            // The pose where the command acts is held while the command runs.
-            if (cue.nHold >= 2 && cue.bHoldFlag) {
-                for (ANIMSTEP& step : pattern.m_vecSeq[0]) {
-                    if (step.bLock == 0) continue;
-                    step.nFrames = Wrap32(std::int64_t{step.nFrames} + cue.nHold - 1);
-                    break;
-                }
-            }
-            m_listAnime.push_front(std::move(entry));
-        }
-    }
-}
-
-void cActorBase::RemoveFlow(int index) {
-    if (index < 0 || index >= static_cast<int>(m_vecFlow.Size())) {
-        (void)m_vecFlow[index];  // reported by the checked access
-        return;
-    }
-    m_vecFlow[index].Stop(*this);
-    RemoveFlowAnimes(m_vecFlow[index].m_nKey);
-    if (index < static_cast<int>(m_Chara.vecFlow.Size()))
-        m_Chara.vecFlow.erase(m_Chara.vecFlow.begin() + index);
-    m_vecFlow.erase(m_vecFlow.begin() + index);
-    RelinkFlows();
-}
-
-int cActorBase::RemoveFlowsById(int id) {
-    if (id == 0) {
-        for (FlowInstance& flow : m_vecFlow) flow.Stop(*this);
-        m_vecFlow.Clear();
-        m_Chara.vecFlow.Clear();
-        m_listAnime.clear();
-        RelinkFlows();
-        return 0;
-    }
-    int first = -1;
-    for (int i = 0; i < static_cast<int>(m_vecFlow.Size());) {
-        const cEdFlow* def = m_vecFlow[i].m_pFlow;
-        if (!def || def->nId != id) {
-            ++i;
-            continue;
-        }
-        if (first < 0) first = i;
-        // The next flow moves into this place.
-        RemoveFlow(i);
-    }
-    return first;
-}
-
-void cActorBase::RemoveFlowAnimes(int key) {
-    for (auto it = m_listAnime.begin(); it != m_listAnime.end();)
-        it = it->m_nFlowKey == key ? m_listAnime.erase(it) : std::next(it);
-}
-
-void cActorBase::PauseFlowAnimes(int key) {
-    for (auto it = m_listAnime.begin(); it != m_listAnime.end();) {
-        if (it->m_nFlowKey != key) {
-            ++it;
-            continue;
-        }
-        // The animation command's entries carry no play time of their own: pausing their
-        // flow ends them instead of freezing them.
-        if (std::int64_t{it->m_nLength} + it->m_nHold - 1 < 0) {
-            it = m_listAnime.erase(it);
-            continue;
-        }
-        it->m_bPaused = 1;
-        ++it;
-    }
-}
-
-void cActorBase::ResumeFlowAnimes(int key) {
-    for (AnimeEntry& entry : m_listAnime)
-        if (entry.m_nFlowKey == key) entry.m_bPaused = 0;
 }

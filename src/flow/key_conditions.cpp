@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/input.h"
+#include "base/input.h"
 #include "data/system_record.h"
 #include "flow/flow_instance.h"
 #include "stage/actor.h"

@@ -10,8 +10,8 @@
 
 #include <cstdint>
 
-#include "app/checked_vector.h"
-#include "app/key_history.h"
+#include "base/checked_vector.h"
+#include "base/key_history.h"
 #include "data/flow_records.h"
 
 class cActorBase;

@@ -11,7 +11,7 @@
 #include <span>
 #include <string_view>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 
 // One arrangeable parameter. The label views a literal of the program.
 struct cParamRange {

@@ -1,8 +1,8 @@
 #include "flow/status_tables.h"
 
+#include "base/random_range.h"
 #include "data/stage_record.h"
 #include "flow/conditions.h"
-#include "gfx/random_range.h"
 #include "scene/game_progress.h"
 #include "stage/actor.h"
 #include "stage/actor_geometry.h"

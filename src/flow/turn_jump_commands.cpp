@@ -1,6 +1,6 @@
 #include <cstdint>
 
-#include "app/window_requests.h"
+#include "base/window_requests.h"
 #include "data/command_record.h"
 #include "data/stage_record.h"
 #include "flow/flow_instance.h"

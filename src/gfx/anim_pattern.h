@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 
 struct ANIMSTEP {
     std::int32_t nPattern = 0;  // 0 or more; negative only in the closing step

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "gfx/display.h"
 
 RECTBATCH RectBatch;

@@ -5,8 +5,8 @@
 #include <memory>
 #include <new>
 
-#include "app/log.h"
-#include "app/message_box.h"
+#include "base/log.h"
+#include "base/message_box.h"
 #include "gfx/blit.h"
 #include "gfx/display.h"
 #include "gfx/fill.h"

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <new>
 
-#include "app/frame_timing.h"
-#include "app/globals.h"
-#include "app/log.h"
-#include "app/message_box.h"
+#include "base/globals.h"
+#include "base/log.h"
+#include "base/message_box.h"
 #include "gfx/blit.h"
+#include "gfx/frame_timing.h"
 #include "gfx/palette.h"
 #include "platform/clock.h"
 #include "platform/display_window.h"
@@ -143,6 +143,7 @@ bool DDInit(int bDirect3D_, plat::HWND hWnd_, int nWidth, int nHeight, int nBpp_
     }
     bDDInit = 1;
     bDDInitOnce = 1;
+    DisplayMessageBox = DisplayBox;
     return true;
 }
 
@@ -503,6 +504,7 @@ bool DDLogInitError(int code) {
 void DDUnInit() {
     // Boxes from here on are ordinary ones: the display they would switch is going.
     bDDInit = 0;
+    DisplayMessageBox = nullptr;
     if (lpDD) {
         for (int i = 0; lpStdSD && i < nSurfaceDef; ++i) DDReleaseSurface(&lpStdSD[i]);
         ReleaseInterface(lpDDClipper);
@@ -630,6 +632,12 @@ int DDSetDialogMode(int bOn) {
         }
     }
     return 1;
+}
+
+int DisplayBox(const char* text, const char* caption, unsigned type) {
+    // Full screen: the display switches to its dialog mode for the box.
+    if (bDDInit && !bWindowMode) return DDMesBox(text, caption, type);
+    return plat::MessageBox(plat::GetActiveWindow(), text, caption, type);
 }
 
 int DDMesBox(const char* text, const char* caption, unsigned type) {

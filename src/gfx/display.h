@@ -142,3 +142,6 @@ void D3DCopyVirBackBuffer(DDSURFACEDATA* lpDst, DDSURFACEDATA* lpSrc);
 int DDSetDialogMode(int bOn);
 // The button chosen (IDOK, IDYES, ...), 0 when the box could not be shown.
 int DDMesBox(const char* text, const char* caption, unsigned type);
+// The box of an open display (DisplayMessageBox while it is open): full screen goes through
+// DDMesBox, a window shows an ordinary box.
+int DisplayBox(const char* text, const char* caption, unsigned type);

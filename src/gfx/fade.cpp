@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "gfx/batch.h"
 #include "gfx/blit.h"
 #include "gfx/display.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "gfx/batch.h"
 #include "gfx/display.h"
 #include "gfx/palette.h"

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/log.h"
-#include "app/message_box.h"
+#include "base/log.h"
+#include "base/message_box.h"
 
 plat::PALETTEENTRY Palette[256];
 plat::PALETTEENTRY PaletteOrg[256];

@@ -1,6 +1,6 @@
 #include "gfx/palette_file.h"
 
-#include "app/log.h"
+#include "base/log.h"
 #include "gfx/display.h"
 #include "gfx/fade.h"
 #include "gfx/palette.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "gfx/bitmap.h"
 #include "gfx/display.h"
 #include "gfx/palette.h"

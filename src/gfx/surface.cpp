@@ -6,9 +6,9 @@
 #include <iterator>
 #include <new>
 
-#include "app/globals.h"
-#include "app/log.h"
-#include "app/message_box.h"
+#include "base/globals.h"
+#include "base/log.h"
+#include "base/message_box.h"
 #include "gfx/display.h"
 #include "gfx/fill.h"
 

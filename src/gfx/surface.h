@@ -11,8 +11,8 @@
 #include <deque>
 #include <memory>
 
-#include "app/checked_list.h"
-#include "app/checked_vector.h"
+#include "base/checked_list.h"
+#include "base/checked_vector.h"
 #include "platform/d3d9.h"
 #include "platform/ddraw.h"
 

@@ -7,9 +7,9 @@
 // every drawing operation takes as nothing to draw.
 #include <cstring>
 
-#include "app/globals.h"
-#include "app/log.h"
-#include "app/message_box.h"
+#include "base/globals.h"
+#include "base/log.h"
+#include "base/message_box.h"
 #include "gfx/bitmap.h"
 #include "gfx/display.h"
 #include "gfx/surface.h"

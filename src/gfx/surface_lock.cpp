@@ -1,7 +1,7 @@
 #include "gfx/surface_lock.h"
 
-#include "app/log.h"
-#include "app/message_box.h"
+#include "base/log.h"
+#include "base/message_box.h"
 #include "gfx/display.h"
 #include "gfx/fill.h"
 

@@ -3,12 +3,11 @@
 #include <cstring>
 #include <string>
 
-#include "app/globals.h"
-#include "app/paths.h"
+#include "base/globals.h"
+#include "base/paths.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
 #include "scene/scene_manager.h"
-#include "stage/stage_load.h"
 
 GameProgress Progress;
 GameProgress CurReplayProgress;
@@ -277,28 +276,4 @@ void GameProgress::RestoreCarriedValues(int hero, std::int32_t* lpHp, std::int32
 void GameProgress::ClearMaskedCounters() {
     for (int g = 0; g < static_cast<int>(m_vecCarryFlags.Size()); ++g)
         if (EdSystem.vecCounterResetMask[g] != 0) m_vecCarryFlags[g] = 0;
-}
-
-// ---------------------------------------------------------------- direct start of a stage
-
-std::int32_t StartPlayFromStageFile(std::string_view path, int latest) {
-    // The path may be the stage record's own (a retry of the file last loaded), which the
-    // load replaces.
-    std::string file(path);
-    Progress.Reset();
-    if (!LoadStageForPlay(file, latest, &EdStage)) return 0;
-    Progress.m_nClearSwitch = 1;
-    Progress.m_nSeriesIndex = 1;
-    // The free-play mode's lives: a test play, or a mode whose lives are not counted,
-    // never runs out.
-    if (bTestPlay || EdSystem.vecLivesLimited[PLAYMODE_FREE] == 0) {
-        Progress.m_nContinueLives = kUnlimitedLives;
-        Progress.m_nLives = kUnlimitedLives;
-    } else {
-        Progress.m_nContinueLives = EdSystem.vecStartLives[PLAYMODE_FREE];
-        Progress.m_nLives = Progress.m_nContinueLives - 1;
-    }
-    MakeRelativePath(file);
-    Progress.SetStageFile(file.c_str());
-    return 1;
 }

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/chara_record.h"
 #include "data/serial_record.h"
 
@@ -174,10 +174,3 @@ public:
 extern GameProgress Progress;
 extern GameProgress CurReplayProgress;
 extern GameProgress PrevReplayProgress;
-
-// The common start of a single stage file (free play, a stage given at start-up, the free
-// play's retry): the progress reset, the stage loaded into EdStage (with `latest` set the
-// path is a base name whose newest numbered version is loaded), the lives of free play
-// (unlimited in a test play) and the stage key. 1 when loaded, 0 when the stage could not
-// be loaded (the loader has said why).
-std::int32_t StartPlayFromStageFile(std::string_view path, int latest);

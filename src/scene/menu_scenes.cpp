@@ -1,6 +1,6 @@
 #include "scene/menu_scenes.h"
 
-#include "app/input.h"
+#include "base/input.h"
 #include "gfx/display.h"
 #include "gfx/fill.h"
 #include "gfx/surface_tables.h"

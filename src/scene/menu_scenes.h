@@ -11,7 +11,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/system_record.h"
 #include "scene/scene.h"
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "app/globals.h"
-#include "app/log.h"
-#include "app/window_requests.h"
+#include "base/globals.h"
+#include "base/log.h"
+#include "base/window_requests.h"
 #include "data/system_record.h"
 #include "gfx/display.h"
 #include "gfx/fade.h"

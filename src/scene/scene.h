@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 
 // Scene ids. The values are stored by other records and index the scene music list.
 enum SceneId : int {

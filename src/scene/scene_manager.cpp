@@ -4,22 +4,22 @@
 #include <cstdio>
 #include <string>
 
-#include "app/format.h"
-#include "app/frame_timing.h"
-#include "app/globals.h"
-#include "app/input.h"
-#include "app/log.h"
-#include "app/message_box.h"
-#include "app/system_ini.h"
-#include "app/window_requests.h"
+#include "base/format.h"
+#include "base/globals.h"
+#include "base/input.h"
+#include "base/log.h"
+#include "base/message_box.h"
+#include "base/window_requests.h"
 #include "data/option_record.h"
 #include "data/stage_record.h"
+#include "data/system_ini.h"
 #include "data/system_record.h"
 #include "gfx/bitmap.h"
 #include "gfx/blit.h"
 #include "gfx/debug_text.h"
 #include "gfx/display.h"
 #include "gfx/fade.h"
+#include "gfx/frame_timing.h"
 #include "gfx/hbt_table.h"
 #include "gfx/palette.h"
 #include "gfx/palette_file.h"
@@ -29,9 +29,9 @@
 #include "platform/messages.h"
 #include "platform/presenter.h"
 #include "scene/menu_scenes.h"
-#include "stage/game_scene.h"
 
 cSceneManager SceneMgr;
+GameSceneMaker MakeGameScene = nullptr;
 SurfaceVector SceneSurfaces;
 SurfaceDefVector SceneSurfaceDefs;
 int bBltPresent = 0;
@@ -168,11 +168,7 @@ void cSceneManager::PrepareScene(int id) {
         if (id != SCENE_MAPMENU) DeleteScene(m_pMapMenu);
         if (id != SCENE_WORLDMAP) DeleteScene(m_pWorldMap);
         if (id != SCENE_STAGESELECT) DeleteScene(m_pStageSelect);
-        if (id != SCENE_GAME && m_pGame) {
-            // Cleared first: nothing may reach the scene through lpGame while it is destroyed.
-            lpGame = nullptr;
-            DeleteScene(m_pGame);
-        }
+        if (id != SCENE_GAME) DeleteScene(m_pGame);
         if (id != SCENE_OPTION) DeleteScene(m_pOption);
     }
     switch (id) {
@@ -189,10 +185,7 @@ void cSceneManager::PrepareScene(int id) {
             if (!m_pStageSelect) m_pStageSelect = new cStageSelectScene;
             break;
         case SCENE_GAME:
-            if (!m_pGame) {
-                m_pGame = new cGameScene;
-                lpGame = m_pGame;
-            }
+            if (!m_pGame && MakeGameScene) m_pGame = MakeGameScene();
             break;
         case SCENE_OPTION:
             if (!m_pOption) m_pOption = new cOptionScene;
@@ -208,7 +201,6 @@ void cSceneManager::DeleteScenes() {
     DeleteScene(m_pMapMenu);
     DeleteScene(m_pStageSelect);
     DeleteScene(m_pOption);
-    lpGame = nullptr;
     DeleteScene(m_pGame);
 }
 

@@ -19,7 +19,6 @@ class cWorldMapScene;
 class cMapMenuScene;
 class cStageSelectScene;
 class cOptionScene;
-class cGameScene;
 
 class cSceneManager {
 public:
@@ -39,7 +38,8 @@ public:
     cMapMenuScene* m_pMapMenu = nullptr;
     cStageSelectScene* m_pStageSelect = nullptr;
     cOptionScene* m_pOption = nullptr;
-    cGameScene* m_pGame = nullptr;
+    // The play scene, made by MakeGameScene.
+    cScene* m_pGame = nullptr;
     std::int32_t m_nScene = 0;
     std::int32_t m_nNextScene = 0;
     std::int32_t m_nPrevScene = 0;
@@ -62,6 +62,12 @@ public:
 // shut-down (DeleteScenes), not by the static destructor: by then the surfaces the scenes
 // release may already be gone.
 extern cSceneManager SceneMgr;
+
+// Makes the play scene. The play scene is built on top of this frame (it is a scene and reads
+// the manager's state), so the program's composition root names its maker; until then scene
+// 4 cannot be prepared.
+using GameSceneMaker = cScene* (*)();
+extern GameSceneMaker MakeGameScene;
 
 // The work surfaces of the menu scenes (the title's menu, the options, the stage list).
 extern SurfaceVector SceneSurfaces;

@@ -10,8 +10,8 @@
 
 #include <cstdint>
 
-#include "app/checked_list.h"
-#include "app/checked_vector.h"
+#include "base/checked_list.h"
+#include "base/checked_vector.h"
 #include "data/chara_record.h"
 #include "flow/flow_instance.h"
 #include "stage/effect_instances.h"

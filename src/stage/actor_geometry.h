@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "app/checked_list.h"
+#include "base/checked_list.h"
 
 class cActorBase;
 class cGameObject;

@@ -1,6 +1,6 @@
 #include "stage/actor_services.h"
 
-#include "app/window_requests.h"
+#include "base/window_requests.h"
 #include "flow/conditions.h"
 #include "flow/flow_instance.h"
 #include "flow/key_conditions.h"

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <functional>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "data/stage_record.h"
 #include "platform/trunc.h"
 #include "stage/actor.h"

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/block_record.h"
 #include "stage/game_object.h"
 

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "app/globals.h"
-#include "app/input.h"
-#include "app/log.h"
-#include "app/window_requests.h"
+#include "base/globals.h"
+#include "base/input.h"
+#include "base/log.h"
+#include "base/window_requests.h"
 #include "data/option_record.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
@@ -24,6 +24,7 @@
 #include "scene/scene_manager.h"
 #include "stage/actor_geometry.h"
 #include "stage/block_map.h"
+#include "stage/stage_load.h"
 #include "stage/stage_objects.h"
 #include "stage/state_log.h"
 
@@ -136,7 +137,14 @@ cGameScene::cGameScene() {
     Progress.m_nStageBgm = 0;
 }
 
+cScene* NewGameScene() {
+    lpGame = new cGameScene;
+    return lpGame;
+}
+
 cGameScene::~cGameScene() {
+    // Cleared first: nothing may reach the scene through lpGame while it is destroyed.
+    if (lpGame == this) lpGame = nullptr;
     // The objects of the stage go with the scene; they point at its lists and axes.
     CharaList.Clear();
     ItemList.Clear();

@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/checked_list.h"
-#include "app/checked_vector.h"
+#include "base/checked_list.h"
+#include "base/checked_vector.h"
 #include "scene/scene.h"
 #include "stage/game_object.h"
 #include "stage/projectile.h"
@@ -251,8 +251,11 @@ private:
 // when one of them was handled.
 int CheckReplayHotKeys();
 
-// The game scene while it exists; null otherwise (set and cleared by the scene manager).
+// The game scene while it exists; null otherwise (set by NewGameScene, cleared first thing
+// when the scene is destroyed).
 extern cGameScene* lpGame;
+// The scene manager's maker of scene 4 (MakeGameScene): a new game scene, also in lpGame.
+cScene* NewGameScene();
 
 // Standard surfaces the game scene loads when it is entered from another scene: 2-47,
 // 49-51 and 55-70.

@@ -7,7 +7,7 @@
 #include <optional>
 #include <utility>
 
-#include "app/input.h"
+#include "base/input.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
 #include "flow/flow_install.h"

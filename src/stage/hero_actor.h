@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "app/checked_list.h"
-#include "app/checked_vector.h"
+#include "base/checked_list.h"
+#include "base/checked_vector.h"
 #include "data/command_record.h"
 #include "stage/actor.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <iterator>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "data/common_palette.h"
 #include "data/move_shot_records.h"
 #include "data/stage_record.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
 #include "gfx/display.h"

@@ -9,14 +9,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/frame_timing.h"
-#include "app/globals.h"
-#include "app/input.h"
-#include "app/log.h"
-#include "app/window_requests.h"
+#include "base/globals.h"
+#include "base/input.h"
+#include "base/log.h"
+#include "base/window_requests.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
 #include "flow/flow_instance.h"
+#include "gfx/frame_timing.h"
 #include "platform/messages.h"
 #include "scene/game_progress.h"
 #include "scene/scene_manager.h"

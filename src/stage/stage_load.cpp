@@ -5,15 +5,18 @@
 #include <cstdio>
 #include <string>
 
-#include "app/globals.h"
-#include "app/log.h"
-#include "app/message_box.h"
-#include "app/paths.h"
-#include "app/thread.h"
-#include "app/window_requests.h"
+#include "base/globals.h"
+#include "base/log.h"
+#include "base/message_box.h"
+#include "base/paths.h"
+#include "base/thread.h"
+#include "base/window_requests.h"
+#include "data/system_record.h"
 #include "platform/clock.h"
 #include "platform/host_path.h"
 #include "platform/messages.h"
+#include "scene/game_progress.h"
+#include "scene/scene.h"
 
 namespace {
 
@@ -171,5 +174,29 @@ int LoadStageForPlay(std::string_view path, int numbered, cEdStage* destination)
         destination->CopySettingsFrom(EdStageWork);
         destination->FreePalettes();
     }
+    return 1;
+}
+
+// ---------------------------------------------------------------- direct start of a stage
+
+std::int32_t StartPlayFromStageFile(std::string_view path, int latest) {
+    // The path may be the stage record's own (a retry of the file last loaded), which the
+    // load replaces.
+    std::string file(path);
+    Progress.Reset();
+    if (!LoadStageForPlay(file, latest, &EdStage)) return 0;
+    Progress.m_nClearSwitch = 1;
+    Progress.m_nSeriesIndex = 1;
+    // The free-play mode's lives: a test play, or a mode whose lives are not counted,
+    // never runs out.
+    if (bTestPlay || EdSystem.vecLivesLimited[PLAYMODE_FREE] == 0) {
+        Progress.m_nContinueLives = kUnlimitedLives;
+        Progress.m_nLives = kUnlimitedLives;
+    } else {
+        Progress.m_nContinueLives = EdSystem.vecStartLives[PLAYMODE_FREE];
+        Progress.m_nLives = Progress.m_nContinueLives - 1;
+    }
+    MakeRelativePath(file);
+    Progress.SetStageFile(file.c_str());
     return 1;
 }

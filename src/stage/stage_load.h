@@ -6,6 +6,7 @@
 // practice EdStage) gets the settings, result lines, area limits, backgrounds and texts.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "data/stage_record.h"
@@ -30,3 +31,10 @@ bool StageLoadThreadAlive();
 // file of version 174 or later does not end with STAGE_END_MARK, after the damaged-file box
 // and a close request.
 int CheckStageFileTerminator(std::string_view path);
+
+// The common start of a single stage file (free play, a stage given at start-up, the free
+// play's retry): the progress reset, the stage loaded into EdStage (with `latest` set the
+// path is a base name whose newest numbered version is loaded), the lives of free play
+// (unlimited in a test play) and the stage key. 1 when loaded, 0 when the stage could not
+// be loaded (the loader has said why).
+std::int32_t StartPlayFromStageFile(std::string_view path, int latest);

@@ -1,6 +1,6 @@
 #include "stage/stage_objects.h"
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 
 HeroVector Player;
 ObjectList<cCharaActor> CharaList;

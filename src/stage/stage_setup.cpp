@@ -5,16 +5,16 @@
 #include <new>
 #include <vector>
 
-#include "app/frame_timing.h"
-#include "app/globals.h"
-#include "app/input.h"
-#include "app/log.h"
-#include "app/message_box.h"
-#include "app/window_requests.h"
+#include "base/globals.h"
+#include "base/input.h"
+#include "base/log.h"
+#include "base/message_box.h"
+#include "base/window_requests.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
 #include "flow/flow_install.h"
 #include "gfx/display.h"
+#include "gfx/frame_timing.h"
 #include "gfx/palette.h"
 #include "platform/clock.h"
 #include "platform/messages.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "data/record_dump.h"
 #include "flow_bytes.h"
 #include "palette_bytes.h"

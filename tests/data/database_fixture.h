@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/log.h"
+#include "base/globals.h"
+#include "base/log.h"
 #include "data/database.h"
-#include "data/post_load_tables.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
 #include "platform/seams.h"
+#include "stage/post_load_tables.h"
 #include "support/temp_dir.h"
 
 namespace database_test {

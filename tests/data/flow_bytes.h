@@ -9,7 +9,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "data/flow_records.h"
 #include "data/system_record.h"
 #include "database_fixture.h"

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/globals.h"
-#include "app/log.h"
+#include "base/globals.h"
+#include "base/log.h"
 #include "platform/messages.h"
 #include "platform/seams.h"
 #include "support/byte_builder.h"

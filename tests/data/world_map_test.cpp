@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "data/record_dump.h"
 #include "platform/time_units.h"
 #include "support/byte_builder.h"

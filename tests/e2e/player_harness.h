@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
 #include "gen/project.h"
 #include "platform/clock.h"
 #include "platform/frame.h"
@@ -27,6 +26,7 @@
 #include "platform/image_decoder.h"
 #include "platform/presenter.h"
 #include "platform/seams.h"
+#include "shell/startup.h"
 
 struct PlayerConfig {
     const char* name;

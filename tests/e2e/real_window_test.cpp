@@ -8,7 +8,7 @@
 #include <thread>  // also the clocks: <chrono> itself cannot be compiled to CP932
 #include <vector>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "gfx/display.h"
 #include "gfx/surface_lock.h"
 #include "gfx/surface_tables.h"

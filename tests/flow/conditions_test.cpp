@@ -11,7 +11,7 @@
 #include <string>
 #include <utility>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
 #include "platform/messages.h"

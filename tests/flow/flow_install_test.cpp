@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "data/database.h"
 #include "data/stage_record.h"
 #include "flow/flow_instance.h"

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "data/database.h"
-#include "data/post_load_tables.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
 #include "flow/flow_install.h"
@@ -19,6 +18,7 @@
 #include "stage/actor.h"
 #include "stage/actor_services.h"
 #include "stage/game_scene.h"
+#include "stage/post_load_tables.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/input.h"
+#include "base/input.h"
 #include "data/system_record.h"
 #include "flow/flow_instance.h"
 #include "stage/actor.h"

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/input.h"
+#include "base/input.h"
 #include "data/command_record.h"
 #include "data/move_shot_records.h"
 #include "data/stage_record.h"

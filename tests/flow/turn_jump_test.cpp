@@ -7,9 +7,9 @@
 #include <initializer_list>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/input.h"
-#include "app/window_requests.h"
+#include "base/globals.h"
+#include "base/input.h"
+#include "base/window_requests.h"
 #include "data/command_record.h"
 #include "data/stage_record.h"
 #include "flow/flow_install.h"

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <vector>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "platform/messages.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "display_fixture.h"
 #include "gfx/surface.h"
 #include "platform/message_box.h"

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "gfx/display.h"
 #include "gfx/palette.h"
 #include "gfx/surface_tables.h"

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "display_fixture.h"
 #include "gfx/fill.h"
 #include "gfx/surface_lock.h"

@@ -2,10 +2,10 @@
 // the pacing statistics overlay is drawn with the debug font in the colour asked for.
 #include <gtest/gtest.h>
 
-#include "app/frame_timing.h"
 #include "draw_fixture.h"
 #include "gen/sample_images.h"
 #include "gfx/fill.h"
+#include "gfx/frame_timing.h"
 #include "gfx/surface_tables.h"
 #include "platform/clock.h"
 

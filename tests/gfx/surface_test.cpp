@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "display_fixture.h"
 #include "gfx/fill.h"
 #include "platform/message_box.h"

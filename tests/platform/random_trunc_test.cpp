@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "gfx/random_range.h"
+#include "base/random_range.h"
 #include "platform/random.h"
 #include "platform/trunc.h"
 

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/input.h"
-#include "app/key_config.h"
+#include "base/input.h"
+#include "base/key_config.h"
 #include "platform/frame.h"
 #include "platform/joystick.h"
 #include "platform/keyboard.h"

@@ -8,6 +8,7 @@
 #include "gen/project.h"
 #include "platform/host_path.h"
 #include "scene_fixture.h"
+#include "stage/stage_load.h"
 
 namespace {
 

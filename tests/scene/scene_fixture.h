@@ -15,16 +15,16 @@
 #include <string>
 #include <vector>
 
-#include "app/frame_timing.h"
-#include "app/globals.h"
-#include "app/input.h"
-#include "app/log.h"
-#include "app/system_ini.h"
-#include "app/window_requests.h"
+#include "base/globals.h"
+#include "base/input.h"
+#include "base/log.h"
+#include "base/window_requests.h"
 #include "data/option_record.h"
 #include "data/stage_record.h"
+#include "data/system_ini.h"
 #include "data/system_record.h"
 #include "gfx/display.h"
+#include "gfx/frame_timing.h"
 #include "gfx/palette.h"
 #include "gfx/surface_tables.h"
 #include "platform/clock.h"
@@ -99,6 +99,7 @@ public:
         ResetPaletteAnimation();
         SceneMgr.DeleteScenes();
         SceneMgr = cSceneManager{};
+        MakeGameScene = NewGameScene;
         SceneMgr.m_nFps = 60;
         SceneMgr.m_nFadeStep = 10;
         SystemIni = cSystemIni{};

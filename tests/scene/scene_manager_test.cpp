@@ -69,7 +69,7 @@ TEST_F(SceneManagerTest, PrepareSceneMakesTheSceneAndDeletesTheOthers) {
     ASSERT_NE(SceneMgr.m_pGame, nullptr);
     EXPECT_EQ(lpGame, SceneMgr.m_pGame);
     EXPECT_EQ(SceneMgr.m_pGame->m_nState, -1);
-    cGameScene* game = SceneMgr.m_pGame;
+    cGameScene* game = lpGame;
     SceneMgr.PrepareScene(SCENE_GAME);  // kept while it is current
     EXPECT_EQ(SceneMgr.m_pGame, game);
 
@@ -431,7 +431,7 @@ TEST_F(PaletteTest, EightBitFadesKeepTheLoadedColoursAndDarkenTheDisplay) {
     WritePaletteFiles(0);
     ASSERT_EQ(LoadHbtPalette(0), 1);
     SceneMgr.PrepareScene(SCENE_GAME);
-    cGameScene* game = SceneMgr.m_pGame;
+    cGameScene* game = lpGame;
     ASSERT_NE(game, nullptr);
     SceneMgr.m_nNextScene = SCENE_TITLE;
     game->m_nState = GAMESTATE_LEAVE;

@@ -10,7 +10,7 @@
 #include <climits>
 #include <limits>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "data/stage_record.h"
 #include "platform/messages.h"
 #include "stage/actor.h"

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <climits>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "data/database.h"
 #include "platform/messages.h"
 

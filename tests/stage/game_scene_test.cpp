@@ -19,7 +19,7 @@ protected:
         ASSERT_TRUE(OpenDisplay(kSceneDisplays[2]));  // DirectDraw 32 in a window
         SceneMgr.m_nScene = SCENE_GAME;
         SceneMgr.PrepareScene(SCENE_GAME);
-        game = SceneMgr.m_pGame;
+        game = lpGame;
         ASSERT_NE(game, nullptr);
     }
     void TearDown() override { TearDownWorld(); }
@@ -412,7 +412,7 @@ TEST_F(GameSceneTest, EnteringFromAnotherSceneStartsANewPlay) {
     for (const Case c : {Case{0, 3}, Case{1, 4}}) {
         SceneMgr.PrepareScene(SCENE_TITLE);
         SceneMgr.PrepareScene(SCENE_GAME);
-        game = SceneMgr.m_pGame;
+        game = lpGame;
         bTestPlay = c.testPlay;
         SceneMgr.m_nPrevScene = SCENE_TITLE;
         PlayUnderWay();

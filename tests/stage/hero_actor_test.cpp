@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/input.h"
+#include "base/input.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
 #include "flow/flow_instance.h"

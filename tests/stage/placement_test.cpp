@@ -52,7 +52,7 @@ protected:
         hero.nPlaceValue = -1;
         st.vecChara.push_back(hero);
         SceneMgr.PrepareScene(SCENE_GAME);
-        game = SceneMgr.m_pGame;
+        game = lpGame;
         ASSERT_NE(game, nullptr);
     }
     void TearDown() override {

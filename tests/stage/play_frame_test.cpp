@@ -69,7 +69,7 @@ protected:
         SceneMgr.m_nScene = SCENE_GAME;
         SceneMgr.m_nPlayMode = PLAYMODE_FREE;
         SceneMgr.PrepareScene(SCENE_GAME);
-        game = SceneMgr.m_pGame;
+        game = lpGame;
         ASSERT_NE(game, nullptr);
     }
     void TearDown() override { TearDownWorld(); }

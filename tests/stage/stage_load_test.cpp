@@ -20,9 +20,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/log.h"
-#include "app/thread.h"
+#include "base/globals.h"
+#include "base/log.h"
+#include "base/thread.h"
 #include "platform/clock.h"
 #include "platform/host_path.h"
 #include "platform/message_box.h"

@@ -61,7 +61,7 @@ protected:
         // map with its margins is the stage.
         SetSize(kWidth, kHeight);
         SceneMgr.PrepareScene(SCENE_GAME);
-        game = SceneMgr.m_pGame;
+        game = lpGame;
         ASSERT_NE(game, nullptr);
     }
     void TearDown() override { TearDownWorld(); }

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/paths.h"
+#include "base/globals.h"
+#include "base/paths.h"
 #include "data/common_palette.h"
 #include "data/database.h"
 #include "data/record_io.h"

@@ -3,7 +3,7 @@
 // the other ways a flow starts (always, by a key sequence, by a status condition).
 #pragma once
 
-#include "app/checked_vector.h"
+#include "base/checked_vector.h"
 #include "data/anime_records.h"
 #include "data/flow_records.h"
 

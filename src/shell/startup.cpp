@@ -1,0 +1,321 @@
+#include "shell/startup.h"
+
+#include <atomic>
+
+#include "base/globals.h"
+#include "base/input.h"
+#include "base/key_config.h"
+#include "base/log.h"
+#include "base/message_box.h"
+#include "base/paths.h"
+#include "base/thread.h"
+#include "data/common_palette.h"
+#include "data/database.h"
+#include "data/option_record.h"
+#include "data/serial_record.h"
+#include "data/system_ini.h"
+#include "data/system_record.h"
+#include "data/world_map.h"
+#include "flow/param_desc_table.h"
+#include "gfx/display.h"
+#include "gfx/palette.h"
+#include "gfx/palette_file.h"
+#include "gfx/surface.h"
+#include "gfx/surface_tables.h"
+#include "platform/clock.h"
+#include "platform/display_window.h"
+#include "platform/host_path.h"
+#include "platform/messages.h"
+#include "platform/random.h"
+#include "scene/game_progress.h"
+#include "scene/scene_manager.h"
+#include "shell/main_window.h"
+#include "stage/game_scene.h"
+#include "stage/post_load_tables.h"
+#include "stage/stage_load.h"
+
+int nDisplayBpp = 0;
+int bWindowed = 0;
+int bInitDone = 0;
+
+namespace {
+
+constexpr int kShowEditorLaunch = 5;
+
+const char kTextureWarning[] =
+    "テクスチャの作成に失敗しました！\nビデオカードの性能が十分ではないかもしれません。\n"
+    "System.iniファイルで「Direct3D=0」に変更してDirect3Dを無効にすれば改善される可能性があり"
+    "ます。";
+
+bool OpenDisplay() {
+    return DDInit(SystemIni.Direct3D, hWndMain, 640, 480, nDisplayBpp, SystemIni.VSync != 0,
+                  bWindowed, 1, 60, SystemIni.VSync != 0, StdSD, SurfaceDef, kStdSurfaceCount);
+}
+
+// The depth of the display (step 15): the setting, the desktop's in a window, else the
+// system settings' choice for the back end.
+int ChooseDepth() {
+    if (SystemIni.Bpp != 0) return SystemIni.Bpp;
+    if (bWindowed) return plat::GetDesktopBitsPerPixel();
+    if (SystemIni.Direct3D != 0) return EdSystem.nDepthD3D == 1 ? 16 : 32;
+    if (EdSystem.nDepthDD == 1) return 16;
+    if (EdSystem.nDepthDD == 2) return EdSystem.nColourMode == 0 ? 8 : 32;
+    return 32;
+}
+
+// Step 16: false (after the box) when the depth cannot be shown.
+bool CheckScreenMode() {
+    const int depth = nDisplayBpp;
+    const bool allowed = depth == 16 || depth == 32 ||
+                         (depth == 8 && SystemIni.Direct3D == 0 && EdSystem.nColourMode == 0);
+    if (!bWindowed) {
+        if (allowed) return true;
+    } else if ((depth == 16 || depth == 32) && depth == plat::GetDesktopBitsPerPixel()) {
+        return true;
+    } else if (depth == 16 || depth == 32) {
+        ErrorBox(
+            "画面モードが不正です！\nウインドウモードではSystem.iniの設定と画面の色の設定を合わせ"
+            "て下さい！");
+        return false;
+    }
+    ErrorBox("画面モードが不正です！\nSystem.iniと画面の設定を見直して下さい！");
+    return false;
+}
+
+// Step 24: the palette and the transparent colour (Direct3D, or 8-bit DirectDraw).
+bool LoadPaletteAndKey() {
+    if (!lpDTCon && !lpDDPalette) return true;
+    const char* file = SurfaceDef[0].szFileName;
+    if (!DDLoadPaletteFromFile(Palette, file, bWindowed)) {
+        ErrorLog("DDLoadPaletteFromFile失敗");
+        return false;
+    }
+    for (int i = 0; i < 256; ++i) PaletteOrg[i] = Palette[i];
+    if (EdSystem.nColourMode == 0 || nBpp == 16) {
+        if (!DDSetTransmit(file)) {
+            ErrorLog("DDSetTransmit失敗");
+            return false;
+        }
+    }
+    if (EdSystem.nColourMode != 0) {
+        const plat::RGBTRIPLE key{EdSystem.rgbTransparentB, EdSystem.rgbTransparentG,
+                                  EdSystem.rgbTransparentR};
+        if (nBpp == 16) {
+            // At 16 bits the key of the palette image stays the pixel key; the context keeps
+            // the project's colour for the drawing that compares colours.
+            if (lpDTCon) lpDTCon->rgbTransmit = key;
+            if (lpDDCon) lpDDCon->rgbTransmit = key;
+        } else {
+            DDSetTransmit(EdSystem.rgbTransparentR, EdSystem.rgbTransparentG,
+                          EdSystem.rgbTransparentB);
+        }
+    }
+    ErrorLog("1");
+    return true;
+}
+
+// Step 36: a stage file given at start-up is played directly.
+bool StartDirectPlay() {
+    std::string& stage = SystemIni.FreeStage;
+    if (stage.empty()) return true;
+    FindLatestNumberedFile(stage, ExtensionTable[kExtStage]);
+    if (!plat::FileExists(stage)) {
+        ReportLogErr("「%s」の読み込みに失敗しました！", stage.c_str());
+        stage.clear();
+        return true;
+    }
+    bTestPlay = 1;
+    if (!StartPlayFromStageFile(stage, 1)) return false;
+    // The progress record's stage-select flag is cleared here; the record has no such field
+    // yet, so this has no effect until the stage select brings it.
+    SceneMgr.m_nPlayMode = PLAYMODE_FREE;
+    SceneMgr.m_bRanking = 1;
+    SceneMgr.m_nTitleChoice = TITLE_FREE;
+    SceneMgr.m_nScene = SCENE_GAME;
+    SceneMgr.m_nPrevScene = SCENE_TITLE;
+    return true;
+}
+
+}  // namespace
+
+bool InitGame(const std::string& commandLine, int showCmd) {
+    // The platform clock already counts whole milliseconds: there is no timer period to set.
+    plat::srand(plat::timeGetTime());
+    dwDataVersion = kCurrentDataVersion;
+    bStripCR = 1;
+    MakeGameScene = NewGameScene;
+    BuildParamDescTable();
+    if (!CreateDefaultData(hWndMain)) {
+        ReportLogBox(
+            "「data」フォルダの作成に失敗…\n「default」フォルダに問題がある可能性があります。");
+        return false;
+    }
+    CreateDataFolders();
+    if (!EdDatabase.LoadAll()) {
+        ReportLogBox("データベースの読み込みに失敗…");
+        return false;
+    }
+    BuildPostLoadTables();
+    if (!EdSystem.LoadFromFile(DataPathTable[kPathSystem])) {
+        ReportLogBox("%s の読み込みに失敗…", DataPathTable[kPathSystem]);
+        return false;
+    }
+    LoadSystemIni();
+    // PLACEHOLDER until the start dialog exists: its record and the dialog choose the drawing
+    // mode here; until then a System.ini that asks for it runs DirectDraw.
+    if (SystemIni.Direct3D >= 2) SystemIni.Direct3D = 0;
+    if (!commandLine.empty()) {
+        // A path that does not fit is refused whole: a cut path could name another file.
+        if (commandLine.size() <= kFreeStageMaxLength)
+            SystemIni.FreeStage = commandLine;
+        else
+            ReportLogErr("「%s」の読み込みに失敗しました！", commandLine.c_str());
+    }
+    SceneMgr.m_nFps = 60;
+    SceneMgr.m_nFadeStep = 10;
+    for (cInput& input : InputList) input.SetRepeat(18, 6);
+
+    if (SystemIni.Direct3D != 0) {
+        bWindowed = SystemIni.WindowMode != 0;
+        if (SystemIni.VSync >= 2) SystemIni.VSync = 1;
+    } else if (SystemIni.WindowMode != 0) {
+        bWindowed = 1;
+        SystemIni.VSync = 0;
+    } else {
+        bWindowed = 0;
+        // Later systems than the one this automatic choice was made for: no vertical sync.
+        if (SystemIni.VSync >= 2) SystemIni.VSync = 0;
+    }
+    nDisplayBpp = ChooseDepth();
+    SystemIni.Bpp = nDisplayBpp;
+    if (!CheckScreenMode()) return false;
+    // PLACEHOLDER until the window classes exist: the main window's class set-up (and the
+    // sizing border of a Direct3D window with WindowMode 2) comes here.
+    plat::SetWindowText(hWndMain, EdSystem.strTitle.c_str());
+    if (nDisplayBpp == 8) SystemIni.DD_VideoStretch = 0;
+
+    if (!OpenDisplay()) {
+        if (SystemIni.Direct3D != 0) {
+            DDUnInit();
+            SystemIni.Direct3D = 0;
+            plat::ShowWindow(hWndMain, SystemIni.WindowMode != 0 ? showCmd : plat::SW_MAXIMIZE);
+            if (!OpenDisplay()) {
+                ErrorLog("DDInit失敗");
+                return false;
+            }
+        } else {
+            ErrorLog("DDInit失敗");
+            return false;
+        }
+    }
+    if (lpDTCon) {
+        lpDTCon->strTextureWarning = kTextureWarning;
+        LinkSharedSurfaces();
+    }
+    // PLACEHOLDER until the window placement exists: "user_data\Window.dat" moves and sizes
+    // the window here.
+    plat::ShowWindow(hWndMain, (!lpDTCon && !bWindowed) ? plat::SW_MAXIMIZE : showCmd);
+    // PLACEHOLDER until the system information exists: the display lines of the report log.
+    ErrorLog("DDInit成功");
+    if (!LoadPaletteAndKey()) return false;
+
+    if (lpDDCon && !lpDTCon) {
+        bBltPresent = 1;
+        if (!bWindowed && lpDD) {
+            plat::DWORD hz = 0;
+            lpDD->GetMonitorFrequency(&hz);
+            if (SystemIni.VSync != 0 && static_cast<int>(hz) >= SceneMgr.m_nFps) bBltPresent = 0;
+        }
+    }
+    const int debugSheet[] = {1};
+    if (!DDLoadSurfaceSet(StdSD, debugSheet, 1)) return false;
+    // PLACEHOLDER until the fonts exist: the three fonts and their digit surfaces are made
+    // here.
+
+    for (cInput& input : InputList) input.ResetJoyButtons();
+    if (!ReadKeyConfig(DataPathTable[kPathKeyConfig], KeyConfig)) DefaultKeyConfig(KeyConfig);
+    LoadOption();
+    if (nBpp == 8 && !LoadHbtPalette(Option.PaletteNumber())) return false;
+    // PLACEHOLDER until sound and music exist: the music manager, the sound-effect slots and
+    // the sound device are set up here.
+
+    if (!LoadWorldMap()) {
+        ReportLogBox("%s のロードに失敗！", DataPathTable[kPathWorldMap]);
+        return false;
+    }
+    if (!EdCommonPalette.LoadFromFile(DataPathTable[kPathCommonPalette])) {
+        ReportLogBox("%s のロードに失敗！", DataPathTable[kPathCommonPalette]);
+        return false;
+    }
+    ErrorLog("4");
+    return StartDirectPlay();
+}
+
+void UnInitGame() {
+    SceneMgr.DeleteScenes();
+    SceneSurfaces.clear();
+    DDReleaseSurface(&StdSD[1]);
+    DDUnInit();
+}
+
+namespace {
+
+// True from the start of the game thread until its body has left (returned or unwound):
+// while it is true the thread may still touch the scenes and the display.
+std::atomic<bool> gameThreadInside{false};
+
+unsigned GameThreadBody(void* argument) {
+    struct Leaving {
+        ~Leaving() { gameThreadInside = false; }
+    } leaving;
+    return GameLoop(argument);
+}
+
+}  // namespace
+
+int RunPlayer(const PlayerStart& start) {
+    if (!OpenReportLog("Report_Game.txt")) return 1;
+    ReportLog("App : ver %s", "747");
+    SetErrorLog(start.errorLog ? 1 : 0, "EC_Game.txt");
+    bEditorLaunch = start.showCmd == kShowEditorLaunch ? 1 : 0;
+
+    hWndMain = plat::CreateWindow(MainWndProc);
+    plat::SetMainWindow(hWndMain);
+    if (!plat::OpenDisplayWindow(hWndMain, "Kestrune4", 640, 480)) {
+        ReportLog("the window could not be opened");
+        plat::DestroyWindow(hWndMain);
+        return 1;
+    }
+    int exitCode = 0;
+    if (InitGame(start.commandLine, start.showCmd)) {
+        bInitDone = 1;
+        gameThreadInside = true;
+        if (thGame.Create(GameThreadBody, nullptr)) {
+            // The first post waits for nothing: the thread owns its queue from the start.
+            while (!plat::PostThreadMessage(thGame.ThreadId(), plat::WM_THREAD_START, 0, 0))
+                plat::Sleep(0);
+        } else {
+            gameThreadInside = false;
+            plat::PostMessage(hWndMain, plat::WM_CLOSE, 0, 0);
+        }
+        plat::MSG msg;
+        while (plat::GetMessage(&msg)) plat::DispatchMessage(&msg);
+        // The close sequence has ended the thread; a loop that ended some other way has not.
+        if (thGame.Running()) thGame.Exit();
+    } else {
+        exitCode = 1;
+        // The window goes without the close sequence: no thread was started.
+        if (hWndMain) plat::DestroyWindow(hWndMain);
+    }
+    if (gameThreadInside) {
+        // Releasing the scenes and the display under a running frame would crash it: they
+        // are left to the process exit.
+        ReportLog("thGame did not end: the scenes and the display are not released");
+        plat::SetMainWindow(nullptr);
+        return 1;
+    }
+    UnInitGame();
+    plat::CloseDisplayWindow();
+    plat::SetMainWindow(nullptr);
+    return exitCode;
+}
