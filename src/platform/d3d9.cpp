@@ -110,42 +110,55 @@ std::uint32_t LerpColor(std::uint32_t c0, std::uint32_t c1, double f) {
 
 void DrawConstantQuad(SoftSurface& rt, const RECT& r, std::uint32_t out, bool blend, DWORD srcBlend,
                       DWORD dstBlend) {
-    const D3DFORMAT format = rt.Format();
     const bool standard = srcBlend == D3DBLEND_SRCALPHA && dstBlend == D3DBLEND_INVSRCALPHA;
     const std::uint32_t a = out >> 24;
     if (!blend || (standard && a == 255)) {
-        FillPixels(rt, r, ArgbToPixel(format, out));
+        FillPixels(rt, r, ArgbToPixel(rt.Format(), out));
         return;
     }
-    const bool x8 = format == D3DFMT_X8R8G8B8;
     if (standard && a == 0) {
-        if (x8)
-            for (int y = r.top; y < r.bottom; ++y)
-                for (int x = r.left; x < r.right; ++x)
-                    rt.SetPixel(x, y, rt.Pixel(x, y) | 0xFF000000u);
-        return;
-    }
-    if (standard && (x8 || format == D3DFMT_A8R8G8B8)) {
-        // out = (s * a + d * (255 - a) + 127) / 255 per channel, the source's part fixed.
-        std::uint32_t source[4];
-        for (int c = 0; c < 4; ++c) source[c] = ((out >> (8 * c)) & 0xFF) * a + 127;
-        const std::uint32_t fd = 255 - a;
-        for (int y = r.top; y < r.bottom; ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(rt.Row(y));
-            for (int x = r.left; x < r.right; ++x) {
-                const std::uint32_t d = x8 ? row[x] | 0xFF000000u : row[x];
-                std::uint32_t v = 0;
-                for (int c = 0; c < 4; ++c)
-                    v |= (source[c] + ((d >> (8 * c)) & 0xFF) * fd) / 255 << (8 * c);
-                row[x] = x8 ? v | 0xFF000000u : v;
+        // The target stays; an X8R8G8B8 one reads and writes its unused byte as opaque.
+        if (rt.Format() == D3DFMT_X8R8G8B8) {
+            std::uint8_t* const bits = rt.Bits();
+            for (int y = r.top; y < r.bottom; ++y) {
+                auto* row = reinterpret_cast<std::uint32_t*>(bits + std::ptrdiff_t{rt.Pitch()} * y);
+                for (int x = r.left; x < r.right; ++x) row[x] |= 0xFF000000u;
             }
         }
         return;
     }
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x)
-            rt.SetPixel(x, y, BlendPixel(format, rt.Pixel(x, y), out, srcBlend, dstBlend));
+    BlendConstant(rt, r, out, srcBlend, dstBlend);
 }
+
+// Whether a stage operation reads the texture through its arguments: DISABLE reads none,
+// SELECTARG2 the second, SELECTARG1 and any operation the stage does not know the first, the
+// blend by the texture's alpha the texture itself, and the others both arguments.
+bool ReadsTexture(DWORD op, DWORD arg1, DWORD arg2) {
+    auto texture = [](DWORD arg) { return (arg & 0xF) == D3DTA_TEXTURE; };
+    switch (op) {
+        case D3DTOP_DISABLE:
+            return false;
+        case D3DTOP_SELECTARG2:
+            return texture(arg2);
+        case D3DTOP_BLENDTEXTUREALPHA:
+            return true;
+        case D3DTOP_MODULATE:
+        case D3DTOP_MODULATE2X:
+        case D3DTOP_MODULATE4X:
+        case D3DTOP_ADD:
+        case D3DTOP_ADDSIGNED:
+        case D3DTOP_ADDSIGNED2X:
+        case D3DTOP_SUBTRACT:
+        case D3DTOP_ADDSMOOTH:
+        case D3DTOP_BLENDDIFFUSEALPHA:
+        case D3DTOP_BLENDFACTORALPHA:
+            return texture(arg1) || texture(arg2);
+        default:
+            return texture(arg1);
+    }
+}
+
+std::atomic<bool> generalQuadPath{false};
 
 // ---- the sprite quads' pixels (DrawSpriteQuad)
 
@@ -1289,7 +1302,11 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
               y1 = std::min(rt.Height(), TruncToInt(std::ceil(std::min(maxY, 1e9f))));
     if (x0 >= x1 || y0 >= y1) return;
 
-    if (DrawSpriteQuad(corner, x0, x1, y0, y1, minX, maxX, minY, maxY)) return;
+    const bool general = generalQuadPath.load(std::memory_order_relaxed);
+    if (!general && DrawSpriteQuad(corner, x0, x1, y0, y1, minX, maxX, minY, maxY)) {
+        lastQuadPath_ = QuadPath::Sprite;
+        return;
+    }
 
     const SoftSurface* tex = texture_.get();
     const int texW = tex ? tex->Width() : 1, texH = tex ? tex->Height() : 1;
@@ -1307,13 +1324,13 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
 
     // A quad whose colour does not depend on its texture (fills, fade overlays) has one
     // colour for every pixel: it is worked out once and mixed in by the same arithmetic.
-    auto texture = [](DWORD arg) { return (arg & 0xF) == D3DTA_TEXTURE; };
+    // What counts is what the operations read: a fill leaves an argument it never reads set
+    // to the texture. (The colour operation DISABLE passes the diffuse colour, alpha included.)
     const bool constant =
         flat && (colorOp == D3DTOP_DISABLE ||
-                 (!texture(carg1) && !texture(carg2) && colorOp != D3DTOP_BLENDTEXTUREALPHA &&
-                  (alphaOp == D3DTOP_DISABLE ||
-                   (!texture(aarg1) && !texture(aarg2) && alphaOp != D3DTOP_BLENDTEXTUREALPHA))));
-    if (constant) {
+                 (!ReadsTexture(colorOp, carg1, carg2) && !ReadsTexture(alphaOp, aarg1, aarg2)));
+    if (constant && !general) {
+        lastQuadPath_ = QuadPath::Constant;
         const std::uint32_t diffuse = corner[0]->color, texel = 0xFF000000u;
         std::uint32_t out;
         if (colorOp == D3DTOP_DISABLE) {
@@ -1333,6 +1350,7 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
         return;
     }
 
+    lastQuadPath_ = QuadPath::General;
     if (tex) {
         if (columnTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
             columnTexel_.resize(static_cast<std::size_t>(kMaxSurfaceSide));
@@ -1454,6 +1472,10 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* device, UINT width, UINT height, UIN
                           D3DFORMAT format, DWORD pool, IDirect3DTexture9** out) {
     if (!device || !out) return D3DERR_INVALIDCALL;
     return device->CreateTexture(width, height, 1, usage, format, pool, out, nullptr);
+}
+
+void UseGeneralQuadPath(bool general) {
+    generalQuadPath.store(general, std::memory_order_relaxed);
 }
 
 void UseBaselineSpriteLoops(bool baseline) {
