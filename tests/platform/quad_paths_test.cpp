@@ -3,7 +3,8 @@
 // every pixel through the stage operations and the blend one by one: over a table of
 // operations, target formats, alphas, blends, clips and mirrors, for both instruction sets of
 // the row loops, the pixels must be the same. Also the raster pieces those ways are built on
-// (the constant blend) against its one-pixel formula.
+// (the constant blend, the conversion of a frame for the presenter) against their one-pixel
+// formulas.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -353,6 +354,42 @@ TEST(ConstantBlend, TablesGiveBlendPixelForEveryPixel) {
                                       << " blend " << f.src << ',' << f.dst << " pixel "
                                       << before[i] << ": " << got << " != " << want;
                 }
+            }
+        }
+    }
+}
+
+// The presenter's conversion of a row to A8R8G8B8 against PixelToArgb: every 16-bit value, and
+// rows of every length around the vector width at every alignment.
+TEST(FrameConversion, RowsConvertAsEachPixelDoes) {
+    for (const D3DFORMAT format :
+         {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}) {
+        const int bytes = BytesPerPixel(format);
+        const int count = 65536 + 19;
+        std::vector<std::uint8_t> src(static_cast<std::size_t>(count + 8) * bytes);
+        std::uint32_t seed = 1;
+        for (int i = 0; i < count + 8; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            const std::uint32_t v = bytes == 2 ? static_cast<std::uint32_t>(i) & 0xFFFF
+                                               : seed ^ static_cast<std::uint32_t>(i) << 20;
+            WritePixel(src.data() + static_cast<std::size_t>(i) * bytes, bytes, v);
+        }
+        for (const int offset : {0, 1, 3}) {
+            for (const int n : {0, 1, 7, 8, 9, 15, 16, 17, count}) {
+                std::vector<std::uint32_t> dst(static_cast<std::size_t>(n) + 1, 0x5A5A5A5Au);
+                const std::uint8_t* from = src.data() + static_cast<std::size_t>(offset) * bytes;
+                ConvertRowToArgb(format, from, dst.data(), n, nullptr);
+                int wrong = 0;
+                for (int i = 0; i < n; ++i) {
+                    const std::uint32_t want = PixelToArgb(
+                        format, ReadPixel(from + static_cast<std::size_t>(i) * bytes, bytes),
+                        nullptr);
+                    if (dst[i] != want && wrong++ < 3)
+                        ADD_FAILURE() << "format " << format << " offset " << offset << " count "
+                                      << n << " pixel " << i << ": " << std::hex << dst[i]
+                                      << " != " << want;
+                }
+                EXPECT_EQ(dst[n], 0x5A5A5A5Au) << "written past the row";
             }
         }
     }
