@@ -158,8 +158,11 @@ bool DDFadeIn(plat::PALETTEENTRY* lpPal, int nFirst, int nLast, std::uint8_t r, 
 
 namespace {
 
-// The 16-bit fade of one channel value of `max`, through 8-bit space.
+// The 16-bit fade of one channel value of `max`, through 8-bit space. At the full level the
+// fade has arrived at the picture itself: the round trip through 8-bit space would leave most
+// values a step darker, and the last frame of a fade-in would differ from the scene after it.
 std::uint32_t Fade16(std::uint32_t v, int max, int c, int level) {
+    if (level == 256) return v;
     const int e = static_cast<int>(v) * 255 / max;
     const int f = (e * level + c * (256 - level)) >> 8;
     return static_cast<std::uint32_t>(f * max / 255);

@@ -220,6 +220,40 @@ TEST_P(Fades, FadeOfPixels) {
     EXPECT_EQ(DDFade_UnPal(&empty, 128, 0, 0, 0, &copy), 0);
 }
 
+// The software fade at its ends: level 256 is the picture itself, every pixel value of it (at
+// 16 bits too, where the way through 8-bit space would darken most values by a step), and
+// level 255 is still the formula.
+TEST_P(Fades, FullLevelOfThePixelFadeIsThePictureItself) {
+    if (Direct3D() || Bpp() == 8) return;
+    const int side = 256;
+    DDSURFACEDATA copy, out;
+    ASSERT_TRUE(DDCreateSurface(&copy, side, side, 0, 1, 0, nullptr, 0));
+    ASSERT_TRUE(DDCreateSurface(&out, side, side, 0, 1, 0, nullptr, 0));
+    plat::SoftSurface* s = Storage(&copy);
+    const bool narrow = s->BytesPerPixel() == 2;
+    for (int i = 0; i < side * side; ++i) {
+        const std::uint32_t v = narrow ? static_cast<std::uint32_t>(i)
+                                       : static_cast<std::uint32_t>(i) * 0x01000193u & 0x00FFFFFFu;
+        s->SetPixel(i % side, i / side, v);
+    }
+    ASSERT_EQ(DDFade_UnPal(&out, 256, 40, 80, 120, &copy), 1);
+    int wrong = 0;
+    for (int i = 0; i < side * side; ++i) {
+        const std::uint32_t want = RawPixel(&copy, i % side, i / side) & (narrow ? 0xFFFFu : 0xFFFFFFu);
+        const std::uint32_t got = RawPixel(&out, i % side, i / side) & (narrow ? 0xFFFFu : 0xFFFFFFu);
+        if (got != want && wrong++ < 3)
+            ADD_FAILURE() << "pixel " << i << ": " << std::hex << got << " != " << want;
+    }
+    // One level below: white toward black through 8-bit space, (255 * 255) >> 8 = 254, which
+    // comes back as 254 * 31 / 255 = 30 and 254 * 63 / 255 = 62 at 16 bits (R5G6B5).
+    s->SetPixel(0, 0, narrow ? 0xFFFFu : 0xFFFFFFu);
+    ASSERT_EQ(DDFade_UnPal(&out, 255, 0, 0, 0, &copy), 1);
+    if (narrow)
+        EXPECT_EQ(RawPixel(&out, 0, 0), 30u << 11 | 62u << 5 | 30u);
+    else
+        EXPECT_EQ(RawPixel(&out, 0, 0) & 0xFFFFFFu, 0xFEFEFEu);
+}
+
 INSTANTIATE_TEST_SUITE_P(Configs, Fades, ::testing::ValuesIn(kDisplayConfigs), ConfigName);
 
 }  // namespace
