@@ -261,6 +261,8 @@ typedef std::uint32_t Wide8 __attribute__((vector_size(32)));
 typedef std::int32_t SignedWide8 __attribute__((vector_size(32)));
 typedef std::uint16_t Narrow16 __attribute__((vector_size(32)));
 typedef std::int16_t SignedNarrow16 __attribute__((vector_size(32)));
+typedef std::uint8_t Bytes32 __attribute__((vector_size(32)));
+typedef std::uint16_t Lanes32 __attribute__((vector_size(64)));
 
 // One pixel of a sprite quad on a 32-bit target: an opaque texel is stored, a transparent
 // one leaves the pixel (whose unused byte an X8R8G8B8 target keeps opaque), anything between
@@ -388,10 +390,33 @@ K4_SPAN void SelectWideSpanOnto(std::uint32_t* d, const std::uint32_t* s, int n,
     for (; k < n; ++k) d[k] = static_cast<std::int32_t>(s[k]) < 0 ? s[k] : background;
 }
 
-// Texels of any alpha, or one alpha for all: pixel by pixel.
+// Texels of any alpha, or one alpha for all: pixel by pixel. Under one vertex alpha a
+// between 0 and 255 every pixel is blended alike, (s * a + d * (255 - a) + 127) / 255 per
+// channel with the source's alpha byte a: eight pixels at a time in 16-bit lanes (the sum
+// stays below 65535, where (v + 1 + (v >> 8)) >> 8 is v / 255 exactly). Not when the texels
+// are pixels of the same row (inOrder): each must then be read after the one before is written.
 K4_SPAN void BlendWideSpan(std::uint32_t* d, const std::uint32_t* s, int n, bool x8,
-                           bool texelAlpha, std::uint32_t vertexAlpha) {
-    for (int k = 0; k < n; ++k) d[k] = WidePixel(d[k], s[k], x8, texelAlpha, vertexAlpha);
+                           bool texelAlpha, std::uint32_t vertexAlpha, bool inOrder) {
+    int k = 0;
+    if (!inOrder && !texelAlpha && vertexAlpha != 0 && vertexAlpha != 255) {
+        const std::uint32_t fix = x8 ? 0xFF000000u : 0u;
+        const std::uint32_t alpha = vertexAlpha << 24;
+        const Lanes32 a = Lanes32{} + static_cast<std::uint16_t>(vertexAlpha);
+        const Lanes32 fd = Lanes32{} + static_cast<std::uint16_t>(255 - vertexAlpha);
+        for (; k + 8 <= n; k += 8) {
+            Wide8 in, out;
+            std::memcpy(&in, s + k, 32);
+            std::memcpy(&out, d + k, 32);
+            in = (in & 0x00FFFFFFu) | alpha;
+            out |= fix;
+            Lanes32 v = __builtin_convertvector(reinterpret_cast<Bytes32>(in), Lanes32) * a +
+                        __builtin_convertvector(reinterpret_cast<Bytes32>(out), Lanes32) * fd + 127;
+            v = (v + 1 + (v >> 8)) >> 8;
+            out = reinterpret_cast<Wide8>(__builtin_convertvector(v, Bytes32)) | fix;
+            std::memcpy(d + k, &out, 32);
+        }
+    }
+    for (; k < n; ++k) d[k] = WidePixel(d[k], s[k], x8, texelAlpha, vertexAlpha);
 }
 
 // A1R5G5B5 texels in the target's format, opaque: the same bits with the alpha set, or the
@@ -511,7 +536,7 @@ K4_SPAN void DrawWideRows(const SpriteRows& q) {
                 break;
             case Cover::Mixed:
                 if (q.clearUnder) std::fill_n(d, n, q.under);
-                BlendWideSpan(d, s, n, x8, q.texelAlpha, q.vertexAlpha);
+                BlendWideSpan(d, s, n, x8, q.texelAlpha, q.vertexAlpha, q.inOrder);
                 break;
         }
     }
@@ -1250,6 +1275,42 @@ bool IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, 
     q.under = under;
     q.inOrder = selfDraw;
 
+    // A mirrored quad, unscaled (sprites facing the other way): its columns read a run of
+    // texels backwards. Each row of the run is turned round into a scratch block, which the
+    // row loops then read in order; the alpha summary of the run holds for it, since a row's
+    // kind depends on which texels it reads, not on their order. (Not for a texture drawn
+    // onto itself, whose pixels may change under the quad while it is drawn.)
+    int firstRow = 0;
+    if (!contiguous && !selfDraw && n > 1 && rows.Unit(&firstRow) && firstRow >= 0 &&
+        firstRow <= texH - q.rows) {
+        bool reversed = true;
+        for (int k = 1; k < n && reversed; ++k) reversed = cols[k] == cols[0] - k;
+        if (reversed) {
+            const int lo = cols[0] - (n - 1);
+            const std::size_t rowBytes = bytes * static_cast<std::size_t>(n);
+            if (mirrored_.size() < rowBytes * q.rows) mirrored_.resize(rowBytes * q.rows);
+            for (int row = 0; row < q.rows; ++row) {
+                const std::uint8_t* from =
+                    texBits + q.texelPitch * static_cast<std::size_t>(firstRow + row) + bytes * lo;
+                std::uint8_t* to = mirrored_.data() + rowBytes * row;
+                if (wide)
+                    std::reverse_copy(reinterpret_cast<const std::uint32_t*>(from),
+                                      reinterpret_cast<const std::uint32_t*>(from) + n,
+                                      reinterpret_cast<std::uint32_t*>(to));
+                else
+                    std::reverse_copy(reinterpret_cast<const std::uint16_t*>(from),
+                                      reinterpret_cast<const std::uint16_t*>(from) + n,
+                                      reinterpret_cast<std::uint16_t*>(to));
+            }
+            q.texels = mirrored_.data();
+            q.texelPitch = rowBytes;
+            const int runFirst = lo / SoftSurface::kAlphaRun;
+            q.runCount = (lo + n - 1) / SoftSurface::kAlphaRun - runFirst + 1;
+            const SoftSurface* summary = wide && texelAlpha ? tex : nullptr;
+            DrawUnscaledQuad(q, summary, firstRow, runFirst);
+            return true;
+        }
+    }
     if (!contiguous) {
         q.texels = texBits;
         if (wide)
@@ -1265,7 +1326,6 @@ bool IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, 
     q.runCount = (first + n - 1) / SoftSurface::kAlphaRun - runFirst + 1;
     q.texels = texBits + bytes * first;
     // Rows in order too, when the quad is unscaled down the texture as well.
-    int firstRow = 0;
     if (rows.Unit(&firstRow) && firstRow >= 0 && firstRow <= texH - q.rows) {
         q.texels += q.texelPitch * static_cast<std::size_t>(firstRow);
         DrawUnscaledQuad(q, summary, firstRow, runFirst);

@@ -367,6 +367,7 @@ private:
     std::shared_ptr<std::vector<std::uint8_t>> stream_;
     std::shared_ptr<std::vector<std::uint8_t>> indices_;
     std::vector<int> columnTexel_;  // DrawQuad's texel column per pixel column
+    std::vector<std::uint8_t> mirrored_;  // the texels of a mirrored sprite, turned round
     int indexBuffersCreated_ = 0;
     QuadPath lastQuadPath_ = QuadPath::None;
     UINT streamOffset_ = 0;

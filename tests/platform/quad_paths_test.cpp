@@ -114,11 +114,11 @@ protected:
     // The quad with the corners' colours (top-left, top-right, bottom-left, bottom-right),
     // drawn into one target by the fastest way or by the general path; the way taken.
     IDirect3DDevice9::QuadPath Draw(bool viaGeneral, float l, float t, float r, float b, float u0,
-                                    float u1, const D3DCOLOR (&c)[4]) {
-        const D3DTLVERTEX q[4] = {{l, t, 0, 1, c[0], u0, 0},
-                                  {l, b, 0, 1, c[2], u0, 1},
-                                  {r, t, 0, 1, c[1], u1, 0},
-                                  {r, b, 0, 1, c[3], u1, 1}};
+                                    float u1, const D3DCOLOR (&c)[4], float v0 = 0, float v1 = 1) {
+        const D3DTLVERTEX q[4] = {{l, t, 0, 1, c[0], u0, v0},
+                                  {l, b, 0, 1, c[2], u0, v1},
+                                  {r, t, 0, 1, c[1], u1, v0},
+                                  {r, b, 0, 1, c[3], u1, v1}};
         void* data = nullptr;
         EXPECT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
         std::memcpy(data, q, sizeof q);
@@ -222,7 +222,7 @@ TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
     for (const bool baseline : {false, true}) {
         UseBaselineSpriteLoops(baseline);
         for (const Formats& f : formats) {
-            Make(f.target, f.texture, 32, 16);
+            Make(f.target, f.texture, 64, 32);
             for (const Stage& s : stages) {
                 SetStage(s.colorOp, s.c1, s.c2, s.alphaOp, s.a1, s.a2);
                 for (const Blend& bl : blends) {
@@ -234,17 +234,19 @@ TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
                         device->SetRenderState(D3DRS_TEXTUREFACTOR, (255 - a) << 24 | 0xD24719u);
                         for (const Clip& c : clips) {
                             for (const bool mirrored : {false, true}) {
-                                // The quad spans texels 4..24 across (or back), so unscaled
-                                // quads read whole texels.
-                                const float w = c.r - c.l;
-                                float u0 = 4.0f / 32, u1 = (4.0f + w) / 32;
+                                // The quad reads as many texels as it covers pixels, from
+                                // texel (4, 2) on (across backwards when mirrored): unscaled
+                                // quads on whole pixels read whole texels.
+                                const float w = c.r - c.l, h = c.b - c.t;
+                                float u0 = 4.0f / 64, u1 = (4.0f + w) / 64;
+                                const float v0 = 2.0f / 32, v1 = (2.0f + h) / 32;
                                 if (mirrored) std::swap(u0, u1);
                                 const D3DCOLOR flat[4] = {diffuse, diffuse, diffuse, diffuse};
                                 PaintTargets(a * 7 + static_cast<std::uint32_t>(c.l * 4));
                                 const Path fastPath =
-                                    Draw(false, c.l, c.t, c.r, c.b, u0, u1, flat);
+                                    Draw(false, c.l, c.t, c.r, c.b, u0, u1, flat, v0, v1);
                                 const Path generalPath =
-                                    Draw(true, c.l, c.t, c.r, c.b, u0, u1, flat);
+                                    Draw(true, c.l, c.t, c.r, c.b, u0, u1, flat, v0, v1);
                                 ASSERT_EQ(generalPath, Path::General);
                                 if (s.oneColour) {
                                     ASSERT_EQ(fastPath, Path::Constant) << s.name;
