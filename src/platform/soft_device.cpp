@@ -319,6 +319,7 @@ namespace {
 typedef std::uint8_t Bytes16 __attribute__((vector_size(16)));
 typedef std::uint16_t Lanes16 __attribute__((vector_size(32)));
 typedef std::uint32_t Four32 __attribute__((vector_size(16)));
+typedef std::uint16_t Pixels8 __attribute__((vector_size(16)));
 
 // The blend of one channel: s the source's channel, fs and fd the factors, d the target's.
 std::uint8_t BlendChannel(std::uint32_t s, std::uint32_t fs, std::uint32_t d, std::uint32_t fd) {
@@ -374,7 +375,8 @@ void BlendConstantWide(SoftSurface& dst, const RECT& r, std::uint32_t s, std::ui
 }
 
 // The 16-bit formats: a table per channel of the format, indexed by its few bits, each entry
-// the channel widened, blended and narrowed again, in its place.
+// the channel widened, blended and narrowed again, in its place (for the pixels the lanes
+// below leave, and for factors that may pass 255).
 void BlendConstantNarrow(SoftSurface& dst, const RECT& r, std::uint32_t s, std::uint32_t fs,
                          std::uint32_t fd) {
     const bool r565 = dst.Format() == D3DFMT_R5G6B5;
@@ -393,18 +395,46 @@ void BlendConstantNarrow(SoftSurface& dst, const RECT& r, std::uint32_t s, std::
     if (!r565)
         for (std::uint32_t v = 0; v < 2; ++v)
             alpha[v] = static_cast<std::uint16_t>((BlendChannel(sa, fs, v ? 255 : 0, fd) >> 7) << 15);
+    // With factors adding up to at most 255, eight pixels at a time: each channel widened,
+    // blended and divided in 16-bit lanes as the 32-bit formats are, then narrowed.
+    const bool lanes = fs + fd <= 255;
+    const Pixels8 factor = Pixels8{} + static_cast<std::uint16_t>(fd);
+    auto blend = [&](Pixels8 wide, std::uint32_t sc) {
+        const Pixels8 v = wide * factor + static_cast<std::uint16_t>(sc * fs + 127);
+        return (v + 1 + (v >> 8)) >> 8;
+    };
     std::uint8_t* const bits = dst.Bits();
     const std::ptrdiff_t pitch = dst.Pitch();
     for (int y = r.top; y < r.bottom; ++y) {
         auto* row = reinterpret_cast<std::uint16_t*>(bits + pitch * y);
+        int x = r.left;
+        if (lanes) {
+            for (; x + 8 <= r.right; x += 8) {
+                Pixels8 p, out;
+                std::memcpy(&p, row + x, 16);
+                const Pixels8 b5 = p & 31;
+                const Pixels8 b = blend((b5 << 3) | (b5 >> 2), sb) >> 3;
+                if (r565) {
+                    const Pixels8 r5 = p >> 11, g6 = (p >> 5) & 63;
+                    out = (blend((r5 << 3) | (r5 >> 2), sr) >> 3) << 11 |
+                          (blend((g6 << 2) | (g6 >> 4), sg) >> 2) << 5 | b;
+                } else {
+                    const Pixels8 r5 = (p >> 10) & 31, g5 = (p >> 5) & 31;
+                    out = (blend((p >> 15) * 255, sa) >> 7) << 15 |
+                          (blend((r5 << 3) | (r5 >> 2), sr) >> 3) << 10 |
+                          (blend((g5 << 3) | (g5 >> 2), sg) >> 3) << 5 | b;
+                }
+                std::memcpy(row + x, &out, 16);
+            }
+        }
         if (r565) {
-            for (int x = r.left; x < r.right; ++x) {
+            for (; x < r.right; ++x) {
                 const std::uint32_t p = row[x];
                 row[x] = static_cast<std::uint16_t>(red[p >> 11] | green[(p >> 5) & 63] |
                                                     blue[p & 31]);
             }
         } else {
-            for (int x = r.left; x < r.right; ++x) {
+            for (; x < r.right; ++x) {
                 const std::uint32_t p = row[x];
                 row[x] = static_cast<std::uint16_t>(alpha[p >> 15] | red[(p >> 10) & 31] |
                                                     green[(p >> 5) & 31] | blue[p & 31]);

@@ -254,6 +254,49 @@ TEST_P(Fades, FullLevelOfThePixelFadeIsThePictureItself) {
         EXPECT_EQ(RawPixel(&out, 0, 0) & 0xFFFFFFu, 0xFEFEFEu);
 }
 
+// The 32-bit pixel fade against its formula, (s * level + c * (256 - level)) >> 8 per colour
+// channel, the fourth byte of the target left as it was: every level, rows whose width is no
+// multiple of the four pixels the fade takes at once, channel values over their whole range.
+TEST_P(Fades, PixelFadeFollowsItsFormulaAtEveryLevel) {
+    if (Direct3D() || Bpp() != 32) return;
+    const int w = 37, h = 7;
+    DDSURFACEDATA copy, out;
+    ASSERT_TRUE(DDCreateSurface(&copy, w, h, 0, 1, 0, nullptr, 0));
+    ASSERT_TRUE(DDCreateSurface(&out, w, h, 0, 1, 0, nullptr, 0));
+    plat::SoftSurface* s = Storage(&copy);
+    plat::SoftSurface* d = Storage(&out);
+    std::uint32_t seed = 5;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            s->SetPixel(x, y, seed & 0x00FFFFFFu);
+        }
+    }
+    const std::uint32_t r = 200, g = 7, b = 255;
+    int wrong = 0;
+    for (int level = 0; level <= 256; ++level) {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) d->SetPixel(x, y, static_cast<std::uint32_t>(x + y) << 24);
+        ASSERT_EQ(DDFade_UnPal(&out, level, static_cast<std::uint8_t>(r),
+                               static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(b), &copy),
+                  1);
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t p = s->Pixel(x, y);
+                auto mix = [&](int shift, std::uint32_t c) {
+                    return ((p >> shift & 0xFF) * level + c * (256 - level)) >> 8 << shift;
+                };
+                const std::uint32_t want =
+                    static_cast<std::uint32_t>(x + y) << 24 | mix(16, r) | mix(8, g) | mix(0, b);
+                const std::uint32_t got = d->Pixel(x, y);
+                if (got != want && wrong++ < 3)
+                    ADD_FAILURE() << "level " << level << " pixel " << x << ',' << y << ": "
+                                  << std::hex << got << " != " << want;
+            }
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Configs, Fades, ::testing::ValuesIn(kDisplayConfigs), ConfigName);
 
 }  // namespace
