@@ -233,11 +233,23 @@ int DDFade_UnPal(DDSURFACEDATA* lpDstSD, int nLevel, std::uint8_t r, std::uint8_
             green[v] = static_cast<std::uint16_t>(Fade16(v, f.nMaxG, g, nLevel) << f.nShiftG);
         for (int v = 0; v <= f.nMaxB; ++v)
             blue[v] = static_cast<std::uint16_t>(Fade16(v, f.nMaxB, b, nLevel) << f.nShiftB);
+        // The display's usual R5G6B5 with its shifts and masks fixed, which keeps the loop to
+        // three look-ups a pixel; any other layout through the variables.
+        const bool r565 = f.nShiftR == 11 && f.nShiftG == 5 && f.nShiftB == 0 && f.nMaxR == 31 &&
+                          f.nMaxG == 63 && f.nMaxB == 31;
         for (int y = 0; y < h; ++y) {
             auto* d = reinterpret_cast<std::uint16_t*>(dst.m_lpBits) +
                       static_cast<std::ptrdiff_t>(y) * dst.m_nPitch;
             const auto* s = reinterpret_cast<const std::uint16_t*>(src.m_lpBits) +
                             static_cast<std::ptrdiff_t>(y) * src.m_nPitch;
+            if (r565) {
+                for (int x = 0; x < w; ++x) {
+                    const unsigned p = s[x];
+                    d[x] = static_cast<std::uint16_t>(red[p >> 11] | green[(p >> 5) & 63] |
+                                                      blue[p & 31]);
+                }
+                continue;
+            }
             for (int x = 0; x < w; ++x) {
                 const unsigned p = s[x];
                 d[x] = static_cast<std::uint16_t>(red[(p >> f.nShiftR) & f.nMaxR] |
