@@ -3,8 +3,9 @@
 // at once, so no frame waits for its time), in a child process per run, as the end-to-end
 // tests run the player.
 //
-//   run/CONFIG/N              N frames in the display configuration CONFIG, start-up (the
-//                             sample project is made beforehand) and close included
+//   run/CONFIG/N              N frames in the display configuration CONFIG (each one headless
+//                             can play), start-up (the sample project is made beforehand) and
+//                             close included
 //   run_state_log/CONFIG/N    the same with the per-frame state log written (DirectDraw only)
 //
 // After the runs the frames per wall-clock second are printed: of the whole run, and of the
@@ -38,12 +39,17 @@ const char kStage[] = "data\\stg4\\forest-1.stg4";
 struct Config {
     const char* name;
     int direct3D;
+    int windowMode;
+    int bpp;
     int iterations;
     bool withStateLog;  // also measured with the state log on
 };
-// The Direct3D back end draws through the software device, dot by dot, and is far slower:
-// one run each is enough to see it.
-const Config kConfigs[] = {{"D3D32Window", 1, 1, false}, {"DD32Window", 0, 5, true}};
+// The display configurations the player offers, but Direct3D 16 in a window: a window takes
+// the desktop's depth, and the headless desktop has 32 bits, so the player refuses it (as it
+// would on such a desktop). frame_bench draws that configuration's frames.
+const Config kConfigs[] = {{"D3D32Window", 1, 1, 32, 3, false}, {"D3D16Full", 1, 0, 16, 3, false},
+                           {"DD32Window", 0, 1, 32, 3, true},   {"DD16Full", 0, 0, 16, 3, false},
+                           {"DD8Full", 0, 0, 8, 3, false}};
 
 std::string g_root;  // the sample project, one per configuration below it
 
@@ -61,8 +67,8 @@ bool MakeProjects() {
             return false;
         }
         std::ofstream ini(ProjectFor(config) + "/System.ini", std::ios::binary);
-        ini << "Direct3D=" << config.direct3D
-            << "\r\nWindowMode=1\r\nBpp=32\r\nVSync=0\r\nShowFps=0\r\nExit\r\n";
+        ini << "Direct3D=" << config.direct3D << "\r\nWindowMode=" << config.windowMode
+            << "\r\nBpp=" << config.bpp << "\r\nVSync=0\r\nShowFps=0\r\nExit\r\n";
         if (!ini) return false;
     }
     return true;

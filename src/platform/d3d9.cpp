@@ -110,42 +110,55 @@ std::uint32_t LerpColor(std::uint32_t c0, std::uint32_t c1, double f) {
 
 void DrawConstantQuad(SoftSurface& rt, const RECT& r, std::uint32_t out, bool blend, DWORD srcBlend,
                       DWORD dstBlend) {
-    const D3DFORMAT format = rt.Format();
     const bool standard = srcBlend == D3DBLEND_SRCALPHA && dstBlend == D3DBLEND_INVSRCALPHA;
     const std::uint32_t a = out >> 24;
     if (!blend || (standard && a == 255)) {
-        FillPixels(rt, r, ArgbToPixel(format, out));
+        FillPixels(rt, r, ArgbToPixel(rt.Format(), out));
         return;
     }
-    const bool x8 = format == D3DFMT_X8R8G8B8;
     if (standard && a == 0) {
-        if (x8)
-            for (int y = r.top; y < r.bottom; ++y)
-                for (int x = r.left; x < r.right; ++x)
-                    rt.SetPixel(x, y, rt.Pixel(x, y) | 0xFF000000u);
-        return;
-    }
-    if (standard && (x8 || format == D3DFMT_A8R8G8B8)) {
-        // out = (s * a + d * (255 - a) + 127) / 255 per channel, the source's part fixed.
-        std::uint32_t source[4];
-        for (int c = 0; c < 4; ++c) source[c] = ((out >> (8 * c)) & 0xFF) * a + 127;
-        const std::uint32_t fd = 255 - a;
-        for (int y = r.top; y < r.bottom; ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(rt.Row(y));
-            for (int x = r.left; x < r.right; ++x) {
-                const std::uint32_t d = x8 ? row[x] | 0xFF000000u : row[x];
-                std::uint32_t v = 0;
-                for (int c = 0; c < 4; ++c)
-                    v |= (source[c] + ((d >> (8 * c)) & 0xFF) * fd) / 255 << (8 * c);
-                row[x] = x8 ? v | 0xFF000000u : v;
+        // The target stays; an X8R8G8B8 one reads and writes its unused byte as opaque.
+        if (rt.Format() == D3DFMT_X8R8G8B8) {
+            std::uint8_t* const bits = rt.Bits();
+            for (int y = r.top; y < r.bottom; ++y) {
+                auto* row = reinterpret_cast<std::uint32_t*>(bits + std::ptrdiff_t{rt.Pitch()} * y);
+                for (int x = r.left; x < r.right; ++x) row[x] |= 0xFF000000u;
             }
         }
         return;
     }
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x)
-            rt.SetPixel(x, y, BlendPixel(format, rt.Pixel(x, y), out, srcBlend, dstBlend));
+    BlendConstant(rt, r, out, srcBlend, dstBlend);
 }
+
+// Whether a stage operation reads the texture through its arguments: DISABLE reads none,
+// SELECTARG2 the second, SELECTARG1 and any operation the stage does not know the first, the
+// blend by the texture's alpha the texture itself, and the others both arguments.
+bool ReadsTexture(DWORD op, DWORD arg1, DWORD arg2) {
+    auto texture = [](DWORD arg) { return (arg & 0xF) == D3DTA_TEXTURE; };
+    switch (op) {
+        case D3DTOP_DISABLE:
+            return false;
+        case D3DTOP_SELECTARG2:
+            return texture(arg2);
+        case D3DTOP_BLENDTEXTUREALPHA:
+            return true;
+        case D3DTOP_MODULATE:
+        case D3DTOP_MODULATE2X:
+        case D3DTOP_MODULATE4X:
+        case D3DTOP_ADD:
+        case D3DTOP_ADDSIGNED:
+        case D3DTOP_ADDSIGNED2X:
+        case D3DTOP_SUBTRACT:
+        case D3DTOP_ADDSMOOTH:
+        case D3DTOP_BLENDDIFFUSEALPHA:
+        case D3DTOP_BLENDFACTORALPHA:
+            return texture(arg1) || texture(arg2);
+        default:
+            return texture(arg1);
+    }
+}
+
+std::atomic<bool> generalQuadPath{false};
 
 // ---- the sprite quads' pixels (DrawSpriteQuad)
 
@@ -248,6 +261,8 @@ typedef std::uint32_t Wide8 __attribute__((vector_size(32)));
 typedef std::int32_t SignedWide8 __attribute__((vector_size(32)));
 typedef std::uint16_t Narrow16 __attribute__((vector_size(32)));
 typedef std::int16_t SignedNarrow16 __attribute__((vector_size(32)));
+typedef std::uint8_t Bytes32 __attribute__((vector_size(32)));
+typedef std::uint16_t Lanes32 __attribute__((vector_size(64)));
 
 // One pixel of a sprite quad on a 32-bit target: an opaque texel is stored, a transparent
 // one leaves the pixel (whose unused byte an X8R8G8B8 target keeps opaque), anything between
@@ -375,10 +390,33 @@ K4_SPAN void SelectWideSpanOnto(std::uint32_t* d, const std::uint32_t* s, int n,
     for (; k < n; ++k) d[k] = static_cast<std::int32_t>(s[k]) < 0 ? s[k] : background;
 }
 
-// Texels of any alpha, or one alpha for all: pixel by pixel.
+// Texels of any alpha, or one alpha for all: pixel by pixel. Under one vertex alpha a
+// between 0 and 255 every pixel is blended alike, (s * a + d * (255 - a) + 127) / 255 per
+// channel with the source's alpha byte a: eight pixels at a time in 16-bit lanes (the sum
+// stays below 65535, where (v + 1 + (v >> 8)) >> 8 is v / 255 exactly). Not when the texels
+// are pixels of the same row (inOrder): each must then be read after the one before is written.
 K4_SPAN void BlendWideSpan(std::uint32_t* d, const std::uint32_t* s, int n, bool x8,
-                           bool texelAlpha, std::uint32_t vertexAlpha) {
-    for (int k = 0; k < n; ++k) d[k] = WidePixel(d[k], s[k], x8, texelAlpha, vertexAlpha);
+                           bool texelAlpha, std::uint32_t vertexAlpha, bool inOrder) {
+    int k = 0;
+    if (!inOrder && !texelAlpha && vertexAlpha != 0 && vertexAlpha != 255) {
+        const std::uint32_t fix = x8 ? 0xFF000000u : 0u;
+        const std::uint32_t alpha = vertexAlpha << 24;
+        const Lanes32 a = Lanes32{} + static_cast<std::uint16_t>(vertexAlpha);
+        const Lanes32 fd = Lanes32{} + static_cast<std::uint16_t>(255 - vertexAlpha);
+        for (; k + 8 <= n; k += 8) {
+            Wide8 in, out;
+            std::memcpy(&in, s + k, 32);
+            std::memcpy(&out, d + k, 32);
+            in = (in & 0x00FFFFFFu) | alpha;
+            out |= fix;
+            Lanes32 v = __builtin_convertvector(reinterpret_cast<Bytes32>(in), Lanes32) * a +
+                        __builtin_convertvector(reinterpret_cast<Bytes32>(out), Lanes32) * fd + 127;
+            v = (v + 1 + (v >> 8)) >> 8;
+            out = reinterpret_cast<Wide8>(__builtin_convertvector(v, Bytes32)) | fix;
+            std::memcpy(d + k, &out, 32);
+        }
+    }
+    for (; k < n; ++k) d[k] = WidePixel(d[k], s[k], x8, texelAlpha, vertexAlpha);
 }
 
 // A1R5G5B5 texels in the target's format, opaque: the same bits with the alpha set, or the
@@ -498,7 +536,7 @@ K4_SPAN void DrawWideRows(const SpriteRows& q) {
                 break;
             case Cover::Mixed:
                 if (q.clearUnder) std::fill_n(d, n, q.under);
-                BlendWideSpan(d, s, n, x8, q.texelAlpha, q.vertexAlpha);
+                BlendWideSpan(d, s, n, x8, q.texelAlpha, q.vertexAlpha, q.inOrder);
                 break;
         }
     }
@@ -1237,6 +1275,42 @@ bool IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, 
     q.under = under;
     q.inOrder = selfDraw;
 
+    // A mirrored quad, unscaled (sprites facing the other way): its columns read a run of
+    // texels backwards. Each row of the run is turned round into a scratch block, which the
+    // row loops then read in order; the alpha summary of the run holds for it, since a row's
+    // kind depends on which texels it reads, not on their order. (Not for a texture drawn
+    // onto itself, whose pixels may change under the quad while it is drawn.)
+    int firstRow = 0;
+    if (!contiguous && !selfDraw && n > 1 && rows.Unit(&firstRow) && firstRow >= 0 &&
+        firstRow <= texH - q.rows) {
+        bool reversed = true;
+        for (int k = 1; k < n && reversed; ++k) reversed = cols[k] == cols[0] - k;
+        if (reversed) {
+            const int lo = cols[0] - (n - 1);
+            const std::size_t rowBytes = bytes * static_cast<std::size_t>(n);
+            if (mirrored_.size() < rowBytes * q.rows) mirrored_.resize(rowBytes * q.rows);
+            for (int row = 0; row < q.rows; ++row) {
+                const std::uint8_t* from =
+                    texBits + q.texelPitch * static_cast<std::size_t>(firstRow + row) + bytes * lo;
+                std::uint8_t* to = mirrored_.data() + rowBytes * row;
+                if (wide)
+                    std::reverse_copy(reinterpret_cast<const std::uint32_t*>(from),
+                                      reinterpret_cast<const std::uint32_t*>(from) + n,
+                                      reinterpret_cast<std::uint32_t*>(to));
+                else
+                    std::reverse_copy(reinterpret_cast<const std::uint16_t*>(from),
+                                      reinterpret_cast<const std::uint16_t*>(from) + n,
+                                      reinterpret_cast<std::uint16_t*>(to));
+            }
+            q.texels = mirrored_.data();
+            q.texelPitch = rowBytes;
+            const int runFirst = lo / SoftSurface::kAlphaRun;
+            q.runCount = (lo + n - 1) / SoftSurface::kAlphaRun - runFirst + 1;
+            const SoftSurface* summary = wide && texelAlpha ? tex : nullptr;
+            DrawUnscaledQuad(q, summary, firstRow, runFirst);
+            return true;
+        }
+    }
     if (!contiguous) {
         q.texels = texBits;
         if (wide)
@@ -1252,7 +1326,6 @@ bool IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, 
     q.runCount = (first + n - 1) / SoftSurface::kAlphaRun - runFirst + 1;
     q.texels = texBits + bytes * first;
     // Rows in order too, when the quad is unscaled down the texture as well.
-    int firstRow = 0;
     if (rows.Unit(&firstRow) && firstRow >= 0 && firstRow <= texH - q.rows) {
         q.texels += q.texelPitch * static_cast<std::size_t>(firstRow);
         DrawUnscaledQuad(q, summary, firstRow, runFirst);
@@ -1289,7 +1362,11 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
               y1 = std::min(rt.Height(), TruncToInt(std::ceil(std::min(maxY, 1e9f))));
     if (x0 >= x1 || y0 >= y1) return;
 
-    if (DrawSpriteQuad(corner, x0, x1, y0, y1, minX, maxX, minY, maxY)) return;
+    const bool general = generalQuadPath.load(std::memory_order_relaxed);
+    if (!general && DrawSpriteQuad(corner, x0, x1, y0, y1, minX, maxX, minY, maxY)) {
+        lastQuadPath_ = QuadPath::Sprite;
+        return;
+    }
 
     const SoftSurface* tex = texture_.get();
     const int texW = tex ? tex->Width() : 1, texH = tex ? tex->Height() : 1;
@@ -1307,13 +1384,13 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
 
     // A quad whose colour does not depend on its texture (fills, fade overlays) has one
     // colour for every pixel: it is worked out once and mixed in by the same arithmetic.
-    auto texture = [](DWORD arg) { return (arg & 0xF) == D3DTA_TEXTURE; };
+    // What counts is what the operations read: a fill leaves an argument it never reads set
+    // to the texture. (The colour operation DISABLE passes the diffuse colour, alpha included.)
     const bool constant =
         flat && (colorOp == D3DTOP_DISABLE ||
-                 (!texture(carg1) && !texture(carg2) && colorOp != D3DTOP_BLENDTEXTUREALPHA &&
-                  (alphaOp == D3DTOP_DISABLE ||
-                   (!texture(aarg1) && !texture(aarg2) && alphaOp != D3DTOP_BLENDTEXTUREALPHA))));
-    if (constant) {
+                 (!ReadsTexture(colorOp, carg1, carg2) && !ReadsTexture(alphaOp, aarg1, aarg2)));
+    if (constant && !general) {
+        lastQuadPath_ = QuadPath::Constant;
         const std::uint32_t diffuse = corner[0]->color, texel = 0xFF000000u;
         std::uint32_t out;
         if (colorOp == D3DTOP_DISABLE) {
@@ -1333,6 +1410,7 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
         return;
     }
 
+    lastQuadPath_ = QuadPath::General;
     if (tex) {
         if (columnTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
             columnTexel_.resize(static_cast<std::size_t>(kMaxSurfaceSide));
@@ -1454,6 +1532,10 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* device, UINT width, UINT height, UIN
                           D3DFORMAT format, DWORD pool, IDirect3DTexture9** out) {
     if (!device || !out) return D3DERR_INVALIDCALL;
     return device->CreateTexture(width, height, 1, usage, format, pool, out, nullptr);
+}
+
+void UseGeneralQuadPath(bool general) {
+    generalQuadPath.store(general, std::memory_order_relaxed);
 }
 
 void UseBaselineSpriteLoops(bool baseline) {

@@ -332,6 +332,10 @@ public:
     const D3DPRESENT_PARAMETERS& PresentParameters() const { return params_; }
     // Index buffers made so far (tests: the batches make one per group they draw).
     int IndexBuffersCreated() const { return indexBuffersCreated_; }
+    // Tests: the way the last quad drawn took (one colour, a sprite's texels, or pixel by
+    // pixel through the general arithmetic).
+    enum class QuadPath { None, Constant, Sprite, General };
+    QuadPath LastQuadPath() const { return lastQuadPath_; }
 
 private:
     friend class IDirect3D9;
@@ -363,7 +367,9 @@ private:
     std::shared_ptr<std::vector<std::uint8_t>> stream_;
     std::shared_ptr<std::vector<std::uint8_t>> indices_;
     std::vector<int> columnTexel_;  // DrawQuad's texel column per pixel column
+    std::vector<std::uint8_t> mirrored_;  // the texels of a mirrored sprite, turned round
     int indexBuffersCreated_ = 0;
+    QuadPath lastQuadPath_ = QuadPath::None;
     UINT streamOffset_ = 0;
     UINT streamStride_ = 0;
     DWORD fvf_ = 0;
@@ -392,6 +398,11 @@ IDirect3D9* Direct3DCreate9(UINT sdkVersion);
 // The texture creator of the utility library: one level of the size asked for.
 HRESULT D3DXCreateTexture(IDirect3DDevice9* device, UINT width, UINT height, UINT levels,
                           DWORD usage, D3DFORMAT format, DWORD pool, IDirect3DTexture9** out);
+
+// Tests: every quad is drawn pixel by pixel through the general arithmetic (true), the
+// reference that the faster ways are held to, or by the fastest way that gives its pixels
+// (false).
+void UseGeneralQuadPath(bool general);
 
 // Tests: sprite rows are drawn by the loops built for the baseline instruction set even on a
 // processor with wider vectors (true), or by the processor's best again (false).

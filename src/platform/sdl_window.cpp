@@ -110,8 +110,32 @@ public:
         if (SDL_BYTESPERPIXEL(mode.format) == 4) return 32;
         return static_cast<int>(SDL_BITSPERPIXEL(mode.format));
     }
+    // Full screen is the desktop's own mode, the frame scaled and letterboxed into it, so it
+    // never waits on a mode switch. SDL asks the window manager to make the window cover the
+    // display; without one (a bare X server) nobody does, the window keeps its size and the
+    // renderer, told the display's size, shows only the top-left part of the frame, enlarged.
+    // So the window is first placed over the display's bounds itself, without borders, and
+    // goes back to its own place, size and borders when full screen ends.
     void SetFullScreen(bool on) override {
-        SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        if (on && !FullScreen()) {
+            SDL_GetWindowPosition(window_, &windowedX_, &windowedY_);
+            SDL_GetWindowSize(window_, &windowedW_, &windowedH_);
+            SDL_Rect bounds;
+            const int display = SDL_GetWindowDisplayIndex(window_);
+            if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) == 0) {
+                SDL_SetWindowBordered(window_, SDL_FALSE);
+                SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+                SDL_SetWindowSize(window_, bounds.w, bounds.h);
+            }
+            SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        } else if (!on && FullScreen()) {
+            SDL_SetWindowFullscreen(window_, 0);
+            if (windowedW_ > 0 && windowedH_ > 0) {
+                SDL_SetWindowBordered(window_, SDL_TRUE);
+                SDL_SetWindowSize(window_, windowedW_, windowedH_);
+                SDL_SetWindowPosition(window_, windowedX_, windowedY_);
+            }
+        }
         Render();
     }
     bool FullScreen() const override {
@@ -247,6 +271,8 @@ private:
     SDL_Texture* texture_ = nullptr;
     int texWidth_ = 0;
     int texHeight_ = 0;
+    // Where the window was and how large, before full screen.
+    int windowedX_ = 0, windowedY_ = 0, windowedW_ = 0, windowedH_ = 0;
 };
 
 }  // namespace

@@ -162,4 +162,12 @@ constexpr std::uint32_t kBlendInvSrcAlpha = 6;
 std::uint32_t BlendPixel(D3DFORMAT format, std::uint32_t dstPixel, std::uint32_t srcArgb,
                          std::uint32_t srcBlend, std::uint32_t dstBlend);
 
+// Every pixel of the rectangle becomes BlendPixel(format, pixel, srcArgb, srcBlend, dstBlend):
+// a quad of one colour mixed over the target (fade overlays, fills with alpha). The source and
+// both factors are the same for every pixel, so each channel's result depends only on that
+// channel of the pixel: one small table per channel is built from the same formula, and each
+// pixel is a few look-ups.
+void BlendConstant(SoftSurface& dst, const RECT& r, std::uint32_t srcArgb, std::uint32_t srcBlend,
+                   std::uint32_t dstBlend);
+
 }  // namespace plat

@@ -220,6 +220,83 @@ TEST_P(Fades, FadeOfPixels) {
     EXPECT_EQ(DDFade_UnPal(&empty, 128, 0, 0, 0, &copy), 0);
 }
 
+// The software fade at its ends: level 256 is the picture itself, every pixel value of it (at
+// 16 bits too, where the way through 8-bit space would darken most values by a step), and
+// level 255 is still the formula.
+TEST_P(Fades, FullLevelOfThePixelFadeIsThePictureItself) {
+    if (Direct3D() || Bpp() == 8) return;
+    const int side = 256;
+    DDSURFACEDATA copy, out;
+    ASSERT_TRUE(DDCreateSurface(&copy, side, side, 0, 1, 0, nullptr, 0));
+    ASSERT_TRUE(DDCreateSurface(&out, side, side, 0, 1, 0, nullptr, 0));
+    plat::SoftSurface* s = Storage(&copy);
+    const bool narrow = s->BytesPerPixel() == 2;
+    for (int i = 0; i < side * side; ++i) {
+        const std::uint32_t v = narrow ? static_cast<std::uint32_t>(i)
+                                       : static_cast<std::uint32_t>(i) * 0x01000193u & 0x00FFFFFFu;
+        s->SetPixel(i % side, i / side, v);
+    }
+    ASSERT_EQ(DDFade_UnPal(&out, 256, 40, 80, 120, &copy), 1);
+    int wrong = 0;
+    for (int i = 0; i < side * side; ++i) {
+        const std::uint32_t want = RawPixel(&copy, i % side, i / side) & (narrow ? 0xFFFFu : 0xFFFFFFu);
+        const std::uint32_t got = RawPixel(&out, i % side, i / side) & (narrow ? 0xFFFFu : 0xFFFFFFu);
+        if (got != want && wrong++ < 3)
+            ADD_FAILURE() << "pixel " << i << ": " << std::hex << got << " != " << want;
+    }
+    // One level below: white toward black through 8-bit space, (255 * 255) >> 8 = 254, which
+    // comes back as 254 * 31 / 255 = 30 and 254 * 63 / 255 = 62 at 16 bits (R5G6B5).
+    s->SetPixel(0, 0, narrow ? 0xFFFFu : 0xFFFFFFu);
+    ASSERT_EQ(DDFade_UnPal(&out, 255, 0, 0, 0, &copy), 1);
+    if (narrow)
+        EXPECT_EQ(RawPixel(&out, 0, 0), 30u << 11 | 62u << 5 | 30u);
+    else
+        EXPECT_EQ(RawPixel(&out, 0, 0) & 0xFFFFFFu, 0xFEFEFEu);
+}
+
+// The 32-bit pixel fade against its formula, (s * level + c * (256 - level)) >> 8 per colour
+// channel, the fourth byte of the target left as it was: every level, rows whose width is no
+// multiple of the four pixels the fade takes at once, channel values over their whole range.
+TEST_P(Fades, PixelFadeFollowsItsFormulaAtEveryLevel) {
+    if (Direct3D() || Bpp() != 32) return;
+    const int w = 37, h = 7;
+    DDSURFACEDATA copy, out;
+    ASSERT_TRUE(DDCreateSurface(&copy, w, h, 0, 1, 0, nullptr, 0));
+    ASSERT_TRUE(DDCreateSurface(&out, w, h, 0, 1, 0, nullptr, 0));
+    plat::SoftSurface* s = Storage(&copy);
+    plat::SoftSurface* d = Storage(&out);
+    std::uint32_t seed = 5;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            s->SetPixel(x, y, seed & 0x00FFFFFFu);
+        }
+    }
+    const std::uint32_t r = 200, g = 7, b = 255;
+    int wrong = 0;
+    for (int level = 0; level <= 256; ++level) {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) d->SetPixel(x, y, static_cast<std::uint32_t>(x + y) << 24);
+        ASSERT_EQ(DDFade_UnPal(&out, level, static_cast<std::uint8_t>(r),
+                               static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(b), &copy),
+                  1);
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t p = s->Pixel(x, y);
+                auto mix = [&](int shift, std::uint32_t c) {
+                    return ((p >> shift & 0xFF) * level + c * (256 - level)) >> 8 << shift;
+                };
+                const std::uint32_t want =
+                    static_cast<std::uint32_t>(x + y) << 24 | mix(16, r) | mix(8, g) | mix(0, b);
+                const std::uint32_t got = d->Pixel(x, y);
+                if (got != want && wrong++ < 3)
+                    ADD_FAILURE() << "level " << level << " pixel " << x << ',' << y << ": "
+                                  << std::hex << got << " != " << want;
+            }
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Configs, Fades, ::testing::ValuesIn(kDisplayConfigs), ConfigName);
 
 }  // namespace

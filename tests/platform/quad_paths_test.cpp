@@ -1,0 +1,400 @@
+// The faster ways the device draws a quad (one colour filled or mixed in through per-channel
+// tables, a sprite's texels through the row loops) against the general path, which works out
+// every pixel through the stage operations and the blend one by one: over a table of
+// operations, target formats, alphas, blends, clips and mirrors, for both instruction sets of
+// the row loops, the pixels must be the same. Also the raster pieces those ways are built on
+// (the constant blend, the conversion of a frame for the presenter) against their one-pixel
+// formulas.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/d3d9.h"
+#include "platform/frame.h"
+#include "platform/pixel_format.h"
+#include "platform/seams.h"
+#include "platform/soft_device.h"
+
+namespace {
+
+using namespace plat;
+
+constexpr int kW = 40, kH = 20;
+
+class QuadPaths : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved = GetSeams();
+        Seams seams;
+        seams.headless = true;
+        SetSeams(seams);
+        ResetFrames();
+        d3d = Direct3DCreate9(D3D_SDK_VERSION);
+        ASSERT_NE(d3d, nullptr);
+        D3DPRESENT_PARAMETERS pp;
+        pp.Windowed = 1;
+        pp.BackBufferWidth = 8;
+        pp.BackBufferHeight = 6;
+        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                    &pp, &device),
+                  D3D_OK);
+        ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+        ASSERT_EQ(device->CreateVertexBuffer(4 * sizeof(D3DTLVERTEX), D3DUSAGE_WRITEONLY,
+                                             D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1,
+                                             D3DPOOL_MANAGED, &vb, nullptr),
+                  D3D_OK);
+        device->SetStreamSource(0, vb, 0, sizeof(D3DTLVERTEX));
+        device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+    }
+    void TearDown() override {
+        UseGeneralQuadPath(false);
+        UseBaselineSpriteLoops(false);
+        Free();
+        back->Release();
+        vb->Release();
+        device->Release();
+        d3d->Release();
+        SetSeams(saved);
+    }
+
+    // Two targets of the format and a texture of texFormat (texW x texH texels).
+    void Make(D3DFORMAT target, D3DFORMAT texFormat, int texW, int texH) {
+        Free();
+        for (IDirect3DTexture9** rt : {&fast, &general})
+            ASSERT_EQ(device->CreateTexture(kW, kH, 1, D3DUSAGE_RENDERTARGET, target,
+                                            D3DPOOL_DEFAULT, rt, nullptr),
+                      D3D_OK);
+        ASSERT_EQ(fast->GetSurfaceLevel(0, &fastLevel), D3D_OK);
+        ASSERT_EQ(general->GetSurfaceLevel(0, &generalLevel), D3D_OK);
+        ASSERT_EQ(device->CreateTexture(texW, texH, 1, 0, texFormat, D3DPOOL_MANAGED, &tex, nullptr),
+                  D3D_OK);
+        // Texels of every kind of alpha: transparent, opaque and in between.
+        std::uint32_t seed = 99;
+        SoftSurface& t = tex->Pixels();
+        for (int y = 0; y < texH; ++y) {
+            for (int x = 0; x < texW; ++x) {
+                seed = seed * 1103515245u + 12345u;
+                const std::uint32_t pick = (seed >> 24) % 4;
+                const std::uint32_t a = pick == 0 ? 0 : pick == 1 ? (seed >> 4) & 0xFF : 255;
+                t.SetPixel(x, y, ArgbToPixel(texFormat, a << 24 | ((seed >> 5) & 0x00FFFFFFu)));
+            }
+        }
+        device->SetTexture(0, tex);
+    }
+    void Free() {
+        if (device) {
+            device->SetRenderTarget(0, back);
+            device->SetTexture(0, nullptr);
+        }
+        auto drop = [](auto*& object) {
+            if (object) object->Release();
+            object = nullptr;
+        };
+        drop(fastLevel);
+        drop(generalLevel);
+        drop(fast);
+        drop(general);
+        drop(tex);
+    }
+    // Both targets the same pixels of any value (the unused byte of X8R8G8B8 included).
+    void PaintTargets(std::uint32_t seed) {
+        for (int y = 0; y < kH; ++y) {
+            for (int x = 0; x < kW; ++x) {
+                seed = seed * 1103515245u + 12345u;
+                const std::uint32_t v = seed ^ seed >> 15;
+                const std::uint32_t pixel = fast->Pixels().BytesPerPixel() == 2 ? v & 0xFFFF : v;
+                fast->Pixels().SetPixel(x, y, pixel);
+                general->Pixels().SetPixel(x, y, pixel);
+            }
+        }
+    }
+    // The quad with the corners' colours (top-left, top-right, bottom-left, bottom-right),
+    // drawn into one target by the fastest way or by the general path; the way taken.
+    IDirect3DDevice9::QuadPath Draw(bool viaGeneral, float l, float t, float r, float b, float u0,
+                                    float u1, const D3DCOLOR (&c)[4], float v0 = 0, float v1 = 1) {
+        const D3DTLVERTEX q[4] = {{l, t, 0, 1, c[0], u0, v0},
+                                  {l, b, 0, 1, c[2], u0, v1},
+                                  {r, t, 0, 1, c[1], u1, v0},
+                                  {r, b, 0, 1, c[3], u1, v1}};
+        void* data = nullptr;
+        EXPECT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
+        std::memcpy(data, q, sizeof q);
+        vb->Unlock();
+        UseGeneralQuadPath(viaGeneral);
+        device->SetRenderTarget(0, viaGeneral ? generalLevel : fastLevel);
+        EXPECT_EQ(device->BeginScene(), D3D_OK);
+        EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+        device->EndScene();
+        UseGeneralQuadPath(false);
+        return device->LastQuadPath();
+    }
+    int Differences() {
+        int wrong = 0;
+        for (int y = 0; y < kH; ++y) {
+            for (int x = 0; x < kW; ++x) {
+                const std::uint32_t a = fast->Pixels().Pixel(x, y);
+                const std::uint32_t b = general->Pixels().Pixel(x, y);
+                if (a != b && wrong++ < 3)
+                    ADD_FAILURE() << "pixel " << x << ',' << y << ": " << std::hex << a
+                                  << " != " << b;
+            }
+        }
+        return wrong;
+    }
+    void SetStage(DWORD colorOp, DWORD c1, DWORD c2, DWORD alphaOp, DWORD a1, DWORD a2) {
+        device->SetTextureStageState(0, D3DTSS_COLOROP, colorOp);
+        device->SetTextureStageState(0, D3DTSS_COLORARG1, c1);
+        device->SetTextureStageState(0, D3DTSS_COLORARG2, c2);
+        device->SetTextureStageState(0, D3DTSS_ALPHAOP, alphaOp);
+        device->SetTextureStageState(0, D3DTSS_ALPHAARG1, a1);
+        device->SetTextureStageState(0, D3DTSS_ALPHAARG2, a2);
+    }
+
+    Seams saved;
+    IDirect3D9* d3d = nullptr;
+    IDirect3DDevice9* device = nullptr;
+    IDirect3DSurface9* back = nullptr;
+    IDirect3DVertexBuffer9* vb = nullptr;
+    IDirect3DTexture9 *tex = nullptr, *fast = nullptr, *general = nullptr;
+    IDirect3DSurface9 *fastLevel = nullptr, *generalLevel = nullptr;
+};
+
+using Path = IDirect3DDevice9::QuadPath;
+
+TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
+    struct Stage {
+        const char* name;
+        DWORD colorOp, c1, c2, alphaOp, a1, a2;
+        bool oneColour;  // nothing the operations read depends on the texture
+    };
+    constexpr DWORD T = D3DTA_TEXTURE, D = D3DTA_DIFFUSE, F = D3DTA_TFACTOR;
+    const Stage stages[] = {
+        // One colour, with the arguments the operations leave unread set to the texture.
+        {"fill", D3DTOP_SELECTARG2, T, F, D3DTOP_SELECTARG2, T, F, true},
+        {"overlay", D3DTOP_SELECTARG2, T, D, D3DTOP_SELECTARG2, T, D, true},
+        {"select 1", D3DTOP_SELECTARG1, D, T, D3DTOP_SELECTARG1, F, T, true},
+        {"modulate, alpha off", D3DTOP_MODULATE, D, F, D3DTOP_DISABLE, T, T, true},
+        {"add complement", D3DTOP_ADD, D | D3DTA_COMPLEMENT, F, D3DTOP_MODULATE2X, D, F, true},
+        {"factor alpha", D3DTOP_BLENDFACTORALPHA, D, F | D3DTA_ALPHAREPLICATE, D3DTOP_SUBTRACT, F,
+         D, true},
+        {"colour off", D3DTOP_DISABLE, T, T, D3DTOP_SELECTARG1, T, T, true},
+        {"unknown op", 0, D, T, 0, F, T, true},
+        // The texture read.
+        {"select texture 2", D3DTOP_SELECTARG2, D, T, D3DTOP_SELECTARG1, D, T, false},
+        {"texture alpha", D3DTOP_BLENDTEXTUREALPHA, D, F, D3DTOP_SELECTARG1, D, F, false},
+        {"alpha of the texture", D3DTOP_SELECTARG1, D, F, D3DTOP_SELECTARG1, T, D, false},
+        {"sprite", D3DTOP_MODULATE, T, D, D3DTOP_SELECTARG1, T, D, false},
+        {"sprite modulated", D3DTOP_MODULATE, T, D, D3DTOP_MODULATE, T, D, false},
+        {"sprite vertex alpha", D3DTOP_SELECTARG1, T, D, D3DTOP_DISABLE, T, D, false},
+        {"add signed", D3DTOP_ADDSIGNED, T, D, D3DTOP_SELECTARG1, T, D, false},
+    };
+    struct Blend {
+        bool on;
+        DWORD src, dst;
+    };
+    const Blend blends[] = {{true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+                            {false, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+                            {true, D3DBLEND_ONE, D3DBLEND_ONE},
+                            {true, D3DBLEND_ZERO, D3DBLEND_SRCALPHA},
+                            {true, D3DBLEND_SRCALPHA, D3DBLEND_ONE},
+                            {true, D3DBLEND_INVSRCALPHA, D3DBLEND_SRCALPHA}};
+    const std::uint32_t alphas[] = {0x00, 0x01, 0x7F, 0x80, 0xFE, 0xFF};
+    struct Clip {
+        float l, t, r, b;
+    };
+    // Inside, the whole target, cut by the left and top edges, by the right and bottom
+    // ones, one pixel, and off the pixel grid.
+    const Clip clips[] = {{2.5f, 1.5f, 12.5f, 8.5f},   {-0.5f, -0.5f, 39.5f, 19.5f},
+                          {-6.5f, -3.5f, 9.5f, 7.5f},  {29.5f, 13.5f, 61.5f, 41.5f},
+                          {6.5f, 6.5f, 7.5f, 7.5f},    {3.25f, 2.75f, 20.75f, 9.25f}};
+    struct Formats {
+        D3DFORMAT target, texture;
+    };
+    const Formats formats[] = {{D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8},
+                               {D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8},
+                               {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5},
+                               {D3DFMT_A1R5G5B5, D3DFMT_A1R5G5B5},
+                               {D3DFMT_R5G6B5, D3DFMT_X8R8G8B8}};
+    int oneColourQuads = 0, spriteQuads = 0;
+    for (const bool baseline : {false, true}) {
+        UseBaselineSpriteLoops(baseline);
+        for (const Formats& f : formats) {
+            Make(f.target, f.texture, 64, 32);
+            for (const Stage& s : stages) {
+                SetStage(s.colorOp, s.c1, s.c2, s.alphaOp, s.a1, s.a2);
+                for (const Blend& bl : blends) {
+                    device->SetRenderState(D3DRS_ALPHABLENDENABLE, bl.on);
+                    device->SetRenderState(D3DRS_SRCBLEND, bl.src);
+                    device->SetRenderState(D3DRS_DESTBLEND, bl.dst);
+                    for (const std::uint32_t a : alphas) {
+                        const D3DCOLOR diffuse = a << 24 | 0x3C8AE1u;
+                        device->SetRenderState(D3DRS_TEXTUREFACTOR, (255 - a) << 24 | 0xD24719u);
+                        for (const Clip& c : clips) {
+                            for (const bool mirrored : {false, true}) {
+                                // The quad reads as many texels as it covers pixels, from
+                                // texel (4, 2) on (across backwards when mirrored): unscaled
+                                // quads on whole pixels read whole texels.
+                                const float w = c.r - c.l, h = c.b - c.t;
+                                float u0 = 4.0f / 64, u1 = (4.0f + w) / 64;
+                                const float v0 = 2.0f / 32, v1 = (2.0f + h) / 32;
+                                if (mirrored) std::swap(u0, u1);
+                                const D3DCOLOR flat[4] = {diffuse, diffuse, diffuse, diffuse};
+                                PaintTargets(a * 7 + static_cast<std::uint32_t>(c.l * 4));
+                                const Path fastPath =
+                                    Draw(false, c.l, c.t, c.r, c.b, u0, u1, flat, v0, v1);
+                                const Path generalPath =
+                                    Draw(true, c.l, c.t, c.r, c.b, u0, u1, flat, v0, v1);
+                                ASSERT_EQ(generalPath, Path::General);
+                                if (s.oneColour) {
+                                    ASSERT_EQ(fastPath, Path::Constant) << s.name;
+                                    ++oneColourQuads;
+                                } else {
+                                    ASSERT_NE(fastPath, Path::Constant) << s.name;
+                                    spriteQuads += fastPath == Path::Sprite;
+                                }
+                                if (Differences() != 0) {
+                                    ADD_FAILURE()
+                                        << "baseline " << baseline << " target " << f.target
+                                        << " texture " << f.texture << " stage " << s.name
+                                        << " blend " << bl.on << ' ' << bl.src << ' ' << bl.dst
+                                        << " alpha " << a << " clip " << c.l << ',' << c.t
+                                        << " mirrored " << mirrored;
+                                    return;
+                                }
+                            }
+                        }
+                    }
+                }
+            }
+            // Colours that differ at the corners are never one colour.
+            SetStage(D3DTOP_SELECTARG2, T, D, D3DTOP_SELECTARG2, T, D);
+            device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+            device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+            device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+            const D3DCOLOR ramp[4] = {0x80FF0000u, 0x8000FF00u, 0x800000FFu, 0xFFFFFFFFu};
+            PaintTargets(5);
+            EXPECT_EQ(Draw(false, 1.5f, 1.5f, 30.5f, 15.5f, 0, 1, ramp), Path::General);
+            Draw(true, 1.5f, 1.5f, 30.5f, 15.5f, 0, 1, ramp);
+            EXPECT_EQ(Differences(), 0) << "corners of four colours onto " << f.target;
+        }
+    }
+    // The table reached the faster ways it is there for.
+    EXPECT_GT(oneColourQuads, 0);
+    EXPECT_GT(spriteQuads, 0);
+}
+
+// A fill leaves the arguments it does not read at their default, the texture, and a texture
+// may still be set from the sprites before: the quad is still one colour, filled at once.
+TEST_F(QuadPaths, AOneColourQuadWithAnUnreadTextureArgumentIsFilled) {
+    Make(D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, 8, 8);
+    PaintTargets(3);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF123456u);
+    SetStage(D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_TFACTOR, D3DTOP_SELECTARG2, D3DTA_TEXTURE,
+             D3DTA_TFACTOR);
+    const D3DCOLOR white[4] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
+    const std::uint32_t outside = fast->Pixels().Pixel(1, 1);
+    EXPECT_EQ(Draw(false, 1.5f, 2.5f, 11.5f, 6.5f, 0, 1, white), Path::Constant);
+    for (int y = 3; y < 7; ++y)
+        for (int x = 2; x < 12; ++x) EXPECT_EQ(fast->Pixels().Pixel(x, y), 0xFF123456u) << x;
+    EXPECT_EQ(fast->Pixels().Pixel(1, 1), outside);
+    EXPECT_NE(fast->Pixels().Pixel(12, 3), 0xFF123456u);
+
+    // The fade overlay: black at alpha 0x80 over 0x102030 keeps (d * 127 + 127) / 255.
+    fast->Pixels().SetPixel(4, 4, 0x00102030u);
+    SetStage(D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, D3DTA_TEXTURE,
+             D3DTA_DIFFUSE);
+    const D3DCOLOR black[4] = {0x80000000u, 0x80000000u, 0x80000000u, 0x80000000u};
+    EXPECT_EQ(Draw(false, -0.5f, -0.5f, 39.5f, 19.5f, 0, 1, black), Path::Constant);
+    EXPECT_EQ(fast->Pixels().Pixel(4, 4), 0xFF081018u);
+}
+
+// The constant blend's tables against BlendPixel, for every pixel value of the 16-bit formats
+// and a spread of values of the 32-bit ones, over sources and blend factors.
+TEST(ConstantBlend, TablesGiveBlendPixelForEveryPixel) {
+    const std::uint32_t sources[] = {0x00000000u, 0x01FFFFFFu, 0x7F80FF01u, 0x80102030u,
+                                     0xFEFFFFFFu, 0xFF00FF00u, 0x40C0A090u};
+    struct Factors {
+        std::uint32_t src, dst;
+    };
+    const Factors factors[] = {{kBlendSrcAlpha, kBlendInvSrcAlpha}, {kBlendOne, kBlendOne},
+                               {kBlendZero, kBlendSrcAlpha},        {kBlendSrcAlpha, kBlendOne},
+                               {kBlendInvSrcAlpha, kBlendSrcAlpha}, {kBlendOne, kBlendZero}};
+    for (const D3DFORMAT format :
+         {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}) {
+        const bool narrow = BytesPerPixel(format) == 2;
+        auto surface = SoftSurface::Create(256, 256, format);
+        ASSERT_TRUE(surface);
+        for (const std::uint32_t s : sources) {
+            for (const Factors& f : factors) {
+                std::vector<std::uint32_t> before(256 * 256);
+                std::uint32_t seed = s ^ f.src;
+                for (int i = 0; i < 256 * 256; ++i) {
+                    seed = seed * 1103515245u + 12345u;
+                    // Every 16-bit value once; 32-bit values whose bytes take all values.
+                    before[i] = narrow ? static_cast<std::uint32_t>(i)
+                                       : (seed & 0xFFFF0000u) | static_cast<std::uint32_t>(i);
+                    surface->SetPixel(i % 256, i / 256, before[i]);
+                }
+                // A rectangle inside, so that the pixels around it are seen to stay.
+                const RECT r{1, 0, 255, 256};
+                BlendConstant(*surface, r, s, f.src, f.dst);
+                int wrong = 0;
+                for (int i = 0; i < 256 * 256; ++i) {
+                    const int x = i % 256;
+                    const std::uint32_t want =
+                        x >= 1 && x < 255 ? BlendPixel(format, before[i], s, f.src, f.dst)
+                                          : before[i];
+                    const std::uint32_t got = surface->Pixel(x, i / 256);
+                    if (got != want && wrong++ < 3)
+                        ADD_FAILURE() << "format " << format << " source " << std::hex << s
+                                      << " blend " << f.src << ',' << f.dst << " pixel "
+                                      << before[i] << ": " << got << " != " << want;
+                }
+            }
+        }
+    }
+}
+
+// The presenter's conversion of a row to A8R8G8B8 against PixelToArgb: every 16-bit value, and
+// rows of every length around the vector width at every alignment.
+TEST(FrameConversion, RowsConvertAsEachPixelDoes) {
+    for (const D3DFORMAT format :
+         {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}) {
+        const int bytes = BytesPerPixel(format);
+        const int count = 65536 + 19;
+        std::vector<std::uint8_t> src(static_cast<std::size_t>(count + 8) * bytes);
+        std::uint32_t seed = 1;
+        for (int i = 0; i < count + 8; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            const std::uint32_t v = bytes == 2 ? static_cast<std::uint32_t>(i) & 0xFFFF
+                                               : seed ^ static_cast<std::uint32_t>(i) << 20;
+            WritePixel(src.data() + static_cast<std::size_t>(i) * bytes, bytes, v);
+        }
+        for (const int offset : {0, 1, 3}) {
+            for (const int n : {0, 1, 7, 8, 9, 15, 16, 17, count}) {
+                std::vector<std::uint32_t> dst(static_cast<std::size_t>(n) + 1, 0x5A5A5A5Au);
+                const std::uint8_t* from = src.data() + static_cast<std::size_t>(offset) * bytes;
+                ConvertRowToArgb(format, from, dst.data(), n, nullptr);
+                int wrong = 0;
+                for (int i = 0; i < n; ++i) {
+                    const std::uint32_t want = PixelToArgb(
+                        format, ReadPixel(from + static_cast<std::size_t>(i) * bytes, bytes),
+                        nullptr);
+                    if (dst[i] != want && wrong++ < 3)
+                        ADD_FAILURE() << "format " << format << " offset " << offset << " count "
+                                      << n << " pixel " << i << ": " << std::hex << dst[i]
+                                      << " != " << want;
+                }
+                EXPECT_EQ(dst[n], 0x5A5A5A5Au) << "written past the row";
+            }
+        }
+    }
+}
+
+}  // namespace
