@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "gen/sample_images.h"
 #include "gfx/blit.h"
 #include "gfx/display.h"
@@ -50,7 +50,7 @@ constexpr int kLayers = 8;
 constexpr int kSprites = 600;
 constexpr int kBlended = 100;
 constexpr int kSheetW = 256, kSheetH = 480;  // the character sheet
-constexpr int kBlocks = 2, kChars = 4;        // their places in the standard surfaces
+constexpr int kBlocks = 2, kChars = 4;       // their places in the standard surfaces
 
 struct Config {
     const char* name;
@@ -180,14 +180,16 @@ void Ours(benchmark::State& state, Config c) {
 }
 
 Uint32 SdlFormat(int bpp) {
-    return bpp == 8 ? SDL_PIXELFORMAT_INDEX8 : bpp == 16 ? SDL_PIXELFORMAT_RGB565
-                                                         : SDL_PIXELFORMAT_RGB888;
+    return bpp == 8    ? SDL_PIXELFORMAT_INDEX8
+           : bpp == 16 ? SDL_PIXELFORMAT_RGB565
+                       : SDL_PIXELFORMAT_RGB888;
 }
 
 // The device storage of a DirectDraw surface as an SDL surface of the same format and pixels.
 SDL_Surface* CopyToSdl(DDSURFACEDATA& sd, int bpp) {
     plat::SoftSurface& s = sd.lpDS->lpDDSurface->Pixels();
-    SDL_Surface* out = SDL_CreateRGBSurfaceWithFormat(0, s.Width(), s.Height(), bpp, SdlFormat(bpp));
+    SDL_Surface* out =
+        SDL_CreateRGBSurfaceWithFormat(0, s.Width(), s.Height(), bpp, SdlFormat(bpp));
     if (!out) return nullptr;
     if (bpp == 8) {
         SDL_Color colours[256];
@@ -254,7 +256,8 @@ void Sdl(benchmark::State& state, int bpp) {
             // The palette lookup of the present, as SDL would convert an indexed frame.
             const SDL_Color* colours = screen->format->palette->colors;
             for (int y = 0; y < 480; ++y) {
-                const auto* row = static_cast<const std::uint8_t*>(screen->pixels) + y * screen->pitch;
+                const auto* row =
+                    static_cast<const std::uint8_t*>(screen->pixels) + y * screen->pitch;
                 for (int x = 0; x < 640; ++x) {
                     const SDL_Color& k = colours[row[x]];
                     shown[y * 640 + x] = 0xFF000000u | k.r << 16 | k.g << 8 | k.b;
@@ -292,7 +295,8 @@ void Memcpy(benchmark::State& state, int bpp) {
     for (auto _ : state) {
         std::memset(screen.data(), 3, screen.size());
         for (int layer = 0; layer < kLayers; ++layer)
-            for (int x = 0; x < 640; x += kSheetW) copy({x, 0, 0, 0}, std::min(kSheetW, 640 - x), kSheetH);
+            for (int x = 0; x < 640; x += kSheetW)
+                copy({x, 0, 0, 0}, std::min(kSheetW, 640 - x), kSheetH);
         for (const Placement& p : Sprites()) copy(p, 32, 32);
         for (const Placement& p : Blended()) copy(p, 32, 32);
         if (bpp != 8) std::memcpy(screen.data(), shown.data(), screen.size());
@@ -339,8 +343,9 @@ int main(int argc, char** argv) {
                                      : benchmark::ConsoleReporter::OO_None);
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    std::printf("\nthe reference frame (time of ours / time of the reference; below 1: ours is "
-                "faster)\n");
+    std::printf(
+        "\nthe reference frame (time of ours / time of the reference; below 1: ours is "
+        "faster)\n");
     for (const Config& c : kConfigs) {
         const std::string d = std::to_string(c.bpp);
         const auto o = reporter.times.find(std::string("ours/") + c.name);
