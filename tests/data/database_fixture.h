@@ -19,6 +19,7 @@
 #include "platform/message_box.h"
 #include "platform/messages.h"
 #include "platform/seams.h"
+#include "stage/engine_globals.h"
 #include "stage/post_load_tables.h"
 #include "support/temp_dir.h"
 
@@ -50,20 +51,17 @@ protected:
         plat::Seams seams;
         seams.headless = true;
         plat::SetSeams(seams);
-        plat::ClearShownBoxes();
-        bStripCR = 1;
+        ResetEngineGlobals();
         closeRequests = 0;
         hWndMain = plat::CreateWindow(CountCloses);
         ASSERT_EQ(OpenReportLog("Report_Game.txt"), 1);
-        ResetDatabase();
     }
     void TearDown() override {
-        ResetDatabase();
         plat::DestroyWindow(hWndMain);
-        hWndMain = nullptr;
-        plat::ClearShownBoxes();
+        ResetEngineGlobals();
         plat::SetSeams(previousSeams_);
     }
+    // Mid-test: the database and the tables built from it back to their start-up state.
     static void ResetDatabase() {
         EdDatabase.SetDefaults();
         EdDatabase.vecCharaEffectRev.Clear();

@@ -22,10 +22,10 @@
 #include "gen/project.h"
 #include "platform/clock.h"
 #include "platform/frame.h"
-#include "platform/host_path.h"
 #include "platform/image_decoder.h"
 #include "platform/presenter.h"
 #include "platform/seams.h"
+#include "shell/shell_globals.h"
 #include "shell/startup.h"
 
 struct PlayerConfig {
@@ -139,11 +139,9 @@ public:
             const plat::Seams seams =
                 plat::ParseSeams([](const char* name) -> const char* { return std::getenv(name); });
             // What an earlier test of this process may have left: a fresh start.
+            ResetShellGlobals();
             plat::SetSeams(seams);
             plat::UseVirtualClock(seams.clockStart);
-            plat::ClearPathCache();
-            plat::ResetFrames();
-            plat::ResetPresenter();
             PlayerStart start;
             start.commandLine = run.stage;
             start.showCmd = run.showCmd;

@@ -18,6 +18,7 @@
 #include "platform/display_window.h"
 #include "platform/frame.h"
 #include "platform/messages.h"
+#include "platform/platform_state.h"
 #include "platform/presenter.h"
 #include "platform/seams.h"
 #include "support/temp_dir.h"
@@ -63,8 +64,9 @@ public:
         plat::Seams seams;
         seams.headless = true;
         plat::SetSeams(seams);
-        plat::ResetFrames();
-        plat::ResetPresenter();
+        // Only the platform's state: fixtures of higher layers that mix this one in set up
+        // their own records first.
+        plat::ResetPlatformState();
         dir = std::make_unique<TempDir>();
         OpenReportLog("Report.txt");
         SetErrorLog(1, "Error.txt");
@@ -119,7 +121,7 @@ public:
         DDUnInit();
         plat::CloseDisplayWindow();
         plat::DestroyWindow(window);
-        plat::SetMainWindow(nullptr);
+        plat::ResetPlatformState();
         SetErrorLog(0, "");
         dir.reset();
         plat::SetSeams(saved);

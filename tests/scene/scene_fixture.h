@@ -39,6 +39,7 @@
 #include "platform/threads.h"
 #include "scene/game_progress.h"
 #include "scene/scene_manager.h"
+#include "stage/engine_globals.h"
 #include "stage/game_scene.h"
 #include "support/temp_dir.h"
 
@@ -83,10 +84,7 @@ public:
         seams.headless = true;
         plat::SetSeams(seams);
         plat::UseVirtualClock(0x00010000);
-        plat::ResetFrames();
-        plat::ResetPresenter();
-        plat::ReleaseAllKeys();
-        plat::ClearShownBoxes();
+        ResetEngineGlobals();
         dir = std::make_unique<TempDir>();
         OpenReportLog("Report.txt");
         SetErrorLog(1, "Error.txt");
@@ -94,24 +92,10 @@ public:
         window = plat::CreateWindow(RecordingProc);
         plat::SetMainWindow(window);
         hWndMain = window;
-        ResetFrameTiming();
-        ResetFpsOverlay();
-        ResetPaletteAnimation();
-        SceneMgr.DeleteScenes();
-        SceneMgr = cSceneManager{};
         MakeGameScene = NewGameScene;
         SceneMgr.m_nFps = 60;
         SceneMgr.m_nFadeStep = 10;
-        SystemIni = cSystemIni{};
-        EdSystem.SetDefaults();
-        EdStageWork = cEdStage{};
-        Option = OptionData{};
-        Progress.Reset();
-        InputList = CheckedVector<cInput>(1);
         InputList[0].SetRepeat(18, 6);
-        bTestPlay = 0;
-        bEditorLaunch = 0;
-        bBltPresent = 0;
     }
 
     bool OpenDisplay(const SceneDisplay& d) {
@@ -129,12 +113,7 @@ public:
         if (displayOpen) DDUnInit();
         if (windowOpen) plat::CloseDisplayWindow();
         plat::DestroyWindow(window);
-        plat::SetMainWindow(nullptr);
-        hWndMain = nullptr;
-        plat::ReleaseAllKeys();
-        plat::ResetScriptState();
-        plat::ClearShownBoxes();
-        SetErrorLog(0, "");
+        ResetEngineGlobals();
         dir.reset();
         plat::UseRealClock();
         plat::SetSeams(saved);

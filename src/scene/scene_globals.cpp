@@ -1,0 +1,32 @@
+// Every mutable global and hook of src/scene, with its program-start value:
+//   SceneMgr (scene_manager.h)             the scene manager        no scenes, zero-filled
+//   MakeGameScene (scene_manager.h)        hook: makes the game scene, set by the
+//                                          composition root         null
+//   SceneSurfaces, SceneSurfaceDefs (scene_manager.h)
+//                                          the scenes' surfaces     empty
+//   bBltPresent (scene_manager.h)          present by blit          0
+//   frame-rate overlay (scene_manager.h)   ring, average, text      ResetFpsOverlay
+//   palette animation and AnimatedColorTable (scene_manager.h)
+//                                          channels, counters       ResetPaletteAnimation
+//   Progress, CurReplayProgress, PrevReplayProgress (game_progress.h)
+//                                          the play's progress      empty progress
+#include "scene/scene_globals.h"
+
+#include "gfx/gfx_globals.h"
+#include "scene/game_progress.h"
+#include "scene/scene_manager.h"
+
+void ResetSceneGlobals() {
+    ResetGfxGlobals();
+    SceneMgr.DeleteScenes();
+    SceneMgr = cSceneManager{};
+    MakeGameScene = nullptr;
+    SceneSurfaces.clear();
+    SceneSurfaceDefs.Clear();
+    bBltPresent = 0;
+    ResetFpsOverlay();
+    ResetPaletteAnimation();
+    Progress = GameProgress{};
+    CurReplayProgress = GameProgress{};
+    PrevReplayProgress = GameProgress{};
+}

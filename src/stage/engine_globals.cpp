@@ -1,0 +1,53 @@
+// Every mutable global and hook of src/stage and src/flow, with its program-start value:
+//   lpGame (game_scene.h)                  the game scene           null
+//   PauseMenuPos, ContinueMenuPos, RankingTablePos (game_scene.h)
+//                                          menu positions           (320,272), (320,272), (184,64)
+//   BlockMap (block_map.h)                 the stage's block cells  empty
+//   block condition evaluator (block_map.h)
+//                                          hook, set by the game scene   the stand-in
+//   geometry axes (actor_geometry.h)       hook, set by the game scene   the file's own two,
+//                                                                        default axes
+//   Player, CharaList, ItemList (stage_objects.h)
+//                                          heroes, characters, items     none
+//   AnimePatternTable, EffectPatternTable, CharaEffectStates, CharaEffectStatesRev,
+//   ScrEffectStates, ScrEffectStatesRev (post_load_tables.h)
+//                                          tables built after a load     empty
+//   first-hero lookup (flow_install.h)     hook, set by the game scene   none
+//
+// Not reset:
+//   cParamDescTable (param_desc_table.h)   built once at start-up by BuildParamDescTable
+//   the stage-load job (stage_load.cpp)    owned by the stage-load thread while it runs
+//   the state log file (state_log.cpp)     reopened when the seams name another path
+#include "stage/engine_globals.h"
+
+#include "flow/flow_install.h"
+#include "scene/scene_globals.h"
+#include "stage/actor_geometry.h"
+#include "stage/block_map.h"
+#include "stage/game_scene.h"
+#include "stage/post_load_tables.h"
+#include "stage/scroll_axis.h"
+#include "stage/stage_objects.h"
+
+void ResetEngineGlobals() {
+    ResetSceneGlobals();
+    lpGame = nullptr;
+    PauseMenuPos = ScenePoint{320, 272, 0, 0};
+    ContinueMenuPos = ScenePoint{320, 272, 0, 0};
+    RankingTablePos = ScenePoint{184, 64, 0, 0};
+    BlockMap.Clear();
+    SetBlockConditionEvaluator(nullptr);
+    SetGeometryAxes(nullptr, nullptr);
+    GeomAxisX() = ScrollAxis{};
+    GeomAxisY() = ScrollAxis{};
+    Player.Clear();
+    CharaList.Clear();
+    ItemList.Clear();
+    AnimePatternTable.Clear();
+    EffectPatternTable.Clear();
+    CharaEffectStates.Clear();
+    CharaEffectStatesRev.Clear();
+    ScrEffectStates.Clear();
+    ScrEffectStatesRev.Clear();
+    SetFirstHeroLookup(nullptr);
+}
