@@ -89,7 +89,7 @@ int cGameScene::DrawChara(cCharaActor& chara, int frozen) {
     // still (unless set to animate off screen); a transparent one advances it and draws its
     // gauges; any other is drawn with its character effect, gauges and overlay.
     if (!chara.m_bOnScreen) return 0;
-    DrawActorService(chara, &BackBuffer, frozen);
+    DrawActor(chara, &BackBuffer, frozen);
     return 0;
 }
 

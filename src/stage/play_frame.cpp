@@ -404,7 +404,7 @@ int cGameScene::TestCharaAppearance(cCharaActor& chara) {
     const cEdChara& record = chara.m_Chara;
     if (record.vecCondition.empty()) return 1;
     if (record.bCondLatch && chara.m_bAppearLatch) return 1;
-    if (!TestConditionListService(record.vecCondition, record.nCondMode, &chara)) return 0;
+    if (!ConditionListHolds(record.vecCondition, record.nCondMode, &chara)) return 0;
     chara.m_bAppearLatch = 1;
     return 1;
 }
@@ -413,7 +413,7 @@ int cGameScene::TestItemAppearance(cItemObject& item) {
     const cEdItem& record = item.m_Item;
     if (record.vecCondition.empty()) return 1;
     if (record.bCondLatch && item.m_bAppearLatch) return 1;
-    if (!TestConditionListService(record.vecCondition, record.nCondMode, FirstHero())) return 0;
+    if (!ConditionListHolds(record.vecCondition, record.nCondMode, FirstHero())) return 0;
     item.m_bAppearLatch = 1;
     return 1;
 }

@@ -100,7 +100,7 @@ void cGameScene::SetStage(int restart, int fresh) {
     try {
         ErrorLog("In SetStage");
         // Whatever ran before is over: no command context survives into the new attempt.
-        SetCommandContextService(nullptr, nullptr, nullptr);
+        SetCommandContext(nullptr, nullptr, nullptr);
         m_nFrame = 0;
 
         // Every run-time list is emptied; characters go before the lists that point at them.
