@@ -1,7 +1,7 @@
-// Services that characters and items call and that other parts of the stage engine provide:
-// the command context of the game scene, the arranges of flows and items, item commands,
-// messages, drawing and the sound of a command. Those marked PLACEHOLDER have the smallest
-// honest behaviour until the work named at them replaces them.
+// What characters, items and flows call across the flow and stage code: the command context
+// of the game scene, conditions, the arranges of flows and items, item commands, messages,
+// drawing and the sound of a command. Those with a placeholder marker have the smallest
+// honest behaviour until the work named by their tag replaces them.
 #pragma once
 
 #include <cstdint>
@@ -43,8 +43,8 @@ private:
     std::int32_t m_bCodeKill = 0;
 };
 
-// PLACEHOLDER until arranges exist: the arranges waiting in the flow (null: none) change the
-// command that starts. Nothing changes.
+// PLACEHOLDER(commands): the arranges waiting in the flow (null: none) change the command
+// that starts. Nothing changes until arranges exist.
 void ApplyFlowArranges(cEdCommand& cmd, cActorBase& actor, FlowInstance* flow);
 
 // Whether a condition list holds (mode 0 all, 1 one or more, any other mode never) with
@@ -56,24 +56,24 @@ int ConditionListHolds(const CheckedVector<cEdCondition>& conditions, int mode,
 // flow/key_conditions.h): 1 or 0; 0 without an input or a condition.
 int KeyConditionHolds(cActorBase& actor, cInput* input, const cEdKeyCondition* cond);
 
-// PLACEHOLDER until the item commands exist: one item command on the hero; 1 when it cleared
-// the stage. Does nothing.
+// PLACEHOLDER(items): one item command on the hero; 1 when it cleared the stage. Does
+// nothing until the item commands exist.
 int RunItemCommand(cHeroActor& hero, cEdCommand& cmd);
 
-// PLACEHOLDER until arranges exist: the hero's pending arranges change the item command.
-// Nothing changes.
+// PLACEHOLDER(commands): the hero's pending arranges change the item command. Nothing
+// changes until arranges exist.
 void ApplyItemArranges(cHeroActor& hero, cEdCommand& cmd);
 
-// PLACEHOLDER until the item commands exist: a flow change an item queued on the hero, run
-// now. Does nothing.
+// PLACEHOLDER(items): a flow change an item queued on the hero, run now. Does nothing until
+// the item commands exist.
 void RunFlowChange(cHeroActor& hero, cEdCommand& cmd);
 
-// PLACEHOLDER until message windows exist: an item's message window for the hero. None
-// opens.
+// PLACEHOLDER(messages): an item's message window for the hero. None opens until message
+// windows exist.
 void OpenItemMessage(cHeroActor& hero, int message, std::int16_t a, std::int16_t b);
 
-// PLACEHOLDER until actor images are drawn: the actor onto the target. Its animations
-// advance; nothing is drawn.
+// PLACEHOLDER(stage-images): the actor onto the target. Its animations advance; nothing is
+// drawn until actor images are.
 void DrawActor(cActorBase& actor, DDSURFACEDATA* target, int hold);
 
 // The sound effect of a command (its record's sound number; 0 plays nothing).

@@ -496,8 +496,8 @@ void cHeroActor::DrawHitBoxes(DDSURFACEDATA* target, int hold) {
 }
 
 void cHeroActor::DrawSight(DDSURFACEDATA*) {
-    // PLACEHOLDER until the stage resources build the sight mask: without it no sight is
-    // drawn.
+    // PLACEHOLDER(stage-images): the sight is drawn through the sight mask, once the stage
+    // resources build it; without it no sight is drawn.
 }
 
 void cHeroActor::UpdateScreenRect() {
