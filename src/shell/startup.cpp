@@ -52,8 +52,8 @@ bool OpenDisplay() {
                   bWindowed, 1, 60, SystemIni.VSync != 0, StdSD, SurfaceDef, kStdSurfaceCount);
 }
 
-// The depth of the display (step 15): the setting, the desktop's in a window, else the
-// system settings' choice for the back end.
+// The depth of the display: the setting, the desktop's in a window, else the system
+// settings' choice for the back end.
 int ChooseDepth() {
     if (SystemIni.Bpp != 0) return SystemIni.Bpp;
     if (bWindowed) return plat::GetDesktopBitsPerPixel();
@@ -63,7 +63,7 @@ int ChooseDepth() {
     return 32;
 }
 
-// Step 16: false (after the box) when the depth cannot be shown.
+// The check of the screen mode: false (after the box) when the depth cannot be shown.
 bool CheckScreenMode() {
     const int depth = nDisplayBpp;
     const bool allowed = depth == 16 || depth == 32 ||
@@ -82,7 +82,7 @@ bool CheckScreenMode() {
     return false;
 }
 
-// Step 24: the palette and the transparent colour (Direct3D, or 8-bit DirectDraw).
+// The palette and the transparent colour (Direct3D, or 8-bit DirectDraw).
 bool LoadPaletteAndKey() {
     if (!lpDTCon && !lpDDPalette) return true;
     const char* file = SurfaceDef[0].szFileName;
@@ -114,7 +114,7 @@ bool LoadPaletteAndKey() {
     return true;
 }
 
-// Step 36: a stage file given at start-up is played directly.
+// The direct play: a stage file given at start-up is played at once.
 bool StartDirectPlay() {
     std::string& stage = SystemIni.FreeStage;
     if (stage.empty()) return true;
