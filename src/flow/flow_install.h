@@ -72,13 +72,13 @@ int InstallFlows(cActorBase& actor, CheckedVector<cEdFlow>& flows, int insert, i
 // Appends a copy of the instance to the actor's flows and re-points every instance.
 void AddFlow(cActorBase& actor, const FlowInstance& instance);
 
-// PLACEHOLDER until the character effects run: the start of a character effect as the
-// effect itself will make it (the prepared state of the record, reversed for mode 1).
+// PLACEHOLDER(effects): the start of a character effect as the effect itself will make it
+// (the prepared state of the record, reversed for mode 1), until the character effects run.
 void StartCharaEffect(CharaEffectInstance& effect, int number, int mode, int repeat);
 
-// The first hero, whom an actor targets from its reset. PLACEHOLDER until the hero list
-// exists: the game scene installs a lookup returning its first hero; without one, or while
-// it returns null, a reset actor has no target.
+// The first hero, whom an actor targets from its reset. The game scene installs a lookup
+// returning its first hero; without one (no scene runs), or while it returns null, a reset
+// actor has no target.
 using FirstHeroLookup = cActorBase* (*)();
 void SetFirstHeroLookup(FirstHeroLookup lookup);
 

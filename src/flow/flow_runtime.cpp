@@ -61,7 +61,7 @@ void cCommandInstance::Reset(cActorBase& actor, FlowInstance* flow) {
     // An arrange waits for the next command that is not one; whatever it reaches, the
     // waiting entries are used up by that command, matched or not.
     if (m_pCmd && m_pCmd->FlowType() != kCommandTypeArrange) {
-        ApplyFlowArrangesService(*m_pCmd, actor, flow);
+        ApplyFlowArranges(*m_pCmd, actor, flow);
         if (flow) flow->m_listPendingArrange.clear();
     }
 }
@@ -108,7 +108,7 @@ void FlowInstance::Start(cActorBase& actor) {
     // now, the others are passed over, and the flow ends here. This may happen inside the
     // run of another flow (a flow operation), whose context must survive it.
     const CommandContextGuard outer;
-    SetCommandContextService(&actor, this, outer.OuterCommand());
+    SetCommandContext(&actor, this, outer.OuterCommand());
     m_bAbort = 0;
     m_bRunningAtOnce = 1;
     // The index is the run's own: a start from inside the run resets the flow's current.

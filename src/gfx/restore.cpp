@@ -46,8 +46,8 @@ int DDRestoreSurface() {
         ReleaseInterface(sd->lpDT->lpTexture);
         ReleaseInterface(sd->lpDT->lpSurface);
     }
-    // PLACEHOLDER until the fonts exist: "Font i = %d" and OnLostDevice of every font's
-    // font and sprite objects come here.
+    // PLACEHOLDER(fonts): "Font i = %d" and OnLostDevice of every font's font and sprite
+    // objects come here.
     if (BackBuffer.lpDT) ReleaseInterface(BackBuffer.lpDT->lpSurface);
     if (lpDevice->TestCooperativeLevel() != plat::D3DERR_DEVICENOTRESET) {
         ErrorLog("復旧失敗…リセット可能な状態ではありません…");
@@ -81,7 +81,7 @@ int DDRestoreSurface() {
             sd->bLost = 1;
         }
     }
-    // PLACEHOLDER until the fonts exist: Font::Restore for every font comes here.
+    // PLACEHOLDER(fonts): Font::Restore for every font comes here.
     if (!bWindowMode) plat::ShowWindow(hWnd, plat::SW_SHOWNORMAL);
     ErrorLog("Restore Out");
     return 1;
@@ -114,6 +114,6 @@ bool DDRestore() {
     // surface refuses every lock until it is restored.
     if (plat::IDirectDrawSurface7* fade = DirectDrawSurface(FadeSD); Lost(fade)) fade->Restore();
     if (nBpp == 8 && lpDDPalette) lpDDPalette->SetEntries(0, 0, 256, PaletteOrg);
-    // PLACEHOLDER until the fonts exist: Font::Restore for every font comes here.
+    // PLACEHOLDER(fonts): Font::Restore for every font comes here.
     return true;
 }

@@ -1,11 +1,11 @@
 // The five scenes around play: title, world map, map menu, stage select and options.
 //
-// PLACEHOLDER: each of these scenes is replaced by its own issue (title and the stage-file
-// dialog; world map; map menu with the save slots; stage select; options). Until then each
-// one does what every menu scene shares: it latches the menu buttons, plays its scene music
-// and loads its images when entered, builds its menu items from the System list, fades in,
-// shows a blank screen and waits (the program is closed from the window). Nothing leaves
-// these scenes yet.
+// PLACEHOLDER(menus): each of these scenes is replaced by its own work (title and the
+// stage-file dialog; world map; map menu with the save slots; stage select; options). Until
+// then each one does what every menu scene shares: it latches the menu buttons, plays its
+// scene music and loads its images when entered, builds its menu items from the System list,
+// fades in, shows a blank screen and waits (the program is closed from the window). Nothing
+// leaves these scenes yet.
 #pragma once
 
 #include <initializer_list>

@@ -36,7 +36,7 @@ bool cMenuSceneBase::EnterCommon(int nMusicIndex, const int* lpImages, int nImag
         plat::PostMessage(hWndMain, plat::WM_CLOSE, 0, 0);
         loaded = false;
     }
-    // PLACEHOLDER until the menu cursor exists: its reset comes here.
+    // PLACEHOLDER(menus): the menu cursor's reset comes here.
     return loaded;
 }
 

@@ -72,9 +72,9 @@ void ShowFpsOverlay(int fps, int work) {
     fpsOverlay.nAverage = fpsRing.nAverage;
     std::snprintf(fpsOverlay.szText, sizeof fpsOverlay.szText, "FPS%2d(%2d)", fps,
                   fpsRing.nAverage);
-    // PLACEHOLDER until the fonts exist: the plain overlay is drawn with the 10-dot font at
-    // (549, 469), the boxed one with the 16-dot font in a window sized from the text at
-    // (495, 463). Until then the debug font draws the text at the same places.
+    // PLACEHOLDER(fonts): the plain overlay is drawn with the 10-dot font at (549, 469), the
+    // boxed one with the 16-dot font in a window sized from the text at (495, 463). Until the
+    // fonts exist the debug font draws the text at the same places.
     DDSURFACEDATA* sheet = lpStdSD && nSurfaceDef > 1 ? &lpStdSD[1] : nullptr;
     if (!sheet || (!sheet->lpDS && !sheet->lpDT)) return;
     if (SystemIni.ShowFps == 2)
@@ -94,9 +94,9 @@ bool SurfaceLost(DDSURFACEDATA& sd) {
 
 // The digit strips of the three fonts.
 void RestoreFontSurfaces() {
-    // PLACEHOLDER until the fonts exist: each of the three digit surfaces that is lost is
-    // restored and, unless it has no image source, "0123456789" is drawn into it again
-    // with its font (10, 16, 32 dots). There are no digit surfaces yet.
+    // PLACEHOLDER(fonts): each of the three digit surfaces that is lost is restored and,
+    // unless it has no image source, "0123456789" is drawn into it again with its font (10,
+    // 16, 32 dots). There are no digit surfaces yet.
 }
 
 // Direct3D animated colours: nine channels rising and falling, and the mix of entry 9.
@@ -279,8 +279,8 @@ int RestoreLostSurfaces() {
     if (lpDTCon || !lpDDCon) return 1;
     if (!SurfaceLost(PrimarySD)) return 1;
     if (!DDRestore()) return 0;
-    // PLACEHOLDER until the stage resources exist: the character, effect and shot image
-    // vectors, the picture list and the message-window list are restored here as well.
+    // PLACEHOLDER(stage-images): the character, effect and shot image vectors, the picture
+    // list and the message-window list are restored here as well.
     if (!RestoreSurface(SceneSurfaces)) return 0;
     RestoreFontSurfaces();
     return 1;

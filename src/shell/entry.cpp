@@ -1,6 +1,6 @@
-// STAND-IN for the program entry until the application shell (single instance, the editor's
-// hand-shake, the system information) exists: the whole command line is the stage file to
-// play, and the player runs in its window until it is closed.
+// PLACEHOLDER(shell): the program entry until the application shell (single instance, the
+// editor's hand-shake, the system information) exists: the whole command line is the stage
+// file to play, and the player runs in its window until it is closed.
 #include <string>
 
 #include "platform/seams.h"

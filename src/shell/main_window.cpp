@@ -20,9 +20,10 @@ void Record(std::uint32_t msg, plat::WPARAM wParam, plat::LPARAM lParam) {
     requests.push_back({msg, wParam, lParam});
 }
 
-// The close sequence without what later parts bring: PLACEHOLDER until the window placement
-// exists, a window-mode close saves "user_data\Window.dat" first; PLACEHOLDER until music
-// exists, the music stops before the threads are ended.
+// The close sequence, without two steps:
+// PLACEHOLDER(shell): a window-mode close saves "user_data\Window.dat" first, once the
+// window placement exists.
+// PLACEHOLDER(sound): the music stops before the threads are ended, once music exists.
 void CloseSequence(plat::HWND hwnd) {
     bQuit = 1;
     if (thPause.Running()) {

@@ -1,10 +1,13 @@
-// STAND-IN for the main window's procedure, until the application shell with the real one
-// is built. It serves what the game thread needs of the window thread today: it records the
-// sound and music requests (and keeps the stage music number that the stage set-up's
+// The main window's procedure: what the game thread needs of the window thread. It records
+// the sound and music requests (and keeps the stage music number that the stage set-up's
 // keep-music rule reads), resets the Direct3D display after a lost device, follows the
-// window's activity, and on WM_CLOSE ends the worker threads and the game thread before
-// it destroys the window. Sound and music themselves, and the save of the window placement
-// on close, come later.
+// window's activity, and on WM_CLOSE ends the worker threads and the game thread before it
+// destroys the window.
+//
+// PLACEHOLDER(shell): the rest of the procedure comes with the application shell, and with
+// it the save of the window placement on close.
+// PLACEHOLDER(sound): the recorded sound and music requests are played once sound and music
+// exist.
 #pragma once
 
 #include <cstdint>

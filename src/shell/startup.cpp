@@ -52,8 +52,8 @@ bool OpenDisplay() {
                   bWindowed, 1, 60, SystemIni.VSync != 0, StdSD, SurfaceDef, kStdSurfaceCount);
 }
 
-// The depth of the display (step 15): the setting, the desktop's in a window, else the
-// system settings' choice for the back end.
+// The depth of the display: the setting, the desktop's in a window, else the system
+// settings' choice for the back end.
 int ChooseDepth() {
     if (SystemIni.Bpp != 0) return SystemIni.Bpp;
     if (bWindowed) return plat::GetDesktopBitsPerPixel();
@@ -63,7 +63,7 @@ int ChooseDepth() {
     return 32;
 }
 
-// Step 16: false (after the box) when the depth cannot be shown.
+// The check of the screen mode: false (after the box) when the depth cannot be shown.
 bool CheckScreenMode() {
     const int depth = nDisplayBpp;
     const bool allowed = depth == 16 || depth == 32 ||
@@ -82,7 +82,7 @@ bool CheckScreenMode() {
     return false;
 }
 
-// Step 24: the palette and the transparent colour (Direct3D, or 8-bit DirectDraw).
+// The palette and the transparent colour (Direct3D, or 8-bit DirectDraw).
 bool LoadPaletteAndKey() {
     if (!lpDTCon && !lpDDPalette) return true;
     const char* file = SurfaceDef[0].szFileName;
@@ -114,7 +114,7 @@ bool LoadPaletteAndKey() {
     return true;
 }
 
-// Step 36: a stage file given at start-up is played directly.
+// The direct play: a stage file given at start-up is played at once.
 bool StartDirectPlay() {
     std::string& stage = SystemIni.FreeStage;
     if (stage.empty()) return true;
@@ -161,8 +161,8 @@ bool InitGame(const std::string& commandLine, int showCmd) {
         return false;
     }
     LoadSystemIni();
-    // PLACEHOLDER until the start dialog exists: its record and the dialog choose the drawing
-    // mode here; until then a System.ini that asks for it runs DirectDraw.
+    // PLACEHOLDER(shell): the start dialog's record and the dialog choose the drawing mode
+    // here; until the start dialog exists a System.ini that asks for it runs DirectDraw.
     if (SystemIni.Direct3D >= 2) SystemIni.Direct3D = 0;
     if (!commandLine.empty()) {
         // A path that does not fit is refused whole: a cut path could name another file.
@@ -189,8 +189,8 @@ bool InitGame(const std::string& commandLine, int showCmd) {
     nDisplayBpp = ChooseDepth();
     SystemIni.Bpp = nDisplayBpp;
     if (!CheckScreenMode()) return false;
-    // PLACEHOLDER until the window classes exist: the main window's class set-up (and the
-    // sizing border of a Direct3D window with WindowMode 2) comes here.
+    // PLACEHOLDER(shell): the main window's class set-up (and the sizing border of a
+    // Direct3D window with WindowMode 2) comes here, once the window classes exist.
     plat::SetWindowText(hWndMain, EdSystem.strTitle.c_str());
     if (nDisplayBpp == 8) SystemIni.DD_VideoStretch = 0;
 
@@ -212,10 +212,11 @@ bool InitGame(const std::string& commandLine, int showCmd) {
         lpDTCon->strTextureWarning = kTextureWarning;
         LinkSharedSurfaces();
     }
-    // PLACEHOLDER until the window placement exists: "user_data\Window.dat" moves and sizes
-    // the window here.
+    // PLACEHOLDER(shell): "user_data\Window.dat" moves and sizes the window here, once the
+    // window placement exists.
     plat::ShowWindow(hWndMain, (!lpDTCon && !bWindowed) ? plat::SW_MAXIMIZE : showCmd);
-    // PLACEHOLDER until the system information exists: the display lines of the report log.
+    // PLACEHOLDER(shell): the display lines of the report log, once the system information
+    // exists.
     ErrorLog("DDInit成功");
     if (!LoadPaletteAndKey()) return false;
 
@@ -229,15 +230,14 @@ bool InitGame(const std::string& commandLine, int showCmd) {
     }
     const int debugSheet[] = {1};
     if (!DDLoadSurfaceSet(StdSD, debugSheet, 1)) return false;
-    // PLACEHOLDER until the fonts exist: the three fonts and their digit surfaces are made
-    // here.
+    // PLACEHOLDER(fonts): the three fonts and their digit surfaces are made here.
 
     for (cInput& input : InputList) input.ResetJoyButtons();
     if (!ReadKeyConfig(DataPathTable[kPathKeyConfig], KeyConfig)) DefaultKeyConfig(KeyConfig);
     LoadOption();
     if (nBpp == 8 && !LoadHbtPalette(Option.PaletteNumber())) return false;
-    // PLACEHOLDER until sound and music exist: the music manager, the sound-effect slots and
-    // the sound device are set up here.
+    // PLACEHOLDER(sound): the music manager, the sound-effect slots and the sound device are
+    // set up here.
 
     if (!LoadWorldMap()) {
         ReportLogBox("%s のロードに失敗！", DataPathTable[kPathWorldMap]);

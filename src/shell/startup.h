@@ -2,9 +2,10 @@
 // settings, the display, input and options, the world map and the palettes, and a stage
 // given on the command line; then the game thread and the window thread's message loop.
 //
-// Steps that later parts bring (the start dialog, fonts, sound and music, the window
-// placement, the system information of the report log) are not run yet; the configuration's
-// System.ini must choose the drawing mode (Direct3D 0 or 1) itself.
+// Steps whose work is not built yet (the start dialog, fonts, sound and music, the window
+// placement, the system information of the report log) are not run; each has its placeholder
+// marker where it will run. The configuration's System.ini must choose the drawing mode
+// (Direct3D 0 or 1) itself.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,7 @@ struct PlayerStart {
     bool errorLog = false;    // "EC_Game.txt" on (the tests' harness)
 };
 
-// STAND-IN for the program entry until the application shell exists: the report log, the
-// main window (the stand-in procedure), InitGame, the game thread, the message loop until
-// the window is destroyed, UnInitGame. The process exit code.
+// PLACEHOLDER(shell): the program entry until the application shell exists: the report log,
+// the main window (its procedure as far as it is built), InitGame, the game thread, the
+// message loop until the window is destroyed, UnInitGame. The process exit code.
 int RunPlayer(const PlayerStart& start);

@@ -179,7 +179,7 @@ int cActorBase::RunFlowInstances(int dying, int stopOnVanish) {
         const bool death = m_vecFlow[i].m_pFlow && m_vecFlow[i].m_pFlow->nTrigger == kTriggerDeath;
         if (dying && !death) continue;
         // A flow of another actor run inside this pass (a death) may have left its own.
-        SetCommandContextService(this, nullptr, nullptr);
+        SetCommandContext(this, nullptr, nullptr);
         if (m_vecFlow[i].Update(*this)) m_vecFlow[i].Stop(*this);
         if ((stopOnVanish && m_bVanish) || (!dying && !death && m_nHp <= 0)) return 1;
     }

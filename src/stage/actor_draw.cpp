@@ -14,10 +14,9 @@ namespace {
 // The hero lies dead for one second of frames when no death effect shows its end.
 constexpr std::int32_t kHeroDeathFrames = 60;
 
-// PLACEHOLDER until character effects exist: the handler of the running effect draws the
-// actor through the effect and reports whether the effect ended. No handler exists, so the
-// effect is reported ended at once: a dying actor must not wait for an effect that never
-// runs out.
+// PLACEHOLDER(effects): the handler of the running effect draws the actor through the effect
+// and reports whether the effect ended. No handler exists, so the effect is reported ended
+// at once: a dying actor must not wait for an effect that never runs out.
 int RunEffectHandler(cActorBase& /*actor*/, DDSURFACEDATA* /*surface*/, int /*paused*/) {
     return 1;
 }
@@ -76,8 +75,8 @@ int cActorBase::GetDrawPattern(int paused) {
 }
 
 int cActorBase::DrawDying(DDSURFACEDATA* surface, int paused) {
-    // PLACEHOLDER until actor images are drawn: the graphic source of the actor is resolved
-    // here with pattern 0, and the surface receives the drawing of the effect handlers.
+    // PLACEHOLDER(stage-images): the graphic source of the actor is resolved here with
+    // pattern 0, and the surface receives the drawing of the effect handlers.
     const bool effectRunning = m_CharaEffect.nNumber != 0;
     if (m_nOperator != 0) {
         // A character goes when its death effect has run out, or at once without one.

@@ -148,7 +148,7 @@ void cActorBase::ResumeFlowAnimes(int key) {
 
 void cActorBase::TriggerFlows(int trigger) {
     const CommandContextGuard outer;
-    SetCommandContextService(this, nullptr, nullptr);
+    SetCommandContext(this, nullptr, nullptr);
     const bool guardOff = EdSystem.bCompat525 != 0;
     const bool earlyGuard = !guardOff && EdSystem.bCompat744 != 0;
     const bool lateGuard = !guardOff && EdSystem.bCompat744 == 0;

@@ -532,10 +532,11 @@ std::int32_t DirectionOf(double vx) {
     return vx > 0 ? 2 : (vx < 0 ? 1 : 0);
 }
 
-// Step 4 of AimVelocity for a synchronised actor: the velocity on screen that, with the
-// scroll carrying the actor along, still moves it at V toward the goal. `lead` is the axis
-// with the larger distance; the result is false where a divisor is 0 (the routine then ends
-// with what it has). A scroll faster than the move has no solution: the velocity stays.
+// AimVelocity's solution for an actor that follows the auto-scroll: the velocity on screen
+// that, with the scroll carrying the actor along, still moves it at V toward the goal.
+// `lead` is the axis with the larger distance; the result is false where a divisor is 0 (the
+// routine then ends with what it has). A scroll faster than the move has no solution: the
+// velocity stays.
 bool SolveScrolledVelocity(double& vLead, double& vOther, double dLead, double dOther, double sLead,
                            double sOther, double fromLead, double toLead, double V) {
     if (dLead == 0) return false;

@@ -1,7 +1,7 @@
-// Services that characters and items call and that other parts of the stage engine provide:
-// the command context of the game scene, the arranges of flows and items, item commands,
-// messages, drawing and the sound of a command. Those marked PLACEHOLDER have the smallest
-// honest behaviour until the work named at them replaces them.
+// What characters, items and flows call across the flow and stage code: the command context
+// of the game scene, conditions, the arranges of flows and items, item commands, messages,
+// drawing and the sound of a command. Those with a placeholder marker have the smallest
+// honest behaviour until the work named by their tag replaces them.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +20,7 @@ struct DDSURFACEDATA;
 
 // The command context of the game scene: the actor, flow and command whose commands run now
 // (null: none). Nothing is kept while no game scene exists.
-void SetCommandContextService(cActorBase* actor, FlowInstance* flow, cCommandInstance* cmd);
+void SetCommandContext(cActorBase* actor, FlowInstance* flow, cCommandInstance* cmd);
 
 // Keeps the command context aside while a pass runs and puts it back when the pass ends, by
 // whichever way: a pass may run inside another one (the death flows of an actor that a
@@ -43,38 +43,38 @@ private:
     std::int32_t m_bCodeKill = 0;
 };
 
-// PLACEHOLDER until arranges exist: the arranges waiting in the flow (null: none) change the
-// command that starts. Nothing changes.
-void ApplyFlowArrangesService(cEdCommand& cmd, cActorBase& actor, FlowInstance* flow);
+// PLACEHOLDER(commands): the arranges waiting in the flow (null: none) change the command
+// that starts. Nothing changes until arranges exist.
+void ApplyFlowArranges(cEdCommand& cmd, cActorBase& actor, FlowInstance* flow);
 
 // Whether a condition list holds (mode 0 all, 1 one or more, any other mode never) with
 // `subject` as the actor the conditions ask about (null: no hero yet); TestConditionList.
-int TestConditionListService(const CheckedVector<cEdCondition>& conditions, int mode,
-                             cActorBase* subject);
+int ConditionListHolds(const CheckedVector<cEdCondition>& conditions, int mode,
+                       cActorBase* subject);
 
 // Whether the key condition holds for the input in the present frame (TestKeyCondition,
 // flow/key_conditions.h): 1 or 0; 0 without an input or a condition.
-int TestKeyConditionService(cActorBase& actor, cInput* input, const cEdKeyCondition* cond);
+int KeyConditionHolds(cActorBase& actor, cInput* input, const cEdKeyCondition* cond);
 
-// PLACEHOLDER until the item commands exist: one item command on the hero; 1 when it cleared
-// the stage. Does nothing.
-int RunItemCommandService(cHeroActor& hero, cEdCommand& cmd);
+// PLACEHOLDER(items): one item command on the hero; 1 when it cleared the stage. Does
+// nothing until the item commands exist.
+int RunItemCommand(cHeroActor& hero, cEdCommand& cmd);
 
-// PLACEHOLDER until arranges exist: the hero's pending arranges change the item command.
-// Nothing changes.
-void ApplyItemArrangesService(cHeroActor& hero, cEdCommand& cmd);
+// PLACEHOLDER(commands): the hero's pending arranges change the item command. Nothing
+// changes until arranges exist.
+void ApplyItemArranges(cHeroActor& hero, cEdCommand& cmd);
 
-// PLACEHOLDER until the item commands exist: a flow change an item queued on the hero, run
-// now. Does nothing.
-void RunFlowChangeService(cHeroActor& hero, cEdCommand& cmd);
+// PLACEHOLDER(items): a flow change an item queued on the hero, run now. Does nothing until
+// the item commands exist.
+void RunFlowChange(cHeroActor& hero, cEdCommand& cmd);
 
-// PLACEHOLDER until message windows exist: an item's message window for the hero. None
-// opens.
-void OpenItemMessageService(cHeroActor& hero, int message, std::int16_t a, std::int16_t b);
+// PLACEHOLDER(messages): an item's message window for the hero. None opens until message
+// windows exist.
+void OpenItemMessage(cHeroActor& hero, int message, std::int16_t a, std::int16_t b);
 
-// PLACEHOLDER until actor images are drawn: the actor onto the target. Its animations
-// advance; nothing is drawn.
-void DrawActorService(cActorBase& actor, DDSURFACEDATA* target, int hold);
+// PLACEHOLDER(stage-images): the actor onto the target. Its animations advance; nothing is
+// drawn until actor images are.
+void DrawActor(cActorBase& actor, DDSURFACEDATA* target, int hold);
 
 // The sound effect of a command (its record's sound number; 0 plays nothing).
-void PlayCommandSoundService(const cActorBase& actor, const cCommandInstance& cmd);
+void PlayCommandSound(const cActorBase& actor, const cCommandInstance& cmd);

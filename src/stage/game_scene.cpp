@@ -69,11 +69,11 @@ cInput& MenuInput() {
     return input;
 }
 
-// PLACEHOLDER until the stage end exists: the result is entered in the rankings.
+// PLACEHOLDER(stage-end): the result is entered in the rankings.
 void EnterRanking(cGameScene&) {}
 
-// PLACEHOLDER until the stage end exists: the next scene after a stage by the title-menu
-// choice with which the play began. The title until then.
+// PLACEHOLDER(stage-end): the next scene after a stage by the title-menu choice with which
+// the play began. The title until the stage end exists.
 int ChooseNextScene() {
     return SCENE_TITLE;
 }
@@ -131,9 +131,9 @@ cGameScene::cGameScene() {
     SetFirstHeroLookup([]() -> cActorBase* { return FirstHero(); });
     // A block with conditions exists while they hold for the first hero.
     SetBlockConditionEvaluator(&TestBlockConditionsOfHero);
-    // PLACEHOLDER until the screen effects, the screen colour and the blocking waits exist:
-    // no screen effect, an idle screen colour (saved level 255) and a wait that is not done
-    // are set here.
+    // PLACEHOLDER(effects): no screen effect, an idle screen colour (saved level 255) and a
+    // wait that is not done are set here, once the screen effects, the screen colour and the
+    // blocking waits exist.
     Progress.m_nStageBgm = 0;
 }
 
@@ -153,8 +153,8 @@ cGameScene::~cGameScene() {
     SetBlockConditionEvaluator(nullptr);
     SetGeometryAxes(nullptr, nullptr);
     for (int i : kGameSurfaces) DDReleaseSurface(&StdSD[i]);
-    // PLACEHOLDER until the stage resources exist: the character, effect and shot image
-    // vectors and the picture and message surface lists are released here.
+    // PLACEHOLDER(stage-images): the character, effect and shot image vectors and the
+    // picture and message surface lists are released here.
 }
 
 void cGameScene::Run() {
@@ -167,8 +167,8 @@ void cGameScene::Run() {
 void cGameScene::Enter() {
     m_vecRank.resize(5, 0);
     m_vecRankValue.resize(5, 0);
-    // PLACEHOLDER until actor drawing exists: the sign-image and work surfaces of the back
-    // end are chosen here.
+    // PLACEHOLDER(stage-images): the sign-image and work surfaces of the back end are chosen
+    // here, once actor drawing exists.
     PrepareBackgroundDefinitions();
     const bool again = SceneMgr.m_nPrevScene == SCENE_GAME;
     if (!again) {
@@ -176,8 +176,8 @@ void cGameScene::Enter() {
             PostClose();
             return;
         }
-        // PLACEHOLDER until the stage resources exist: the character, sword and effect
-        // images and the work surfaces are loaded here.
+        // PLACEHOLDER(stage-images): the character, sword and effect images and the work
+        // surfaces are loaded here.
         ResetPlay();
         UseLife(Progress);
     } else if (!DDLoadSurfaceSet(StdSD, kBackgroundSurfaces, kBackgroundCount)) {
@@ -206,9 +206,9 @@ void cGameScene::StageStart() {
         } else if (EdStageWork.bStartCaption != 0) {
             if (++m_nCaptionFrames < kCaptionFrames) {
                 DDBltRect(&BackBuffer, 256, 224, 128, 32, &StdSD[kWordSheet], 0, 0, 1);
-                // PLACEHOLDER until number sprites exist: the series number
-                // (Progress.m_nSeriesIndex) is drawn at (384, 224) in 32 x 32 digits taken
-                // from (0, 128) of the caption sheet.
+                // PLACEHOLDER(stage-images): the series number (Progress.m_nSeriesIndex)
+                // is drawn at (384, 224) in 32 x 32 digits taken from (0, 128) of the
+                // caption sheet, once number sprites exist.
                 return;
             }
         } else if (EdStageWork.bStartCaption2 != 0) {
@@ -250,8 +250,8 @@ int cGameScene::PauseMenuRows() const {
 }
 
 void cGameScene::MoveMenuRow(int rows) {
-    // PLACEHOLDER until the menu cursor exists: up and down move the row and wrap; its
-    // sound and its stack come with it.
+    // PLACEHOLDER(menus): up and down move the row and wrap until the menu cursor exists;
+    // its sound and its stack come with it.
     const std::uint16_t dir = InputList[0].wDir;
     if (dir & kDirUp) m_nMenuRow = (m_nMenuRow + rows - 1) % rows;
     if (dir & kDirDown) m_nMenuRow = (m_nMenuRow + 1) % rows;
@@ -349,20 +349,20 @@ void cGameScene::ResultScreen() {
             return;
         }
     }
-    // PLACEHOLDER until the play screen and the fonts exist: with a ranking place to offer
-    // by hand the screen is drawn without its bottom text line and System text 27 is
-    // written centred at y 456 with the 16-dot font.
+    // PLACEHOLDER(fonts): with a ranking place to offer by hand the screen is drawn without
+    // its bottom text line and System text 27 is written centred at y 456 with the 16-dot
+    // font, once the play screen and the fonts exist.
     Draw();
     if (EdStageWork.bClearCaption != 0) {
         m_nCaptionFrames += 4;
-        // PLACEHOLDER until the strip effects exist: below 100 the caption comes in
-        // interlaced (strips of 4 dots shifted by 100 - counter); until then it is plain.
+        // PLACEHOLDER(effects): below 100 the caption comes in interlaced (strips of 4 dots
+        // shifted by 100 - counter); until the strip effects exist it is plain.
         DDBltRect(&BackBuffer, 256, 192, 128, 32, &StdSD[kWordSheet], 0, 64, 1);
     } else {
         m_nCaptionFrames = kResultMinFrames;
     }
-    // PLACEHOLDER until rankings exist: from 200 on, with rankings kept and the result
-    // shown, the stage result is drawn at (336, 224) with m_vecRank.
+    // PLACEHOLDER(rankings): from 200 on, with rankings kept and the result shown, the stage
+    // result is drawn at (336, 224) with m_vecRank.
 }
 
 void cGameScene::ContinueMenu() {
@@ -456,8 +456,9 @@ void cGameScene::ResetPlay() {
     m_nPlayFrames = 0;
     m_ScrollX.m_dPos = 0;
     m_ScrollY.m_dPos = 0;
-    // PLACEHOLDER until message windows, replays and rankings exist: the message windows
-    // are removed, the replay logs emptied (except in a replay play-back), in a direct play
-    // the progress flag that marks the run as a direct play set (the progress record has no
-    // such field yet), and the stage's ranking file loaded here.
+    // PLACEHOLDER(messages): the message windows are removed here.
+    // PLACEHOLDER(replays): the replay logs are emptied here (except in a replay play-back).
+    // PLACEHOLDER(rankings): in a direct play the progress flag that marks the run as a
+    // direct play is set (the progress record has no such field yet), and the stage's
+    // ranking file is loaded here.
 }

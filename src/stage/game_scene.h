@@ -3,8 +3,9 @@
 // and the game-over screen; it owns everything of the running stage that is not an actor.
 //
 // The work that is not built yet (the stage's images, the stage end with its next-step
-// choice, hits, items, projectiles, replays, rankings, fonts, the menu cursor) is marked
-// PLACEHOLDER where it is called, and replaced where it is built.
+// choice, hits, items, projectiles, replays, rankings, fonts, the menu cursor) carries a
+// placeholder marker with its tag where it is called, and is replaced where it is built;
+// scripts/placeholders lists the markers.
 #pragma once
 
 #include <atomic>
@@ -182,8 +183,9 @@ public:
     // One list per actor group 0..7, and one per projectile group.
     CheckedVector<CheckedList<cActorBase*>> m_vecGroupList;
     CheckedVector<CheckedList<cProjectile*>> m_vecShotGroupList;
-    // PLACEHOLDER until message windows, effects, pictures, the screen effect, the screen
-    // colour and the blocking waits exist: their members follow here.
+    // PLACEHOLDER(messages): the members of the message windows follow here.
+    // PLACEHOLDER(effects): the members of the effects, pictures, the screen effect, the
+    // screen colour and the blocking waits follow here.
     // Written by the window thread while the pause thread runs.
     std::atomic<std::int32_t> m_bCloseRequest{0};
     // The command context: whose flow and command run now (null: none).
@@ -222,7 +224,8 @@ public:
     std::string m_strRankName;
     std::int32_t m_bRankingDone = 0;
     std::int32_t m_nHudMode = 0;
-    // PLACEHOLDER until the menu cursor exists: the row of the pause and continue menus.
+    // PLACEHOLDER(menus): the row of the pause and continue menus, until the menu cursor
+    // exists.
     std::int32_t m_nMenuRow = 0;
     // Set when SetStage ended early on a failed allocation.
     std::int32_t m_bSetStageFailed = 0;
@@ -247,8 +250,8 @@ private:
     void LeaveTo(int nextScene);
 };
 
-// PLACEHOLDER until replays exist: F1 and F2 save the current and the previous replay; 1
-// when one of them was handled.
+// PLACEHOLDER(replays): F1 and F2 save the current and the previous replay; 1 when one of
+// them was handled.
 int CheckReplayHotKeys();
 
 // The game scene while it exists; null otherwise (set by NewGameScene, cleared first thing

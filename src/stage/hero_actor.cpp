@@ -270,7 +270,7 @@ int cHeroActor::StepY() {
 int cHeroActor::RunFlows(int dying) {
     // The pass's own context, put back as it was however the pass ends.
     std::optional<CommandContextGuard> context(std::in_place);
-    SetCommandContextService(this, nullptr, nullptr);
+    SetCommandContext(this, nullptr, nullptr);
     if (lpGame) lpGame->m_bCodeKill = 0;
 
     // The velocity the flows start from: the auto-scroll's, overwritten, not added.
@@ -303,7 +303,7 @@ int cHeroActor::RunFlows(int dying) {
     // The flow changes items queued run now, in order.
     CheckedVector<cEdCommand> changes = std::move(m_vecFlowChange);
     m_vecFlowChange.Clear();
-    for (cEdCommand& cmd : changes) RunFlowChangeService(*this, cmd);
+    for (cEdCommand& cmd : changes) RunFlowChange(*this, cmd);
     FinishFlowPass();
 
     ++m_nTicks;
@@ -336,7 +336,7 @@ int cHeroActor::Jump(cCommandInstance* cmd) {
     if (mode == 0) {
         held = 1;
     } else if ((mode == 1 || mode == 2) && hasKeys &&
-               TestKeyConditionService(*this, m_pInput, flow->m_vecKeyCond.back())) {
+               KeyConditionHolds(*this, m_pInput, flow->m_vecKeyCond.back())) {
         held = keyed = 1;
     }
 
@@ -384,7 +384,7 @@ int cHeroActor::Jump(cCommandInstance* cmd) {
             }
             if (launched) {
                 cmd->m_bFirstTickDone = 1;
-                PlayCommandSoundService(*this, *cmd);
+                PlayCommandSound(*this, *cmd);
             }
         }
     } else {
@@ -424,10 +424,10 @@ int cHeroActor::RunItemCommands(CheckedVector<cEdCommand>& commands) {
     for (int i = 0; i < static_cast<int>(commands.Size()); ++i) {
         cEdCommand& cmd = commands[i];
         if (cmd.nCmdType != kItemArrangeType) {
-            ApplyItemArrangesService(*this, cmd);
+            ApplyItemArranges(*this, cmd);
             m_listItemArrange.clear();
         }
-        const int result = RunItemCommandService(*this, cmd);
+        const int result = RunItemCommand(*this, cmd);
         if (m_nHp <= 0) return 2;
         if (result != 0) return result;
     }
@@ -452,11 +452,11 @@ void cHeroActor::TouchItem(const cItemObject& item) {
 }
 
 void cHeroActor::ShowItemMessage(int message, std::int16_t a, std::int16_t b) {
-    OpenItemMessageService(*this, message, a, b);
+    OpenItemMessage(*this, message, a, b);
 }
 
 void cHeroActor::DrawHitBoxes(DDSURFACEDATA* target, int hold) {
-    DrawActorService(*this, target, hold);
+    DrawActor(*this, target, hold);
     // At 8 bits per pixel with the palette animation on, the palette itself blinks.
     const bool paletteBlinks = nBpp == 8 && EdSystem.bPaletteAnimation != 0;
     for (HitBoxView& v : m_vecHitBoxView) {
@@ -496,8 +496,8 @@ void cHeroActor::DrawHitBoxes(DDSURFACEDATA* target, int hold) {
 }
 
 void cHeroActor::DrawSight(DDSURFACEDATA*) {
-    // PLACEHOLDER until the stage resources build the sight mask: without it no sight is
-    // drawn.
+    // PLACEHOLDER(stage-images): the sight is drawn through the sight mask, once the stage
+    // resources build it; without it no sight is drawn.
 }
 
 void cHeroActor::UpdateScreenRect() {

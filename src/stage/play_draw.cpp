@@ -29,8 +29,8 @@ int ZPass(int z) {
     return z < 0 ? 0 : (z >= kZPasses ? kZPasses - 1 : z);
 }
 
-// PLACEHOLDER until backgrounds are drawn: the screen is the colour of a stage without
-// backgrounds, and the auto-scrolling backgrounds do not move yet.
+// PLACEHOLDER(stage-images): until backgrounds are drawn, the screen is the colour of a stage
+// without backgrounds, and the auto-scrolling backgrounds do not move yet.
 void DrawBackgroundsLayer0() {
     DDFillSurface(&BackBuffer, kNoBackgroundColour);
 }
@@ -40,19 +40,19 @@ void DrawBackgroundsLayer0() {
 void cGameScene::Draw(int keepStage, int frozen, int sound, int help) {
     (void)sound;
     (void)help;
-    // PLACEHOLDER until the stage resources and screen effects exist: lost shot-cell sheets
-    // are rebuilt, and a running screen effect draws into the virtual back buffer.
+    // PLACEHOLDER(stage-images): lost shot-cell sheets are rebuilt here.
+    // PLACEHOLDER(effects): a running screen effect draws into the virtual back buffer.
     DrawBackgroundsLayer0();
     // With the stage hidden during the pause, only the front backgrounds and the screen
     // colour would follow.
     if (!keepStage && m_nState == GAMESTATE_PAUSE && EdSystem.bPauseLayer) return;
-    // PLACEHOLDER until pictures and block images are drawn: pictures and blocks of layer 0.
+    // PLACEHOLDER(stage-images): pictures and blocks of layer 0.
 
     const bool layered = EdStageWork.bLayered != 0;
     for (int pass = 0; pass < (layered ? kZPasses : 1); ++pass) {
         // DrawHero may set the stage up again (a retry), which replaces every object.
         if (!Player.Empty() && (!layered || ZPass(Player[0].m_Chara.nZ) == pass)) DrawHero(frozen);
-        // PLACEHOLDER until item images are drawn: the items on screen in this pass.
+        // PLACEHOLDER(stage-images): the items on screen in this pass.
         std::vector<ObjectId> ids;
         CharaList.CollectIds(ids);
         for (ObjectId id : ids) {
@@ -60,13 +60,13 @@ void cGameScene::Draw(int keepStage, int frozen, int sound, int help) {
             if (!chara || (layered && ZPass(chara->m_Chara.nZ) != pass)) continue;
             if (DrawChara(*chara, frozen)) RemoveChara(*chara);
         }
-        // PLACEHOLDER until projectiles exist: the shots on screen in this pass.
+        // PLACEHOLDER(shots): the shots on screen in this pass.
     }
-    // PLACEHOLDER until the later layers exist: blocks and backgrounds of layer 1, the
+    // PLACEHOLDER(stage-images): the later layers: blocks and backgrounds of layer 1, the
     // distance-condition areas, the sight mask, pictures of layer 1, effects, message
     // windows, the screen effect, the status bar, the time limit and the help text.
     AnimatePaletteColors();
-    // PLACEHOLDER until the screen colour exists: it covers everything drawn.
+    // PLACEHOLDER(effects): the screen colour covers everything drawn.
 }
 
 void cGameScene::DrawHero(int frozen) {
@@ -80,16 +80,16 @@ void cGameScene::DrawHero(int frozen) {
         return;
     }
     hero.DrawHitBoxes(&BackBuffer, frozen);
-    // PLACEHOLDER until gauges are drawn: the hero's HP and SP gauges.
+    // PLACEHOLDER(stage-images): the hero's HP and SP gauges.
 }
 
 int cGameScene::DrawChara(cCharaActor& chara, int frozen) {
     if (chara.m_bDying) return chara.DrawDying(&BackBuffer, frozen);
-    // PLACEHOLDER until actor images are drawn: a character off screen keeps its animation
-    // still (unless set to animate off screen); a transparent one advances it and draws its
-    // gauges; any other is drawn with its character effect, gauges and overlay.
+    // PLACEHOLDER(stage-images): a character off screen keeps its animation still (unless
+    // set to animate off screen); a transparent one advances it and draws its gauges; any
+    // other is drawn with its character effect, gauges and overlay.
     if (!chara.m_bOnScreen) return 0;
-    DrawActorService(chara, &BackBuffer, frozen);
+    DrawActor(chara, &BackBuffer, frozen);
     return 0;
 }
 

@@ -46,28 +46,28 @@ bool ShowsCharaDeath() {
     return EdSystem.bCompat272 != 0;
 }
 
-// PLACEHOLDER until the stage end exists: the stage is cleared and its result totalled.
+// PLACEHOLDER(stage-end): the stage is cleared and its result totalled.
 void EndStage(cGameScene&) {}
 
-// PLACEHOLDER until the hit pass exists: shots and bodies meet; 0, 1 cleared, 2 hero lost.
+// PLACEHOLDER(hits): shots and bodies meet; 0, 1 cleared, 2 hero lost.
 int ResolveHits(cGameScene&) {
     return 0;
 }
 
-// PLACEHOLDER until the hit pass exists: the hero takes the items it touches.
+// PLACEHOLDER(hits): the hero takes the items it touches.
 int PickUpItems(cGameScene&) {
     return 0;
 }
 
-// PLACEHOLDER until block characters exist: they push the actor (2: it dies), and carry
-// the actor that rides one.
+// PLACEHOLDER(blocks): block characters push the actor (2: it dies), and carry the actor
+// that rides one.
 int CollideBlockCharas(cGameScene&, cActorBase&) {
     return 0;
 }
 void RideBlockChara(cGameScene&, cActorBase&) {}
 
-// PLACEHOLDER until block touches and item blocks exist: the hero's steps on the blocks
-// it stands on.
+// PLACEHOLDER(blocks): the hero's steps on the blocks it stands on, once block touches and
+// item blocks exist.
 int HeroBlockTouch(cGameScene&, cHeroActor&) {
     return 0;
 }
@@ -75,12 +75,12 @@ int HeroItemBlock(cGameScene&, cHeroActor&) {
     return 0;
 }
 
-// PLACEHOLDER until projectiles exist: their tick (update, gravity, motion, area removal
-// in tick 1, block test).
+// PLACEHOLDER(shots): the projectiles' tick (update, gravity, motion, area removal in tick
+// 1, block test).
 void RunProjectiles(cGameScene&) {}
 
-// PLACEHOLDER until replays exist: the frame's input is recorded, or played back (1 when
-// the log has ended).
+// PLACEHOLDER(replays): the frame's input is recorded, or played back (1 when the log has
+// ended).
 void RecordReplayFrame(const cInput&) {}
 int PlayReplayFrame(cInput&) {
     return 0;
@@ -404,7 +404,7 @@ int cGameScene::TestCharaAppearance(cCharaActor& chara) {
     const cEdChara& record = chara.m_Chara;
     if (record.vecCondition.empty()) return 1;
     if (record.bCondLatch && chara.m_bAppearLatch) return 1;
-    if (!TestConditionListService(record.vecCondition, record.nCondMode, &chara)) return 0;
+    if (!ConditionListHolds(record.vecCondition, record.nCondMode, &chara)) return 0;
     chara.m_bAppearLatch = 1;
     return 1;
 }
@@ -413,7 +413,7 @@ int cGameScene::TestItemAppearance(cItemObject& item) {
     const cEdItem& record = item.m_Item;
     if (record.vecCondition.empty()) return 1;
     if (record.bCondLatch && item.m_bAppearLatch) return 1;
-    if (!TestConditionListService(record.vecCondition, record.nCondMode, FirstHero())) return 0;
+    if (!ConditionListHolds(record.vecCondition, record.nCondMode, FirstHero())) return 0;
     item.m_bAppearLatch = 1;
     return 1;
 }
@@ -528,7 +528,7 @@ void cGameScene::RemoveChara(cCharaActor& chara) {
     // The group may have changed since the character joined its list: look in all.
     for (int g = 0; g < static_cast<int>(m_vecGroupList.Size()); ++g)
         m_vecGroupList[g].EraseValue(&chara);
-    // PLACEHOLDER until projectiles exist: the projectiles homing on it let go of it.
+    // PLACEHOLDER(shots): the projectiles homing on it let go of it.
     // Destroying it unhooks the actors it targets and that target it.
     CharaList.Remove(chara.Id());
 }

@@ -39,10 +39,10 @@ struct SetStageAbort {};
     throw SetStageAbort{};
 }
 
-// PLACEHOLDER until the stage resources exist: the sight mask of the hero.
+// PLACEHOLDER(stage-images): the sight mask of the hero.
 void BuildSightMask(cGameScene&) {}
 
-// PLACEHOLDER until the stage resources exist: the images and work surfaces of this stage.
+// PLACEHOLDER(stage-images): the images and work surfaces of this stage.
 void LoadStageResources(cGameScene&) {}
 
 // The music of the stage: N plays (or 0 stops) and the loop setting is kept for it.
@@ -100,7 +100,7 @@ void cGameScene::SetStage(int restart, int fresh) {
     try {
         ErrorLog("In SetStage");
         // Whatever ran before is over: no command context survives into the new attempt.
-        SetCommandContextService(nullptr, nullptr, nullptr);
+        SetCommandContext(nullptr, nullptr, nullptr);
         m_nFrame = 0;
 
         // Every run-time list is emptied; characters go before the lists that point at them.
@@ -114,14 +114,14 @@ void cGameScene::SetStage(int restart, int fresh) {
 
         const bool replay = SceneMgr.m_nTitleChoice == TITLE_REPLAY;
         if (restart) {
-            // PLACEHOLDER until replays exist: in replay mode the replay file is read again
-            // here (its log and progress snapshot); a failure posts WM_CLOSE.
+            // PLACEHOLDER(replays): in replay mode the replay file is read again here (its
+            // log and progress snapshot); a failure posts WM_CLOSE.
             // What commands changed in the failed attempt comes back from the loaded stage.
             EdStageWork.CopySettingsFrom(EdStage);
         }
 
-        // PLACEHOLDER until replays exist: replay mode takes the seed from the log, and
-        // normal play with replays on moves the current log to the previous one.
+        // PLACEHOLDER(replays): replay mode takes the seed from the log, and normal play
+        // with replays on moves the current log to the previous one.
         if (!replay && EdSystem.bReplay) {
             PrevReplayProgress = CurReplayProgress;
             CurReplayProgress = Progress;
@@ -245,8 +245,9 @@ void cGameScene::SetStage(int restart, int fresh) {
         m_bRemoveOutsideBlockChara = EdStageWork.AreaLimit[1].Applies() ? 1 : 0;
         m_bRemoveOutsideItem = EdStageWork.AreaLimit[2].Applies() ? 1 : 0;
 
-        // PLACEHOLDER until message windows, effects, the screen effect, the screen
-        // colour and the blocking waits exist: they are emptied and made idle here.
+        // PLACEHOLDER(messages): the message windows are emptied here.
+        // PLACEHOLDER(effects): effects, the screen effect, the screen colour and the
+        // blocking waits are emptied and made idle here.
 
         LoadStageResources(*this);
 
@@ -280,7 +281,7 @@ void cGameScene::SetStage(int restart, int fresh) {
         }
         Progress.SaveCheckpoint();
 
-        // PLACEHOLDER until the menu cursor exists: it is reset here.
+        // PLACEHOLDER(menus): the menu cursor is reset here.
         for (int i = 0; i < static_cast<int>(InputList.Size()); ++i) {
             InputList[i].History.Clear();
             InputList[i].ResetKeyLogs();
@@ -326,8 +327,7 @@ void cGameScene::SetStage(int restart, int fresh) {
 
         UpdatePresence();
         m_nHudMode = EdStageWork.bStatusShown;
-        // PLACEHOLDER until the screen effects exist: their virtual back buffer is switched
-        // off here.
+        // PLACEHOLDER(effects): the screen effects' virtual back buffer is switched off here.
 
         ErrorLog("Out SetStage");
     } catch (const SetStageAbort&) {

@@ -320,7 +320,8 @@ TEST(GameSpeed, TheConstantsOfEachLevel) {
         EXPECT_DOUBLE_EQ(speed.PerSubStep(30.0), c.b > 0 ? 30.0 / c.b : 0.0);
         EXPECT_DOUBLE_EQ(speed.PerSubStepSq(2.0), c.b > 0 ? 2.0 / (c.b * c.b) : 0.0);
     }
-    // The Part's example: level 10 with gravity 0.4 gives 0.004 per sub-step.
+    // Against the literal rather than a quotient computed like the table's: level 10 runs 10
+    // sub-steps and gravity is divided by their square, so 0.4 gives 0.004 per sub-step.
     std::int32_t level = 0;
     GameSpeedConstants speed;
     SetGameSpeed(10, 0.4, level, speed);

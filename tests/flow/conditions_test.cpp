@@ -603,9 +603,9 @@ TEST_F(ConditionWorld, BlocksAndAppearancesAskTheirConditionsOfTheFirstHero) {
 
     // The service the appearance tests call is the same evaluation.
     self.m_vecVar[1] = 5;
-    EXPECT_EQ(TestConditionListService(cell.vecCondition, 0, &self), 1);
-    EXPECT_EQ(TestConditionListService(cell.vecCondition, 0, &other), 0);
-    EXPECT_EQ(TestConditionListService({}, 1, &self), 0);
+    EXPECT_EQ(ConditionListHolds(cell.vecCondition, 0, &self), 1);
+    EXPECT_EQ(ConditionListHolds(cell.vecCondition, 0, &other), 0);
+    EXPECT_EQ(ConditionListHolds({}, 1, &self), 0);
 }
 
 }  // namespace

@@ -226,7 +226,7 @@ TEST_F(FlowRuntime, CommandWithoutDurationRunsOnceAndEndsItsFlowInTheSameTick) {
 
     // Through the flow pass, from the top level of a frame (no context set): stopped in the
     // tick it ran, and the pass leaves no context behind.
-    SetCommandContextService(nullptr, nullptr, nullptr);
+    SetCommandContext(nullptr, nullptr, nullptr);
     Install({Flow(kFlowOnly, {Cmd(kWait, 0)})});
     F(0).Start(actor);
     Tick();
@@ -253,7 +253,7 @@ TEST_F(FlowRuntime, NestedPassesGiveTheOuterPassItsContextBack) {
     Install({Flow(kFlowOnly, {Cmd(kWait, 5)})});
     F(0).Start(actor);
     for (int pass = 0; pass < 3; ++pass) {
-        SetCommandContextService(&outer, &outerFlow, &outerCmd);
+        SetCommandContext(&outer, &outerFlow, &outerCmd);
         // A code kill the outer pass noticed must outlive the inner pass's fresh start.
         lpGame->m_bCodeKill = 1;
         if (pass == 0) actor.RunFlows(0);
@@ -264,7 +264,7 @@ TEST_F(FlowRuntime, NestedPassesGiveTheOuterPassItsContextBack) {
         EXPECT_EQ(lpGame->m_pCurCmd, &outerCmd) << pass;
         EXPECT_EQ(lpGame->m_bCodeKill, 1) << pass;
     }
-    SetCommandContextService(nullptr, nullptr, nullptr);
+    SetCommandContext(nullptr, nullptr, nullptr);
     lpGame->m_bCodeKill = 0;
     // At the top level each pass starts its own notice afresh.
     lpGame->m_bCodeKill = 1;

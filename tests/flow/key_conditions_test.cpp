@@ -549,7 +549,7 @@ TEST_F(KeyConditionTest, PresentKeyTestIgnoresLengthsAndMirroring) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(TestKeyCondition(m_actor, &In(), &c.cond), c.expected) << c.what;
-        EXPECT_EQ(TestKeyConditionService(m_actor, &In(), &c.cond), c.expected ? 1 : 0)
+        EXPECT_EQ(KeyConditionHolds(m_actor, &In(), &c.cond), c.expected ? 1 : 0)
             << c.what << " through the service";
     }
     const cEdKeyCondition right = Key({Held(kKeyRight)});

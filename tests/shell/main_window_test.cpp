@@ -1,5 +1,6 @@
-// The stand-in main window procedure: the requests it records, the stage music it keeps, the
-// activity flag, and the close sequence with and without a running pause thread.
+// The main window procedure as far as it is built: the requests it records, the stage music
+// it keeps, the activity flag, and the close sequence with and without a running pause
+// thread.
 #include "shell/main_window.h"
 
 #include <gtest/gtest.h>
