@@ -309,6 +309,11 @@ bool MoveFile(std::string_view from, std::string_view to) {
     return true;
 }
 
+bool IsRegularFile(std::string_view path) {
+    struct stat info;
+    return stat(MapPath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 std::string CurrentDirectory() {
     std::string folder(256, '\0');
     while (getcwd(folder.data(), folder.size() + 1) == nullptr) {

@@ -19,6 +19,7 @@ std::string MapPath(std::string_view path);
 std::FILE* FileOpen(std::string_view path, const char* mode);
 bool FileExists(std::string_view path);       // a file or a folder
 bool IsDirectory(std::string_view path);
+bool IsRegularFile(std::string_view path);    // not a folder, pipe or device
 bool CreateDirectory(std::string_view path);  // one level; false when it exists or fails
 bool DeleteFile(std::string_view path);
 bool MoveFile(std::string_view from, std::string_view to);  // replaces an existing target

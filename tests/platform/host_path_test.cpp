@@ -299,4 +299,16 @@ TEST_F(HostPath, ThreadsShareTheCache) {
     EXPECT_EQ(failures, std::vector<int>(6, 0));
 }
 
+TEST_F(HostPath, IsRegularFileTakesPlainFilesAndWhatLinksToThem) {
+    Touch("File.dat");
+    fs::create_directory("Folder");
+    ASSERT_EQ(mkfifo("pipe", 0666), 0);
+    fs::create_symlink("File.dat", "link");
+    EXPECT_TRUE(plat::IsRegularFile("FILE.DAT"));
+    EXPECT_TRUE(plat::IsRegularFile("link"));
+    EXPECT_FALSE(plat::IsRegularFile("folder"));
+    EXPECT_FALSE(plat::IsRegularFile("pipe"));
+    EXPECT_FALSE(plat::IsRegularFile("missing"));
+}
+
 }  // namespace
