@@ -4,8 +4,6 @@
 // host. The values are kept as the file gives them: the bound reader bounds them at use.
 #include "base/key_config.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <string>
 
@@ -62,9 +60,7 @@ void LoadKeyConfigBytes(const std::uint8_t* bytes, std::size_t size, cKeyConfig&
 int ReadKeyConfig(std::string_view path, cKeyConfig& record) {
     // Only a plain file can be opened where the file was made: a folder of that name would
     // open here and read as empty, and a pipe would block start-up.
-    struct stat info;
-    const std::string host = plat::MapPath(path);
-    if (stat(host.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return 0;
+    if (!plat::IsRegularFile(path)) return 0;
     std::FILE* file = plat::FileOpen(path, "rb");
     if (!file) return 0;
     std::uint8_t bytes[cKeyConfig::kFileSize];

@@ -1,23 +1,14 @@
 #include "base/paths.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <filesystem>
 #include <utility>
 #include <vector>
 
 #include "base/log.h"
 #include "base/sjis.h"
 #include "platform/cp932.h"
+#include "platform/folder_copy.h"
 #include "platform/host_path.h"
 #include "platform/message_box.h"
-#include "platform/seams.h"
 
 const char* const DataPathTable[kDataPathCount] = {
     "data\\",
@@ -185,148 +176,28 @@ std::size_t LastDot(std::string_view text) {
     return text.rfind('.');
 }
 
-// ---- Copying "default" to "data" ----
-
-// Folder nesting deeper than this ends the copy.
-constexpr int kMaxCopyDepth = 64;
-constexpr std::size_t kCopyChunk = 64 * 1024;
-
-using FolderId = std::pair<dev_t, ino_t>;
-
-struct CopyState {
-    std::vector<FolderId> ancestors;    // the source folders being copied, outermost first
-    std::vector<FolderId> madeFolders;  // every folder the copy made
-    std::vector<char> buffer = std::vector<char>(kCopyChunk);
-};
-
-bool Contains(const std::vector<FolderId>& ids, const FolderId& id) {
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
+// What the walk of "default" passed over or stopped at, as the report log words it.
+const char* CopyNoteText(plat::FolderCopyNote::Kind kind) {
+    switch (kind) {
+        case plat::FolderCopyNote::kNestedTooDeep:
+            return "folders nested too deep";
+        case plat::FolderCopyNote::kLeadsBack:
+            return "a folder that leads back into the copy";
+        case plat::FolderCopyNote::kSymbolicLink:
+            return "a symbolic link, not copied";
+        case plat::FolderCopyNote::kNotFileOrFolder:
+            return "not a file or folder, not copied";
+    }
+    return "";
 }
 
-void NoteMadeFolder(const std::string& path, CopyState& state) {
-    struct stat made;
-    if (stat(path.c_str(), &made) == 0) state.madeFolders.emplace_back(made.st_dev, made.st_ino);
-}
-
-// `name` is the file's own name: K4_FAIL=default_copy NAME fails the copy at that file.
-bool CopyFile(const std::string& from, const std::string& to, const std::string& name,
-              CopyState& state) {
-    // O_NOFOLLOW: a link put in the file's place after the folder was listed is not read.
-    const int in = open(from.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (in < 0) return false;
-    struct stat info;
-    if (fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(in);
-        return false;
-    }
-    const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (out < 0) {
-        close(in);
-        return false;
-    }
-    bool ok = !plat::FailStep(("default_copy " + name).c_str());
-    std::vector<char>& buffer = state.buffer;
-    while (ok) {
-        const ssize_t n = read(in, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ok = false;
-        if (n <= 0) break;
-        for (ssize_t done = 0; done < n && ok;) {
-            const ssize_t w = write(out, buffer.data() + done, static_cast<std::size_t>(n - done));
-            if (w < 0 && errno == EINTR) continue;
-            if (w <= 0)
-                ok = false;
-            else
-                done += w;
-        }
-    }
-    close(in);
-    if (close(out) != 0) ok = false;
-    return ok;
-}
-
-// Copies what the folder `from` holds into the existing folder `to`. Symbolic links are
-// not followed (only `from` itself may be one, when `followFrom` is set): a link could lead
-// out of the project, or back into the copy.
-bool CopyFolderContents(const std::string& from, const std::string& to, int depth, bool followFrom,
-                        CopyState& state) {
-    if (depth > kMaxCopyDepth) {
-        ReportLog("%s : folders nested too deep", from.c_str());
-        return false;
-    }
-    const int fd =
-        open(from.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followFrom ? 0 : O_NOFOLLOW));
-    if (fd < 0) return false;
-    struct stat source;
-    if (fstat(fd, &source) != 0) {
-        close(fd);
-        return false;
-    }
-    // A folder mounted inside itself, or one the copy made: copying it would never end.
-    const FolderId id{source.st_dev, source.st_ino};
-    if (Contains(state.ancestors, id) || Contains(state.madeFolders, id)) {
-        ReportLog("%s : a folder that leads back into the copy", from.c_str());
-        close(fd);
-        return false;
-    }
-    DIR* dir = fdopendir(fd);
-    if (!dir) {
-        close(fd);
-        return false;
-    }
-    std::vector<std::string> names;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name != "." && name != "..") names.emplace_back(name);
-    }
-    closedir(dir);
-    // The same order on every run.
-    std::sort(names.begin(), names.end());
-
-    state.ancestors.push_back(id);
-    bool ok = true;
-    for (const std::string& name : names) {
-        const std::string child = from + "/" + name;
-        const std::string target = to + "/" + name;
-        struct stat info;
-        if (lstat(child.c_str(), &info) != 0) {
-            ok = false;
-        } else if (S_ISLNK(info.st_mode)) {
-            ReportLog("%s : a symbolic link, not copied", child.c_str());
-        } else if (S_ISDIR(info.st_mode)) {
-            ok = mkdir(target.c_str(), 0777) == 0;
-            if (ok) {
-                NoteMadeFolder(target, state);
-                ok = CopyFolderContents(child, target, depth + 1, false, state);
-            }
-        } else if (S_ISREG(info.st_mode)) {
-            ok = CopyFile(child, target, name, state);
-        } else {
-            // Pipes and devices hold no project data, and reading one could wait forever.
-            ReportLog("%s : not a file or folder, not copied", child.c_str());
-        }
-        if (!ok) break;
-    }
-    state.ancestors.pop_back();
-    return ok;
-}
-
-// Renames the finished copy to its final name, which must not exist: a "data" that
-// appeared meanwhile is left as it is and the rename fails.
-bool MoveIntoPlace(const std::string& from, const std::string& to) {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno != EINVAL && errno != ENOSYS) return false;
-    // A file system without the no-replace rename: look first. rename itself never replaces
-    // a file by a folder, nor a folder that holds anything.
-    struct stat existing;
-    if (lstat(to.c_str(), &existing) == 0 || errno != ENOENT) return false;
-    return rename(from.c_str(), to.c_str()) == 0;
-}
-
-// The host folder that holds `path` ("" for the current folder), with its closing "/".
-std::string HostParent(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+// Copies "default" into the new folder `temp` and gives it the permissions of "default".
+bool CopyDefaultInto(const std::string& temp) {
+    const plat::FolderCopy copy = plat::CopyFolderContents("default", temp, "default_copy");
+    for (const plat::FolderCopyNote& note : copy.notes)
+        ReportLog("%s : %s", note.hostPath.c_str(), CopyNoteText(note.kind));
+    // The new folder was made for its owner only; "data" gets the permissions of "default".
+    return copy.ok && plat::CopyPermissions("default", temp);
 }
 
 }  // namespace
@@ -345,31 +216,19 @@ int CreateDefaultData(plat::HWND owner) {
                          "デフォルトデータ作成の確認", plat::MB_YESNO);
     if (answer != plat::IDYES) return 0;
 
-    const std::string from = plat::MapPath("default");
-    const std::string to = plat::MapPath("data");
     // The copy goes into a fresh folder beside "data" and becomes "data" only when it is
     // complete: a failure then takes away that one folder, which holds nothing but the copy.
-    std::string temp = HostParent(to) + "data.k4tmp-XXXXXX";
-    if (!mkdtemp(temp.data())) {
+    // A "data" that appeared meanwhile is left as it is, and the copy fails.
+    const std::string temp = plat::CreateUniqueDirectory("data.k4tmp-");
+    if (temp.empty()) {
         ReportLog("default -> data : no folder for the copy could be made");
         return 0;
     }
-    CopyState state;
-    NoteMadeFolder(temp, state);
-    bool ok = CopyFolderContents(from, temp, 0, true, state);
-    // mkdtemp made the folder for its owner only; "data" gets the permissions of "default".
-    struct stat source;
-    if (ok)
-        ok = stat(from.c_str(), &source) == 0 && chmod(temp.c_str(), source.st_mode & 0777) == 0;
-    if (ok) ok = MoveIntoPlace(temp, to);
+    const bool ok = CopyDefaultInto(temp) && plat::MoveFileNoReplace(temp, "data");
     if (!ok) {
         ReportLog("default -> data : the copy failed and is removed");
-        chmod(temp.c_str(), 0700);  // writable again, so that its content can go
-        std::error_code ignored;
-        std::filesystem::remove_all(temp, ignored);  // links are removed, not followed
+        plat::RemoveDirectoryTree(temp);
     }
-    // The copy went round the path mapper, whose folder listings may now be stale.
-    plat::ClearPathCache();
     return ok ? 1 : 0;
 }
 

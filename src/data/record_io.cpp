@@ -1,7 +1,5 @@
 #include "data/record_io.h"
 
-#include <unistd.h>
-
 #include <atomic>
 #include <bit>
 #include <cerrno>
@@ -10,7 +8,9 @@
 
 #include "base/format.h"
 #include "data/serial_record.h"
+#include "platform/file_sync.h"
 #include "platform/host_path.h"
+#include "platform/process_id.h"
 #include "platform/seams.h"
 
 // Fields are copied between memory and file as they lie in memory, which is the file's
@@ -124,15 +124,14 @@ void RecordWriter::WriteU32(std::uint32_t value) {
 bool WriteFileAtomically(std::string_view path, const std::vector<std::uint8_t>& bytes) {
     // A name of its own per save, so that two saves of one file never share a temporary.
     static std::atomic<unsigned> saves{0};
-    const std::string temp =
-        Format("%.*s.%d-%u.tmp", static_cast<int>(path.size()), path.data(), ::getpid(), saves++);
+    const std::string temp = Format("%.*s.%d-%u.tmp", static_cast<int>(path.size()), path.data(),
+                                    plat::ProcessId(), saves++);
     // Created through the mapper so its cache sees the temporary file and the rename.
     std::FILE* file = plat::FileOpen(temp, "wb");
     if (!file) return false;
     bool ok = !plat::FailStep("file_write") &&
               std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    ok = std::fflush(file) == 0 && ok;
-    ok = ::fsync(fileno(file)) == 0 && ok;
+    ok = plat::FlushFileBuffers(file) && ok;
     ok = std::fclose(file) == 0 && ok;
     if (!ok || !plat::MoveFile(temp, path)) {
         plat::DeleteFile(temp);

@@ -9,6 +9,7 @@
 #include "platform/host_path.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -16,6 +17,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -188,6 +191,17 @@ std::optional<std::string> HostMode(const char* mode) {
     return host;
 }
 
+// Renames to a name that must not exist, on any file system.
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without the no-replace rename: look first. rename itself never replaces
+    // a file by a folder, nor a folder that holds anything.
+    struct stat existing;
+    if (lstat(to.c_str(), &existing) == 0 || errno != ENOENT) return false;
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
 }  // namespace
 
 std::string MapPath(std::string_view path) {
@@ -307,6 +321,45 @@ bool MoveFile(std::string_view from, std::string_view to) {
     Cache().Forget(ParentFolder(source));
     Cache().Forget(ParentFolder(target));
     return true;
+}
+
+bool IsRegularFile(std::string_view path) {
+    struct stat info;
+    return stat(MapPath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string CreateUniqueDirectory(std::string_view stem) {
+    // mkdtemp replaces the six X's; the stem's folder is mapped, its new name spelled as asked.
+    const std::size_t nameStart = stem.find_last_of("\\/") + 1;
+    const std::string folder = nameStart > 0 ? MapPath(stem.substr(0, nameStart)) : std::string();
+    std::string host = folder + Cp932ToUtf8(stem.substr(nameStart)) + "XXXXXX";
+    if (!mkdtemp(host.data())) return std::string();
+    Cache().Forget(ParentFolder(host));
+    return std::string(stem) + host.substr(host.size() - 6);
+}
+
+bool CopyPermissions(std::string_view from, std::string_view to) {
+    struct stat source;
+    return stat(MapPath(from).c_str(), &source) == 0 &&
+           chmod(MapPath(to).c_str(), source.st_mode & 0777) == 0;
+}
+
+bool MoveFileNoReplace(std::string_view from, std::string_view to) {
+    const std::string source = MapPath(from);
+    const std::string target = MapPath(to);
+    if (!RenameNoReplace(source, target)) return false;
+    Cache().Forget(ParentFolder(source));
+    Cache().Forget(ParentFolder(target));
+    return true;
+}
+
+bool RemoveDirectoryTree(std::string_view path) {
+    const std::string host = MapPath(path);
+    chmod(host.c_str(), 0700);  // writable again, so that its content can go
+    std::error_code error;
+    std::filesystem::remove_all(host, error);
+    Cache().Forget(ParentFolder(host));
+    return !error;
 }
 
 std::string CurrentDirectory() {

@@ -19,9 +19,23 @@ std::string MapPath(std::string_view path);
 std::FILE* FileOpen(std::string_view path, const char* mode);
 bool FileExists(std::string_view path);       // a file or a folder
 bool IsDirectory(std::string_view path);
+bool IsRegularFile(std::string_view path);    // not a folder, pipe or device
 bool CreateDirectory(std::string_view path);  // one level; false when it exists or fails
 bool DeleteFile(std::string_view path);
 bool MoveFile(std::string_view from, std::string_view to);  // replaces an existing target
+
+// Folder operations for a copy that must appear whole or not at all.
+// Makes a new folder named `stem` and six random letters or digits; its program path, or
+// "" when none could be made. Only its owner may use it until its permissions are set.
+std::string CreateUniqueDirectory(std::string_view stem);
+// Gives `to` the permission bits of `from`.
+bool CopyPermissions(std::string_view from, std::string_view to);
+// Renames a file or folder to a name that must not exist: nothing there is ever replaced,
+// not even an empty folder.
+bool MoveFileNoReplace(std::string_view from, std::string_view to);
+// Removes a folder and all it holds, the folder itself even when it is read-only. Symbolic
+// links inside are removed, not followed.
+bool RemoveDirectoryTree(std::string_view path);
 
 // The current folder (host form).
 std::string CurrentDirectory();

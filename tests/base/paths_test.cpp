@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/log.h"
 #include "platform/cp932.h"
 #include "platform/host_path.h"
 #include "platform/message_box.h"
@@ -503,6 +504,28 @@ TEST_F(DefaultData, PipesAreNotCopiedAndDoNotStopTheCopy) {
     EXPECT_EQ(CreateDefaultData(nullptr), 1);
     EXPECT_FALSE(fs::exists("data/pipe"));
     EXPECT_EQ(ReadHostFile("data/System.dat"), "system bytes");
+}
+
+TEST_F(DefaultData, WhatTheCopyPassesOverOrStopsAtIsInTheReportLog) {
+    const std::string log = dir.path + "/Report_Game.txt";
+    ASSERT_EQ(OpenReportLog(log), 1);
+    MakeDefault();
+    fs::create_symlink("System.dat", "default/link");
+    ASSERT_EQ(mkfifo("default/stg4/pipe", 0666), 0);
+    Answer("box yes\nbox yes\n");
+    EXPECT_EQ(CreateDefaultData(nullptr), 1);
+    EXPECT_EQ(ReadHostFile(log),
+              "default/link : a symbolic link, not copied\r\n"
+              "default/stg4/pipe : not a file or folder, not copied\r\n");
+
+    fs::remove_all("data");
+    UseSeams({"default_copy " + Utf8(u8"森-1.stg4_001")});  // after the link and the pipe
+    ASSERT_EQ(OpenReportLog(log), 1);
+    EXPECT_EQ(CreateDefaultData(nullptr), 0);
+    EXPECT_EQ(ReadHostFile(log),
+              "default/link : a symbolic link, not copied\r\n"
+              "default/stg4/pipe : not a file or folder, not copied\r\n"
+              "default -> data : the copy failed and is removed\r\n");
 }
 
 }  // namespace

@@ -299,4 +299,76 @@ TEST_F(HostPath, ThreadsShareTheCache) {
     EXPECT_EQ(failures, std::vector<int>(6, 0));
 }
 
+// ---- The folder operations of an all-or-nothing copy ----
+
+TEST_F(HostPath, IsRegularFileTakesPlainFilesAndWhatLinksToThem) {
+    Touch("File.dat");
+    fs::create_directory("Folder");
+    ASSERT_EQ(mkfifo("pipe", 0666), 0);
+    fs::create_symlink("File.dat", "link");
+    EXPECT_TRUE(plat::IsRegularFile("FILE.DAT"));
+    EXPECT_TRUE(plat::IsRegularFile("link"));
+    EXPECT_FALSE(plat::IsRegularFile("folder"));
+    EXPECT_FALSE(plat::IsRegularFile("pipe"));
+    EXPECT_FALSE(plat::IsRegularFile("missing"));
+}
+
+TEST_F(HostPath, UniqueFoldersAreNewPrivateAndNamedInTheMappedFolder) {
+    fs::create_directory("Sub");
+    const std::string first = plat::CreateUniqueDirectory("SUB\\copy-");
+    const std::string second = plat::CreateUniqueDirectory("SUB\\copy-");
+    ASSERT_EQ(first.size(), std::string("SUB\\copy-").size() + 6);
+    ASSERT_EQ(first.rfind("SUB\\copy-", 0), 0u);
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(plat::IsDirectory(first));
+    EXPECT_TRUE(plat::IsDirectory(second));
+    std::vector<std::string> made{first.substr(4), second.substr(4)};
+    std::sort(made.begin(), made.end());
+    EXPECT_EQ(Names("Sub"), made);
+    EXPECT_EQ(fs::status("Sub/" + first.substr(4)).permissions() & fs::perms::all,
+              fs::perms::owner_all);
+    EXPECT_EQ(plat::CreateUniqueDirectory("missing\\copy-"), "");
+}
+
+TEST_F(HostPath, CopyPermissionsTakesTheBitsOfTheSource) {
+    fs::create_directory("from");
+    fs::create_directory("to");
+    fs::permissions("from", fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    ASSERT_TRUE(plat::CopyPermissions("FROM", "TO"));
+    EXPECT_EQ(fs::status("to").permissions() & fs::perms::all,
+              fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    EXPECT_FALSE(plat::CopyPermissions("missing", "to"));
+}
+
+TEST_F(HostPath, MoveFileNoReplaceNeverReplacesEvenAnEmptyFolder) {
+    fs::create_directory("Copy");
+    Touch("Copy/a.dat", "a");
+    fs::create_directory("empty");
+    Touch("file", "the user's");
+    EXPECT_FALSE(plat::MoveFileNoReplace("copy", "empty"));
+    EXPECT_FALSE(plat::MoveFileNoReplace("copy", "FILE"));
+    EXPECT_EQ(Read("file"), "the user's");
+    EXPECT_TRUE(fs::is_empty("empty"));
+
+    ASSERT_TRUE(plat::MoveFileNoReplace("COPY", "Data"));
+    EXPECT_EQ(Names("."), (std::vector<std::string>{"Data", "empty", "file"}));
+    EXPECT_EQ(plat::MapPath("data\\A.DAT"), "Data/a.dat");
+    EXPECT_FALSE(plat::MoveFileNoReplace("copy", "other"));
+}
+
+TEST_F(HostPath, RemoveDirectoryTreeTakesAReadOnlyFolderButNothingItLinksTo) {
+    fs::create_directories("outside");
+    Touch("outside/keep.dat", "outside");
+    fs::create_directories("tree/inner");
+    Touch("tree/inner/a.dat");
+    fs::create_directory_symlink("../outside", "tree/link");
+    fs::permissions("tree", fs::perms::owner_read | fs::perms::owner_exec);
+    ASSERT_EQ(plat::MapPath("TREE"), "tree");
+
+    EXPECT_TRUE(plat::RemoveDirectoryTree("TREE"));
+    EXPECT_EQ(Names("."), (std::vector<std::string>{"outside"}));
+    EXPECT_EQ(Read("outside/keep.dat"), "outside");
+    EXPECT_FALSE(plat::FileExists("tree"));
+}
+
 }  // namespace
