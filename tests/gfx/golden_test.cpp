@@ -22,6 +22,7 @@
 #include "gfx/fade.h"
 #include "gfx/palette_file.h"
 #include "gfx/surface_tables.h"
+#include "platform/ddraw.h"
 #include "platform/image_decoder.h"
 
 namespace {
