@@ -28,6 +28,7 @@
 #include "gfx/palette.h"
 #include "gfx/palette_file.h"
 #include "gfx/surface_tables.h"
+#include "platform/ddraw.h"
 #include "platform/display_window.h"
 #include "platform/messages.h"
 #include "platform/seams.h"

@@ -7,10 +7,15 @@
 // actor (moves) or per copy index (shots).
 #pragma once
 
-#include <boost/shared_ptr.hpp>
 #include <cstdint>
 
 #include "data/serial_record.h"
+
+// Create only fills a holder passed by reference: the declaration is enough here.
+namespace boost {
+template <class T>
+class shared_ptr;
+}  // namespace boost
 
 class cEdMove : public SerialRecord {
 public:

@@ -5,6 +5,7 @@
 
 #include "base/log.h"
 #include "gfx/display.h"
+#include "platform/d3d9.h"
 
 RECTBATCH RectBatch;
 SPRITEBATCH SpriteBatch;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "gfx/surface.h"
-#include "platform/d3d9.h"
+#include "platform/d3d9_types.h"
 
 constexpr plat::DWORD kQuadFvf = plat::D3DFVF_XYZRHW | plat::D3DFVF_DIFFUSE | plat::D3DFVF_TEX1;
 

@@ -12,6 +12,8 @@
 #include "gfx/fill.h"
 #include "gfx/palette.h"
 #include "gfx/surface_lock.h"
+#include "platform/d3d9.h"
+#include "platform/ddraw.h"
 #include "platform/image_decoder.h"
 
 namespace {

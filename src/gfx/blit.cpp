@@ -8,6 +8,8 @@
 #include "gfx/batch.h"
 #include "gfx/display.h"
 #include "gfx/surface_lock.h"
+#include "platform/d3d9.h"
+#include "platform/ddraw.h"
 #include "platform/trunc.h"
 
 namespace {

@@ -12,6 +12,8 @@
 #include "gfx/frame_timing.h"
 #include "gfx/palette.h"
 #include "platform/clock.h"
+#include "platform/d3d9.h"
+#include "platform/ddraw.h"
 #include "platform/display_window.h"
 #include "platform/message_box.h"
 

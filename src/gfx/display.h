@@ -12,8 +12,8 @@
 #include <string>
 
 #include "gfx/surface.h"
-#include "platform/d3d9.h"
-#include "platform/ddraw.h"
+#include "platform/d3d9_types.h"
+#include "platform/ddraw_fwd.h"
 #include "platform/messages.h"
 #include "platform/pixel_format.h"
 #include "platform/rect.h"

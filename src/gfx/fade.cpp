@@ -9,6 +9,8 @@
 #include "gfx/blit.h"
 #include "gfx/display.h"
 #include "gfx/surface_lock.h"
+#include "platform/d3d9.h"
+#include "platform/ddraw.h"
 #include "platform/trunc.h"
 
 namespace {

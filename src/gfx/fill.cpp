@@ -7,6 +7,8 @@
 #include "gfx/display.h"
 #include "gfx/palette.h"
 #include "gfx/surface_lock.h"
+#include "platform/d3d9.h"
+#include "platform/ddraw.h"
 
 namespace {
 

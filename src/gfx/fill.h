@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "gfx/surface.h"
-#include "platform/ddraw.h"
+#include "platform/ddraw_fwd.h"
 
 // Direct3D: 1 done (or nothing to fill), 0 failed. DirectDraw: the result of the fill.
 int DDFillRect(DDSURFACEDATA* lpSD, int x, int y, int w, int h, std::uint32_t dwPalNum);

@@ -4,6 +4,7 @@
 
 #include "base/log.h"
 #include "base/message_box.h"
+#include "platform/ddraw.h"
 
 plat::PALETTEENTRY Palette[256];
 plat::PALETTEENTRY PaletteOrg[256];

@@ -6,6 +6,7 @@
 #include "gfx/palette.h"
 #include "gfx/surface.h"
 #include "gfx/surface_lock.h"
+#include "platform/ddraw.h"
 #include "platform/image_decoder.h"
 
 bool DDLoadPaletteFromFile(plat::PALETTEENTRY* lpPalette, const char* szFileName, int) {

@@ -8,6 +8,8 @@
 #include "gfx/display.h"
 #include "gfx/palette.h"
 #include "gfx/surface.h"
+#include "platform/d3d9.h"
+#include "platform/ddraw.h"
 #include "platform/display_window.h"
 
 namespace {

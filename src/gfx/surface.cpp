@@ -11,6 +11,8 @@
 #include "base/message_box.h"
 #include "gfx/display.h"
 #include "gfx/fill.h"
+#include "platform/d3d9.h"
+#include "platform/ddraw.h"
 
 // Never destroyed: surfaces released during process exit still find it.
 CheckedList<DDSURFACEDATA*>& SDList = *new CheckedList<DDSURFACEDATA*>;

@@ -13,8 +13,8 @@
 
 #include "base/checked_list.h"
 #include "base/checked_vector.h"
-#include "platform/d3d9.h"
-#include "platform/ddraw.h"
+#include "platform/d3d9_types.h"
+#include "platform/ddraw_fwd.h"
 
 // The Direct3D attachment.
 struct DDTEXTUREDATA {

@@ -14,6 +14,7 @@
 #include "gfx/display.h"
 #include "gfx/surface.h"
 #include "platform/d3dx_texture.h"
+#include "platform/ddraw.h"
 #include "platform/image_decoder.h"
 
 namespace {

@@ -4,6 +4,8 @@
 #include "base/message_box.h"
 #include "gfx/display.h"
 #include "gfx/fill.h"
+#include "platform/d3d9.h"
+#include "platform/ddraw.h"
 
 bool cSurfaceLock::Lock(DDSURFACEDATA* lpSD) {
     if (lpDTCon) {

@@ -26,6 +26,7 @@
 #include "gfx/restore.h"
 #include "gfx/surface_tables.h"
 #include "platform/clock.h"
+#include "platform/ddraw.h"
 #include "platform/messages.h"
 #include "platform/presenter.h"
 #include "scene/menu_scenes.h"

@@ -23,6 +23,7 @@
 #include "gfx/surface.h"
 #include "gfx/surface_tables.h"
 #include "platform/clock.h"
+#include "platform/ddraw.h"
 #include "platform/display_window.h"
 #include "platform/host_path.h"
 #include "platform/messages.h"

@@ -17,6 +17,7 @@
 #include "gfx/frame_timing.h"
 #include "gfx/palette.h"
 #include "platform/clock.h"
+#include "platform/ddraw.h"
 #include "platform/messages.h"
 #include "platform/random.h"
 #include "scene/game_progress.h"

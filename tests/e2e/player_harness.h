@@ -17,6 +17,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gen/project.h"
@@ -185,7 +186,7 @@ public:
             return frame;
         frame.width = image.width;
         frame.height = image.height;
-        frame.pixels = image.argb;
+        frame.pixels = std::move(image.argb);  // a frame is 1.2 MB: no copy
         return frame;
     }
 

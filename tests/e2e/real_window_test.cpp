@@ -12,6 +12,7 @@
 #include "gfx/display.h"
 #include "gfx/surface_lock.h"
 #include "gfx/surface_tables.h"
+#include "platform/ddraw.h"
 #include "platform/display_window.h"
 #include "platform/messages.h"
 #include "platform/pixel_format.h"

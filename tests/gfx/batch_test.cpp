@@ -7,6 +7,7 @@
 
 #include "draw_fixture.h"
 #include "gfx/fill.h"
+#include "platform/d3d9.h"
 
 namespace {
 

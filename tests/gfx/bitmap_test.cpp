@@ -11,6 +11,7 @@
 #include "draw_fixture.h"
 #include "gen/sample_images.h"
 #include "gfx/palette_file.h"
+#include "platform/ddraw.h"
 #include "support/byte_builder.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "gfx/batch.h"
 #include "gfx/fill.h"
 #include "gfx/surface_tables.h"
+#include "platform/ddraw.h"
 
 namespace {
 

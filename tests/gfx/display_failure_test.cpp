@@ -9,6 +9,7 @@
 #include "base/globals.h"
 #include "display_fixture.h"
 #include "gfx/surface.h"
+#include "platform/ddraw.h"
 #include "platform/message_box.h"
 
 namespace {

@@ -15,6 +15,8 @@
 #include "gfx/display.h"
 #include "gfx/palette.h"
 #include "gfx/surface_tables.h"
+#include "platform/d3d9.h"
+#include "platform/ddraw.h"
 #include "platform/display_window.h"
 #include "platform/frame.h"
 #include "platform/messages.h"

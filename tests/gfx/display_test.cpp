@@ -12,6 +12,7 @@
 #include "display_fixture.h"
 #include "gfx/fill.h"
 #include "gfx/surface_lock.h"
+#include "platform/ddraw.h"
 #include "platform/message_box.h"
 #include "platform/script_state.h"
 

@@ -9,6 +9,7 @@
 
 #include "draw_fixture.h"
 #include "gfx/fill.h"
+#include "platform/ddraw.h"
 
 namespace {
 

@@ -9,6 +9,8 @@
 
 #include "display_fixture.h"
 #include "gfx/surface_lock.h"
+#include "platform/d3d9.h"
+#include "platform/ddraw.h"
 
 namespace {
 

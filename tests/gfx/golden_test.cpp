@@ -22,12 +22,15 @@
 #include "gfx/fade.h"
 #include "gfx/palette_file.h"
 #include "gfx/surface_tables.h"
+#include "platform/ddraw.h"
 #include "platform/image_decoder.h"
 
 namespace {
 
+// Given by the build as an absolute path: __FILE__ may be relative (ccache's base folder)
+// and the display fixture runs each test in a folder of its own.
 std::filesystem::path GoldenDir() {
-    return std::filesystem::path(__FILE__).parent_path().parent_path() / "golden";
+    return K4_GOLDEN_DIR;
 }
 
 std::filesystem::path OutputDir() {

@@ -9,6 +9,8 @@
 
 #include "draw_fixture.h"
 #include "gfx/surface_tables.h"
+#include "platform/d3d9.h"
+#include "platform/ddraw.h"
 
 namespace {
 

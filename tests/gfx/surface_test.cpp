@@ -11,6 +11,8 @@
 #include "base/globals.h"
 #include "display_fixture.h"
 #include "gfx/fill.h"
+#include "platform/d3d9.h"
+#include "platform/ddraw.h"
 #include "platform/message_box.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "gfx/fade.h"
 #include "gfx/hbt_table.h"
 #include "platform/cp932.h"
+#include "platform/ddraw.h"
 #include "platform/host_path.h"
 #include "platform/scripted_input.h"
 #include "scene/menu_scenes.h"
