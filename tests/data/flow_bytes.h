@@ -171,10 +171,6 @@ class FlowFixture : public database_test::DatabaseFixture {
 protected:
     void SetUp() override {
         database_test::DatabaseFixture::SetUp();
-        previousEditorLaunch_ = bEditorLaunch;
-        previousKeep_ = EdSystem.bKeepTestPlayFlows;
-        bEditorLaunch = 0;
-        EdSystem.bKeepTestPlayFlows = 0;
         EdDatabase.vecAnimeSet.resize(3);
         EdDatabase.vecAnime.resize(5);
         EdDatabase.vecEffect.resize(4);
@@ -185,15 +181,6 @@ protected:
         EdDatabase.vecBgm.resize(4);
         EdDatabase.vecSwordType.resize(2);
     }
-    void TearDown() override {
-        bEditorLaunch = previousEditorLaunch_;
-        EdSystem.bKeepTestPlayFlows = previousKeep_;
-        database_test::DatabaseFixture::TearDown();
-    }
-
-private:
-    int previousEditorLaunch_ = 0;
-    std::int32_t previousKeep_ = 0;
 };
 
 }  // namespace flow_bytes

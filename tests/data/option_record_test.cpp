@@ -22,17 +22,7 @@ ByteBuilder OptionBytes(std::uint32_t fields) {
     return b;
 }
 
-class OptionFile : public DatabaseFixture {
-protected:
-    void SetUp() override {
-        DatabaseFixture::SetUp();
-        Option = OptionData();
-    }
-    void TearDown() override {
-        Option = OptionData();
-        DatabaseFixture::TearDown();
-    }
-};
+class OptionFile : public DatabaseFixture {};
 
 TEST_F(OptionFile, DefaultsAndTheirDocumentedBytes) {
     OptionData option;

@@ -11,6 +11,7 @@
 
 #include "base/globals.h"
 #include "base/log.h"
+#include "data/data_globals.h"
 #include "platform/messages.h"
 #include "platform/seams.h"
 #include "support/byte_builder.h"
@@ -118,14 +119,14 @@ std::string ReadText(const std::string& path) {
 class RecordFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        bStripCR = 1;
+        ResetDataGlobals();
         closeRequests = 0;
         hWndMain = plat::CreateWindow(CountCloses);
         ASSERT_EQ(OpenReportLog("Report_Game.txt"), 1);
     }
     void TearDown() override {
         plat::DestroyWindow(hWndMain);
-        hWndMain = nullptr;
+        ResetDataGlobals();
         plat::SetSeams(plat::Seams{});
     }
     int PumpCloses() {

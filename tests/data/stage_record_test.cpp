@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "data/common_palette.h"
+#include "data/data_globals.h"
 #include "data/database.h"
 #include "data/palette_inheritance.h"
 #include "data/record_dump.h"
@@ -398,11 +399,8 @@ std::uint32_t LastU32(const Bytes& bytes) {
 
 class StageRecord : public ::testing::Test {
 protected:
-    void SetUp() override {
-        bStripCR = 1;
-        EdDatabase.SetDefaults();
-    }
-    void TearDown() override { EdDatabase.SetDefaults(); }
+    void SetUp() override { ResetDataGlobals(); }
+    void TearDown() override { ResetDataGlobals(); }
 };
 
 TEST_F(StageRecord, NewStageHasItsDefaultShapeAndSavesPaddedPalettes) {

@@ -13,6 +13,7 @@
 
 #include "base/globals.h"
 #include "base/log.h"
+#include "data/data_globals.h"
 #include "data/system_record.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
@@ -52,22 +53,17 @@ protected:
         plat::Seams seams;
         seams.headless = true;
         plat::SetSeams(seams);
-        plat::ClearShownBoxes();
+        ResetDataGlobals();
         closeRequests = 0;
         hWndMain = plat::CreateWindow(CountCloses);
         ASSERT_EQ(OpenReportLog("Report_Game.txt"), 1);
         options = cEdSystem().vecOptions;
         // A text default, so that a FreeStage left alone can be told from one cleared.
         options[8].SetText("FreeStage", "default.stg4");
-        EdSystem = cEdSystem();
-        SystemIni = cSystemIni();
     }
     void TearDown() override {
-        EdSystem = cEdSystem();
-        SystemIni = cSystemIni();
         plat::DestroyWindow(hWndMain);
-        hWndMain = nullptr;
-        plat::ClearShownBoxes();
+        ResetDataGlobals();
         plat::SetSeams(previousSeams_);
     }
     int PumpCloses() {

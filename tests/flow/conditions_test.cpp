@@ -20,6 +20,7 @@
 #include "stage/actor.h"
 #include "stage/actor_services.h"
 #include "stage/block_map.h"
+#include "stage/engine_globals.h"
 #include "stage/game_scene.h"
 #include "stage/stage_objects.h"
 
@@ -105,12 +106,7 @@ plat::LRESULT CountCloses(plat::HWND, std::uint32_t msg, plat::WPARAM, plat::LPA
 class ConditionWorld : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedStage_ = EdStageWork;
-        savedVars_ = Progress.m_vecVariable;
-        saved733_ = EdSystem.bCompat733;
-        EdSystem.bCompat733 = 0;
-        Progress.m_vecVariable.Destroy();
-        Progress.m_vecVariable.resize(kCommonVariableCount, 0);
+        ResetEngineGlobals();
         scene_ = std::make_unique<cGameScene>();
         lpGame = scene_.get();
         for (ScrollAxis* axis : {&scene_->m_ScrollX, &scene_->m_ScrollY}) {
@@ -129,17 +125,12 @@ protected:
         hWndMain = window_;
     }
     void TearDown() override {
-        hWndMain = nullptr;
         Pump();
         plat::DestroyWindow(window_);
         self.ReleaseTargets();
         other.ReleaseTargets();
-        lpGame = nullptr;
         scene_.reset();
-        SetBlockConditionEvaluator(nullptr);
-        EdStageWork = savedStage_;
-        Progress.m_vecVariable = savedVars_;
-        EdSystem.bCompat733 = saved733_;
+        ResetEngineGlobals();
     }
 
     // Delivers what was posted; the close requests the bad indexes asked for so far.
@@ -185,9 +176,6 @@ protected:
     cCharaActor other;
 
 private:
-    cEdStage savedStage_;
-    CheckedVector<std::int32_t> savedVars_;
-    std::int32_t saved733_ = 0;
     plat::HWND window_ = nullptr;
 };
 

@@ -16,6 +16,7 @@
 #include "platform/messages.h"
 #include "platform/time_units.h"
 #include "stage/actor.h"
+#include "stage/engine_globals.h"
 
 namespace {
 
@@ -276,25 +277,15 @@ cEdAnime Anime(std::initializer_list<std::pair<int, int>> frames) {
 class FlowInstall : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_savedSpeed = EdStageWork.speed;
-        m_savedLevel = EdStageWork.nLevel;
-        m_savedAnime = EdDatabase.vecAnime;
-        m_savedSets = EdDatabase.vecAnimeSet;
+        ResetEngineGlobals();
         EdStageWork.SetGameSpeed(10);  // b = 10
         // Anime 1: lead of (2 + 3) × 6 = 30 frames; anime 2 acts at once.
         EdDatabase.vecAnime.Clear();
         EdDatabase.vecAnime.push_back(Anime({}));
         EdDatabase.vecAnime.push_back(Anime({{2, 0}, {3, 0}, {4, 1}, {5, 0}}));
         EdDatabase.vecAnime.push_back(Anime({{4, 1}}));
-        SetFirstHeroLookup(nullptr);
     }
-    void TearDown() override {
-        SetFirstHeroLookup(nullptr);
-        EdStageWork.speed = m_savedSpeed;
-        EdStageWork.nLevel = m_savedLevel;
-        EdDatabase.vecAnime = m_savedAnime;
-        EdDatabase.vecAnimeSet = m_savedSets;
-    }
+    void TearDown() override { ResetEngineGlobals(); }
 
     static cEdCommand Timed(int time, int anime = 0, int parallel = 0, int type = 1) {
         cEdCommand cmd = Plain("T", 0, type);
@@ -336,12 +327,6 @@ protected:
     }
 
     cCharaActor m_actor;
-
-private:
-    GameSpeedConstants m_savedSpeed;
-    std::int32_t m_savedLevel = 0;
-    CheckedVector<cEdAnime> m_savedAnime;
-    CheckedVector<cEdAnimeSet> m_savedSets;
 };
 
 TEST_F(FlowInstall, DurationIsIncreaseTimesCloneAndBaseInTicks) {

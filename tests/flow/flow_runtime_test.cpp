@@ -17,6 +17,7 @@
 #include "flow/flow_instance.h"
 #include "stage/actor.h"
 #include "stage/actor_services.h"
+#include "stage/engine_globals.h"
 #include "stage/game_scene.h"
 #include "stage/post_load_tables.h"
 
@@ -84,20 +85,12 @@ AnimeEntry Entry(int key, int length, int hold) {
 class FlowRuntime : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedStage_ = EdStageWork;
-        savedAnime_ = EdDatabase.vecAnime;
-        savedPatterns_ = AnimePatternTable;
-        saved525_ = EdSystem.bCompat525;
-        saved744_ = EdSystem.bCompat744;
-        savedGame_ = lpGame;
-        EdSystem.bCompat525 = 0;
-        EdSystem.bCompat744 = 0;
+        ResetEngineGlobals();
         EdDatabase.vecAnime.Clear();
         EdDatabase.vecAnime.push_back(Anime({}));
         EdDatabase.vecAnime.push_back(Anime({{2, 0}, {3, 0}, {4, 1}, {5, 0}}));
         EdDatabase.vecAnime.push_back(Anime({{4, 1}}));
         BuildAnimePatternTable(AnimePatternTable);
-        SetFirstHeroLookup(nullptr);
         scene_ = std::make_unique<cGameScene>();
         lpGame = scene_.get();
         SetSpeed(10);
@@ -110,13 +103,8 @@ protected:
         actor.m_nOperator = 1;
     }
     void TearDown() override {
-        lpGame = savedGame_;
         scene_.reset();
-        EdStageWork = savedStage_;
-        EdDatabase.vecAnime = savedAnime_;
-        AnimePatternTable = savedPatterns_;
-        EdSystem.bCompat525 = saved525_;
-        EdSystem.bCompat744 = saved744_;
+        ResetEngineGlobals();
     }
 
     void SetSpeed(int b) {
@@ -158,14 +146,6 @@ protected:
     std::unique_ptr<cGameScene> scene_;
     cCharaActor actor;
     int b_ = 10;
-
-private:
-    cEdStage savedStage_;
-    CheckedVector<cEdAnime> savedAnime_;
-    CheckedVector<ANIMSEQ> savedPatterns_;
-    std::int32_t saved525_ = 0;
-    std::int32_t saved744_ = 0;
-    cGameScene* savedGame_ = nullptr;
 };
 
 // --- Running the commands of a flow. ---

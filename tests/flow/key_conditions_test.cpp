@@ -17,6 +17,7 @@
 #include "flow/flow_instance.h"
 #include "stage/actor.h"
 #include "stage/actor_services.h"
+#include "stage/engine_globals.h"
 #include "stage/stage_objects.h"
 
 namespace {
@@ -71,21 +72,14 @@ CheckedVector<cEdKeyCondition*> Pointers(std::vector<cEdKeyCondition>& conds) {
 class KeyConditionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_savedLooseJoin = EdSystem.bCompat669;
-        EdSystem.bCompat669 = 0;
-        Player.Clear();
-        In() = cInput{};
+        ResetEngineGlobals();
         In().ResetKeyLogs();
         m_actor.m_bFacingRight = 1;
         for (auto* groups :
              {&m_actor.m_vecGroupBusy, &m_actor.m_vecGroupFreed, &m_actor.m_vecGroupStarted})
             groups->resize(kFlowGroupSlots, 0);
     }
-    void TearDown() override {
-        EdSystem.bCompat669 = m_savedLooseJoin;
-        Player.Clear();
-        In() = cInput{};
-    }
+    void TearDown() override { ResetEngineGlobals(); }
 
     static cInput& In() { return InputList[0]; }
     // Each frame as the play frame logs it.
@@ -106,7 +100,6 @@ protected:
     }
 
     cActorBase m_actor;
-    std::int32_t m_savedLooseJoin = 0;
 };
 
 TEST_F(KeyConditionTest, InputDirectionIsTheChannelOfTheBitsHeldNow) {

@@ -21,6 +21,7 @@
 #include "stage/actor.h"
 #include "stage/actor_geometry.h"
 #include "stage/block_map.h"
+#include "stage/engine_globals.h"
 #include "stage/game_scene.h"
 #include "stage/scroll_axis.h"
 #include "stage/stage_objects.h"
@@ -50,15 +51,7 @@ struct MoveCmd {
 class MoveTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_savedStage = EdStageWork;
-        m_saved214 = EdSystem.bCompat214;
-        m_saved695 = EdSystem.bCompat695;
-        m_saved728 = EdSystem.bCompat728;
-        m_savedInput = InputList;
-        m_savedGame = lpGame;
-        EdSystem.bCompat214 = 0;
-        EdSystem.bCompat695 = 0;
-        EdSystem.bCompat728 = 0;
+        ResetEngineGlobals();
         EdStageWork.dGravity = 0.4;
         EdStageWork.SetGameSpeed(10);
         m_scene = std::make_unique<cGameScene>();
@@ -69,13 +62,7 @@ protected:
     }
     void TearDown() override {
         m_scene.reset();
-        lpGame = m_savedGame;
-        BlockMap.Clear();
-        InputList = m_savedInput;
-        EdStageWork = m_savedStage;
-        EdSystem.bCompat214 = m_saved214;
-        EdSystem.bCompat695 = m_saved695;
-        EdSystem.bCompat728 = m_saved728;
+        ResetEngineGlobals();
     }
     ScrollAxis& AxisX() { return m_scene->m_ScrollX; }
     ScrollAxis& AxisY() { return m_scene->m_ScrollY; }
@@ -102,14 +89,6 @@ protected:
 
     FlowInstance m_flow;
     std::unique_ptr<cGameScene> m_scene;
-
-private:
-    cEdStage m_savedStage;
-    std::int32_t m_saved214 = 0;
-    std::int32_t m_saved695 = 0;
-    std::int32_t m_saved728 = 0;
-    CheckedVector<cInput> m_savedInput;
-    cGameScene* m_savedGame = nullptr;
 };
 
 // --- Directions ---
@@ -685,10 +664,6 @@ protected:
     void SetUp() override {
         MoveTest::SetUp();
         ASSERT_TRUE(BlockMap.Build(40, 25));
-    }
-    void TearDown() override {
-        CharaList.Clear();
-        MoveTest::TearDown();
     }
     static void Solid(int col, int row) {
         BlockMap.Cell(BlockMap.CellIndex(col, row)).nHitType = 1;

@@ -15,6 +15,7 @@
 #include "stage/actor.h"
 #include "stage/actor_geometry.h"
 #include "stage/block_map.h"
+#include "stage/engine_globals.h"
 #include "stage/game_scene.h"
 
 namespace {
@@ -82,11 +83,8 @@ TEST(StatusArithmetic, PercentModeReplacesTheOperandByAClampedShareOfTheReferenc
 class StatusWorld : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedStage_ = EdStageWork;
-        savedProgress_ = Progress;
+        ResetEngineGlobals();
         EdStageWork.SetGameSpeed(10);
-        Progress.m_vecVariable.Destroy();
-        Progress.m_vecVariable.resize(kCommonVariableCount, 0);
         Progress.m_nLives = 3;
         Progress.m_nScore = 1200;
         scene_ = std::make_unique<cGameScene>();
@@ -119,11 +117,8 @@ protected:
     }
     void TearDown() override {
         self.ReleaseTargets();
-        lpGame = nullptr;
         scene_.reset();
-        SetBlockConditionEvaluator(nullptr);
-        EdStageWork = savedStage_;
-        Progress = savedProgress_;
+        ResetEngineGlobals();
     }
 
     void TargetOther() {
@@ -149,10 +144,6 @@ protected:
     std::unique_ptr<cGameScene> scene_;
     cCharaActor self;
     cCharaActor other;
-
-private:
-    cEdStage savedStage_;
-    GameProgress savedProgress_;
 };
 
 TEST_F(StatusWorld, EachCharacterStatusIsComparedAtItsWidth) {

@@ -19,6 +19,7 @@
 #include "platform/messages.h"
 #include "stage/actor.h"
 #include "stage/actor_geometry.h"
+#include "stage/engine_globals.h"
 #include "stage/game_scene.h"
 #include "stage/hero_actor.h"
 #include "stage/scroll_axis.h"
@@ -51,12 +52,7 @@ struct Cmd {
 class TurnJumpTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_savedStage = EdStageWork;
-        m_savedWindow = hWndMain;
-        m_savedGame = lpGame;
-        m_savedInput = InputList;
-        lpGame = nullptr;
-        InputList = CheckedVector<cInput>(1);
+        ResetEngineGlobals();
         EdStageWork.dGravity = 0.4;
         EdStageWork.SetGameSpeed(10);
         SetTestAxis(m_axisX, 1600, 1920);
@@ -67,12 +63,8 @@ protected:
         hWndMain = m_window;
     }
     void TearDown() override {
-        hWndMain = m_savedWindow;
         plat::DestroyWindow(m_window);
-        SetGeometryAxes(nullptr, nullptr);
-        InputList = m_savedInput;
-        lpGame = m_savedGame;
-        EdStageWork = m_savedStage;
+        ResetEngineGlobals();
     }
     // A computer character whose 16-dot wide box starts at x, on the ground.
     static void Make(cCharaActor& a, double x, int fixedFacing = 1) {
@@ -87,11 +79,7 @@ protected:
     ScrollAxis m_axisY;
 
 private:
-    cEdStage m_savedStage;
-    plat::HWND m_savedWindow = nullptr;
     plat::HWND m_window = nullptr;
-    cGameScene* m_savedGame = nullptr;
-    CheckedVector<cInput> m_savedInput;
 };
 
 // --- Turn ---

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/globals.h"
+#include "gfx/gfx_globals.h"
 #include "platform/messages.h"
 
 namespace {
@@ -22,12 +23,13 @@ plat::LRESULT CountCloses(plat::HWND, std::uint32_t msg, plat::WPARAM, plat::LPA
 class AnimPattern : public ::testing::Test {
 protected:
     void SetUp() override {
+        ResetGfxGlobals();
         closeRequests = 0;
         hWndMain = plat::CreateWindow(CountCloses);
     }
     void TearDown() override {
         plat::DestroyWindow(hWndMain);
-        hWndMain = nullptr;
+        ResetGfxGlobals();
     }
     int PumpCloses() {
         plat::MSG m;

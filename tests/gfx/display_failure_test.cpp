@@ -8,6 +8,7 @@
 
 #include "base/globals.h"
 #include "display_fixture.h"
+#include "gfx/gfx_globals.h"
 #include "gfx/surface.h"
 #include "platform/ddraw.h"
 #include "platform/message_box.h"
@@ -69,8 +70,8 @@ class CreationFailures : public ::testing::TestWithParam<CreationFailure>, publi
 protected:
     void SetUp() override { Prepare(); }
     void TearDown() override {
-        hWndMain = nullptr;
         Close();
+        ResetGfxGlobals();
     }
 };
 

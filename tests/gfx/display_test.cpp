@@ -412,10 +412,7 @@ protected:
         Prepare();
         plat::LoadScriptText("box no\n", "");
     }
-    void TearDown() override {
-        plat::ResetScriptState();
-        Close();
-    }
+    void TearDown() override { Close(); }
 };
 
 TEST_P(DisplayBox, AnswersThroughTheDisplay) {

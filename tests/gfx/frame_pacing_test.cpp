@@ -6,6 +6,7 @@
 #include "gen/sample_images.h"
 #include "gfx/fill.h"
 #include "gfx/frame_timing.h"
+#include "gfx/gfx_globals.h"
 #include "gfx/surface_tables.h"
 #include "platform/clock.h"
 
@@ -15,7 +16,7 @@ class FramePacing : public DrawTest {
 protected:
     void SetUp() override {
         plat::UseVirtualClock(0x00010000);
-        ResetFrameTiming();
+        ResetGfxGlobals();
         DrawTest::SetUp();
     }
     void TearDown() override {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/frame.h"
+#include "platform/platform_state.h"
 #include "platform/presenter.h"
 #include "platform/seams.h"
 
@@ -26,7 +27,7 @@ protected:
         Seams seams;
         seams.headless = true;
         SetSeams(seams);
-        ResetFrames();
+        ResetPlatformState();
         d3d = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(d3d, nullptr);
         D3DPRESENT_PARAMETERS pp;
@@ -52,6 +53,7 @@ protected:
         vb->Release();
         device->Release();
         d3d->Release();
+        ResetPlatformState();
         SetSeams(saved);
     }
 
@@ -344,7 +346,6 @@ protected:
         drop(tex);
     }
     void TearDown() override {
-        UseBaselineSpriteLoops(false);
         Free();
         Device::TearDown();
     }

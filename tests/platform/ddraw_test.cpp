@@ -10,6 +10,7 @@
 
 #include "platform/display_window.h"
 #include "platform/frame.h"
+#include "platform/platform_state.h"
 #include "platform/presenter.h"
 #include "platform/seams.h"
 #include "platform/threads.h"
@@ -25,8 +26,7 @@ protected:
         Seams seams;
         seams.headless = true;
         SetSeams(seams);
-        ResetFrames();
-        ResetPresenter();
+        ResetPlatformState();
         ASSERT_EQ(DirectDrawCreateEx(nullptr, &dd), DD_OK);
         ASSERT_EQ(dd->SetCooperativeLevel(nullptr, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DD_OK);
     }
@@ -237,8 +237,7 @@ protected:
         Seams seams;
         seams.headless = true;
         SetSeams(seams);
-        ResetFrames();
-        ResetPresenter();
+        ResetPlatformState();
         hwnd = CreateWindow([](HWND, std::uint32_t, WPARAM, LPARAM) -> LRESULT { return 0; });
         SetMainWindow(hwnd);
         ASSERT_TRUE(OpenDisplayWindow(hwnd, "test", 4, 2));
@@ -252,7 +251,7 @@ protected:
         }
         CloseDisplayWindow();
         DestroyWindow(hwnd);
-        SetMainWindow(nullptr);
+        ResetPlatformState();
         SetSeams(saved);
     }
     IDirectDrawSurface7* Keep(IDirectDrawSurface7* s) {

@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/platform_state.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -28,17 +30,17 @@ std::string Utf8(std::u8string_view text) {
 class HostPath : public testing::Test {
 protected:
     void SetUp() override {
+        plat::ResetPlatformState();
         previous_ = fs::current_path();
         std::string pattern = (fs::temp_directory_path() / "k4-host-path-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         folder_ = pattern;
         fs::current_path(folder_);
-        plat::ClearPathCache();
     }
     void TearDown() override {
         fs::current_path(previous_);
         fs::remove_all(folder_);
-        plat::ClearPathCache();
+        plat::ResetPlatformState();
     }
 
     // Creates a host file (UTF-8 name) behind the mapper's back.

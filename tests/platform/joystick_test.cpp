@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/frame.h"
+#include "platform/platform_state.h"
 #include "platform/seams.h"
 
 namespace {
@@ -18,8 +19,7 @@ protected:
     void SetUp() override {
         saved_ = plat::GetSeams();
         plat::SetSeams(plat::Seams{});  // with a display: SDL's joysticks answer
-        plat::ResetJoysticks();
-        plat::ResetFrames();
+        plat::ResetPlatformState();
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
         if (SDL_NumJoysticks() > 0) GTEST_SKIP() << "a real joystick is plugged in";
     }
@@ -27,8 +27,7 @@ protected:
         for (SDL_Joystick* j : open_)
             if (j) SDL_JoystickClose(j);
         while (SDL_NumJoysticks() > 0 && SDL_JoystickIsVirtual(0)) SDL_JoystickDetachVirtual(0);
-        plat::ResetJoysticks();
-        plat::ResetFrames();
+        plat::ResetPlatformState();
         SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
         plat::SetSeams(saved_);
     }

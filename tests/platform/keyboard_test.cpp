@@ -4,6 +4,8 @@
 #include <SDL_scancode.h>
 #include <gtest/gtest.h>
 
+#include "platform/platform_state.h"
+
 namespace {
 
 bool Down(int vk) {
@@ -12,8 +14,8 @@ bool Down(int vk) {
 
 class KeyTable : public ::testing::Test {
 protected:
-    void SetUp() override { plat::ReleaseAllKeys(); }
-    void TearDown() override { plat::ReleaseAllKeys(); }
+    void SetUp() override { plat::ResetPlatformState(); }
+    void TearDown() override { plat::ResetPlatformState(); }
 };
 
 TEST_F(KeyTable, DownSetsOnlyTheHighBitOfThatKey) {

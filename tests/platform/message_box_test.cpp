@@ -12,6 +12,7 @@
 #include <thread>  // also the clocks: <chrono> itself cannot be compiled to CP932
 
 #include "platform/messages.h"
+#include "platform/platform_state.h"
 #include "platform/runtime_internal.h"
 #include "platform/script_state.h"
 #include "platform/seams.h"
@@ -46,15 +47,13 @@ protected:
         plat::Seams seams;
         seams.headless = true;
         plat::SetSeams(seams);
-        plat::SetMainWindow(nullptr);
-        plat::ClearShownBoxes();
+        plat::ResetPlatformState();
         path = ::testing::TempDir() + "k4_box_test_" + std::to_string(getpid()) + ".txt";
         plat::LoadScriptText("", "");
     }
     void TearDown() override {
         plat::SetSeams(saved);
-        plat::ResetScriptState();
-        plat::ClearShownBoxes();
+        plat::ResetPlatformState();
         std::remove((path + ".log").c_str());
     }
     std::string Log() {
@@ -176,14 +175,11 @@ class BoxFromWorker : public HeadlessBox {
 protected:
     void SetUp() override {
         HeadlessBox::SetUp();
-        plat::EndClosingForTests();
         window = plat::CreateWindow(IgnoreProc);
         plat::SetMainWindow(window);
     }
     void TearDown() override {
-        plat::SetMainWindow(nullptr);
         plat::DestroyWindow(window);
-        plat::EndClosingForTests();
         HeadlessBox::TearDown();
     }
     bool SentPending() {

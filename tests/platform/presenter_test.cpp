@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/display_window.h"
 #include "platform/frame.h"
+#include "platform/platform_state.h"
 #include "platform/seams.h"
 #include "support/temp_dir.h"
 
@@ -41,8 +42,7 @@ protected:
         seams.captureFrames = {2, 3};
         seams.captureDir = dir.path + "/shots";
         SetSeams(seams);
-        ResetFrames();
-        ResetPresenter();
+        ResetPlatformState();
     }
     void TearDown() override { SetSeams(saved); }
 

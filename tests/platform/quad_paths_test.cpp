@@ -13,6 +13,7 @@
 #include "platform/d3d9.h"
 #include "platform/frame.h"
 #include "platform/pixel_format.h"
+#include "platform/platform_state.h"
 #include "platform/seams.h"
 #include "platform/soft_device.h"
 
@@ -29,7 +30,7 @@ protected:
         Seams seams;
         seams.headless = true;
         SetSeams(seams);
-        ResetFrames();
+        ResetPlatformState();
         d3d = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(d3d, nullptr);
         D3DPRESENT_PARAMETERS pp;
@@ -51,12 +52,12 @@ protected:
     }
     void TearDown() override {
         UseGeneralQuadPath(false);
-        UseBaselineSpriteLoops(false);
         Free();
         back->Release();
         vb->Release();
         device->Release();
         d3d->Release();
+        ResetPlatformState();
         SetSeams(saved);
     }
 

@@ -7,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/messages.h"
+#include "platform/platform_state.h"
 #include "platform/runtime_internal.h"
 #include "platform/threads.h"
 
@@ -41,7 +42,7 @@ class RuntimeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         plat::UseRealClock();
-        plat::EndClosingForTests();
+        plat::ResetPlatformState();
         orderCount = 0;
         window = plat::CreateWindow(RecordingProc);
         plat::SetMainWindow(window);
@@ -50,8 +51,10 @@ protected:
         }
     }
     void TearDown() override {
+        // Lowered before the window goes: a closing program sends it no WM_DESTROY.
         plat::EndClosingForTests();
         plat::DestroyWindow(window);
+        plat::ResetPlatformState();
     }
     bool SentPending() {
         auto& q = plat::detail::CurrentThread()->queue;

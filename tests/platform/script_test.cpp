@@ -10,6 +10,7 @@
 
 #include "platform/frame.h"
 #include "platform/message_box.h"
+#include "platform/platform_state.h"
 #include "platform/script_state.h"
 #include "platform/seams.h"
 
@@ -194,12 +195,13 @@ TEST(ParseScript, HostileInputGivesShortErrorsNotFaults) {
 class LoadedScript : public ::testing::Test {
 protected:
     void SetUp() override {
+        plat::ResetPlatformState();
         saved = plat::GetSeams();
         path = ::testing::TempDir() + "k4_script_test_" + std::to_string(getpid()) + ".txt";
     }
     void TearDown() override {
         plat::SetSeams(saved);
-        plat::ResetScriptState();
+        plat::ResetPlatformState();
         std::remove(path.c_str());
         std::remove((path + ".log").c_str());
     }

@@ -8,6 +8,7 @@
 
 #include "platform/frame.h"
 #include "platform/messages.h"
+#include "platform/platform_state.h"
 
 namespace {
 
@@ -186,10 +187,13 @@ TEST(ParseSeams, Table) {
 
 class SeamsInForce : public ::testing::Test {
 protected:
-    void SetUp() override { saved = plat::GetSeams(); }
+    void SetUp() override {
+        plat::ResetPlatformState();
+        saved = plat::GetSeams();
+    }
     void TearDown() override {
         plat::SetSeams(saved);
-        plat::ResetFrames();
+        plat::ResetPlatformState();
     }
     plat::Seams saved;
 };

@@ -19,6 +19,7 @@
 #include "platform/seams.h"
 #include "scene/game_progress.h"
 #include "scene/scene_manager.h"
+#include "shell/shell_globals.h"
 #include "stage/game_scene.h"
 #include "support/temp_dir.h"
 
@@ -27,32 +28,24 @@ namespace {
 class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        MakeGameScene = NewGameScene;
         plat::SetSeams(plat::Seams{});
         plat::UseRealClock();
+        ResetShellGlobals();
+        MakeGameScene = NewGameScene;
         OpenReportLog("Report.txt");
         SetErrorLog(1, "Error.txt");
-        ClearWindowRequests();
         hWndMain = plat::CreateWindow(MainWndProc);
         plat::SetMainWindow(hWndMain);
         window = hWndMain;
-        bQuit = 0;
-        bActiveApp = 0;
     }
     void TearDown() override {
         thPause.Exit();
         thGame.Exit();
-        SceneMgr.frameFunction = nullptr;
-        SceneMgr.DeleteScenes();
         if (plat::IsWindow(window)) plat::DestroyWindow(window);
         plat::MSG m;
         while (plat::PeekMessage(&m, nullptr, true)) {
         }
-        plat::SetMainWindow(nullptr);
-        hWndMain = nullptr;
-        plat::EndClosingForTests();
-        SetErrorLog(0, "");
-        bQuit = 0;
+        ResetShellGlobals();
     }
     // Serves posted messages of this (the window) thread; true when WM_QUIT came.
     static bool PumpUntilQuit() {

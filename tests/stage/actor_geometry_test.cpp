@@ -14,6 +14,7 @@
 #include "platform/trunc.h"
 #include "stage/actor.h"
 #include "stage/block_map.h"
+#include "stage/engine_globals.h"
 #include "stage/scroll_axis.h"
 
 namespace {
@@ -23,30 +24,14 @@ namespace {
 class Geometry : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_savedSpeed = EdStageWork.speed;
-        m_savedGravity = EdStageWork.dGravity;
-        m_savedLevel = EdStageWork.nLevel;
-        m_savedMeet = EdStageWork.bActorMeet;
-        m_saved214 = EdSystem.bCompat214;
-        m_saved733 = EdSystem.bCompat733;
-        EdSystem.bCompat214 = 0;
-        EdSystem.bCompat733 = 0;
+        ResetEngineGlobals();
         EdStageWork.bActorMeet = 0;
         Level(10);
         SetAxis(m_x, 1600, 1920);
         SetAxis(m_y, 1120, 1440);
         SetGeometryAxes(&m_x, &m_y);
     }
-    void TearDown() override {
-        SetGeometryAxes(nullptr, nullptr);
-        EdStageWork.speed = m_savedSpeed;
-        EdStageWork.dGravity = m_savedGravity;
-        EdStageWork.nLevel = m_savedLevel;
-        EdStageWork.bActorMeet = m_savedMeet;
-        EdSystem.bCompat214 = m_saved214;
-        EdSystem.bCompat733 = m_saved733;
-        BlockMap.Clear();
-    }
+    void TearDown() override { ResetEngineGlobals(); }
     static void Level(int level, double gravity = 0.4) {
         EdStageWork.dGravity = gravity;
         EdStageWork.SetGameSpeed(level);
@@ -67,14 +52,6 @@ protected:
 
     ScrollAxis m_x;
     ScrollAxis m_y;
-
-private:
-    GameSpeedConstants m_savedSpeed;
-    double m_savedGravity = 0;
-    std::int32_t m_savedLevel = 0;
-    std::int32_t m_savedMeet = 0;
-    std::int32_t m_saved214 = 0;
-    std::int32_t m_saved733 = 0;
 };
 
 struct ClampCase {

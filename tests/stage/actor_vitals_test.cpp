@@ -11,6 +11,7 @@
 #include "gfx/anim_pattern.h"
 #include "scene/game_progress.h"
 #include "stage/actor.h"
+#include "stage/engine_globals.h"
 #include "stage/game_scene.h"
 #include "stage/projectile.h"
 
@@ -21,21 +22,10 @@ namespace {
 class VitalsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_savedStage = EdStageWork;
-        m_savedScore = Progress.m_nScore;
-        m_savedGame = lpGame;
-        lpGame = nullptr;
+        ResetEngineGlobals();
         EdStageWork.SetGameSpeed(10);
     }
-    void TearDown() override {
-        lpGame = m_savedGame;
-        Progress.m_nScore = m_savedScore;
-        EdStageWork = m_savedStage;
-    }
-
-    cEdStage m_savedStage;
-    std::int32_t m_savedScore = 0;
-    cGameScene* m_savedGame = nullptr;
+    void TearDown() override { ResetEngineGlobals(); }
 };
 
 TEST_F(VitalsTest, ClearContactsClearsTheFourSidesOnly) {

@@ -18,6 +18,7 @@
 #include "stage/actor.h"
 #include "stage/actor_geometry.h"
 #include "stage/block_map.h"
+#include "stage/engine_globals.h"
 #include "stage/hero_actor.h"
 #include "stage/scroll_axis.h"
 
@@ -46,9 +47,7 @@ struct BlockAt {
 class BlockCollisionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_savedStage = EdStageWork;
-        m_saved677 = EdSystem.bCompat677;
-        EdSystem.bCompat677 = 0;
+        ResetEngineGlobals();
         EdStageWork.SetGameSpeed(2);  // b = 2: the air limit is 16 ticks
         ASSERT_TRUE(BlockMap.Build(20, 10));
         SetAxis(m_axisX, 1280);
@@ -57,13 +56,7 @@ protected:
         conditionsHold = true;
         SetBlockConditionEvaluator(&FixedConditions);
     }
-    void TearDown() override {
-        SetBlockConditionEvaluator(nullptr);
-        SetGeometryAxes(nullptr, nullptr);
-        BlockMap.Clear();
-        EdStageWork = m_savedStage;
-        EdSystem.bCompat677 = m_saved677;
-    }
+    void TearDown() override { ResetEngineGlobals(); }
     // The whole map is the stage and the scroll range, so the clamps of the actors' own
     // moves never interfere.
     static void SetAxis(ScrollAxis& a, int extent) {
@@ -100,10 +93,6 @@ protected:
 
     ScrollAxis m_axisX;
     ScrollAxis m_axisY;
-
-private:
-    cEdStage m_savedStage;
-    std::int32_t m_saved677 = 0;
 };
 
 using SideFn = int (*)(cActorBase&);

@@ -14,6 +14,7 @@
 #include "data/stage_record.h"
 #include "platform/messages.h"
 #include "stage/actor.h"
+#include "stage/engine_globals.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ bool FixedConditions(cBlock&) {
 class BlockMapTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ResetEngineGlobals();
         closeRequests = 0;
         hWndMain = plat::CreateWindow(CountCloses);
         conditionsHold = true;
@@ -43,10 +45,8 @@ protected:
         SetBlockConditionEvaluator(&FixedConditions);
     }
     void TearDown() override {
-        SetBlockConditionEvaluator(nullptr);
-        BlockMap.Clear();
         plat::DestroyWindow(hWndMain);
-        hWndMain = nullptr;
+        ResetEngineGlobals();
     }
     int PumpCloses() {
         plat::MSG m;

@@ -15,6 +15,7 @@
 #include "platform/trunc.h"
 #include "stage/actor.h"
 #include "stage/actor_geometry.h"
+#include "stage/engine_globals.h"
 #include "stage/game_object.h"
 #include "stage/item_object.h"
 #include "stage/scroll_axis.h"
@@ -27,11 +28,7 @@ namespace {
 class CharaFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_saved = EdStageWork;
-        m_saved214 = EdSystem.bCompat214;
-        m_saved261 = EdSystem.bCompat261;
-        EdSystem.bCompat214 = 0;
-        EdSystem.bCompat261 = 0;
+        ResetEngineGlobals();
         cEdStage& st = EdStageWork;
         st.dGravity = 0.4;
         st.SetGameSpeed(10);
@@ -56,12 +53,7 @@ protected:
         SetGeometryAxes(&m_axisX, &m_axisY);
         m_groups.resize(60);
     }
-    void TearDown() override {
-        SetGeometryAxes(nullptr, nullptr);
-        EdStageWork = m_saved;
-        EdSystem.bCompat214 = m_saved214;
-        EdSystem.bCompat261 = m_saved261;
-    }
+    void TearDown() override { ResetEngineGlobals(); }
     // A computer character: walking (fly kind 0) unless told otherwise.
     static cEdChara Record(int flyKind = 0, int hitKind = 0, int giant = 1, int block = 0) {
         cEdChara r;
@@ -81,11 +73,6 @@ protected:
     ScrollAxis m_axisX;
     ScrollAxis m_axisY;
     CheckedVector<std::uint8_t> m_groups;
-
-private:
-    cEdStage m_saved;
-    std::int32_t m_saved214 = 0;
-    std::int32_t m_saved261 = 0;
 };
 
 struct BoxCase {

@@ -10,6 +10,7 @@
 #include "base/globals.h"
 #include "data/database.h"
 #include "platform/messages.h"
+#include "stage/engine_globals.h"
 
 namespace {
 
@@ -25,15 +26,13 @@ constexpr double kSixth = 0.16666666666666666;
 class EffectInstances : public ::testing::Test {
 protected:
     void SetUp() override {
+        ResetEngineGlobals();
         closeRequests = 0;
         hWndMain = plat::CreateWindow(CountCloses);
     }
     void TearDown() override {
-        EdDatabase.SetDefaults();
-        EdDatabase.vecCharaEffectRev.Clear();
-        EdDatabase.vecScrEffectRev.Clear();
         plat::DestroyWindow(hWndMain);
-        hWndMain = nullptr;
+        ResetEngineGlobals();
     }
     int PumpCloses() {
         plat::MSG m;

@@ -13,6 +13,7 @@
 #include "data/system_record.h"
 #include "stage/actor.h"
 #include "stage/actor_geometry.h"
+#include "stage/engine_globals.h"
 #include "stage/item_object.h"
 #include "stage/projectile.h"
 #include "stage/scroll_axis.h"
@@ -24,23 +25,14 @@ namespace {
 class ObjectFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_savedStage = EdStageWork.speed;
-        m_savedGravity = EdStageWork.dGravity;
-        m_savedLevel = EdStageWork.nLevel;
-        m_saved261 = EdSystem.bCompat261;
+        ResetEngineGlobals();
         EdStageWork.dGravity = 0.4;
         EdStageWork.SetGameSpeed(10);
         SetTestAxis(m_axisX, 1600, 1920);
         SetTestAxis(m_axisY, 1120, 1440);
         SetGeometryAxes(&m_axisX, &m_axisY);
     }
-    void TearDown() override {
-        SetGeometryAxes(nullptr, nullptr);
-        EdStageWork.speed = m_savedStage;
-        EdStageWork.dGravity = m_savedGravity;
-        EdStageWork.nLevel = m_savedLevel;
-        EdSystem.bCompat261 = m_saved261;
-    }
+    void TearDown() override { ResetEngineGlobals(); }
     // Box w × h at scale 1, sprite 32 × 48 with the box 8 dots in and 16 down.
     static void Shape(cGameObject& o, int w, int h) {
         o.Init(1, 1, 0, 5, nullptr, 0, 8, 16, w, h, 32, 48, 0, 0, 0);
@@ -48,12 +40,6 @@ protected:
 
     ScrollAxis m_axisX;
     ScrollAxis m_axisY;
-
-private:
-    GameSpeedConstants m_savedStage;
-    double m_savedGravity = 0;
-    std::int32_t m_savedLevel = 0;
-    std::int32_t m_saved261 = 0;
 };
 
 TEST(ObjectIds, AreNeverReusedAndCopiesAreOtherObjects) {

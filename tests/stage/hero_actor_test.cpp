@@ -21,6 +21,7 @@
 #include "gfx/fill.h"
 #include "gfx/surface.h"
 #include "stage/actor_geometry.h"
+#include "stage/engine_globals.h"
 #include "stage/game_scene.h"
 #include "stage/item_object.h"
 #include "stage/scroll_axis.h"
@@ -34,17 +35,7 @@ namespace {
 class HeroFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_savedStage = EdStageWork;
-        m_saved214 = EdSystem.bCompat214;
-        m_saved261 = EdSystem.bCompat261;
-        m_savedPaletteAnimation = EdSystem.bPaletteAnimation;
-        m_savedInput = InputList;
-        m_savedGame = lpGame;
-        lpGame = nullptr;
-        EdSystem.bCompat214 = 0;
-        EdSystem.bCompat261 = 0;
-        EdSystem.bPaletteAnimation = 0;
-        InputList = CheckedVector<cInput>(1);
+        ResetEngineGlobals();
         cEdStage& st = EdStageWork;
         st.dGravity = 0.4;
         st.SetGameSpeed(10);
@@ -69,20 +60,11 @@ protected:
         // The items' own box: a mix-up with the hero's item box shows.
         st.nItemBodyW = 6;
         st.nItemBodyH = 4;
-        for (std::int32_t& v : st.nHeroHitBox) v = 0;
         SetTestAxis(m_axisX, 1600, 1920);
         SetTestAxis(m_axisY, 1120, 1440);
         SetGeometryAxes(&m_axisX, &m_axisY);
     }
-    void TearDown() override {
-        SetGeometryAxes(nullptr, nullptr);
-        lpGame = m_savedGame;
-        InputList = m_savedInput;
-        EdStageWork = m_savedStage;
-        EdSystem.bCompat214 = m_saved214;
-        EdSystem.bCompat261 = m_saved261;
-        EdSystem.bPaletteAnimation = m_savedPaletteAnimation;
-    }
+    void TearDown() override { ResetEngineGlobals(); }
     // Player 1's character: walking (fly kind 0) unless told otherwise.
     static cEdChara Record(int flyKind = 0, int hitKind = 0, int giant = 1, int facing = 1) {
         cEdChara r;
@@ -112,14 +94,6 @@ protected:
 
     ScrollAxis m_axisX;
     ScrollAxis m_axisY;
-
-private:
-    cEdStage m_savedStage;
-    std::int32_t m_saved214 = 0;
-    std::int32_t m_saved261 = 0;
-    std::int32_t m_savedPaletteAnimation = 0;
-    CheckedVector<cInput> m_savedInput;
-    cGameScene* m_savedGame = nullptr;
 };
 
 struct Box {

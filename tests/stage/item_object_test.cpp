@@ -11,6 +11,7 @@
 #include "platform/message_box.h"
 #include "platform/seams.h"
 #include "stage/actor_geometry.h"
+#include "stage/engine_globals.h"
 #include "stage/game_object.h"
 #include "stage/scroll_axis.h"
 #include "support/scroll_axis_setup.h"
@@ -20,23 +21,17 @@ namespace {
 class ItemFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_saved = EdStageWork;
+        ResetEngineGlobals();
         EdStageWork.dGravity = 0.4;
         EdStageWork.SetGameSpeed(10);
         SetTestAxis(m_axisX, 1600, 1920);
         SetTestAxis(m_axisY, 1120, 1440);
         SetGeometryAxes(&m_axisX, &m_axisY);
     }
-    void TearDown() override {
-        SetGeometryAxes(nullptr, nullptr);
-        EdStageWork = m_saved;
-    }
+    void TearDown() override { ResetEngineGlobals(); }
 
     ScrollAxis m_axisX;
     ScrollAxis m_axisY;
-
-private:
-    cEdStage m_saved;
 };
 
 TEST_F(ItemFixture, InitSizesTheBoxFromTheStageAndTheGiantSize) {

@@ -25,7 +25,6 @@ class PlacementTest : public ::testing::Test, public SceneWorld {
 protected:
     void SetUp() override {
         SetUpWorld();
-        savedPalette = EdCommonPalette;
         cEdStage& st = EdStageWork;
         st.SetDefaults();
         st.nWidth = kWidth;
@@ -55,10 +54,7 @@ protected:
         game = lpGame;
         ASSERT_NE(game, nullptr);
     }
-    void TearDown() override {
-        EdCommonPalette = savedPalette;
-        TearDownWorld();
-    }
+    void TearDown() override { TearDownWorld(); }
 
     void SetUpStage() {
         game->SetStage(0, 1);
@@ -109,7 +105,6 @@ protected:
     static int Index(int column, int row) { return BlockMap.CellIndex(column, row); }
 
     cGameScene* game = nullptr;
-    cEdCommonPalette savedPalette;
 };
 
 TEST_F(PlacementTest, PlaceCharaMakesEachCopyThatLiesInsideTheStage) {

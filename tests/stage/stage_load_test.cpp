@@ -29,6 +29,7 @@
 #include "platform/messages.h"
 #include "platform/seams.h"
 #include "platform/time_units.h"
+#include "stage/engine_globals.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -146,8 +147,7 @@ protected:
         seams.headless = true;
         plat::SetSeams(seams);
         plat::UseRealClock();
-        plat::ClearShownBoxes();
-        SetErrorLog(0, "");
+        ResetEngineGlobals();
         closeRequests = 0;
         pingsServed = 0;
         hWndMain = plat::CreateWindow(MainProc);
@@ -161,14 +161,8 @@ protected:
         thStageLoad.Exit();
         Pump();
         plat::DestroyWindow(hWndMain);
-        plat::SetMainWindow(nullptr);
-        hWndMain = nullptr;
-        SetErrorLog(0, "");
-        plat::ClearShownBoxes();
-        plat::EndClosingForTests();
+        ResetEngineGlobals();
         plat::SetSeams(previousSeams_);
-        // Other suites of this program read the load buffer: leave it as a new stage.
-        EdStageWork = cEdStage();
     }
     // Serves the close requests posted to the main window.
     void Pump() {

@@ -12,6 +12,7 @@
 
 #include "platform/random.h"
 #include "scene/game_progress.h"
+#include "stage/engine_globals.h"
 #include "stage/game_scene.h"
 #include "stage/stage_objects.h"
 
@@ -45,11 +46,7 @@ protected:
         scene.m_ScrollX.m_dPos = scene.m_ScrollY.m_dPos = 0;
         scene.m_nTime = scene.m_nTickTotal = 0;
     }
-    void TearDown() override {
-        CharaList.Clear();
-        ItemList.Clear();
-        Player.Clear();
-    }
+    void TearDown() override { ResetEngineGlobals(); }
     static cCharaActor& Chara() { return *CharaList.begin(); }
 
     cGameScene scene;
