@@ -363,7 +363,13 @@ TEST(WorldMapNodes, NormalizeRemovesManyOffMapNodesInOnePass) {
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_FALSE(stopped);
     EXPECT_TRUE(map.vecNodes.empty());
+    // Minutes against well under a second; the sanitizer build's allocator alone takes about
+    // a second for the 100000 nodes, so it gets a wider bound that still tells the two apart.
+#if defined(__SANITIZE_ADDRESS__)
+    EXPECT_LT(took, std::chrono::seconds(10));
+#else
     EXPECT_LT(took, std::chrono::seconds(1));
+#endif
 }
 
 TEST(WorldMapNodes, FindNodeAtGivesTheFirstNodeOfTheFirstListAtTheCell) {
