@@ -32,6 +32,7 @@
 #include "platform/display_window.h"
 #include "platform/messages.h"
 #include "platform/seams.h"
+#include "sdl_reference.h"
 
 namespace {
 
@@ -119,26 +120,6 @@ void Ours(benchmark::State& state, int direct3D, int bpp) {
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * 2 * kBlits);
-}
-
-// The device storage of a DirectDraw surface as an SDL surface of the same format and pixels.
-SDL_Surface* CopyToSdl(DDSURFACEDATA& sd, int bpp) {
-    plat::SoftSurface& s = sd.lpDS->lpDDSurface->Pixels();
-    const Uint32 format = bpp == 8    ? SDL_PIXELFORMAT_INDEX8
-                          : bpp == 16 ? SDL_PIXELFORMAT_RGB565
-                                      : SDL_PIXELFORMAT_RGB888;
-    SDL_Surface* out = SDL_CreateRGBSurfaceWithFormat(0, s.Width(), s.Height(), bpp, format);
-    if (!out) return nullptr;
-    if (bpp == 8) {
-        SDL_Color colours[256];
-        for (int i = 0; i < 256; ++i)
-            colours[i] = SDL_Color{Palette[i].peRed, Palette[i].peGreen, Palette[i].peBlue, 255};
-        SDL_SetPaletteColors(out->format->palette, colours, 0, 256);
-    }
-    for (int y = 0; y < s.Height(); ++y)
-        std::memcpy(static_cast<std::uint8_t*>(out->pixels) + y * out->pitch, s.Row(y),
-                    static_cast<std::size_t>(s.Width()) * s.BytesPerPixel());
-    return out;
 }
 
 void Sdl(benchmark::State& state, int bpp) {
