@@ -6,7 +6,8 @@
 // main window: WM_CLOSE from the close box, WM_ACTIVATEAPP from focus, WM_KEYDOWN for keys
 // (the key table of keyboard.h is updated first), WM_MOVE and WM_SIZE, WM_PAINT on expose.
 // Full screen is SDL's desktop full screen. Headless (K4_HEADLESS=1) it is an in-memory
-// window that becomes active the moment it is shown, on a desktop of 32 bits per pixel.
+// window that becomes active the moment it is shown, on a desktop of 32 bits per pixel (16
+// with K4_DESKTOP_BPP=16).
 //
 // Every function may be called from any thread; the work runs on the window thread.
 #pragma once

@@ -4,6 +4,7 @@
 
 #include "platform/display_window.h"
 #include "platform/presenter.h"
+#include "platform/seams.h"
 #include "platform/window_backend.h"
 
 namespace plat {
@@ -29,7 +30,7 @@ public:
     RECT ClientRect() const override { return RECT{0, 0, width_, height_}; }
     POINT ClientOrigin() const override { return POINT{0, 0}; }
     void SetCursorVisible(bool) override {}
-    int DesktopBitsPerPixel() const override { return 32; }
+    int DesktopBitsPerPixel() const override { return GetSeams().desktopBpp; }
     void SetFullScreen(bool on) override { fullScreen_ = on; }
     bool FullScreen() const override { return fullScreen_; }
     void Pump() override {}

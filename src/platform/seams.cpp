@@ -170,6 +170,12 @@ Seams ParseSeams(const char* (*getenv)(const char*)) {
         if (auto n = ParseCount("K4_LOSE_DEVICE", *v, seams.errors)) seams.loseDeviceFrame = *n;
     }
     if (auto v = get("K4_STATE_LOG")) seams.stateLogPath = std::string(*v);
+    if (auto v = get("K4_DESKTOP_BPP")) {
+        if (*v == "16" || *v == "32")
+            seams.desktopBpp = *v == "16" ? 16 : 32;
+        else
+            seams.errors.push_back("K4_DESKTOP_BPP: not 16 or 32: " + Quote(*v));
+    }
     return seams;
 }
 

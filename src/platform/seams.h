@@ -31,6 +31,7 @@ struct Seams {
     std::set<std::string> failSteps;
     int loseDeviceFrame = 0;          // 0 = never
     std::string stateLogPath;         // empty = no state log
+    int desktopBpp = 32;              // the headless desktop's depth: 16 or 32
     std::vector<std::string> errors;  // malformed values, reported at start
 };
 

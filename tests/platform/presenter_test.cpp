@@ -205,6 +205,13 @@ TEST_F(Presenter, HeadlessWindowIsActiveOnceShown) {
     EXPECT_EQ(client.right, 640);
     EXPECT_EQ(client.bottom, 480);
     EXPECT_EQ(GetDesktopBitsPerPixel(), 32);
+    // The desktop depth a test asks for, so that a window can run at 16 bits.
+    Seams seams = GetSeams();
+    seams.desktopBpp = 16;
+    SetSeams(seams);
+    EXPECT_EQ(GetDesktopBitsPerPixel(), 16);
+    seams.desktopBpp = 32;
+    SetSeams(seams);
     EXPECT_EQ(SetWindowLong(hwnd, GWL_STYLE, WS_POPUP), 0u);
     EXPECT_EQ(GetWindowLong(hwnd, GWL_STYLE), WS_POPUP);
     EXPECT_EQ(ShowCursor(false), -1);

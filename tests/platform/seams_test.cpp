@@ -47,6 +47,7 @@ void ExpectSameSeams(const plat::Seams& a, const plat::Seams& b) {
     EXPECT_EQ(a.failSteps, b.failSteps);
     EXPECT_EQ(a.loseDeviceFrame, b.loseDeviceFrame);
     EXPECT_EQ(a.stateLogPath, b.stateLogPath);
+    EXPECT_EQ(a.desktopBpp, b.desktopBpp);
 }
 
 void Nothing(plat::Seams&) {}
@@ -63,7 +64,8 @@ const SeamsCase kSeamsCases[] = {
       {"K4_SHOWCMD", "5"},
       {"K4_FAIL", "device_create,file_write"},
       {"K4_LOSE_DEVICE", "30"},
-      {"K4_STATE_LOG", "/tmp/state.log"}},
+      {"K4_STATE_LOG", "/tmp/state.log"},
+      {"K4_DESKTOP_BPP", "16"}},
      [](plat::Seams& s) {
          s.headless = true;
          s.virtualClock = true;
@@ -76,6 +78,7 @@ const SeamsCase kSeamsCases[] = {
          s.failSteps = {"device_create", "file_write"};
          s.loseDeviceFrame = 30;
          s.stateLogPath = "/tmp/state.log";
+         s.desktopBpp = 16;
      },
      {}},
     {"empty values count as unset",
@@ -165,6 +168,8 @@ const SeamsCase kSeamsCases[] = {
      [](plat::Seams& s) { s.editorSocket = "/tmp/" + std::string(102, 's'); },
      {}},
     {"lose device zero", {{"K4_LOSE_DEVICE", "0"}}, Nothing, {"K4_LOSE_DEVICE"}},
+    {"desktop depth 32", {{"K4_DESKTOP_BPP", "32"}}, Nothing, {}},
+    {"desktop depth other", {{"K4_DESKTOP_BPP", "24"}}, Nothing, {"K4_DESKTOP_BPP: not 16 or 32"}},
     {"errors of several seams are all kept, the good ones still apply",
      {{"K4_HEADLESS", "1"}, {"K4_QUIT_AFTER", "soon"}, {"K4_LOSE_DEVICE", "-1"}},
      [](plat::Seams& s) { s.headless = true; },
