@@ -268,11 +268,12 @@ bool WholeSide(int first, float lo, float hi, double t0, double t1, int size, in
     const double origin = static_cast<double>(lo) + 0.5;
     const double span = static_cast<double>(hi) - lo;
     const double s0 = t0 * size, s1 = t1 * size;
-    if (!(std::fabs(origin) < kLimit && span > 0 && span < kLimit && std::fabs(s0) < kLimit &&
-          std::fabs(s1) < kLimit))
+    // Texture coordinates below 0 are left to TexelWalk: from 0 on, truncation is floor().
+    if (!(std::fabs(origin) < kLimit && span > 0 && span < kLimit && s0 >= 0 && s0 < kLimit &&
+          s1 >= 0 && s1 < kLimit))
         return false;
-    const int o = TruncToInt(origin), dw = TruncToInt(span);
-    const int sx = TruncToInt(std::floor(s0 + 0.5)), ex = TruncToInt(std::floor(s1 + 0.5));
+    const int o = static_cast<int>(origin), dw = static_cast<int>(span);
+    const int sx = static_cast<int>(s0 + 0.5), ex = static_cast<int>(s1 + 0.5);
     constexpr double kWhole = 1.0 / 1024;
     if (o != origin || dw != span || std::fabs(s0 - sx) > kWhole || std::fabs(s1 - ex) > kWhole)
         return false;
