@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <optional>
 
 #include "platform/display_window.h"
 #include "platform/presenter.h"
@@ -255,6 +256,42 @@ private:
     bool exact_ = false;
     std::int64_t q_ = 0, r_ = 0, qStep_ = 0, rStep_ = 0, den_ = 1;
 };
+
+// A side of a quad that maps whole pixels onto whole texels one to one: edges at n - 0.5 and
+// texture coordinates within 1/1024 of whole texels, as many texels as pixels, read forwards
+// (*step 1) or backwards (*step -1). *texel: the texel of pixel first, what TexelWalk gives
+// it (forwards sx + k, backwards sx - k - 1, k pixels past the edge). False for any other
+// side, which TexelWalk then walks.
+bool WholeSide(int first, float lo, float hi, double t0, double t1, int size, int* texel,
+               int* step) {
+    constexpr double kLimit = 1 << 24;
+    const double origin = static_cast<double>(lo) + 0.5;
+    const double span = static_cast<double>(hi) - lo;
+    const double s0 = t0 * size, s1 = t1 * size;
+    // Texture coordinates below 0 are left to TexelWalk: from 0 on, truncation is floor().
+    if (!(std::fabs(origin) < kLimit && span > 0 && span < kLimit && s0 >= 0 && s0 < kLimit &&
+          s1 >= 0 && s1 < kLimit))
+        return false;
+    const int o = static_cast<int>(origin), dw = static_cast<int>(span);
+    const int sx = static_cast<int>(s0 + 0.5), ex = static_cast<int>(s1 + 0.5);
+    constexpr double kWhole = 1.0 / 1024;
+    if (o != origin || dw != span || std::fabs(s0 - sx) > kWhole || std::fabs(s1 - ex) > kWhole)
+        return false;
+    const std::int64_t sw = std::int64_t{ex} - sx, k = std::int64_t{first} - o;
+    std::int64_t t;
+    if (sw == dw) {
+        t = sx + k;
+        *step = 1;
+    } else if (sw == -std::int64_t{dw}) {
+        t = sx - k - 1;
+        *step = -1;
+    } else {
+        return false;
+    }
+    if (t < 0 || t >= size) return false;
+    *texel = static_cast<int>(t);
+    return true;
+}
 
 // Eight pixels of a span at a time (two vector registers of the baseline instruction set).
 typedef std::uint32_t Wide8 __attribute__((vector_size(32)));
@@ -1189,22 +1226,24 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(DWORD type, int baseVertexIndex, 
 // standing SRCALPHA/INVSRCALPHA blend mixes it in. Opaque texels are stored and transparent
 // ones skipped without the general arithmetic, which gives the same pixels for them; the
 // texel of every pixel column and row is found exactly as DrawQuad finds it.
-bool IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, int x1, int y0,
-                                      int y1, float minX, float maxX, float minY, float maxY) {
+IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner,
+                                                            int x0, int x1, int y0, int y1,
+                                                            float minX, float maxX, float minY,
+                                                            float maxY) {
     const SoftSurface* tex = texture_.get();
-    if (!tex) return false;
+    if (!tex) return QuadPath::None;
     SoftSurface& rt = *renderTarget_;
     const D3DFORMAT tf = tex->Format(), rf = rt.Format();
     const bool wide = tf == D3DFMT_A8R8G8B8 && (rf == D3DFMT_X8R8G8B8 || rf == D3DFMT_A8R8G8B8);
     const bool narrow = tf == D3DFMT_A1R5G5B5 && (rf == D3DFMT_A1R5G5B5 || rf == D3DFMT_R5G6B5);
-    if (!wide && !narrow) return false;
+    if (!wide && !narrow) return QuadPath::None;
     const D3DCOLOR diffuse = corner[0]->color;
     for (int i = 1; i < 4; ++i)
-        if (corner[i]->color != diffuse) return false;
+        if (corner[i]->color != diffuse) return QuadPath::None;
     if (!renderStates_[D3DRS_ALPHABLENDENABLE] ||
         renderStates_[D3DRS_SRCBLEND] != D3DBLEND_SRCALPHA ||
         renderStates_[D3DRS_DESTBLEND] != D3DBLEND_INVSRCALPHA)
-        return false;
+        return QuadPath::None;
     auto isDiffuse = [](DWORD arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; };
     const DWORD colorOp = stage0_[D3DTSS_COLOROP], alphaOp = stage0_[D3DTSS_ALPHAOP];
     const DWORD c1 = stage0_[D3DTSS_COLORARG1], c2 = stage0_[D3DTSS_COLORARG2];
@@ -1214,7 +1253,7 @@ bool IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, 
         (colorOp == D3DTOP_SELECTARG1 && c1 == D3DTA_TEXTURE) ||
         (colorOp == D3DTOP_MODULATE && whiteRgb &&
          ((c1 == D3DTA_TEXTURE && isDiffuse(c2)) || (c2 == D3DTA_TEXTURE && isDiffuse(c1))));
-    if (!colourIsTexel) return false;
+    if (!colourIsTexel) return QuadPath::None;
     // Coverage: the texel's alpha, or the vertex alpha for every texel.
     bool texelAlpha;
     if (alphaOp == D3DTOP_SELECTARG1 && a1 == D3DTA_TEXTURE) {
@@ -1225,35 +1264,48 @@ bool IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, 
     } else if (alphaOp == D3DTOP_DISABLE) {
         texelAlpha = false;
     } else {
-        return false;
+        return QuadPath::None;
     }
     const std::uint32_t vertexAlpha = diffuse >> 24;
 
     const int texW = tex->Width(), texH = tex->Height();
     const double uL = corner[0]->tu, uR = corner[1]->tu, vT = corner[0]->tv, vB = corner[2]->tv;
     const DWORD addrU = sampler0_[D3DSAMP_ADDRESSU], addrV = sampler0_[D3DSAMP_ADDRESSV];
-    TexelWalk columns(x0, minX, maxX, uL, uR, texW);
-    TexelWalk rows(y0, minY, maxY, vT, vB, texH);
-    const int n = x1 - x0;
-    // An unscaled quad inside its texture (every sprite and tile) reads its rows of texels
-    // in order: those rows go through the span loops, without a table of columns.
-    int first = 0;
-    bool contiguous = columns.Unit(&first) && first >= 0 && first <= texW - n;
+    const int n = x1 - x0, rowCount = y1 - y0;
+    const bool selfDraw = tex == &rt;
+    // The batches' quads (every sprite and tile): whole pixels onto whole texels one to one,
+    // down the texture and across it forwards or (not onto itself) backwards, all inside the
+    // texture. Their texels are found at once, without walking the sides.
+    int first = 0, firstRow = 0, colStep = 0, rowStep = 0;
+    const bool whole = WholeSide(y0, minY, maxY, vT, vB, texH, &firstRow, &rowStep) &&
+                       rowStep == 1 && firstRow <= texH - rowCount &&
+                       WholeSide(x0, minX, maxX, uL, uR, texW, &first, &colStep) &&
+                       (colStep == 1 ? first <= texW - n : first >= n - 1 && (n == 1 || !selfDraw));
+    bool contiguous = whole && (colStep == 1 || n == 1);
+    const bool wholeMirrored = whole && !contiguous;
+    std::optional<TexelWalk> rows;
     const int* cols = nullptr;
-    if (!contiguous) {
-        if (columnTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
-            columnTexel_.resize(static_cast<std::size_t>(kMaxSurfaceSide));
-        for (int px = x0; px < x1; ++px)
-            columnTexel_[static_cast<std::size_t>(px - x0)] = Address(columns.Next(), texW, addrU);
-        cols = columnTexel_.data();
-        first = cols[0];
-        contiguous = true;
-        for (int k = 1; k < n && contiguous; ++k) contiguous = cols[k] == first + k;
+    if (!whole) {
+        TexelWalk columns(x0, minX, maxX, uL, uR, texW);
+        rows.emplace(y0, minY, maxY, vT, vB, texH);
+        // An unscaled quad inside its texture reads its rows of texels in order: those rows
+        // go through the span loops, without a table of columns.
+        contiguous = columns.Unit(&first) && first >= 0 && first <= texW - n;
+        if (!contiguous) {
+            if (columnTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
+                columnTexel_.resize(static_cast<std::size_t>(kMaxSurfaceSide));
+            for (int px = x0; px < x1; ++px)
+                columnTexel_[static_cast<std::size_t>(px - x0)] =
+                    Address(columns.Next(), texW, addrU);
+            cols = columnTexel_.data();
+            first = cols[0];
+            contiguous = true;
+            for (int k = 1; k < n && contiguous; ++k) contiguous = cols[k] == first + k;
+        }
     }
     // A clear of exactly this rectangle still to be made is made here, row by row, only
     // where the texels do not cover it (a texture that is its own target reads the cleared
     // pixels, so it leaves the clear to be made first).
-    const bool selfDraw = tex == &rt;
     std::uint32_t under = 0;
     const bool clearUnder = !selfDraw && rt.TakeFill(RECT{x0, y0, x1, y1}, &under);
 
@@ -1280,44 +1332,45 @@ bool IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, 
     // row loops then read in order; the alpha summary of the run holds for it, since a row's
     // kind depends on which texels it reads, not on their order. (Not for a texture drawn
     // onto itself, whose pixels may change under the quad while it is drawn.)
-    int firstRow = 0;
-    if (!contiguous && !selfDraw && n > 1 && rows.Unit(&firstRow) && firstRow >= 0 &&
+    bool reversed = wholeMirrored;
+    if (!whole && !contiguous && !selfDraw && n > 1 && rows->Unit(&firstRow) && firstRow >= 0 &&
         firstRow <= texH - q.rows) {
-        bool reversed = true;
+        reversed = true;
         for (int k = 1; k < n && reversed; ++k) reversed = cols[k] == cols[0] - k;
-        if (reversed) {
-            const int lo = cols[0] - (n - 1);
-            const std::size_t rowBytes = bytes * static_cast<std::size_t>(n);
-            if (mirrored_.size() < rowBytes * q.rows) mirrored_.resize(rowBytes * q.rows);
-            for (int row = 0; row < q.rows; ++row) {
-                const std::uint8_t* from =
-                    texBits + q.texelPitch * static_cast<std::size_t>(firstRow + row) + bytes * lo;
-                std::uint8_t* to = mirrored_.data() + rowBytes * row;
-                if (wide)
-                    std::reverse_copy(reinterpret_cast<const std::uint32_t*>(from),
-                                      reinterpret_cast<const std::uint32_t*>(from) + n,
-                                      reinterpret_cast<std::uint32_t*>(to));
-                else
-                    std::reverse_copy(reinterpret_cast<const std::uint16_t*>(from),
-                                      reinterpret_cast<const std::uint16_t*>(from) + n,
-                                      reinterpret_cast<std::uint16_t*>(to));
-            }
-            q.texels = mirrored_.data();
-            q.texelPitch = rowBytes;
-            const int runFirst = lo / SoftSurface::kAlphaRun;
-            q.runCount = (lo + n - 1) / SoftSurface::kAlphaRun - runFirst + 1;
-            const SoftSurface* summary = wide && texelAlpha ? tex : nullptr;
-            DrawUnscaledQuad(q, summary, firstRow, runFirst);
-            return true;
+        if (reversed) first = cols[0];
+    }
+    if (reversed) {
+        const int lo = first - (n - 1);
+        const std::size_t rowBytes = bytes * static_cast<std::size_t>(n);
+        if (mirrored_.size() < rowBytes * q.rows) mirrored_.resize(rowBytes * q.rows);
+        for (int row = 0; row < q.rows; ++row) {
+            const std::uint8_t* from =
+                texBits + q.texelPitch * static_cast<std::size_t>(firstRow + row) + bytes * lo;
+            std::uint8_t* to = mirrored_.data() + rowBytes * row;
+            if (wide)
+                std::reverse_copy(reinterpret_cast<const std::uint32_t*>(from),
+                                  reinterpret_cast<const std::uint32_t*>(from) + n,
+                                  reinterpret_cast<std::uint32_t*>(to));
+            else
+                std::reverse_copy(reinterpret_cast<const std::uint16_t*>(from),
+                                  reinterpret_cast<const std::uint16_t*>(from) + n,
+                                  reinterpret_cast<std::uint16_t*>(to));
         }
+        q.texels = mirrored_.data();
+        q.texelPitch = rowBytes;
+        const int runFirst = lo / SoftSurface::kAlphaRun;
+        q.runCount = (lo + n - 1) / SoftSurface::kAlphaRun - runFirst + 1;
+        const SoftSurface* summary = wide && texelAlpha ? tex : nullptr;
+        DrawUnscaledQuad(q, summary, firstRow, runFirst);
+        return whole ? QuadPath::SpriteWhole : QuadPath::Sprite;
     }
     if (!contiguous) {
         q.texels = texBits;
         if (wide)
-            DrawSampledColumns<std::uint32_t>(q, cols, rows, texH, addrV);
+            DrawSampledColumns<std::uint32_t>(q, cols, *rows, texH, addrV);
         else
-            DrawSampledColumns<std::uint16_t>(q, cols, rows, texH, addrV);
-        return true;
+            DrawSampledColumns<std::uint16_t>(q, cols, *rows, texH, addrV);
+        return QuadPath::Sprite;
     }
     // The alpha summary tells the kinds of 32-bit rows apart (a texture drawn onto itself
     // takes none: its rows are blended in order).
@@ -1326,13 +1379,13 @@ bool IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, 
     q.runCount = (first + n - 1) / SoftSurface::kAlphaRun - runFirst + 1;
     q.texels = texBits + bytes * first;
     // Rows in order too, when the quad is unscaled down the texture as well.
-    if (rows.Unit(&firstRow) && firstRow >= 0 && firstRow <= texH - q.rows) {
+    if (whole || (rows->Unit(&firstRow) && firstRow >= 0 && firstRow <= texH - q.rows)) {
         q.texels += q.texelPitch * static_cast<std::size_t>(firstRow);
         DrawUnscaledQuad(q, summary, firstRow, runFirst);
-    } else {
-        DrawRowsStretchedDown(q, summary, runFirst, rows, texH, addrV);
+        return whole ? QuadPath::SpriteWhole : QuadPath::Sprite;
     }
-    return true;
+    DrawRowsStretchedDown(q, summary, runFirst, *rows, texH, addrV);
+    return QuadPath::Sprite;
 }
 
 void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
@@ -1363,9 +1416,12 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
     if (x0 >= x1 || y0 >= y1) return;
 
     const bool general = generalQuadPath.load(std::memory_order_relaxed);
-    if (!general && DrawSpriteQuad(corner, x0, x1, y0, y1, minX, maxX, minY, maxY)) {
-        lastQuadPath_ = QuadPath::Sprite;
-        return;
+    if (!general) {
+        const QuadPath sprite = DrawSpriteQuad(corner, x0, x1, y0, y1, minX, maxX, minY, maxY);
+        if (sprite != QuadPath::None) {
+            lastQuadPath_ = sprite;
+            return;
+        }
     }
 
     const SoftSurface* tex = texture_.get();

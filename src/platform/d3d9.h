@@ -171,7 +171,9 @@ public:
     int IndexBuffersCreated() const { return indexBuffersCreated_; }
     // Tests: the way the last quad drawn took (one colour, a sprite's texels, or pixel by
     // pixel through the general arithmetic).
-    enum class QuadPath { None, Constant, Sprite, General };
+    // Sprite: the sprite row loops; SpriteWhole: the same loops reached without the general
+    // set-up, for a quad on whole pixels reading whole texels one to one.
+    enum class QuadPath { None, Constant, Sprite, SpriteWhole, General };
     QuadPath LastQuadPath() const { return lastQuadPath_; }
 
 private:
@@ -188,9 +190,10 @@ private:
     void ResetStates();
     // Draws the quad of the four vertices (strip order) into the render target.
     void DrawQuad(const D3DTLVERTEX* v);
-    // DrawQuad for the common sprite case (see DrawQuad); false when it does not apply.
-    bool DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, int x1, int y0, int y1,
-                        float minX, float maxX, float minY, float maxY);
+    // DrawQuad for the common sprite case (see DrawQuad); the way it was drawn, or
+    // QuadPath::None when it does not apply.
+    QuadPath DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, int x1, int y0, int y1,
+                            float minX, float maxX, float minY, float maxY);
 
     D3DCAPS9 caps_;
     D3DPRESENT_PARAMETERS params_;

@@ -254,7 +254,8 @@ TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
                                     ++oneColourQuads;
                                 } else {
                                     ASSERT_NE(fastPath, Path::Constant) << s.name;
-                                    spriteQuads += fastPath == Path::Sprite;
+                                    spriteQuads += fastPath == Path::Sprite ||
+                                                   fastPath == Path::SpriteWhole;
                                 }
                                 if (Differences() != 0) {
                                     ADD_FAILURE()
@@ -285,6 +286,83 @@ TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
     // The table reached the faster ways it is there for.
     EXPECT_GT(oneColourQuads, 0);
     EXPECT_GT(spriteQuads, 0);
+}
+
+// Quads on whole pixels that read whole texels one to one go to the row loops without the
+// general set-up; any other quad takes the set-up. Either way the pixels are the general
+// path's: off by half a pixel or a texel, scaled, clipped at each edge, mirrored, flipped,
+// reaching past the texture.
+TEST_F(QuadPaths, WholeTexelQuadsSkipTheSetUpAndGiveTheSamePixels) {
+    struct Case {
+        const char* name;
+        float l, t, r, b;
+        float s0, s1, t0, t1;  // texel coordinates of the edges
+        Path want;
+    };
+    const Case cases[] = {
+        {"inside", 2.5f, 1.5f, 12.5f, 8.5f, 4, 14, 2, 9, Path::SpriteWhole},
+        {"mirrored", 2.5f, 1.5f, 12.5f, 8.5f, 14, 4, 2, 9, Path::SpriteWhole},
+        {"one pixel", 6.5f, 6.5f, 7.5f, 7.5f, 4, 5, 2, 3, Path::SpriteWhole},
+        {"one pixel mirrored", 6.5f, 6.5f, 7.5f, 7.5f, 5, 4, 2, 3, Path::SpriteWhole},
+        {"clipped left", -6.5f, 1.5f, 9.5f, 8.5f, 4, 20, 2, 9, Path::SpriteWhole},
+        {"clipped top", 2.5f, -3.5f, 12.5f, 7.5f, 4, 14, 2, 13, Path::SpriteWhole},
+        {"clipped right", 29.5f, 1.5f, 45.5f, 8.5f, 4, 20, 2, 9, Path::SpriteWhole},
+        {"clipped bottom", 2.5f, 13.5f, 12.5f, 25.5f, 4, 14, 2, 14, Path::SpriteWhole},
+        {"clipped left mirrored", -6.5f, 1.5f, 9.5f, 8.5f, 20, 4, 2, 9, Path::SpriteWhole},
+        {"clipped right mirrored", 29.5f, 1.5f, 45.5f, 8.5f, 20, 4, 2, 9, Path::SpriteWhole},
+        {"whole texture", -0.5f, -0.5f, 39.5f, 19.5f, 0, 40, 0, 20, Path::SpriteWhole},
+        {"half a pixel off across", 2.0f, 1.5f, 12.0f, 8.5f, 4, 14, 2, 9, Path::Sprite},
+        {"half a pixel off down", 2.5f, 1.0f, 12.5f, 8.0f, 4, 14, 2, 9, Path::Sprite},
+        {"half a texel off across", 2.5f, 1.5f, 12.5f, 8.5f, 4.5f, 14.5f, 2, 9, Path::Sprite},
+        {"half a texel off down", 2.5f, 1.5f, 12.5f, 8.5f, 4, 14, 2.5f, 9.5f, Path::Sprite},
+        {"scaled across", 2.5f, 1.5f, 22.5f, 8.5f, 4, 14, 2, 9, Path::Sprite},
+        {"scaled down", 2.5f, 1.5f, 12.5f, 15.5f, 4, 14, 2, 9, Path::Sprite},
+        {"shrunk", 2.5f, 1.5f, 12.5f, 8.5f, 4, 24, 2, 16, Path::Sprite},
+        {"flipped", 2.5f, 1.5f, 12.5f, 8.5f, 4, 14, 9, 2, Path::Sprite},
+        {"past the left of the texture", 2.5f, 1.5f, 12.5f, 8.5f, -3, 7, 2, 9, Path::Sprite},
+        {"past the right of the texture", 2.5f, 1.5f, 12.5f, 8.5f, 58, 68, 2, 9, Path::Sprite},
+        {"past the bottom of the texture", 2.5f, 1.5f, 12.5f, 8.5f, 4, 14, 28, 35, Path::Sprite},
+        {"mirrored past the texture", 2.5f, 1.5f, 12.5f, 8.5f, 6, -4, 2, 9, Path::Sprite},
+    };
+    struct Formats {
+        D3DFORMAT target, texture;
+    };
+    const Formats formats[] = {{D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8},
+                               {D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8},
+                               {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5},
+                               {D3DFMT_A1R5G5B5, D3DFMT_A1R5G5B5}};
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    for (const bool baseline : {false, true}) {
+        UseBaselineSpriteLoops(baseline);
+        for (const Formats& f : formats) {
+            Make(f.target, f.texture, 64, 32);
+            for (const bool vertexAlpha : {false, true}) {
+                if (vertexAlpha)
+                    SetStage(D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_DISABLE,
+                             D3DTA_TEXTURE, D3DTA_DIFFUSE);
+                else
+                    SetStage(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1,
+                             D3DTA_TEXTURE, D3DTA_DIFFUSE);
+                const D3DCOLOR diffuse = vertexAlpha ? 0x80FFFFFFu : 0xFFFFFFFFu;
+                const D3DCOLOR flat[4] = {diffuse, diffuse, diffuse, diffuse};
+                for (const Case& c : cases) {
+                    PaintTargets(static_cast<std::uint32_t>(c.l * 8 + c.t));
+                    const Path fastPath = Draw(false, c.l, c.t, c.r, c.b, c.s0 / 64, c.s1 / 64,
+                                               flat, c.t0 / 32, c.t1 / 32);
+                    EXPECT_EQ(Draw(true, c.l, c.t, c.r, c.b, c.s0 / 64, c.s1 / 64, flat,
+                                   c.t0 / 32, c.t1 / 32),
+                              Path::General);
+                    EXPECT_EQ(fastPath, c.want) << c.name << " onto " << f.target;
+                    EXPECT_EQ(Differences(), 0)
+                        << c.name << " onto " << f.target << " baseline " << baseline
+                        << " vertex alpha " << vertexAlpha;
+                }
+            }
+        }
+    }
+    UseBaselineSpriteLoops(false);
 }
 
 // A fill leaves the arguments it does not read at their default, the texture, and a texture
