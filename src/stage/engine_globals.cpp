@@ -32,9 +32,9 @@
 void ResetEngineGlobals() {
     ResetSceneGlobals();
     lpGame = nullptr;
-    PauseMenuPos = ScenePoint{320, 272, 0, 0};
-    ContinueMenuPos = ScenePoint{320, 272, 0, 0};
-    RankingTablePos = ScenePoint{184, 64, 0, 0};
+    PauseMenuPos = kPauseMenuStart;
+    ContinueMenuPos = kContinueMenuStart;
+    RankingTablePos = kRankingTableStart;
     BlockMap.Clear();
     SetBlockConditionEvaluator(nullptr);
     SetGeometryAxes(nullptr, nullptr);

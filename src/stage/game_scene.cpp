@@ -34,9 +34,9 @@ int CheckReplayHotKeys() {
     return 0;
 }
 
-ScenePoint PauseMenuPos{320, 272, 0, 0};
-ScenePoint ContinueMenuPos{320, 272, 0, 0};
-ScenePoint RankingTablePos{184, 64, 0, 0};
+ScenePoint PauseMenuPos = kPauseMenuStart;
+ScenePoint ContinueMenuPos = kContinueMenuStart;
+ScenePoint RankingTablePos = kRankingTableStart;
 
 const int kGameSurfaces[kGameSurfaceCount] = {
     2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23,

@@ -74,6 +74,10 @@ struct ScenePoint {
 extern ScenePoint PauseMenuPos;
 extern ScenePoint ContinueMenuPos;
 extern ScenePoint RankingTablePos;
+// Where they stand at program start.
+inline constexpr ScenePoint kPauseMenuStart{320, 272, 0, 0};
+inline constexpr ScenePoint kContinueMenuStart{320, 272, 0, 0};
+inline constexpr ScenePoint kRankingTableStart{184, 64, 0, 0};
 
 class cGameScene : public cSceneStates<cGameScene, 8> {
 public:
