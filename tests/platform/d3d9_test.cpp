@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "device_fixture.h"
 #include "platform/frame.h"
 #include "platform/platform_state.h"
 #include "platform/presenter.h"
@@ -20,43 +21,12 @@ namespace {
 
 using namespace plat;
 
-class Device : public ::testing::Test {
+class Device : public HeadlessDeviceTest {
 protected:
     void SetUp() override {
-        saved = GetSeams();
-        Seams seams;
-        seams.headless = true;
-        SetSeams(seams);
-        ResetPlatformState();
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp;
-        pp.Windowed = 1;
-        pp.BackBufferWidth = 8;
-        pp.BackBufferHeight = 6;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        params = pp;
-        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                    &pp, &device),
-                  D3D_OK);
-        ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
-        ASSERT_EQ(device->CreateVertexBuffer(4 * sizeof(D3DTLVERTEX), D3DUSAGE_WRITEONLY,
-                                             D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1,
-                                             D3DPOOL_MANAGED, &vb, nullptr),
-                  D3D_OK);
+        HeadlessDeviceTest::SetUp();
         base = LiveDeviceObjects();
     }
-    void TearDown() override {
-        if (back) back->Release();
-        vb->Release();
-        device->Release();
-        d3d->Release();
-        ResetPlatformState();
-        SetSeams(saved);
-    }
-
     // A quad over the pixels [x0, x1) x [y0, y1), texture coordinates u0..u1 across.
     void Quad(int x0, int y0, int x1, int y1, float u0, float u1, D3DCOLOR diffuse) {
         void* data = nullptr;
@@ -76,12 +46,6 @@ protected:
     }
     std::uint32_t BackPixel(int x, int y) { return back->Pixels().Pixel(x, y); }
 
-    Seams saved;
-    IDirect3D9* d3d = nullptr;
-    IDirect3DDevice9* device = nullptr;
-    IDirect3DSurface9* back = nullptr;
-    IDirect3DVertexBuffer9* vb = nullptr;
-    D3DPRESENT_PARAMETERS params;
     int base = 0;
 };
 

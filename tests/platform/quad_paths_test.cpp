@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "device_fixture.h"
 #include "platform/d3d9.h"
 #include "platform/frame.h"
 #include "platform/pixel_format.h"
@@ -23,42 +24,18 @@ using namespace plat;
 
 constexpr int kW = 40, kH = 20;
 
-class QuadPaths : public ::testing::Test {
+class QuadPaths : public HeadlessDeviceTest {
 protected:
     void SetUp() override {
-        saved = GetSeams();
-        Seams seams;
-        seams.headless = true;
-        SetSeams(seams);
-        ResetPlatformState();
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp;
-        pp.Windowed = 1;
-        pp.BackBufferWidth = 8;
-        pp.BackBufferHeight = 6;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                    &pp, &device),
-                  D3D_OK);
-        ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
-        ASSERT_EQ(device->CreateVertexBuffer(4 * sizeof(D3DTLVERTEX), D3DUSAGE_WRITEONLY,
-                                             D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1,
-                                             D3DPOOL_MANAGED, &vb, nullptr),
-                  D3D_OK);
+        HeadlessDeviceTest::SetUp();
+        if (HasFatalFailure()) return;
         device->SetStreamSource(0, vb, 0, sizeof(D3DTLVERTEX));
         device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
     }
     void TearDown() override {
         UseGeneralQuadPath(false);
         Free();
-        back->Release();
-        vb->Release();
-        device->Release();
-        d3d->Release();
-        ResetPlatformState();
-        SetSeams(saved);
+        HeadlessDeviceTest::TearDown();
     }
 
     // Two targets of the format and a texture of texFormat (texW x texH texels).
@@ -70,8 +47,9 @@ protected:
                       D3D_OK);
         ASSERT_EQ(fast->GetSurfaceLevel(0, &fastLevel), D3D_OK);
         ASSERT_EQ(general->GetSurfaceLevel(0, &generalLevel), D3D_OK);
-        ASSERT_EQ(device->CreateTexture(texW, texH, 1, 0, texFormat, D3DPOOL_MANAGED, &tex, nullptr),
-                  D3D_OK);
+        ASSERT_EQ(
+            device->CreateTexture(texW, texH, 1, 0, texFormat, D3DPOOL_MANAGED, &tex, nullptr),
+            D3D_OK);
         // Texels of every kind of alpha: transparent, opaque and in between.
         std::uint32_t seed = 99;
         SoftSurface& t = tex->Pixels();
@@ -154,11 +132,6 @@ protected:
         device->SetTextureStageState(0, D3DTSS_ALPHAARG2, a2);
     }
 
-    Seams saved;
-    IDirect3D9* d3d = nullptr;
-    IDirect3DDevice9* device = nullptr;
-    IDirect3DSurface9* back = nullptr;
-    IDirect3DVertexBuffer9* vb = nullptr;
     IDirect3DTexture9 *tex = nullptr, *fast = nullptr, *general = nullptr;
     IDirect3DSurface9 *fastLevel = nullptr, *generalLevel = nullptr;
 };
@@ -208,9 +181,9 @@ TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
     };
     // Inside, the whole target, cut by the left and top edges, by the right and bottom
     // ones, one pixel, and off the pixel grid.
-    const Clip clips[] = {{2.5f, 1.5f, 12.5f, 8.5f},   {-0.5f, -0.5f, 39.5f, 19.5f},
-                          {-6.5f, -3.5f, 9.5f, 7.5f},  {29.5f, 13.5f, 61.5f, 41.5f},
-                          {6.5f, 6.5f, 7.5f, 7.5f},    {3.25f, 2.75f, 20.75f, 9.25f}};
+    const Clip clips[] = {{2.5f, 1.5f, 12.5f, 8.5f},  {-0.5f, -0.5f, 39.5f, 19.5f},
+                          {-6.5f, -3.5f, 9.5f, 7.5f}, {29.5f, 13.5f, 61.5f, 41.5f},
+                          {6.5f, 6.5f, 7.5f, 7.5f},   {3.25f, 2.75f, 20.75f, 9.25f}};
     struct Formats {
         D3DFORMAT target, texture;
     };
@@ -254,8 +227,8 @@ TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
                                     ++oneColourQuads;
                                 } else {
                                     ASSERT_NE(fastPath, Path::Constant) << s.name;
-                                    spriteQuads += fastPath == Path::Sprite ||
-                                                   fastPath == Path::SpriteWhole;
+                                    spriteQuads +=
+                                        fastPath == Path::Sprite || fastPath == Path::SpriteWhole;
                                 }
                                 if (Differences() != 0) {
                                     ADD_FAILURE()
@@ -351,13 +324,12 @@ TEST_F(QuadPaths, WholeTexelQuadsSkipTheSetUpAndGiveTheSamePixels) {
                     PaintTargets(static_cast<std::uint32_t>(c.l * 8 + c.t));
                     const Path fastPath = Draw(false, c.l, c.t, c.r, c.b, c.s0 / 64, c.s1 / 64,
                                                flat, c.t0 / 32, c.t1 / 32);
-                    EXPECT_EQ(Draw(true, c.l, c.t, c.r, c.b, c.s0 / 64, c.s1 / 64, flat,
-                                   c.t0 / 32, c.t1 / 32),
+                    EXPECT_EQ(Draw(true, c.l, c.t, c.r, c.b, c.s0 / 64, c.s1 / 64, flat, c.t0 / 32,
+                                   c.t1 / 32),
                               Path::General);
                     EXPECT_EQ(fastPath, c.want) << c.name << " onto " << f.target;
-                    EXPECT_EQ(Differences(), 0)
-                        << c.name << " onto " << f.target << " baseline " << baseline
-                        << " vertex alpha " << vertexAlpha;
+                    EXPECT_EQ(Differences(), 0) << c.name << " onto " << f.target << " baseline "
+                                                << baseline << " vertex alpha " << vertexAlpha;
                 }
             }
         }
@@ -426,9 +398,9 @@ TEST(ConstantBlend, TablesGiveBlendPixelForEveryPixel) {
                 int wrong = 0;
                 for (int i = 0; i < 256 * 256; ++i) {
                     const int x = i % 256;
-                    const std::uint32_t want =
-                        x >= 1 && x < 255 ? BlendPixel(format, before[i], s, f.src, f.dst)
-                                          : before[i];
+                    const std::uint32_t want = x >= 1 && x < 255
+                                                   ? BlendPixel(format, before[i], s, f.src, f.dst)
+                                                   : before[i];
                     const std::uint32_t got = surface->Pixel(x, i / 256);
                     if (got != want && wrong++ < 3)
                         ADD_FAILURE() << "format " << format << " source " << std::hex << s
@@ -466,9 +438,9 @@ TEST(FrameConversion, RowsConvertAsEachPixelDoes) {
                         format, ReadPixel(from + static_cast<std::size_t>(i) * bytes, bytes),
                         nullptr);
                     if (dst[i] != want && wrong++ < 3)
-                        ADD_FAILURE() << "format " << format << " offset " << offset << " count "
-                                      << n << " pixel " << i << ": " << std::hex << dst[i]
-                                      << " != " << want;
+                        ADD_FAILURE()
+                            << "format " << format << " offset " << offset << " count " << n
+                            << " pixel " << i << ": " << std::hex << dst[i] << " != " << want;
                 }
                 EXPECT_EQ(dst[n], 0x5A5A5A5Au) << "written past the row";
             }
