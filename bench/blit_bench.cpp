@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "base/log.h"
+#include "draw_bench.h"
 #include "gen/sample_images.h"
 #include "gfx/blit.h"
 #include "gfx/display.h"
@@ -32,7 +33,6 @@
 #include "platform/display_window.h"
 #include "platform/messages.h"
 #include "platform/seams.h"
-#include "sdl_reference.h"
 
 namespace {
 
@@ -69,45 +69,8 @@ const std::vector<Placement>& Sprites() {
     return sprites;
 }
 
-plat::LRESULT Quiet(plat::HWND, std::uint32_t, plat::WPARAM, plat::LPARAM) {
-    return 0;
-}
-
-// A headless display with the sample game's block and character sheets loaded.
-class Display {
-public:
-    Display(int direct3D, int bpp) {
-        plat::Seams seams;
-        seams.headless = true;
-        plat::SetSeams(seams);
-        window_ = plat::CreateWindow(Quiet);
-        plat::SetMainWindow(window_);
-        plat::OpenDisplayWindow(window_, "bench", 640, 480);
-        const int windowMode = bpp == 32 ? 1 : 0;
-        ok_ = DDInit(direct3D, window_, 640, 480, bpp, 0, windowMode, 1, 60, 0, StdSD, SurfaceDef,
-                     kStdSurfaceCount);
-        if (!ok_) return;
-        DDLoadPaletteFromFile(Palette, SurfaceDef[0].szFileName, 1);
-        DDSetTransmit(SurfaceDef[0].szFileName);
-        std::memcpy(PaletteOrg, Palette, sizeof Palette);
-        const int set[] = {2, 4};
-        ok_ = DDLoadSurfaceSet(StdSD, set, 2);
-    }
-    ~Display() {
-        DDUnInit();
-        plat::CloseDisplayWindow();
-        plat::DestroyWindow(window_);
-        plat::SetMainWindow(nullptr);
-    }
-    bool ok() const { return ok_; }
-
-private:
-    plat::HWND window_ = nullptr;
-    bool ok_ = false;
-};
-
 void Ours(benchmark::State& state, int direct3D, int bpp) {
-    Display display(direct3D, bpp);
+    BenchDisplay display(direct3D, bpp == 32 ? 1 : 0, bpp, 2, 4);
     if (!display.ok()) {
         state.SkipWithError("display");
         return;
@@ -123,7 +86,7 @@ void Ours(benchmark::State& state, int direct3D, int bpp) {
 }
 
 void Sdl(benchmark::State& state, int bpp) {
-    Display display(0, bpp);
+    BenchDisplay display(0, bpp == 32 ? 1 : 0, bpp, 2, 4);
     if (!display.ok()) {
         state.SkipWithError("display");
         return;

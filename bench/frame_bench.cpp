@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "base/log.h"
+#include "draw_bench.h"
 #include "gen/sample_images.h"
 #include "gfx/blit.h"
 #include "gfx/display.h"
@@ -43,7 +44,6 @@
 #include "platform/display_window.h"
 #include "platform/messages.h"
 #include "platform/seams.h"
-#include "sdl_reference.h"
 
 namespace {
 
@@ -83,42 +83,6 @@ const std::vector<Placement>& Blended() {
     static const std::vector<Placement> v = MakeSprites(kBlended, 777);
     return v;
 }
-
-plat::LRESULT Quiet(plat::HWND, std::uint32_t, plat::WPARAM, plat::LPARAM) {
-    return 0;
-}
-
-// A headless display of the configuration with the sample game's block and character sheets.
-class Display {
-public:
-    explicit Display(const Config& c) {
-        plat::Seams seams;
-        seams.headless = true;
-        plat::SetSeams(seams);
-        window_ = plat::CreateWindow(Quiet);
-        plat::SetMainWindow(window_);
-        plat::OpenDisplayWindow(window_, "bench", 640, 480);
-        ok_ = DDInit(c.direct3D, window_, 640, 480, c.bpp, 0, c.windowMode, 1, 60, 0, StdSD,
-                     SurfaceDef, kStdSurfaceCount);
-        if (!ok_) return;
-        DDLoadPaletteFromFile(Palette, SurfaceDef[0].szFileName, 1);
-        DDSetTransmit(SurfaceDef[0].szFileName);
-        std::memcpy(PaletteOrg, Palette, sizeof Palette);
-        const int set[] = {kBlocks, kChars};
-        ok_ = DDLoadSurfaceSet(StdSD, set, 2);
-    }
-    ~Display() {
-        DDUnInit();
-        plat::CloseDisplayWindow();
-        plat::DestroyWindow(window_);
-        plat::SetMainWindow(nullptr);
-    }
-    bool ok() const { return ok_; }
-
-private:
-    plat::HWND window_ = nullptr;
-    bool ok_ = false;
-};
 
 void Present(const Config& c) {
     if (c.direct3D) {
@@ -169,7 +133,7 @@ void DrawFrame(const Config& c) {
 }
 
 void Ours(benchmark::State& state, Config c) {
-    Display display(c);
+    BenchDisplay display(c.direct3D, c.windowMode, c.bpp, kBlocks, kChars);
     if (!display.ok()) {
         state.SkipWithError("display");
         return;
@@ -182,7 +146,7 @@ void Ours(benchmark::State& state, Config c) {
 
 void Sdl(benchmark::State& state, int bpp) {
     const Config dd{"", 0, bpp == 32 ? 1 : 0, bpp};
-    Display display(dd);
+    BenchDisplay display(dd.direct3D, dd.windowMode, dd.bpp, kBlocks, kChars);
     if (!display.ok()) {
         state.SkipWithError("display");
         return;
