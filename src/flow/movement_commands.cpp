@@ -465,11 +465,11 @@ namespace {
 // One axis of the avoiding move: toward the low side (left, up) when the screen start of the
 // sprite has come within the margin of the far edge, toward the high side when its end is
 // within the margin of the near edge. While the view scrolls by itself the actor also keeps
-// up with it, and may only be sent back where the view still has room to go.
-double AvoidAxis(const ScrollAxis& axis, bool towardLow, bool towardHigh, int screenStart,
-                 int screenEnd, int view, double speed) {
-    const double s = ActiveScrollSpeed(axis);
-    if (s == 0) {
+// up with the axis's scroll speed `s`, and may only be sent back where the view still has
+// room to go.
+double AvoidAxis(const ScrollAxis& axis, bool scrolling, double s, bool towardLow, bool towardHigh,
+                 int screenStart, int screenEnd, int view, double speed) {
+    if (!scrolling) {
         if (towardLow) return screenStart > view - kAvoidMargin ? -speed : 0.0;
         if (towardHigh) return screenEnd < kAvoidMargin ? speed : 0.0;
         return 0;
@@ -489,11 +489,18 @@ double AvoidAxis(const ScrollAxis& axis, bool towardLow, bool towardHigh, int sc
 void AvoidStep(const cActorBase& actor, cCommandInstance& cmd) {
     const int d = ByFacing(actor, cmd.m_nMoveChoice);
     const IntRect& rc = actor.m_rcScreen;
-    // Each axis by its own auto-scroll.
-    cmd.m_dVX = AvoidAxis(GeomAxisX(), IsLeftward(d), IsRightward(d), rc.left, rc.right, kViewW,
-                          cmd.m_dSpeed);
-    cmd.m_dVY =
-        AvoidAxis(GeomAxisY(), IsUpward(d), IsDownward(d), rc.top, rc.bottom, kViewH, cmd.m_dSpeed);
+    const ScrollAxis& ax = GeomAxisX();
+    const ScrollAxis& ay = GeomAxisY();
+    // The horizontal auto-scroll alone decides which rule holds, for both axes: a stage that
+    // scrolls only vertically is avoided as a still one. Within the scrolling rule each axis
+    // keeps up with its own view: its speed, or 0 while it does not scroll or rests at a
+    // limit (an actor keeping up with a view that stands would drift out of it).
+    const double sx = ActiveScrollSpeed(ax);
+    const bool scrolling = sx != 0;
+    cmd.m_dVX = AvoidAxis(ax, scrolling, sx, IsLeftward(d), IsRightward(d), rc.left, rc.right,
+                          kViewW, cmd.m_dSpeed);
+    cmd.m_dVY = AvoidAxis(ay, scrolling, ActiveScrollSpeed(ay), IsUpward(d), IsDownward(d), rc.top,
+                          rc.bottom, kViewH, cmd.m_dSpeed);
 }
 
 void ApplyMoveVelocity(cActorBase& actor, double vx, double vy, int facing, cCommandInstance& cmd,

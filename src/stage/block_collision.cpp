@@ -332,7 +332,9 @@ int ClampToScreenY(cHeroActor& hero) {
     if (hero.m_dY - axis.m_dPos < 0) {
         hero.m_bContactUp = 1;
         hero.m_dY = axis.m_dPos;
-        // The bottom edge and the cells follow the new top.
+        // The bottom edge, the cell rows and the hit boxes follow the new top, as at the
+        // bottom: the block collision after this clamp, the free-place tests and the hits of
+        // this tick must see the hero where it now stands, not where the view found it.
         hero.OnMovedY();
         return kCollideOk;
     }

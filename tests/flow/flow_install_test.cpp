@@ -12,7 +12,6 @@
 #include "data/database.h"
 #include "data/stage_record.h"
 #include "flow/flow_instance.h"
-#include "flow/move_setup_table.h"
 #include "platform/messages.h"
 #include "platform/time_units.h"
 #include "stage/actor.h"
@@ -378,14 +377,78 @@ TEST_F(FlowInstall, MoveSpeedsAndChoiceComeFromTheMoveRecord) {
     EXPECT_EQ(ci[2].m_dSpeed, 0);  // no move record
 }
 
+// What the installation leaves in a command's instance, by type, for one move record: a
+// speed of 1 tenth-dot a frame (0.01 dots a tick at b = 10) over 6 half blocks (96 dots),
+// the time given by the speed; a homing or circle radius of 2; a jump of 3 half blocks.
 TEST_F(FlowInstall, MoveSetupsByCommandType) {
+    EdStageWork.dGravity = 0.4;
+    EdStageWork.SetGameSpeed(10);
+    const int b = 10;
+    const double speed = 0.1 / b;
+    const int plain = 1 * b * 6;  // the command's own time of one tenth
+    enum Setup { kNone, kDistance, kCircle, kHoming, kJump };
     for (int type = -1; type <= 40; ++type) {
-        MoveSetup expected = nullptr;
-        if (type == 2 || type == 3 || type == 5 || type == 7) expected = SetupMoveCommand;
-        if (type == 4) expected = SetupCircleMove;
-        if (type == 6) expected = SetupHomingMove;
-        if (type == 10) expected = SetupJumpCommand;
-        EXPECT_EQ(MoveSetupFor(type), expected) << type;
+        if (type == 39) continue;  // the loop is written out, not installed
+        SCOPED_TRACE(type);
+        Setup setup = kNone;
+        if (type == 2 || type == 3 || type == 5 || type == 7) setup = kDistance;
+        if (type == 4) setup = kCircle;
+        if (type == 6) setup = kHoming;
+        if (type == 10) setup = kJump;
+
+        cEdCommand cmd = Timed(1, 0, 0, type);
+        cmd.vecParam = {0, 0, 3, 0, 0};
+        cEdMove::Create(cmd.spMove);
+        cEdMove& move = *cmd.spMove;
+        move.nSpeed = 1;
+        move.nTiming = 2;
+        move.nDistance = 6;
+        move.nHoming = 2;
+        m_actor.m_Chara.vecFlow.Clear();
+        m_actor.m_Chara.vecFlow.push_back(Flow({cmd}));
+        ASSERT_EQ(InstallFlows(m_actor, m_actor.m_Chara.vecFlow, 0, -1), 1);
+        const cCommandInstance& ci = m_actor.m_vecFlow[0].m_vecCmd[0];
+        const cEdCommand& installed = m_actor.m_Chara.vecFlow[0].vecCommand[0];
+
+        switch (setup) {
+            case kNone:
+                EXPECT_EQ(ci.m_nDuration, plain);
+                EXPECT_DOUBLE_EQ(ci.m_dSpeed, speed);
+                EXPECT_EQ(ci.m_nRadius, 0);
+                break;
+            case kDistance:
+                // The time it takes to cover the distance at the speed, truncated.
+                EXPECT_EQ(ci.m_nDuration, static_cast<int>(96 / speed));
+                EXPECT_DOUBLE_EQ(ci.m_dSpeed, speed);
+                EXPECT_EQ(ci.m_nRadius, 0);
+                break;
+            case kCircle:
+                // 2 half blocks of radius and the angles in b-th degrees; this timing leaves
+                // the time and the speed alone.
+                EXPECT_EQ(ci.m_nDuration, plain);
+                EXPECT_DOUBLE_EQ(ci.m_dSpeed, speed);
+                EXPECT_EQ(ci.m_nRadius, 2 * 16 * b);
+                EXPECT_EQ(ci.m_nStartAngle, 0);
+                EXPECT_EQ(ci.m_nEndAngle, 6 * b);
+                break;
+            case kHoming:
+                // The homing delay in ticks, and the time by the distance.
+                EXPECT_EQ(ci.m_nRadius, 2 * b);
+                EXPECT_EQ(ci.m_nDuration, static_cast<int>(96 / speed));
+                break;
+            case kJump:
+                // The jump's launch speed (upward), and its time to the top becomes the
+                // command's time, in the actor's copy of the record.
+                EXPECT_LT(ci.m_dSpeed, 0);
+                EXPECT_DOUBLE_EQ(ci.m_dSpeed, m_actor.JumpSpeedForHbl(3));
+                EXPECT_EQ(installed.nTime, m_actor.JumpTime(3));
+                EXPECT_NE(installed.nTime, 1);
+                EXPECT_EQ(ci.m_nDuration, installed.nTime * b * 6);
+                break;
+        }
+        if (setup != kJump) {
+            EXPECT_EQ(installed.nTime, 1);
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <initializer_list>
 #include <iterator>
@@ -10,7 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/input.h"
 #include "data/database.h"
+#include "data/move_shot_records.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
 #include "flow/flow_install.h"
@@ -19,6 +22,7 @@
 #include "stage/actor_services.h"
 #include "stage/engine_globals.h"
 #include "stage/game_scene.h"
+#include "stage/hero_actor.h"
 #include "stage/post_load_tables.h"
 
 namespace {
@@ -252,18 +256,69 @@ TEST_F(FlowRuntime, NestedPassesGiveTheOuterPassItsContextBack) {
     EXPECT_EQ(lpGame->m_bCodeKill, 0);
 }
 
+// The entries an arrange leaves wait for the next command of the flow that is not an arrange
+// and are used up when that command starts, whatever its type; a flow that ends or stops
+// first drops them. Each case leaves one entry in the tick its first command starts (as the
+// arrange's own step does) and traces, per tick, the command due at its start, then '+'
+// while entries still wait and '-' once they are used up, or '.' when the flow has ended
+// without them.
 TEST_F(FlowRuntime, ArrangesWaitForTheNextCommandThatIsNotOneAndGoWithAStop) {
-    Install({Flow(kFlowOnly, {Cmd(38, 0), Cmd(kWait, 1), Cmd(kWait, 1)})});
-    F(0).Start(actor);
-    F(0).m_listPendingArrange.push_back(CheckedVector<std::int32_t>{1, 0, 0, 0, 0});
-    Tick();  // the arrange command itself keeps them
-    EXPECT_FALSE(F(0).m_listPendingArrange.empty());
-    Tick();  // the next command uses them up
-    EXPECT_TRUE(F(0).m_listPendingArrange.empty());
-
-    F(0).m_listPendingArrange.push_back(CheckedVector<std::int32_t>{1, 0, 0, 0, 0});
-    EXPECT_EQ(F(0).Stop(actor), 1);
-    EXPECT_TRUE(F(0).m_listPendingArrange.empty());
+    constexpr int kArrange = 38;
+    struct Case {
+        const char* name;
+        std::vector<cEdCommand> cmds;
+        int ticks;
+        int stopAfter;  // stop the flow after this many ticks (0: never)
+        const char* trace;
+    };
+    const Case cases[] = {
+        {"the next command takes them",
+         {Cmd(kArrange, 0), Cmd(kWait, 1), Cmd(kWait, 1)},
+         3,
+         0,
+         "0+1-1-"},
+        {"arranges in a row pass them on",
+         {Cmd(kArrange, 0), Cmd(kArrange, 0), Cmd(kWait, 1)},
+         3,
+         0,
+         "0+1+2-"},
+        {"a parallel arrange hands them on in its own tick",
+         {Cmd(kArrange, 0, 1), Cmd(kWait, 1)},
+         2,
+         0,
+         "0-1-"},
+        {"an arrange that ends the flow drops them", {Cmd(kArrange, 0)}, 1, 0, "0."},
+        {"an arrange of some time keeps them while it lasts",
+         {Cmd(kArrange, 1), Cmd(kWait, 1)},
+         7,
+         0,
+         "0+0+0+0+0+0+1-"},
+        {"a stop drops them", {Cmd(kArrange, 0), Cmd(kWait, 1)}, 1, 1, "0+."},
+    };
+    SetSpeed(1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Install({Flow(kFlowOnly, {})});
+        actor.m_Chara.vecFlow[0].vecCommand.Clear();
+        for (const cEdCommand& cmd : c.cmds) actor.m_Chara.vecFlow[0].vecCommand.push_back(cmd);
+        ASSERT_EQ(InstallFlows(actor, actor.m_Chara.vecFlow, 0, -1), 1);
+        F(0).Start(actor);
+        F(0).m_listPendingArrange.push_back(CheckedVector<std::int32_t>{2, 0, 1, 0, 0});
+        std::string trace;
+        for (int t = 1; t <= c.ticks; ++t) {
+            trace += static_cast<char>('0' + F(0).m_nCurrent);
+            Tick();
+            if (F(0).m_bRunning)
+                trace += F(0).m_listPendingArrange.empty() ? '-' : '+';
+            else
+                trace += F(0).m_listPendingArrange.empty() ? '.' : '!';
+            if (t == c.stopAfter) {
+                EXPECT_EQ(F(0).Stop(actor), 1);
+                trace += F(0).m_listPendingArrange.empty() ? '.' : '!';
+            }
+        }
+        EXPECT_EQ(trace, c.trace);
+    }
 }
 
 TEST_F(FlowRuntime, PauseHoldsTheFlowWhereItIsAndHaltStopsItForGood) {
@@ -490,6 +545,83 @@ TEST_F(FlowRuntime, TriggerPassStartsOnlyIdleFlowsOfItsKind) {
     EXPECT_EQ(F(2).m_nTickCount, 4) << "a paused flow is not started again";
     EXPECT_EQ(F(3).m_bRunning, 0);
     EXPECT_EQ(lpGame->m_pCurActor, nullptr);
+}
+
+// The trigger pass captures player 1's direction when it starts a flow; 入力方向 moves of
+// that run follow the capture after the key is let go, for the player's actor and for a
+// computer one (which reads player 1's input too). The next run captures afresh.
+TEST_F(FlowRuntime, InputDirectionMovesFollowTheDirectionHeldWhenTheFlowStarted) {
+    SetSpeed(1);  // a command of one tenth takes 6 ticks; a speed of 10 is one dot a tick
+    InputList = CheckedVector<cInput>(1);
+    cInput& input = InputList[0];
+    auto hold = [&input](std::uint16_t dir) {
+        input.wDir = dir;
+        input.LogKeyEvents();
+    };
+    cEdCommand move = Cmd(2, 1);
+    cEdMove::Create(move.spMove);
+    move.spMove->nDirection = 12;  // 入力方向
+    move.spMove->nSpeed = 10;
+    const double d = 1 / std::sqrt(2.0);
+
+    cCharaActor chara;
+    chara.Init(2, 1, 0, 0, nullptr, 0, 0, 0, 32, 32, 32, 32, 0, 1, 0);
+    cHeroActor hero;
+    cEdChara heroRecord;
+    heroRecord.nControl = 0;
+    heroRecord.nGiant = 1;
+    heroRecord.nBlockCollision = 2;  // flies against blocks: diagonals are kept
+    ASSERT_EQ(hero.Init(1, heroRecord, 0, 0), 0);
+    struct Case {
+        const char* name;
+        cActorBase* actor;
+        int op;
+    };
+    for (const Case& c : {Case{"player-operated", &hero, 0}, Case{"computer", &chara, 1}}) {
+        SCOPED_TRACE(c.name);
+        cActorBase& a = *c.actor;
+        ASSERT_EQ(a.m_nOperator, c.op);
+        ASSERT_EQ(a.m_bFlying, 1);
+        for (auto* groups : {&a.m_vecGroupBusy, &a.m_vecGroupFreed, &a.m_vecGroupStarted})
+            groups->resize(kFlowGroupSlots, 0);
+        a.m_vecVar.resize(kCharaVarCount, 0);
+        a.m_nHp = 10;
+        a.m_Chara.vecFlow.Clear();
+        a.m_Chara.vecFlow.push_back(Flow(kTriggerAlways, {move, move}));
+        ASSERT_EQ(InstallFlows(a, a.m_Chara.vecFlow, 0, -1), 1);
+        a.m_Chara.bFixedFacing = 0;
+        a.m_bFacingRight = 0;
+        auto tick = [&a] {
+            a.TriggerFlows(kTriggerAlways);
+            ASSERT_EQ(a.RunFlows(0), 0);
+        };
+
+        // Up-right held for the start, let go before the first command moves.
+        hold(kDirUp | kDirRight);
+        a.ResetFlowFrameFlags();
+        a.TriggerFlows(kTriggerAlways);
+        ASSERT_EQ(a.m_vecFlow[0].m_bRunning, 1);
+        hold(0);
+        ASSERT_EQ(a.RunFlows(0), 0);
+        EXPECT_DOUBLE_EQ(a.m_dVX, d);
+        EXPECT_DOUBLE_EQ(a.m_dVY, -d);
+        EXPECT_EQ(a.m_bFacingRight, 1);
+        // The second command starts after six ticks with nothing held: still up-right.
+        for (int t = 0; t < 6; ++t) tick();
+        ASSERT_EQ(a.m_vecFlow[0].m_nCurrent, 1);
+        EXPECT_EQ(a.m_vecFlow[0].m_vecCmd[1].m_nRemaining, 5);
+        EXPECT_DOUBLE_EQ(a.m_dVX, d);
+        EXPECT_DOUBLE_EQ(a.m_dVY, -d);
+
+        // The run ends; with nothing held the next one goes forward, facing right now.
+        for (int t = 0; t < 5; ++t) tick();
+        ASSERT_EQ(a.m_vecFlow[0].m_bRunning, 0);
+        a.ResetFlowFrameFlags();
+        tick();
+        ASSERT_EQ(a.m_vecFlow[0].m_bRunning, 1);
+        EXPECT_DOUBLE_EQ(a.m_dVX, 1);
+        EXPECT_DOUBLE_EQ(a.m_dVY, 0);
+    }
 }
 
 // --- Cues and animation entries. ---

@@ -1015,6 +1015,80 @@ TEST_F(MoveTest, AvoidBringsTheActorBackBeforeItLeavesTheView) {
     }
 }
 
+// The rule is chosen once, by the horizontal auto-scroll, for both axes; under the scrolling
+// rule each axis keeps up with its own speed and sends the actor back only while the view
+// still has room to go that way (p the view's position, W its far limit: 960 across, 640
+// down). A flyer facing left; its sprite's screen corner as given.
+TEST_F(MoveTest, AvoidRuleFollowsTheHorizontalScrollAndTheRoomOfEachAxis) {
+    constexpr double kW = 960;
+    constexpr double kH = 640;
+    struct Case {
+        const char* name;
+        double autoX;
+        int limitX;
+        double autoY;
+        int limitY;
+        double posX, posY;
+        int choice;
+        int screenLeft, screenTop;
+        double vx, vy;
+    };
+    const Case cases[] = {
+        // Which rule: the vertical scroll alone does not choose the scrolling one.
+        {"still: up at 449", 0, 0, 0, 0, 320, 320, 6, 300, 449, 0, -kS},
+        {"still: up at 448 stays", 0, 0, 0, 0, 320, 320, 6, 300, 448, 0, 0},
+        {"vertical scroll only counts as still", 0, 0, 0.25, 0, 320, 320, 6, 300, 448, 0, 0},
+        {"vertical scroll only, up at 449", 0, 0, 0.25, 0, 320, 320, 6, 300, 449, 0, -kS},
+        {"vertical scroll only, down", 0, 0, -0.25, 0, 320, 320, 7, 300, 1, 0, 0},
+        {"horizontal scroll: up keeps up with the vertical one", 0.25, 0, 0.25, 0, 320, 320, 6, 300,
+         448, 0, 0.25 - kS},
+        {"horizontal scroll, vertical still: a dot sooner", 0.25, 0, 0, 0, 320, 320, 6, 300, 448, 0,
+         -kS},
+        {"horizontal scroll: down with the vertical one", 0.25, 0, -0.25, 0, 320, 320, 7, 300, 1, 0,
+         -0.25 + kS},
+        {"horizontal scroll at its limit: still for both", 0.25, 1, 0.25, 0, 320, 320, 6, 300, 448,
+         0, 0},
+        {"vertical view at its limit: nothing to keep up with", 0.25, 0, 0.25, 1, 320, 320, 6, 300,
+         448, 0, -kS},
+        {"vertical view at its limit, down", 0.25, 0, -1, 1, 320, 320, 7, 300, 0, 0, kS},
+        {"up-left moves back on both axes", 0.25, 0, 0.25, 0, 320, 320, 8, 607, 448, 0.25 - kS,
+         0.25 - kS},
+        // The room of the vertical axis.
+        {"up: view at 0", 0.25, 0, 0, 0, 320, 0, 6, 300, 448, 0, 0},
+        {"up: s + p at W", 0.25, 0, 0.25, 0, 320, kH - 0.25, 6, 300, 448, 0, 0.25 - kS},
+        {"up: s + p past W", 0.25, 0, 0.25, 0, 320, kH, 6, 300, 448, 0, 0},
+        {"down: view at W", 0.25, 0, -0.25, 0, 320, kH, 7, 300, 1, 0, 0},
+        {"down: view before W", 0.25, 0, -0.25, 0, 320, kH - 1, 7, 300, 1, 0, -0.25 + kS},
+        {"down: s + p at 0", 0.25, 0, -0.25, 0, 320, 0.25, 7, 300, 1, 0, 0},
+        {"down: s + p above 0", 0.25, 0, -0.25, 0, 320, 0.5, 7, 300, 1, 0, -0.25 + kS},
+        // The room of the horizontal axis.
+        {"left: view at 0", 0.25, 0, 0, 0, 0, 320, 2, 607, 200, 0, 0},
+        {"left: s + p at W", 0.25, 0, 0, 0, kW - 0.25, 320, 2, 607, 200, 0.25 - kS, 0},
+        {"left: s + p past W", 0.25, 0, 0, 0, kW, 320, 2, 607, 200, 0, 0},
+        {"right: view at W", -0.25, 0, 0, 0, kW, 320, 3, 1, 200, 0, 0},
+        {"right: view before W", -0.25, 0, 0, 0, kW - 1, 320, 3, 1, 200, -0.25 + kS, 0},
+        {"right: s + p at 0", -0.25, 0, 0, 0, 0.25, 320, 3, 1, 200, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AxisX().m_dAutoSpeed = c.autoX;
+        AxisX().m_bAtLimit = c.limitX;
+        AxisY().m_dAutoSpeed = c.autoY;
+        AxisY().m_bAtLimit = c.limitY;
+        AxisX().m_dPos = c.posX;
+        AxisY().m_dPos = c.posY;
+        cCharaActor a;
+        Make(a, 1, 0, c.screenLeft + 8 + std::trunc(c.posX), c.screenTop + 8 + std::trunc(c.posY));
+        ASSERT_EQ(a.m_rcScreen.left, c.screenLeft);
+        ASSERT_EQ(a.m_rcScreen.top, c.screenTop);
+        MoveCmd m(7);
+        m.ci.m_nMoveChoice = static_cast<std::int8_t>(c.choice);
+        CmdAvoidMove(a, m.ci);
+        EXPECT_DOUBLE_EQ(a.m_dVX, c.vx);
+        EXPECT_DOUBLE_EQ(a.m_dVY, c.vy);
+    }
+}
+
 // --- Stop ---
 
 TEST_F(MoveTest, StopMoveStopsEveryMotionAndGravity) {

@@ -876,4 +876,26 @@ TEST_F(ScreenClampTest, VerticalClampPushesAWalkingHeroOutAtTheBottom) {
     }
 }
 
+TEST_F(ScreenClampTest, TopClampCarriesTheBottomCellsAndHitBoxesAlong) {
+    // Above the view by 20 dots: the box spans rows 8..9 before and 9..10 once it stands at
+    // the view's top (300); a walking hero under the auto-scroll and a flying one alike.
+    for (int fly : {kWalk, kFlyHit}) {
+        SCOPED_TRACE(fly);
+        cHeroActor hero;
+        MakeHero(hero, fly, 0, fly == kWalk ? 1 : 0);
+        hero.m_BodyBox.nOffsetY = 2;
+        PutAt(hero, 500, 280);
+        hero.ClampY(0);  // the cells of the starting place, the view left where it is
+        ASSERT_EQ(hero.m_nCellTop, 8);
+        ASSERT_EQ(hero.m_nCellBottom, 9);
+        EXPECT_EQ(ClampToScreenY(hero), kCollideOk);
+        EXPECT_EQ(hero.m_dY, 300);
+        EXPECT_EQ(hero.m_dBottom, 323);
+        EXPECT_EQ(hero.m_nCellTop, 9);
+        EXPECT_EQ(hero.m_nCellBottom, 10);
+        EXPECT_EQ(hero.m_BodyBox.dTop, 302);
+        EXPECT_EQ(hero.m_bContactUp, 1);
+    }
+}
+
 }  // namespace
