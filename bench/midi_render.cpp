@@ -5,6 +5,8 @@
 //
 //   title_tune_frame   one frame of the playing tune
 //   silent_frame       one frame of a stopped stream once its tail has died away
+//   open_and_delete    a new player for the tune (load, stream, sound font) and its deletion,
+//                      what a change of tune costs the window thread
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -73,6 +75,15 @@ void silent_frame(benchmark::State& state) {
     }
 }
 BENCHMARK(silent_frame)->Unit(benchmark::kMicrosecond);
+
+void open_and_delete(benchmark::State& state) {
+    TuneFolder folder;
+    for (auto _ : state) {
+        cMidiPlayer player("title.mid");
+        benchmark::DoNotOptimize(player.Stream());
+    }
+}
+BENCHMARK(open_and_delete)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

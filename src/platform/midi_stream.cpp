@@ -64,6 +64,65 @@ const char* SoundFontPath() {
     return path;
 }
 
+// A synthesiser of a stream. Loading the sound font takes far longer than a change of tune
+// may, so the font is loaded once, by a synthesiser kept for that, and lent to each stream's
+// own new synthesiser (which starts from the same state every time).
+struct Synth {
+    fluid_settings_t* settings = nullptr;
+    fluid_synth_t* synth = nullptr;
+    fluid_sfont_t* font = nullptr;  // lent, not owned
+};
+
+fluid_settings_t* NewSettings() {
+    fluid_settings_t* settings = new_fluid_settings();
+    if (!settings) return nullptr;
+    fluid_settings_setnum(settings, "synth.sample-rate", kSampleRate);
+    fluid_settings_setnum(settings, "synth.gain", 0.5);
+    fluid_settings_setint(settings, "synth.threadsafe-api", 0);
+    fluid_settings_setint(settings, "synth.cpu-cores", 1);
+    fluid_settings_setint(settings, "synth.lock-memory", 0);
+    return settings;
+}
+
+// The General MIDI sound font, loaded on first use and kept for the process; null when none
+// loads.
+fluid_sfont_t* SharedSoundFont() {
+    static fluid_sfont_t* font = [] {
+        const char* path = SoundFontPath();
+        if (!path) return static_cast<fluid_sfont_t*>(nullptr);
+        fluid_settings_t* settings = NewSettings();
+        fluid_synth_t* keeper = settings ? new_fluid_synth(settings) : nullptr;
+        const int id = keeper ? fluid_synth_sfload(keeper, path, 0) : FLUID_FAILED;
+        return id == FLUID_FAILED ? nullptr : fluid_synth_get_sfont_by_id(keeper, id);
+    }();
+    return font;
+}
+
+void DeleteSynth(Synth& s) {
+    if (s.synth) {
+        if (s.font) fluid_synth_remove_sfont(s.synth, s.font);
+        delete_fluid_synth(s.synth);
+    }
+    if (s.settings) delete_fluid_settings(s.settings);
+    s = Synth{};
+}
+
+Synth NewSynth() {
+    Synth s;
+    s.settings = NewSettings();
+    s.synth = s.settings ? new_fluid_synth(s.settings) : nullptr;
+    if (!s.synth) {
+        DeleteSynth(s);
+        return s;
+    }
+    if (fluid_sfont_t* font = SharedSoundFont();
+        font && fluid_synth_add_sfont(s.synth, font) != FLUID_FAILED) {
+        s.font = font;
+        fluid_synth_program_reset(s.synth);
+    }
+    return s;
+}
+
 }  // namespace
 
 struct MidiStream final : AudioSource {
@@ -79,15 +138,12 @@ struct MidiStream final : AudioSource {
     std::uint64_t samplesLeft = 0;
     unsigned __int128 fraction = 0;  // the part of a sample the ticks so far left over
     std::uint64_t idleSamples = 0;
-    fluid_settings_t* settings = nullptr;
-    fluid_synth_t* synth = nullptr;
+    Synth slot;
+    fluid_synth_t* synth = nullptr;  // slot.synth
     std::vector<float> left = std::vector<float>(kSlice);
     std::vector<float> right = std::vector<float>(kSlice);
 
-    ~MidiStream() override {
-        if (synth) delete_fluid_synth(synth);
-        if (settings) delete_fluid_settings(settings);
-    }
+    ~MidiStream() override { DeleteSynth(slot); }
 
     void MixInto(std::int32_t* acc, std::size_t frames) override;
 
@@ -303,20 +359,12 @@ MMRESULT midiStreamOpen(HMIDISTRM* stream, std::uint32_t* deviceId, std::uint32_
     auto* s = new MidiStream;
     s->threadCallback = flags == CALLBACK_THREAD;
     s->callbackThread = static_cast<std::uint32_t>(callback);
-    s->settings = new_fluid_settings();
-    if (s->settings) {
-        fluid_settings_setnum(s->settings, "synth.sample-rate", kSampleRate);
-        fluid_settings_setnum(s->settings, "synth.gain", 0.5);
-        fluid_settings_setint(s->settings, "synth.threadsafe-api", 0);
-        fluid_settings_setint(s->settings, "synth.cpu-cores", 1);
-        fluid_settings_setint(s->settings, "synth.lock-memory", 0);
-        s->synth = new_fluid_synth(s->settings);
-    }
+    s->slot = NewSynth();
+    s->synth = s->slot.synth;
     if (!s->synth) {
         delete s;
         return MMSYSERR_NOMEM;
     }
-    if (const char* font = SoundFontPath()) fluid_synth_sfload(s->synth, font, 1);
     {
         std::lock_guard lock(StreamsMutex());
         Streams().insert(s);

@@ -160,9 +160,9 @@ cMidiPlayer::~cMidiPlayer() {
     // The thread handles what is already on its way (nothing, as the player is closing) and
     // ends; it is joined before the stream and the buffers go.
     if (m_hThread) {
-        while (plat::WaitForSingleObject(m_hThread, 10) != plat::WAIT_OBJECT_0) {
+        do {
             plat::PostThreadMessage(m_dwThreadId, plat::WM_QUIT, 0, 0);
-        }
+        } while (plat::WaitForSingleObject(m_hThread, 10) != plat::WAIT_OBJECT_0);
         plat::CloseHandle(m_hThread);
     }
     plat::MMRESULT r = plat::midiOutReset(m_hStream);
