@@ -26,6 +26,9 @@ constexpr std::size_t kSlice = 1024;
 constexpr std::uint64_t kIdleLimit = 2 * kSampleRate;
 // How long the rendering waits for the callback thread to handle a callback (real time).
 constexpr std::uint32_t kCallbackWait = 2000;
+// At most this many callbacks at one sample; the rest of the call is then rendered without
+// taking events.
+constexpr int kCallbacksPerInstant = 16;
 
 // The General MIDI sound fonts, the fuller one first.
 constexpr const char* kSoundFonts[] = {
@@ -288,7 +291,14 @@ void MidiStream::Render(std::int32_t* acc, std::size_t frames, bool active) {
 void MidiStream::MixInto(std::int32_t* acc, std::size_t frames) {
     std::unique_lock lock(mutex);
     std::size_t done = 0;
+    // Callbacks since time last moved: a looping song that lasts no time at all would
+    // otherwise restart forever within this one call.
+    int callbacks = 0;
     while (done < frames) {
+        if (callbacks >= kCallbacksPerInstant) {
+            Render(acc + 2 * done, frames - done, false);
+            return;
+        }
         if (!playing || queue.empty()) {
             Render(acc + 2 * done, frames - done, false);
             return;
@@ -310,6 +320,7 @@ void MidiStream::MixInto(std::int32_t* acc, std::size_t frames) {
             Render(acc + 2 * done, n, true);
             samplesLeft -= n;
             done += n;
+            callbacks = 0;
             continue;
         }
         const std::uint32_t word = Little32(event + 8);
@@ -336,6 +347,7 @@ void MidiStream::MixInto(std::int32_t* acc, std::size_t frames) {
         const std::uint64_t ticket = PostThreadMessageTracked(callbackThread, MM_MOM_POSITIONCB, 0,
                                                               reinterpret_cast<LPARAM>(h));
         if (ticket == 0) continue;
+        ++callbacks;
         // What the callback queues or changes takes effect at this very sample.
         lock.unlock();
         WaitForThreadMessageHandled(callbackThread, ticket, kCallbackWait);

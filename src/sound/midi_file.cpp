@@ -166,7 +166,9 @@ std::vector<std::uint8_t> cMidiFile::Init(const std::uint8_t* b, std::size_t siz
 
 std::vector<std::uint8_t> cMidiFile::Convert(const std::uint8_t* b, std::size_t size) {
     const char* name = m_FileName.c_str();
+    if (size < 18) return {};  // Init has checked the header
     const int trackCount = Big16(b + 10);
+    if (trackCount == 0) return {};
 
     // Parse: one list per track, the track's own end-of-track events left out.
     std::vector<std::vector<ParsedEvent>> tracks(trackCount);

@@ -17,10 +17,6 @@
 #include "platform/threads.h"
 #include "sound/midi_file.h"
 
-namespace plat {
-class AudioSource;
-}
-
 class cMidiPlayer : public cMidiFile {
 public:
     // Loads and converts the file; opens the stream when an image exists.

@@ -119,6 +119,19 @@ TEST_F(MidiPlayerTest, AShortSongLoopsOrEnds) {
     EXPECT_EQ(Log().find("Midi"), std::string::npos);
 }
 
+// A looping song that lasts no time restarts at one and the same sample: the rendering
+// still moves on, and the player stays usable.
+TEST_F(MidiPlayerTest, ALoopingSongOfNoLengthDoesNotHoldTheMixer) {
+    WriteFile("empty.mid", Smf(0, 96, {Cat({{0x00}, kEnd})}));
+    cMidiPlayer p("empty.mid");
+    ASSERT_TRUE(p.HasImage());
+    p.Play(0, 0, 1);
+    for (int i = 0; i < 3; ++i) Mix(p, 735);
+    p.Stop(0);
+    EXPECT_EQ(p.State(), cMidiPlayer::kStopped);
+    EXPECT_EQ(Queued(p), 1);
+}
+
 TEST_F(MidiPlayerTest, PauseAndPlayResumeWithoutRefill) {
     WriteFile("long.mid", LongSong());
     cMidiPlayer p("long.mid");
