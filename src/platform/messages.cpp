@@ -4,7 +4,9 @@
 #include <memory>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/runtime_internal.h"
+#include "platform/time_units.h"
 
 namespace plat {
 
@@ -46,6 +48,7 @@ void Post(ThreadState& target, const MSG& msg) {
             }
         }
         target.queue.posted.push_back(msg);
+        ++target.queue.postedTotal;
     }
     target.queue.cv.notify_all();
 }
@@ -117,6 +120,12 @@ LRESULT SendToThread(ThreadState& target, std::function<LRESULT()> task, LRESULT
 
 bool TakePosted(MessageQueue& queue, MSG* msg, HWND hwnd, bool remove) {
     std::lock_guard lock(queue.mutex);
+    // Back at its pump, the owner has finished with every message it took before.
+    const std::uint64_t handled = queue.postedTotal - queue.posted.size();
+    if (handled != queue.handledTotal) {
+        queue.handledTotal = handled;
+        queue.handledCv.notify_all();
+    }
     auto it = std::find_if(queue.posted.begin(), queue.posted.end(), [&](const MSG& m) {
         return hwnd == nullptr || m.hwnd == hwnd || m.message == WM_QUIT;
     });
@@ -182,6 +191,32 @@ bool PostThreadMessage(std::uint32_t threadId, std::uint32_t msg, WPARAM wParam,
     if (!target || target->finished) return false;
     Post(*target, MSG{nullptr, msg, wParam, lParam});
     return true;
+}
+
+std::uint64_t PostThreadMessageTracked(std::uint32_t threadId, std::uint32_t msg, WPARAM wParam,
+                                       LPARAM lParam) {
+    auto target = detail::FindThread(threadId);
+    if (!target || target->finished) return 0;
+    std::lock_guard lock(target->queue.mutex);
+    target->queue.posted.push_back(MSG{nullptr, msg, wParam, lParam});
+    target->queue.cv.notify_all();
+    return ++target->queue.postedTotal;
+}
+
+bool WaitForThreadMessageHandled(std::uint32_t threadId, std::uint64_t ticket, std::uint32_t ms) {
+    auto target = detail::FindThread(threadId);
+    if (!target) return true;
+    const std::uint64_t deadline = RealMilliseconds() + ms;
+    MessageQueue& queue = target->queue;
+    std::unique_lock lock(queue.mutex);
+    for (;;) {
+        if (queue.handledTotal >= ticket || target->finished) return true;
+        const std::uint64_t now = RealMilliseconds();
+        if (now >= deadline) return false;
+        // In slices, so that the end of the thread is noticed.
+        queue.handledCv.wait_for(
+            lock, std::chrono::milliseconds(std::min<std::uint64_t>(deadline - now, 10)));
+    }
 }
 
 void PostQuitMessage(int exitCode) {

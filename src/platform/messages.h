@@ -54,6 +54,14 @@ bool PostMessage(HWND hwnd, std::uint32_t msg, WPARAM wParam, LPARAM lParam);
 bool PostThreadMessage(std::uint32_t threadId, std::uint32_t msg, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 
+// Posts like PostThreadMessage and returns a ticket for WaitForThreadMessageHandled (0 when
+// the post failed). The thread must take its messages in order (GetMessage with no window).
+std::uint64_t PostThreadMessageTracked(std::uint32_t threadId, std::uint32_t msg, WPARAM wParam,
+                                       LPARAM lParam);
+// Waits up to ms of real time until the thread has taken the ticket's message and come back
+// to its pump (so has finished handling it), or has ended. False when the time ran out.
+bool WaitForThreadMessageHandled(std::uint32_t threadId, std::uint64_t ticket, std::uint32_t ms);
+
 // From the window's own thread a direct call of its procedure. From any other thread
 // the request waits in the window thread's sent lane until a pump serves it; it returns
 // 0 at once when the process is closing (see BeginClosing) and the request has not

@@ -33,6 +33,11 @@ struct MessageQueue {
     std::condition_variable cv;  // new posted message, new sent request, or a wake-up
     std::deque<MSG> posted;
     std::deque<std::shared_ptr<SentRequest>> sent;
+    // Tracked posts (PostThreadMessageTracked): messages ever queued, and how many of them
+    // had left the queue when the owner last came back to its pump, i.e. were handled.
+    std::uint64_t postedTotal = 0;
+    std::uint64_t handledTotal = 0;
+    std::condition_variable handledCv;
 };
 
 struct ThreadState {

@@ -336,3 +336,44 @@ TEST(TimeReached, ComparesAcrossTheWrap) {
 }
 
 }  // namespace
+
+namespace {
+
+std::atomic<bool> holdHandler{false};
+std::atomic<int> handledMessages{0};
+
+// Handles each message slowly: it holds while told to, then counts the message.
+unsigned SlowHandler(void*) {
+    plat::MSG m;
+    while (plat::GetMessage(&m)) {
+        while (holdHandler) std::this_thread::sleep_for(1ms);
+        ++handledMessages;
+    }
+    return 0;
+}
+
+// A tracked post counts as handled only once the thread is back at its pump for the next
+// message, not when it has merely taken it.
+TEST_F(RuntimeTest, ATrackedPostIsHandledWhenTheThreadComesBackToItsPump) {
+    holdHandler = true;
+    handledMessages = 0;
+    std::uint32_t id = 0;
+    plat::HANDLE h = plat::BeginThread(SlowHandler, nullptr, &id);
+    ASSERT_TRUE(h);
+    const std::uint64_t first = plat::PostThreadMessageTracked(id, plat::WM_USER + 1, 0, 0);
+    const std::uint64_t second = plat::PostThreadMessageTracked(id, plat::WM_USER + 2, 0, 0);
+    ASSERT_NE(first, 0u);
+    EXPECT_EQ(second, first + 1);
+    EXPECT_FALSE(plat::WaitForThreadMessageHandled(id, first, 50));  // taken, still in hand
+    holdHandler = false;
+    EXPECT_TRUE(plat::WaitForThreadMessageHandled(id, second, 2000));
+    EXPECT_EQ(handledMessages, 2);
+    ASSERT_TRUE(plat::PostThreadMessage(id, plat::WM_QUIT, 0, 0));
+    EXPECT_EQ(plat::WaitForSingleObject(h, 2000), plat::WAIT_OBJECT_0);
+    // An ended thread takes no post, and waiting on it never blocks.
+    EXPECT_EQ(plat::PostThreadMessageTracked(id, plat::WM_USER, 0, 0), 0u);
+    EXPECT_TRUE(plat::WaitForThreadMessageHandled(id, second + 1, 2000));
+    plat::CloseHandle(h);
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "gen/sample_images.h"
+#include "gen/sample_music.h"
 #include "gen/sample_records.h"
 
 namespace gen {
@@ -34,6 +35,8 @@ bool MakeProject(const std::string& dir, const ProjectOptions& options, std::str
         return Fail(error, "cannot write the project records under " + root + "data/");
     if (!WriteSampleImages(root) || !WriteHbtTables(root))
         return Fail(error, "cannot write the images under " + root + "bmp/");
+    if (!WriteSampleMusic(root))
+        return Fail(error, "cannot write the music under " + root + "bgm/");
     return true;
 }
 

@@ -15,7 +15,8 @@ struct ProjectOptions {
 };
 
 // Writes DIR/default/ (System.dat, database/, CommonPalette.cplt4, WorldMap.dat, stg4/),
-// DIR/bmp/ (the sample images and half-mix tables) and, with options.data, DIR/data/.
+// DIR/bmp/ (the sample images and half-mix tables), DIR/bgm/ (the music) and, with
+// options.data, DIR/data/.
 // `dir` is a host path; it may be missing but must not hold anything. False with a
 // one-line reason in *error on any failure (a non-empty DIR writes nothing).
 bool MakeProject(const std::string& dir, const ProjectOptions& options, std::string* error);
