@@ -92,7 +92,9 @@ public:
     PlayerProject& operator=(const PlayerProject&) = delete;
 
     // The sample project with data\ already made, and System.ini for the configuration.
-    ::testing::AssertionResult Make(const PlayerConfig& config, int showFps = 0) {
+    // `moreIni` holds further "Key=value\r\n" lines before the end line.
+    ::testing::AssertionResult Make(const PlayerConfig& config, int showFps = 0,
+                                    const std::string& moreIni = "") {
         if (dir.empty()) return ::testing::AssertionFailure() << "no temporary folder";
         std::string error;
         gen::ProjectOptions options;
@@ -102,7 +104,8 @@ public:
         root = dir + "/project";
         std::ofstream ini(root + "/System.ini", std::ios::binary);
         ini << "Direct3D=" << config.direct3D << "\r\nWindowMode=" << config.windowMode
-            << "\r\nBpp=" << config.bpp << "\r\nVSync=0\r\nShowFps=" << showFps << "\r\nExit\r\n";
+            << "\r\nBpp=" << config.bpp << "\r\nVSync=0\r\nShowFps=" << showFps << "\r\n"
+            << moreIni << "Exit\r\n";
         return ini ? ::testing::AssertionSuccess()
                    : ::testing::AssertionFailure() << "System.ini not written";
     }
