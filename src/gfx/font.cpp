@@ -407,7 +407,7 @@ int Font::DrawDD(DDSURFACEDATA* lpDst, int x, int y, const char* text, bool icon
     {
         ScopedDC dc(&Work, hFont, dwColor);
         if (!dc.Get()) return 0;
-        DrawLines(&Work, dc.Get(), 0, 0, lpDst, x, y, text, icons);
+        DrawLines(&Work, dc.Get(), 0, 0, lpDst, x, y, text);
     }
     DDBltRect(lpDst, x, y, size.cx, size.cy, &Work, 0, 0, kKeyed);
     if (icons) DrawLetterIcons(lpDst, x, y, text);
@@ -430,7 +430,7 @@ int Font::DrawD3D(DDSURFACEDATA* lpDst, int x, int y, const char* text, bool ico
             D3DSetRenderTarget(0, &Work);
             lpSprite->Begin(plat::D3DXSPRITE_ALPHABLEND | plat::D3DXSPRITE_SORT_TEXTURE);
         }
-        DrawLines(&Work, nullptr, 0, 0, dst, x, y, text, icons);
+        DrawLines(&Work, nullptr, 0, 0, dst, x, y, text);
         if (!caches) lpSprite->End();
         if (icons) DrawLetterIcons(&Work, 0, 0, text);
         D3DSetRenderTarget(0, lpDTCon->lpScreenSD);
@@ -442,7 +442,7 @@ int Font::DrawD3D(DDSURFACEDATA* lpDst, int x, int y, const char* text, bool ico
         D3DSetRenderTarget(0, dst);
         lpSprite->Begin(plat::D3DXSPRITE_ALPHABLEND | plat::D3DXSPRITE_SORT_TEXTURE);
     }
-    DrawLines(dst, nullptr, x, y, dst, x, y, text, icons);
+    DrawLines(dst, nullptr, x, y, dst, x, y, text);
     if (!caches) lpSprite->End();
     if (icons) DrawLetterIcons(dst, x, y, text);
     D3DSetRenderTarget(0, lpDTCon->lpScreenSD);
@@ -450,11 +450,13 @@ int Font::DrawD3D(DDSURFACEDATA* lpDst, int x, int y, const char* text, bool ico
 }
 
 void Font::DrawLines(DDSURFACEDATA* target, plat::HDC dc, int x0, int y0, DDSURFACEDATA* lpFinal,
-                     int fx, int fy, const char* text, bool icons) {
+                     int fx, int fy, const char* text) {
     DDBeginSpriteBatch(1);
     if (nPitch != 0) {
         const bool caches = Caches() && lpFinal;
-        const bool iconCells = icons && HasSurface(lpIconSD);
+        // Letters are the icons' cells whenever the font has icons: with bNoIcons nothing is
+        // drawn for them, and the cursor still moves.
+        const bool iconCells = bIcons != 0 && HasSurface(lpIconSD);
         int dx = 0, dy = 0;
         for (const char* p = text; *p != '\0';) {
             const unsigned char c = static_cast<unsigned char>(*p);

@@ -102,7 +102,7 @@ private:
     int DrawDD(DDSURFACEDATA* lpDst, int x, int y, const char* text, bool icons);
     int DrawD3D(DDSURFACEDATA* lpDst, int x, int y, const char* text, bool icons);
     void DrawLines(DDSURFACEDATA* target, plat::HDC dc, int x0, int y0, DDSURFACEDATA* lpFinal,
-                   int fx, int fy, const char* text, bool icons);
+                   int fx, int fy, const char* text);
     void DrawGlyphs(DDSURFACEDATA* target, plat::HDC dc, int x, int y, const char* bytes, int n);
     // A double-byte character not cached yet: added and rendered into its cell. False when
     // the cache is full.
