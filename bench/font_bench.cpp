@@ -25,7 +25,7 @@ std::string Text() {
     const std::string line = "残りタイム１２３　あいうえおカキクケコ";  // 19 double-byte
     const std::string tail = "Score 0012345 abc!";                      // 18 single-byte
     std::string text;
-    for (int i = 0; i < 25; ++i) text += line + "HP" + tail + (i % 2 ? "Å" : "Z") + "\n";
+    for (int i = 0; i < 25; ++i) text += line + "HP" + tail + (i % 2 ? "Ω" : "Z") + "\n";
     return text;
 }
 

@@ -17,7 +17,9 @@
 #include "gfx/window_frame.h"
 #include "platform/ddraw.h"
 
-std::vector<Font*> FontList;
+// Never destroyed: the fonts leave it in their destructors, whatever the order in which the
+// program's globals go.
+std::vector<Font*>& FontList = *new std::vector<Font*>;
 
 const char* const FullCacheChars =
     "０１２３４５６７８９ー～、。．！？「」（）・…※→↑↓←＋－＝○●×ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱ"
@@ -535,19 +537,21 @@ void Font::DrawGlyphs(DDSURFACEDATA* target, plat::HDC dc, int x, int y, const c
         px = x;
         py = y;
     }
+    // Ink stays inside the glyph's cell, as a cache cell keeps it: cached and direct text
+    // look the same.
+    const plat::RECT cell{x, y, x + nPitch, y + nLineHeight};
     if (!lpDTCon) {
-        if (dc) plat::TextOutA(dc, px, py, bytes, n);
+        if (dc) plat::ExtTextOutA(dc, px, py, plat::ETO_CLIPPED, &cell, bytes, n, nullptr);
         return;
     }
     if (!lpFont) return;
-    plat::RECT r{px, py, px, py};
     const bool wrap = Caches();
     if (wrap) {
         D3DBeginScene();
         D3DSetRenderTarget(0, target);
         if (lpSprite) lpSprite->Begin(plat::D3DXSPRITE_ALPHABLEND | plat::D3DXSPRITE_SORT_TEXTURE);
     }
-    lpFont->DrawTextA(lpSprite, bytes, n, &r, plat::DT_NOCLIP | plat::DT_SINGLELINE, dwColor);
+    lpFont->DrawTextClipped(lpSprite, bytes, n, px, py, cell, dwColor);
     if (wrap) {
         if (lpSprite) lpSprite->End();
         D3DSetRenderTarget(0, lpDTCon->lpScreenSD);

@@ -115,7 +115,7 @@ private:
 };
 
 // Every font made, in creation order; the device reset and the DirectDraw restore walk it.
-extern std::vector<Font*> FontList;
+extern std::vector<Font*>& FontList;
 
 // Bytes up to the first '\n' or the end.
 int StrLineLen(const char* text);

@@ -76,6 +76,16 @@ int ID3DXFont::DrawTextA(ID3DXSprite*, const char* text, int count, RECT* rect, 
     return lines * cell;
 }
 
+int ID3DXFont::DrawTextClipped(ID3DXSprite*, const char* text, int count, int x, int y,
+                               const RECT& clip, D3DCOLOR color) {
+    if (!text || lost_ || !device_) return 0;
+    SoftSurface* target = device_->RenderTargetPixels();
+    if (!target) return 0;
+    const int n = count < 0 ? static_cast<int>(std::strlen(text)) : count;
+    RasterText(*target, *face_, x, y, text, n, ArgbToPixel(target->Format(), color), &clip);
+    return face_->CellHeight();
+}
+
 HRESULT ID3DXFont::OnLostDevice() {
     lost_ = true;
     return D3D_OK;

@@ -63,6 +63,10 @@ public:
     // could be drawn.
     int DrawTextA(ID3DXSprite* sprite, const char* text, int count, RECT* rect, DWORD format,
                   D3DCOLOR color);
+    // One line at (x, y) with its ink cut at clip: what a scissor rectangle around the text
+    // gives (the device has none). 0 when nothing could be drawn.
+    int DrawTextClipped(ID3DXSprite* sprite, const char* text, int count, int x, int y,
+                        const RECT& clip, D3DCOLOR color);
     HRESULT OnLostDevice();
     HRESULT OnResetDevice();
     GlyphFace& Face() { return *face_; }

@@ -100,6 +100,14 @@ BOOL TextOutA(HDC dc, int x, int y, const char* text, int n) {
     return 1;
 }
 
+BOOL ExtTextOutA(HDC dc, int x, int y, unsigned options, const RECT* rect, const char* text, int n,
+                 const int*) {
+    if (!dc || !dc->Pixels() || (!text && n > 0) || n < 0) return 0;
+    const RECT* clip = (options & ETO_CLIPPED) ? rect : nullptr;
+    RasterText(*dc->Pixels(), FaceOf(dc), x, y, text, n, dc->PixelOf(dc->textColor), clip);
+    return 1;
+}
+
 BOOL GetTextExtentPoint32A(HDC dc, const char* text, int n, SIZE* size) {
     if (!dc || !size || (!text && n > 0) || n < 0) return 0;
     GlyphFace& face = FaceOf(dc);

@@ -12,6 +12,7 @@
 #include "platform/device_object.h"
 #include "platform/glyph_source.h"
 #include "platform/pixel_format.h"
+#include "platform/rect.h"
 #include "platform/soft_device.h"
 
 namespace plat {
@@ -72,6 +73,10 @@ int SetBkMode(HDC dc, int mode);
 COLORREF SetTextColor(HDC dc, COLORREF color);
 // One line of n bytes with its cell's top-left at (x, y).
 BOOL TextOutA(HDC dc, int x, int y, const char* text, int n);
+constexpr unsigned ETO_CLIPPED = 0x4;
+// TextOutA with ETO_CLIPPED: ink outside the rectangle is left out.
+BOOL ExtTextOutA(HDC dc, int x, int y, unsigned options, const RECT* rect, const char* text, int n,
+                 const int* dx);
 // The advance of n bytes by the cell height.
 BOOL GetTextExtentPoint32A(HDC dc, const char* text, int n, SIZE* size);
 

@@ -75,6 +75,25 @@ TEST_P(FontText, TenDotFont) {
     }
 }
 
+// Glyphs larger than their cells are cut at the cell, drawn directly as from a cache cell.
+TEST_P(FontText, GlyphsLargerThanTheirCellsAreCutAtTheCell) {
+    Picture pictures[2];
+    for (int cache : {0, 1}) {
+        font.Release();
+        font.Create("ＭＳ ゴシック", 0, 20, 6, 12, kTextColour, &windowSD, 1, 6, nullptr, cache);
+        Ground();
+        font.Draw(&BackBuffer, 4, 4, "AB漢\nC字", 0);
+        pictures[cache] = Region(&BackBuffer, 0, 0, 40, 40);
+    }
+    EXPECT_EQ(pictures[0], pictures[1]);
+    // Nothing beyond the last cell of the first line (x 4 + 3 * 6) nor below the second.
+    for (int y = 0; y < 40; ++y) {
+        EXPECT_EQ(pictures[0][y].substr(22), std::string(18, 'b')) << y;
+        if (y >= 28) EXPECT_EQ(pictures[0][y], std::string(40, 'b')) << y;
+    }
+    EXPECT_NE(pictures[0][10].find('r'), std::string::npos);
+}
+
 // Lower-case letters as icons: cells 0 and 1 of the strip one pitch apart; with bNoIcons
 // nothing is drawn for them and the cursor still moves.
 TEST_P(FontText, LetterIcons) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "data/common_palette.h"
 #include "data/stage_record.h"
@@ -259,7 +260,7 @@ bool WriteSampleStages(const std::string& folder) {
     // The first stage opens with the stage caption and its series number.
     forest.bStartCaption = 1;
     forest.bStartCaption2 = 0;
-    ok = WriteStage(folder, "forest-1.stg4_001", forest) && ok;
+    ok = WriteStage(folder, "forest-1.stg4_001", std::move(forest)) && ok;
     ok = WriteStage(folder, "forest-2.stg4_000", MakeStage(30, {15}, 3, 150)) && ok;
     ok = WriteStage(folder, "cave.stg4_000", MakeStage(20, {}, 5, 0)) && ok;
     ok = WriteStage(folder, "c01-1.stg4_000", MakeStage(25, {12}, 7, 120)) && ok;
