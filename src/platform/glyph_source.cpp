@@ -64,8 +64,10 @@ struct Library {
     }
 };
 
+// Never destroyed: faces held by fonts that live until the process ends are freed after
+// every static object of this file would be gone.
 Library& SharedLibrary() {
-    static Library library;
+    static Library& library = *new Library;
     return library;
 }
 
@@ -185,7 +187,7 @@ bool Contains(std::string_view text, std::u8string_view part) {
 }  // namespace
 
 GlyphSource& CurrentGlyphSource() {
-    static FreeTypeSource freeType;
+    static FreeTypeSource& freeType = *new FreeTypeSource;
     std::lock_guard lock(injectedMutex);
     if (injected) return *injected;
     return freeType;
@@ -209,7 +211,10 @@ std::string MapFaceName(std::string_view faceNameCp932) {
 
 std::string ResolveFontFile(const std::string& pattern) {
     static std::mutex fcMutex;
+    // Asked once per pattern: fonts are made again at every device reset.
+    static std::map<std::string, std::string>& resolved = *new std::map<std::string, std::string>;
     std::lock_guard lock(fcMutex);
+    if (auto it = resolved.find(pattern); it != resolved.end()) return it->second;
     if (!FcInit()) return {};
     FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>(pattern.c_str()));
     if (!pat) return {};
@@ -225,6 +230,7 @@ std::string ResolveFontFile(const std::string& pattern) {
         FcPatternDestroy(match);
     }
     FcPatternDestroy(pat);
+    resolved[pattern] = file;
     return file;
 }
 
