@@ -3,6 +3,7 @@
 //   EdWorldMap (world_map.h)           the world map                empty
 //   EdCommonPalette (common_palette.h) the common palettes          defaults
 //   EdSystem (system_record.h)         the system record            defaults
+//   DrawMenuWindow (system_record.h)   the menu window hook          null
 //   SystemIni (system_ini.h)           System.ini settings          defaults
 //   Option (option_record.h)           the player's options         defaults
 //   EdStage (stage_record.h)           the stage being read         empty stage
@@ -37,6 +38,7 @@ void ResetDataGlobals() {
     EdWorldMap = cEdWorldMap{};
     EdCommonPalette = cEdCommonPalette{};
     EdSystem = cEdSystem{};
+    DrawMenuWindow = nullptr;
     SystemIni = cSystemIni{};
     Option = OptionData{};
     EdStage = cEdStage{};

@@ -661,15 +661,16 @@ bool cEdSystem::LayoutMenu(int x, int y, int first, int count, int bCursorGap, M
     return true;
 }
 
+MenuWindowDrawer DrawMenuWindow = nullptr;
+
 void cEdSystem::DrawMenu(int x, int y, int first, int count, int bCursorGap) const {
     // Kept per thread between frames (the pause thread draws menus too), so a menu drawn
     // every frame allocates nothing once its text has been built once.
     thread_local std::string text;
     MenuWindow window;
     if (!LayoutMenu(x, y, first, count, bCursorGap, window, text)) return;
-    // PLACEHOLDER(fonts): the window and its text are drawn with the 16-dot font.
-    // Font16.DrawWindowF(BackBuffer, window.x, window.y, window.nWidth, window.nHeight, "%s",
-    //                    text.c_str());
+    if (DrawMenuWindow)
+        DrawMenuWindow(window.x, window.y, window.nWidth, window.nHeight, text.c_str());
 }
 
 int cEdSystem::CheckThreshold(int item, int value, int max) const {

@@ -133,6 +133,7 @@ public:
     };
     bool LayoutMenu(int x, int y, int first, int count, int bCursorGap, MenuWindow& window,
                     std::string& text) const;
+    // Through DrawMenuWindow; nothing while no font can draw it.
     void DrawMenu(int x, int y, int first, int count, int bCursorGap) const;
     // 1 when the value of display item `item` is at or below that item's low threshold.
     int CheckThreshold(int item, int value, int max) const;
@@ -215,6 +216,11 @@ private:
     // The 32-bit value that only versions 221 to 259 store; read and dropped.
     std::int32_t m_nRetired = 0;
 };
+
+// Draws a menu's window sized w x h at (x, y) with its text in the 16-dot font. The fonts
+// live above this layer: start-up sets it once they exist (null at program start).
+using MenuWindowDrawer = void (*)(int x, int y, int w, int h, const char* text);
+extern MenuWindowDrawer DrawMenuWindow;
 
 extern cEdSystem EdSystem;
 

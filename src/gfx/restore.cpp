@@ -6,6 +6,8 @@
 #include "base/log.h"
 #include "gfx/bitmap.h"
 #include "gfx/display.h"
+#include "gfx/font.h"
+#include "gfx/font_tables.h"
 #include "gfx/palette.h"
 #include "gfx/surface.h"
 #include "platform/d3d9.h"
@@ -48,8 +50,13 @@ int DDRestoreSurface() {
         ReleaseInterface(sd->lpDT->lpTexture);
         ReleaseInterface(sd->lpDT->lpSurface);
     }
-    // PLACEHOLDER(fonts): "Font i = %d" and OnLostDevice of every font's font and sprite
-    // objects come here.
+    for (std::size_t i = 0; i < FontList.size(); ++i) {
+        ErrorLog("Font i = %d", static_cast<int>(i));
+        Font* font = FontList[i];
+        for (plat::HRESULT hr : {font->lpFont ? font->lpFont->OnLostDevice() : plat::D3D_OK,
+                                 font->lpSprite ? font->lpSprite->OnLostDevice() : plat::D3D_OK})
+            if (plat::FAILED(hr)) ErrorLog("lpFont->OnLostDevice hr = %d", static_cast<int>(hr));
+    }
     if (BackBuffer.lpDT) ReleaseInterface(BackBuffer.lpDT->lpSurface);
     if (lpDevice->TestCooperativeLevel() != plat::D3DERR_DEVICENOTRESET) {
         ErrorLog("復旧失敗…リセット可能な状態ではありません…");
@@ -83,7 +90,13 @@ int DDRestoreSurface() {
             sd->bLost = 1;
         }
     }
-    // PLACEHOLDER(fonts): Font::Restore for every font comes here.
+    for (Font* font : FontList) font->Restore();
+    // The digit strips came back blank; their fonts can draw again now.
+    for (int i = 0; i < kFontCount; ++i) {
+        if (!NumberSD[i].bLost || !NumberSD[i].lpDT) continue;
+        RenderDigits(&NumberSD[i], Fonts[i]);
+        NumberSD[i].bLost = 0;
+    }
     if (!bWindowMode) plat::ShowWindow(hWnd, plat::SW_SHOWNORMAL);
     ErrorLog("Restore Out");
     return 1;
@@ -116,6 +129,6 @@ bool DDRestore() {
     // surface refuses every lock until it is restored.
     if (plat::IDirectDrawSurface7* fade = DirectDrawSurface(FadeSD); Lost(fade)) fade->Restore();
     if (nBpp == 8 && lpDDPalette) lpDDPalette->SetEntries(0, 0, 256, PaletteOrg);
-    // PLACEHOLDER(fonts): Font::Restore for every font comes here.
+    for (Font* font : FontList) font->Restore();
     return true;
 }

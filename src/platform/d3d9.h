@@ -175,6 +175,11 @@ public:
     // set-up, for a quad on whole pixels reading whole texels one to one.
     enum class QuadPath { None, Constant, Sprite, SpriteWhole, General };
     QuadPath LastQuadPath() const { return lastQuadPath_; }
+    // The pixels of the current render target (the utility library's font draws into it);
+    // null while the device is lost.
+    SoftSurface* RenderTargetPixels() const {
+        return state_ == State::Ok ? renderTarget_.get() : nullptr;
+    }
 
 private:
     friend class IDirect3D9;

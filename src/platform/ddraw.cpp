@@ -269,6 +269,27 @@ HRESULT IDirectDrawSurface7::IsLost() {
     return lost_ ? DDERR_SURFACELOST : DD_OK;
 }
 
+HRESULT IDirectDrawSurface7::GetDC(HDC* dc) {
+    if (!dc) return DDERR_INVALIDPARAMS;
+    *dc = nullptr;
+    if (lost_) return DDERR_SURFACELOST;
+    if (!pixels_->TryLock()) return DDERR_SURFACEBUSY;
+    const PALETTEENTRY* palette = palette_ ? palette_->Entries() : nullptr;
+    *dc = new (std::nothrow) DeviceContext(pixels_.get(), palette);
+    if (!*dc) {
+        pixels_->Unlock();
+        return DDERR_OUTOFMEMORY;
+    }
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface7::ReleaseDC(HDC dc) {
+    if (!dc || dc->Pixels() != pixels_.get()) return DDERR_INVALIDPARAMS;
+    delete dc;
+    pixels_->Unlock();
+    return DD_OK;
+}
+
 HRESULT IDirectDrawSurface7::Restore() {
     if (!lost_) return DD_OK;
     lost_ = false;

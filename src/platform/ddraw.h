@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "platform/device_object.h"
+#include "platform/gdi_text.h"
 #include "platform/messages.h"
 #include "platform/pixel_format.h"
 #include "platform/rect.h"
@@ -194,6 +195,9 @@ public:
     HRESULT GetPixelFormat(DDPIXELFORMAT* format);
     HRESULT IsLost();
     HRESULT Restore();
+    // A GDI device context over the pixels, which stay locked until ReleaseDC.
+    HRESULT GetDC(HDC* dc);
+    HRESULT ReleaseDC(HDC dc);
 
     // The pixels, for the software loops of the drawing layer and for tests.
     SoftSurface& Pixels() { return *pixels_; }

@@ -16,9 +16,9 @@
 #include "data/system_record.h"
 #include "gfx/bitmap.h"
 #include "gfx/blit.h"
-#include "gfx/debug_text.h"
 #include "gfx/display.h"
 #include "gfx/fade.h"
+#include "gfx/font_tables.h"
 #include "gfx/frame_timing.h"
 #include "gfx/hbt_table.h"
 #include "gfx/palette.h"
@@ -73,15 +73,10 @@ void ShowFpsOverlay(int fps, int work) {
     fpsOverlay.nAverage = fpsRing.nAverage;
     std::snprintf(fpsOverlay.szText, sizeof fpsOverlay.szText, "FPS%2d(%2d)", fps,
                   fpsRing.nAverage);
-    // PLACEHOLDER(fonts): the plain overlay is drawn with the 10-dot font at (549, 469), the
-    // boxed one with the 16-dot font in a window sized from the text at (495, 463). Until the
-    // fonts exist the debug font draws the text at the same places.
-    DDSURFACEDATA* sheet = lpStdSD && nSurfaceDef > 1 ? &lpStdSD[1] : nullptr;
-    if (!sheet || (!sheet->lpDS && !sheet->lpDT)) return;
     if (SystemIni.ShowFps == 2)
-        DDDrawDebugText(&BackBuffer, 549, 469, 8, 16, sheet, fpsOverlay.szText);
+        Font10.DrawF(&BackBuffer, 549, 469, "%s", fpsOverlay.szText);
     else
-        DDDrawDebugText(&BackBuffer, 495, 463, 8, 16, sheet, fpsOverlay.szText);
+        Font16.DrawWindowF(&BackBuffer, 495, 463, 0, 0, "%s", fpsOverlay.szText);
 }
 
 plat::IDirectDrawSurface7* DirectDrawSurface(DDSURFACEDATA& sd) {
@@ -95,9 +90,12 @@ bool SurfaceLost(DDSURFACEDATA& sd) {
 
 // The digit strips of the three fonts.
 void RestoreFontSurfaces() {
-    // PLACEHOLDER(fonts): each of the three digit surfaces that is lost is restored and,
-    // unless it has no image source, "0123456789" is drawn into it again with its font (10,
-    // 16, 32 dots). There are no digit surfaces yet.
+    // A strip has no file: one in video memory comes back blank and is drawn again.
+    for (int i = 0; i < kFontCount; ++i) {
+        if (!SurfaceLost(NumberSD[i])) continue;
+        DirectDrawSurface(NumberSD[i])->Restore();
+        if (NumberSDDef[i].nDDMemory == 0) RenderDigits(&NumberSD[i], Fonts[i]);
+    }
 }
 
 // Direct3D animated colours: nine channels rising and falling, and the mix of entry 9.

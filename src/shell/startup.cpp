@@ -1,6 +1,8 @@
 #include "shell/startup.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 
 #include "base/globals.h"
 #include "base/input.h"
@@ -18,6 +20,7 @@
 #include "data/world_map.h"
 #include "flow/param_desc_table.h"
 #include "gfx/display.h"
+#include "gfx/font_tables.h"
 #include "gfx/palette.h"
 #include "gfx/palette_file.h"
 #include "gfx/surface.h"
@@ -137,6 +140,31 @@ bool StartDirectPlay() {
     return true;
 }
 
+// The three fonts from their definitions, with the system settings' face and the back end's
+// cache setting, then their digit strips; the menu windows draw with Font16 from then on.
+bool MakeFonts() {
+    const Label face = EdSystem.FontName();
+    for (FONTDEF& def : FontDef) {
+        const std::size_t n = std::min(face.size(), sizeof def.szFaceName - 1);
+        std::memcpy(def.szFaceName, face.data(), n);
+        def.szFaceName[n] = '\0';
+        if (def.bCache == 2)
+            def.bCache = lpDTCon ? SystemIni.D3D_FontCache : SystemIni.DD_FontCache;
+    }
+    if (!InitFonts(Fonts, FontDef, kFontCount)) return false;
+    Font16.bIcons = EdSystem.nFont16Switch;
+    Font16.bCentre = EdSystem.nFont16Option;
+    // The caches were drawn before the setting: drawn again, so cached glyphs sit in their
+    // cells as the ones drawn directly do.
+    if (Font16.bCentre != 0) {
+        Font16.MakeHalfCache();
+        Font16.MakeFullCache(1);
+    }
+    if (!CreateNumberSurfaces(NumberSD, NumberSDDef, kFontCount, Fonts, FontDef)) return false;
+    DrawMenuWindow = DrawMenuWindowFont16;
+    ErrorLog("3");
+    return true;
+}
 }  // namespace
 
 bool InitGame(const std::string& commandLine, int showCmd) {
@@ -231,7 +259,7 @@ bool InitGame(const std::string& commandLine, int showCmd) {
     }
     const int debugSheet[] = {1};
     if (!DDLoadSurfaceSet(StdSD, debugSheet, 1)) return false;
-    // PLACEHOLDER(fonts): the three fonts and their digit surfaces are made here.
+    if (!MakeFonts()) return false;
 
     for (cInput& input : InputList) input.ResetJoyButtons();
     if (!ReadKeyConfig(DataPathTable[kPathKeyConfig], KeyConfig)) DefaultKeyConfig(KeyConfig);
@@ -253,8 +281,17 @@ bool InitGame(const std::string& commandLine, int showCmd) {
 }
 
 void UnInitGame() {
+    if (lpDTCon || lpDDCon) {
+        if (Font10.m_lpFastFont_FullAdd)
+            ReportLog("Font10 : %d", Font10.m_lpFastFont_FullAdd->nCount);
+        if (Font16.m_lpFastFont_FullAdd)
+            ReportLog("Font16 : %d", Font16.m_lpFastFont_FullAdd->nCount);
+    }
     SceneMgr.DeleteScenes();
     SceneSurfaces.clear();
+    DrawMenuWindow = nullptr;
+    for (Font& font : Fonts) font.Release();
+    for (DDSURFACEDATA& strip : NumberSD) DDReleaseSurface(&strip);
     DDReleaseSurface(&StdSD[1]);
     DDUnInit();
 }

@@ -15,6 +15,7 @@
 #include "gfx/display.h"
 #include "gfx/fade.h"
 #include "gfx/fill.h"
+#include "gfx/number_sprite.h"
 #include "gfx/palette.h"
 #include "gfx/surface_tables.h"
 #include "platform/clock.h"
@@ -206,9 +207,9 @@ void cGameScene::StageStart() {
         } else if (EdStageWork.bStartCaption != 0) {
             if (++m_nCaptionFrames < kCaptionFrames) {
                 DDBltRect(&BackBuffer, 256, 224, 128, 32, &StdSD[kWordSheet], 0, 0, 1);
-                // PLACEHOLDER(stage-images): the series number (Progress.m_nSeriesIndex)
-                // is drawn at (384, 224) in 32 x 32 digits taken from (0, 128) of the
-                // caption sheet, once number sprites exist.
+                // The series number runs to the right of the caption in its 32 x 32 digits.
+                DDDrawNumber(&BackBuffer, 384, 224, 32, 32, &StdSD[kWordSheet], 0, 128, 1,
+                             Progress.m_nSeriesIndex, 1, 0);
                 return;
             }
         } else if (EdStageWork.bStartCaption2 != 0) {

@@ -58,6 +58,7 @@ struct PlayerRun {
     std::vector<int> capture;         // K4_CAPTURE frames
     int showFps = 0;
     std::string stateLog;  // K4_STATE_LOG: a host path, or "" for none
+    int loseDevice = 0;    // K4_LOSE_DEVICE: the frame the display is lost at, 0 never
 };
 
 struct PlayerResult {
@@ -92,7 +93,9 @@ public:
     PlayerProject& operator=(const PlayerProject&) = delete;
 
     // The sample project with data\ already made, and System.ini for the configuration.
-    ::testing::AssertionResult Make(const PlayerConfig& config, int showFps = 0) {
+    // `moreIni` holds further "Key=value\r\n" lines before the end line.
+    ::testing::AssertionResult Make(const PlayerConfig& config, int showFps = 0,
+                                    const std::string& moreIni = "") {
         if (dir.empty()) return ::testing::AssertionFailure() << "no temporary folder";
         std::string error;
         gen::ProjectOptions options;
@@ -102,7 +105,8 @@ public:
         root = dir + "/project";
         std::ofstream ini(root + "/System.ini", std::ios::binary);
         ini << "Direct3D=" << config.direct3D << "\r\nWindowMode=" << config.windowMode
-            << "\r\nBpp=" << config.bpp << "\r\nVSync=0\r\nShowFps=" << showFps << "\r\nExit\r\n";
+            << "\r\nBpp=" << config.bpp << "\r\nVSync=0\r\nShowFps=" << showFps << "\r\n"
+            << moreIni << "Exit\r\n";
         return ini ? ::testing::AssertionSuccess()
                    : ::testing::AssertionFailure() << "System.ini not written";
     }
@@ -137,6 +141,8 @@ public:
             if (!capture.empty()) setenv("K4_CAPTURE", (capture + ":" + captureDir).c_str(), 1);
             setenv("K4_SHOWCMD", std::to_string(run.showCmd).c_str(), 1);
             if (!run.stateLog.empty()) setenv("K4_STATE_LOG", run.stateLog.c_str(), 1);
+            if (run.loseDevice > 0)
+                setenv("K4_LOSE_DEVICE", std::to_string(run.loseDevice).c_str(), 1);
             const plat::Seams seams =
                 plat::ParseSeams([](const char* name) -> const char* { return std::getenv(name); });
             // What an earlier test of this process may have left: a fresh start.

@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
+#include "gen/bmp_writer.h"
 #include "gen/sample_images.h"
 #include "gen/sample_music.h"
 #include "gen/sample_records.h"
@@ -14,6 +16,16 @@ namespace {
 bool Fail(std::string* error, std::string reason) {
     if (error) *error = std::move(reason);
     return false;
+}
+
+// The player's settings for the sample game: Direct3D in a window at the desktop's depth
+// (no start dialog), glyph caches as the kit sets them, the frame rate in its box.
+bool WriteSystemIni(const std::string& path) {
+    const std::string text =
+        "Direct3D=1\r\nWindowMode=1\r\nBpp=0\r\nVSync=1\r\nD3D_FontCache=0\r\n"
+        "DD_FontCache=1\r\nDD_VideoStretch=0\r\nShowFps=1\r\nEnglish=0\r\n"
+        "Exit\r\n";
+    return WriteFileBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
 }  // namespace
@@ -37,6 +49,8 @@ bool MakeProject(const std::string& dir, const ProjectOptions& options, std::str
         return Fail(error, "cannot write the images under " + root + "bmp/");
     if (!WriteSampleMusic(root))
         return Fail(error, "cannot write the music under " + root + "bgm/");
+    if (!WriteSystemIni(root + "System.ini"))
+        return Fail(error, "cannot write " + root + "System.ini");
     return true;
 }
 

@@ -272,6 +272,35 @@ SampleImage Plates(int w, int h, int plateH, const char* const* words, int count
     return c.image;
 }
 
+// The captions of the game scene as strips 32 dots high: the stage caption (0, 0), the replay
+// caption (0, 32), the stage-clear caption (0, 64), game over (0, 96), the digits 0-9 in
+// 32 x 32 cells from (0, 128) for the stage's series number, the second start caption
+// (0, 160).
+SampleImage WordImage() {
+    Canvas c(320, 192, kKey);
+    struct Plate {
+        const char* word;
+        int y, w;
+    };
+    const Plate plates[] = {{"STAGE", 0, 128},
+                            {"REPLAY", 32, 128},
+                            {"CLEAR", 64, 128},
+                            {"GAME OVER", 96, 144},
+                            {"READY", 160, 80}};
+    for (const Plate& p : plates) {
+        c.Fill(2, p.y + 2, p.w - 4, 28, Night(5));
+        c.Frame(2, p.y + 2, p.w - 4, 28, Grey(12));
+        c.Text(8, p.y + 11, p.word, kWhite, 2);
+    }
+    for (int d = 0; d < 10; ++d) {
+        const char digit[2] = {static_cast<char>('0' + d), 0};
+        c.Fill(d * 32 + 2, 130, 28, 28, Night(5));
+        c.Frame(d * 32 + 2, 130, 28, 28, Grey(12));
+        c.Text(d * 32 + 10, 136, digit, kWhite, 4);
+    }
+    return c.image;
+}
+
 SampleImage WindowImage() {
     Canvas c(128, 128, Night(4));
     c.Frame(0, 0, 128, 128, Grey(14));
@@ -484,8 +513,7 @@ bool WriteSampleImages(const std::string& dir) {
     ok = WriteSampleBitmap(bmp + "GameMode.bmp", Plates(256, 128, 32, kModes, 4, true)) && ok;
     ok = WriteSampleBitmap(bmp + "Accessory.bmp", SheetOf(256, 256, 32, 32, DrawIcon)) && ok;
     ok = WriteSampleBitmap(bmp + "Symbol.bmp", SheetOf(256, 64, 16, 16, DrawSymbol)) && ok;
-    static const char* const kWords[] = {"STAGE", "CLEAR", "GAME OVER", "READY"};
-    ok = WriteSampleBitmap(bmp + "Word.bmp", Plates(256, 128, 32, kWords, 4, true)) && ok;
+    ok = WriteSampleBitmap(bmp + "Word.bmp", WordImage()) && ok;
     ok = WriteSampleBitmap(bmp + "WorldMapChip.bmp", SheetOf(256, 256, 32, 32, DrawChip)) && ok;
     ok = WriteSampleBitmap(bmp + "WorldEvent.bmp", WorldEventImage()) && ok;
     ok = WriteSampleBitmap(bmp + "WorldBack.bmp", WorldBackImage()) && ok;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "data/common_palette.h"
 #include "data/stage_record.h"
@@ -255,7 +256,11 @@ bool WriteSampleWorldMap(const std::string& folder) {
 bool WriteSampleStages(const std::string& folder) {
     bool ok = WriteStage(folder, "forest-1.stg4_000", MakeStage(40, {20, 21, 30}, 1, 200));
     // A later version of the first stage: the player must pick the highest number.
-    ok = WriteStage(folder, "forest-1.stg4_001", MakeStage(40, {20, 21}, 1, 200)) && ok;
+    cEdStage forest = MakeStage(40, {20, 21}, 1, 200);
+    // The first stage opens with the stage caption and its series number.
+    forest.bStartCaption = 1;
+    forest.bStartCaption2 = 0;
+    ok = WriteStage(folder, "forest-1.stg4_001", std::move(forest)) && ok;
     ok = WriteStage(folder, "forest-2.stg4_000", MakeStage(30, {15}, 3, 150)) && ok;
     ok = WriteStage(folder, "cave.stg4_000", MakeStage(20, {}, 5, 0)) && ok;
     ok = WriteStage(folder, "c01-1.stg4_000", MakeStage(25, {12}, 7, 120)) && ok;
