@@ -1603,6 +1603,32 @@ void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v) {
         plane(p[0].u, p[1].u, p[2].u, &ugx, &ugy);
         plane(p[0].v, p[1].v, p[2].v, &vgx, &vgy);
         const bool flat = p[0].color == p[1].color && p[0].color == p[2].color;
+        // A picture drawn as it is (its texel the colour and its alpha the coverage, under the
+        // standard blend or none): opaque texels are stored and transparent ones left, which
+        // is what the stage and the blend give them, without their arithmetic per pixel.
+        const bool standard =
+            !blend || (srcBlend == D3DBLEND_SRCALPHA && dstBlend == D3DBLEND_INVSRCALPHA);
+        const bool texelIsColour = [&] {
+            if (!flat || !tex) return false;
+            const DWORD op = shader.colorOp, a1 = shader.carg1 & 0xF, a2 = shader.carg2 & 0xF;
+            if (shader.carg1 & ~0xFu || shader.carg2 & ~0xFu) return false;
+            if (op == D3DTOP_SELECTARG1) return a1 == D3DTA_TEXTURE;
+            if (op == D3DTOP_SELECTARG2) return a2 == D3DTA_TEXTURE;
+            return op == D3DTOP_MODULATE && (p[0].color & 0xFFFFFFu) == 0xFFFFFFu &&
+                   ((a1 == D3DTA_TEXTURE && a2 == D3DTA_DIFFUSE) ||
+                    (a1 == D3DTA_DIFFUSE && a2 == D3DTA_TEXTURE));
+        }();
+        const bool alphaIsTexel = [&] {
+            const DWORD op = shader.alphaOp, a1 = shader.aarg1 & 0xF, a2 = shader.aarg2 & 0xF;
+            if (shader.aarg1 & ~0xFu || shader.aarg2 & ~0xFu) return false;
+            if (op == D3DTOP_SELECTARG1) return a1 == D3DTA_TEXTURE;
+            if (op == D3DTOP_SELECTARG2) return a2 == D3DTA_TEXTURE;
+            return op == D3DTOP_MODULATE && (p[0].color >> 24) == 0xFF &&
+                   ((a1 == D3DTA_TEXTURE && a2 == D3DTA_DIFFUSE) ||
+                    (a1 == D3DTA_DIFFUSE && a2 == D3DTA_TEXTURE));
+        }();
+        const bool asItIs = standard && texelIsColour && alphaIsTexel;
+        const bool unusedByte = rt.Format() == D3DFMT_X8R8G8B8;
         double cgx[4] = {}, cgy[4] = {};
         if (!flat)
             for (int c = 0; c < 4; ++c)
@@ -1663,6 +1689,16 @@ void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v) {
                                        std::clamp(TruncToInt(std::floor(value + 0.5)), 0, 255))
                                    << (8 * c);
                     }
+                }
+                if (asItIs && (!blend || texel >> 24 == 0xFF)) {
+                    rt.SetPixel(px, py, ArgbToPixel(rt.Format(), texel));
+                    continue;
+                }
+                if (asItIs && texel >> 24 == 0) {
+                    // The target stays; an X8R8G8B8 one reads and writes its unused byte as
+                    // opaque.
+                    if (unusedByte) rt.SetPixel(px, py, rt.Pixel(px, py) | 0xFF000000u);
+                    continue;
                 }
                 const std::uint32_t out = shader.Shade(diffuse, texel);
                 const std::uint32_t pixel =

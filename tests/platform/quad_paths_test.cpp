@@ -494,30 +494,32 @@ TEST_F(TriangleQuads, RectanglesGiveTheRectanglePixels) {
         {"flipped", 2.5f, 1.5f, 12.5f, 8.5f, 4, 14, 9, 2},
         {"wrapping past the texture", 2.5f, 1.5f, 12.5f, 8.5f, 58, 68, -3, 4},
     };
-    const D3DFORMAT targets[] = {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5};
+    const D3DFORMAT targets[] = {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5};
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     SetStage(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE,
              D3DTA_DIFFUSE);
-    for (const D3DFORMAT target : targets) {
-        Make(target, target == D3DFMT_R5G6B5 ? D3DFMT_A1R5G5B5 : D3DFMT_A8R8G8B8, 64, 32);
-        for (const Case& c : cases) {
-            for (const bool otherDiagonal : {false, true}) {
-                const float u0 = c.s0 / 64, u1 = c.s1 / 64, v0 = c.t0 / 32, v1 = c.t1 / 32;
-                const D3DCOLOR d = 0xC0FFFFFFu;
-                const D3DTLVERTEX tl{c.l, c.t, 0, 1, d, u0, v0}, tr{c.r, c.t, 0, 1, d, u1, v0},
-                    bl{c.l, c.b, 0, 1, d, u0, v1}, br{c.r, c.b, 0, 1, d, u1, v1};
-                const D3DTLVERTEX q[4] = {tl, otherDiagonal ? tr : bl, otherDiagonal ? bl : tr, br};
-                PaintTargets(static_cast<std::uint32_t>(c.l * 8 + c.t));
-                EXPECT_EQ(DrawStrip(q, true), Path::Triangles);
-                const D3DCOLOR flat[4] = {d, d, d, d};
-                EXPECT_EQ(Draw(true, c.l, c.t, c.r, c.b, u0, u1, flat, v0, v1), Path::General);
-                EXPECT_EQ(Differences(), 0)
-                    << c.name << " onto " << target << " other diagonal " << otherDiagonal;
+    // A translucent vertex colour, and white, with which texels are drawn as they are.
+    for (const D3DCOLOR d : {0xC0FFFFFFu, 0xFFFFFFFFu})
+        for (const D3DFORMAT target : targets) {
+            Make(target, target == D3DFMT_R5G6B5 ? D3DFMT_A1R5G5B5 : D3DFMT_A8R8G8B8, 64, 32);
+            for (const Case& c : cases) {
+                for (const bool otherDiagonal : {false, true}) {
+                    const float u0 = c.s0 / 64, u1 = c.s1 / 64, v0 = c.t0 / 32, v1 = c.t1 / 32;
+                    const D3DTLVERTEX tl{c.l, c.t, 0, 1, d, u0, v0}, tr{c.r, c.t, 0, 1, d, u1, v0},
+                        bl{c.l, c.b, 0, 1, d, u0, v1}, br{c.r, c.b, 0, 1, d, u1, v1};
+                    const D3DTLVERTEX q[4] = {tl, otherDiagonal ? tr : bl, otherDiagonal ? bl : tr,
+                                              br};
+                    PaintTargets(static_cast<std::uint32_t>(c.l * 8 + c.t));
+                    EXPECT_EQ(DrawStrip(q, true), Path::Triangles);
+                    const D3DCOLOR flat[4] = {d, d, d, d};
+                    EXPECT_EQ(Draw(true, c.l, c.t, c.r, c.b, u0, u1, flat, v0, v1), Path::General);
+                    EXPECT_EQ(Differences(), 0)
+                        << c.name << " onto " << target << " other diagonal " << otherDiagonal;
+                }
             }
         }
-    }
 }
 
 // A picture turned by a quarter turn about a pixel corner: its texel rows become columns,
