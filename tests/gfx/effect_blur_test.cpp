@@ -9,6 +9,9 @@
 #include <climits>
 
 #include "effect_fixture.h"
+#include "gfx/effect_colour.h"
+#include "gfx/effect_lens.h"
+#include "gfx/hbt_table.h"
 #include "platform/clock.h"
 
 namespace {
@@ -203,5 +206,58 @@ TEST_P(BlurMosaic, HostileParametersStayBounded) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Configs, BlurMosaic, ::testing::ValuesIn(kDisplayConfigs), ConfigName);
+
+// Into the back buffer of a full-screen 16-bit Direct3D display the effects convert texture
+// pixels to the back buffer's format: red and blue as they are, green doubled from 5 to 6
+// bits, no alpha.
+class FullScreenBackBuffer : public EffectTest {
+protected:
+    static std::uint32_t ToBack(std::uint32_t p) {
+        const unsigned r = (p >> PixFmt.nShiftR) & PixFmt.nMaxR,
+                       g = (p >> PixFmt.nShiftG) & PixFmt.nMaxG,
+                       b = (p >> PixFmt.nShiftB) & PixFmt.nMaxB;
+        return r << PixFmtBack.nShiftR | (g * 2) << PixFmtBack.nShiftG | b << PixFmtBack.nShiftB;
+    }
+};
+
+TEST_P(FullScreenBackBuffer, PixelEffectsDoubleTheGreen) {
+    ASSERT_EQ(PixFmtBack.nMaxG, 63);
+    Make(&src, {"gwr", "rgw"}, DTMEMORYTYPE_SYSTEM);
+    Paint(&BackBuffer, {"bbbb", "bbbb"});
+    // Mosaic of 1: a copy.
+    EXPECT_TRUE(DDMosaic(&BackBuffer, 0, 0, 3, 2, 1, &src, 0, 0, 0));
+    for (int x = 0; x < 3; ++x)
+        EXPECT_EQ(RawPixel(&BackBuffer, x, 1), ToBack(RawPixel(&src, x, 1)));
+    // Blur at the top-left corner: the pixel alone.
+    Paint(&BackBuffer, {"bbbb", "bbbb"});
+    EXPECT_TRUE(DDBlur(&BackBuffer, 0, 0, 3, 2, 1, 1, &src, 0, 0, 0));
+    EXPECT_EQ(RawPixel(&BackBuffer, 0, 0), ToBack(RawPixel(&src, 0, 0)));
+    // Lens of depth 0: the centre everywhere inside.
+    Paint(&BackBuffer, {"bbbb", "bbbb"});
+    EXPECT_TRUE(DDBltLens(&BackBuffer, 1, 0, 1, 0, &src, 1, 1, 0, 0));
+    EXPECT_EQ(RawPixel(&BackBuffer, 1, 0), ToBack(RawPixel(&src, 1, 1)));
+    // Software flash at level 1 from a system-memory texture: half-way to the colour, the
+    // green of the back buffer the sum itself.
+    Paint(&BackBuffer, {"bbbb", "bbbb"});
+    EXPECT_TRUE(DDBltFlash(&BackBuffer, 0, 0, 1, 1, &src, 0, 0, 0, Palette, HbtTable, 8, 1));
+    const unsigned maxG = PixFmt.nMaxG, maxR = PixFmt.nMaxR;
+    EXPECT_EQ(RawPixel(&BackBuffer, 0, 0), ((0 + maxR) >> 1) << PixFmtBack.nShiftR |
+                                               (maxG + maxG) << PixFmtBack.nShiftG |
+                                               ((0 + PixFmt.nMaxB) >> 1) << PixFmtBack.nShiftB);
+    // Software translucency: the back buffer read in its own format, the source's green
+    // counted twice.
+    Paint(&BackBuffer, {"bbbb", "bbbb"});
+    const std::uint32_t d = RawPixel(&BackBuffer, 0, 0);
+    EXPECT_TRUE(DDBltTrans(&BackBuffer, 0, 0, 1, 1, &src, 0, 0, 0, HbtTable, 0));
+    const unsigned dr = (d >> PixFmtBack.nShiftR) & PixFmtBack.nMaxR,
+                   dg = (d >> PixFmtBack.nShiftG) & PixFmtBack.nMaxG,
+                   db = (d >> PixFmtBack.nShiftB) & PixFmtBack.nMaxB;
+    EXPECT_EQ(RawPixel(&BackBuffer, 0, 0), (dr >> 1) << PixFmtBack.nShiftR |
+                                               ((2 * maxG + dg) >> 1) << PixFmtBack.nShiftG |
+                                               (db >> 1) << PixFmtBack.nShiftB);
+}
+
+INSTANTIATE_TEST_SUITE_P(Direct3D16, FullScreenBackBuffer, ::testing::Values(kDisplayConfigs[1]),
+                         ConfigName);
 
 }  // namespace
