@@ -53,6 +53,14 @@ void ForEachPixel(const cEffectLocks& l, const Overlap& o, i64 x, i64 y, i64 sx,
 // 256 steps, so any count is reached by stepping into the cycle and taking the rest modulo
 // its length.
 void FlashIndexTable(int colour, long long n, std::uint8_t* out) {
+    if (n <= 256) {  // the levels the editor gives: walk them
+        for (int p = 0; p < 256; ++p) {
+            int v = p;
+            for (long long k = 0; k < n; ++k) v = HbtTable[v * 256 + colour];
+            out[p] = static_cast<std::uint8_t>(v);
+        }
+        return;
+    }
     for (int p = 0; p < 256; ++p) {
         int seen[256];
         std::fill(seen, seen + 256, -1);
