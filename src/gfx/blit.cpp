@@ -123,23 +123,28 @@ struct Geometry {
 template <class Pixel, class Skip, class Convert>
 void CopyUnscaled(const LockedPixels& d, const LockedPixels& s, const Geometry& g, bool self,
                   Skip skip, Convert convert) {
-    const int kFrom = std::max({0, -g.dx, -g.sx});
-    const int kTo = std::min({g.dw, d.width - g.dx, s.width - g.sx});
+    using i64 = long long;
+    const i64 dx = g.dx, dy = g.dy, sx = g.sx, sy = g.sy;
+    const i64 kFrom = std::max({0LL, -dx, -sx});
+    const i64 kTo = std::min({static_cast<i64>(g.dw), d.width - dx, s.width - sx});
     if (kFrom >= kTo) return;
+    // Only the rows that lie in both surfaces, however large the rectangle.
+    const i64 jFrom = std::max({0LL, -dy, -sy});
+    const i64 jTo = std::min({static_cast<i64>(g.dh), d.height - dy, s.height - sy});
+    if (jFrom >= jTo) return;
     const bool upward = self && g.dy > g.sy;
     const bool leftward = self && g.dy == g.sy && g.dx > g.sx;
-    for (int n = 0; n < g.dh; ++n) {
-        const int j = upward ? g.dh - 1 - n : n;
-        const int ty = g.dy + j, fy = g.sy + j;
-        if (ty < 0 || ty >= d.height || fy < 0 || fy >= s.height) continue;
-        Pixel* out = At<Pixel>(d, g.dx, ty);
-        const Pixel* in = At<Pixel>(s, g.sx, fy);
+    for (i64 n = jFrom; n < jTo; ++n) {
+        const i64 j = upward ? jTo - 1 - (n - jFrom) : n;
+        const int ty = static_cast<int>(dy + j), fy = static_cast<int>(sy + j);
+        Pixel* out = At<Pixel>(d, 0, ty);
+        const Pixel* in = At<Pixel>(s, 0, fy);
         if (leftward) {
-            for (int k = kTo - 1; k >= kFrom; --k)
-                if (!skip(in[k])) out[k] = convert(in[k]);
+            for (i64 k = kTo - 1; k >= kFrom; --k)
+                if (!skip(in[sx + k])) out[dx + k] = convert(in[sx + k]);
         } else {
-            for (int k = kFrom; k < kTo; ++k)
-                if (!skip(in[k])) out[k] = convert(in[k]);
+            for (i64 k = kFrom; k < kTo; ++k)
+                if (!skip(in[sx + k])) out[dx + k] = convert(in[sx + k]);
         }
     }
 }
@@ -152,17 +157,22 @@ void CopyScaled(const LockedPixels& d, const LockedPixels& s, const Geometry& g,
                 Convert convert) {
     const float rx = static_cast<float>(g.sw) / static_cast<float>(g.dw);
     const float ry = static_cast<float>(g.sh) / static_cast<float>(g.dh);
-    for (int j = 0; j < g.dh; ++j) {
-        const int ty = g.dy + j;
-        const int fy = g.sy + Trunc(static_cast<float>(j) * ry);
-        if (ty < 0 || ty >= d.height || fy < 0 || fy >= s.height) continue;
+    // Only the rows and columns that land in the destination: a huge stretch (a damaged
+    // effect record) costs no more than the destination's pixels.
+    const long long jFrom = std::max(0LL, -static_cast<long long>(g.dy));
+    const long long jTo = std::min<long long>(g.dh, static_cast<long long>(d.height) - g.dy);
+    const long long kFrom = std::max(0LL, -static_cast<long long>(g.dx));
+    const long long kTo = std::min<long long>(g.dw, static_cast<long long>(d.width) - g.dx);
+    for (long long j = jFrom; j < jTo; ++j) {
+        const int ty = static_cast<int>(g.dy + j);
+        const long long fy = g.sy + static_cast<long long>(Trunc(static_cast<float>(j) * ry));
+        if (fy < 0 || fy >= s.height) continue;
         Pixel* out = At<Pixel>(d, 0, ty);
-        const Pixel* in = At<Pixel>(s, 0, fy);
-        for (int k = 0; k < g.dw; ++k) {
-            const int tx = g.dx + k;
-            if (tx < 0 || tx >= d.width) continue;
-            const int t = Trunc(static_cast<float>(k) * rx);
-            int fx;
+        const Pixel* in = At<Pixel>(s, 0, static_cast<int>(fy));
+        for (long long k = kFrom; k < kTo; ++k) {
+            const int tx = static_cast<int>(g.dx + k);
+            const long long t = Trunc(static_cast<float>(k) * rx);
+            long long fx;
             if (g.sw >= 0) {
                 if (t < 0 || t >= g.sw) continue;
                 fx = g.sx + t;

@@ -160,6 +160,27 @@ bool ReadsTexture(DWORD op, DWORD arg1, DWORD arg2) {
 }
 
 std::atomic<bool> generalQuadPath{false};
+std::atomic<bool> triangleQuadPath{false};
+
+// Stage 0 of the texture stages: the colour of one pixel from its vertex colour and texel.
+struct StageShader {
+    DWORD colorOp, alphaOp, carg1, carg2, aarg1, aarg2;
+    std::uint32_t factor;
+
+    std::uint32_t Shade(std::uint32_t diffuse, std::uint32_t texel) const {
+        if (colorOp == D3DTOP_DISABLE) return diffuse;
+        const std::uint32_t c1 = ApplyArgument(carg1, diffuse, texel, factor);
+        const std::uint32_t c2 = ApplyArgument(carg2, diffuse, texel, factor);
+        const std::uint32_t a1 = ApplyArgument(aarg1, diffuse, texel, factor) >> 24;
+        const std::uint32_t a2 = ApplyArgument(aarg2, diffuse, texel, factor) >> 24;
+        const std::uint32_t da = diffuse >> 24, ta = texel >> 24, fa = factor >> 24;
+        std::uint32_t out = (alphaOp == D3DTOP_DISABLE ? da : Operate(alphaOp, a1, a2, da, ta, fa))
+                            << 24;
+        for (int shift = 0; shift < 24; shift += 8)
+            out |= Operate(colorOp, Channel(c1, shift), Channel(c2, shift), da, ta, fa) << shift;
+        return out;
+    }
+};
 
 // ---- the sprite quads' pixels (DrawSpriteQuad)
 
@@ -1397,16 +1418,35 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
         maxY = std::max(maxY, v[i].y);
     }
     if (!(maxX > minX) || !(maxY > minY)) return;
+    if (triangleQuadPath.load(std::memory_order_relaxed)) {
+        DrawTriangles(v);
+        return;
+    }
     // The corners: top-left, top-right, bottom-left, bottom-right. A quad that is not an
-    // axis-aligned rectangle has no vertex on some corner and is not drawn.
+    // axis-aligned rectangle (a rotated picture) has no vertex on some corner and is drawn as
+    // its two triangles.
     const D3DTLVERTEX* corner[4] = {};
     for (int i = 0; i < 4; ++i) {
         const bool right = v[i].x == maxX, bottom = v[i].y == maxY;
-        if ((!right && v[i].x != minX) || (!bottom && v[i].y != minY)) return;
+        if ((!right && v[i].x != minX) || (!bottom && v[i].y != minY)) {
+            DrawTriangles(v);
+            return;
+        }
         corner[(bottom ? 2 : 0) + (right ? 1 : 0)] = &v[i];
     }
-    for (const D3DTLVERTEX* c : corner)
-        if (!c) return;
+    for (const D3DTLVERTEX* c : corner) {
+        if (!c) {
+            DrawTriangles(v);
+            return;
+        }
+    }
+    // The rectangle paths take u along the rows and v down the columns; a picture turned by a
+    // quarter on an axis-aligned rectangle runs them the other way.
+    if (corner[0]->tu != corner[2]->tu || corner[1]->tu != corner[3]->tu ||
+        corner[0]->tv != corner[1]->tv || corner[2]->tv != corner[3]->tv) {
+        DrawTriangles(v);
+        return;
+    }
 
     SoftSurface& rt = *renderTarget_;
     const int x0 = std::max(0, TruncToInt(std::ceil(std::max(minX, -1e9f)))),
@@ -1467,6 +1507,7 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
     }
 
     lastQuadPath_ = QuadPath::General;
+    const StageShader shader{colorOp, alphaOp, carg1, carg2, aarg1, aarg2, factor};
     if (tex) {
         if (columnTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
             columnTexel_.resize(static_cast<std::size_t>(kMaxSurfaceSide));
@@ -1488,24 +1529,183 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
                 const int tx = columnTexel_[static_cast<std::size_t>(px - x0)];
                 texel = PixelToArgb(tex->Format(), tex->Pixel(tx, ty), nullptr);
             }
-            std::uint32_t out;
-            if (colorOp == D3DTOP_DISABLE) {
-                out = diffuse;
-            } else {
-                const std::uint32_t c1 = ApplyArgument(carg1, diffuse, texel, factor);
-                const std::uint32_t c2 = ApplyArgument(carg2, diffuse, texel, factor);
-                const std::uint32_t a1 = ApplyArgument(aarg1, diffuse, texel, factor) >> 24;
-                const std::uint32_t a2 = ApplyArgument(aarg2, diffuse, texel, factor) >> 24;
-                const std::uint32_t da = diffuse >> 24, ta = texel >> 24, fa = factor >> 24;
-                out = (alphaOp == D3DTOP_DISABLE ? da : Operate(alphaOp, a1, a2, da, ta, fa)) << 24;
-                for (int shift = 0; shift < 24; shift += 8)
-                    out |= Operate(colorOp, Channel(c1, shift), Channel(c2, shift), da, ta, fa)
-                           << shift;
-            }
+            const std::uint32_t out = shader.Shade(diffuse, texel);
             const std::uint32_t pixel =
                 blend ? BlendPixel(rt.Format(), rt.Pixel(px, py), out, srcBlend, dstBlend)
                       : ArgbToPixel(rt.Format(), out);
             rt.SetPixel(px, py, pixel);
+        }
+    }
+}
+
+// A quad that is not an axis-aligned rectangle, as its two triangles (v0, v1, v2) and
+// (v1, v2, v3) of the strip. A pixel is covered when its centre lies inside a triangle, a
+// centre on an edge only for a top or left edge, so two triangles sharing an edge cover each
+// pixel once. Texture coordinates and colours run linearly over each triangle (rhw 1); the
+// texel is the floor of u * width, v * height, addressed as the sampler says; stage 0 and
+// the blend are those of every other quad. On an axis-aligned rectangle this gives the
+// rectangle's pixels and texels.
+void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v) {
+    for (int i = 0; i < 4; ++i) {
+        // Also far beyond any target: the edge arithmetic below stays exact in doubles.
+        if (!(std::fabs(v[i].x) < 1e7f && std::fabs(v[i].y) < 1e7f)) return;
+        if (!std::isfinite(v[i].tu) || !std::isfinite(v[i].tv)) return;
+    }
+    lastQuadPath_ = QuadPath::Triangles;
+    SoftSurface& rt = *renderTarget_;
+    const SoftSurface* tex = texture_.get();
+    const int texW = tex ? tex->Width() : 1, texH = tex ? tex->Height() : 1;
+    const StageShader shader{stage0_[D3DTSS_COLOROP],           stage0_[D3DTSS_ALPHAOP],
+                             stage0_[D3DTSS_COLORARG1],         stage0_[D3DTSS_COLORARG2],
+                             stage0_[D3DTSS_ALPHAARG1],         stage0_[D3DTSS_ALPHAARG2],
+                             renderStates_[D3DRS_TEXTUREFACTOR]};
+    const bool blend = renderStates_[D3DRS_ALPHABLENDENABLE] != 0;
+    const DWORD srcBlend = renderStates_[D3DRS_SRCBLEND], dstBlend = renderStates_[D3DRS_DESTBLEND];
+    const DWORD addrU = sampler0_[D3DSAMP_ADDRESSU], addrV = sampler0_[D3DSAMP_ADDRESSV];
+
+    struct Point {
+        double x, y, u, v;
+        std::uint32_t color;
+    };
+    auto point = [](const D3DTLVERTEX& p) { return Point{p.x, p.y, p.tu, p.tv, p.color}; };
+    const Point strip[4] = {point(v[0]), point(v[1]), point(v[2]), point(v[3])};
+    for (int t = 0; t < 2; ++t) {
+        Point p[3] = {strip[t], strip[t + 1], strip[t + 2]};
+        double area = (p[1].x - p[0].x) * (p[2].y - p[0].y) - (p[1].y - p[0].y) * (p[2].x - p[0].x);
+        if (area == 0) continue;
+        if (area < 0) {
+            std::swap(p[1], p[2]);
+            area = -area;
+        }
+        // Edge k runs from p[k] to p[k + 1]; the inside is where its function is positive.
+        struct Edge {
+            double ax, ay, dx, dy;
+            bool topLeft;
+            double At(double px, double py) const { return dx * (py - ay) - dy * (px - ax); }
+            bool Inside(double px, double py) const {
+                const double e = At(px, py);
+                return e > 0 || (e == 0 && topLeft);
+            }
+        };
+        Edge edge[3];
+        for (int k = 0; k < 3; ++k) {
+            const Point &a = p[k], &b = p[(k + 1) % 3];
+            const double dx = b.x - a.x, dy = b.y - a.y;
+            edge[k] = Edge{a.x, a.y, dx, dy, dy < 0 || (dy == 0 && dx > 0)};
+        }
+        // Attributes as planes over the triangle: value = at p[0] + gx * (x - x0) + gy * (y - y0).
+        auto plane = [&](double f0, double f1, double f2, double* gx, double* gy) {
+            const double d1 = f1 - f0, d2 = f2 - f0;
+            *gx = (d1 * (p[2].y - p[0].y) - d2 * (p[1].y - p[0].y)) / area;
+            *gy = (d2 * (p[1].x - p[0].x) - d1 * (p[2].x - p[0].x)) / area;
+        };
+        double ugx, ugy, vgx, vgy;
+        plane(p[0].u, p[1].u, p[2].u, &ugx, &ugy);
+        plane(p[0].v, p[1].v, p[2].v, &vgx, &vgy);
+        const bool flat = p[0].color == p[1].color && p[0].color == p[2].color;
+        // A picture drawn as it is (its texel the colour and its alpha the coverage, under the
+        // standard blend or none): opaque texels are stored and transparent ones left, which
+        // is what the stage and the blend give them, without their arithmetic per pixel.
+        const bool standard =
+            !blend || (srcBlend == D3DBLEND_SRCALPHA && dstBlend == D3DBLEND_INVSRCALPHA);
+        const bool texelIsColour = [&] {
+            if (!flat || !tex) return false;
+            const DWORD op = shader.colorOp, a1 = shader.carg1 & 0xF, a2 = shader.carg2 & 0xF;
+            if (shader.carg1 & ~0xFu || shader.carg2 & ~0xFu) return false;
+            if (op == D3DTOP_SELECTARG1) return a1 == D3DTA_TEXTURE;
+            if (op == D3DTOP_SELECTARG2) return a2 == D3DTA_TEXTURE;
+            return op == D3DTOP_MODULATE && (p[0].color & 0xFFFFFFu) == 0xFFFFFFu &&
+                   ((a1 == D3DTA_TEXTURE && a2 == D3DTA_DIFFUSE) ||
+                    (a1 == D3DTA_DIFFUSE && a2 == D3DTA_TEXTURE));
+        }();
+        const bool alphaIsTexel = [&] {
+            const DWORD op = shader.alphaOp, a1 = shader.aarg1 & 0xF, a2 = shader.aarg2 & 0xF;
+            if (shader.aarg1 & ~0xFu || shader.aarg2 & ~0xFu) return false;
+            if (op == D3DTOP_SELECTARG1) return a1 == D3DTA_TEXTURE;
+            if (op == D3DTOP_SELECTARG2) return a2 == D3DTA_TEXTURE;
+            return op == D3DTOP_MODULATE && (p[0].color >> 24) == 0xFF &&
+                   ((a1 == D3DTA_TEXTURE && a2 == D3DTA_DIFFUSE) ||
+                    (a1 == D3DTA_DIFFUSE && a2 == D3DTA_TEXTURE));
+        }();
+        const bool asItIs = standard && texelIsColour && alphaIsTexel;
+        const bool unusedByte = rt.Format() == D3DFMT_X8R8G8B8;
+        double cgx[4] = {}, cgy[4] = {};
+        if (!flat)
+            for (int c = 0; c < 4; ++c)
+                plane(Channel(p[0].color, 8 * c), Channel(p[1].color, 8 * c),
+                      Channel(p[2].color, 8 * c), &cgx[c], &cgy[c]);
+
+        const double minY = std::min({p[0].y, p[1].y, p[2].y});
+        const double maxY = std::max({p[0].y, p[1].y, p[2].y});
+        const double minX = std::min({p[0].x, p[1].x, p[2].x});
+        const double maxX = std::max({p[0].x, p[1].x, p[2].x});
+        const int y0 = std::max(0, TruncToInt(std::floor(minY))),
+                  y1 = std::min(rt.Height(), TruncToInt(std::ceil(maxY)) + 1);
+        const int bx0 = std::max(0, TruncToInt(std::floor(minX))),
+                  bx1 = std::min(rt.Width(), TruncToInt(std::ceil(maxX)) + 1);
+        if (bx0 >= bx1) continue;
+        for (int py = y0; py < y1; ++py) {
+            // The covered columns of the row: each edge bounds them from one side; the bound
+            // is estimated by division and settled by the exact edge test.
+            int lo = bx0, hi = bx1;
+            for (const Edge& e : edge) {
+                if (e.dy == 0) {
+                    if (!e.Inside(0, py)) lo = hi;
+                    continue;
+                }
+                const double cross = e.ax + e.dx * (py - e.ay) / e.dy;
+                const double guess = std::clamp(std::floor(cross), bx0 - 2.0, bx1 + 2.0);
+                int x = static_cast<int>(guess);
+                if (e.dy < 0) {  // inside to the right of the edge
+                    while (x > bx0 && e.Inside(x - 1, py)) --x;
+                    while (x < bx1 && !e.Inside(x, py)) ++x;
+                    lo = std::max(lo, x);
+                } else {  // inside to the left
+                    while (x < bx1 && e.Inside(x, py)) ++x;
+                    while (x > bx0 && !e.Inside(x - 1, py)) --x;
+                    hi = std::min(hi, x);
+                }
+            }
+            const double ry = py - p[0].y;
+            for (int px = lo; px < hi; ++px) {
+                const double rx = px - p[0].x;
+                std::uint32_t texel = 0xFF000000u;
+                if (tex) {
+                    // Sampling at an exact texel edge must not fall one texel short through
+                    // rounding (as for the rectangles).
+                    constexpr double kEdge = 1e-6;
+                    const double u = p[0].u + ugx * rx + ugy * ry;
+                    const double w = p[0].v + vgx * rx + vgy * ry;
+                    const int tx = Address(FloorToInt(u * texW + kEdge), texW, addrU);
+                    const int ty = Address(FloorToInt(w * texH + kEdge), texH, addrV);
+                    texel = PixelToArgb(tex->Format(), tex->Pixel(tx, ty), nullptr);
+                }
+                std::uint32_t diffuse = p[0].color;
+                if (!flat) {
+                    diffuse = 0;
+                    for (int c = 0; c < 4; ++c) {
+                        const double value = Channel(p[0].color, 8 * c) + cgx[c] * rx + cgy[c] * ry;
+                        diffuse |= static_cast<std::uint32_t>(
+                                       std::clamp(TruncToInt(std::floor(value + 0.5)), 0, 255))
+                                   << (8 * c);
+                    }
+                }
+                if (asItIs && (!blend || texel >> 24 == 0xFF)) {
+                    rt.SetPixel(px, py, ArgbToPixel(rt.Format(), texel));
+                    continue;
+                }
+                if (asItIs && texel >> 24 == 0) {
+                    // The target stays; an X8R8G8B8 one reads and writes its unused byte as
+                    // opaque.
+                    if (unusedByte) rt.SetPixel(px, py, rt.Pixel(px, py) | 0xFF000000u);
+                    continue;
+                }
+                const std::uint32_t out = shader.Shade(diffuse, texel);
+                const std::uint32_t pixel =
+                    blend ? BlendPixel(rt.Format(), rt.Pixel(px, py), out, srcBlend, dstBlend)
+                          : ArgbToPixel(rt.Format(), out);
+                rt.SetPixel(px, py, pixel);
+            }
         }
     }
 }
@@ -1592,6 +1792,10 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* device, UINT width, UINT height, UIN
 
 void UseGeneralQuadPath(bool general) {
     generalQuadPath.store(general, std::memory_order_relaxed);
+}
+
+void UseTriangleQuadPath(bool triangles) {
+    triangleQuadPath.store(triangles, std::memory_order_relaxed);
 }
 
 void UseBaselineSpriteLoops(bool baseline) {

@@ -172,8 +172,9 @@ public:
     // Tests: the way the last quad drawn took (one colour, a sprite's texels, or pixel by
     // pixel through the general arithmetic).
     // Sprite: the sprite row loops; SpriteWhole: the same loops reached without the general
-    // set-up, for a quad on whole pixels reading whole texels one to one.
-    enum class QuadPath { None, Constant, Sprite, SpriteWhole, General };
+    // set-up, for a quad on whole pixels reading whole texels one to one. Triangles: a quad
+    // that is not an axis-aligned rectangle, drawn as its two triangles.
+    enum class QuadPath { None, Constant, Sprite, SpriteWhole, General, Triangles };
     QuadPath LastQuadPath() const { return lastQuadPath_; }
     // The pixels of the current render target (the utility library's font draws into it);
     // null while the device is lost.
@@ -199,6 +200,8 @@ private:
     // QuadPath::None when it does not apply.
     QuadPath DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, int x1, int y0, int y1,
                             float minX, float maxX, float minY, float maxY);
+    // Any quad, as the two triangles of its strip (see DrawQuad).
+    void DrawTriangles(const D3DTLVERTEX* v);
 
     D3DCAPS9 caps_;
     D3DPRESENT_PARAMETERS params_;
@@ -211,7 +214,7 @@ private:
     std::shared_ptr<SoftSurface> texture_;  // stage 0
     std::shared_ptr<std::vector<std::uint8_t>> stream_;
     std::shared_ptr<std::vector<std::uint8_t>> indices_;
-    std::vector<int> columnTexel_;  // DrawQuad's texel column per pixel column
+    std::vector<int> columnTexel_;        // DrawQuad's texel column per pixel column
     std::vector<std::uint8_t> mirrored_;  // the texels of a mirrored sprite, turned round
     int indexBuffersCreated_ = 0;
     QuadPath lastQuadPath_ = QuadPath::None;
@@ -248,6 +251,10 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9* device, UINT width, UINT height, UIN
 // reference that the faster ways are held to, or by the fastest way that gives its pixels
 // (false).
 void UseGeneralQuadPath(bool general);
+
+// Tests: every quad, rectangles included, is drawn as the two triangles of its strip (true),
+// the way a rotated quad is drawn, or by the rectangle paths (false).
+void UseTriangleQuadPath(bool triangles);
 
 // Tests: sprite rows are drawn by the loops built for the baseline instruction set even on a
 // processor with wider vectors (true), or by the processor's best again (false).

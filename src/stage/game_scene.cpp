@@ -13,6 +13,7 @@
 #include "flow/flow_install.h"
 #include "gfx/blit.h"
 #include "gfx/display.h"
+#include "gfx/effect_strips.h"
 #include "gfx/fade.h"
 #include "gfx/fill.h"
 #include "gfx/number_sprite.h"
@@ -356,9 +357,13 @@ void cGameScene::ResultScreen() {
     Draw();
     if (EdStageWork.bClearCaption != 0) {
         m_nCaptionFrames += 4;
-        // PLACEHOLDER(effects): below 100 the caption comes in interlaced (strips of 4 dots
-        // shifted by 100 - counter); until the strip effects exist it is plain.
-        DDBltRect(&BackBuffer, 256, 192, 128, 32, &StdSD[kWordSheet], 0, 64, 1);
+        // Below 100 the caption comes in interlaced: rows of 4 dots sliding in from both
+        // sides as the counter grows; from 100 on it stands still.
+        if (m_nCaptionFrames < 100)
+            DDBltInterlace(&BackBuffer, 256, 192, 128, 32, 4, 100 - m_nCaptionFrames,
+                           &StdSD[kWordSheet], 0, 64, 1, 0);
+        else
+            DDBltRect(&BackBuffer, 256, 192, 128, 32, &StdSD[kWordSheet], 0, 64, 1);
     } else {
         m_nCaptionFrames = kResultMinFrames;
     }

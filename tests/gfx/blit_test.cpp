@@ -7,12 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <string>
 
 #include "draw_fixture.h"
 #include "gfx/batch.h"
 #include "gfx/fill.h"
 #include "gfx/surface_tables.h"
+#include "platform/clock.h"
 #include "platform/ddraw.h"
 
 namespace {
@@ -390,6 +392,25 @@ TEST_P(SoftwareBlits, ScalingTruncates) {
     Paint(&sys, {"wwwwwww"});
     DDBltScale(&sys, 0, 0, 3, 1, &rt, 3, 0, -3, 1, 0);
     EXPECT_EQ(Shows(&sys, 0), "bgrwwww");
+}
+
+// A huge rectangle (a damaged effect record) costs no more than the pixels it lands on, and
+// positions at the ends of the int range do not overflow: the pixels are those of the same
+// blit cut to the destination.
+TEST_P(SoftwareBlits, HugeRectanglesCostOnlyTheDestination) {
+    ASSERT_TRUE(DDCreateSurface(&rt, 3, 1, 0, 0, DTMEMORYTYPE_VIDEO_RT, nullptr, 0));
+    ASSERT_TRUE(DDCreateSurface(&sys, 7, 2, 0, 1, DTMEMORYTYPE_SYSTEM, nullptr, 0));
+    Paint(&rt, {"rgb"});
+    Paint(&sys, {"wwwwwww", "wwwwwww"});
+    const std::uint32_t start = plat::timeGetTime();
+    // Stretched down 2^31 rows: row 0 reads source row 0, the others truncate to it as well.
+    DDBltScale(&sys, 0, 0, 3, INT_MAX, &rt, 0, 0, 3, 1, 0);
+    EXPECT_EQ(Shows(&sys, 1), "rgbwwww");
+    DDBltRect(&sys, 0, 0, INT_MAX, INT_MAX, &rt, 0, 0, 0);
+    DDBltRect(&sys, INT_MIN, INT_MIN, INT_MAX, INT_MAX, &rt, INT_MAX, 0, 0);
+    DDBltScale(&sys, INT_MIN, 0, INT_MAX, INT_MAX, &rt, 0, 0, 3, 1, 0);
+    EXPECT_LT(plat::timeGetTime() - start, 2000u);
+    EXPECT_EQ(Shows(&sys, 0), "rgbwwww");
 }
 
 TEST_P(SoftwareBlits, KeyTestOfTheSoftwarePath) {

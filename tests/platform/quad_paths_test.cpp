@@ -7,7 +7,10 @@
 // formulas.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
+#include <utility>
 #include <vector>
 
 #include "device_fixture.h"
@@ -446,6 +449,175 @@ TEST(FrameConversion, RowsConvertAsEachPixelDoes) {
             }
         }
     }
+}
+
+// Quads that are not axis-aligned rectangles (rotated pictures) are drawn as the two
+// triangles of their strip. On rectangles the triangles give exactly the rectangle paths'
+// pixels, for either diagonal; rotated, every pixel whose centre lies inside is drawn once.
+class TriangleQuads : public QuadPaths {
+protected:
+    void TearDown() override {
+        UseTriangleQuadPath(false);
+        QuadPaths::TearDown();
+    }
+    // The four vertices in strip order, into the `fast` target.
+    Path DrawStrip(const D3DTLVERTEX (&q)[4], bool triangles) {
+        void* data = nullptr;
+        EXPECT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
+        std::memcpy(data, q, sizeof q);
+        vb->Unlock();
+        UseTriangleQuadPath(triangles);
+        device->SetRenderTarget(0, fastLevel);
+        EXPECT_EQ(device->BeginScene(), D3D_OK);
+        EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+        device->EndScene();
+        UseTriangleQuadPath(false);
+        return device->LastQuadPath();
+    }
+};
+
+TEST_F(TriangleQuads, RectanglesGiveTheRectanglePixels) {
+    struct Case {
+        const char* name;
+        float l, t, r, b;
+        float s0, s1, t0, t1;  // texel coordinates of the edges
+    };
+    const Case cases[] = {
+        {"inside", 2.5f, 1.5f, 12.5f, 8.5f, 4, 14, 2, 9},
+        {"mirrored", 2.5f, 1.5f, 12.5f, 8.5f, 14, 4, 2, 9},
+        {"one pixel", 6.5f, 6.5f, 7.5f, 7.5f, 4, 5, 2, 3},
+        {"clipped left and top", -6.5f, -3.5f, 9.5f, 8.5f, 4, 20, 2, 14},
+        {"clipped right and bottom", 29.5f, 13.5f, 45.5f, 25.5f, 4, 20, 2, 14},
+        {"off the pixel grid", 3.25f, 2.75f, 20.75f, 9.25f, 4, 21.5f, 2, 8.5f},
+        {"scaled up", 2.5f, 1.5f, 22.5f, 15.5f, 4, 14, 2, 9},
+        {"shrunk", 2.5f, 1.5f, 12.5f, 8.5f, 4, 24, 2, 16},
+        {"flipped", 2.5f, 1.5f, 12.5f, 8.5f, 4, 14, 9, 2},
+        {"wrapping past the texture", 2.5f, 1.5f, 12.5f, 8.5f, 58, 68, -3, 4},
+    };
+    const D3DFORMAT targets[] = {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5};
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    SetStage(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE,
+             D3DTA_DIFFUSE);
+    // A translucent vertex colour, and white, with which texels are drawn as they are.
+    for (const D3DCOLOR d : {0xC0FFFFFFu, 0xFFFFFFFFu})
+        for (const D3DFORMAT target : targets) {
+            Make(target, target == D3DFMT_R5G6B5 ? D3DFMT_A1R5G5B5 : D3DFMT_A8R8G8B8, 64, 32);
+            for (const Case& c : cases) {
+                for (const bool otherDiagonal : {false, true}) {
+                    const float u0 = c.s0 / 64, u1 = c.s1 / 64, v0 = c.t0 / 32, v1 = c.t1 / 32;
+                    const D3DTLVERTEX tl{c.l, c.t, 0, 1, d, u0, v0}, tr{c.r, c.t, 0, 1, d, u1, v0},
+                        bl{c.l, c.b, 0, 1, d, u0, v1}, br{c.r, c.b, 0, 1, d, u1, v1};
+                    const D3DTLVERTEX q[4] = {tl, otherDiagonal ? tr : bl, otherDiagonal ? bl : tr,
+                                              br};
+                    PaintTargets(static_cast<std::uint32_t>(c.l * 8 + c.t));
+                    EXPECT_EQ(DrawStrip(q, true), Path::Triangles);
+                    const D3DCOLOR flat[4] = {d, d, d, d};
+                    EXPECT_EQ(Draw(true, c.l, c.t, c.r, c.b, u0, u1, flat, v0, v1), Path::General);
+                    EXPECT_EQ(Differences(), 0)
+                        << c.name << " onto " << target << " other diagonal " << otherDiagonal;
+                }
+            }
+        }
+}
+
+// A picture turned by a quarter turn about a pixel corner: its texel rows become columns,
+// exactly, and the quad takes the triangle path by itself.
+TEST_F(TriangleQuads, AQuarterTurnTurnsTheTexels) {
+    Make(D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, 8, 4);
+    SetStage(D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE,
+             D3DTA_DIFFUSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+    PaintTargets(1);
+    std::vector<std::uint32_t> before;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) before.push_back(fast->Pixels().Pixel(x, y));
+    // The 8 x 4 picture's top-left corner at (20.5, 2.5), its top edge running down the
+    // screen: texel (i, j) lands on pixel (20 - j, 3 + i).
+    const D3DCOLOR w = 0xFFFFFFFFu;
+    const D3DTLVERTEX q[4] = {{20.5f, 2.5f, 0, 1, w, 0, 0},
+                              {16.5f, 2.5f, 0, 1, w, 0, 1},
+                              {20.5f, 10.5f, 0, 1, w, 1, 0},
+                              {16.5f, 10.5f, 0, 1, w, 1, 1}};
+    EXPECT_EQ(DrawStrip(q, false), Path::Triangles);
+    int drawn = 0;
+    for (int y = 0; y < kH; ++y) {
+        for (int x = 0; x < kW; ++x) {
+            const int i = y - 3, j = 20 - x;
+            const std::uint32_t got = fast->Pixels().Pixel(x, y);
+            if (i >= 0 && i < 8 && j >= 0 && j < 4) {
+                ++drawn;
+                EXPECT_EQ(got, tex->Pixels().Pixel(i, j)) << x << ',' << y;
+            } else {
+                EXPECT_EQ(got, before[static_cast<std::size_t>(y * kW + x)]) << x << ',' << y;
+            }
+        }
+    }
+    EXPECT_EQ(drawn, 32);
+}
+
+// Squares of a grid turned by 30 degrees, drawn additively: inside the grid every pixel is
+// drawn exactly once (no gap, no pixel twice along a shared edge), and each square covers the
+// pixels whose centres it holds (an edge through a centre counted on its top or left side).
+TEST_F(TriangleQuads, TurnedSquaresTileWithoutGapsOrOverlaps) {
+    Make(D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, 8, 8);
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) fast->Pixels().SetPixel(x, y, 0);
+    SetStage(D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, D3DTA_TEXTURE,
+             D3DTA_DIFFUSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    const double c = std::cos(M_PI / 6), s = std::sin(M_PI / 6), side = 4;
+    auto corner = [&](int gx, int gy) {
+        return std::pair<float, float>(static_cast<float>(20 + (gx * c - gy * s) * side),
+                                       static_cast<float>(2 + (gx * s + gy * c) * side));
+    };
+    const D3DCOLOR one = 0x01010101u;
+    for (int gy = -6; gy < 6; ++gy) {
+        for (int gx = -6; gx < 6; ++gx) {
+            const auto a = corner(gx, gy), b = corner(gx, gy + 1), d = corner(gx + 1, gy),
+                       e = corner(gx + 1, gy + 1);
+            const D3DTLVERTEX q[4] = {{a.first, a.second, 0, 1, one, 0, 0},
+                                      {b.first, b.second, 0, 1, one, 0, 1},
+                                      {d.first, d.second, 0, 1, one, 1, 0},
+                                      {e.first, e.second, 0, 1, one, 1, 1}};
+            DrawStrip(q, false);
+        }
+    }
+    // The grid spans 48 dots each way from (20, 2): the middle of the target lies inside.
+    for (int y = 4; y < 16; ++y)
+        for (int x = 10; x < 30; ++x)
+            EXPECT_EQ(fast->Pixels().Pixel(x, y), 0x01010101u) << x << ',' << y;
+}
+
+// Vertices with infinities or beyond any target draw nothing and do not hang.
+TEST_F(TriangleQuads, HostileVerticesDrawNothing) {
+    Make(D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, 8, 8);
+    PaintTargets(4);
+    const float inf = std::numeric_limits<float>::infinity();
+    const D3DCOLOR w = 0xFFFFFFFFu;
+    const D3DTLVERTEX cases[][4] = {
+        {{0, 0, 0, 1, w, 0, 0},
+         {inf, 5, 0, 1, w, 0, 1},
+         {5, 0, 0, 1, w, 1, 0},
+         {6, 6, 0, 1, w, 1, 1}},
+        {{-3e9f, 0, 0, 1, w, 0, 0},
+         {0, 3e9f, 0, 1, w, 0, 1},
+         {3e9f, 0, 0, 1, w, 1, 0},
+         {0, -3e9f, 0, 1, w, 1, 1}},
+        {{0, 0, 0, 1, w, 0, 0},
+         {2, 9, 0, 1, w, inf, 1},
+         {9, 1, 0, 1, w, 1, 0},
+         {9, 9, 0, 1, w, 1, 1}},
+    };
+    for (const auto& q : cases) {
+        const D3DTLVERTEX copy[4] = {q[0], q[1], q[2], q[3]};
+        DrawStrip(copy, false);
+    }
+    // The other target holds the painted pixels, untouched.
+    EXPECT_EQ(Differences(), 0);
 }
 
 }  // namespace

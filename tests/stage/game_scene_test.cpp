@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "gen/project.h"
+#include "platform/ddraw.h"
 #include "platform/host_path.h"
 #include "scene/scene_fixture.h"
 #include "stage/stage_load.h"
@@ -104,6 +105,42 @@ TEST_F(GameSceneTest, ResultScreenWithCaptionOpensAfterFiftyFrames) {
     EXPECT_EQ(game->m_nCaptionFrames, 0);
     EXPECT_EQ(game->m_nStep, 0);
     EXPECT_EQ(Sounds(), std::vector<int>{1});
+}
+
+// The clear caption comes in interlaced: at counter 60 its rows of 4 dots stand 40 dots
+// apart, odd rows to the left of the caption's place and even rows to the right; from 100
+// on it stands in place.
+TEST_F(GameSceneTest, ClearCaptionSlidesInInterlaced) {
+    DDSURFACEDATA& words = StdSD[51];
+    if (!words.lpDS) ASSERT_TRUE(DDCreateSurface(&words, 256, 128, 1, 0, 0, nullptr, 0));
+    plat::SoftSurface& sheet = words.lpDS->lpDDSurface->Pixels();
+    constexpr std::uint32_t kRed = 0x00FF0000u;
+    for (int y = 64; y < 96; ++y)
+        for (int x = 0; x < 128; ++x) sheet.SetPixel(x, y, kRed);
+    plat::SoftSurface& back = BackBuffer.lpDS->lpDDSurface->Pixels();
+    // The first and last red column of a back-buffer row (-1, -1 when none).
+    auto redSpan = [&](int y) {
+        int first = -1, last = -1;
+        for (int x = 0; x < 640; ++x) {
+            if ((back.Pixel(x, y) & 0x00FFFFFFu) != kRed) continue;
+            if (first < 0) first = x;
+            last = x;
+        }
+        return std::pair<int, int>(first, last);
+    };
+    EdStageWork.bClearCaption = 1;
+    game->m_nState = GAMESTATE_RESULT;
+    game->m_nStep = 1;
+    game->m_nCaptionFrames = 56;
+    Frame(0);
+    ASSERT_EQ(game->m_nCaptionFrames, 60);
+    EXPECT_EQ(redSpan(192), std::make_pair(296, 423)) << "even rows slide in from the right";
+    EXPECT_EQ(redSpan(199), std::make_pair(216, 343)) << "odd rows slide in from the left";
+    EXPECT_EQ(redSpan(223), std::make_pair(216, 343));
+    EXPECT_EQ(redSpan(224), std::make_pair(-1, -1));
+    game->m_nCaptionFrames = 96;
+    Frame(0);
+    for (const int y : {192, 199, 223}) EXPECT_EQ(redSpan(y), std::make_pair(256, 383)) << y;
 }
 
 TEST_F(GameSceneTest, ResultScreenWithoutCaptionOpensAtOnceAndAutoCloseLeavesSilently) {
