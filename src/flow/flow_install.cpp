@@ -308,10 +308,13 @@ int UnrollAndCharge(CheckedVector<cEdCommand>& commands, CommandCharge& charge) 
 }
 
 int InstallFlows(cActorBase& actor, CheckedVector<cEdFlow>& flows, int insert, int position) {
-    // The instances these flows replace go, and their commands with them.
-    if (!insert) actor.m_CommandCharge.Release();
     // Weighed all together before any is charged: the flows of one call fit as a whole.
+    // Flows that replace the actor's own have the room of those they replace as well.
     CommandWeight room = StageCommandRoom();
+    if (!insert) {
+        room.nCommands += actor.m_CommandCharge.Held().nCommands;
+        room.nBytes += actor.m_CommandCharge.Held().nBytes;
+    }
     CommandWeight total;
     for (cEdFlow& flow : flows) {
         CommandWeight used;
@@ -322,6 +325,7 @@ int InstallFlows(cActorBase& actor, CheckedVector<cEdFlow>& flows, int insert, i
         total.nCommands += used.nCommands;
         total.nBytes += used.nBytes;
     }
+    if (!insert) actor.m_CommandCharge.Release();
     actor.m_CommandCharge.Take(total);
     const int count = static_cast<int>(flows.Size());
     CheckedVector<cEdFlow>& defs = actor.m_Chara.vecFlow;
