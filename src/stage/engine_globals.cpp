@@ -4,7 +4,7 @@
 //                                          menu positions           (320,272), (320,272), (184,64)
 //   BlockMap (block_map.h)                 the stage's block cells  empty
 //   block condition evaluator (block_map.h)
-//                                          hook, set by the game scene   the stand-in
+//                                          hook, set by the game scene   every list holds
 //   geometry axes (actor_geometry.h)       hook, set by the game scene   the file's own two,
 //                                                                        default axes
 //   Player, CharaList, ItemList (stage_objects.h)
