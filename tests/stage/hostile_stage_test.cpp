@@ -30,7 +30,12 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define K4_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(K4_ADDRESS_SANITIZER)
 // The sanitizer reserves terabytes of address space: no cap, and more time.
 constexpr bool kMemoryCap = false;
 constexpr double kSecondsAllowed = 8;
