@@ -23,6 +23,7 @@
 #include "scene/scene_manager.h"
 #include "stage/engine_globals.h"
 #include "stage/game_scene.h"
+#include "stage/stage_objects.h"
 #include "stage/stage_value_repair.h"
 
 namespace {
