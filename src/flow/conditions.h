@@ -73,6 +73,11 @@ bool TestStatusCondition3(const cActorBase& actor, const cEdCondition& condition
 // object the condition is false either way. Refreshes the actor's screen rectangle.
 bool TestDistanceCondition(cActorBase& actor, const cEdCondition& condition);
 
+// PLACEHOLDER(stage-images): the display of distance conditions (DrawDistanceConditionAreas
+// over the characters on screen, cActorBase::DrawDistanceConditionArea per condition, with
+// the program's colour counter): their lines and circles by the display setting of each
+// condition, drawn by the play screen's later layers.
+
 // The condition evaluator of the block map: the cell's conditions by its combination, with
 // the first hero as the actor.
 bool TestBlockConditionsOfHero(cBlock& cell);

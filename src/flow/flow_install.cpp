@@ -170,10 +170,38 @@ int UnrollFirstLoop(CheckedVector<cEdCommand>& commands) {
     return 1;
 }
 
-int UnrollAllLoops(CheckedVector<cEdCommand>& commands, std::int64_t workLimit) {
+int UnrollAllLoops(CheckedVector<cEdCommand>& commands, std::int64_t workLimit,
+                   const CommandWeight* room, CommandWeight* used) {
+    // The result is weighed command by command as it is planned, so that a result beyond
+    // the room fails before a single copy of a command is made.
+    CommandWeight weight;
+    std::vector<std::int64_t> bytesOf;
+    auto fits = [&](std::size_t index) {
+        if (!room) return true;
+        std::int64_t& bytes = bytesOf[index];
+        if (bytes < 0) bytes = InstalledCommandBytes(commands[index]);
+        ++weight.nCommands;
+        weight.nBytes += bytes;
+        return weight.nCommands <= room->nCommands && weight.nBytes <= room->nBytes;
+    };
+    auto report = [&] {
+        if (used) *used = weight;
+    };
+    if (room) bytesOf.assign(commands.size(), -1);
+
     const auto first = std::find_if(commands.begin(), commands.end(), IsLoopCommand);
-    if (first == commands.end()) return 0;
     const std::size_t head = static_cast<std::size_t>(first - commands.begin());
+    bool roomy = true;
+    for (std::size_t i = 0; i < head && roomy; ++i) roomy = fits(i);
+    if (!roomy) {
+        ReportLog("flow commands beyond the stage's limit (%lld commands, %lld bytes)",
+                  static_cast<long long>(weight.nCommands), static_cast<long long>(weight.nBytes));
+        return kUnrollFailed;
+    }
+    if (first == commands.end()) {
+        report();
+        return 0;
+    }
     const std::size_t count = commands.size();
 
     // Everything before the first loop is final. The rest becomes a stack whose top is the
@@ -205,6 +233,10 @@ int UnrollAllLoops(CheckedVector<cEdCommand>& commands, std::int64_t workLimit) 
     while (!pending.empty()) {
         const std::uint32_t top = pending.back();
         if (!isLoop[top - head]) {
+            if (!fits(top)) {
+                failed = true;
+                break;
+            }
             written.push_back(top);
             pending.pop_back();
             continue;
@@ -256,6 +288,7 @@ int UnrollAllLoops(CheckedVector<cEdCommand>& commands, std::int64_t workLimit) 
     result.insert(result.end(), commands.begin(), first);
     for (const std::uint32_t index : written) result.push_back(commands[index]);
     commands = std::move(result);
+    report();
     return 0;
 }
 
@@ -265,10 +298,35 @@ std::int32_t CommandDurationTicks(const cEdCommand& cmd, int cloneValue) {
     return Wrap32(std::int64_t{Wrap32(tenths * b)} * 6);
 }
 
+int UnrollAndCharge(CheckedVector<cEdCommand>& commands, CommandCharge& charge) {
+    const CommandWeight room = StageCommandRoom();
+    CommandWeight used;
+    if (UnrollAllLoops(commands, kMaxUnrollWork, &room, &used) != 0) return kUnrollFailed;
+    // The room was measured just before: the charge cannot fail.
+    charge.Take(used);
+    return 0;
+}
+
 int InstallFlows(cActorBase& actor, CheckedVector<cEdFlow>& flows, int insert, int position) {
-    for (cEdFlow& flow : flows) {
-        if (UnrollAllLoops(flow.vecCommand) != 0) return kInstallFailed;
+    // Weighed all together before any is charged: the flows of one call fit as a whole.
+    // Flows that replace the actor's own have the room of those they replace as well.
+    CommandWeight room = StageCommandRoom();
+    if (!insert) {
+        room.nCommands += actor.m_CommandCharge.Held().nCommands;
+        room.nBytes += actor.m_CommandCharge.Held().nBytes;
     }
+    CommandWeight total;
+    for (cEdFlow& flow : flows) {
+        CommandWeight used;
+        if (UnrollAllLoops(flow.vecCommand, kMaxUnrollWork, &room, &used) != 0)
+            return kInstallFailed;
+        room.nCommands -= used.nCommands;
+        room.nBytes -= used.nBytes;
+        total.nCommands += used.nCommands;
+        total.nBytes += used.nBytes;
+    }
+    if (!insert) actor.m_CommandCharge.Release();
+    actor.m_CommandCharge.Take(total);
     const int count = static_cast<int>(flows.Size());
     CheckedVector<cEdFlow>& defs = actor.m_Chara.vecFlow;
 

@@ -18,6 +18,7 @@
 #include "data/chara_record.h"
 #include "data/command_record.h"
 #include "data/flow_records.h"
+#include "flow/command_budget.h"
 
 class cActorBase;
 class FlowInstance;
@@ -53,8 +54,16 @@ int UnrollFirstLoop(CheckedVector<cEdCommand>& commands);
 // Writes out every loop, those inside repeated blocks included, as UnrollFirstLoop would
 // when repeated until it returns 0, in time proportional to the result and copying each
 // command of the result once. 0 when done; kUnrollFailed, the list unchanged, when it would
-// grow beyond kMaxFlowCommands or the copies and loop removals beyond workLimit.
-int UnrollAllLoops(CheckedVector<cEdCommand>& commands, std::int64_t workLimit = kMaxUnrollWork);
+// grow beyond kMaxFlowCommands or the copies and loop removals beyond workLimit. With a
+// room, the result is weighed (InstalledCommandBytes) while it is planned and the list also
+// fails, before any command is copied, when the result would hold more commands or bytes
+// than the room; `used` then gets the weight of the result.
+int UnrollAllLoops(CheckedVector<cEdCommand>& commands, std::int64_t workLimit = kMaxUnrollWork,
+                   const CommandWeight* room = nullptr, CommandWeight* used = nullptr);
+
+// Unrolls the list within the room the stage's account has left and charges the result to
+// `charge`. 0 when done; kUnrollFailed, nothing charged, when it cannot be written out.
+int UnrollAndCharge(CheckedVector<cEdCommand>& commands, CommandCharge& charge);
 
 // A command's duration in ticks: (time increase × clone value + time base) × b × 6, as the
 // 32-bit product.
@@ -66,7 +75,9 @@ std::int32_t CommandDurationTicks(const cEdCommand& cmd, int cloneValue);
 // (−1 or beyond the end: after the last one) with instances beside them; an edge-triggered
 // flow is latched so that a key already held does not start it at once. The number of flows
 // given; kInstallFailed, before the actor is touched, when a flow's commands cannot be
-// unrolled (the caller ends the stage set-up, elsewhere MemoryErrorAndClose).
+// unrolled or the stage's account has no room for them (the caller ends the stage set-up,
+// elsewhere MemoryErrorAndClose). The installed commands are charged to the actor; flows
+// that replace the actor's own give the former charge back first.
 int InstallFlows(cActorBase& actor, CheckedVector<cEdFlow>& flows, int insert, int position);
 
 // Appends a copy of the instance to the actor's flows and re-points every instance.

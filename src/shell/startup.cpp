@@ -34,6 +34,7 @@
 #include "scene/game_progress.h"
 #include "scene/scene_manager.h"
 #include "shell/main_window.h"
+#include "shell/palette_key.h"
 #include "stage/game_scene.h"
 #include "stage/post_load_tables.h"
 #include "stage/stage_load.h"
@@ -84,38 +85,6 @@ bool CheckScreenMode() {
     }
     ErrorBox("画面モードが不正です！\nSystem.iniと画面の設定を見直して下さい！");
     return false;
-}
-
-// The palette and the transparent colour (Direct3D, or 8-bit DirectDraw).
-bool LoadPaletteAndKey() {
-    if (!lpDTCon && !lpDDPalette) return true;
-    const char* file = SurfaceDef[0].szFileName;
-    if (!DDLoadPaletteFromFile(Palette, file, bWindowed)) {
-        ErrorLog("DDLoadPaletteFromFile失敗");
-        return false;
-    }
-    for (int i = 0; i < 256; ++i) PaletteOrg[i] = Palette[i];
-    if (EdSystem.nColourMode == 0 || nBpp == 16) {
-        if (!DDSetTransmit(file)) {
-            ErrorLog("DDSetTransmit失敗");
-            return false;
-        }
-    }
-    if (EdSystem.nColourMode != 0) {
-        const plat::RGBTRIPLE key{EdSystem.rgbTransparentB, EdSystem.rgbTransparentG,
-                                  EdSystem.rgbTransparentR};
-        if (nBpp == 16) {
-            // At 16 bits the key of the palette image stays the pixel key; the context keeps
-            // the project's colour for the drawing that compares colours.
-            if (lpDTCon) lpDTCon->rgbTransmit = key;
-            if (lpDDCon) lpDDCon->rgbTransmit = key;
-        } else {
-            DDSetTransmit(EdSystem.rgbTransparentR, EdSystem.rgbTransparentG,
-                          EdSystem.rgbTransparentB);
-        }
-    }
-    ErrorLog("1");
-    return true;
 }
 
 // The direct play: a stage file given at start-up is played at once.

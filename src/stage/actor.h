@@ -209,6 +209,8 @@ public:
     cEdChara m_Chara;
     std::int32_t m_nNextFlowKey = 0;
     CheckedVector<FlowInstance> m_vecFlow;
+    // The installed commands on the stage's account.
+    CommandCharge m_CommandCharge;
     CheckedVector<std::uint8_t> m_vecGroupBusy;
     CheckedVector<std::uint8_t> m_vecGroupFreed;
     CheckedVector<std::uint8_t> m_vecGroupStarted;

@@ -4,7 +4,7 @@
 //                                          menu positions           (320,272), (320,272), (184,64)
 //   BlockMap (block_map.h)                 the stage's block cells  empty
 //   block condition evaluator (block_map.h)
-//                                          hook, set by the game scene   the stand-in
+//                                          hook, set by the game scene   every list holds
 //   geometry axes (actor_geometry.h)       hook, set by the game scene   the file's own two,
 //                                                                        default axes
 //   Player, CharaList, ItemList (stage_objects.h)
@@ -13,6 +13,8 @@
 //   ScrEffectStates, ScrEffectStatesRev (post_load_tables.h)
 //                                          tables built after a load     empty
 //   first-hero lookup (flow_install.h)     hook, set by the game scene   none
+//   the stage's command account (command_budget.h)
+//                                          installed commands            a new, empty one
 //
 // Not reset:
 //   cParamDescTable (param_desc_table.h)   built once at start-up by BuildParamDescTable
@@ -20,6 +22,7 @@
 //   the state log file (state_log.cpp)     reopened when the seams name another path
 #include "stage/engine_globals.h"
 
+#include "flow/command_budget.h"
 #include "flow/flow_install.h"
 #include "scene/scene_globals.h"
 #include "stage/actor_geometry.h"
@@ -50,4 +53,5 @@ void ResetEngineGlobals() {
     ScrEffectStates.Clear();
     ScrEffectStatesRev.Clear();
     SetFirstHeroLookup(nullptr);
+    ResetStageCommandBudget();
 }

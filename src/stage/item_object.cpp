@@ -39,7 +39,9 @@ int cItemObject::Init(int serial, cEdItem& record, int carried) {
         SetScale(GiantSize(), 1);
     // A command list too large to write out is a failed allocation; the caller decides
     // what follows from it.
-    if (UnrollAllLoops(m_Item.vecItemCommand) == kUnrollFailed) return kUnrollFailed;
+    m_CommandCharge.Release();
+    if (UnrollAndCharge(m_Item.vecItemCommand, m_CommandCharge) == kUnrollFailed)
+        return kUnrollFailed;
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "data/item_record.h"
+#include "flow/command_budget.h"
 #include "stage/game_object.h"
 
 class cItemObject : public cGameObject {
@@ -29,9 +30,10 @@ public:
     // the record is copied; the box is the running stage's item size centred in the 32-dot
     // cell, the animation alternates patterns 0 and 1 every 15 frames, and the item does
     // not fall. A carried item is present at once and keeps scale 1; any other grows to its
-    // giant size. The loops of its item commands are unrolled. 0 when set up; kUnrollFailed
-    // when they cannot be written out (a failed allocation: the stage set-up ends its set-up,
-    // a spawn while the stage runs calls MemoryErrorAndClose).
+    // giant size. The loops of its item commands are unrolled and charged to the stage's
+    // account. 0 when set up; kUnrollFailed when they cannot be written out or the account
+    // has no room (a failed allocation: the stage set-up ends its set-up, a spawn while the
+    // stage runs calls MemoryErrorAndClose).
     int Init(int serial, cEdItem& record, int carried);
     // The root's set-up stays reachable for the callers that shape an object by hand.
     using cGameObject::Init;
@@ -42,6 +44,8 @@ public:
     int SetBlockPos(int column, int row);
 
     cEdItem m_Item;
+    // The item's commands on the stage's account of installed commands.
+    CommandCharge m_CommandCharge;
     std::int32_t m_bCarried = 0;
     // Set once the appearance conditions held; with the record's latch option the item then
     // stays present.

@@ -17,6 +17,7 @@
 #include "platform/messages.h"
 #include "scene/game_progress.h"
 #include "scene/scene.h"
+#include "stage/stage_value_repair.h"
 
 namespace {
 
@@ -165,6 +166,7 @@ int LoadStageForPlay(std::string_view path, int numbered, cEdStage* destination)
         ErrorBoxF("ステージファイル %s の読み込みに失敗しました！", stagePath.c_str());
         return 0;
     }
+    RepairDamagedStageValues(EdStageWork);
     if (!EdStageWork.HasHero()) {
         ErrorBoxF("主人公が配置されていないのでプレイできません！");
         RequestClose();

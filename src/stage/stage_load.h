@@ -2,8 +2,10 @@
 // read on the stage-load thread while the calling thread keeps serving its messages, refused
 // when no hero is placed, and handed over to the caller's stage record.
 //
-// After a load the palettes and placements live only in EdStageWork; the destination (in
-// practice EdStage) gets the settings, result lines, area limits, backgrounds and texts.
+// Values of a damaged file that the engine cannot play with are repaired once the file is
+// read (stage_value_repair.h). After a load the palettes and placements live only in EdStageWork;
+// the destination (in practice EdStage) gets the settings, result lines, area limits, backgrounds
+// and texts.
 #pragma once
 
 #include <cstdint>

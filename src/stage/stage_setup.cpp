@@ -12,6 +12,7 @@
 #include "base/window_requests.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
+#include "flow/command_budget.h"
 #include "flow/flow_install.h"
 #include "gfx/display.h"
 #include "gfx/frame_timing.h"
@@ -112,6 +113,9 @@ void cGameScene::SetStage(int restart, int fresh) {
         m_vecGroupList.resize(kActorGroupCount);
         CharaList.Clear();
         ItemList.Clear();
+        // The commands of the new attempt are counted afresh (the hero of the former one,
+        // replaced below, no longer counts).
+        ResetStageCommandBudget();
 
         const bool replay = SceneMgr.m_nTitleChoice == TITLE_REPLAY;
         if (restart) {
