@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "data/common_palette.h"
+#include "data/database.h"
 #include "data/stage_record.h"
 #include "flow/flow_instance.h"
 #include "scene/scene_fixture.h"
+#include "stage/post_load_tables.h"
 #include "stage/stage_objects.h"
 
 namespace {
@@ -507,6 +509,40 @@ TEST_F(HitPassTest, WithOneTestPerFrameOnlyTheFirstTickTestsShots) {
         EXPECT_EQ(b.m_nHp < before, tick == 1) << tick;
     }
     EXPECT_EQ(a.m_nHp, 99);
+}
+
+// --- Hit effects ---
+
+TEST_F(HitPassTest, HitEffectsJoinTheSceneAdvanceWhenDrawnAndGoAtTheirEnd) {
+    // Effect 1: two cells of a tenth of a second (12 drawn frames); effect 2 has no cells.
+    EdDatabase.vecEffect.Clear();
+    EdDatabase.vecEffect.resize(3);
+    EdDatabase.vecEffect[1].vecFrame.resize(2);
+    BuildEffectPatternTable(EffectPatternTable);
+    Hero(0, kHere, 50);
+    cCharaActor& a = Chara(1, kHere, 10, 1);
+    a.m_Chara.nEffect = 1;
+    cCharaActor& b = Chara(2, kAway, 10, 1);
+    b.m_Chara.nEffect = 2;
+    b.m_Chara.nShotCollision = 1;
+    cProjectile& shot = Shot(3, kAway, 1);
+    shot.m_Shot.nEffect = 1;
+    EXPECT_EQ(game->ResolveHits(), 0);
+    ASSERT_EQ(game->m_listEffect.size(), 2u);  // a's on the hero and the shot's on b
+    // Held frames stand still; drawn ones run the effects to their end.
+    for (int i = 0; i < 5; ++i) game->Draw(1, 1);
+    EXPECT_EQ(game->m_listEffect.size(), 2u);
+    int frames = 0;
+    while (frames < 50 && !game->m_listEffect.empty()) {
+        game->Draw();
+        ++frames;
+    }
+    EXPECT_EQ(frames, 12);
+
+    // One without cells goes in its first drawn frame.
+    game->m_listEffect.emplace_back().InitHit(2, {}, {}, 1);
+    game->Draw();
+    EXPECT_TRUE(game->m_listEffect.empty());
 }
 
 // --- Items ---
