@@ -52,18 +52,41 @@ bool HasHit(const cProjectile& shot, ObjectId actor) {
     return false;
 }
 
-template <class T>
-void CollectIds(const CheckedList<T*>& list, std::vector<ObjectId>& ids) {
-    ids.clear();
-    ids.reserve(list.size());
-    for (const T* object : list) ids.push_back(object->Id());
-}
+// The objects of one group's list as the walk found them: their ids, and pointers that hold
+// until a call that may run flows; after such a call Refresh finds each again by its id (null
+// when it is gone). Walks index these, so nothing added or removed midway moves them.
+template <class T, class Find>
+class Roll {
+public:
+    explicit Roll(Find find) : m_find(find) {}
+    void Take(const CheckedList<T*>& list) {
+        m_ids.clear();
+        m_objects.clear();
+        for (T* object : list) {
+            m_ids.push_back(object->Id());
+            m_objects.push_back(object);
+        }
+    }
+    void Refresh() {
+        for (std::size_t i = 0; i < m_ids.size(); ++i) m_objects[i] = m_find(m_ids[i]);
+    }
+    // The object i was removed by the walk itself.
+    void Forget(std::size_t i) { m_objects[i] = nullptr; }
+    std::size_t Size() const { return m_ids.size(); }
+    ObjectId Id(std::size_t i) const { return m_ids[i]; }
+    T* operator[](std::size_t i) const { return m_objects[i]; }
+
+private:
+    Find m_find;
+    std::vector<ObjectId> m_ids;
+    std::vector<T*> m_objects;
+};
 
 // A body-contact partner: not skipped by the on-screen setting, no block character, present
 // and not dying.
-bool TakesPartInContact(const cActorBase& actor) {
-    if (OnScreenOnly() && !actor.m_bOnScreen) return false;
-    return !IsBlockChara(actor) && actor.m_bPresent && !actor.m_bDying;
+bool TakesPartInContact(const cActorBase* actor) {
+    if (!actor || (OnScreenOnly() && !actor->m_bOnScreen)) return false;
+    return !IsBlockChara(*actor) && actor->m_bPresent && !actor->m_bDying;
 }
 
 // The result of a pass that the stage or the hero ended.
@@ -74,9 +97,11 @@ bool Ends(int result) {
 }  // namespace
 
 int cGameScene::ResolveHits() {
-    std::vector<ObjectId> shots;
-    std::vector<ObjectId> actors;
-    std::vector<ObjectId> others;
+    auto findShot = [this](ObjectId id) { return m_listProjectile.Find(id); };
+    Roll<cProjectile, decltype(findShot)> shots(findShot);
+    Roll<cProjectile, decltype(findShot)> others(findShot);
+    Roll<cActorBase, decltype(&FindActorById)> actors(&FindActorById);
+    Roll<cActorBase, decltype(&FindActorById)> partners(&FindActorById);
     const int groups = static_cast<int>(m_vecGroupList.Size());
     const int shotGroups = static_cast<int>(m_vecShotGroupList.Size());
 
@@ -87,23 +112,34 @@ int cGameScene::ResolveHits() {
     for (int f = 0; shotTick && f < shotGroups; ++f) {
         for (int g = 0; g < groups; ++g) {
             if (g == f || m_vecGroupList[g].empty() || m_vecShotGroupList[f].empty()) continue;
-            CollectIds(m_vecShotGroupList[f], shots);
-            for (ObjectId shotId : shots) {
-                cProjectile* shot = m_listProjectile.Find(shotId);
+            shots.Take(m_vecShotGroupList[f]);
+            actors.Take(m_vecGroupList[g]);
+            for (std::size_t s = 0; s < shots.Size(); ++s) {
+                cProjectile* shot = shots[s];
                 if (!shot || (OnScreenOnly() && !shot->m_bOnScreen)) continue;
+                const ObjectId shotId = shots.Id(s);
                 bool spent = false;
-                CollectIds(m_vecGroupList[g], actors);
-                for (ObjectId actorId : actors) {
-                    cActorBase* actor = FindActorById(actorId);
-                    if (!(shot = m_listProjectile.Find(shotId))) break;
-                    if (!actor || (OnScreenOnly() && !actor->m_bOnScreen) || !actor->m_bPresent ||
+                for (std::size_t a = 0; a < actors.Size(); ++a) {
+                    cActorBase* actor = actors[a];
+                    // The boxes first: most pairs are apart.
+                    if (!actor || !BoxesOverlap(actor->m_ShotBox, shot->m_HitBox) ||
+                        (OnScreenOnly() && !actor->m_bOnScreen) || !actor->m_bPresent ||
                         actor->m_bDying || actor->m_Chara.nShotCollision == 2 ||
-                        !BoxesOverlap(actor->m_ShotBox, shot->m_HitBox) || HasHit(*shot, actorId))
+                        HasHit(*shot, actors.Id(a)))
                         continue;
+                    const ObjectId actorId = actors.Id(a);
                     const bool blockChara = IsBlockChara(*actor);
+                    // After every call that may run flows, both are found again.
+                    auto findAgain = [&] {
+                        shots.Refresh();
+                        actors.Refresh();
+                        shot = shots[s];
+                        actor = actors[a];
+                    };
                     actor->TriggerFlows(kTriggerShotHit);
-                    if (!(shot = m_listProjectile.Find(shotId))) break;
-                    if (!(actor = FindActorById(actorId))) continue;
+                    findAgain();
+                    if (!shot) break;
+                    if (!actor) continue;
                     // A shot that does nothing is not spent: it starts the flows again in
                     // every tick it stays over the actor.
                     const cEdShot& params = shot->m_Shot;
@@ -111,17 +147,20 @@ int cGameScene::ResolveHits() {
                         continue;
                     if (actor->IsInvincibleNow()) continue;
 
-                    if (actor->TakeShotDamage(*shot)) {
-                        if ((actor = FindActorById(actorId))) {
+                    const int emptied = actor->TakeShotDamage(*shot);
+                    findAgain();
+                    if (emptied) {
+                        if (actor) {
                             if (actor->m_nOperator == 1) PlaySystemSe(kSeCharaDefeated);
                             const int r = KillActor(*actor);
                             if (Ends(r)) return r;
+                            findAgain();
                         }
-                    } else if ((actor = FindActorById(actorId))) {
+                    } else if (actor) {
                         PlaySystemSe(kSeHit);
                         actor->StartInvincibility();
                     }
-                    if (!(shot = m_listProjectile.Find(shotId))) break;
+                    if (!shot) break;
 
                     // A sword, and a shot that pierces this kind of actor, go on; any other
                     // shot is spent once the group has been walked.
@@ -145,11 +184,14 @@ int cGameScene::ResolveHits() {
                             const int r = GiveItem(&item, *hero);
                             if (r != 0) return r;
                         }
+                        findAgain();
+                        if (!shot) break;
                     }
                 }
                 if (spent && (shot = m_listProjectile.Find(shotId))) {
                     m_vecShotGroupList[f].EraseValue(shot);
                     m_listProjectile.Remove(shotId);
+                    shots.Forget(s);
                 }
             }
         }
@@ -159,19 +201,27 @@ int cGameScene::ResolveHits() {
     for (int i = 0; i < groups; ++i) {
         for (int j = i + 1; j < groups; ++j) {
             if (m_vecGroupList[i].empty() || m_vecGroupList[j].empty()) continue;
-            CollectIds(m_vecGroupList[i], actors);
-            CollectIds(m_vecGroupList[j], others);
-            for (ObjectId gId : actors) {
-                for (ObjectId iId : others) {
-                    cActorBase* g = FindActorById(gId);
-                    if (!g || !TakesPartInContact(*g)) break;
-                    cActorBase* other = FindActorById(iId);
-                    if (!other || !TakesPartInContact(*other) ||
-                        !BoxesOverlap(g->m_BodyBox, other->m_BodyBox))
+            actors.Take(m_vecGroupList[i]);
+            partners.Take(m_vecGroupList[j]);
+            for (std::size_t a = 0; a < actors.Size(); ++a) {
+                if (!TakesPartInContact(actors[a])) continue;
+                for (std::size_t p = 0; p < partners.Size(); ++p) {
+                    cActorBase* g = actors[a];
+                    cActorBase* other = partners[p];
+                    if (!other || !BoxesOverlap(g->m_BodyBox, other->m_BodyBox) ||
+                        !TakesPartInContact(other))
                         continue;
+                    auto findAgain = [&] {
+                        actors.Refresh();
+                        partners.Refresh();
+                        g = actors[a];
+                        other = partners[p];
+                    };
 
                     g->TriggerFlows(kTriggerCharaHit);
-                    if ((other = FindActorById(iId))) other->TriggerFlows(kTriggerCharaHit);
+                    findAgain();
+                    if (other) other->TriggerFlows(kTriggerCharaHit);
+                    findAgain();
 
                     // Both are hurt before either death is handled.
                     auto hurts = [](const cActorBase& attacker, const cActorBase& victim) {
@@ -181,42 +231,42 @@ int cGameScene::ResolveHits() {
                     };
                     bool gHurt = false;
                     bool iHurt = false;
-                    g = FindActorById(gId);
-                    other = FindActorById(iId);
                     if (g && other && hurts(*other, *g)) {
                         gHurt = true;
                         g->TakeDamage(*other);
+                        findAgain();
                     }
-                    g = FindActorById(gId);
-                    other = FindActorById(iId);
                     if (g && other && hurts(*g, *other)) {
                         iHurt = true;
                         other->TakeDamage(*g);
+                        findAgain();
                     }
                     if (gHurt || iHurt) PlaySystemSe(kSeHit);
 
                     // A victim that lives is immune to its attacker for a while.
-                    auto settle = [this](ObjectId victimId, ObjectId attackerId) {
-                        cActorBase* victim = FindActorById(victimId);
+                    auto settle = [this, &findAgain](cActorBase* victim, cActorBase* attacker) {
                         if (!victim) return 0;
                         if (victim->m_nHp <= 0) {
                             if (victim->m_nOperator == 1) PlaySystemSe(kSeCharaDefeated);
-                            return KillActor(*victim);
+                            const int r = KillActor(*victim);
+                            findAgain();
+                            return r;
                         }
-                        if (const cActorBase* attacker = FindActorById(attackerId))
+                        if (attacker)
                             victim->AddHitImmunity(*attacker);
                         else
                             victim->StartInvincibility();
                         return 0;
                     };
                     if (gHurt) {
-                        const int r = settle(gId, iId);
+                        const int r = settle(g, other);
                         if (Ends(r)) return r;
                     }
                     if (iHurt) {
-                        const int r = settle(iId, gId);
+                        const int r = settle(other, g);
                         if (Ends(r)) return r;
                     }
+                    if (!TakesPartInContact(actors[a])) break;
                 }
             }
         }
@@ -226,14 +276,14 @@ int cGameScene::ResolveHits() {
     for (int j = 0; j < shotGroups; ++j) {
         for (int k = j + 1; k < shotGroups; ++k) {
             if (m_vecShotGroupList[j].empty() || m_vecShotGroupList[k].empty()) continue;
-            CollectIds(m_vecShotGroupList[j], shots);
-            for (ObjectId mId : shots) {
-                cProjectile* m = m_listProjectile.Find(mId);
+            shots.Take(m_vecShotGroupList[j]);
+            others.Take(m_vecShotGroupList[k]);
+            for (std::size_t a = 0; a < shots.Size(); ++a) {
+                cProjectile* m = shots[a];
                 if (!m) continue;
                 bool mBroken = false;
-                CollectIds(m_vecShotGroupList[k], others);
-                for (ObjectId lId : others) {
-                    cProjectile* l = m_listProjectile.Find(lId);
+                for (std::size_t b = 0; b < others.Size(); ++b) {
+                    cProjectile* l = others[b];
                     if (!l) continue;
                     const bool mBreaks = m->m_Shot.bClash != 0;
                     const bool lBreaks = l->m_Shot.bClash != 0;
@@ -248,12 +298,14 @@ int cGameScene::ResolveHits() {
                     }
                     if (lBroken) {
                         m_vecShotGroupList[k].EraseValue(l);
-                        m_listProjectile.Remove(lId);
+                        m_listProjectile.Remove(others.Id(b));
+                        others.Forget(b);
                     }
                 }
                 if (mBroken) {
                     m_vecShotGroupList[j].EraseValue(m);
-                    m_listProjectile.Remove(mId);
+                    m_listProjectile.Remove(shots.Id(a));
+                    shots.Forget(a);
                 }
             }
         }
