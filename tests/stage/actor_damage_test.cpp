@@ -342,12 +342,12 @@ TEST_F(DamageTest, KnockbackVelocitySharesTheImpactByTheAttackersMotion) {
 
 // Decaying by 1 / B each tick, the push carries the actor 16·|d| dots.
 TEST_F(DamageTest, KnockbackCarriesSixteenDotsPerHalfBlock) {
-    for (int level : {1, 10, 19}) {
-        EdStageWork.SetGameSpeed(level);
+    for (double b : {1.0, 9.0, 10.0, 19.0}) {
+        EdStageWork.speed.dSubSteps = b;
         for (int impact : {1, 3, 7, 20, -5}) {
             for (double vy : {0.0, 1.0}) {
                 SCOPED_TRACE(testing::Message()
-                             << "level " << level << " impact " << impact << " vy " << vy);
+                             << "b " << b << " impact " << impact << " vy " << vy);
                 cActorBase actor;
                 actor.KnockbackVelocity(impact, 2, vy);
                 const double dx = 2.0 * impact / (2 + vy);
