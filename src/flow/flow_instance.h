@@ -22,6 +22,13 @@ class FlowInstance;
 // set up.
 inline constexpr int kTriggerAlways = 0;
 inline constexpr std::uint8_t kTriggerDeath = 3;
+// The events of a hit: damage taken, an impact taken, a body contact with an actor of
+// another group, a shot or sword over the actor, an item under the hero.
+inline constexpr int kTriggerDamage = 1;
+inline constexpr int kTriggerImpact = 2;
+inline constexpr int kTriggerCharaHit = 4;
+inline constexpr int kTriggerShotHit = 7;
+inline constexpr int kTriggerItemHit = 8;
 inline constexpr int kTriggerBeforeStart = 18;
 
 // A goal point remembered by the homing move.

@@ -124,8 +124,42 @@ public:
     // A knock-back velocity moves toward 0 by 1 / b per tick and stops exactly at 0.
     void DecayKnockbackX();
     void DecayKnockbackY();
+    // HP changes by delta (in 64 bits, then held to 0..max HP; a max below 1 counts as 0).
+    // Unless forced, a loss or a zero change does nothing while the actor is invincible
+    // (無敵). A gain is limited to what is missing. 1 when HP is 0 afterwards (no gauge);
+    // otherwise, with showGauge, the HP gauge shows the change.
+    int ChangeHp(std::int64_t delta, int force, int showGauge);
+    // SP likewise, without an invincibility test; 1 when max SP is below 1.
+    int ChangeSp(std::int64_t delta, int showGauge);
+    // The gauges' change animation: 120 frames, the new length in 50 dots and the changed
+    // part, which shrinks by a sixtieth per frame. Nothing for a change of 0.
+    void StartHpGauge(std::int64_t delta);
+    void StartSpGauge(std::int64_t delta);
     // Invincible ticks after a hit: the stage's general immunity (hero's or characters') × b.
     void StartInvincibility();
+    // After a hit by `attacker`: invincible again, and immune to that attacker for the
+    // stage's per-attacker time (hero's or characters') × b.
+    void AddHitImmunity(const cGameObject& attacker);
+    // Invincible now, or still immune to that attacker.
+    int IsImmuneTo(const cGameObject& attacker) const;
+    // A body hit by `attacker`: its power less this actor's defence as damage (a power of 0
+    // or less is taken as it is: a negative one heals), its hit effect at the contact, the
+    // knock-back along its motion, then the damage and impact flows. 1 when HP reached 0.
+    int TakeDamage(cActorBase& attacker);
+    // The same for a shot or a sword, with the actor's shot box.
+    int TakeShotDamage(cProjectile& shot);
+    // The impact i (half blocks, ±20) less the resistance pushes the actor along (vx, vy):
+    // the knock-back velocities are set, the motion against them stops, and the actor
+    // counts as knocked even when the resistance absorbed it all.
+    void Knockback(int impact, double vx, double vy);
+    // The knock-back velocities that carry the actor 16·|d| dots on each axis, d the share
+    // of the impact the axis takes of |vx| + |vy|. Nothing for an impact of 0.
+    void KnockbackVelocity(int impact, double vx, double vy);
+    // The knock-back of a body hit: along the attacker's motion, its vertical part only
+    // when a walker falls fast onto the actor.
+    void KnockbackFromActor(const cActorBase& attacker);
+    // The knock-back of a shot (along its velocity) or of a sword (along its facing).
+    void KnockbackFromShot(const cProjectile& shot);
     // The immunity counters of one tick: general invincibility and each recent attacker's.
     void TickImmunity();
     int IsInvincibleNow() const { return m_nInvincibleFrames > 0 ? 1 : 0; }

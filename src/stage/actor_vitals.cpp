@@ -1,6 +1,6 @@
-// The life state of an actor that the play frame keeps every tick: the contact flags, the
-// saved box, the decay of a knock-back, hit immunity, leaving a ridden block character, and
-// the death of an actor.
+// The life state of an actor: HP and SP with their gauges, the contact flags and the saved
+// box that the play frame keeps every tick, the decay of a knock-back, hit immunity, leaving
+// a ridden block character, and the death of an actor.
 #include <cstdint>
 
 #include "data/stage_record.h"
@@ -18,6 +18,34 @@ namespace {
 
 // The score counter shows six digits.
 constexpr std::int64_t kMaxScore = 999999;
+// A gauge is 50 dots long; a change shows for 120 frames, shrinking over the first 60.
+constexpr std::int64_t kGaugeLength = 50;
+constexpr std::int32_t kGaugeFrames = 120;
+constexpr double kGaugeShrinkFrames = 60;
+
+// A maximum below 1 (a damaged record, or one code changed) counts as 0.
+std::int64_t Maximum(std::int32_t max) {
+    return max < 1 ? 0 : max;
+}
+
+// value + delta, a gain limited to what is missing to max, the result held to 0..max. The
+// arithmetic is 64-bit: a power of -2^31 or a max near 2^31 must not overflow.
+std::int64_t Changed(std::int32_t value, std::int64_t& delta, std::int64_t max) {
+    if (delta > 0 && delta > max - value) delta = max - value;
+    std::int64_t result = std::int64_t{value} + delta;
+    if (result > max) result = max;
+    if (result < 0) result = 0;
+    return result;
+}
+
+void StartGauge(GaugeAnim& gauge, std::int32_t value, std::int64_t delta, std::int64_t max) {
+    if (delta == 0 || max < 1) return;
+    gauge.nFrames = kGaugeFrames;
+    gauge.nLength = static_cast<std::int32_t>(std::int64_t{value} * kGaugeLength / max);
+    gauge.dShown =
+        static_cast<double>(delta) * static_cast<double>(kGaugeLength) / static_cast<double>(max);
+    gauge.dStep = gauge.dShown / kGaugeShrinkFrames;
+}
 
 // One tick of decay of a knock-back velocity: 1 / b toward 0, and 0 rather than a push the
 // other way. With no sub-steps per frame (b not positive) no tick runs, so nothing decays.
@@ -32,6 +60,35 @@ void DecayTowardZero(double& velocity) {
 }
 
 }  // namespace
+
+int cActorBase::ChangeHp(std::int64_t delta, int force, int showGauge) {
+    // An invincible actor loses nothing, unless the change is forced.
+    if (!force && delta <= 0 && m_Chara.nShotCollision != 0) return 0;
+    const std::int64_t max = Maximum(m_Chara.nMaxHp);
+    m_nHp = static_cast<std::int32_t>(Changed(m_nHp, delta, max));
+    if (m_nHp <= 0) {
+        m_nHp = 0;
+        return 1;
+    }
+    if (showGauge) StartHpGauge(delta);
+    return 0;
+}
+
+int cActorBase::ChangeSp(std::int64_t delta, int showGauge) {
+    const std::int64_t max = Maximum(m_Chara.nMaxSp);
+    m_nSp = static_cast<std::int32_t>(Changed(m_nSp, delta, max));
+    if (max <= 0) return 1;
+    if (showGauge) StartSpGauge(delta);
+    return 0;
+}
+
+void cActorBase::StartHpGauge(std::int64_t delta) {
+    StartGauge(m_HpGauge, m_nHp, delta, Maximum(m_Chara.nMaxHp));
+}
+
+void cActorBase::StartSpGauge(std::int64_t delta) {
+    StartGauge(m_SpGauge, m_nSp, delta, Maximum(m_Chara.nMaxSp));
+}
 
 void cActorBase::ClearContacts() {
     m_bContactLeft = 0;
@@ -74,6 +131,20 @@ void cActorBase::StartInvincibility() {
     const std::int32_t frames =
         m_nOperator == 0 ? EdStageWork.nHeroInvincible : EdStageWork.nCharaInvincible;
     m_nInvincibleFrames = WrapMul(frames, EdStageWork.speed.nSubSteps);
+}
+
+void cActorBase::AddHitImmunity(const cGameObject& attacker) {
+    StartInvincibility();
+    const std::int32_t frames =
+        m_nOperator == 0 ? EdStageWork.nHeroHitInterval : EdStageWork.nCharaHitInterval;
+    m_listHitBy.push_back({attacker.Id(), WrapMul(frames, EdStageWork.speed.nSubSteps)});
+}
+
+int cActorBase::IsImmuneTo(const cGameObject& attacker) const {
+    if (m_nInvincibleFrames > 0) return 1;
+    for (const HitByEntry& entry : m_listHitBy)
+        if (entry.idAttacker == attacker.Id()) return 1;
+    return 0;
 }
 
 void cActorBase::TickImmunity() {

@@ -15,6 +15,7 @@
 #include "base/checked_list.h"
 #include "base/checked_vector.h"
 #include "scene/scene.h"
+#include "stage/effect_instance.h"
 #include "stage/game_object.h"
 #include "stage/projectile.h"
 #include "stage/scroll_axis.h"
@@ -144,6 +145,13 @@ public:
     int KillActor(cActorBase& actor);
     // The dead that code left behind: the hero (1 when lost), then each character.
     int SweepDeadActors();
+    // The hits of a tick: shots against actors (in the ticks that test them), body contact
+    // between groups, shots against shots. 0 play goes on; 1 a death ended the stage; 2 the
+    // hero died.
+    int ResolveHits();
+    // The hero takes the items it touches: 0, or an item's result (1 the stage cleared, 2
+    // the hero's HP is gone), which ends the walk.
+    int PickUpItems(cHeroActor& hero);
     // The hero is lost: 1 when a death flow ended the stage (state 4).
     int LoseHero();
 
@@ -188,8 +196,10 @@ public:
     CheckedVector<CheckedList<cActorBase*>> m_vecGroupList;
     CheckedVector<CheckedList<cProjectile*>> m_vecShotGroupList;
     // PLACEHOLDER(messages): the members of the message windows follow here.
-    // PLACEHOLDER(effects): the members of the effects, pictures, the screen effect, the
-    // screen colour and the blocking waits follow here.
+    // The animation effects on the stage, in the order they were made.
+    CheckedList<EffectInstance> m_listEffect;
+    // PLACEHOLDER(effects): the members of the pictures, the screen effect, the screen
+    // colour and the blocking waits follow here.
     // Written by the window thread while the pause thread runs.
     std::atomic<std::int32_t> m_bCloseRequest{0};
     // The command context: whose flow and command run now (null: none).
@@ -253,6 +263,10 @@ private:
     void MoveMenuRow(int rows);
     void LeaveTo(int nextScene);
 };
+
+// The hit-frequency table of a stage of b ticks per frame that tests shot hits n times per
+// frame (n = 0: every tick): b entries, 1 in the ticks that test them.
+void BuildHitTicks(CheckedVector<std::int32_t>& ticks, std::int32_t b, std::int32_t n);
 
 // PLACEHOLDER(replays): F1 and F2 save the current and the previous replay; 1 when one of
 // them was handled.

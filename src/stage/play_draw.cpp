@@ -62,9 +62,17 @@ void cGameScene::Draw(int keepStage, int frozen, int sound, int help) {
         }
         // PLACEHOLDER(shots): the shots on screen in this pass.
     }
-    // PLACEHOLDER(stage-images): the later layers: blocks and backgrounds of layer 1, the
-    // distance-condition areas, the sight mask, pictures of layer 1, effects, message
-    // windows, the screen effect, the status bar, the time limit and the help text.
+    // PLACEHOLDER(stage-images): blocks and backgrounds of layer 1, the distance-condition
+    // areas, the sight mask and pictures of layer 1.
+    // The effects; one that reports its end goes.
+    for (auto it = m_listEffect.begin(); it != m_listEffect.end();) {
+        if (it->Draw(&BackBuffer, frozen))
+            it = m_listEffect.erase(it);
+        else
+            ++it;
+    }
+    // PLACEHOLDER(stage-images): message windows, the screen effect, the status bar, the
+    // time limit and the help text.
     AnimatePaletteColors();
     // PLACEHOLDER(effects): the screen colour covers everything drawn.
 }

@@ -49,16 +49,6 @@ bool ShowsCharaDeath() {
 // PLACEHOLDER(stage-end): the stage is cleared and its result totalled.
 void EndStage(cGameScene&) {}
 
-// PLACEHOLDER(hits): shots and bodies meet; 0, 1 cleared, 2 hero lost.
-int ResolveHits(cGameScene&) {
-    return 0;
-}
-
-// PLACEHOLDER(hits): the hero takes the items it touches.
-int PickUpItems(cGameScene&) {
-    return 0;
-}
-
 // PLACEHOLDER(blocks): block characters push the actor (2: it dies), and carry the actor
 // that rides one.
 int CollideBlockCharas(cGameScene&, cActorBase&) {
@@ -209,8 +199,8 @@ bool cGameScene::RunTick() {
 
     // The stage-level steps, each only while the hero lives.
     if (!hero.m_bDying && EndsFrame(HeroItemBlock(*this, hero))) return false;
-    if (!hero.m_bDying && EndsFrame(ResolveHits(*this))) return false;
-    if (!hero.m_bDying && EndsFrame(PickUpItems(*this))) return false;
+    if (!hero.m_bDying && EndsFrame(ResolveHits())) return false;
+    if (!hero.m_bDying && EndsFrame(PickUpItems(hero))) return false;
     return true;
 }
 

@@ -22,3 +22,17 @@ cHeroActor& HeroVector::operator[](int index) {
 cHeroActor* FirstHero() {
     return Player.Empty() ? nullptr : &Player[0];
 }
+
+cActorBase* FindActorBySerial(std::int32_t serial) {
+    for (cHeroActor& hero : Player)
+        if (hero.m_nSerial == serial) return &hero;
+    for (cCharaActor& chara : CharaList)
+        if (chara.m_nSerial == serial) return &chara;
+    return nullptr;
+}
+
+cActorBase* FindActorById(ObjectId id) {
+    for (cHeroActor& hero : Player)
+        if (hero.Id() == id) return &hero;
+    return CharaList.Find(id);
+}

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 
 #include "stage/actor.h"
@@ -39,3 +40,7 @@ extern ObjectList<cItemObject> ItemList;
 
 // The first hero, or null while there is none.
 cHeroActor* FirstHero();
+// The first hero with that serial, else the first character with it, else null.
+cActorBase* FindActorBySerial(std::int32_t serial);
+// The hero or the character of that id, or null when it is gone.
+cActorBase* FindActorById(ObjectId id);

@@ -53,32 +53,35 @@ void RequestBgm(std::int32_t music, std::int32_t loop) {
     plat::SendMessage(hWndMain, WM_USER_PLAYBGM, kBgmStageMusic, music);
 }
 
+}  // namespace
+
 // b entries; the hit pass tests shots only in the ticks whose entry is 1: n evenly spread
-// ticks per frame (the last tick taking one that rounding lost), every tick for n = 0.
+// ticks per frame, tick ⌊k·b/n⌋ for k = 0, 1, ... (the last tick taking one that a collision
+// lost), every tick for n = 0. The ticks are counted in whole numbers: a real step that
+// accumulates would round its way to an extra tick (b 10, n 9 gave 10).
 void BuildHitTicks(CheckedVector<std::int32_t>& ticks, std::int32_t b, std::int32_t n) {
     ticks.Clear();
     if (b <= 0) return;
-    if (n == 0) {
-        ticks.resize(b, 1);
-        return;
-    }
-    // As many hits as ticks or more: every tick (also keeps a damaged count from looping).
-    if (n >= b) {
+    // As many hits as ticks or more: every tick.
+    if (n == 0 || n >= b) {
         ticks.resize(b, 1);
         return;
     }
     ticks.resize(b, 0);
-    const double step = static_cast<double>(b) / n;
-    double pos = 0;
-    std::int32_t count = 0;
     // A negative n (a damaged file) would step backwards forever: it sets the first tick.
-    do {
-        ticks[static_cast<int>(pos)] = 1;
+    if (n < 0) {
+        ticks[0] = 1;
+        return;
+    }
+    std::int32_t count = 0;
+    for (std::int64_t k = 0; k * b / n < b; ++k) {
+        ticks[static_cast<int>(k * b / n)] = 1;
         ++count;
-        pos += step;
-    } while (step > 0 && static_cast<std::int64_t>(pos) < b);
+    }
     if (count < n) ticks[b - 1] = 1;
 }
+
+namespace {
 
 // Moves the music on by the keep-music rule of a fresh attempt, or only when it changes.
 void RequestStageMusic(int fresh) {
@@ -251,8 +254,9 @@ void cGameScene::SetStage(int restart, int fresh) {
         m_bRemoveOutsideItem = EdStageWork.AreaLimit[2].Applies() ? 1 : 0;
 
         // PLACEHOLDER(messages): the message windows are emptied here.
-        // PLACEHOLDER(effects): effects, the screen effect, the screen colour and the
-        // blocking waits are emptied and made idle here.
+        m_listEffect.clear();
+        // PLACEHOLDER(effects): the screen effect, the screen colour and the blocking waits
+        // are made idle here.
 
         LoadStageResources(*this);
 

@@ -28,6 +28,13 @@ void AddActor(StateHash& h, const cActorBase& a) {
     h.Add(a.m_bContactUp);
     h.Add(a.m_bContactDown);
     h.Add(a.m_nSerial);
+    h.Add(a.m_nSp);
+    h.Add(a.m_nInvincibleFrames);
+    h.Add(static_cast<std::uint64_t>(a.m_listHitBy.size()));
+    for (const HitByEntry& entry : a.m_listHitBy) h.Add(entry.nTicks);
+    h.Add(a.m_dKnockVX);
+    h.Add(a.m_dKnockVY);
+    h.Add(a.m_bKnocked);
 }
 
 // The log's file, kept open between frames; a different path (another run in the same
@@ -68,6 +75,8 @@ std::uint64_t HashPlayState(cGameScene& scene) {
     h.Add(scene.m_ScrollY.m_dPos);
     h.Add(scene.m_nTime);
     h.Add(scene.m_nTickTotal);
+    h.Add(Progress.m_nScore);
+    h.Add(static_cast<std::uint64_t>(scene.m_listEffect.size()));
     h.Add(plat::RandState());
     return h.Value();
 }
@@ -89,12 +98,13 @@ std::string FormatStateLine(std::uint32_t frame, cGameScene& scene) {
     char line[768];
     std::snprintf(line, sizeof line,
                   "frame=%u scene=%d state=%d x=%.17g y=%.17g vx=%.17g vy=%.17g dying=%d "
-                  "falling=%d airborne=%d contacts=%d%d%d%d charas=%zu lives=%d cpos=%s "
-                  "hash=%016llx",
+                  "falling=%d airborne=%d contacts=%d%d%d%d charas=%zu lives=%d hp=%d "
+                  "score=%d items=%zu cpos=%s hash=%016llx",
                   frame, scene.m_nFrame, scene.m_nState, hero.m_dX, hero.m_dY, hero.m_dVX,
                   hero.m_dVY, hero.m_bDying, hero.m_bFalling, hero.m_bAirborne,
                   hero.m_bContactLeft != 0, hero.m_bContactRight != 0, hero.m_bContactUp != 0,
-                  hero.m_bContactDown != 0, CharaList.Size(), Progress.m_nLives, positions.c_str(),
+                  hero.m_bContactDown != 0, CharaList.Size(), Progress.m_nLives, hero.m_nHp,
+                  Progress.m_nScore, ItemList.Size(), positions.c_str(),
                   static_cast<unsigned long long>(HashPlayState(scene)));
     return line;
 }

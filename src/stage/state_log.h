@@ -6,11 +6,12 @@
 //
 // Line format (one per frame, fields separated by single spaces):
 //   frame=N scene=M state=S x=X y=Y vx=VX vy=VY dying=D falling=F airborne=A contacts=LRUD
-//   charas=K lives=L cpos=X1,Y1;X2,Y2;X3,Y3 hash=HHHHHHHHHHHHHHHH
+//   charas=K lives=L hp=H score=P items=I cpos=X1,Y1;X2,Y2;X3,Y3 hash=HHHHHHHHHHHHHHHH
 // N is the presented frame the line belongs to (as K4_QUIT_AFTER counts), M the scene's own
 // frame counter (0 at every stage set-up), S the scene state; the doubles are printed with 17
 // significant digits, so they read back exactly; LRUD are the four contact flags as digits;
-// K counts the characters and L the lives left; cpos holds the positions of the first
+// K counts the characters and L the lives left, H is the hero's HP, P the score and I the
+// number of items lying in the stage; cpos holds the positions of the first
 // kStateLogCharas characters in list order ("-" when there is none).
 #pragma once
 
@@ -50,8 +51,10 @@ private:
 };
 
 // The hash of the running stage: the hero and each character (position, speeds, HP, the
-// movement flags, contacts, serial), the items' positions, the view, the time limit, the
-// tick counter and the random generator of the calling thread (the game thread's).
+// movement flags, contacts, serial, SP, the immunity ticks and the ticks of each recent
+// attacker, the knock-back), the items' positions, the view, the time limit, the tick
+// counter, the score, the number of effects and the random generator of the calling thread
+// (the game thread's).
 std::uint64_t HashPlayState(cGameScene& scene);
 // The log line of the frame, without the line end. The scene must have a hero.
 std::string FormatStateLine(std::uint32_t frame, cGameScene& scene);

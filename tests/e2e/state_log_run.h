@@ -34,6 +34,9 @@ struct StateLine {
     std::string contacts;
     int charaCount = 0;
     int lives = 0;
+    int hp = 0;
+    int score = 0;
+    int items = 0;
     std::vector<Pos> charas;  // the first characters' positions
     std::string hash;
     std::string text;
@@ -76,8 +79,9 @@ inline std::vector<StateLine> ParseStateLog(const std::string& log, int lastFram
             }
             fields[word.substr(0, eq)] = word.substr(eq + 1);
         }
-        for (const char* key : {"frame", "scene", "state", "x", "y", "vx", "vy", "dying", "falling",
-                                "airborne", "contacts", "charas", "lives", "cpos", "hash"}) {
+        for (const char* key :
+             {"frame", "scene", "state", "x", "y", "vx", "vy", "dying", "falling", "airborne",
+              "contacts", "charas", "lives", "hp", "score", "items", "cpos", "hash"}) {
             if (!fields.count(key)) {
                 ADD_FAILURE() << "no " << key << " in " << text;
                 return {};
@@ -98,6 +102,9 @@ inline std::vector<StateLine> ParseStateLog(const std::string& log, int lastFram
         line.contacts = fields["contacts"];
         line.charaCount = std::atoi(fields["charas"].c_str());
         line.lives = std::atoi(fields["lives"].c_str());
+        line.hp = std::atoi(fields["hp"].c_str());
+        line.score = std::atoi(fields["score"].c_str());
+        line.items = std::atoi(fields["items"].c_str());
         line.charas = ParsePositions(fields["cpos"]);
         line.hash = fields["hash"];
         line.text = text;

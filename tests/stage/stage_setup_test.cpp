@@ -126,6 +126,7 @@ TEST_F(StageSetupTest, EveryAttemptRebuildsTheListsAndCountsSerialsFromZero) {
     game->m_nCaptionFrames = 5;
     game->m_nTick = 4;
     game->m_nNextStage = 1;
+    game->m_listEffect.emplace_back();
 
     Attempt(1, 0);
     EXPECT_EQ(Player.Size(), 1u);
@@ -144,6 +145,7 @@ TEST_F(StageSetupTest, EveryAttemptRebuildsTheListsAndCountsSerialsFromZero) {
     EXPECT_EQ(game->m_nCaptionFrames, 0);
     EXPECT_EQ(game->m_nTick, 0);
     EXPECT_EQ(game->m_nNextStage, 0);
+    EXPECT_TRUE(game->m_listEffect.empty());
 }
 
 TEST_F(StageSetupTest, HeroStandsOnItsBlockCentredAcrossIt) {

@@ -45,6 +45,8 @@ protected:
         plat::srand(7);
         scene.m_ScrollX.m_dPos = scene.m_ScrollY.m_dPos = 0;
         scene.m_nTime = scene.m_nTickTotal = 0;
+        scene.m_listEffect.clear();
+        Progress.m_nScore = 0;
     }
     void TearDown() override { ResetEngineGlobals(); }
     static cCharaActor& Chara() { return *CharaList.begin(); }
@@ -84,6 +86,22 @@ TEST_F(StateLogTest, HashChangesWithEveryCoveredValueAndOnlyWithThose) {
         {"a character's y", [](cGameScene&) { Chara().m_dY = -1; }},
         {"a character's hp", [](cGameScene&) { Chara().m_nHp = 1; }},
         {"a character's serial", [](cGameScene&) { Chara().m_nSerial = 9; }},
+        {"a character's sp", [](cGameScene&) { Chara().m_nSp = 2; }},
+        {"a character's invincibility", [](cGameScene&) { Chara().m_nInvincibleFrames = 3; }},
+        {"a character's attacker",
+         [](cGameScene&) {
+             Chara().m_listHitBy.push_back({1, 4});
+         }},
+        {"a character's knock-back x", [](cGameScene&) { Chara().m_dKnockVX = 0.25; }},
+        {"a character's knock-back y", [](cGameScene&) { Chara().m_dKnockVY = 0.25; }},
+        {"a character knocked", [](cGameScene&) { Chara().m_bKnocked = 1; }},
+        {"hero sp", [](cGameScene&) { Player[0].m_nSp = 2; }},
+        {"hero's attacker",
+         [](cGameScene&) {
+             Player[0].m_listHitBy.push_back({1, 4});
+         }},
+        {"the score", [](cGameScene&) { Progress.m_nScore = 10; }},
+        {"an effect more", [](cGameScene& s) { s.m_listEffect.emplace_back(); }},
         {"a character more", [](cGameScene&) { CharaList.Add(); }},
         {"a character less", [](cGameScene&) { CharaList.Clear(); }},
         {"an item's x", [](cGameScene&) { ItemList.begin()->m_dX = 3; }},
@@ -125,15 +143,19 @@ TEST_F(StateLogTest, LineShowsTheHeroExactlyAndTheCounts) {
     scene.m_nFrame = 12;
     scene.m_nState = GAMESTATE_PLAY;
     Progress.m_nLives = 3;
+    hero.m_nHp = 7;
+    Progress.m_nScore = 250;
+    ItemList.Add();
 
     const std::string line = FormatStateLine(34, scene);
     char hash[17];
     std::snprintf(hash, sizeof hash, "%016llx",
                   static_cast<unsigned long long>(HashPlayState(scene)));
-    EXPECT_EQ(line, std::string("frame=34 scene=12 state=2 x=0.10000000000000001 ") +
-                        "y=712.05999999999915 vx=-2.5 vy=0.29999999999999999 dying=0 "
-                        "falling=1 airborne=0 contacts=1001 charas=2 lives=3 " +
-                        "cpos=96.25,0.10000000000000001;0,0 hash=" + hash);
+    EXPECT_EQ(line,
+              std::string("frame=34 scene=12 state=2 x=0.10000000000000001 ") +
+                  "y=712.05999999999915 vx=-2.5 vy=0.29999999999999999 dying=0 "
+                  "falling=1 airborne=0 contacts=1001 charas=2 lives=3 hp=7 score=250 items=2 " +
+                  "cpos=96.25,0.10000000000000001;0,0 hash=" + hash);
     // Seventeen digits read back to the very same doubles.
     EXPECT_EQ(std::strtod("0.10000000000000001", nullptr), hero.m_dX);
     EXPECT_EQ(std::strtod("0.29999999999999999", nullptr), hero.m_dVY);

@@ -167,6 +167,9 @@ TEST_F(ProjectGenerator, EveryProjectRecordReadsBackWhole) {
 
 TEST_F(ProjectGenerator, StagesSaveBackByteForByteAndTheNewestVersionIsPlayed) {
     MakeHere(true);
+    // The stages refer to the project's database (its sounds and effects), which the player
+    // reads before them.
+    ASSERT_EQ(EdDatabase.LoadAll(), 1);
     int stages = 0;
     for (const auto& entry : fs::directory_iterator("data/stg4")) {
         SCOPED_TRACE(entry.path().string());

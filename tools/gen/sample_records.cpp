@@ -1,5 +1,6 @@
 #include "gen/sample_records.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -33,6 +34,9 @@ std::string TableFileName(const char* programPath) {
     return name;
 }
 
+// The sound table: "none", then the sounds of the coin, the spring and the gem.
+constexpr std::size_t kSampleSounds = 4;
+
 bool WriteDatabase(const std::string& folder) {
     // The database's default content: the "none" entries every table starts with and one
     // entry of each kind that stages can name.
@@ -40,6 +44,11 @@ bool WriteDatabase(const std::string& folder) {
     database.SetDefaults();
     // The one animation set, which every character of the sample game uses.
     FillBasicAnimations(database.vecAnimeSet[0]);
+    // Sounds 2 and 3 for the spring and the gem of the hits stage.
+    database.vecSound.resize(kSampleSounds);
+    // The hit effect of the hits stage: two cells of a tenth of a second each.
+    database.vecEffect[1].vecFrame.resize(2);
+    database.vecEffect[1].vecFrame[1].nPattern = 1;
     const std::vector<std::uint8_t> files[kDatabaseTableCount] = {
         TableBytes(database.vecAnimeSet),    TableBytes(database.vecAnime),
         TableBytes(database.vecBmpCharaExc), TableBytes(database.vecSwordType),
@@ -64,9 +73,16 @@ bool WriteSystem(const std::string& folder) {
 bool WriteProjectRecords(const std::string& folder) {
     bool ok = WriteSystem(folder);
     ok = WriteDatabase(folder) && ok;
+    // Saving an item checks its sound against the loaded sound table: while the palettes and
+    // stages are written, the sample's own table is the one they are checked against.
+    CheckedVector<cEdSound> loaded;
+    loaded.Assign(EdDatabase.vecSound);
+    EdDatabase.vecSound.Clear();
+    EdDatabase.vecSound.resize(kSampleSounds);
     ok = WriteSampleCommonPalette(folder) && ok;
     ok = WriteSampleWorldMap(folder) && ok;
     ok = WriteSampleStages(folder) && ok;
+    EdDatabase.vecSound.Assign(loaded);
     return ok;
 }
 

@@ -22,6 +22,9 @@ enum SampleChara { kHero = 1, kWalker = 2, kFlyer = 3 };
 // The play-test stage's own characters, after the shared ones.
 enum PlayTestChara { kPatroller = 4, kHopper = 5, kWaiter = 6 };
 enum SampleItem { kCoin = 1, kHeart = 2 };
+// The hits stage's own entries.
+enum HitsChara { kBrute = 4, kGuard = 5 };
+enum HitsItem { kGem = 3, kSpring = 4 };
 
 cEdBlock Block(const char* name, int graphic, int hitType) {
     cEdBlock block;
@@ -79,6 +82,9 @@ void FillPalettes(cEdStage& stage) {
     stage.vecBlockPalette.push_back(Block("Spikes", 3, 2));
     stage.vecCharaPalette.resize(1);
     cEdChara hero = Chara("Hero", 1, 0, 10);
+    hero.nMaxSp = 5;
+    hero.nBodyPower = 1;
+    hero.nDefense = 1;
     hero.vecFlow = HeroFlows();
     stage.vecCharaPalette.push_back(hero);
     stage.vecCharaPalette.push_back(Chara("Walker", 2, 1, 2));
@@ -214,6 +220,70 @@ cEdStage MakePlayTestStage() {
     return stage;
 }
 
+// The stage of the hit tests, one screen wide: the hero walks right into a brute that
+// patrols toward it (a body attack with impact and a hit effect, defence, a score and a
+// carried gem), then over a coin (taken once) and a spring (taken at every contact), and at
+// last into a guard that stands before the right wall.
+constexpr int kHitsWidth = 20;
+
+cEdStage MakeHitsStage() {
+    cEdStage stage;
+    stage.SetDefaults();
+    stage.nWidth = kHitsWidth;
+    stage.nHeight = 15;
+    stage.nExtentX = (kHitsWidth + 20) * 32 - 640;
+    stage.nExtentY = (15 + 20) * 32 - 640;
+    stage.bTimeLimit = 0;
+    stage.strText = "hits";
+    // A third of a second of invincibility after a hit, and as long before the same
+    // attacker hits again: the brute and the hero pushed apart meet again while immune.
+    stage.nHeroInvincible = stage.nCharaInvincible = 26;
+    stage.nHeroHitInterval = stage.nCharaHitInterval = 26;
+    FillPalettes(stage);
+    // Here the hero pushes back.
+    stage.vecCharaPalette[kHero].nBodyImpact = 2;
+    cEdChara brute = Chara("Brute", 2, 1, 3);
+    brute.nBodyPower = 4;
+    brute.nBodyImpact = 4;
+    brute.nEffect = 1;
+    brute.nScore = 250;
+    brute.vecFlow = PatrolFlows();
+    stage.vecCharaPalette.push_back(brute);
+    cEdChara guard = Chara("Guard", 3, 1, 50);
+    guard.nBodyPower = 4;
+    guard.nDefense = 5;
+    stage.vecCharaPalette.push_back(guard);
+    cEdItem gem = Item("Gem", 3);
+    gem.nTakeSound = 3;
+    stage.vecItemPalette.push_back(gem);
+    cEdItem spring = Item("Spring", 4);
+    spring.nTakeMode = 1;
+    spring.nTakeSound = 2;
+    stage.vecItemPalette.push_back(spring);
+    // The coin of this stage rings too.
+    stage.vecItemPalette[kCoin].nTakeSound = 1;
+
+    for (int x = 0; x < kHitsWidth; ++x) {
+        PlaceBlock(stage, kFloor, x, 13);
+        PlaceBlock(stage, kFloor, x, 14);
+    }
+    for (int y = 0; y < 13; ++y) {
+        PlaceBlock(stage, kWall, 0, y);
+        PlaceBlock(stage, kWall, kHitsWidth - 1, y);
+    }
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 5, 12));
+    cEdChara placedBrute = PlacedChara(stage.vecCharaPalette, kBrute, 9, 12);
+    placedBrute.nPlaceValue = 0;  // carries the gem, the first item placement
+    stage.vecChara.push_back(placedBrute);
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kGuard, 17, 12));
+    stage.vecItem.push_back(Placed(stage.vecItemPalette, kGem, 1, 1));
+    stage.vecItem.push_back(Placed(stage.vecItemPalette, kCoin, 12, 12));
+    stage.vecItem.push_back(Placed(stage.vecItemPalette, kSpring, 14, 12));
+
+    AddBackgrounds(stage, 3);
+    return stage;
+}
+
 bool WriteStage(const std::string& folder, const std::string& name, cEdStage&& stage) {
     // As the editor saves a palette it has read: entry 0 holds the fixed defaults, so the
     // file reads back exactly as written.
@@ -266,6 +336,7 @@ bool WriteSampleStages(const std::string& folder) {
     ok = WriteStage(folder, "c01-1.stg4_000", MakeStage(25, {12}, 7, 120)) && ok;
     ok = WriteStage(folder, "test-fall.stg4_000", MakeFallStage()) && ok;
     ok = WriteStage(folder, "test-play.stg4_000", MakePlayTestStage()) && ok;
+    ok = WriteStage(folder, "test-hits.stg4_000", MakeHitsStage()) && ok;
     return ok;
 }
 
