@@ -114,10 +114,8 @@ bool DS_CreateSoundEffect(DSSOUNDDATA& slot, const char* file, int copies, std::
     std::lock_guard lock(SlotMutex());
     if (!lpDS) return true;
     slot = DSSOUNDDATA{};
-    if (copies < 1) {
-        ErrorLog("%sのメモリ確保失敗！", file);
-        return false;
-    }
+    // A definition without copies (a system sound the list does not name) defines no sound.
+    if (copies < 1) return false;
     slot.lpBuffers = new (std::nothrow) plat::IDirectSoundBuffer*[copies]();
     if (!slot.lpBuffers) {
         ErrorLog("%sのメモリ確保失敗！", file);
