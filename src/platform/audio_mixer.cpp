@@ -26,6 +26,7 @@ struct Mixer {
     std::vector<std::int32_t> acc;
     std::vector<std::int16_t> out;
     WavWriter wav;
+    std::string description;  // which device opened, and why
 };
 
 Mixer& TheMixer() {
@@ -112,19 +113,20 @@ AudioDevice OpenAudio(std::string* what) {
             why = "K4_AUDIO_OUT cannot be written: " + seams.audioOutPath;
         if (seams.headless) {
             m.device = AudioDevice::Null;
-            if (what) *what = "null audio device (headless)";
+            m.description = "null audio device (headless)";
         } else {
             std::string sdlWhy;
             if (OpenSdlDevice(m, &sdlWhy)) {
                 m.device = AudioDevice::Sdl;
-                if (what) *what = "SDL audio device";
+                m.description = "SDL audio device";
             } else {
                 m.device = AudioDevice::Null;
-                if (what) *what = "null audio device (no sound device: " + sdlWhy + ")";
+                m.description = "null audio device (no sound device: " + sdlWhy + ")";
             }
         }
         m.originMicros = QueryPerformanceCounter();
-        if (what && !why.empty()) *what += "; " + why;
+        if (!why.empty()) m.description += "; " + why;
+        if (what) *what = m.description;
     }
     if (CurrentAudioDevice() == AudioDevice::Sdl)
         SDL_PauseAudioDevice(m.sdlDevice, 0);

@@ -5,6 +5,7 @@
 
 #include "gen/sample_images.h"
 #include "gen/sample_records.h"
+#include "gen/sample_sounds.h"
 
 namespace gen {
 
@@ -34,6 +35,8 @@ bool MakeProject(const std::string& dir, const ProjectOptions& options, std::str
         return Fail(error, "cannot write the project records under " + root + "data/");
     if (!WriteSampleImages(root) || !WriteHbtTables(root))
         return Fail(error, "cannot write the images under " + root + "bmp/");
+    if (!WriteSampleSounds(root))
+        return Fail(error, "cannot write the sounds under " + root + "se/ and bgm/");
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "data/system_record.h"
 #include "gen/bmp_writer.h"
 #include "gen/sample_flows.h"
+#include "gen/sample_sounds.h"
 #include "gen/sample_stages.h"
 
 namespace gen {
@@ -33,13 +34,25 @@ std::string TableFileName(const char* programPath) {
     return name;
 }
 
-bool WriteDatabase(const std::string& folder) {
-    // The database's default content: the "none" entries every table starts with and one
-    // entry of each kind that stages can name.
-    cEdDatabase database;
+// The database's default content: the "none" entries every table starts with and one entry
+// of each kind that stages can name.
+void MakeSampleDatabase(cEdDatabase& database) {
     database.SetDefaults();
     // The one animation set, which every character of the sample game uses.
     FillBasicAnimations(database.vecAnimeSet[0]);
+    // Sound 1 is the hero's jump; music 1 the title tune, music 2 the stage tune.
+    database.vecSound[kJumpSound].strName = "Jump";
+    database.vecSound[kJumpSound].strFile = kJumpSoundFile;
+    database.vecBgm[kTitleMusic].strName = "Title";
+    database.vecBgm[kTitleMusic].strFile = kTitleMusicFile;
+    database.vecBgm.resize(kStageMusic + 1);
+    database.vecBgm[kStageMusic].strName = "Stage";
+    database.vecBgm[kStageMusic].strFile = kStageMusicFile;
+}
+
+bool WriteDatabase(const std::string& folder) {
+    cEdDatabase database;
+    MakeSampleDatabase(database);
     const std::vector<std::uint8_t> files[kDatabaseTableCount] = {
         TableBytes(database.vecAnimeSet),    TableBytes(database.vecAnime),
         TableBytes(database.vecBmpCharaExc), TableBytes(database.vecSwordType),
@@ -56,6 +69,9 @@ bool WriteDatabase(const std::string& folder) {
 bool WriteSystem(const std::string& folder) {
     cEdSystem system;
     system.strTitle = "Kestrune Sample";
+    for (int n = 0; n < kSampleSystemSounds; ++n) system.vecSystemSeFiles[n] = SystemSoundFile(n);
+    // The title plays its tune; the other scenes are silent.
+    system.vecSceneBgm[0] = kTitleMusic;
     return WriteFileBytes(folder + "System.dat", system.SaveToBytes());
 }
 
@@ -66,7 +82,16 @@ bool WriteProjectRecords(const std::string& folder) {
     ok = WriteDatabase(folder) && ok;
     ok = WriteSampleCommonPalette(folder) && ok;
     ok = WriteSampleWorldMap(folder) && ok;
-    ok = WriteSampleStages(folder) && ok;
+    {
+        // A stage is saved for its project's database: its music number is kept only when
+        // that table has it. The program's database is put back afterwards.
+        cEdDatabase sample;
+        MakeSampleDatabase(sample);
+        CheckedVector<cEdBgm> programBgm = EdDatabase.vecBgm;
+        EdDatabase.vecBgm = sample.vecBgm;
+        ok = WriteSampleStages(folder) && ok;
+        EdDatabase.vecBgm = programBgm;
+    }
     return ok;
 }
 
