@@ -27,6 +27,7 @@ struct Mixer {
     std::vector<std::int16_t> out;
     WavWriter wav;
     std::string description;  // which device opened, and why
+    bool ended = false;       // EndAudioAtQuit: the null device mixes no more
 };
 
 Mixer& TheMixer() {
@@ -108,6 +109,7 @@ AudioDevice OpenAudio(std::string* what) {
             return m.device;
         }
         m.mixedFrames = 0;
+        m.ended = false;
         const Seams& seams = GetSeams();
         if (!seams.audioOutPath.empty() && !m.wav.Open(seams.audioOutPath, kMixRate))
             why = "K4_AUDIO_OUT cannot be written: " + seams.audioOutPath;
@@ -164,7 +166,7 @@ AudioDevice CurrentAudioDevice() {
 
 void CatchUpAudioLocked() {
     Mixer& m = TheMixer();
-    if (m.device != AudioDevice::Null) return;
+    if (m.device != AudioDevice::Null || m.ended) return;
     const std::int64_t elapsed = QueryPerformanceCounter() - m.originMicros;
     if (elapsed <= 0) return;
     const std::uint64_t due = static_cast<std::uint64_t>(elapsed) * kMixRate / 1000000u;
@@ -210,11 +212,10 @@ void RemoveAudioSource(AudioSource* source) {
     m.sources.erase(std::remove(m.sources.begin(), m.sources.end(), source), m.sources.end());
 }
 
-void ResetAudio() {
-    CloseAudio();
+void EndAudioAtQuit() {
     std::lock_guard lock(TheMixer().mutex);
-    TheMixer().sources.clear();
-    TheMixer().mixedFrames = 0;
+    CatchUpAudioLocked();
+    TheMixer().ended = true;
 }
 
 }  // namespace plat

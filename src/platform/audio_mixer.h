@@ -57,7 +57,9 @@ inline std::int16_t SaturateSample(std::int32_t sum) {
 // round(65536 × 10^(v / 2000)), 0 at -10000 and below, 65536 at 0 and above.
 std::int32_t VolumeToGain(std::int32_t hundredthsDb);
 
-// Forgets the device and every source (tests; the platform state reset).
-void ResetAudio();
+// K4_QUIT_AFTER's last frame has been presented: the null device mixes up to now and no
+// further, so a run's K4_AUDIO_OUT file ends at a point of game time however long the
+// shut-down takes.
+void EndAudioAtQuit();
 
 }  // namespace plat

@@ -58,6 +58,7 @@ struct PlayerRun {
     std::vector<int> capture;         // K4_CAPTURE frames
     int showFps = 0;
     std::string stateLog;  // K4_STATE_LOG: a host path, or "" for none
+    std::string audioOut;  // K4_AUDIO_OUT: a host path, or "" for none
 };
 
 struct PlayerResult {
@@ -137,6 +138,7 @@ public:
             if (!capture.empty()) setenv("K4_CAPTURE", (capture + ":" + captureDir).c_str(), 1);
             setenv("K4_SHOWCMD", std::to_string(run.showCmd).c_str(), 1);
             if (!run.stateLog.empty()) setenv("K4_STATE_LOG", run.stateLog.c_str(), 1);
+            if (!run.audioOut.empty()) setenv("K4_AUDIO_OUT", run.audioOut.c_str(), 1);
             const plat::Seams seams =
                 plat::ParseSeams([](const char* name) -> const char* { return std::getenv(name); });
             // What an earlier test of this process may have left: a fresh start.
