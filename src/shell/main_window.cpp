@@ -87,10 +87,13 @@ plat::LRESULT MainWndProc(plat::HWND hwnd, std::uint32_t msg, plat::WPARAM wPara
         case plat::WM_KEYDOWN:
             if (wParam == 27) plat::PostMessage(hwnd, plat::WM_CLOSE, 0, 0);
             return 0;
+        // Each request served is also a line of the error log, which the runs read back.
         case WM_USER_PLAYSE:
+            ErrorLog("PlaySE %d", static_cast<int>(wParam));
             PlaySoundEffectRequest(wParam);
             return 0;
         case WM_USER_PLAYBGM:
+            ErrorLog("PlayBGM %d %d", static_cast<int>(wParam), static_cast<int>(lParam));
             PlayMusicRequest(wParam, lParam);
             return 0;
         case WM_USER_RESTORE:
