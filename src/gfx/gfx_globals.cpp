@@ -27,9 +27,10 @@
 #include "gfx/font_tables.h"
 #include "gfx/frame_timing.h"
 #include "gfx/palette.h"
+#include "sound/sound_globals.h"
 
 void ResetGfxGlobals() {
-    ResetDataGlobals();
+    ResetSoundGlobals();
     std::fill(std::begin(Palette), std::end(Palette), plat::PALETTEENTRY{});
     std::fill(std::begin(PaletteOrg), std::end(PaletteOrg), plat::PALETTEENTRY{});
     ResetFrameTiming();

@@ -24,6 +24,11 @@ std::atomic<bool> virtualClock{false};
 // Virtual time in microseconds, so the performance counter moves with it.
 std::atomic<std::uint64_t> virtualMicros{0};
 std::once_flag clockChosen;
+std::atomic<void (*)()> clockMovedHook{nullptr};
+
+void ClockMoved() {
+    if (auto hook = clockMovedHook.load()) hook();
+}
 
 std::uint64_t RealMicros() {
     return std::chrono::duration_cast<std::chrono::microseconds>(SteadyClock::now() -
@@ -70,6 +75,7 @@ void Sleep(std::uint32_t ms) {
     } else {
         detail::SleepInterruptible(ms);
     }
+    ClockMoved();
     CancellationPoint();
 }
 
@@ -103,6 +109,11 @@ void UseVirtualClock(std::uint32_t startMs) {
 
 void StepVirtualClock(std::uint32_t ms) {
     virtualMicros += std::uint64_t{ms} * 1000;
+    ClockMoved();
+}
+
+void SetClockMovedHook(void (*hook)()) {
+    clockMovedHook = hook;
 }
 
 }  // namespace plat

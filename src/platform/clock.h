@@ -24,6 +24,11 @@ void UseVirtualClock(std::uint32_t startMs);
 // Virtual clock only: moves time forward without sleeping.
 void StepVirtualClock(std::uint32_t ms);
 
+// A function called after the clock may have moved (at the end of every Sleep and virtual
+// step), on the thread that moved it: the null audio device mixes up to the new time there.
+// Null removes it.
+void SetClockMovedHook(void (*hook)());
+
 // Wrap-safe "a is at or after b" for timeGetTime values.
 inline bool TimeReached(std::uint32_t now, std::uint32_t deadline) {
     return static_cast<std::int32_t>(now - deadline) >= 0;

@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "platform/audio_mixer.h"
 #include "platform/messages.h"
 #include "platform/scripted_input.h"
 #include "platform/seams.h"
@@ -30,6 +31,7 @@ void AdvanceFrame() {
     // before start-up has set it), the request goes out with the first frame that has one,
     // rather than being lost and leaving the run without an end.
     if (g_closePosted.exchange(true)) return;
+    EndAudioAtQuit();
     if (!PostMessage(GetMainWindow(), WM_CLOSE, 0, 0)) g_closePosted = false;
 }
 

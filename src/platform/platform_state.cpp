@@ -12,6 +12,7 @@
 //   closing flag (messages.h)                    lowered
 //   host path listing cache (host_path.h)        empty
 //   sprite row loops (d3d9.h)                    the processor's best
+//   audio output (audio_mixer.h)                 closed (its sources stay registered)
 //
 // Not reset:
 //   seams (seams.h)            read from the environment at start; tests install their own
@@ -24,6 +25,7 @@
 //                              owned by whoever created them
 #include "platform/platform_state.h"
 
+#include "platform/audio_mixer.h"
 #include "platform/d3d9.h"
 #include "platform/frame.h"
 #include "platform/host_path.h"
@@ -47,6 +49,7 @@ void ResetPlatformState() {
     EndClosingForTests();
     ClearPathCache();
     UseBaselineSpriteLoops(false);
+    CloseAudio();
 }
 
 }  // namespace plat

@@ -170,6 +170,7 @@ Seams ParseSeams(const char* (*getenv)(const char*)) {
         if (auto n = ParseCount("K4_LOSE_DEVICE", *v, seams.errors)) seams.loseDeviceFrame = *n;
     }
     if (auto v = get("K4_STATE_LOG")) seams.stateLogPath = std::string(*v);
+    if (auto v = get("K4_AUDIO_OUT")) seams.audioOutPath = std::string(*v);
     if (auto v = get("K4_DESKTOP_BPP")) {
         if (*v == "16" || *v == "32")
             seams.desktopBpp = *v == "16" ? 16 : 32;

@@ -9,6 +9,7 @@
 //   K4_FAIL=STEP,...        named steps fail
 //   K4_LOSE_DEVICE=N        the display device is lost at frame N
 //   K4_STATE_LOG=FILE       one line of the play state per game-scene frame is appended to FILE
+//   K4_AUDIO_OUT=FILE.wav   everything the mixer produced, as a WAV file
 #pragma once
 
 #include <cstdint>
@@ -31,6 +32,7 @@ struct Seams {
     std::set<std::string> failSteps;
     int loseDeviceFrame = 0;          // 0 = never
     std::string stateLogPath;         // empty = no state log
+    std::string audioOutPath;         // empty = no WAV file of the mix
     int desktopBpp = 32;              // the headless desktop's depth: 16 or 32
     std::vector<std::string> errors;  // malformed values, reported at start
 };

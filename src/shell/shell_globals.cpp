@@ -2,14 +2,12 @@
 //   nDisplayBpp (startup.h)            colour depth of the display      0
 //   bWindowed (startup.h)              display in a window              0
 //   bInitDone (startup.h)              start-up succeeded               0
-//   window requests (main_window.h)    requests the main window got     none
 //
 // Not reset:
 //   the game thread's "inside" flag (startup.cpp)
 //                                      lowered by the game thread itself as it leaves
 #include "shell/shell_globals.h"
 
-#include "shell/main_window.h"
 #include "shell/startup.h"
 #include "stage/engine_globals.h"
 
@@ -18,5 +16,4 @@ void ResetShellGlobals() {
     nDisplayBpp = 0;
     bWindowed = 0;
     bInitDone = 0;
-    ClearWindowRequests();
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <cstdio>
+#include <string>
 
 #include "base/globals.h"
 #include "base/input.h"
@@ -11,6 +13,7 @@
 #include "base/message_box.h"
 #include "base/paths.h"
 #include "base/thread.h"
+#include "base/window_requests.h"
 #include "data/common_palette.h"
 #include "data/database.h"
 #include "data/option_record.h"
@@ -35,6 +38,9 @@
 #include "scene/scene_manager.h"
 #include "shell/main_window.h"
 #include "shell/palette_key.h"
+#include "sound/bgm_manager.h"
+#include "sound/midi_player_set.h"
+#include "sound/sound_effects.h"
 #include "stage/game_scene.h"
 #include "stage/post_load_tables.h"
 #include "stage/stage_load.h"
@@ -51,6 +57,28 @@ const char kTextureWarning[] =
     "テクスチャの作成に失敗しました！\nビデオカードの性能が十分ではないかもしれません。\n"
     "System.iniファイルで「Direct3D=0」に変更してDirect3Dを無効にすれば改善される可能性があり"
     "ます。";
+
+// One slot per system sound (0 to 16) and per record of the sound table from record 1 on
+// (slot 16 + n). There are always the 17 system slots: a system sound list shorter than that
+// leaves the missing ones without a file (silent).
+void MakeSoundSlots() {
+    const int records = static_cast<int>(EdDatabase.vecSound.Size());
+    const int count = std::max(kSystemSeCount, records + kDataSeBase);
+    DSSoundData.Clear();
+    SoundFileList.Clear();
+    DSSoundData.resize(count);
+    SoundFileList.resize(count);
+    auto fill = [](DSSOUNDDEF& def, const std::string& file) {
+        std::snprintf(def.szFileName, sizeof def.szFileName, "%s", file.c_str());
+        def.nCopies = 1;
+        def.nVolume = 0;
+        def.nUsed = 1;
+    };
+    const int systemFiles = std::min<int>(kSystemSeCount, EdSystem.vecSystemSeFiles.Size());
+    for (int i = 0; i < systemFiles; ++i) fill(SoundFileList[i], EdSystem.vecSystemSeFiles[i]);
+    for (int n = 1; n < records; ++n)
+        fill(SoundFileList[kDataSeBase + n], EdDatabase.vecSound[n].strFile);
+}
 
 bool OpenDisplay() {
     return DDInit(SystemIni.Direct3D, hWndMain, 640, 480, nDisplayBpp, SystemIni.VSync != 0,
@@ -234,8 +262,14 @@ bool InitGame(const std::string& commandLine, int showCmd) {
     if (!ReadKeyConfig(DataPathTable[kPathKeyConfig], KeyConfig)) DefaultKeyConfig(KeyConfig);
     LoadOption();
     if (nBpp == 8 && !LoadHbtPalette(Option.PaletteNumber())) return false;
-    // PLACEHOLDER(sound): the music manager, the sound-effect slots and the sound device are
-    // set up here.
+    Bgm.SetMidiEngine(&BgmMidiPlayers);
+    if (Option.bBgmOn != 0) Bgm.Init(kBgmPlayerCount, BgmOggNames, BgmMidiNames, kBgmSlotCount);
+    MakeSoundSlots();
+    if (!DS_Init(hWndMain, 22050, 8, 1)) {
+        ErrorLog("DS_Init失敗！");
+        return false;
+    }
+    DS_LoadSoundEffects(DSSoundData, SoundFileList, kSeVolumeTable[Option.SeVolumeStep()]);
 
     if (!LoadWorldMap()) {
         ReportLogBox("%s のロードに失敗！", DataPathTable[kPathWorldMap]);
@@ -256,6 +290,8 @@ void UnInitGame() {
         if (Font16.m_lpFastFont_FullAdd)
             ReportLog("Font16 : %d", Font16.m_lpFastFont_FullAdd->nCount);
     }
+    DS_UnInit();
+    Bgm.UnInit();
     SceneMgr.DeleteScenes();
     SceneSurfaces.clear();
     DrawMenuWindow = nullptr;

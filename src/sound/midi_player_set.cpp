@@ -5,6 +5,8 @@
 
 #include "base/paths.h"
 
+cMidiPlayerSet BgmMidiPlayers;
+
 cMidiPlayerSet::~cMidiPlayerSet() {
     DeleteAll();
 }

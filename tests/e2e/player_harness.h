@@ -59,6 +59,7 @@ struct PlayerRun {
     int showFps = 0;
     std::string stateLog;  // K4_STATE_LOG: a host path, or "" for none
     int loseDevice = 0;    // K4_LOSE_DEVICE: the frame the display is lost at, 0 never
+    std::string audioOut;  // K4_AUDIO_OUT: a host path, or "" for none
 };
 
 struct PlayerResult {
@@ -143,6 +144,7 @@ public:
             if (!run.stateLog.empty()) setenv("K4_STATE_LOG", run.stateLog.c_str(), 1);
             if (run.loseDevice > 0)
                 setenv("K4_LOSE_DEVICE", std::to_string(run.loseDevice).c_str(), 1);
+            if (!run.audioOut.empty()) setenv("K4_AUDIO_OUT", run.audioOut.c_str(), 1);
             const plat::Seams seams =
                 plat::ParseSeams([](const char* name) -> const char* { return std::getenv(name); });
             // What an earlier test of this process may have left: a fresh start.

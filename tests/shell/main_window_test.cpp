@@ -1,5 +1,5 @@
-// The main window procedure as far as it is built: the requests it records, the stage music
-// it keeps, the activity flag, and the close sequence with and without a running pause
+// The main window procedure as far as it is built: the sound and music it plays, the stage
+// music it keeps, the activity flag, and the close sequence with and without a running pause
 // thread.
 #include "shell/main_window.h"
 
@@ -14,13 +14,18 @@
 #include "base/log.h"
 #include "base/thread.h"
 #include "base/window_requests.h"
+#include "data/database.h"
+#include "data/system_record.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/seams.h"
 #include "scene/game_progress.h"
 #include "scene/scene_manager.h"
 #include "shell/shell_globals.h"
+#include "sound/bgm_manager.h"
+#include "sound/sound_effects.h"
 #include "stage/game_scene.h"
+#include "support/sound_fixture.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -71,22 +76,106 @@ protected:
     plat::HWND window = nullptr;
 };
 
-TEST_F(MainWindow, RecordsSoundAndMusicAndKeepsTheStageMusic) {
-    Progress.m_nStageBgm = 3;
+// The window thread serves the sound and music requests with the sound layer, here with a
+// headless sound object and stand-ins for the Ogg and MIDI players.
+class MainWindowSound : public MainWindow {
+protected:
+    void SetUp() override {
+        MainWindow::SetUp();
+        plat::Seams seams;
+        seams.headless = true;
+        plat::SetSeams(seams);
+        soundtest::WriteBytes(
+            "tone.wav",
+            soundtest::Riff({soundtest::Chunk("fmt ", soundtest::FmtBody(1, 1, 44100, 16)),
+                             soundtest::Chunk("data", soundtest::Samples16({1000, 1000}))}));
+        ASSERT_TRUE(DS_Init(window, 22050, 8, 1));
+        DSSoundData.resize(kSystemSeCount + 1);
+        SoundFileList.resize(kSystemSeCount + 1);
+        for (DSSOUNDDEF& def : SoundFileList) {
+            std::snprintf(def.szFileName, sizeof def.szFileName, "tone.wav");
+            def.nCopies = 2;  // a play moves a slot on to its second copy
+        }
+        DS_LoadSoundEffects(DSSoundData, SoundFileList, 0);
+
+        EdSystem.vecSceneBgm = {1, 0, 2, 0};
+        EdSystem.vecSceneBgmLoop = {1, 1, 0, 1};
+        EdDatabase.vecBgm.resize(3);
+        EdDatabase.vecBgm[1].strFile = "bgm\\title.mid";
+        EdDatabase.vecBgm[2].strFile = "bgm\\stage.ogg";
+        VoxFactoryOverride = soundtest::CreateFakeVox;
+        Bgm.SetMidiEngine(&midi);
+        ASSERT_EQ(Bgm.Init(kBgmPlayerCount, BgmOggNames, BgmMidiNames, kBgmSlotCount), 1);
+        soundtest::Calls().clear();
+    }
+    void TearDown() override {
+        Bgm.UnInit();
+        Bgm.SetMidiEngine(nullptr);
+        MainWindow::TearDown();
+    }
+    // The slots whose copy has been started, by the index of the copy each plays next.
+    static std::vector<int> Played() {
+        std::vector<int> played;
+        for (unsigned i = 0; i < DSSoundData.Size(); ++i)
+            if (DSSoundData[static_cast<int>(i)].nNext != 0) played.push_back(static_cast<int>(i));
+        return played;
+    }
+    static void Rewind() {
+        for (DSSOUNDDATA& slot : DSSoundData) slot.nNext = 0;
+    }
+    soundtest::FakeMidi midi;
+};
+
+TEST_F(MainWindowSound, PlaysTheSoundSlotsAndTakesTheCheckedAccessOutsideThem) {
     plat::SendMessage(window, WM_USER_PLAYSE, 4, 0);
-    plat::SendMessage(window, WM_USER_PLAYBGM, 2, 0);
+    PlayDataSe(1);
+    EXPECT_EQ(Played(), (std::vector<int>{4, kDataSeBase + 1}));
+    Rewind();
+    PlayDataSe(0);  // sends nothing
+    EXPECT_TRUE(Played().empty());
+    EXPECT_EQ(ErrorLogText().find("err V["), std::string::npos);
+    // One past the last slot: logged, the program closes, and slot 0 plays.
+    plat::SendMessage(window, WM_USER_PLAYSE, DSSoundData.Size(), 0);
+    EXPECT_EQ(Played(), (std::vector<int>{0}));
+    EXPECT_NE(ErrorLogText().find("err V[18] ( 18 ,"), std::string::npos) << ErrorLogText();
+    plat::MSG m;
+    bool closing = false;
+    while (plat::PeekMessage(&m, nullptr, true)) closing = closing || m.message == plat::WM_CLOSE;
+    EXPECT_TRUE(closing);
+}
+
+TEST_F(MainWindowSound, PlaysSceneAndStageMusicAndKeepsTheStageMusic) {
+    using Calls = std::vector<std::string>;
+    Progress.m_nStageBgm = 3;
+    // Scene 0: its MIDI tune, looped.
+    plat::SendMessage(window, WM_USER_PLAYBGM, 0, 0);
+    EXPECT_EQ(soundtest::Calls(), (Calls{"midi play 0 bgm\\title.mid 1"}));
     EXPECT_EQ(Progress.m_nStageBgm, 3);  // a scene's music is not the stage's
-    plat::SendMessage(window, WM_USER_PLAYBGM, kBgmStageMusic, 7);
-    EXPECT_EQ(Progress.m_nStageBgm, 7);
+    soundtest::Calls().clear();
+    // Scene 1 has no music: it stops.
+    plat::SendMessage(window, WM_USER_PLAYBGM, 1, 0);
+    EXPECT_EQ(soundtest::Calls(), (Calls{"midi stop 0"}));
+    soundtest::Calls().clear();
+    // The stage's Ogg tune, with the progress record's loop setting.
+    Progress.m_bBgmLoop = 0;
+    plat::SendMessage(window, WM_USER_PLAYBGM, kBgmStageMusic, 2);
+    EXPECT_EQ(Progress.m_nStageBgm, 2);
+    EXPECT_EQ(soundtest::Calls(),
+              (Calls{"clear", "load bgm\\stage.ogg", "loop 0", "play", "midi stop 0"}));
+    soundtest::Calls().clear();
+    // Stage music 0: slot 4 takes record 0's (empty) file and the music stops.
     plat::SendMessage(window, WM_USER_PLAYBGM, kBgmStageMusic, 0);
     EXPECT_EQ(Progress.m_nStageBgm, 0);
-    const auto requests = WindowRequestsSoFar();
-    ASSERT_EQ(requests.size(), 4u);
-    EXPECT_EQ(requests[0].message, WM_USER_PLAYSE);
-    EXPECT_EQ(requests[0].wParam, 4u);
-    EXPECT_EQ(requests[2].message, WM_USER_PLAYBGM);
-    EXPECT_EQ(requests[2].wParam, kBgmStageMusic);
-    EXPECT_EQ(requests[2].lParam, 7);
+    EXPECT_EQ(soundtest::Calls(), (Calls{"midi stop 0", "stop"}));
+    EXPECT_STREQ(Bgm.OggName(kBgmStageSlot), "");
+    soundtest::Calls().clear();
+    plat::SendMessage(window, WM_USER_PLAYBGM, 5, 0);  // nothing
+    EXPECT_TRUE(soundtest::Calls().empty());
+    // The close sequence stops the music before it ends the threads.
+    plat::SendMessage(window, WM_USER_PLAYBGM, 2, 0);
+    soundtest::Calls().clear();
+    plat::SendMessage(window, plat::WM_CLOSE, 0, 0);
+    EXPECT_EQ(soundtest::Calls(), (Calls{"midi stop 0", "stop"}));
 }
 
 TEST_F(MainWindow, ActivationFollowsTheWindow) {

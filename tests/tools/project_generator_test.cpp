@@ -167,8 +167,8 @@ TEST_F(ProjectGenerator, EveryProjectRecordReadsBackWhole) {
 
 TEST_F(ProjectGenerator, StagesSaveBackByteForByteAndTheNewestVersionIsPlayed) {
     MakeHere(true);
-    // The stages refer to the project's database (its sounds and effects), which the player
-    // reads before them.
+    // The stages refer to the project's database (its sounds, effects and music), which the
+    // player reads before them: a number the table lacks would not survive the save.
     ASSERT_EQ(EdDatabase.LoadAll(), 1);
     int stages = 0;
     for (const auto& entry : fs::directory_iterator("data/stg4")) {

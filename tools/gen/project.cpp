@@ -8,6 +8,7 @@
 #include "gen/sample_images.h"
 #include "gen/sample_music.h"
 #include "gen/sample_records.h"
+#include "gen/sample_sounds.h"
 
 namespace gen {
 
@@ -51,6 +52,8 @@ bool MakeProject(const std::string& dir, const ProjectOptions& options, std::str
         return Fail(error, "cannot write the music under " + root + "bgm/");
     if (!WriteSystemIni(root + "System.ini"))
         return Fail(error, "cannot write " + root + "System.ini");
+    if (!WriteSampleSounds(root))
+        return Fail(error, "cannot write the sounds under " + root + "se/ and bgm/");
     return true;
 }
 

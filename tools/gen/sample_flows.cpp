@@ -6,6 +6,7 @@
 
 #include "data/command_record.h"
 #include "data/move_shot_records.h"
+#include "gen/sample_sounds.h"
 
 namespace gen {
 
@@ -99,8 +100,9 @@ CheckedVector<cEdFlow> HeroFlows() {
     // Level-triggered, so that the flow runs while the button is held; its jump asks the
     // flow's key condition, tick by tick, whether the button is still held, and cuts the
     // rise when it is not.
-    flows.push_back(
-        Flow(kTriggerAlways, {Keys({kKeyButton1})}, true, Jump(kJumpHeightByKey, kHeroJumpHbl)));
+    cEdCommand jump = Jump(kJumpHeightByKey, kHeroJumpHbl);
+    jump.nSound = kJumpSound;
+    flows.push_back(Flow(kTriggerAlways, {Keys({kKeyButton1})}, true, std::move(jump)));
     return flows;
 }
 

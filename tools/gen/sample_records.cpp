@@ -10,6 +10,7 @@
 #include "data/system_record.h"
 #include "gen/bmp_writer.h"
 #include "gen/sample_flows.h"
+#include "gen/sample_sounds.h"
 #include "gen/sample_stages.h"
 
 namespace gen {
@@ -34,21 +35,33 @@ std::string TableFileName(const char* programPath) {
     return name;
 }
 
-// The sound table: "none", then the sounds of the coin, the spring and the gem.
-constexpr std::size_t kSampleSounds = 4;
+// The sound table: "none", the sounds of the coin, the spring and the gem of the hits stage,
+// then the hero's jump.
+constexpr std::size_t kSampleSounds = kJumpSound + 1;
 
-bool WriteDatabase(const std::string& folder) {
-    // The database's default content: the "none" entries every table starts with and one
-    // entry of each kind that stages can name.
-    cEdDatabase database;
+// The database's default content: the "none" entries every table starts with and one entry
+// of each kind that stages can name.
+void MakeSampleDatabase(cEdDatabase& database) {
     database.SetDefaults();
     // The one animation set, which every character of the sample game uses.
     FillBasicAnimations(database.vecAnimeSet[0]);
-    // Sounds 2 and 3 for the spring and the gem of the hits stage.
     database.vecSound.resize(kSampleSounds);
+    database.vecSound[kJumpSound].strName = "Jump";
+    database.vecSound[kJumpSound].strFile = kJumpSoundFile;
     // The hit effect of the hits stage: two cells of a tenth of a second each.
     database.vecEffect[1].vecFrame.resize(2);
     database.vecEffect[1].vecFrame[1].nPattern = 1;
+    // Music 1 is the title tune, music 2 the stage tune.
+    database.vecBgm[kTitleMusic].strName = "Title";
+    database.vecBgm[kTitleMusic].strFile = kTitleMusicFile;
+    database.vecBgm.resize(kStageMusic + 1);
+    database.vecBgm[kStageMusic].strName = "Stage";
+    database.vecBgm[kStageMusic].strFile = kStageMusicFile;
+}
+
+bool WriteDatabase(const std::string& folder) {
+    cEdDatabase database;
+    MakeSampleDatabase(database);
     const std::vector<std::uint8_t> files[kDatabaseTableCount] = {
         TableBytes(database.vecAnimeSet),    TableBytes(database.vecAnime),
         TableBytes(database.vecBmpCharaExc), TableBytes(database.vecSwordType),
@@ -65,6 +78,9 @@ bool WriteDatabase(const std::string& folder) {
 bool WriteSystem(const std::string& folder) {
     cEdSystem system;
     system.strTitle = "Kestrune Sample";
+    for (int n = 0; n < kSampleSystemSounds; ++n) system.vecSystemSeFiles[n] = SystemSoundFile(n);
+    // The title plays its tune; the other scenes are silent.
+    system.vecSceneBgm[0] = kTitleMusic;
     return WriteFileBytes(folder + "System.dat", system.SaveToBytes());
 }
 
@@ -73,16 +89,21 @@ bool WriteSystem(const std::string& folder) {
 bool WriteProjectRecords(const std::string& folder) {
     bool ok = WriteSystem(folder);
     ok = WriteDatabase(folder) && ok;
-    // Saving an item checks its sound against the loaded sound table: while the palettes and
-    // stages are written, the sample's own table is the one they are checked against.
-    CheckedVector<cEdSound> loaded;
-    loaded.Assign(EdDatabase.vecSound);
-    EdDatabase.vecSound.Clear();
-    EdDatabase.vecSound.resize(kSampleSounds);
+    // Saving checks an item's sound and a stage's music against the loaded database (a number
+    // the table lacks is cleared): while the palettes and stages are written, the sample's own
+    // tables are the ones they are checked against; the program's are put back afterwards.
+    cEdDatabase sample;
+    MakeSampleDatabase(sample);
+    CheckedVector<cEdSound> programSound;
+    programSound.Assign(EdDatabase.vecSound);
+    CheckedVector<cEdBgm> programBgm = EdDatabase.vecBgm;
+    EdDatabase.vecSound.Assign(sample.vecSound);
+    EdDatabase.vecBgm = sample.vecBgm;
     ok = WriteSampleCommonPalette(folder) && ok;
     ok = WriteSampleWorldMap(folder) && ok;
     ok = WriteSampleStages(folder) && ok;
-    EdDatabase.vecSound.Assign(loaded);
+    EdDatabase.vecSound.Assign(programSound);
+    EdDatabase.vecBgm = programBgm;
     return ok;
 }
 

@@ -10,6 +10,7 @@
 #include "data/world_map.h"
 #include "gen/bmp_writer.h"
 #include "gen/sample_flows.h"
+#include "gen/sample_sounds.h"
 
 namespace gen {
 
@@ -181,6 +182,9 @@ cEdStage MakePlayTestStage() {
     stage.bTimeLimit = 1;
     stage.nTimeLimit = kPlayTestTimeLimit;
     stage.strText = "play test";
+    // The stage tune, looped.
+    stage.nBgm = kStageMusic;
+    stage.nBgmParam = 1;
     FillPalettes(stage);
     // The three show their flows, not fights: the hero walks past and through them, so they
     // carry no body attack.

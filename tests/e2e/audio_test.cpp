@@ -1,0 +1,196 @@
+// What the player sounds like, end to end: the headless mix written by K4_AUDIO_OUT on the
+// virtual clock. The title is silent (no music plays there without a MIDI synthesiser's
+// tune); a direct play of test-play starts the stage's Ogg tune with the stage, the hero's
+// jump sound starts within a frame's worth of samples of the jump, and the fall into the pit
+// ("Dead 2") plays system sound 8; two runs write the same bytes.
+//
+// The mix is the sum of the voices while no sum saturates (the sample game keeps them low),
+// so the test subtracts the tune, predicted from the Ogg file, and finds the effects alone.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "gen/sample_sounds.h"
+#include "platform/audio_mixer.h"
+#include "platform/ogg_stream.h"
+#include "platform/wave_reader.h"
+#include "player_harness.h"
+#include "state_log_run.h"
+
+namespace {
+
+using namespace e2e;
+
+const PlayerConfig& kConfig = kPlayerConfigs[2];  // DirectDraw 32: frames of 16 ms
+const char kPlayStage[] = "data\\stg4\\test-play.stg4";
+constexpr int kKeyRight = 0x27;
+constexpr int kKeyButton1 = 0x5A;
+// Play begins in frame 91 (after the fade-in and the start caption).
+constexpr int kJumpFrame = 151;
+constexpr int kPitWalk = 200;
+constexpr int kRunFrames = 360;
+// One frame at 60 per second, in samples.
+constexpr std::int64_t kFrameSamples = plat::kMixRate / 60;
+// The sound-effect volume of the default option step 7: -150, as a gain in 1/65536.
+constexpr std::int32_t kSeGain = 55142;
+
+// Left channel of a WAV file of the mix.
+std::vector<std::int16_t> LeftSamples(const std::string& wav) {
+    std::vector<std::int16_t> out;
+    if (wav.size() < 44) return out;
+    for (std::size_t i = 44; i + 3 < wav.size(); i += 4)
+        out.push_back(static_cast<std::int16_t>(static_cast<std::uint8_t>(wav[i]) |
+                                                (static_cast<std::uint8_t>(wav[i + 1]) << 8)));
+    return out;
+}
+
+// An effect's WAVE file as the mixer plays it at 44100 Hz: the frame under a stepped
+// position, left side, at the effect gain.
+std::vector<std::int32_t> EffectAsMixed(const std::vector<std::uint8_t>& file) {
+    plat::WaveChunks c;
+    std::vector<std::int32_t> out;
+    if (!plat::ParseWave(file.data(), file.size(), c)) return out;
+    const std::uint64_t step = (std::uint64_t{c.format.nSamplesPerSec} << 32) / plat::kMixRate;
+    const std::uint64_t frames = c.dataSize / c.format.nBlockAlign;
+    for (std::uint64_t pos = 0; (pos >> 32) < frames; pos += step) {
+        const std::uint8_t* p = file.data() + c.dataOffset + (pos >> 32) * c.format.nBlockAlign;
+        const std::int32_t s = c.format.wBitsPerSample == 8
+                                   ? (p[0] - 128) * 256
+                                   : static_cast<std::int16_t>(p[0] | (p[1] << 8));
+        out.push_back((s * kSeGain) >> 16);
+    }
+    return out;
+}
+
+std::vector<std::string> Script() {
+    auto key = [](int frame, int vk, bool down) {
+        char line[64];
+        std::snprintf(line, sizeof line, "@%d key 0x%02X %s", frame, vk, down ? "down" : "up");
+        return std::string(line);
+    };
+    return {key(kJumpFrame, kKeyButton1, true), key(kJumpFrame + 20, kKeyButton1, false),
+            key(kPitWalk, kKeyRight, true)};
+}
+
+struct AudioRun {
+    PlayerResult result;
+    std::string wav;
+    std::vector<StateLine> lines;
+};
+
+AudioRun RunHeard(const std::string& stage, int frames, const std::vector<std::string>& script) {
+    AudioRun run;
+    PlayerProject project;
+    EXPECT_TRUE(project.Make(kConfig));
+    PlayerRun player;
+    player.stage = stage;
+    player.script = script;
+    player.quitAfter = frames;
+    player.audioOut = project.Path("mix.wav");
+    if (!stage.empty()) player.stateLog = project.Path("state.log");
+    run.result = project.Run(player);
+    EXPECT_TRUE(run.result.ended);
+    EXPECT_EQ(run.result.exitCode, 0);
+    run.wav = PlayerProject::ReadFile(player.audioOut);
+    if (!stage.empty()) run.lines = ParseStateLog(PlayerProject::ReadFile(player.stateLog), frames);
+    return run;
+}
+
+class PlayHeard : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        run_ = new AudioRun(RunHeard(kPlayStage, kRunFrames, Script()));
+        // The tune as the player mixes it: 22050 Hz doubled, looped.
+        plat::OggStream stream;
+        const std::vector<std::uint8_t> ogg = gen::OggTuneBytes(22050, 4.0);
+        if (stream.Open(ogg)) {
+            std::int16_t l, r;
+            while (stream.NextFrame(l, r)) tune_.push_back(l);
+        }
+    }
+    static void TearDownTestSuite() {
+        delete run_;
+        run_ = nullptr;
+    }
+    static std::int32_t Tune(std::size_t i) { return tune_[(i / 2) % tune_.size()]; }
+    // The mix without the tune, which starts at sample `onset`.
+    static std::vector<std::int32_t> Effects(const std::vector<std::int16_t>& mix,
+                                             std::size_t onset) {
+        std::vector<std::int32_t> out(mix.size());
+        for (std::size_t i = 0; i < mix.size(); ++i)
+            out[i] = mix[i] - (i >= onset ? Tune(i - onset) : 0);
+        return out;
+    }
+    static std::size_t FirstNonZero(const std::vector<std::int32_t>& v, std::size_t from) {
+        while (from < v.size() && v[from] == 0) ++from;
+        return from;
+    }
+
+    static AudioRun* run_;
+    static std::vector<std::int16_t> tune_;
+};
+AudioRun* PlayHeard::run_ = nullptr;
+std::vector<std::int16_t> PlayHeard::tune_;
+
+// The game time of the start of frame N, in samples: frames follow each other at 60 per
+// second from the stage's first frame, which is where the mix begins.
+std::int64_t FrameStart(int frame) {
+    return static_cast<std::int64_t>(frame - 1) * plat::kMixRate / 60;
+}
+
+TEST_F(PlayHeard, StageTuneJumpAndLossSoundWhenTheyHappen) {
+    ASSERT_FALSE(tune_.empty());
+    const std::vector<std::int16_t> mix = LeftSamples(run_->wav);
+    ASSERT_GT(mix.size(), static_cast<std::size_t>(FrameStart(kRunFrames)));
+    // The tune starts with the stage: the mix is the tune from its first sample on until the
+    // first effect.
+    const std::vector<std::int32_t> effects = Effects(mix, 0);
+    const std::size_t jump = FirstNonZero(effects, 0);
+    ASSERT_LT(jump, mix.size());
+    EXPECT_NE(mix[100], 0);
+
+    // The jump sound, from the frame the hero leaves the floor, and nothing else meanwhile.
+    ASSERT_GE(run_->lines.size(), static_cast<std::size_t>(kJumpFrame));
+    EXPECT_LT(run_->lines[kJumpFrame - 1].y, run_->lines[kJumpFrame - 2].y);
+    EXPECT_LE(std::llabs(static_cast<std::int64_t>(jump) - FrameStart(kJumpFrame)), kFrameSamples)
+        << jump;
+    const std::vector<std::int32_t> jumpSound = EffectAsMixed(gen::JumpSoundBytes());
+    ASSERT_FALSE(jumpSound.empty());
+    for (std::size_t i = 0; i < jumpSound.size(); ++i)
+        ASSERT_EQ(effects[jump + i], jumpSound[i]) << "jump sample " << i;
+
+    // Then silence but for the tune, until the hero falls into the pit: system sound 8.
+    int lost = 0;
+    for (const StateLine& line : run_->lines)
+        if (line.dying && lost == 0) lost = line.frame;
+    ASSERT_NE(lost, 0) << "the hero never fell";
+    EXPECT_NE(run_->result.errorLog.find("Dead 2"), std::string::npos);
+    const std::size_t loss = FirstNonZero(effects, jump + jumpSound.size());
+    EXPECT_LE(std::llabs(static_cast<std::int64_t>(loss) - FrameStart(lost)), kFrameSamples)
+        << loss;
+    const std::vector<std::int32_t> lossSound = EffectAsMixed(gen::SystemSoundBytes(8));
+    ASSERT_LT(loss + lossSound.size(), effects.size());
+    for (std::size_t i = 0; i < lossSound.size(); ++i)
+        ASSERT_EQ(effects[loss + i], lossSound[i]) << "loss sample " << i;
+    EXPECT_EQ(FirstNonZero(effects, loss + lossSound.size()), effects.size());
+}
+
+TEST_F(PlayHeard, TwoRunsWriteTheSameBytes) {
+    const AudioRun again = RunHeard(kPlayStage, kRunFrames, Script());
+    ASSERT_EQ(again.wav.size(), run_->wav.size());
+    EXPECT_TRUE(again.wav == run_->wav);
+    // A whole WAV file: its sizes match what it holds.
+    const auto u32 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(static_cast<std::uint8_t>(run_->wav[at])) |
+               static_cast<std::uint32_t>(static_cast<std::uint8_t>(run_->wav[at + 1])) << 8 |
+               static_cast<std::uint32_t>(static_cast<std::uint8_t>(run_->wav[at + 2])) << 16 |
+               static_cast<std::uint32_t>(static_cast<std::uint8_t>(run_->wav[at + 3])) << 24;
+    };
+    EXPECT_EQ(u32(40), run_->wav.size() - 44);
+    EXPECT_EQ(u32(4), run_->wav.size() - 8);
+}
+
+}  // namespace
