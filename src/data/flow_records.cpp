@@ -33,7 +33,6 @@ void LoadList(CheckedVector<T>& list, RecordReader& reader, std::size_t minBytes
 // cEdCondition
 
 cEdCondition::cEdCondition() {
-    Rebind(kCurrentDataVersion);
     Reset();
 }
 
@@ -109,7 +108,6 @@ void cEdCondition::Load(RecordReader& reader) {
 // cEdKeyCondition
 
 cEdKeyCondition::cEdKeyCondition() {
-    Rebind(kCurrentDataVersion);
     Reset();
 }
 
@@ -151,7 +149,6 @@ void cEdKeyCondition::Describe(RecordVisitor& visitor) {
 // cEdFlow
 
 cEdFlow::cEdFlow() {
-    Rebind(kCurrentDataVersion);
     Reset();
     nKeySlack = 3;
 }
