@@ -9,10 +9,12 @@
 //   install_straight_move/N   a flow of [ループ(N, 1), 直線移動] installed on a character
 //
 // The counters: "heap_bytes" are the bytes allocated per copy (gross); "kept_bytes" those
-// that stay allocated per list element, and for the install the heap bytes that stay allocated per
-// installed command (command copy, its move record and parameters, its running instance),
-// "s_per_cmd" the time per installed command. Run: scripts/bench (or build-DIR/record_copy).
+// that stay allocated per list element (the element included), and for the install per
+// installed command (command copy, its move record and parameters, its running instance);
+// "s_per_copy" and "s_per_cmd" the time per element and per installed command.
+// Run: scripts/bench (or build-DIR/record_copy).
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <atomic>
 #include <cstdint>
@@ -53,6 +55,14 @@ void CountedFree(void* p) {
 long long LiveBytes() {
     return g_allocated.load() - g_freed.load();
 }
+
+// Freed memory stays with the program between runs, so that each run pays for its own
+// allocations and not for the page faults of memory the run before gave back.
+const bool g_keepFreedMemory = [] {
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    return true;
+}();
 
 constexpr int kStraightMove = 2;  // 直線移動
 constexpr int kLoop = 39;         // ループ
