@@ -72,7 +72,7 @@ void cEdCondition::Load(RecordReader& reader) {
         const std::uint8_t* p = reader.Bytes().data() + reader.Offset();
         const std::uint32_t stored = std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 |
                                      std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
-        Rebind(version);
+        BindTables(version);
         m_bDiscardedSplit = stored == static_cast<std::uint32_t>(FieldCount()) + 1;
     }
     SerialRecord::Load(reader);
