@@ -77,7 +77,7 @@ public:
     // share the result (BindTables); called directly, what it registers is this record's
     // tables until the next walk binds them again. The base registers nothing.
     virtual void Rebind(std::uint32_t version);
-    // What else than the version the registration depends on (a record whose layout of old
+    // What besides the version the registration depends on (a record whose layout of old
     // files depends on what the file holds); records of one class, version and variant
     // register the same members.
     virtual std::uint32_t LayoutVariant() const { return 0; }
@@ -117,7 +117,8 @@ public:
     int FieldCount() const { return static_cast<int>(Layout().fields.Size()); }
     int StringCount() const { return static_cast<int>(Layout().strings.Size()); }
 
-    // Zeroes every member registered at the current version; strings become empty.
+    // Binds the tables of the current version (constructors rely on it), then zeroes every
+    // registered member; strings become empty.
     void Reset();
     // Copies the registered members' values from a record of the same class.
     void Assign(const SerialRecord& source);
