@@ -16,7 +16,6 @@ constexpr std::size_t kBasicAnimeCount = 4;
 // cEdAnimeFrame
 
 cEdAnimeFrame::cEdAnimeFrame() {
-    Rebind(kCurrentDataVersion);
     Reset();
     nTime = 1;
 }
@@ -31,7 +30,6 @@ void cEdAnimeFrame::Rebind(std::uint32_t) {
 // cEdAnime
 
 cEdAnime::cEdAnime() {
-    Rebind(kCurrentDataVersion);
     SetDefaults();
 }
 
@@ -69,7 +67,6 @@ void cEdAnime::Describe(RecordVisitor& visitor) {
 // cEdAnimeSet
 
 cEdAnimeSet::cEdAnimeSet() {
-    Rebind(kCurrentDataVersion);
     SetDefaults();
 }
 

@@ -5,7 +5,6 @@
 #include "data/record_visitor.h"
 
 cEdBlock::cEdBlock() {
-    Rebind(kCurrentDataVersion);
     Reset();
 }
 

@@ -13,7 +13,6 @@ void LoadZeroEditValue(SerialRecord& record, std::int32_t& nEditValue, RecordRea
 }
 
 cEdBmpCharaExc::cEdBmpCharaExc() {
-    Rebind(kCurrentDataVersion);
     Reset();
     bCellWidth = 0;
     nCellWidth = 2;

@@ -28,7 +28,6 @@ bool IsEmpty(const cEdFlow& flow) {
 }  // namespace
 
 cEdChara::cEdChara() {
-    Rebind(kCurrentDataVersion);
     Reset();
     nGraphicSource = 1;
     nGiant = 1;

@@ -88,7 +88,6 @@ void RaiseStatusOperands(Params& p, int threshold) {
 }  // namespace
 
 cEdCommand::cEdCommand() {
-    Rebind(kCurrentDataVersion);
     Reset();
 }
 

@@ -119,7 +119,6 @@ cEdItem* FindPaletteItem(int kind, int index) {
 // cEdCommonPalette
 
 cEdCommonPalette::cEdCommonPalette() {
-    Rebind(kCurrentDataVersion);
     Reset();
     vecBlock.resize(1);
     vecChara.resize(1);

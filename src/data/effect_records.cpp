@@ -40,7 +40,6 @@ void UpgradeRoughness(cEdEffectParams& record, std::uint32_t version,
 // cEdEffectFrame
 
 cEdEffectFrame::cEdEffectFrame() {
-    Rebind(kCurrentDataVersion);
     Reset();
     nTime = 1;
 }
@@ -54,7 +53,6 @@ void cEdEffectFrame::Rebind(std::uint32_t) {
 // cEdEffect
 
 cEdEffect::cEdEffect() {
-    Rebind(kCurrentDataVersion);
     SetDefaults();
 }
 
@@ -93,7 +91,6 @@ void cEdEffect::Describe(RecordVisitor& visitor) {
 // cEdEffectParams
 
 cEdEffectParams::cEdEffectParams() {
-    Rebind(kCurrentDataVersion);
     Reset();
     nKind = 1;
 }

@@ -33,7 +33,6 @@ void LoadList(CheckedVector<T>& list, RecordReader& reader, std::size_t minBytes
 // cEdCondition
 
 cEdCondition::cEdCondition() {
-    Rebind(kCurrentDataVersion);
     Reset();
 }
 
@@ -73,7 +72,7 @@ void cEdCondition::Load(RecordReader& reader) {
         const std::uint8_t* p = reader.Bytes().data() + reader.Offset();
         const std::uint32_t stored = std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 |
                                      std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
-        Rebind(version);
+        BindTables(version);
         m_bDiscardedSplit = stored == static_cast<std::uint32_t>(FieldCount()) + 1;
     }
     SerialRecord::Load(reader);
@@ -109,7 +108,6 @@ void cEdCondition::Load(RecordReader& reader) {
 // cEdKeyCondition
 
 cEdKeyCondition::cEdKeyCondition() {
-    Rebind(kCurrentDataVersion);
     Reset();
 }
 
@@ -151,7 +149,6 @@ void cEdKeyCondition::Describe(RecordVisitor& visitor) {
 // cEdFlow
 
 cEdFlow::cEdFlow() {
-    Rebind(kCurrentDataVersion);
     Reset();
     nKeySlack = 3;
 }

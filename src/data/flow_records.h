@@ -21,6 +21,8 @@ public:
     cEdCondition(const cEdCondition&) = default;
     cEdCondition& operator=(const cEdCondition&) = default;
     void Rebind(std::uint32_t version) override;
+    // Old files register the two discarded values one of two ways.
+    std::uint32_t LayoutVariant() const override { return m_bDiscardedSplit ? 1 : 0; }
     // Conditions of older files are renumbered to today's kinds and status orders.
     void Load(RecordReader& reader) override;
 

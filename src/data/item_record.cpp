@@ -6,7 +6,6 @@
 #include "data/record_visitor.h"
 
 cEdItem::cEdItem() {
-    Rebind(kCurrentDataVersion);
     Reset();
 }
 

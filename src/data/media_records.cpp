@@ -20,7 +20,6 @@ void RegisterMedia(SerialRecord& record, std::uint32_t version, std::string& str
 // cEdPicture
 
 cEdPicture::cEdPicture() {
-    Rebind(kCurrentDataVersion);
     Reset();
 }
 
@@ -35,7 +34,6 @@ void cEdPicture::Load(RecordReader& reader) {
 // cEdSound
 
 cEdSound::cEdSound() {
-    Rebind(kCurrentDataVersion);
     Reset();
 }
 
@@ -50,7 +48,6 @@ void cEdSound::Load(RecordReader& reader) {
 // cEdBgm
 
 cEdBgm::cEdBgm() {
-    Rebind(kCurrentDataVersion);
     Reset();
 }
 

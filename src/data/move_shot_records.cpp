@@ -22,7 +22,6 @@ constexpr std::uint32_t kAimAtVersion = 671;
 // cEdMove
 
 cEdMove::cEdMove() {
-    Rebind(kCurrentDataVersion);
     SetDefaults();
 }
 
@@ -94,7 +93,6 @@ void cEdMove::Load(RecordReader& reader) {
 // cEdShot
 
 cEdShot::cEdShot() {
-    Rebind(kCurrentDataVersion);
     SetDefaults();
 }
 

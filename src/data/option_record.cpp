@@ -11,7 +11,6 @@ constexpr std::int32_t kMaxSeVolume = 10;
 }  // namespace
 
 OptionData::OptionData() {
-    Rebind(kCurrentDataVersion);
     Reset();
     bBgmOn = 1;
     nSeVolume = 7;

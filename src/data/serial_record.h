@@ -3,8 +3,13 @@
 // A record lists its serialisable members in two tables, numbers and strings, in file
 // order. The derived class fills them in Rebind for a given file version, leaving out what
 // a file of that version does not have; reading, writing, resetting and copying are then
-// walks over the tables. The tables are a cache of the layout for one version, rebuilt at
-// the start of every walk.
+// walks over the tables, which are bound afresh for the version at the start of every walk.
+//
+// The tables are a description of the class, not of one record: a layout (record_layout.h)
+// holds the members as offsets from the start of the record, made once per class and version
+// and shared by every record of the class, and an entry of a record is the layout's slot
+// rebased onto that record. A record holds only a pointer to its layout, so copies cost their
+// members only.
 #pragma once
 
 #include <atomic>
@@ -14,8 +19,10 @@
 
 #include "base/checked_vector.h"
 #include "data/record_io.h"
+#include "data/record_layout.h"
 
 class SerialRecord;
+struct RecordRegistration;
 
 // The current record version, written at the head of every file the program creates.
 extern std::uint32_t dwDataVersion;
@@ -27,39 +34,19 @@ extern int bStripCR;
 
 constexpr std::uint32_t kCurrentDataVersion = 747;
 
+// One registered numeric member of one record: its layout slot rebased onto the record.
 struct FieldEntry {
     SerialRecord* owner = nullptr;
     void* address = nullptr;
     std::uint32_t count = 0;
     std::int8_t size = 0;
     const char* name = "";  // for the record dumper
-
-    // Keeps this entry's owner and names the same member inside it.
-    void Assign(const FieldEntry& source);
-    FieldEntry& operator=(const FieldEntry& source) {
-        Assign(source);
-        return *this;
-    }
-    FieldEntry() = default;
-    FieldEntry(SerialRecord* o, void* a, std::uint32_t c, std::int8_t s, const char* n = "")
-        : owner(o), address(a), count(c), size(s), name(n) {}
-    FieldEntry(const FieldEntry&) = default;
 };
 
 struct StringEntry {
     SerialRecord* owner = nullptr;
     std::string* address = nullptr;
     const char* name = "";  // for the record dumper
-
-    void Assign(const StringEntry& source);
-    StringEntry& operator=(const StringEntry& source) {
-        Assign(source);
-        return *this;
-    }
-    StringEntry() = default;
-    StringEntry(SerialRecord* o, std::string* a, const char* n = "")
-        : owner(o), address(a), name(n) {}
-    StringEntry(const StringEntry&) = default;
 };
 
 // What a load found of one record body: how many fields and strings were read, at which
@@ -74,18 +61,29 @@ struct StoredCounts {
 class SerialRecord {
 public:
     SerialRecord() = default;
-    // A copy starts with empty tables: tables copied from the source would name the
-    // source's members, and every walk rebuilds them anyway.
+    // A copy starts with empty tables: the record it is part of may be of another class
+    // than the source (a base copied out of a derived record), and every walk binds the
+    // tables first anyway.
     SerialRecord(const SerialRecord& source) noexcept : m_Stored(source.m_Stored) {}
     SerialRecord(SerialRecord&& source) noexcept : m_Stored(source.m_Stored) {}
-    // Rebinds this record, gives its tables the source's shape rebased onto this record,
+    // Gives this record the source's tables (the same layout, rebased onto this record),
     // and copies no member values: the derived copy-assignment copies its own members.
     SerialRecord& operator=(const SerialRecord& source);
-    virtual ~SerialRecord() = default;
+    virtual ~SerialRecord();
 
     virtual void RebindConst(std::uint32_t) const {}
-    // Rebuilds both tables for the version; the base registers nothing.
+    // Registers the members of the version in file order: ClearTables, then the Add calls.
+    // The walks below run it only for the first record of a class that needs a version and
+    // share the result (BindTables); called directly, what it registers is this record's
+    // tables until the next walk binds them again. The base registers nothing.
     virtual void Rebind(std::uint32_t version);
+    // What besides the version the registration depends on (a record whose layout of old
+    // files depends on what the file holds); records of one class, version and variant
+    // register the same members.
+    virtual std::uint32_t LayoutVariant() const { return 0; }
+    // Binds the tables of the version: the class's shared layout, registered when this is
+    // the first record of its class to need it.
+    void BindTables(std::uint32_t version);
     // Reads the registered members: the field count and fields, then the strings.
     virtual void Load(RecordReader& reader);
     // Writes the registered members in the writer's layout. Derived saves that store more
@@ -111,12 +109,16 @@ public:
     }
     void AddString(std::string* address, std::uint32_t count = 1, const char* name = "");
 
-    FieldEntry& FieldAt(int index) { return m_FieldTable.CheckedAt(index); }
-    StringEntry& StringAt(int index) { return m_StringTable.CheckedAt(index); }
-    int FieldCount() const { return static_cast<int>(m_FieldTable.Size()); }
-    int StringCount() const { return static_cast<int>(m_StringTable.Size()); }
+    // The entries of the current tables, through the checked access: a bad index is
+    // reported and yields entry 0 (with an empty table, an entry of no bytes or a spare
+    // string, never a member).
+    FieldEntry FieldAt(int index);
+    StringEntry StringAt(int index);
+    int FieldCount() const { return static_cast<int>(Layout().fields.Size()); }
+    int StringCount() const { return static_cast<int>(Layout().strings.Size()); }
 
-    // Zeroes every member registered at the current version; strings become empty.
+    // Binds the tables of the current version (constructors rely on it), then zeroes every
+    // registered member; strings become empty.
     void Reset();
     // Copies the registered members' values from a record of the same class.
     void Assign(const SerialRecord& source);
@@ -158,8 +160,25 @@ protected:
     void AddField(void* address, std::uint32_t count, std::int8_t size, const char* name);
 
 private:
-    CheckedVector<FieldEntry> m_FieldTable;
-    CheckedVector<StringEntry> m_StringTable;
+    // The current tables; a registration made by a direct Rebind call is turned into a
+    // layout here, at the first use of the tables after it.
+    const RecordLayout& Layout() const;
+    void* At(std::ptrdiff_t offset) { return reinterpret_cast<char*>(this) + offset; }
+    const void* At(std::ptrdiff_t offset) const {
+        return reinterpret_cast<const char*>(this) + offset;
+    }
+    std::string& StringMember(const StringSlot& slot) {
+        return *static_cast<std::string*>(At(slot.offset));
+    }
+
+    // Registration by a direct Rebind call, and its end.
+    RecordRegistration* Registration();
+    void DropRegistration();
+    std::ptrdiff_t OffsetOf(const void* address) const;
+
+    // Null: no tables yet. While a registration of this record is open (between ClearTables
+    // and the next use of the tables), the pending marker of serial_record.cpp.
+    mutable const LayoutBinding* m_pBinding = nullptr;
     StoredCounts m_Stored;
 };
 

@@ -45,7 +45,7 @@ void LoadPlacementList(RecordReader& reader, CheckedVector<T>& list) {
         if (reader.StoppedEarly()) break;
         T& element = list.emplace_back();
         element.Load(reader);
-        element.Rebind(kCurrentDataVersion);
+        element.BindTables(kCurrentDataVersion);
     }
 }
 
@@ -90,7 +90,6 @@ struct StagePaletteRegistration {
 }  // namespace
 
 cEdStage::cEdStage() {
-    Rebind(kCurrentDataVersion);
     SetDefaults();
 }
 

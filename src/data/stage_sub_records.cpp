@@ -17,7 +17,6 @@ std::int32_t WrapTimes(std::int32_t b, std::int32_t k) {
 // cEdAreaLimit
 
 cEdAreaLimit::cEdAreaLimit() {
-    Rebind(kCurrentDataVersion);
     Reset();
 }
 
@@ -59,7 +58,6 @@ void SetDefaultAreaLimits(std::span<cEdAreaLimit, AREA_LIMIT_COUNT> limits) {
 // cEdBackground
 
 cEdBackground::cEdBackground() {
-    Rebind(kCurrentDataVersion);
     SetDefaults();
 }
 
@@ -97,7 +95,6 @@ void cEdBackground::SetDefaults() {
 // cEdStageString
 
 cEdStageString::cEdStageString() {
-    Rebind(kCurrentDataVersion);
     Reset();
 }
 

@@ -15,7 +15,6 @@ constexpr Label SwordPlaceLabels[5] = {"前", "後", "上", "下", ""};
 // cEdSwordFrame
 
 cEdSwordFrame::cEdSwordFrame() {
-    Rebind(kCurrentDataVersion);
     Reset();
     bFlipX = 1;
 }
@@ -39,7 +38,6 @@ void cEdSwordFrame::Rebind(std::uint32_t version) {
 // cEdSwordType
 
 cEdSwordType::cEdSwordType() {
-    Rebind(kCurrentDataVersion);
     SetDefaults();
 }
 

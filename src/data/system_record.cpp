@@ -170,7 +170,6 @@ int ClampToInt(long long value) {
 // cEdSystemSubA
 
 cEdSystemSubA::cEdSystemSubA() {
-    Rebind(kCurrentDataVersion);
     Reset();
     bEnabled = 1;
 }
@@ -184,7 +183,6 @@ void cEdSystemSubA::Rebind(std::uint32_t) {
 // cEdSystemSubB
 
 cEdSystemSubB::cEdSystemSubB() {
-    Rebind(kCurrentDataVersion);
     Reset();
 }
 
@@ -209,7 +207,6 @@ void cEdSystemSubB::Load(RecordReader& reader) {
 // cEdSystemSubC
 
 cEdSystemSubC::cEdSystemSubC() {
-    Rebind(kCurrentDataVersion);
     Reset();
     vecTableOn.resize(kRankingTableCount, 0);
 }
@@ -236,7 +233,6 @@ void cEdSystemSubC::Describe(RecordVisitor& visitor) {
 // cEdSystemSubD
 
 cEdSystemSubD::cEdSystemSubD() {
-    Rebind(kCurrentDataVersion);
     Reset();
 }
 
@@ -263,7 +259,6 @@ void cEdSystemSubD::SetText(std::string_view key, std::string_view text) {
 // cEdSystem
 
 cEdSystem::cEdSystem() {
-    Rebind(kCurrentDataVersion);
     SetDefaults();
 }
 

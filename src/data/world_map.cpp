@@ -37,7 +37,6 @@ std::int32_t LastOf(std::int32_t size) {
 // cEdMapEvent
 
 cEdMapEvent::cEdMapEvent() {
-    Rebind(kCurrentDataVersion);
     Reset();
 }
 
@@ -78,7 +77,6 @@ bool MapConditionPasses(std::int32_t op, std::int32_t variable, std::int32_t val
 }
 
 cEdMapStage::cEdMapStage() {
-    Rebind(kCurrentDataVersion);
     Reset();
 }
 
@@ -118,7 +116,6 @@ bool cEdMapStage::Counts(bool requiredSwitchOn, std::int32_t variableValue,
 // cEdMapNode
 
 cEdMapNode::cEdMapNode() {
-    Rebind(kCurrentDataVersion);
     Reset();
     vecStages.resize(1);
 }
@@ -147,7 +144,6 @@ void cEdMapNode::Describe(RecordVisitor& visitor) {
 // cEdWorldMap
 
 cEdWorldMap::cEdWorldMap() {
-    Rebind(kCurrentDataVersion);
     SetDefaults();
 }
 
