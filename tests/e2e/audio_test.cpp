@@ -8,6 +8,7 @@
 // so the test subtracts the tune, predicted from the Ogg file, and finds the effects alone.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -162,15 +163,35 @@ TEST_F(PlayHeard, StageTuneJumpAndLossSoundWhenTheyHappen) {
     for (std::size_t i = 0; i < jumpSound.size(); ++i)
         ASSERT_EQ(effects[jump + i], jumpSound[i]) << "jump sample " << i;
 
-    // Then silence but for the tune, until the hero falls into the pit: system sound 8.
+    // Then silence but for the tune and the contact sound (system sound 7) of each time the
+    // hero walks into the patroller, until the hero falls into the pit: system sound 8.
     int lost = 0;
     for (const StateLine& line : run_->lines)
         if (line.dying && lost == 0) lost = line.frame;
     ASSERT_NE(lost, 0) << "the hero never fell";
     EXPECT_NE(run_->result.errorLog.find("Dead 2"), std::string::npos);
-    const std::size_t loss = FirstNonZero(effects, jump + jumpSound.size());
+    const std::vector<std::int32_t> contactSound = EffectAsMixed(gen::SystemSoundBytes(7));
+    ASSERT_FALSE(contactSound.empty());
+    std::size_t loss = FirstNonZero(effects, jump + jumpSound.size());
+    int contacts = 0;
+    while (loss < effects.size() &&
+           static_cast<std::int64_t>(loss) < FrameStart(lost) - kFrameSamples) {
+        ASSERT_LT(loss + contactSound.size(), effects.size());
+        for (std::size_t i = 0; i < contactSound.size(); ++i)
+            ASSERT_EQ(effects[loss + i], contactSound[i]) << "contact sample " << i;
+        ++contacts;
+        loss = FirstNonZero(effects, loss + contactSound.size());
+    }
+    const std::string& log = run_->result.errorLog;
+    std::size_t logged = 0;
+    for (std::size_t at = log.find("PlaySE 7"); at != std::string::npos;
+         at = log.find("PlaySE 7", at + 1))
+        if (at + 8 == log.size() || !std::isdigit(static_cast<unsigned char>(log[at + 8])))
+            ++logged;
+    EXPECT_EQ(static_cast<std::size_t>(contacts), logged) << run_->result.errorLog;
     EXPECT_LE(std::llabs(static_cast<std::int64_t>(loss) - FrameStart(lost)), kFrameSamples)
-        << loss;
+        << loss << "\n"
+        << run_->result.errorLog;
     const std::vector<std::int32_t> lossSound = EffectAsMixed(gen::SystemSoundBytes(8));
     ASSERT_LT(loss + lossSound.size(), effects.size());
     for (std::size_t i = 0; i < lossSound.size(); ++i)
