@@ -1,7 +1,7 @@
 // What the player sounds like, end to end: the headless mix written by K4_AUDIO_OUT on the
-// virtual clock. The title is silent (no music plays there without a MIDI synthesiser's
-// tune); a direct play of test-play starts the stage's Ogg tune with the stage, the hero's
-// jump sound starts within a frame's worth of samples of the jump, and the fall into the pit
+// virtual clock. The title scene plays its MIDI tune from its start; a direct play of test-play
+// starts the stage's Ogg tune with the stage, the hero's jump sound starts within a frame's worth
+// of samples of the jump, and the fall into the pit
 // ("Dead 2") plays system sound 8; two runs write the same bytes.
 //
 // The mix is the sum of the voices while no sum saturates (the sample game keeps them low),
@@ -212,6 +212,24 @@ TEST_F(PlayHeard, TwoRunsWriteTheSameBytes) {
     };
     EXPECT_EQ(u32(40), run_->wav.size() - 44);
     EXPECT_EQ(u32(4), run_->wav.size() - 8);
+}
+
+// The title scene's tune is MIDI: it sounds from the scene's start (well within its first
+// second), and two runs render it to the same bytes.
+TEST(TitleHeard, MidiTuneFromTheSceneStart) {
+    const AudioRun first = RunHeard("", 90, {});
+    EXPECT_NE(first.result.errorLog.find("PlayBGM 0 "), std::string::npos) << first.result.errorLog;
+    const std::vector<std::int16_t> mix = LeftSamples(first.wav);
+    ASSERT_GT(mix.size(), static_cast<std::size_t>(FrameStart(90)));
+    std::size_t onset = 0;
+    while (onset < mix.size() && mix[onset] == 0) ++onset;
+    EXPECT_LT(onset, static_cast<std::size_t>(plat::kMixRate)) << "no tune in the first second";
+    int loud = 0;
+    for (std::size_t i = onset; i < mix.size(); ++i)
+        if (std::abs(mix[i]) > 256) ++loud;
+    EXPECT_GT(loud, static_cast<int>(plat::kMixRate / 10)) << "the tune is barely heard";
+    const AudioRun second = RunHeard("", 90, {});
+    EXPECT_TRUE(second.wav == first.wav);
 }
 
 }  // namespace
