@@ -367,27 +367,31 @@ bool Operate(const ExprToken& left, int op, const ExprToken& right, std::string_
     }
 }
 
-// Bytes ( and ) pair up by their nesting; for each ( that has a partner, the partner. Both
-// are counted from the end of the text, so that the pairs behind a substitution stay valid
-// however the part before them changed length.
-void MatchParensFromEnd(const std::string& s, std::vector<std::int32_t>& match) {
-    const std::size_t n = s.size();
-    match.assign(n + 1, 0);
-    std::vector<std::int32_t> open;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (s[i] == '(') {
-            open.push_back(static_cast<std::int32_t>(i));
-        } else if (s[i] == ')' && !open.empty()) {
-            match[n - open.back()] = static_cast<std::int32_t>(n - i);
-            open.pop_back();
+// The ) that closes the ( at i, counting the nesting; npos when the text ends first.
+std::size_t FindMatch(std::string_view s, std::size_t i) {
+    int level = 0;
+    for (std::size_t j = i + 1; j < s.size(); ++j) {
+        if (s[j] == '(') {
+            ++level;
+        } else if (s[j] == ')') {
+            if (level == 0) return j;
+            --level;
         }
     }
+    return std::string_view::npos;
 }
 
-void Substitute(std::string& s, std::size_t pos, std::size_t close, std::int32_t value) {
+// One output text per nesting level, kept from run to run: a level's text lives while the
+// levels below it run, and a long text must not cost fresh memory at every level and run.
+std::string& LevelBuffer(int depth) {
+    static thread_local std::string buffers[kCodeNestLimit + 1];
+    return buffers[depth];
+}
+
+void AppendNumber(std::string& out, std::int32_t value) {
     char digits[16];
     const int len = std::snprintf(digits, sizeof digits, "%d", value);
-    s.replace(pos, close + 1 - pos, digits, static_cast<std::size_t>(len));
+    out.append(digits, static_cast<std::size_t>(len));
 }
 
 }  // namespace
@@ -410,7 +414,11 @@ std::int32_t ParseCodeNumber(std::string_view word) {
 }
 
 std::int32_t EvalExpression(std::string_view text, cActorBase* actor) {
-    std::vector<ExprToken> tokens;
+    // EvalExpression never runs inside itself: the buffers are kept from run to run, so a
+    // long text does not map and fault in fresh pages every time.
+    static thread_local std::vector<ExprToken> tokens;
+    static thread_local std::vector<ExprToken> out;
+    tokens.clear();
     int object = kObjectMy;
     bool tokenSincePrefix = false;
     std::size_t start = 0;  // the current word is text[start, i), without its dots
@@ -455,8 +463,6 @@ std::int32_t EvalExpression(std::string_view text, cActorBase* actor) {
     std::int32_t result = tokens.back().nValue;
     // The leftmost operator of a priority first, its result standing in for its three
     // tokens: one pass from the left per priority does exactly that.
-    std::vector<ExprToken> out;
-    out.reserve(n);
     for (int priority = 0; priority <= 2; ++priority) {
         out.clear();
         for (std::size_t k = 0; k < tokens.size(); ++k) {
@@ -480,62 +486,86 @@ std::int32_t EvalExpression(std::string_view text, cActorBase* actor) {
     return result;
 }
 
-std::int32_t ExpandParens(std::string s, cActorBase* actor, int depth) {
-    if (depth > kCodeNestLimit) {
+// A group or call is replaced by its value where its word begins; the rescan of the value
+// that follows can find nothing more in that word (a number is no function name, and its
+// ( are no longer at the word's start). So each word takes at most one substitution and the
+// text is built in one pass from the left, instead of being rewritten in place.
+std::int32_t ExpandParens(std::string_view text, cActorBase* actor, int depth) {
+    if (depth < 0 || depth > kCodeNestLimit) {
         LanguageError();
         return 0;
     }
-    std::vector<std::int32_t> match;
-    bool matched = false;
-    std::size_t pos = 0;
+    std::string& out = LevelBuffer(depth);
+    out.clear();
+    // Every ( before this position has its ): it lies inside a pair found already, so a
+    // word such as a((((…)))) is scanned once, not once per (.
+    std::size_t knownUntil = 0;
+    std::size_t pos = 0;  // start of the current word
+    bool substituted = false;
     std::size_t i = 0;
-    while (i < s.size()) {
-        const char c = s[i];
+    while (i < text.size()) {
+        const char c = text[i];
         if (c == ' ') {
+            out += ' ';
             pos = ++i;
+            substituted = false;
             continue;
         }
         if (c != '(') {
+            out += c;
             ++i;
             continue;
         }
-        if (!matched) {
-            MatchParensFromEnd(s, match);
-            matched = true;
+        const bool group = i == pos;
+        const std::string_view name = text.substr(pos, i - pos);
+        const bool call = !group && !substituted && FindName(ExprFuncNames, name) >= 0;
+        if (!group && !call && i < knownUntil) {
+            out += c;
+            ++i;
+            continue;
         }
-        const std::size_t fromEnd = s.size() - i;
-        if (fromEnd >= match.size() || match[fromEnd] == 0) {
+        const std::size_t close = FindMatch(text, i);
+        if (close == std::string_view::npos) {
             CodeErrorBox("%s", "\")\"が見つかりません！");
             return 0;
         }
-        const std::size_t close = s.size() - static_cast<std::size_t>(match[fromEnd]);
-
-        if (i == pos) {
-            // A group: its value in its place; an error inside counts as 0 here.
-            const std::int32_t v = ExpandParens(s.substr(i + 1, close - i - 1), actor, depth + 1);
-            Substitute(s, pos, close, v);
-            i = pos;
-            continue;
-        }
-
-        const std::string name = s.substr(pos, i - pos);
-        if (FindName(ExprFuncNames, name) < 0) {
+        if (!group && !call) {
             // Not a call: the parentheses stay characters of the word.
+            if (close > knownUntil) knownUntil = close;
+            out += c;
             ++i;
             continue;
         }
 
-        std::vector<std::int32_t> args;
-        std::string arg;
+        if (group) {
+            // A group: its value in its place; an error inside counts as 0 here.
+            const std::int32_t v =
+                ExpandParens(text.substr(i + 1, close - i - 1), actor, depth + 1);
+            AppendNumber(out, v);
+            i = close + 1;
+            substituted = true;
+            continue;
+        }
+
+        // The call's name is already in the output: its value takes its place.
+        const std::string funcName(name);
+        out.resize(out.size() - name.size());
+        std::int32_t args[2] = {0, 0};
+        std::size_t argCount = 0;
         int level = 0;
         std::size_t j = i + 1;
+        std::size_t argStart = j;
         bool closed = false;
         auto finishArg = [&]() {
-            if (!arg.empty()) args.push_back(ExpandParens(arg, actor, depth + 1));
-            arg.clear();
+            if (j > argStart) {
+                const std::int32_t v =
+                    ExpandParens(text.substr(argStart, j - argStart), actor, depth + 1);
+                if (argCount < 2) args[argCount] = v;
+                ++argCount;
+            }
         };
-        for (; j < s.size(); ++j) {
-            const char a = s[j];
+        for (; j < text.size(); ++j) {
+            const char a = text[j];
             if (a == '(') {
                 ++level;
             } else if (a == ')') {
@@ -547,24 +577,24 @@ std::int32_t ExpandParens(std::string s, cActorBase* actor, int depth) {
                 --level;
             } else if (a == ',' && level == 0) {
                 finishArg();
-                continue;
+                argStart = j + 1;
             }
-            arg += a;
         }
         if (!closed) {
-            CodeErrorBox("関数 %s で\")\"が見つかりません！", name.c_str());
+            CodeErrorBox("関数 %s で\")\"が見つかりません！", funcName.c_str());
             return 0;
         }
-        if (args.size() != 2) {
-            CodeErrorBox("関数 %s の引数が不正です！", name.c_str());
+        if (argCount != 2) {
+            CodeErrorBox("関数 %s の引数が不正です！", funcName.c_str());
             return 0;
         }
         const std::int32_t lo = args[0] < args[1] ? args[0] : args[1];
         const std::int32_t hi = args[0] < args[1] ? args[1] : args[0];
-        Substitute(s, pos, j, RandomRange(lo, hi));
-        i = pos;
+        AppendNumber(out, RandomRange(lo, hi));
+        i = j + 1;
+        substituted = true;
     }
-    return EvalExpression(s, actor);
+    return EvalExpression(out, actor);
 }
 
 int RunCode(std::string_view text, cActorBase* actor) {
@@ -574,7 +604,7 @@ int RunCode(std::string_view text, cActorBase* actor) {
     if (text.size() >= kCodeTextLimit)
         LanguageError();
     else
-        ExpandParens(std::string(text), actor, 0);
+        ExpandParens(text, actor, 0);
     if (bCodeError) {
         LogCodeError(text);
         return 0;

@@ -96,7 +96,7 @@ int RunCode(std::string_view text, cActorBase* actor);
 
 // The parenthesis and function pass at nesting depth `depth` (0 for the whole text), ending
 // with EvalExpression on the flat text. An error ends this level with 0.
-std::int32_t ExpandParens(std::string text, cActorBase* actor, int depth = 0);
+std::int32_t ExpandParens(std::string_view text, cActorBase* actor, int depth = 0);
 
 // Tokenizing and reduction of a flat text.
 std::int32_t EvalExpression(std::string_view text, cActorBase* actor);
