@@ -1,8 +1,11 @@
 #include "flow/command_dispatch.h"
 
 #include "data/command_record.h"
+#include "flow/arrange.h"
+#include "flow/expression_language.h"
 #include "flow/flow_instance.h"
 #include "flow/movement_commands.h"
+#include "flow/status_commands.h"
 #include "stage/actor.h"
 
 namespace {
@@ -40,8 +43,8 @@ const CommandHandler CommandTable[kCommandTypes] = {
     CmdPlaceholder,     // 19 PLACEHOLDER(commands): message
     CmdPlaceholder,     // 20 PLACEHOLDER(commands): warp
     CmdPlaceholder,     // 21 PLACEHOLDER(commands): target setting
-    CmdPlaceholder,     // 22 PLACEHOLDER(commands): status operations
-    CmdPlaceholder,     // 23 PLACEHOLDER(commands): status operations 2
+    CmdStatusEntry,     // 22
+    CmdStatus2Entry,    // 23
     CmdPlaceholder,     // 24 PLACEHOLDER(commands): vanish
     CmdPlaceholder,     // 25 PLACEHOLDER(commands): item get
     CmdPlaceholder,     // 26 PLACEHOLDER(commands): graphic change
@@ -55,8 +58,8 @@ const CommandHandler CommandTable[kCommandTypes] = {
     CmdPlaceholder,     // 34 PLACEHOLDER(commands): background change
     CmdPlaceholder,     // 35 PLACEHOLDER(commands): sound effect
     CmdPlaceholder,     // 36 PLACEHOLDER(commands): music
-    CmdPlaceholder,     // 37 PLACEHOLDER(commands): code
-    CmdPlaceholder,     // 38 PLACEHOLDER(commands): arrange
+    CmdRunCode,         // 37
+    CmdArrangeEntry,    // 38
     CmdNothing,         // 39 loop
 };
 

@@ -39,9 +39,13 @@ bool CompareByOp(std::int32_t v, std::int32_t n, int code) {
 }
 
 std::int32_t PercentOf(std::int32_t a, std::int32_t b) {
-    const double x = Wrap32(std::int64_t{a} * b) * 0.01;
-    // Halves go away from zero; |x| stays below 2^31 / 100, so the truncation is exact.
-    return plat::TruncToInt(x >= 0 ? x + 0.5 : x - 0.5);
+    // The product is taken in 64 bits, so a large status and percentage do not wrap into
+    // a value of the other sign; the result is held to the int32 limits.
+    const double x = static_cast<double>(std::int64_t{a} * b) * 0.01;
+    const double r = x >= 0 ? x + 0.5 : x - 0.5;
+    if (r >= 2147483647.0) return INT32_MAX;
+    if (r <= -2147483648.0) return INT32_MIN;
+    return plat::TruncToInt(r);
 }
 
 bool TestConditionList(const CheckedVector<cEdCondition>& conditions, int combination,

@@ -43,8 +43,8 @@ enum CompareCode : int {
 // where |INT_MIN| and a modulus of −1 are ordinary values.
 bool CompareByOp(std::int32_t v, std::int32_t n, int code);
 
-// a × b percent, rounded half away from zero. The product a × b is the 32-bit machine
-// product, as the status values are.
+// a × b percent, rounded half away from zero; the product is taken in 64 bits and the
+// result held to the int32 limits.
 std::int32_t PercentOf(std::int32_t a, std::int32_t b);
 
 // Whether the list holds for the actor. Combination 0: every condition, tested in order up

@@ -14,8 +14,6 @@ void SetCommandContext(cActorBase* actor, FlowInstance* flow, cCommandInstance* 
     lpGame->m_pCurCmd = cmd;
 }
 
-void ApplyFlowArranges(cEdCommand&, cActorBase&, FlowInstance*) {}
-
 CommandContextGuard::CommandContextGuard() {
     if (!lpGame) return;
     m_pActor = lpGame->m_pCurActor;
@@ -42,8 +40,6 @@ int KeyConditionHolds(cActorBase& actor, cInput* input, const cEdKeyCondition* c
 int RunItemCommand(cHeroActor&, cEdCommand&) {
     return 0;
 }
-
-void ApplyItemArranges(cHeroActor&, cEdCommand&) {}
 
 void RunFlowChange(cHeroActor&, cEdCommand&) {}
 

@@ -43,8 +43,8 @@ private:
     std::int32_t m_bCodeKill = 0;
 };
 
-// PLACEHOLDER(commands): the arranges waiting in the flow (null: none) change the command
-// that starts. Nothing changes until arranges exist.
+// The arranges waiting in the flow (null: none) change the command that starts, in the
+// order they were made (flow/arrange.cpp).
 void ApplyFlowArranges(cEdCommand& cmd, cActorBase& actor, FlowInstance* flow);
 
 // Whether a condition list holds (mode 0 all, 1 one or more, any other mode never) with
@@ -60,8 +60,7 @@ int KeyConditionHolds(cActorBase& actor, cInput* input, const cEdKeyCondition* c
 // nothing until the item commands exist.
 int RunItemCommand(cHeroActor& hero, cEdCommand& cmd);
 
-// PLACEHOLDER(commands): the hero's pending arranges change the item command. Nothing
-// changes until arranges exist.
+// The hero's pending arranges change the item command, in order (flow/arrange.cpp).
 void ApplyItemArranges(cHeroActor& hero, cEdCommand& cmd);
 
 // PLACEHOLDER(items): a flow change an item queued on the hero, run now. Does nothing until

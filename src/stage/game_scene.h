@@ -275,6 +275,8 @@ int CheckReplayHotKeys();
 // The game scene while it exists; null otherwise (set by NewGameScene, cleared first thing
 // when the scene is destroyed).
 extern cGameScene* lpGame;
+// The hero's sight mask, made again after its sight changed.
+void BuildSightMask(cGameScene& scene);
 // The scene manager's maker of scene 4 (MakeGameScene): a new game scene, also in lpGame.
 cScene* NewGameScene();
 

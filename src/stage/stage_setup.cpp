@@ -13,6 +13,7 @@
 #include "data/stage_record.h"
 #include "data/system_record.h"
 #include "flow/command_budget.h"
+#include "flow/expression_language.h"
 #include "flow/flow_install.h"
 #include "gfx/display.h"
 #include "gfx/frame_timing.h"
@@ -41,9 +42,6 @@ struct SetStageAbort {};
     throw SetStageAbort{};
 }
 
-// PLACEHOLDER(stage-images): the sight mask of the hero.
-void BuildSightMask(cGameScene&) {}
-
 // PLACEHOLDER(stage-images): the images and work surfaces of this stage.
 void LoadStageResources(cGameScene&) {}
 
@@ -54,6 +52,9 @@ void RequestBgm(std::int32_t music, std::int32_t loop) {
 }
 
 }  // namespace
+
+// PLACEHOLDER(stage-images): the sight mask of the hero.
+void BuildSightMask(cGameScene&) {}
 
 // b entries; the hit pass tests shots only in the ticks whose entry is 1: n evenly spread
 // ticks per frame, tick ⌊k·b/n⌋ for k = 0, 1, ... (the last tick taking one that a collision
@@ -106,6 +107,8 @@ void cGameScene::SetStage(int restart, int fresh) {
         ErrorLog("In SetStage");
         // Whatever ran before is over: no command context survives into the new attempt.
         SetCommandContext(nullptr, nullptr, nullptr);
+        // A new attempt: a failing code text may report itself once more.
+        ResetCodeErrorReports();
         m_nFrame = 0;
 
         // Every run-time list is emptied; characters go before the lists that point at them.

@@ -85,8 +85,11 @@ TEST(PercentOf, RoundsHalvesAwayFromZeroOnTheWrappedProduct) {
         {-1, 49, 0},
         {0, 999999, 0},
         {999999, 100, 999999},
-        {65536, 65536, 0},          // the product wraps to 0 in 32 bits
-        {65536, 32768, -21474836},  // and to INT_MIN here: -21474836.48
+        {65536, 65536, 42949673},     // the product is taken in 64 bits: 42949672.96
+        {65536, -32768, -21474836},   // -21474836.48
+        {INT32_MAX, 200, INT32_MAX},  // held to the limits
+        {INT32_MIN, 200, INT32_MIN},
+        {INT32_MIN, -101, INT32_MAX},
     };
     for (const Case& c : cases)
         EXPECT_EQ(PercentOf(c.a, c.b), c.expected) << c.a << " % of " << c.b;

@@ -18,6 +18,8 @@
 #include "data/system_record.h"
 #include "flow/flow_install.h"
 #include "flow/flow_instance.h"
+#include "flow/param_desc_table.h"
+#include "scene/game_progress.h"
 #include "stage/actor.h"
 #include "stage/actor_services.h"
 #include "stage/engine_globals.h"
@@ -319,6 +321,38 @@ TEST_F(FlowRuntime, ArrangesWaitForTheNextCommandThatIsNotOneAndGoWithAStop) {
         }
         EXPECT_EQ(trace, c.trace);
     }
+}
+
+TEST_F(FlowRuntime, ArrangesChangeTheNextCommandThatIsNotOneAndGoWithAStop) {
+    // Two arranges of 画面の色を変更 R (type 33, index 0): + C1, then × 2; a wait between the
+    // second colour command and its arrange-free start.
+    constexpr int kScreenColour = 33;
+    cEdCommand plus = Cmd(38, 0);
+    plus.vecParam = {kScreenColour, 0, 1, 0, 1};
+    cEdCommand twice = Cmd(38, 0);
+    twice.vecParam = {kScreenColour, 0, 3, 0, 2};
+    BuildParamDescTable();
+    Progress.m_vecVariable[1] = 40;
+    Progress.m_vecVariable[2] = 2;
+    Install({Flow(kFlowOnly, {plus, twice, Cmd(kScreenColour, 1), Cmd(kScreenColour, 1)})});
+    const cEdCommand& first = actor.m_Chara.vecFlow[0].vecCommand[2];
+    const cEdCommand& second = actor.m_Chara.vecFlow[0].vecCommand[3];
+    F(0).Start(actor);
+    Ticks(2);  // both arranges run and wait; the arrange commands themselves keep them
+    ASSERT_EQ(F(0).m_listPendingArrange.size(), 2u);
+    EXPECT_EQ(first.vecParam[0], 0);
+    Tick();  // the colour command starts: (0 + 40) × 2, in list order, and uses them up
+    EXPECT_TRUE(F(0).m_listPendingArrange.empty());
+    EXPECT_EQ(first.vecParam[0], 80);
+    EXPECT_EQ(first.vecParam[1], 0);
+    for (int i = 0; i < 100 && F(0).m_nCurrent != 3; ++i) Tick();
+    ASSERT_EQ(F(0).m_nCurrent, 3);  // the next one starts without arranges
+    EXPECT_EQ(second.vecParam[0], 0);
+    EXPECT_EQ(first.vecParam[0], 80);
+
+    F(0).m_listPendingArrange.push_back(CheckedVector<std::int32_t>{1, 0, 0, 0, 0});
+    EXPECT_EQ(F(0).Stop(actor), 1);
+    EXPECT_TRUE(F(0).m_listPendingArrange.empty());
 }
 
 TEST_F(FlowRuntime, PauseHoldsTheFlowWhereItIsAndHaltStopsItForGood) {
