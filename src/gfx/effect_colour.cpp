@@ -288,7 +288,8 @@ bool DDBltTrans(DDSURFACEDATA* lpDstSD, int x, int y, int nWidth, int nHeight,
     if (lpDTCon && ResolveEffectSurfaces(&dst, &src)) {
         int ax = sx, ay = sy, aw = nWidth, ah = nHeight;
         DDAdjustMirrorRect(src, &ax, &ay, &aw, &ah);
-        const std::uint32_t diffuse = static_cast<std::uint32_t>(255 - nAlpha) << 24 | 0x00FFFFFFu;
+        const std::uint32_t diffuse =
+            (255u - static_cast<std::uint32_t>(nAlpha)) << 24 | 0x00FFFFFFu;
         plat::D3DTLVERTEX v[4];
         EffectRectVertices(v, src, x, y, nWidth, nHeight, ax, ay, aw, ah, diffuse);
         DrawEffectQuad(
@@ -322,7 +323,7 @@ int DDChangeColorEx(DDSURFACEDATA* lpDstSD, int /*x*/, int /*y*/, int /*nWidth*/
     DDSURFACEDATA *dst = lpDstSD, *src = lpSrcSD;
     // The tint needs the device; a surface it cannot draw into stays as it is.
     if (!ResolveEffectSurfaces(&dst, &src)) return 1;
-    const std::uint32_t diffuse = static_cast<std::uint32_t>(255 - nAlpha) << 24 |
+    const std::uint32_t diffuse = (255u - static_cast<std::uint32_t>(nAlpha)) << 24 |
                                   std::uint32_t{bRed} << 16 | std::uint32_t{bGreen} << 8 | bBlue;
     plat::D3DTLVERTEX v[4];
     // The quad always covers the whole destination, reading the source from its origin. A

@@ -63,7 +63,7 @@ TEST_P(ColourEffects, FlashLevelsInSoftware) {
         for (const int level : {1, 3, 5, INT_MAX}) {
             Make(&dst, {"ww"});
             DDBltFlash(&dst, 0, 0, 2, 1, &src, 0, 0, 1, Palette, HbtTable, kBlue, level);
-            EXPECT_EQ(RawPixel(&dst, 0, 0), static_cast<std::uint32_t>((5 + level) & 255));
+            EXPECT_EQ(RawPixel(&dst, 0, 0), (5u + static_cast<std::uint32_t>(level)) & 255u);
             EXPECT_EQ(RawPixel(&dst, 1, 0), 8u) << "mode 1 skips the key";
         }
         return;
