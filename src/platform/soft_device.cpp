@@ -247,6 +247,25 @@ void CopyTyped(SoftSurface& dst, const RECT& dr, const SoftSurface& src, const R
     const std::uint8_t* const srcBits = src.Bits();
     const std::ptrdiff_t dstPitch = dst.Pitch(), srcPitch = src.Pitch();
     const KeyedRowLoop<Pixel> keyedRow = ChosenKeyedRow<Pixel>();
+    if (same && !leftward) {
+        // Unscaled, left to right (every blit of a frame): the rows' addresses step by the
+        // pitches, and each row is copied whole or through the key.
+        std::uint8_t* const dstFirst = dstBits + dstPitch * dr.top + dr.left * sizeof(Pixel);
+        const std::uint8_t* const srcFirst = srcBits + srcPitch * sr.top + sr.left * sizeof(Pixel);
+        // A key wider than the pixel matches nothing, as a whole-value comparison would.
+        const bool whole = !key || *key != kv;
+        const std::size_t rowBytes = static_cast<std::size_t>(dw) * sizeof(Pixel);
+        for (int n = 0; n < dh; ++n) {
+            const std::ptrdiff_t k = upward ? dh - 1 - n : n;
+            std::uint8_t* const d = dstFirst + dstPitch * k;
+            const std::uint8_t* const s = srcFirst + srcPitch * k;
+            if (whole)
+                std::memmove(d, s, rowBytes);
+            else
+                keyedRow(reinterpret_cast<Pixel*>(d), reinterpret_cast<const Pixel*>(s), dw, kv);
+        }
+        return;
+    }
     for (int n = 0; n < dh; ++n) {
         const int k = upward ? dh - 1 - n : n;
         const int sy = sr.top + (same ? k : static_cast<int>(std::int64_t{k} * sh / dh));
