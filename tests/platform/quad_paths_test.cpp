@@ -1,5 +1,7 @@
 // The faster ways the device draws a quad (one colour filled or mixed in through per-channel
-// tables, a sprite's texels through the row loops) against the general path, which works out
+// tables, a sprite's texels through the row loops, a quad of one vertex colour reading its
+// texture through loops fixed per format and operation, a quad handed over with its target)
+// against the general path, which works out
 // every pixel through the stage operations and the blend one by one: over a table of
 // operations, target formats, alphas, blends, clips and mirrors, for both instruction sets of
 // the row loops, the pixels must be the same. Also the raster pieces those ways are built on
