@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "base/log.h"
 #include "gfx/batch.h"
 #include "gfx/display.h"
 #include "gfx/surface_lock.h"
@@ -58,16 +59,6 @@ std::uint32_t TransparentOf(DDSURFACEDATA* lpDst) {
     return lpDst == &BackBuffer ? lpDTCon->dwTransmitBack : lpDTCon->dwTransmit;
 }
 
-bool WriteQuad(plat::IDirect3DVertexBuffer9* vb, const DDSURFACEDATA* lpSrc, int dx, int dy, int dw,
-               int dh, int sx, int sy, int sw, int sh, std::uint32_t diffuse) {
-    void* data = nullptr;
-    if (!vb || plat::FAILED(vb->Lock(0, 4 * sizeof(plat::D3DTLVERTEX), &data, 0))) return false;
-    WriteSpriteVertices(static_cast<plat::D3DTLVERTEX*>(data), lpSrc, dx, dy, dw, dh, sx, sy, sw,
-                        sh, diffuse);
-    vb->Unlock();
-    return true;
-}
-
 int DevicePath(DDSURFACEDATA* lpDst, int dx, int dy, int dw, int dh, DDSURFACEDATA* lpSrc, int sx,
                int sy, int sw, int sh, std::uint32_t dwFlags) {
     if (!DDClipBlt(lpDst, &dx, &dy, &dw, &dh, lpSrc, &sx, &sy, &sw, &sh)) return 0;
@@ -78,17 +69,25 @@ int DevicePath(DDSURFACEDATA* lpDst, int dx, int dy, int dw, int dh, DDSURFACEDA
         return 1;
     }
     DTCONTEXT& con = *lpDTCon;
-    if (!WriteQuad(src.lpVB, lpSrc, dx, dy, dw, dh, sx, sy, sw, sh, con.dwDiffuse)) return 0;
-    if (!D3DBeginScene() || !D3DSetRenderTarget(0, lpDst)) return 0;
-    if (dwFlags == 0 && src.bColorKey) {
-        const plat::RECT r{dx, dy, dx + dw, dy + dh};
-        lpDevice->Clear(1, &r, plat::D3DCLEAR_TARGET, TransparentOf(lpDst), 1.0f, 0);
-    }
+    // The quad goes to the device as it is, without the texture's vertex buffer (which only
+    // this draw reads, after writing it) and without making the target the render target.
+    if (!src.lpVB || !D3DBeginScene()) return 0;
+    plat::D3DTLVERTEX v[4];
+    WriteSpriteVertices(v, lpSrc, dx, dy, dw, dh, sx, sy, sw, sh, con.dwDiffuse);
     SetSpriteStageStates(con.dwColorOp, con.dwAlphaOp);
     lpDevice->SetTexture(0, src.lpTexture);
-    lpDevice->SetStreamSource(0, src.lpVB, 0, sizeof(plat::D3DTLVERTEX));
-    lpDevice->SetFVF(kQuadFvf);
-    lpDevice->DrawPrimitive(plat::D3DPT_TRIANGLESTRIP, 0, 2);
+    const plat::RECT r{dx, dy, dx + dw, dy + dh};
+    const bool clear = dwFlags == 0 && src.bColorKey;
+    // A target the device refuses draws nothing, as when it cannot be made the render target
+    // (which is reported); a locked one draws nothing either, and the blit still counts.
+    plat::IDirect3DSurface9* target = lpDst->lpDT->lpSurface;
+    if (!target->IsRenderTarget()) {
+        ReportLog("SetRenderTarget Err %x (%s)", static_cast<unsigned>(plat::D3DERR_INVALIDCALL),
+                  lpDst->szFileName);
+        return 0;
+    }
+    lpDevice->DrawQuadOnto(target, v, clear ? &r : nullptr, clear ? TransparentOf(lpDst) : 0);
+    // Every draw leaves the screen the render target.
     D3DSetRenderTarget(0, con.lpScreenSD);
     return 1;
 }

@@ -314,6 +314,162 @@ bool WholeSide(int first, float lo, float hi, double t0, double t1, int size, in
     return true;
 }
 
+// ---- quads of one vertex colour that read their texture (DrawQuad): full-screen modulated
+// and flashed pictures. The general path's arithmetic, pixel by pixel, but with each row's
+// pixels and texels found once and the stage operations and formats fixed per loop, so that
+// the compiler can inline the arithmetic.
+
+constexpr DWORD kAnyOp = 0xFFFFFFFFu;
+
+constexpr int BytesPerPixelOf(D3DFORMAT format) {
+    return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8 ? 4 : 2;
+}
+
+template <D3DFORMAT kFormat>
+[[gnu::always_inline]] inline std::uint32_t ToArgb(const std::uint8_t* p) {
+    if constexpr (kFormat == D3DFMT_A8R8G8B8 || kFormat == D3DFMT_X8R8G8B8) {
+        std::uint32_t v;
+        std::memcpy(&v, p, 4);
+        return kFormat == D3DFMT_X8R8G8B8 ? 0xFF000000u | (v & 0x00FFFFFFu) : v;
+    } else {
+        const std::uint32_t v = static_cast<std::uint32_t>(p[0] | (p[1] << 8));
+        if constexpr (kFormat == D3DFMT_R5G6B5)
+            return 0xFF000000u | Expand5((v >> 11) & 31) << 16 | Expand6((v >> 5) & 63) << 8 |
+                   Expand5(v & 31);
+        else
+            return ((v & 0x8000) ? 0xFF000000u : 0u) | Expand5((v >> 10) & 31) << 16 |
+                   Expand5((v >> 5) & 31) << 8 | Expand5(v & 31);
+    }
+}
+
+template <D3DFORMAT kFormat>
+[[gnu::always_inline]] inline void StoreArgb(std::uint8_t* p, std::uint32_t c) {
+    if constexpr (kFormat == D3DFMT_A8R8G8B8 || kFormat == D3DFMT_X8R8G8B8) {
+        const std::uint32_t v = kFormat == D3DFMT_X8R8G8B8 ? 0xFF000000u | (c & 0x00FFFFFFu) : c;
+        std::memcpy(p, &v, 4);
+    } else {
+        const std::uint32_t a = c >> 24, r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+        const std::uint32_t v = kFormat == D3DFMT_R5G6B5
+                                    ? (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)
+                                    : (a >> 7) << 15 | (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
+        p[0] = static_cast<std::uint8_t>(v);
+        p[1] = static_cast<std::uint8_t>(v >> 8);
+    }
+}
+
+[[gnu::always_inline]] inline std::uint32_t BlendFactor(DWORD blend, std::uint32_t srcAlpha) {
+    switch (blend) {
+        case kBlendZero:
+            return 0;
+        case kBlendSrcAlpha:
+            return srcAlpha;
+        case kBlendInvSrcAlpha:
+            return 255 - srcAlpha;
+        default:
+            return 255;
+    }
+}
+
+struct TexturedRows {
+    std::uint8_t* target;  // the first pixel drawn
+    std::size_t targetPitch;
+    int width, rows;
+    const std::uint8_t* texels;  // the texture's first texel
+    std::size_t texelPitch;
+    const int* cols;  // each pixel column's texel column
+    TexelWalk* texelRows;
+    int texH;
+    DWORD addrV;
+    std::uint32_t diffuse;
+    const StageShader* shader;
+    bool blend;
+    DWORD srcBlend, dstBlend;
+};
+
+template <D3DFORMAT kTarget, D3DFORMAT kTexture, DWORD kColorOp, DWORD kAlphaOp>
+[[gnu::flatten]] void DrawTexturedRows(const TexturedRows& q) {
+    constexpr int kTargetBytes = BytesPerPixelOf(kTarget), kTexelBytes = BytesPerPixelOf(kTexture);
+    StageShader shader = *q.shader;
+    if constexpr (kColorOp != kAnyOp) shader.colorOp = kColorOp;
+    if constexpr (kAlphaOp != kAnyOp) shader.alphaOp = kAlphaOp;
+    for (int row = 0; row < q.rows; ++row) {
+        const int ty = Address(q.texelRows->Next(), q.texH, q.addrV);
+        const std::uint8_t* texRow = q.texels + q.texelPitch * static_cast<std::size_t>(ty);
+        std::uint8_t* d = q.target + q.targetPitch * static_cast<std::size_t>(row);
+        for (int k = 0; k < q.width; ++k, d += kTargetBytes) {
+            const std::uint32_t texel =
+                ToArgb<kTexture>(texRow + static_cast<std::size_t>(q.cols[k]) * kTexelBytes);
+            const std::uint32_t s = shader.Shade(q.diffuse, texel);
+            if (!q.blend) {
+                StoreArgb<kTarget>(d, s);
+                continue;
+            }
+            const std::uint32_t t = ToArgb<kTarget>(d);
+            const std::uint32_t sa = s >> 24;
+            const std::uint32_t fs = BlendFactor(q.srcBlend, sa), fd = BlendFactor(q.dstBlend, sa);
+            std::uint32_t out = 0;
+            for (int shift = 0; shift < 32; shift += 8) {
+                const std::uint32_t v =
+                    (((s >> shift) & 0xFF) * fs + ((t >> shift) & 0xFF) * fd + 127) / 255;
+                out |= std::min<std::uint32_t>(v, 255) << shift;
+            }
+            StoreArgb<kTarget>(d, out);
+        }
+    }
+}
+
+template <D3DFORMAT kTarget, D3DFORMAT kTexture>
+void DrawTexturedRowsOf(const TexturedRows& q) {
+    const DWORD c = q.shader->colorOp, a = q.shader->alphaOp;
+    // The stage set-ups of the modulated, flashed and plain pictures have their own loops.
+    if (c == D3DTOP_MODULATE && a == D3DTOP_MODULATE)
+        DrawTexturedRows<kTarget, kTexture, D3DTOP_MODULATE, D3DTOP_MODULATE>(q);
+    else if (c == D3DTOP_MODULATE && a == D3DTOP_SELECTARG1)
+        DrawTexturedRows<kTarget, kTexture, D3DTOP_MODULATE, D3DTOP_SELECTARG1>(q);
+    else if (c == D3DTOP_SELECTARG1 && a == D3DTOP_DISABLE)
+        DrawTexturedRows<kTarget, kTexture, D3DTOP_SELECTARG1, D3DTOP_DISABLE>(q);
+    else if (c == D3DTOP_ADD && a == D3DTOP_MODULATE)
+        DrawTexturedRows<kTarget, kTexture, D3DTOP_ADD, D3DTOP_MODULATE>(q);
+    else
+        DrawTexturedRows<kTarget, kTexture, kAnyOp, kAnyOp>(q);
+}
+
+template <D3DFORMAT kTarget>
+bool DrawTexturedRowsOnto(const TexturedRows& q, D3DFORMAT texture) {
+    switch (texture) {
+        case D3DFMT_A8R8G8B8:
+            DrawTexturedRowsOf<kTarget, D3DFMT_A8R8G8B8>(q);
+            return true;
+        case D3DFMT_X8R8G8B8:
+            DrawTexturedRowsOf<kTarget, D3DFMT_X8R8G8B8>(q);
+            return true;
+        case D3DFMT_R5G6B5:
+            DrawTexturedRowsOf<kTarget, D3DFMT_R5G6B5>(q);
+            return true;
+        case D3DFMT_A1R5G5B5:
+            DrawTexturedRowsOf<kTarget, D3DFMT_A1R5G5B5>(q);
+            return true;
+        default:
+            return false;
+    }
+}
+
+// False (nothing drawn) for formats without a loop.
+bool DrawTexturedQuad(const TexturedRows& q, D3DFORMAT target, D3DFORMAT texture) {
+    switch (target) {
+        case D3DFMT_A8R8G8B8:
+            return DrawTexturedRowsOnto<D3DFMT_A8R8G8B8>(q, texture);
+        case D3DFMT_X8R8G8B8:
+            return DrawTexturedRowsOnto<D3DFMT_X8R8G8B8>(q, texture);
+        case D3DFMT_R5G6B5:
+            return DrawTexturedRowsOnto<D3DFMT_R5G6B5>(q, texture);
+        case D3DFMT_A1R5G5B5:
+            return DrawTexturedRowsOnto<D3DFMT_A1R5G5B5>(q, texture);
+        default:
+            return false;
+    }
+}
+
 // Eight pixels of a span at a time (two vector registers of the baseline instruction set).
 typedef std::uint32_t Wide8 __attribute__((vector_size(32)));
 typedef std::int32_t SignedWide8 __attribute__((vector_size(32)));
@@ -1046,7 +1202,9 @@ HRESULT IDirect3DDevice9::CreateIndexBuffer(UINT length, DWORD, D3DFORMAT format
 
 HRESULT IDirect3DDevice9::SetRenderTarget(DWORD index, IDirect3DSurface9* target) {
     if (index != 0 || !target || !target->IsRenderTarget()) return D3DERR_INVALIDCALL;
-    renderTarget_ = target->pixels_;
+    // The drawing layer names the render target before and after every draw: the same one
+    // again costs nothing.
+    if (renderTarget_ != target->pixels_) renderTarget_ = target->pixels_;
     return D3D_OK;
 }
 
@@ -1172,10 +1330,10 @@ HRESULT IDirect3DDevice9::SetSamplerState(DWORD sampler, DWORD type, DWORD value
 HRESULT IDirect3DDevice9::SetTexture(DWORD stage, IDirect3DTexture9* texture) {
     if (stage >= 8) return D3DERR_INVALIDCALL;
     if (stage == 0) {
-        if (texture)
-            texture_ = texture->pixels_;
-        else
+        if (!texture)
             texture_.reset();
+        else if (texture_ != texture->pixels_)
+            texture_ = texture->pixels_;
     }
     return D3D_OK;
 }
@@ -1209,6 +1367,25 @@ HRESULT IDirect3DDevice9::DrawPrimitive(DWORD type, UINT start, UINT count) {
     D3DTLVERTEX v[4];
     std::memcpy(v, stream_->data() + offset, sizeof v);
     DrawQuad(v);
+    return D3D_OK;
+}
+
+HRESULT IDirect3DDevice9::DrawQuadOnto(IDirect3DSurface9* target, const D3DTLVERTEX* v,
+                                       const RECT* clear, D3DCOLOR clearColour) {
+    if (!target || !target->IsRenderTarget() || !v || !inScene_) return D3DERR_INVALIDCALL;
+    SoftSurface& rt = *target->pixels_;
+    if (rt.IsLocked() || (texture_ && texture_->IsLocked())) return D3DERR_INVALIDCALL;
+    if (state_ != State::Ok) return D3D_OK;
+    if (clear) {
+        const RECT r = IntersectRect(*clear, rt.Bounds());
+        if (!IsRectEmpty(r)) rt.FillLater(r, ArgbToPixel(rt.Format(), clearColour));
+    }
+    // The target stands in for the render target while the quad is drawn, as it would
+    // between two SetRenderTarget calls.
+    std::shared_ptr<SoftSurface> current = std::move(renderTarget_);
+    renderTarget_ = target->pixels_;
+    DrawQuad(v);
+    renderTarget_ = std::move(current);
     return D3D_OK;
 }
 
@@ -1426,7 +1603,16 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
     // axis-aligned rectangle (a rotated picture) has no vertex on some corner and is drawn as
     // its two triangles.
     const D3DTLVERTEX* corner[4] = {};
-    for (int i = 0; i < 4; ++i) {
+    if (v[0].x == v[1].x && v[2].x == v[3].x && v[0].y == v[2].y && v[1].y == v[3].y &&
+        v[0].x < v[2].x && v[0].y < v[1].y) {
+        // The order the drawing layer writes its quads in (top-left, bottom-left, top-right,
+        // bottom-right): the corners the search below would find, without it.
+        corner[0] = &v[0];
+        corner[1] = &v[2];
+        corner[2] = &v[1];
+        corner[3] = &v[3];
+    }
+    for (int i = 0; i < 4 && !corner[3]; ++i) {
         const bool right = v[i].x == maxX, bottom = v[i].y == maxY;
         if ((!right && v[i].x != minX) || (!bottom && v[i].y != minY)) {
             DrawTriangles(v);
@@ -1506,7 +1692,6 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
         return;
     }
 
-    lastQuadPath_ = QuadPath::General;
     const StageShader shader{colorOp, alphaOp, carg1, carg2, aarg1, aarg2, factor};
     if (tex) {
         if (columnTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
@@ -1516,6 +1701,32 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
             columnTexel_[static_cast<std::size_t>(px - x0)] = Address(columns.Next(), texW, addrU);
     }
     TexelWalk rows(y0, minY, maxY, vT, vB, texH);
+    // One vertex colour and a texture that is not the target (whose texels would change
+    // under the quad): the loops fixed per format and operation.
+    if (!general && flat && tex && tex != &rt) {
+        TexturedRows q{};
+        q.targetPitch = static_cast<std::size_t>(rt.Pitch());
+        q.target = rt.Bits() + q.targetPitch * static_cast<std::size_t>(y0) +
+                   static_cast<std::size_t>(x0) * rt.BytesPerPixel();
+        q.width = x1 - x0;
+        q.rows = y1 - y0;
+        q.texels = tex->Bits();
+        q.texelPitch = static_cast<std::size_t>(tex->Pitch());
+        q.cols = columnTexel_.data();
+        q.texelRows = &rows;
+        q.texH = texH;
+        q.addrV = addrV;
+        q.diffuse = corner[0]->color;
+        q.shader = &shader;
+        q.blend = blend;
+        q.srcBlend = srcBlend;
+        q.dstBlend = dstBlend;
+        if (DrawTexturedQuad(q, rt.Format(), tex->Format())) {
+            lastQuadPath_ = QuadPath::Textured;
+            return;
+        }
+    }
+    lastQuadPath_ = QuadPath::General;
     for (int py = y0; py < y1; ++py) {
         const double fy = (py - static_cast<double>(minY)) / spanY;
         const int ty = Address(rows.Next(), texH, addrV);

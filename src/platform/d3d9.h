@@ -154,6 +154,12 @@ public:
     HRESULT SetFVF(DWORD fvf);
     // Triangle strips of two triangles forming an axis-aligned quad.
     HRESULT DrawPrimitive(DWORD type, UINT start, UINT count);
+    // One quad of four vertices in strip order (not from a vertex buffer) drawn onto target,
+    // as SetRenderTarget(target), a Clear of *clear to clearColour when clear is given and
+    // DrawPrimitive of those vertices would draw it, leaving the render target as it was:
+    // the drawing layer's single sprites, without the vertex buffer and the target switches.
+    HRESULT DrawQuadOnto(IDirect3DSurface9* target, const D3DTLVERTEX* v, const RECT* clear,
+                         D3DCOLOR clearColour);
     HRESULT SetIndices(IDirect3DIndexBuffer9* indices);
     // The same quads with their four vertices named by indices startIndex..startIndex + 3
     // (plus baseVertexIndex).
@@ -174,7 +180,9 @@ public:
     // Sprite: the sprite row loops; SpriteWhole: the same loops reached without the general
     // set-up, for a quad on whole pixels reading whole texels one to one. Triangles: a quad
     // that is not an axis-aligned rectangle, drawn as its two triangles.
-    enum class QuadPath { None, Constant, Sprite, SpriteWhole, General, Triangles };
+    // Textured: a quad of one vertex colour reading its texture by other operations, through
+    // loops fixed per format and operation.
+    enum class QuadPath { None, Constant, Sprite, SpriteWhole, Textured, General, Triangles };
     QuadPath LastQuadPath() const { return lastQuadPath_; }
     // The pixels of the current render target (the utility library's font draws into it);
     // null while the device is lost.

@@ -1,6 +1,7 @@
 #include "platform/soft_device.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -183,39 +184,49 @@ void FillPixels(SoftSurface& dst, const RECT& r, std::uint32_t pixel) {
 
 namespace {
 
-// One row of a keyed copy: 16 bytes at a time, the key compared and the pixels blended in
-// vector registers (every destination pixel is read and written back), the rest one by one.
-template <class Pixel>
-struct VectorOf;
-template <>
-struct VectorOf<std::uint8_t> {
-    typedef std::uint8_t type __attribute__((vector_size(16)));
-};
-template <>
-struct VectorOf<std::uint16_t> {
-    typedef std::uint16_t type __attribute__((vector_size(16)));
-};
-template <>
-struct VectorOf<std::uint32_t> {
-    typedef std::uint32_t type __attribute__((vector_size(16)));
-};
-
-template <class Pixel>
-void KeyedRow(Pixel* d, const Pixel* s, int n, Pixel key) {
-    using Vec = typename VectorOf<Pixel>::type;
-    constexpr int kLanes = 16 / sizeof(Pixel);
+// One row of a keyed copy: kBytes bytes at a time, the key compared and the pixels blended
+// in vector registers (every destination pixel is read and written back), the rest one by one.
+template <class Pixel, int kBytes>
+[[gnu::always_inline]] inline void KeyedRow(Pixel* d, const Pixel* s, int n, Pixel key) {
+    typedef Pixel Vec __attribute__((vector_size(kBytes)));
+    constexpr int kLanes = kBytes / static_cast<int>(sizeof(Pixel));
     const Vec keys = Vec{} + key;
     int j = 0;
     for (; j + kLanes <= n; j += kLanes) {
         Vec in, out;
-        std::memcpy(&in, s + j, 16);
-        std::memcpy(&out, d + j, 16);
+        std::memcpy(&in, s + j, kBytes);
+        std::memcpy(&out, d + j, kBytes);
         const Vec keep = reinterpret_cast<Vec>(in == keys);
         out = (out & keep) | (in & ~keep);
-        std::memcpy(d + j, &out, 16);
+        std::memcpy(d + j, &out, kBytes);
     }
     for (; j < n; ++j)
         if (s[j] != key) d[j] = s[j];
+}
+
+// The keyed rows of one instruction set: 16 bytes at a time on the baseline, 32 with AVX2
+// (the same comparison and selection, so the same pixels).
+template <class Pixel>
+using KeyedRowLoop = void (*)(Pixel*, const Pixel*, int, Pixel);
+
+template <class Pixel>
+void KeyedRowBaseline(Pixel* d, const Pixel* s, int n, Pixel key) {
+    KeyedRow<Pixel, 16>(d, s, n, key);
+}
+template <class Pixel>
+__attribute__((target("avx2"))) void KeyedRowAvx2(Pixel* d, const Pixel* s, int n, Pixel key) {
+    KeyedRow<Pixel, 32>(d, s, n, key);
+}
+
+std::atomic<bool> baselineKeyedRows{false};
+
+template <class Pixel>
+KeyedRowLoop<Pixel> ChosenKeyedRow() {
+    static const KeyedRowLoop<Pixel> best = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") ? KeyedRowAvx2<Pixel> : KeyedRowBaseline<Pixel>;
+    }();
+    return baselineKeyedRows.load(std::memory_order_relaxed) ? KeyedRowBaseline<Pixel> : best;
 }
 
 // CopyPixels for one pixel size: the loops the blits of every frame run, typed so that the
@@ -235,6 +246,26 @@ void CopyTyped(SoftSurface& dst, const RECT& dr, const SoftSurface& src, const R
     std::uint8_t* const dstBits = dst.Bits();
     const std::uint8_t* const srcBits = src.Bits();
     const std::ptrdiff_t dstPitch = dst.Pitch(), srcPitch = src.Pitch();
+    const KeyedRowLoop<Pixel> keyedRow = ChosenKeyedRow<Pixel>();
+    if (same && !leftward) {
+        // Unscaled, left to right (every blit of a frame): the rows' addresses step by the
+        // pitches, and each row is copied whole or through the key.
+        std::uint8_t* const dstFirst = dstBits + dstPitch * dr.top + dr.left * sizeof(Pixel);
+        const std::uint8_t* const srcFirst = srcBits + srcPitch * sr.top + sr.left * sizeof(Pixel);
+        // A key wider than the pixel matches nothing, as a whole-value comparison would.
+        const bool whole = !key || *key != kv;
+        const std::size_t rowBytes = static_cast<std::size_t>(dw) * sizeof(Pixel);
+        for (int n = 0; n < dh; ++n) {
+            const std::ptrdiff_t k = upward ? dh - 1 - n : n;
+            std::uint8_t* const d = dstFirst + dstPitch * k;
+            const std::uint8_t* const s = srcFirst + srcPitch * k;
+            if (whole)
+                std::memmove(d, s, rowBytes);
+            else
+                keyedRow(reinterpret_cast<Pixel*>(d), reinterpret_cast<const Pixel*>(s), dw, kv);
+        }
+        return;
+    }
     for (int n = 0; n < dh; ++n) {
         const int k = upward ? dh - 1 - n : n;
         const int sy = sr.top + (same ? k : static_cast<int>(std::int64_t{k} * sh / dh));
@@ -248,7 +279,7 @@ void CopyTyped(SoftSurface& dst, const RECT& dr, const SoftSurface& src, const R
                 std::memmove(d, s, static_cast<std::size_t>(dw) * sizeof(Pixel));
                 continue;
             }
-            KeyedRow(d, s, dw, kv);
+            keyedRow(d, s, dw, kv);
         } else {
             for (int m = 0; m < dw; ++m) {
                 const int j = leftward ? dw - 1 - m : m;
@@ -262,6 +293,10 @@ void CopyTyped(SoftSurface& dst, const RECT& dr, const SoftSurface& src, const R
 }
 
 }  // namespace
+
+void UseBaselineKeyedRows(bool baseline) {
+    baselineKeyedRows.store(baseline, std::memory_order_relaxed);
+}
 
 void CopyPixels(SoftSurface& dst, const RECT& dr, const SoftSurface& src, const RECT& sr,
                 const std::uint32_t* key) {
@@ -389,12 +424,13 @@ void BlendConstantNarrow(SoftSurface& dst, const RECT& r, std::uint32_t s, std::
     }
     const std::uint32_t greenValues = r565 ? 64 : 32;
     for (std::uint32_t v = 0; v < greenValues; ++v)
-        green[v] = static_cast<std::uint16_t>(
-            r565 ? (BlendChannel(sg, fs, Expand6(v), fd) >> 2) << 5
-                 : (BlendChannel(sg, fs, Expand5(v), fd) >> 3) << 5);
+        green[v] =
+            static_cast<std::uint16_t>(r565 ? (BlendChannel(sg, fs, Expand6(v), fd) >> 2) << 5
+                                            : (BlendChannel(sg, fs, Expand5(v), fd) >> 3) << 5);
     if (!r565)
         for (std::uint32_t v = 0; v < 2; ++v)
-            alpha[v] = static_cast<std::uint16_t>((BlendChannel(sa, fs, v ? 255 : 0, fd) >> 7) << 15);
+            alpha[v] =
+                static_cast<std::uint16_t>((BlendChannel(sa, fs, v ? 255 : 0, fd) >> 7) << 15);
     // With factors adding up to at most 255, eight pixels at a time: each channel widened,
     // blended and divided in 16-bit lanes as the 32-bit formats are, then narrowed.
     const bool lanes = fs + fd <= 255;
@@ -430,8 +466,8 @@ void BlendConstantNarrow(SoftSurface& dst, const RECT& r, std::uint32_t s, std::
         if (r565) {
             for (; x < r.right; ++x) {
                 const std::uint32_t p = row[x];
-                row[x] = static_cast<std::uint16_t>(red[p >> 11] | green[(p >> 5) & 63] |
-                                                    blue[p & 31]);
+                row[x] =
+                    static_cast<std::uint16_t>(red[p >> 11] | green[(p >> 5) & 63] | blue[p & 31]);
             }
         } else {
             for (; x < r.right; ++x) {
@@ -461,8 +497,8 @@ void BlendConstant(SoftSurface& dst, const RECT& r, std::uint32_t s, std::uint32
         default:
             for (int y = r.top; y < r.bottom; ++y)
                 for (int x = r.left; x < r.right; ++x)
-                    dst.SetPixel(x, y, BlendPixel(dst.Format(), dst.Pixel(x, y), s, srcBlend,
-                                                  dstBlend));
+                    dst.SetPixel(x, y,
+                                 BlendPixel(dst.Format(), dst.Pixel(x, y), s, srcBlend, dstBlend));
             return;
     }
 }

@@ -1,5 +1,7 @@
 // The faster ways the device draws a quad (one colour filled or mixed in through per-channel
-// tables, a sprite's texels through the row loops) against the general path, which works out
+// tables, a sprite's texels through the row loops, a quad of one vertex colour reading its
+// texture through loops fixed per format and operation, a quad handed over with its target)
+// against the general path, which works out
 // every pixel through the stage operations and the blend one by one: over a table of
 // operations, target formats, alphas, blends, clips and mirrors, for both instruction sets of
 // the row loops, the pixels must be the same. Also the raster pieces those ways are built on
@@ -10,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -195,7 +198,7 @@ TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
                                {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5},
                                {D3DFMT_A1R5G5B5, D3DFMT_A1R5G5B5},
                                {D3DFMT_R5G6B5, D3DFMT_X8R8G8B8}};
-    int oneColourQuads = 0, spriteQuads = 0;
+    int oneColourQuads = 0, spriteQuads = 0, texturedQuads = 0;
     for (const bool baseline : {false, true}) {
         UseBaselineSpriteLoops(baseline);
         for (const Formats& f : formats) {
@@ -232,6 +235,7 @@ TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
                                     ASSERT_NE(fastPath, Path::Constant) << s.name;
                                     spriteQuads +=
                                         fastPath == Path::Sprite || fastPath == Path::SpriteWhole;
+                                    texturedQuads += fastPath == Path::Textured;
                                 }
                                 if (Differences() != 0) {
                                     ADD_FAILURE()
@@ -262,44 +266,50 @@ TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
     // The table reached the faster ways it is there for.
     EXPECT_GT(oneColourQuads, 0);
     EXPECT_GT(spriteQuads, 0);
+    EXPECT_GT(texturedQuads, 0);
 }
+
+// Quads of sprites: on whole pixels and texels or not, clipped, mirrored, scaled, partly
+// outside their texture; the way the fastest drawing takes.
+struct WholeTexelCase {
+    const char* name;
+    float l, t, r, b;
+    float s0, s1, t0, t1;  // texel coordinates of the edges
+    Path want;
+};
+const WholeTexelCase kWholeTexelCases[] = {
+    {"inside", 2.5f, 1.5f, 12.5f, 8.5f, 4, 14, 2, 9, Path::SpriteWhole},
+    {"mirrored", 2.5f, 1.5f, 12.5f, 8.5f, 14, 4, 2, 9, Path::SpriteWhole},
+    {"one pixel", 6.5f, 6.5f, 7.5f, 7.5f, 4, 5, 2, 3, Path::SpriteWhole},
+    {"one pixel mirrored", 6.5f, 6.5f, 7.5f, 7.5f, 5, 4, 2, 3, Path::SpriteWhole},
+    {"clipped left", -6.5f, 1.5f, 9.5f, 8.5f, 4, 20, 2, 9, Path::SpriteWhole},
+    {"clipped top", 2.5f, -3.5f, 12.5f, 7.5f, 4, 14, 2, 13, Path::SpriteWhole},
+    {"clipped right", 29.5f, 1.5f, 45.5f, 8.5f, 4, 20, 2, 9, Path::SpriteWhole},
+    {"clipped bottom", 2.5f, 13.5f, 12.5f, 25.5f, 4, 14, 2, 14, Path::SpriteWhole},
+    {"clipped left mirrored", -6.5f, 1.5f, 9.5f, 8.5f, 20, 4, 2, 9, Path::SpriteWhole},
+    {"clipped right mirrored", 29.5f, 1.5f, 45.5f, 8.5f, 20, 4, 2, 9, Path::SpriteWhole},
+    {"whole texture", -0.5f, -0.5f, 39.5f, 19.5f, 0, 40, 0, 20, Path::SpriteWhole},
+    {"half a pixel off across", 2.0f, 1.5f, 12.0f, 8.5f, 4, 14, 2, 9, Path::Sprite},
+    {"half a pixel off down", 2.5f, 1.0f, 12.5f, 8.0f, 4, 14, 2, 9, Path::Sprite},
+    {"half a texel off across", 2.5f, 1.5f, 12.5f, 8.5f, 4.5f, 14.5f, 2, 9, Path::Sprite},
+    {"half a texel off down", 2.5f, 1.5f, 12.5f, 8.5f, 4, 14, 2.5f, 9.5f, Path::Sprite},
+    {"scaled across", 2.5f, 1.5f, 22.5f, 8.5f, 4, 14, 2, 9, Path::Sprite},
+    {"scaled down", 2.5f, 1.5f, 12.5f, 15.5f, 4, 14, 2, 9, Path::Sprite},
+    {"shrunk", 2.5f, 1.5f, 12.5f, 8.5f, 4, 24, 2, 16, Path::Sprite},
+    {"flipped", 2.5f, 1.5f, 12.5f, 8.5f, 4, 14, 9, 2, Path::Sprite},
+    {"past the left of the texture", 2.5f, 1.5f, 12.5f, 8.5f, -3, 7, 2, 9, Path::Sprite},
+    {"past the right of the texture", 2.5f, 1.5f, 12.5f, 8.5f, 58, 68, 2, 9, Path::Sprite},
+    {"past the bottom of the texture", 2.5f, 1.5f, 12.5f, 8.5f, 4, 14, 28, 35, Path::Sprite},
+    {"mirrored past the texture", 2.5f, 1.5f, 12.5f, 8.5f, 6, -4, 2, 9, Path::Sprite},
+};
 
 // Quads on whole pixels that read whole texels one to one go to the row loops without the
 // general set-up; any other quad takes the set-up. Either way the pixels are the general
 // path's: off by half a pixel or a texel, scaled, clipped at each edge, mirrored, flipped,
 // reaching past the texture.
 TEST_F(QuadPaths, WholeTexelQuadsSkipTheSetUpAndGiveTheSamePixels) {
-    struct Case {
-        const char* name;
-        float l, t, r, b;
-        float s0, s1, t0, t1;  // texel coordinates of the edges
-        Path want;
-    };
-    const Case cases[] = {
-        {"inside", 2.5f, 1.5f, 12.5f, 8.5f, 4, 14, 2, 9, Path::SpriteWhole},
-        {"mirrored", 2.5f, 1.5f, 12.5f, 8.5f, 14, 4, 2, 9, Path::SpriteWhole},
-        {"one pixel", 6.5f, 6.5f, 7.5f, 7.5f, 4, 5, 2, 3, Path::SpriteWhole},
-        {"one pixel mirrored", 6.5f, 6.5f, 7.5f, 7.5f, 5, 4, 2, 3, Path::SpriteWhole},
-        {"clipped left", -6.5f, 1.5f, 9.5f, 8.5f, 4, 20, 2, 9, Path::SpriteWhole},
-        {"clipped top", 2.5f, -3.5f, 12.5f, 7.5f, 4, 14, 2, 13, Path::SpriteWhole},
-        {"clipped right", 29.5f, 1.5f, 45.5f, 8.5f, 4, 20, 2, 9, Path::SpriteWhole},
-        {"clipped bottom", 2.5f, 13.5f, 12.5f, 25.5f, 4, 14, 2, 14, Path::SpriteWhole},
-        {"clipped left mirrored", -6.5f, 1.5f, 9.5f, 8.5f, 20, 4, 2, 9, Path::SpriteWhole},
-        {"clipped right mirrored", 29.5f, 1.5f, 45.5f, 8.5f, 20, 4, 2, 9, Path::SpriteWhole},
-        {"whole texture", -0.5f, -0.5f, 39.5f, 19.5f, 0, 40, 0, 20, Path::SpriteWhole},
-        {"half a pixel off across", 2.0f, 1.5f, 12.0f, 8.5f, 4, 14, 2, 9, Path::Sprite},
-        {"half a pixel off down", 2.5f, 1.0f, 12.5f, 8.0f, 4, 14, 2, 9, Path::Sprite},
-        {"half a texel off across", 2.5f, 1.5f, 12.5f, 8.5f, 4.5f, 14.5f, 2, 9, Path::Sprite},
-        {"half a texel off down", 2.5f, 1.5f, 12.5f, 8.5f, 4, 14, 2.5f, 9.5f, Path::Sprite},
-        {"scaled across", 2.5f, 1.5f, 22.5f, 8.5f, 4, 14, 2, 9, Path::Sprite},
-        {"scaled down", 2.5f, 1.5f, 12.5f, 15.5f, 4, 14, 2, 9, Path::Sprite},
-        {"shrunk", 2.5f, 1.5f, 12.5f, 8.5f, 4, 24, 2, 16, Path::Sprite},
-        {"flipped", 2.5f, 1.5f, 12.5f, 8.5f, 4, 14, 9, 2, Path::Sprite},
-        {"past the left of the texture", 2.5f, 1.5f, 12.5f, 8.5f, -3, 7, 2, 9, Path::Sprite},
-        {"past the right of the texture", 2.5f, 1.5f, 12.5f, 8.5f, 58, 68, 2, 9, Path::Sprite},
-        {"past the bottom of the texture", 2.5f, 1.5f, 12.5f, 8.5f, 4, 14, 28, 35, Path::Sprite},
-        {"mirrored past the texture", 2.5f, 1.5f, 12.5f, 8.5f, 6, -4, 2, 9, Path::Sprite},
-    };
+    using Case = WholeTexelCase;
+    const auto& cases = kWholeTexelCases;
     struct Formats {
         D3DFORMAT target, texture;
     };
@@ -338,6 +348,114 @@ TEST_F(QuadPaths, WholeTexelQuadsSkipTheSetUpAndGiveTheSamePixels) {
         }
     }
     UseBaselineSpriteLoops(false);
+}
+
+// A quad handed to the device with its vertices and its target (the drawing layer's single
+// sprites and tiles, with the clear of a keyed copy or without) draws what setting the target,
+// clearing and DrawPrimitive draw by the general path, takes the fastest way, and leaves the
+// render target as it was: over the sprite cases, the formats, texel and vertex alphas, both
+// row loops, and stage set-ups the sprite loops do not take.
+TEST_F(QuadPaths, QuadsHandedOverWithTheirTargetDrawAsDrawPrimitiveDoes) {
+    struct Formats {
+        D3DFORMAT target, texture;
+    };
+    const Formats formats[] = {{D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8},
+                               {D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8},
+                               {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5},
+                               {D3DFMT_A1R5G5B5, D3DFMT_A1R5G5B5}};
+    struct Setup {
+        const char* name;
+        DWORD colorOp, alphaOp;
+        D3DCOLOR diffuse;
+        bool sprite;  // taken by the sprite loops
+    };
+    const Setup setups[] = {
+        {"texel alpha", D3DTOP_MODULATE, D3DTOP_MODULATE, 0xFFFFFFFFu, true},
+        {"vertex alpha", D3DTOP_SELECTARG1, D3DTOP_DISABLE, 0x80FFFFFFu, true},
+        {"vertex alpha none", D3DTOP_SELECTARG1, D3DTOP_DISABLE, 0x00FFFFFFu, true},
+        {"translucent modulate", D3DTOP_MODULATE, D3DTOP_MODULATE, 0xC0FFFFFFu, false},
+        {"tinted", D3DTOP_MODULATE, D3DTOP_MODULATE, 0xFF80C040u, false},
+        {"added", D3DTOP_ADD, D3DTOP_MODULATE, 0xFF402010u, false},
+    };
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    for (const bool baseline : {false, true}) {
+        UseBaselineSpriteLoops(baseline);
+        for (const Formats& f : formats) {
+            Make(f.target, f.texture, 64, 32);
+            for (const Setup& st : setups) {
+                SetStage(st.colorOp, D3DTA_TEXTURE, D3DTA_DIFFUSE, st.alphaOp, D3DTA_TEXTURE,
+                         D3DTA_DIFFUSE);
+                const D3DCOLOR d = st.diffuse, flat[4] = {d, d, d, d};
+                for (const WholeTexelCase& c : kWholeTexelCases) {
+                    for (const bool clear : {false, true}) {
+                        const std::string what = std::string(c.name) + " " + st.name + " onto " +
+                                                 std::to_string(f.target) +
+                                                 (clear ? " cleared" : "") +
+                                                 (baseline ? " baseline" : "");
+                        const float u0 = c.s0 / 64, u1 = c.s1 / 64, v0 = c.t0 / 32, v1 = c.t1 / 32;
+                        const D3DTLVERTEX q[4] = {{c.l, c.t, 0, 1, d, u0, v0},
+                                                  {c.l, c.b, 0, 1, d, u0, v1},
+                                                  {c.r, c.t, 0, 1, d, u1, v0},
+                                                  {c.r, c.b, 0, 1, d, u1, v1}};
+                        const RECT r{static_cast<LONG>(std::lround(c.l + 0.5f)),
+                                     static_cast<LONG>(std::lround(c.t + 0.5f)),
+                                     static_cast<LONG>(std::lround(c.r + 0.5f)),
+                                     static_cast<LONG>(std::lround(c.b + 0.5f))};
+                        const D3DCOLOR key = 0x00123456u;
+                        PaintTargets(static_cast<std::uint32_t>(c.l * 8 + c.t));
+                        // The reference: the target made the render target, cleared, drawn
+                        // pixel by pixel.
+                        if (clear) {
+                            device->SetRenderTarget(0, generalLevel);
+                            ASSERT_EQ(device->Clear(1, &r, D3DCLEAR_TARGET, key, 1.0f, 0), D3D_OK);
+                        }
+                        EXPECT_EQ(Draw(true, c.l, c.t, c.r, c.b, u0, u1, flat, v0, v1),
+                                  Path::General);
+                        // Handed over, with the back buffer the render target.
+                        device->SetRenderTarget(0, back);
+                        ASSERT_EQ(device->BeginScene(), D3D_OK);
+                        ASSERT_EQ(device->DrawQuadOnto(fastLevel, q, clear ? &r : nullptr, key),
+                                  D3D_OK);
+                        device->EndScene();
+                        EXPECT_EQ(device->RenderTargetPixels(), &back->Pixels()) << what;
+                        const Path taken = device->LastQuadPath();
+                        if (st.sprite)
+                            EXPECT_EQ(taken, c.want) << what;
+                        else
+                            EXPECT_EQ(taken, Path::Textured) << what;
+                        EXPECT_EQ(Differences(), 0) << what;
+                    }
+                }
+            }
+        }
+    }
+    UseBaselineSpriteLoops(false);
+}
+
+// The device refuses a quad handed over outside a scene, onto a surface that is not a render
+// target or onto a locked one, and draws nothing.
+TEST_F(QuadPaths, QuadsHandedOverAreRefusedWhereDrawPrimitiveIsRefused) {
+    Make(D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, 64, 32);
+    PaintTargets(5);
+    const D3DCOLOR w = 0xFFFFFFFFu;
+    const D3DTLVERTEX q[4] = {{2.5f, 1.5f, 0, 1, w, 0, 0},
+                              {2.5f, 8.5f, 0, 1, w, 0, 0.25f},
+                              {12.5f, 1.5f, 0, 1, w, 0.25f, 0},
+                              {12.5f, 8.5f, 0, 1, w, 0.25f, 0.25f}};
+    EXPECT_EQ(device->DrawQuadOnto(fastLevel, q, nullptr, 0), D3DERR_INVALIDCALL);
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    IDirect3DSurface9* plain = nullptr;
+    ASSERT_EQ(tex->GetSurfaceLevel(0, &plain), D3D_OK);
+    EXPECT_EQ(device->DrawQuadOnto(plain, q, nullptr, 0), D3DERR_INVALIDCALL);
+    plain->Release();
+    // Held as a lock of the pixels would hold it (a render target itself is not lockable).
+    ASSERT_TRUE(fast->Pixels().TryLock());
+    EXPECT_EQ(device->DrawQuadOnto(fastLevel, q, nullptr, 0), D3DERR_INVALIDCALL);
+    fast->Pixels().Unlock();
+    device->EndScene();
+    EXPECT_EQ(Differences(), 0);
 }
 
 // A fill leaves the arguments it does not read at their default, the texture, and a texture
