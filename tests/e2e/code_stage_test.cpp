@@ -136,10 +136,10 @@ TEST_F(CodeStage, EachLapAddsTimeAndScoresByTheTimeLeft) {
     EXPECT_EQ(lines[laps[0].start].score, laps[0].scoreAdded);
     // Between two laps the time gains 2 seconds and loses one for every 60 frames gone.
     for (std::size_t k = 1; k < laps.size(); ++k) {
-        const int seconds = static_cast<int>(laps[k].start - laps[k - 1].start);
+        const int frames = static_cast<int>(laps[k].start - laps[k - 1].start);
         const int gained = laps[k].scoreAdded - laps[k - 1].scoreAdded;
         EXPECT_LE(gained, gen::kCodeTimeAdded) << "lap " << k + 1;
-        EXPECT_GE(gained, gen::kCodeTimeAdded - (seconds + 59) / 60) << "lap " << k + 1;
+        EXPECT_GE(gained, gen::kCodeTimeAdded - (frames + 59) / 60) << "lap " << k + 1;
     }
     // Three seconds are far less than the run's play, yet the time never ran out: the hero
     // lives on in the same attempt to the end.
