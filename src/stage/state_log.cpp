@@ -76,6 +76,12 @@ std::uint64_t HashPlayState(cGameScene& scene) {
     h.Add(scene.m_nTime);
     h.Add(scene.m_nTickTotal);
     h.Add(Progress.m_nScore);
+    // The variables code texts, status commands and arranges work with: a change that shows
+    // nowhere else yet (a count, a flag for later) still shows here.
+    h.Add(static_cast<std::uint64_t>(Progress.m_vecVariable.size()));
+    for (const std::int32_t value : Progress.m_vecVariable) h.Add(value);
+    h.Add(static_cast<std::uint64_t>(scene.m_vecStageVar.size()));
+    for (const std::int32_t value : scene.m_vecStageVar) h.Add(value);
     h.Add(static_cast<std::uint64_t>(scene.m_listEffect.size()));
     h.Add(plat::RandState());
     return h.Value();

@@ -53,8 +53,8 @@ private:
 // The hash of the running stage: the hero and each character (position, speeds, HP, the
 // movement flags, contacts, serial, SP, the immunity ticks and the ticks of each recent
 // attacker, the knock-back), the items' positions, the view, the time limit, the tick
-// counter, the score, the number of effects and the random generator of the calling thread
-// (the game thread's).
+// counter, the score, the common (C) and stage (S) variables, the number of effects and the random
+// generator of the calling thread (the game thread's).
 std::uint64_t HashPlayState(cGameScene& scene);
 // The log line of the frame, without the line end. The scene must have a hero.
 std::string FormatStateLine(std::uint32_t frame, cGameScene& scene);

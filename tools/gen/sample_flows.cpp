@@ -17,6 +17,9 @@ constexpr int kTriggerAlways = 0;
 constexpr int kCmdStraightMove = 2;
 constexpr int kCmdGroundTurnMove = 3;
 constexpr int kCmdJump = 10;
+constexpr int kCmdStatus2 = 23;
+constexpr int kCmdRunCode = 37;
+constexpr int kCmdArrange = 38;
 constexpr int kMoveForward = 0;
 constexpr int kMoveLeft = 2;
 constexpr int kMoveRight = 3;
@@ -34,10 +37,25 @@ constexpr int kKeyButton2 = 12;
 constexpr int kKeyPressed = 1;
 
 // Status condition: the system's time left, at most the operand.
+constexpr int kCondCommonVar = 1;
 constexpr int kCondStatus = 4;
 constexpr int kWhoseSystem = 2;
 constexpr int kSystemTime = 0;
+constexpr int kOpAtLeast = 2;
 constexpr int kOpAtMost = 3;
+
+// A move toward a point: its coordinates are taken from where the move starts.
+constexpr int kDestByCoordinates = 1;
+constexpr int kCoordFromHere = 1;
+// The second parameter of a straight move an arrange can reach: its target X in dots.
+constexpr int kStraightMoveTargetXDot = 1;
+// Arrange operations and operand sources.
+constexpr int kArrangePlus = 1;
+constexpr int kArrangeMinus = 2;
+constexpr int kArrangeCommonVariable = 0;
+// The status flag command: the actor itself, its giant size.
+constexpr int kWhoseSelf = 0;
+constexpr int kFlagGiant = 5;
 
 // One step of a key sequence: every listed channel pressed, held for any length.
 cEdKeyCondition Keys(std::initializer_list<int> channels) {
@@ -68,6 +86,54 @@ cEdCommand Jump(int heightControl, int heightHbl) {
     cmd.vecParam.Fill(0);
     cmd.vecParam[0] = heightControl;
     cmd.vecParam[2] = heightHbl;
+    return cmd;
+}
+
+// A walk of `dots` to the right (negative: to the left) from where it starts, ending on
+// arrival; its time comes from the distance.
+cEdCommand WalkBy(int dots, int speed) {
+    cEdCommand cmd;
+    cmd.nCmdType = kCmdStraightMove;
+    cEdMove::Create(cmd.spMove);
+    cEdMove& move = *cmd.spMove;
+    move.nDestMode = kDestByCoordinates;
+    move.nCoordKind = kCoordFromHere;
+    move.bUseX = 1;
+    move.bUseY = 0;
+    move.bMirrorX = 0;
+    move.bUntilArrival = 1;
+    move.nTargetXDot = static_cast<std::int16_t>(dots);
+    move.nSpeed = static_cast<std::int16_t>(speed);
+    return cmd;
+}
+
+cEdCommand Code(const char* text) {
+    cEdCommand cmd;
+    cmd.nCmdType = kCmdRunCode;
+    cmd.strText = text;
+    return cmd;
+}
+
+// An arrange of the next straight move's target X by a common variable.
+cEdCommand ArrangeTargetX(int operation, int variable) {
+    cEdCommand cmd;
+    cmd.nCmdType = kCmdArrange;
+    cmd.vecParam.resize(5);
+    cmd.vecParam[0] = kCmdStraightMove;
+    cmd.vecParam[1] = kStraightMoveTargetXDot;
+    cmd.vecParam[2] = operation;
+    cmd.vecParam[3] = kArrangeCommonVariable;
+    cmd.vecParam[4] = variable;
+    return cmd;
+}
+
+cEdCommand SetOwnGiantSize(int size) {
+    cEdCommand cmd;
+    cmd.nCmdType = kCmdStatus2;
+    cmd.vecParam.resize(3);
+    cmd.vecParam[0] = kWhoseSelf;
+    cmd.vecParam[1] = kFlagGiant;
+    cmd.vecParam[2] = size;
     return cmd;
 }
 
@@ -134,6 +200,41 @@ CheckedVector<cEdFlow> WaiterFlows(int timeLimit) {
     flow.vecCondition.push_back(late);
     CheckedVector<cEdFlow> flows;
     flows.push_back(std::move(flow));
+    return flows;
+}
+
+CheckedVector<cEdFlow> CodeHeroFlows() {
+    CheckedVector<cEdFlow> flows = HeroFlows();
+    cEdCondition laps;
+    laps.nKind = kCondCommonVar;
+    laps.nVarIndex = kCodeLapVariable;
+    laps.nOp = kOpAtLeast;
+    laps.nValue = kCodeGiantLap;
+    cEdFlow grow = Flow(kTriggerAlways, {}, true, SetOwnGiantSize(kCodeGiantSize));
+    grow.vecCondition.push_back(laps);
+    flows.push_back(std::move(grow));
+    return flows;
+}
+
+CheckedVector<cEdFlow> CodeLapFlows() {
+    // Every lap counts itself, buys time, scores by the time left, and walks out and back:
+    // each arrange adds the count to the walk after it, and the change stays with the
+    // walker's copy of the command, so the lap grows by the count every time.
+    cEdFlow lap = Flow(kTriggerAlways, {}, true, Code("C1 = C1 + 1"));
+    lap.vecCommand.push_back(Code("time = time + 2"));
+    lap.vecCommand.push_back(Code("score = score + 100 + time"));
+    lap.vecCommand.push_back(ArrangeTargetX(kArrangePlus, kCodeLapVariable));
+    lap.vecCommand.push_back(WalkBy(kCodeLapBaseDots, kCodeLapSpeed));
+    lap.vecCommand.push_back(ArrangeTargetX(kArrangeMinus, kCodeLapVariable));
+    lap.vecCommand.push_back(WalkBy(-kCodeLapBaseDots, kCodeLapSpeed));
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(std::move(lap));
+    return flows;
+}
+
+CheckedVector<cEdFlow> FailingCodeFlows() {
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(Flow(kTriggerAlways, {}, true, Code(kCodeFailingText)));
     return flows;
 }
 

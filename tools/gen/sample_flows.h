@@ -19,6 +19,20 @@ inline constexpr int kHopperJumpHbl = 3;
 // The waiting character starts walking once the time left has dropped by this much.
 inline constexpr int kWaiterDelaySeconds = 2;
 
+// The code stage: a walker's laps are counted in this common variable; they start
+// kCodeLapBaseDots long each way and grow by the count at every lap; the hero grows to
+// kCodeGiantSize once the count reaches kCodeGiantLap. Each lap adds kCodeTimeAdded seconds,
+// then scores kCodeScoreAdded plus the time left.
+inline constexpr int kCodeLapVariable = 1;
+inline constexpr int kCodeLapBaseDots = 16;
+inline constexpr int kCodeLapSpeed = 10;
+inline constexpr int kCodeGiantLap = 3;
+inline constexpr int kCodeGiantSize = 2;
+inline constexpr int kCodeTimeAdded = 2;
+inline constexpr int kCodeScoreAdded = 100;
+// A text that divides by zero every time it runs.
+inline constexpr char kCodeFailingText[] = "C2 = 1 / 0";
+
 // Walk left and right while the arrow is held (the facing follows the walk), and a jump on
 // button 1 whose height grows while the button is held.
 CheckedVector<cEdFlow> HeroFlows();
@@ -28,6 +42,14 @@ CheckedVector<cEdFlow> PatrolFlows();
 CheckedVector<cEdFlow> HopperFlows();
 // Walks forward once the stage's time left is at most `timeLimit` - kWaiterDelaySeconds.
 CheckedVector<cEdFlow> WaiterFlows(int timeLimit);
+
+// The hero's flows and one more: giant size kCodeGiantSize once the lap count has reached
+// kCodeGiantLap.
+CheckedVector<cEdFlow> CodeHeroFlows();
+// Counts a lap, adds time and score by code, and walks out and back by arranged distances.
+CheckedVector<cEdFlow> CodeLapFlows();
+// Runs kCodeFailingText at every tick.
+CheckedVector<cEdFlow> FailingCodeFlows();
 
 // The basic animation set every character uses: standing breathes between two cells, walking
 // steps between two others.

@@ -26,6 +26,8 @@ enum SampleItem { kCoin = 1, kHeart = 2 };
 // The hits stage's own entries.
 enum HitsChara { kBrute = 4, kGuard = 5 };
 enum HitsItem { kGem = 3, kSpring = 4 };
+// The code stage's own characters.
+enum CodeChara { kLapper = 4, kGlitch = 5 };
 
 cEdBlock Block(const char* name, int graphic, int hitType) {
     cEdBlock block;
@@ -288,6 +290,51 @@ cEdStage MakeHitsStage() {
     return stage;
 }
 
+// The stage of the code tests, one screen wide: a walker counts its laps in C1 by a code
+// text and walks out and back by distances that arranges lengthen by C1 every lap; the
+// code adds time and score at each lap, and the hero, standing still, grows to giant size
+// once C1 reaches 3. The time limit is shorter than the run: only the added time keeps it
+// from running out. A third character runs a text that fails at every tick.
+constexpr int kCodeWidth = 20;
+constexpr int kCodeTimeLimit = 3;
+
+cEdStage MakeCodeStage() {
+    cEdStage stage;
+    stage.SetDefaults();
+    stage.nWidth = kCodeWidth;
+    stage.nHeight = 15;
+    stage.nExtentX = (kCodeWidth + 20) * 32 - 640;
+    stage.nExtentY = (15 + 20) * 32 - 640;
+    stage.bTimeLimit = 1;
+    stage.nTimeLimit = kCodeTimeLimit;
+    stage.strText = "code";
+    FillPalettes(stage);
+    stage.vecCharaPalette[kHero].vecFlow = CodeHeroFlows();
+    cEdChara lapper = Chara("Lapper", 2, 1, 2);
+    lapper.nBodyPower = 0;
+    lapper.vecFlow = CodeLapFlows();
+    stage.vecCharaPalette.push_back(lapper);
+    cEdChara glitch = Chara("Glitch", 3, 1, 2);
+    glitch.nBodyPower = 0;
+    glitch.vecFlow = FailingCodeFlows();
+    stage.vecCharaPalette.push_back(glitch);
+
+    for (int x = 0; x < kCodeWidth; ++x) {
+        PlaceBlock(stage, kFloor, x, 13);
+        PlaceBlock(stage, kFloor, x, 14);
+    }
+    for (int y = 0; y < 13; ++y) {
+        PlaceBlock(stage, kWall, 0, y);
+        PlaceBlock(stage, kWall, kCodeWidth - 1, y);
+    }
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 3, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kLapper, 8, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kGlitch, 16, 12));
+
+    AddBackgrounds(stage, 5);
+    return stage;
+}
+
 bool WriteStage(const std::string& folder, const std::string& name, cEdStage&& stage) {
     // As the editor saves a palette it has read: entry 0 holds the fixed defaults, so the
     // file reads back exactly as written.
@@ -341,6 +388,7 @@ bool WriteSampleStages(const std::string& folder) {
     ok = WriteStage(folder, "test-fall.stg4_000", MakeFallStage()) && ok;
     ok = WriteStage(folder, "test-play.stg4_000", MakePlayTestStage()) && ok;
     ok = WriteStage(folder, "test-hits.stg4_000", MakeHitsStage()) && ok;
+    ok = WriteStage(folder, "test-code.stg4_000", MakeCodeStage()) && ok;
     return ok;
 }
 
