@@ -351,9 +351,9 @@ void cGameScene::ResultScreen() {
             return;
         }
     }
-    // PLACEHOLDER(fonts): with a ranking place to offer by hand the screen is drawn without
+    // PLACEHOLDER(rankings): with a ranking place to offer by hand the screen is drawn without
     // its bottom text line and System text 27 is written centred at y 456 with the 16-dot
-    // font, once the play screen and the fonts exist.
+    // font, once the play screen's text line and the rankings exist.
     Draw();
     if (EdStageWork.bClearCaption != 0) {
         m_nCaptionFrames += 4;
