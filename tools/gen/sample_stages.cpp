@@ -116,8 +116,9 @@ void AddBackgrounds(cEdStage& stage, int variant) {
 
 // A stage `width` blocks wide and 15 high: walls at both ends, a floor of two rows with a
 // pit at each column of `pits`, a ledge, the hero near the left wall, characters and items.
-cEdStage MakeStage(int width, std::initializer_list<int> pits, int backgroundVariant,
-                   int timeLimit) {
+// A stage of the editor's defaults, `width` blocks wide and 15 high, with a time limit of
+// `timeLimit` seconds (none for 0) and its palettes filled.
+cEdStage StageFrame(int width, int timeLimit, const char* text) {
     cEdStage stage;
     stage.SetDefaults();
     stage.nWidth = width;
@@ -128,8 +129,14 @@ cEdStage MakeStage(int width, std::initializer_list<int> pits, int backgroundVar
     stage.nExtentY = (15 + 20) * 32 - 640;
     stage.bTimeLimit = timeLimit > 0 ? 1 : 0;
     if (timeLimit > 0) stage.nTimeLimit = timeLimit;
-    stage.strText = "sample";
+    stage.strText = text;
     FillPalettes(stage);
+    return stage;
+}
+
+cEdStage MakeStage(int width, std::initializer_list<int> pits, int backgroundVariant,
+                   int timeLimit) {
+    cEdStage stage = StageFrame(width, timeLimit, "sample");
 
     for (int x = 0; x < width; ++x) {
         bool pit = false;
@@ -175,19 +182,10 @@ constexpr int kPlayTestWidth = 20;
 constexpr int kPlayTestTimeLimit = 150;
 
 cEdStage MakePlayTestStage() {
-    cEdStage stage;
-    stage.SetDefaults();
-    stage.nWidth = kPlayTestWidth;
-    stage.nHeight = 15;
-    stage.nExtentX = (kPlayTestWidth + 20) * 32 - 640;
-    stage.nExtentY = (15 + 20) * 32 - 640;
-    stage.bTimeLimit = 1;
-    stage.nTimeLimit = kPlayTestTimeLimit;
-    stage.strText = "play test";
+    cEdStage stage = StageFrame(kPlayTestWidth, kPlayTestTimeLimit, "play test");
     // The stage tune, looped.
     stage.nBgm = kStageMusic;
     stage.nBgmParam = 1;
-    FillPalettes(stage);
     // The three show their flows, not fights: the hero walks past and through them, so they
     // carry no body attack.
     cEdChara patroller = Chara("Patroller", 2, 1, 2);
@@ -233,19 +231,11 @@ cEdStage MakePlayTestStage() {
 constexpr int kHitsWidth = 20;
 
 cEdStage MakeHitsStage() {
-    cEdStage stage;
-    stage.SetDefaults();
-    stage.nWidth = kHitsWidth;
-    stage.nHeight = 15;
-    stage.nExtentX = (kHitsWidth + 20) * 32 - 640;
-    stage.nExtentY = (15 + 20) * 32 - 640;
-    stage.bTimeLimit = 0;
-    stage.strText = "hits";
+    cEdStage stage = StageFrame(kHitsWidth, 0, "hits");
     // A third of a second of invincibility after a hit, and as long before the same
     // attacker hits again: the brute and the hero pushed apart meet again while immune.
     stage.nHeroInvincible = stage.nCharaInvincible = 26;
     stage.nHeroHitInterval = stage.nCharaHitInterval = 26;
-    FillPalettes(stage);
     // Here the hero pushes back.
     stage.vecCharaPalette[kHero].nBodyImpact = 2;
     cEdChara brute = Chara("Brute", 2, 1, 3);
@@ -299,16 +289,7 @@ constexpr int kCodeWidth = 20;
 constexpr int kCodeTimeLimit = 3;
 
 cEdStage MakeCodeStage() {
-    cEdStage stage;
-    stage.SetDefaults();
-    stage.nWidth = kCodeWidth;
-    stage.nHeight = 15;
-    stage.nExtentX = (kCodeWidth + 20) * 32 - 640;
-    stage.nExtentY = (15 + 20) * 32 - 640;
-    stage.bTimeLimit = 1;
-    stage.nTimeLimit = kCodeTimeLimit;
-    stage.strText = "code";
-    FillPalettes(stage);
+    cEdStage stage = StageFrame(kCodeWidth, kCodeTimeLimit, "code");
     stage.vecCharaPalette[kHero].vecFlow = CodeHeroFlows();
     cEdChara lapper = Chara("Lapper", 2, 1, 2);
     lapper.nBodyPower = 0;
