@@ -1,6 +1,7 @@
 #include "flow/arrange.h"
 
 #include <boost/shared_ptr.hpp>
+#include <cstddef>
 #include <cstdint>
 
 #include "base/log.h"
@@ -37,221 +38,136 @@ FieldRef F(std::int32_t& field) {
     return {&field, 32};
 }
 
+// A record's fields in the order of a type's arrange indexes.
+template <class Record>
+using FieldOf = FieldRef (*)(Record&);
+
+// The field at `index` of a type's list: nowhere past its end or without the record.
+template <class Pointer, class Record, std::size_t N>
+FieldRef Pick(const Pointer& record, int index, const FieldOf<Record> (&fields)[N]) {
+    if (!record || index < 0 || index >= static_cast<int>(N)) return {};
+    return fields[index](*record);
+}
+
+constexpr FieldOf<cEdMove> kMove2And5[] = {
+    [](cEdMove& m) { return F(m.nTargetXBl); },   // 0
+    [](cEdMove& m) { return F(m.nTargetXDot); },  // 1
+    [](cEdMove& m) { return F(m.nTargetYBl); },   // 2
+    [](cEdMove& m) { return F(m.nTargetYDot); },  // 3
+    [](cEdMove& m) { return F(m.nAngle); },       // 4
+    [](cEdMove& m) { return F(m.nAngleInc); },    // 5
+};
 FieldRef MoveOf2And5(int index, cEdCommand& cmd) {
-    if (!cmd.spMove) return {};
-    cEdMove& m = *cmd.spMove;
-    switch (index) {
-        case 0:
-            return F(m.nTargetXBl);
-        case 1:
-            return F(m.nTargetXDot);
-        case 2:
-            return F(m.nTargetYBl);
-        case 3:
-            return F(m.nTargetYDot);
-        case 4:
-            return F(m.nAngle);
-        case 5:
-            return F(m.nAngleInc);
-        default:
-            return {};
-    }
+    return Pick(cmd.spMove, index, kMove2And5);
 }
 
+constexpr FieldOf<cEdMove> kMove6[] = {
+    [](cEdMove& m) { return F(m.nHoming); },      // 0
+    [](cEdMove& m) { return F(m.nHomingInc); },   // 1
+    [](cEdMove& m) { return F(m.nTargetXBl); },   // 2
+    [](cEdMove& m) { return F(m.nTargetXDot); },  // 3
+    [](cEdMove& m) { return F(m.nTargetYBl); },   // 4
+    [](cEdMove& m) { return F(m.nTargetYDot); },  // 5
+};
 FieldRef MoveOf6(int index, cEdCommand& cmd) {
-    if (!cmd.spMove) return {};
-    cEdMove& m = *cmd.spMove;
-    switch (index) {
-        case 0:
-            return F(m.nHoming);
-        case 1:
-            return F(m.nHomingInc);
-        case 2:
-            return F(m.nTargetXBl);
-        case 3:
-            return F(m.nTargetXDot);
-        case 4:
-            return F(m.nTargetYBl);
-        case 5:
-            return F(m.nTargetYDot);
-        default:
-            return {};
-    }
+    return Pick(cmd.spMove, index, kMove6);
 }
 
+constexpr FieldOf<cEdMove> kMove20[] = {
+    [](cEdMove& m) { return F(m.nDistance); },     // 0
+    [](cEdMove& m) { return F(m.nDistanceInc); },  // 1
+    [](cEdMove& m) { return F(m.nTargetXBl); },    // 2
+    [](cEdMove& m) { return F(m.nTargetYBl); },    // 3
+    [](cEdMove& m) { return F(m.nTargetXDot); },   // 4
+    [](cEdMove& m) { return F(m.nTargetYDot); },   // 5
+};
 FieldRef MoveOf20(int index, cEdCommand& cmd) {
-    if (!cmd.spMove) return {};
-    cEdMove& m = *cmd.spMove;
-    switch (index) {
-        case 0:
-            return F(m.nDistance);
-        case 1:
-            return F(m.nDistanceInc);
-        case 2:
-            return F(m.nTargetXBl);
-        case 3:
-            return F(m.nTargetYBl);
-        case 4:
-            return F(m.nTargetXDot);
-        case 5:
-            return F(m.nTargetYDot);
-        default:
-            return {};
-    }
+    return Pick(cmd.spMove, index, kMove20);
 }
 
+constexpr FieldOf<cEdShot> kShot11[] = {
+    [](cEdShot& s) { return F(s.nGraphic); },            // 0
+    [](cEdShot& s) { return F(s.nZ); },                  // 1
+    [](cEdShot& s) { return F(s.nFormationParam[0]); },  // 2
+    [](cEdShot& s) { return F(s.nFormationParam[1]); },  // 3
+    [](cEdShot& s) { return F(s.nFormationParam[2]); },  // 4
+    [](cEdShot& s) { return F(s.nCount); },              // 5
+    [](cEdShot& s) { return F(s.nClonesPerCount); },     // 6
+    [](cEdShot& s) { return F(s.nAngleOffset); },        // 7
+    [](cEdShot& s) { return F(s.nAngleOffsetInc); },     // 8
+    [](cEdShot& s) { return F(s.nSpread); },             // 9
+    [](cEdShot& s) { return F(s.nOffsetX); },            // 10
+    [](cEdShot& s) { return F(s.nOffsetXInc); },         // 11
+    [](cEdShot& s) { return F(s.nOffsetY); },            // 12
+    [](cEdShot& s) { return F(s.nOffsetYInc); },         // 13
+    [](cEdShot& s) { return F(s.nSide); },               // 14
+    [](cEdShot& s) { return F(s.nHomingParam[0]); },     // 15
+    [](cEdShot& s) { return F(s.nHomingParam[1]); },     // 16
+    [](cEdShot& s) { return F(s.nHomingParam[2]); },     // 17
+    [](cEdShot& s) { return F(s.nSpeed); },              // 18
+    [](cEdShot& s) { return F(s.nSpeedInc); },           // 19
+    [](cEdShot& s) { return F(s.nAccel); },              // 20
+    [](cEdShot& s) { return F(s.nAccelInc); },           // 21
+    [](cEdShot& s) { return F(s.nRange); },              // 22
+    [](cEdShot& s) { return F(s.nRangeInc); },           // 23
+    [](cEdShot& s) { return F(s.nLife); },               // 24
+    [](cEdShot& s) { return F(s.nLifeInc); },            // 25
+    [](cEdShot& s) { return F(s.nVanish); },             // 26
+    [](cEdShot& s) { return F(s.nPower); },              // 27
+    [](cEdShot& s) { return F(s.nImpact); },             // 28
+};
 FieldRef ShotOf11(int index, cEdCommand& cmd) {
-    if (!cmd.spShot) return {};
-    cEdShot& s = *cmd.spShot;
-    switch (index) {
-        case 0:
-            return F(s.nGraphic);
-        case 1:
-            return F(s.nZ);
-        case 2:
-            return F(s.nFormationParam[0]);
-        case 3:
-            return F(s.nFormationParam[1]);
-        case 4:
-            return F(s.nFormationParam[2]);
-        case 5:
-            return F(s.nCount);
-        case 6:
-            return F(s.nClonesPerCount);
-        case 7:
-            return F(s.nAngleOffset);
-        case 8:
-            return F(s.nAngleOffsetInc);
-        case 9:
-            return F(s.nSpread);
-        case 10:
-            return F(s.nOffsetX);
-        case 11:
-            return F(s.nOffsetXInc);
-        case 12:
-            return F(s.nOffsetY);
-        case 13:
-            return F(s.nOffsetYInc);
-        case 14:
-            return F(s.nSide);
-        case 15:
-            return F(s.nHomingParam[0]);
-        case 16:
-            return F(s.nHomingParam[1]);
-        case 17:
-            return F(s.nHomingParam[2]);
-        case 18:
-            return F(s.nSpeed);
-        case 19:
-            return F(s.nSpeedInc);
-        case 20:
-            return F(s.nAccel);
-        case 21:
-            return F(s.nAccelInc);
-        case 22:
-            return F(s.nRange);
-        case 23:
-            return F(s.nRangeInc);
-        case 24:
-            return F(s.nLife);
-        case 25:
-            return F(s.nLifeInc);
-        case 26:
-            return F(s.nVanish);
-        case 27:
-            return F(s.nPower);
-        case 28:
-            return F(s.nImpact);
-        default:
-            return {};
-    }
+    return Pick(cmd.spShot, index, kShot11);
 }
 
+constexpr FieldOf<cEdShot> kShot12[] = {
+    [](cEdShot& s) { return F(s.nSide); },    // 0
+    [](cEdShot& s) { return F(s.nZ); },       // 1
+    [](cEdShot& s) { return F(s.nPower); },   // 2
+    [](cEdShot& s) { return F(s.nImpact); },  // 3
+};
 FieldRef ShotOf12(int index, cEdCommand& cmd) {
-    if (!cmd.spShot) return {};
-    cEdShot& s = *cmd.spShot;
-    switch (index) {
-        case 0:
-            return F(s.nSide);
-        case 1:
-            return F(s.nZ);
-        case 2:
-            return F(s.nPower);
-        case 3:
-            return F(s.nImpact);
-        default:
-            return {};
-    }
+    return Pick(cmd.spShot, index, kShot12);
 }
 
+constexpr FieldOf<cEdShot> kShot13[] = {
+    [](cEdShot& s) { return F(s.nFormationParam[0]); },  // 0
+    [](cEdShot& s) { return F(s.nFormationParam[1]); },  // 1
+    [](cEdShot& s) { return F(s.nFormationParam[2]); },  // 2
+    [](cEdShot& s) { return F(s.nCount); },              // 3
+    [](cEdShot& s) { return F(s.nOffsetX); },            // 4
+    [](cEdShot& s) { return F(s.nOffsetY); },            // 5
+};
 FieldRef ShotOf13(int index, cEdCommand& cmd) {
-    if (!cmd.spShot) return {};
-    cEdShot& s = *cmd.spShot;
-    switch (index) {
-        case 0:
-            return F(s.nFormationParam[0]);
-        case 1:
-            return F(s.nFormationParam[1]);
-        case 2:
-            return F(s.nFormationParam[2]);
-        case 3:
-            return F(s.nCount);
-        case 4:
-            return F(s.nOffsetX);
-        case 5:
-            return F(s.nOffsetY);
-        default:
-            return {};
-    }
+    return Pick(cmd.spShot, index, kShot13);
 }
 
 // The summons keep their lifetime in the range field.
+constexpr FieldOf<cEdShot> kShot14[] = {
+    [](cEdShot& s) { return F(s.nRange); },              // 0
+    [](cEdShot& s) { return F(s.nSide); },               // 1
+    [](cEdShot& s) { return F(s.nFormationParam[0]); },  // 2
+    [](cEdShot& s) { return F(s.nFormationParam[1]); },  // 3
+    [](cEdShot& s) { return F(s.nFormationParam[2]); },  // 4
+    [](cEdShot& s) { return F(s.nCount); },              // 5
+    [](cEdShot& s) { return F(s.nOffsetX); },            // 6
+    [](cEdShot& s) { return F(s.nOffsetY); },            // 7
+};
 FieldRef ShotOf14(int index, cEdCommand& cmd) {
-    if (!cmd.spShot) return {};
-    cEdShot& s = *cmd.spShot;
-    switch (index) {
-        case 0:
-            return F(s.nRange);
-        case 1:
-            return F(s.nSide);
-        case 2:
-            return F(s.nFormationParam[0]);
-        case 3:
-            return F(s.nFormationParam[1]);
-        case 4:
-            return F(s.nFormationParam[2]);
-        case 5:
-            return F(s.nCount);
-        case 6:
-            return F(s.nOffsetX);
-        case 7:
-            return F(s.nOffsetY);
-        default:
-            return {};
-    }
+    return Pick(cmd.spShot, index, kShot14);
 }
 
+constexpr FieldOf<cEdShot> kShot15[] = {
+    [](cEdShot& s) { return F(s.nRange); },              // 0
+    [](cEdShot& s) { return F(s.nFormationParam[0]); },  // 1
+    [](cEdShot& s) { return F(s.nFormationParam[1]); },  // 2
+    [](cEdShot& s) { return F(s.nFormationParam[2]); },  // 3
+    [](cEdShot& s) { return F(s.nCount); },              // 4
+    [](cEdShot& s) { return F(s.nOffsetX); },            // 5
+    [](cEdShot& s) { return F(s.nOffsetY); },            // 6
+};
 FieldRef ShotOf15(int index, cEdCommand& cmd) {
-    if (!cmd.spShot) return {};
-    cEdShot& s = *cmd.spShot;
-    switch (index) {
-        case 0:
-            return F(s.nRange);
-        case 1:
-            return F(s.nFormationParam[0]);
-        case 2:
-            return F(s.nFormationParam[1]);
-        case 3:
-            return F(s.nFormationParam[2]);
-        case 4:
-            return F(s.nCount);
-        case 5:
-            return F(s.nOffsetX);
-        case 6:
-            return F(s.nOffsetY);
-        default:
-            return {};
-    }
+    return Pick(cmd.spShot, index, kShot15);
 }
 
 // A parameter of the command itself, by the type's map from arrange index to parameter.
