@@ -14,6 +14,7 @@
 
 #include "base/checked_list.h"
 #include "base/checked_vector.h"
+#include "gfx/surface.h"
 #include "scene/scene.h"
 #include "stage/effect_instance.h"
 #include "stage/game_object.h"
@@ -195,6 +196,15 @@ public:
     // One list per actor group 0..7, and one per projectile group.
     CheckedVector<CheckedList<cActorBase*>> m_vecGroupList;
     CheckedVector<CheckedList<cProjectile*>> m_vecShotGroupList;
+    // The stage's image surfaces, each with the definitions that rebuild it when lost:
+    // four per own bitmap (from record 1), four per sword type, two per effect (from
+    // record 1).
+    SurfaceVector m_vecOwnBitmap;
+    SurfaceDefVector m_vecOwnBitmapDef;
+    SurfaceVector m_vecSwordImage;
+    SurfaceDefVector m_vecSwordImageDef;
+    SurfaceVector m_vecEffectImage;
+    SurfaceDefVector m_vecEffectImageDef;
     // PLACEHOLDER(messages): the members of the message windows follow here.
     // The animation effects on the stage, in the order they were made.
     CheckedList<EffectInstance> m_listEffect;
