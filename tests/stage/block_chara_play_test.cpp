@@ -63,8 +63,8 @@ protected:
     }
     void TearDown() override { TearDownWorld(); }
 
-    void Frame() {
-        InputList[0].wButton = 0;
+    void Frame(std::uint16_t buttons = 0) {
+        InputList[0].wButton = buttons;
         InputList[0].wDir = 0;
         game->PlayFrame();
     }
@@ -145,6 +145,28 @@ TEST_F(BlockCharaPlayTest, OrdinaryCharacterRidesAPlatformInTheCharacterPass) {
     ASSERT_NE(walker, nullptr);
     EXPECT_EQ(walker->m_bRiding, 0);
     EXPECT_EQ(walker->m_bLeftRide, 1);
+}
+
+TEST_F(BlockCharaPlayTest, JumpFromAPlatformLaunchesInTheFramesLastTickAndHigher) {
+    cHeroActor& hero = Hero();
+    // The hero's third flow jumps on button 1.
+    constexpr int kJumpFlow = 2;
+    constexpr std::uint16_t kButton1 = 1;
+    AddBlockChara(70, hero.m_dX - 8, hero.m_dBottom);
+    Frame();
+    ASSERT_EQ(hero.m_bRiding, 1);
+    const double standing = hero.m_dY;
+    Frame(kButton1);
+    // Launched in the last tick: riding no more, one tick of the rise made, at 1.02f times
+    // the command's speed plus that tick's gravity.
+    EXPECT_EQ(hero.m_bRiding, 0);
+    EXPECT_EQ(hero.m_bJumping, 1);
+    ASSERT_GT(hero.m_vecFlow.Size(), static_cast<std::size_t>(kJumpFlow));
+    const double speed = hero.m_vecFlow[kJumpFlow].m_vecCmd[0].m_dSpeed;
+    ASSERT_LT(speed, 0);
+    const double launched = speed * static_cast<double>(1.02f);
+    EXPECT_EQ(hero.m_dVY, launched + EdStageWork.speed.dStepGravity);
+    EXPECT_DOUBLE_EQ(hero.m_dY, standing + hero.m_dVY);
 }
 
 }  // namespace
