@@ -590,4 +590,61 @@ TEST_P(BlockCharaTest, NudgeOutOfMapBlocksIsAtMostFifteenTenths) {
     }
 }
 
+// ---- Which block characters take part ----
+
+TEST_P(BlockCharaTest, OnlyPresentLivingBlockCharactersOtherThanTheActorTakePart) {
+    struct Case {
+        const char* name;
+        int blockFlag, dying, present;
+        std::int32_t serial;
+        bool active;
+    };
+    const Case cases[] = {
+        {"active", 1, 0, 1, 1, true},
+        {"not a block character", 0, 0, 1, 1, false},
+        {"dying", 1, 1, 1, 1, false},
+        {"not present", 1, 0, 0, 1, false},
+        {"the actor's own serial", 1, 0, 1, kActorSerial, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CharaList.Clear();
+        // Over the whole actor, and under its feet.
+        cCharaActor& x = Block(c.serial, 0, 0, 200, 300);
+        x.m_Chara.b32Mode = static_cast<std::int8_t>(c.blockFlag);
+        x.m_bDying = c.dying;
+        x.m_bPresent = c.present;
+        cActorBase& a = Actor(kComputer, kFlyHit, 25, 100, 25, 100);
+        EXPECT_EQ(CollideBlockCharas(a, CharaList), c.active ? 2 : 0);
+        EXPECT_EQ(a.m_dX, c.active ? 0 : 25);
+        EXPECT_EQ(FindBlockCharaUnderFeet(a, CharaList) != nullptr, c.active);
+        EXPECT_EQ(OverlapsOtherBlockChara(a, CharaList, DoubleRect{25, 100, 40, 123}, 0), c.active);
+        // The excluded serial is skipped as well.
+        EXPECT_FALSE(OverlapsOtherBlockChara(a, CharaList, DoubleRect{25, 100, 40, 123}, c.serial));
+        a.m_bRiding = 1;
+        a.m_nRideSerial = c.serial;
+        EXPECT_EQ(IsOnRiddenBlockChara(a, CharaList), c.active);
+    }
+}
+
+TEST_P(BlockCharaTest, CornersCountWhenCoveredInTheActorsBoxOrInTheGivenOne) {
+    // The left half 0..29 and the right half 60..99 of a 16-dot-wide actor at 20 (present)
+    // or at 70 (given): each corner is covered in one of the two boxes only.
+    Block(1, 0, 0, 29, 300);
+    Block(2, 60, 0, 99, 300);
+    cActorBase& a = Walker(20, 100);
+    // Left corners in block 1 (present box), right corners in block 2 (given box at 70..85).
+    EXPECT_TRUE(AreCornersInBlockCharas(a, CharaList, DoubleRect{60, 100, 75, 123}));
+    // The given box covers its left corners only: the right ones stay uncovered.
+    EXPECT_FALSE(AreCornersInBlockCharas(a, CharaList, DoubleRect{40, 100, 55, 123}));
+    // The lower corners are taken one dot up: a block character that ends on the bottom row
+    // does not cover them.
+    CharaList.Clear();
+    Block(1, 0, 0, 200, 122);
+    EXPECT_TRUE(AreCornersInBlockCharas(a, CharaList, DoubleRect{20, 100, 35, 123}));
+    CharaList.Clear();
+    Block(1, 0, 0, 200, 121);
+    EXPECT_FALSE(AreCornersInBlockCharas(a, CharaList, DoubleRect{20, 100, 35, 123}));
+}
+
 }  // namespace
