@@ -156,6 +156,16 @@ public:
     // The hero is lost: 1 when a death flow ended the stage (state 4).
     int LoseHero();
 
+    // --- The hero on the blocks it stands on (hero_block_steps.cpp). ---
+    // A new touch of a solid block starts its effect (a jump pad, no jumping, a speed
+    // change, a conveyor); a running speed or conveyor effect acts in each of the b ticks of
+    // a frame. Nothing while the hero flies. Always 0.
+    int ApplyBlockTouch(cHeroActor& hero);
+    // A solid block that holds an item gives it on landing and again every second while the
+    // hero stays; leaving the ground or stepping onto another block ends the wait. 0, or the
+    // non-zero result of GiveItem (1 the stage cleared, 2 the hero's HP is gone).
+    int TakeBlockItem(cHeroActor& hero);
+
     // --- Drawing (play_draw.cpp). ---
     // The hero: dying, its death animation, and at its end the hero-down decision; living,
     // the hero and its gauges.

@@ -21,6 +21,7 @@
 #include "scene/game_progress.h"
 #include "scene/scene_manager.h"
 #include "stage/actor_services.h"
+#include "stage/block_chara_collision.h"
 #include "stage/block_collision.h"
 #include "stage/game_scene.h"
 #include "stage/stage_objects.h"
@@ -48,22 +49,6 @@ bool ShowsCharaDeath() {
 
 // PLACEHOLDER(stage-end): the stage is cleared and its result totalled.
 void EndStage(cGameScene&) {}
-
-// PLACEHOLDER(blocks): block characters push the actor (2: it dies), and carry the actor
-// that rides one.
-int CollideBlockCharas(cGameScene&, cActorBase&) {
-    return 0;
-}
-void RideBlockChara(cGameScene&, cActorBase&) {}
-
-// PLACEHOLDER(blocks): the hero's steps on the blocks it stands on, once block touches and
-// item blocks exist.
-int HeroBlockTouch(cGameScene&, cHeroActor&) {
-    return 0;
-}
-int HeroItemBlock(cGameScene&, cHeroActor&) {
-    return 0;
-}
 
 // PLACEHOLDER(shots): the projectiles' tick (update, gravity, motion, area removal in tick
 // 1, block test).
@@ -198,7 +183,7 @@ bool cGameScene::RunTick() {
     if (m_nTick == 1 && !hero.m_bDying) RemoveOutsideAreas();
 
     // The stage-level steps, each only while the hero lives.
-    if (!hero.m_bDying && EndsFrame(HeroItemBlock(*this, hero))) return false;
+    if (!hero.m_bDying && EndsFrame(TakeBlockItem(hero))) return false;
     if (!hero.m_bDying && EndsFrame(ResolveHits())) return false;
     if (!hero.m_bDying && EndsFrame(PickUpItems(hero))) return false;
     return true;
@@ -230,8 +215,8 @@ bool cGameScene::RunHeroTick() {
     // A command may have cleared the stage or lost the hero.
     if (EndsFrame(m_nStageResult)) return false;
     if (m_bCodeKill && SweepDeadActors()) return false;
-    if (EndsFrame(HeroBlockTouch(*this, hero))) return false;
-    if (hero.m_bRiding) RideBlockChara(*this, hero);
+    if (EndsFrame(ApplyBlockTouch(hero))) return false;
+    if (hero.m_bRiding) RideBlockChara(hero, CharaList);
 
     // The horizontal step; the block test sees the position after the screen clamp.
     hero.StepX();
@@ -255,7 +240,7 @@ bool cGameScene::RunHeroTick() {
     };
     if (crushed()) return HeroDies("Dead SP");
     auto mayDie = [&hero] { return !hero.m_bDying && hero.m_nHoldFrames == 0; };
-    if (CollideBlockCharas(*this, hero) == kCollideDeath && mayDie()) return HeroDies("Dead 6");
+    if (CollideBlockCharas(hero, CharaList) == kCollideDeath && mayDie()) return HeroDies("Dead 6");
     if ((hero.m_bContactLeft || hero.m_bContactRight) && RecheckBlocksX(hero) == kCollideDeath &&
         mayDie())
         return HeroDies("Dead 7");
@@ -305,7 +290,7 @@ bool cGameScene::RunCharaPass(int blockCharas) {
         // The sweep may have taken this very character.
         chara = CharaList.Find(id);
         if (!chara) continue;
-        if (!blockCharas && chara->m_bRiding) RideBlockChara(*this, *chara);
+        if (!blockCharas && chara->m_bRiding) RideBlockChara(*chara, CharaList);
         bool dies = false;
         bool remove = false;
         if (chara->StepX() == kStepLeftStageSideways) remove = true;
@@ -316,7 +301,7 @@ bool cGameScene::RunCharaPass(int blockCharas) {
         if (stepY == kStepFlewOut) remove = true;
         if (CollideBlocksY(*chara) == kCollideDeath) dies = true;
         if (!blockCharas) {
-            if (CollideBlockCharas(*this, *chara) == kCollideDeath) dies = true;
+            if (CollideBlockCharas(*chara, CharaList) == kCollideDeath) dies = true;
             RecheckBlocksX(*chara);
             RecheckBlocksY(*chara);
             if (IsCrushed(*chara)) dies = true;

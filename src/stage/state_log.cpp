@@ -35,6 +35,15 @@ void AddActor(StateHash& h, const cActorBase& a) {
     h.Add(a.m_dKnockVX);
     h.Add(a.m_dKnockVY);
     h.Add(a.m_bKnocked);
+    h.Add(a.m_bRiding);
+    h.Add(a.m_nRideSerial);
+}
+
+// What the hero carries from the blocks it stood on.
+void AddHeroBlockState(StateHash& h, const cHeroActor& hero) {
+    h.Add(hero.m_nTouchKind);
+    h.Add(hero.m_nTouchTicks);
+    h.Add(hero.m_nItemBlockWait);
 }
 
 // The log's file, kept open between frames; a different path (another run in the same
@@ -63,7 +72,10 @@ std::uint64_t HashPlayState(cGameScene& scene) {
     StateHash h;
     // Each list starts with its length, so that where one list ends is part of the hash.
     h.Add(static_cast<std::uint64_t>(Player.Size()));
-    for (cHeroActor& hero : Player) AddActor(h, hero);
+    for (cHeroActor& hero : Player) {
+        AddActor(h, hero);
+        AddHeroBlockState(h, hero);
+    }
     h.Add(static_cast<std::uint64_t>(CharaList.Size()));
     for (const cCharaActor& chara : CharaList) AddActor(h, chara);
     h.Add(static_cast<std::uint64_t>(ItemList.Size()));

@@ -23,6 +23,8 @@ constexpr int kCmdArrange = 38;
 constexpr int kMoveForward = 0;
 constexpr int kMoveLeft = 2;
 constexpr int kMoveRight = 3;
+constexpr int kMoveUp = 6;
+constexpr int kMoveDown = 7;
 constexpr int kJumpFixedHeight = 0;
 constexpr int kJumpHeightByKey = 1;
 
@@ -235,6 +237,35 @@ CheckedVector<cEdFlow> CodeLapFlows() {
 CheckedVector<cEdFlow> FailingCodeFlows() {
     CheckedVector<cEdFlow> flows;
     flows.push_back(Flow(kTriggerAlways, {}, true, Code(kCodeFailingText)));
+    return flows;
+}
+
+CheckedVector<cEdFlow> RideStartFlows(int speed) {
+    // The flow starts again in every tick the hero rides: the platform moves while it is
+    // ridden and stops soon after the hero has left it.
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(
+        Flow(kTriggerRiddenByHero, {}, false, Move(kCmdStraightMove, kMoveRight, speed)));
+    return flows;
+}
+
+CheckedVector<cEdFlow> ShuttleFlows(int dots, int speed) {
+    cEdFlow shuttle = Flow(kTriggerAlways, {}, true, WalkBy(dots, speed));
+    shuttle.vecCommand.push_back(WalkBy(-dots, speed));
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(std::move(shuttle));
+    return flows;
+}
+
+CheckedVector<cEdFlow> ElevatorFlows(int tenths, int speed, bool downFirst) {
+    cEdCommand up = Move(kCmdStraightMove, kMoveUp, speed);
+    up.nTime = static_cast<std::int16_t>(tenths);
+    cEdCommand down = Move(kCmdStraightMove, kMoveDown, speed);
+    down.nTime = static_cast<std::int16_t>(tenths);
+    cEdFlow lift = Flow(kTriggerAlways, {}, true, downFirst ? down : up);
+    lift.vecCommand.push_back(downFirst ? up : down);
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(std::move(lift));
     return flows;
 }
 

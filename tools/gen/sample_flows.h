@@ -51,6 +51,14 @@ CheckedVector<cEdFlow> CodeLapFlows();
 // Runs kCodeFailingText at every tick.
 CheckedVector<cEdFlow> FailingCodeFlows();
 
+// The blocks stage's block characters: a platform that moves right while it is ridden by
+// the hero; one that shuttles `dots` right and back; one that moves up for `tenths` and
+// down as long (down first with downFirst); all at `speed` tenths of a dot per frame.
+inline constexpr int kTriggerRiddenByHero = 16;
+CheckedVector<cEdFlow> RideStartFlows(int speed);
+CheckedVector<cEdFlow> ShuttleFlows(int dots, int speed);
+CheckedVector<cEdFlow> ElevatorFlows(int tenths, int speed, bool downFirst);
+
 // The basic animation set every character uses: standing breathes between two cells, walking
 // steps between two others.
 void FillBasicAnimations(cEdAnimeSet& set);

@@ -316,6 +316,128 @@ cEdStage MakeCodeStage() {
     return stage;
 }
 
+// The stage of the block tests, 40 blocks wide. From the left: a conveyor to the right, an
+// item block that rings its item's sound, a no-jump block, a 50 % speed block, a jump pad
+// of 6 half blocks and a conveyor to the left; then a pit whose platform waits at its left
+// side until the hero boards it and carries it across while ridden, a platform shuttling
+// over the pit, an elevator, a walking block character on a ledge, two block characters
+// that close in on each other, and at the right wall a crusher that comes slowly down on
+// the hero waiting there.
+enum BlocksBlock {
+    kConveyorRight = 4,
+    kItemBlock = 5,
+    kNoJumpBlock = 6,
+    kSlowBlock = 7,
+    kJumpPad = 8,
+    kConveyorLeft = 9
+};
+enum BlocksChara {
+    kRidePlatform = 4,
+    kShuttle = 5,
+    kElevator = 6,
+    kBlockWalker = 7,
+    kCloserLeft = 8,
+    kCloserRight = 9,
+    kCrusher = 10
+};
+enum BlocksItem { kBell = 3 };
+constexpr int kBlocksWidth = 40;
+constexpr int kBlocksPitFirst = 19;
+constexpr int kBlocksPitLast = 22;
+// Touch effects as the editor numbers them.
+constexpr int kTouchJump = 1;
+constexpr int kTouchNoJump = 2;
+constexpr int kTouchSpeed = 3;
+constexpr int kTouchLeft = 4;
+constexpr int kTouchRight = 5;
+// Flight kind of a block character that flies and stops at blocks.
+constexpr int kFliesAgainstBlocks = 2;
+
+cEdBlock TouchBlock(const char* name, int graphic, int effect, int x) {
+    cEdBlock block = Block(name, graphic, 1);
+    block.nTouchEffect = static_cast<std::int8_t>(effect);
+    block.nTouchParam = x;
+    return block;
+}
+
+cEdChara BlockChara(const char* name, int graphic, bool flies, CheckedVector<cEdFlow> flows) {
+    cEdChara chara = Chara(name, graphic, 1, 10);
+    chara.b32Mode = 1;
+    chara.nBodyPower = 0;
+    chara.nScore = 0;
+    if (flies) chara.nBlockCollision = kFliesAgainstBlocks;
+    chara.vecFlow = std::move(flows);
+    return chara;
+}
+
+cEdStage MakeBlocksStage() {
+    cEdStage stage = StageFrame(kBlocksWidth, 0, "blocks");
+    stage.vecBlockPalette.push_back(TouchBlock("Conveyor right", 4, kTouchRight, 10));
+    cEdBlock itemBlock = Block("Item block", 4, 1);
+    itemBlock.nItemPalette = PALETTE_STAGE;
+    itemBlock.nItemIndex = kBell;
+    stage.vecBlockPalette.push_back(itemBlock);
+    stage.vecBlockPalette.push_back(TouchBlock("No jump", 4, kTouchNoJump, 0));
+    stage.vecBlockPalette.push_back(TouchBlock("Slow", 4, kTouchSpeed, 50));
+    stage.vecBlockPalette.push_back(TouchBlock("Jump pad", 4, kTouchJump, 6));
+    stage.vecBlockPalette.push_back(TouchBlock("Conveyor left", 4, kTouchLeft, 10));
+    cEdItem bell = Item("Bell", 3);
+    bell.nTakeSound = 3;
+    stage.vecItemPalette.push_back(bell);
+
+    stage.vecCharaPalette.push_back(BlockChara("Ride platform", 4, true, RideStartFlows(15)));
+    stage.vecCharaPalette.push_back(BlockChara("Shuttle", 4, true, ShuttleFlows(96, 10)));
+    stage.vecCharaPalette.push_back(BlockChara("Elevator", 4, true, ElevatorFlows(20, 10, false)));
+    stage.vecCharaPalette.push_back(BlockChara("Block walker", 2, false, PatrolFlows()));
+    stage.vecCharaPalette.push_back(BlockChara("Closer left", 3, true, ShuttleFlows(48, 10)));
+    stage.vecCharaPalette.push_back(BlockChara("Closer right", 3, true, ShuttleFlows(-48, 10)));
+    stage.vecCharaPalette.push_back(BlockChara("Crusher", 4, true, ElevatorFlows(60, 10, true)));
+
+    auto floorBlock = [](int x) {
+        switch (x) {
+            case 4:
+            case 5:
+                return static_cast<int>(kConveyorRight);
+            case 7:
+                return static_cast<int>(kItemBlock);
+            case 9:
+                return static_cast<int>(kNoJumpBlock);
+            case 10:
+                return static_cast<int>(kSlowBlock);
+            case 12:
+                return static_cast<int>(kJumpPad);
+            case 14:
+            case 15:
+                return static_cast<int>(kConveyorLeft);
+            default:
+                return static_cast<int>(kFloor);
+        }
+    };
+    for (int x = 0; x < kBlocksWidth; ++x) {
+        if (x >= kBlocksPitFirst && x <= kBlocksPitLast) continue;
+        stage.vecBlock.push_back(Placed(stage.vecBlockPalette, floorBlock(x), x, 13));
+        PlaceBlock(stage, kFloor, x, 14);
+    }
+    for (int y = 0; y < 13; ++y) {
+        PlaceBlock(stage, kWall, 0, y);
+        PlaceBlock(stage, kWall, kBlocksWidth - 1, y);
+    }
+    for (int x = 27; x <= 32; ++x) PlaceBlock(stage, kFloor, x, 9);
+
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 2, 12));
+    stage.vecChara.push_back(
+        PlacedChara(stage.vecCharaPalette, kRidePlatform, kBlocksPitFirst, 13));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kCrusher, kBlocksWidth - 2, 2));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kShuttle, kBlocksPitFirst, 9));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kElevator, 25, 7));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kBlockWalker, 29, 8));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kCloserLeft, 29, 5));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kCloserRight, 35, 5));
+
+    AddBackgrounds(stage, 1);
+    return stage;
+}
+
 bool WriteStage(const std::string& folder, const std::string& name, cEdStage&& stage) {
     // As the editor saves a palette it has read: entry 0 holds the fixed defaults, so the
     // file reads back exactly as written.
@@ -370,6 +492,7 @@ bool WriteSampleStages(const std::string& folder) {
     ok = WriteStage(folder, "test-play.stg4_000", MakePlayTestStage()) && ok;
     ok = WriteStage(folder, "test-hits.stg4_000", MakeHitsStage()) && ok;
     ok = WriteStage(folder, "test-code.stg4_000", MakeCodeStage()) && ok;
+    ok = WriteStage(folder, "test-blocks.stg4_000", MakeBlocksStage()) && ok;
     return ok;
 }
 
