@@ -27,6 +27,7 @@
 
 #include "platform/audio_mixer.h"
 #include "platform/d3d9.h"
+#include "platform/dialog.h"
 #include "platform/frame.h"
 #include "platform/host_path.h"
 #include "platform/joystick.h"
@@ -45,6 +46,7 @@ void ResetPlatformState() {
     ResetJoysticks();
     ResetScriptState();
     ClearShownBoxes();
+    ClearShownDialogs();
     SetMainWindow(nullptr);
     EndClosingForTests();
     ClearPathCache();
