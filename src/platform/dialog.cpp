@@ -131,15 +131,18 @@ std::string Answer(OpenDialog& open) {
     std::string notes = ApplyValues(open, words);
     const std::string action = words.size() > 1 ? words[1] : std::string();
     // The close box is the dialog's own message; the caller sends it.
-    if (EqualsNoCase(action, "close")) return "close" + notes;
+    // The log shows the answer as written.
+    std::string taken = action;
+    for (std::size_t i = 2; i < words.size(); ++i) taken += " " + words[i];
+    if (EqualsNoCase(action, "close")) return taken + notes;
     for (const DlgItem& item : open.dialog.items) {
         if ((item.kind == DlgItemKind::Button || item.kind == DlgItemKind::DefButton) &&
             EqualsNoCase(item.answerName, action)) {
             open.face->Click(item.id);
-            return item.answerName + notes;
+            return taken + notes;
         }
     }
-    return "?" + action + notes;
+    return taken + " (no such button)" + notes;
 }
 
 void Record(HWND hwnd, const OpenDialog& open, const std::string& answer, const std::string& note) {
@@ -218,7 +221,8 @@ LRESULT DialogBox(const DlgTemplate& dialog, HWND /*owner*/, DLGPROC proc) {
     if (!open->ended) {
         const bool scripted = headless || ScriptInUse();
         if (scripted) answer = Answer(*open);
-        if (answer.rfind("close", 0) == 0 && !open->ended) proc(hwnd, WM_CLOSE, 0, 0);
+        const bool closeBox = answer == "close" || answer.rfind("close ", 0) == 0;
+        if (closeBox && !open->ended) proc(hwnd, WM_CLOSE, 0, 0);
         if (answer.empty() && headless) {
             const DlgItem* def = DefaultButton(dialog);
             answer = def ? "default " + def->answerName : "default";
