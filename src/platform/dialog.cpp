@@ -9,6 +9,7 @@
 #include "platform/cp932.h"
 #include "platform/desktop.h"
 #include "platform/dialog_face.h"
+#include "platform/gtk_ui.h"
 #include "platform/modal_scope.h"
 #include "platform/script_state.h"
 #include "platform/seams.h"
@@ -16,8 +17,8 @@
 namespace plat {
 namespace {
 
-// The dialog font's base units, in pixels: IPAPGothic at 9 points averages 6 pixels a
-// character and stands 12 high, which makes a dialog unit 1.5 pixels each way.
+// The headless dialog font's base units, in pixels: IPAPGothic at 9 points averages 6 pixels
+// a character and stands 12 high, which makes a dialog unit 1.5 pixels each way.
 constexpr int kBaseUnitX = 6;
 constexpr int kBaseUnitY = 12;
 
@@ -170,12 +171,31 @@ void Record(HWND hwnd, const OpenDialog& open, const std::string& answer, const 
 
 }  // namespace
 
+namespace {
+
+// Headless the base units are fixed, so layouts are the same on every machine; on a display
+// they are the dialog font's.
+void BaseUnits(int* x, int* y) {
+    if (GetSeams().headless) {
+        *x = kBaseUnitX;
+        *y = kBaseUnitY;
+    } else {
+        DialogBaseUnits(x, y);
+    }
+}
+
+}  // namespace
+
 int DialogUnitsToPixelsX(int units) {
-    return units * kBaseUnitX / 4;
+    int x = 0, y = 0;
+    BaseUnits(&x, &y);
+    return units * x / 4;
 }
 
 int DialogUnitsToPixelsY(int units) {
-    return units * kBaseUnitY / 8;
+    int x = 0, y = 0;
+    BaseUnits(&x, &y);
+    return units * y / 8;
 }
 
 LRESULT DialogBox(const DlgTemplate& dialog, HWND /*owner*/, DLGPROC proc) {
