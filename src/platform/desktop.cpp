@@ -18,6 +18,7 @@ struct Placed {
 std::mutex g_mutex;
 std::map<HWND, Placed> g_windows;
 POINT g_cursor{kScreenWidth / 2, kScreenHeight / 2};
+void (*g_warp)(int, int) = nullptr;
 
 }  // namespace
 
@@ -86,9 +87,19 @@ void ForgetWindowRect(HWND hwnd) {
 }
 
 bool SetCursorPos(int x, int y) {
-    std::lock_guard lock(g_mutex);
-    g_cursor = POINT{x, y};
+    void (*warp)(int, int) = nullptr;
+    {
+        std::lock_guard lock(g_mutex);
+        g_cursor = POINT{x, y};
+        warp = g_warp;
+    }
+    if (warp) warp(x, y);
     return true;
+}
+
+void SetPointerWarp(void (*warp)(int x, int y)) {
+    std::lock_guard lock(g_mutex);
+    g_warp = warp;
 }
 
 bool GetCursorPos(POINT* point) {

@@ -48,8 +48,10 @@ bool GetWindowRect(HWND hwnd, RECT* rect);
 void SetWindowMover(HWND hwnd, std::function<void(const RECT&)> mover);
 void ForgetWindowRect(HWND hwnd);
 
-// The mouse cursor in screen coordinates. Headless the position is only remembered.
+// The mouse cursor in screen coordinates. Headless the position is only remembered; on a
+// display the pointer is moved through the warp that the window system registered.
 bool SetCursorPos(int x, int y);
 bool GetCursorPos(POINT* point);
+void SetPointerWarp(void (*warp)(int x, int y));
 
 }  // namespace plat

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "platform/cp932.h"
+#include "platform/desktop.h"
 #include "platform/dialog_face.h"
 #include "platform/gtk_ui.h"
 
@@ -153,7 +154,14 @@ public:
         return it == rects_.end() ? RECT{} : it->second;
     }
     void Move(const RECT& outer) override {
-        gtk_window_move(GTK_WINDOW(window_), outer.left, outer.top);
+        // The rectangle is the framed window's; without a window manager nothing adds the
+        // frame, so the client area goes where the frame would put it.
+        int x = outer.left, y = outer.top;
+        if (!WindowManagerFramesWindows()) {
+            x += GetSystemMetrics(SM_CXDLGFRAME);
+            y += GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYDLGFRAME);
+        }
+        gtk_window_move(GTK_WINDOW(window_), x, y);
     }
     bool BackspaceDown() const override { return backspace_; }
 

@@ -1,7 +1,11 @@
 #include "platform/gtk_ui.h"
 
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
+#include <string>
+
+#include "platform/desktop.h"
 #include "platform/messages.h"
 
 namespace plat {
@@ -9,6 +13,14 @@ namespace {
 
 bool g_started = false;
 bool g_failed = false;
+
+void WarpPointer(int x, int y) {
+    GdkDisplay* display = gdk_display_get_default();
+    if (!display) return;
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(display));
+    gdk_device_warp(pointer, gdk_display_get_default_screen(display), x, y);
+    gdk_display_flush(display);
+}
 
 gboolean ServeSent(gpointer) {
     ServeSentMessages();
@@ -23,6 +35,7 @@ bool EnsureGtk(std::string* error) {
         // GTK's X connection is its own; SDL keeps its own beside it.
         if (gtk_init_check(nullptr, nullptr)) {
             g_started = true;
+            SetPointerWarp(WarpPointer);
             return true;
         }
         g_failed = true;
@@ -66,6 +79,17 @@ void DialogBaseUnits(int* x, int* y) {
     }
     *x = baseX;
     *y = baseY;
+}
+
+}  // namespace plat
+
+namespace plat {
+
+bool WindowManagerFramesWindows() {
+    GdkScreen* screen = gdk_screen_get_default();
+    if (!screen || !GDK_IS_X11_SCREEN(screen)) return true;
+    const char* name = gdk_x11_screen_get_window_manager_name(screen);
+    return name && std::string(name) != "unknown";
 }
 
 }  // namespace plat

@@ -18,6 +18,8 @@ void RunModalLoop(const std::function<bool()>& done);
 // The dialogs' font and the base units it gives (pixels per 4 horizontal, 8 vertical
 // dialog units), measured once as Windows measures them.
 const char* DialogFontCss();
+// False on a bare X server: nothing draws a frame around the windows.
+bool WindowManagerFramesWindows();
 void DialogBaseUnits(int* x, int* y);
 
 }  // namespace plat

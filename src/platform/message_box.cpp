@@ -134,23 +134,30 @@ std::optional<int> ShowGtkBox(const std::string& caption, const std::string& tex
         gtk_dialog_add_button(GTK_DIALOG(box), g_dgettext("gtk30", label), id);
     }
     gtk_dialog_set_default_response(GTK_DIALOG(box), DefaultButton(type));
-    const bool closable = !(Fits(type, IDYES) && !Fits(type, IDCANCEL));
-    if (!closable) {
-        // Neither the close box nor Esc ends it.
-        g_signal_connect(box, "delete-event",
-                         G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer) { return TRUE; }),
-                         nullptr);
+    struct State {
+        int response = 0;
+        bool done = false;
+        bool closable = false;
+    } state;
+    state.closable = !(Fits(type, IDYES) && !Fits(type, IDCANCEL));
+    // The close box ends a box that can be closed (as a cancel); the window itself stays
+    // until the box is done with it.
+    g_signal_connect(box, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer data) {
+                         auto* st = static_cast<State*>(data);
+                         if (st->closable) st->done = true;
+                         return TRUE;
+                     }),
+                     &state);
+    if (!state.closable) {
+        // Esc does not end it either.
         g_signal_connect(box, "close", G_CALLBACK(+[](GtkDialog* d, gpointer) {
                              g_signal_stop_emission_by_name(d, "close");
                          }),
                          nullptr);
     }
-    struct State {
-        int response = 0;
-        bool done = false;
-    } state;
     g_signal_connect(box, "response", G_CALLBACK(+[](GtkDialog*, gint response, gpointer data) {
                          auto* st = static_cast<State*>(data);
+                         if (response < 0 && !st->closable) return;
                          st->response = response;
                          st->done = true;
                      }),
