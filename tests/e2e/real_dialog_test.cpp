@@ -19,6 +19,7 @@
 #include "data/system_ini.h"
 #include "data/system_record.h"
 #include "platform/clock.h"
+#include "platform/display_window.h"
 #include "platform/gtk_ui.h"
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
@@ -297,6 +298,41 @@ TEST_F(RealStartDialog, TheCloseBoxCancels) {
     });
     EXPECT_FALSE(ChooseDrawingMode(MainWnd));
     EXPECT_FALSE(std::filesystem::exists("user_data/Boot.dat"));
+}
+
+}  // namespace
+
+namespace {
+
+plat::LRESULT Quiet(plat::HWND, std::uint32_t, plat::WPARAM, plat::LPARAM) {
+    return 0;
+}
+
+TEST_F(RealDialogs, FullScreenIsLeftForABoxAndComesBack) {
+    plat::HWND main = plat::CreateWindow(Quiet);
+    plat::SetMainWindow(main);
+    if (!plat::OpenDisplayWindow(main, "Kestrune4", 640, 480)) {
+        plat::DestroyWindow(main);
+        plat::SetMainWindow(nullptr);
+        GTEST_SKIP() << "no SDL window";
+    }
+    plat::ShowWindow(main, plat::SW_SHOWNORMAL);
+    plat::SetDisplayFullScreen(true);
+    ASSERT_TRUE(plat::IsDisplayFullScreen());
+    int fullDuringBox = -1;
+    WhileModal modal([&]() {
+        GtkWidget* box = OpenWindow(GTK_TYPE_MESSAGE_DIALOG);
+        if (!box) return false;
+        fullDuringBox = plat::IsDisplayFullScreen() ? 1 : 0;
+        gtk_dialog_response(GTK_DIALOG(box), plat::IDOK);
+        return true;
+    });
+    EXPECT_EQ(plat::MessageBox(nullptr, "全画面", "見出し", plat::MB_OK), plat::IDOK);
+    EXPECT_EQ(fullDuringBox, 0);
+    EXPECT_TRUE(plat::IsDisplayFullScreen());
+    plat::CloseDisplayWindow();
+    plat::DestroyWindow(main);
+    plat::SetMainWindow(nullptr);
 }
 
 }  // namespace
