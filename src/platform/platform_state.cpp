@@ -8,6 +8,7 @@
 //   scripted joysticks (joystick.h)              none
 //   script and box log (script_state.h)          forgotten; reloaded from the seams on use
 //   boxes shown so far (message_box.h)           none
+//   dialogs shown so far (dialog.h)              none
 //   main window (messages.h)                     none
 //   closing flag (messages.h)                    lowered
 //   host path listing cache (host_path.h)        empty
@@ -23,6 +24,10 @@
 //                              installed and removed by OpenDisplayWindow/CloseDisplayWindow
 //   live device objects (device_object.h)
 //                              owned by whoever created them
+//   window rectangles and the cursor (desktop.h)
+//                              a window's rectangle is forgotten with its dialog; the
+//                              cursor stays where it was put; the pointer warp is GTK's
+//                              once it has started, for the life of the process
 #include "platform/platform_state.h"
 
 #include "platform/audio_mixer.h"
