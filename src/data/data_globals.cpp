@@ -6,6 +6,7 @@
 //   DrawMenuWindow (system_record.h)   the menu window hook          null
 //   SystemIni (system_ini.h)           System.ini settings          defaults
 //   Option (option_record.h)           the player's options         defaults
+//   BootSettings (boot_settings.h)     the start dialog's choice    defaults
 //   EdStage (stage_record.h)           the stage being read         empty stage
 //   EdStageWork (stage_record.h)       the stage being played       empty stage
 //   dwDataVersion (serial_record.h)    version records are written at  current version
@@ -21,6 +22,7 @@
 #include "data/data_globals.h"
 
 #include "base/base_globals.h"
+#include "data/boot_settings.h"
 #include "data/common_palette.h"
 #include "data/database.h"
 #include "data/option_record.h"
@@ -41,6 +43,7 @@ void ResetDataGlobals() {
     DrawMenuWindow = nullptr;
     SystemIni = cSystemIni{};
     Option = OptionData{};
+    BootSettings = cBootSettings{};
     EdStage = cEdStage{};
     EdStageWork = cEdStage{};
     dwDataVersion = kCurrentDataVersion;

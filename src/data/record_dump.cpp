@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/format.h"
+#include "data/boot_settings.h"
 #include "data/common_palette.h"
 #include "data/database.h"
 #include "data/option_record.h"
@@ -24,11 +25,21 @@ std::string Quote(const std::string& cp932) {
     std::string out = "\"";
     for (unsigned char c : utf8) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20 || c == 0x7F) {
                     out += Format("\\x%02X", c);
@@ -43,7 +54,8 @@ std::string Quote(const std::string& cp932) {
 std::string FieldValue(const FieldEntry& e, std::uint32_t k) {
     const auto* p = static_cast<const std::uint8_t*>(e.address) + std::size_t{k} * e.size;
     switch (e.size) {
-        case 1: return Format("%u", *p);
+        case 1:
+            return Format("%u", *p);
         case 2: {
             std::int16_t v;
             std::memcpy(&v, p, 2);
@@ -189,8 +201,8 @@ std::span<const RecordKind> RecordKinds() {
         {"Block", "", [] { return std::unique_ptr<SerialRecord>(new cEdBlock); }},
         {"Chara", "", [] { return std::unique_ptr<SerialRecord>(new cEdChara); }},
         {"Item", "", [] { return std::unique_ptr<SerialRecord>(new cEdItem); }},
-        {"WorldMap", "WorldMap.dat",
-         [] { return std::unique_ptr<SerialRecord>(new cEdWorldMap); }},
+        {"WorldMap", "WorldMap.dat", [] { return std::unique_ptr<SerialRecord>(new cEdWorldMap); }},
+        {"Boot", "Boot.dat", [] { return std::unique_ptr<SerialRecord>(new cBootSettings); }},
     };
     return kinds;
 }
@@ -212,7 +224,9 @@ const RecordKind* FindKindForFile(std::string_view baseName) {
 bool MatchesPattern(std::string_view pattern, std::string_view name) {
     // Iterative glob with one backtrack point for the last '*'.
     std::size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
-    auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    auto lower = [](char c) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    };
     while (n < name.size()) {
         if (p < pattern.size() && pattern[p] == '*') {
             star = p++;

@@ -1,10 +1,10 @@
-// Message boxes on the window thread. SDL's box is modal and blocks the thread that shows
-// it, and SDL video calls belong to the window thread, so a box asked elsewhere becomes a
-// synchronous request to that thread. Headless, the box never waits for a person: the
+// Message boxes on the window thread. The box's modal loop runs on the thread that shows it,
+// and GTK belongs to the window thread, so a box asked elsewhere becomes a synchronous
+// request to that thread. Headless, the box never waits for a person: the
 // script answers it, or its default button does.
 #include "platform/message_box.h"
 
-#include <SDL.h>
+#include <gtk/gtk.h>
 
 #include <cstdio>
 #include <memory>
@@ -12,6 +12,8 @@
 #include <optional>
 
 #include "platform/cp932.h"
+#include "platform/gtk_ui.h"
+#include "platform/modal_scope.h"
 #include "platform/script_state.h"
 #include "platform/seams.h"
 
@@ -96,51 +98,78 @@ std::string Escape(std::string_view s) {
     return out;
 }
 
-// Shows the box with SDL; nullopt when SDL cannot (no display).
-std::optional<int> ShowSdlBox(const std::string& caption, const std::string& text, unsigned type) {
+// Shows the box with GTK; nullopt when no display can be opened. The buttons and the
+// default are Windows' for the type, with GTK's own labels. Closing the box gives Cancel,
+// or OK on a box that has only OK; a Yes/No box cannot be closed or escaped, as on Windows.
+std::optional<int> ShowGtkBox(const std::string& caption, const std::string& text, unsigned type,
+                              std::string* error) {
+    if (!EnsureGtk(error)) return std::nullopt;
     std::vector<int> ids = ButtonsOf(type);
-    int def = DefaultButton(type);
-    bool hasCancel = Fits(type, IDCANCEL);
-    std::vector<SDL_MessageBoxButtonData> buttons;
-    for (int id : ids) {
-        SDL_MessageBoxButtonData b{};
-        b.buttonid = id;
-        b.text = id == IDOK ? "OK" : id == IDCANCEL ? "Cancel" : id == IDYES ? "Yes" : "No";
-        if (id == def) b.flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-        // Esc means Cancel, or OK on a box that has nothing else.
-        if (id == IDCANCEL || (!hasCancel && ids.size() == 1))
-            b.flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-        buttons.push_back(b);
-    }
-    Uint32 flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+    GtkMessageType icon = GTK_MESSAGE_OTHER;
     switch (type & kIconMask) {
         case MB_ICONERROR:
-            flags |= SDL_MESSAGEBOX_ERROR;
+            icon = GTK_MESSAGE_ERROR;
             break;
         case MB_ICONWARNING:
-            flags |= SDL_MESSAGEBOX_WARNING;
+            icon = GTK_MESSAGE_WARNING;
             break;
         case MB_ICONQUESTION:
+            icon = GTK_MESSAGE_QUESTION;
+            break;
         case MB_ICONINFORMATION:
-            flags |= SDL_MESSAGEBOX_INFORMATION;
+            icon = GTK_MESSAGE_INFO;
             break;
         default:
             break;
     }
-    SDL_MessageBoxData data{};
-    data.flags = flags;
-    // Owned by the window that has the focus, so the box comes up above the game.
-    data.window = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetKeyboardFocus() : nullptr;
-    data.title = caption.c_str();
-    data.message = text.c_str();
-    data.numbuttons = static_cast<int>(buttons.size());
-    data.buttons = buttons.data();
-    int chosen = -1;
-    if (SDL_ShowMessageBox(&data, &chosen) < 0) return std::nullopt;
-    // Closed without a button (the window manager's close): as Windows does, that is
-    // Cancel where the box has one, and the default button otherwise.
-    if (chosen < 0) return hasCancel ? IDCANCEL : def;
-    return chosen;
+    GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, icon, GTK_BUTTONS_NONE, "%s",
+                                            text.c_str());
+    gtk_window_set_title(GTK_WINDOW(box), caption.c_str());
+    gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
+    for (int id : ids) {
+        const char* label = id == IDOK       ? "_OK"
+                            : id == IDCANCEL ? "_Cancel"
+                            : id == IDYES    ? "_Yes"
+                                             : "_No";
+        gtk_dialog_add_button(GTK_DIALOG(box), g_dgettext("gtk30", label), id);
+    }
+    gtk_dialog_set_default_response(GTK_DIALOG(box), DefaultButton(type));
+    struct State {
+        int response = 0;
+        bool done = false;
+        bool closable = false;
+    } state;
+    state.closable = !(Fits(type, IDYES) && !Fits(type, IDCANCEL));
+    // The close box ends a box that can be closed (as a cancel); the window itself stays
+    // until the box is done with it.
+    g_signal_connect(box, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer data) {
+                         auto* st = static_cast<State*>(data);
+                         if (st->closable) st->done = true;
+                         return TRUE;
+                     }),
+                     &state);
+    if (!state.closable) {
+        // Esc does not end it either.
+        g_signal_connect(box, "close", G_CALLBACK(+[](GtkDialog* d, gpointer) {
+                             g_signal_stop_emission_by_name(d, "close");
+                         }),
+                         nullptr);
+    }
+    g_signal_connect(box, "response", G_CALLBACK(+[](GtkDialog*, gint response, gpointer data) {
+                         auto* st = static_cast<State*>(data);
+                         if (response < 0 && !st->closable) return;
+                         st->response = response;
+                         st->done = true;
+                     }),
+                     &state);
+    gtk_widget_show_all(box);
+    gtk_window_present(GTK_WINDOW(box));
+    RunModalLoop([&] { return state.done; });
+    gtk_widget_destroy(box);
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+    if (state.response > 0 && Fits(type, state.response)) return state.response;
+    return Fits(type, IDCANCEL) ? IDCANCEL : DefaultButton(type);
 }
 
 LRESULT ShowOnThisThread(const char* text, const char* caption, unsigned type) {
@@ -164,11 +193,15 @@ LRESULT ShowOnThisThread(const char* text, const char* caption, unsigned type) {
         } else {
             note = " (default)";
         }
-    } else if (auto chosen = ShowSdlBox(captionUtf8, textUtf8, type)) {
-        answer = *chosen;
-        shown = true;
     } else {
-        note = std::string(" (default; no display: ") + SDL_GetError() + ")";
+        std::string error;
+        ModalScope modal;
+        if (auto chosen = ShowGtkBox(captionUtf8, textUtf8, type, &error)) {
+            answer = *chosen;
+            shown = true;
+        } else {
+            note = " (default; no display: " + error + ")";
+        }
     }
 
     std::string line =
@@ -187,8 +220,8 @@ LRESULT ShowOnThisThread(const char* text, const char* caption, unsigned type) {
 }  // namespace
 
 int MessageBox(HWND /*owner*/, const char* text, const char* caption, unsigned type) {
-    // The owner only matters to Windows' z-order; SDL's box is placed over the focused
-    // window whoever asks. When the process is closing, the box is not shown and answers
+    // The owner only matters to Windows' z-order; the box is kept above the game window
+    // whoever asks. When the process is closing, the box is not shown and answers
     // as if nobody chose: its default button.
     //
     // A sender that gives up (closing) leaves its request queued, and the window thread

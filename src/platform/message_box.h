@@ -1,4 +1,4 @@
-// Message boxes. They run on the window thread (SDL's box must); a box asked from another
+// Message boxes. They run on the window thread (GTK lives there); a box asked from another
 // thread is a synchronous request to it. Headless, the answer comes from the script (or
 // is the default button) at once. Every box shown is recorded.
 #pragma once

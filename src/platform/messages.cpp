@@ -268,6 +268,10 @@ void WaitMessage() {
     }
 }
 
+void ServeSentMessages() {
+    ServeSentRequests();
+}
+
 LRESULT DispatchMessage(const MSG* msg) {
     if (!msg || !IsWindow(msg->hwnd) || !msg->hwnd->proc) return 0;
     return msg->hwnd->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);

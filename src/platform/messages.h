@@ -83,6 +83,9 @@ bool GetMessage(MSG* msg);
 // Blocks until a posted message (or a sent request, which it serves) arrives.
 void WaitMessage();
 LRESULT DispatchMessage(const MSG* msg);
+// Serves the requests waiting in the calling thread's sent lane and nothing else: modal
+// loops keep the posted messages queued until they end.
+void ServeSentMessages();
 
 // The main window: the window whose thread is the window thread. Boxes and other
 // window-thread services are routed to it.

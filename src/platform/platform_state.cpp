@@ -8,6 +8,7 @@
 //   scripted joysticks (joystick.h)              none
 //   script and box log (script_state.h)          forgotten; reloaded from the seams on use
 //   boxes shown so far (message_box.h)           none
+//   dialogs shown so far (dialog.h)              none
 //   main window (messages.h)                     none
 //   closing flag (messages.h)                    lowered
 //   host path listing cache (host_path.h)        empty
@@ -23,10 +24,15 @@
 //                              installed and removed by OpenDisplayWindow/CloseDisplayWindow
 //   live device objects (device_object.h)
 //                              owned by whoever created them
+//   window rectangles and the cursor (desktop.h)
+//                              a window's rectangle is forgotten with its dialog; the
+//                              cursor stays where it was put; the pointer warp is GTK's
+//                              once it has started, for the life of the process
 #include "platform/platform_state.h"
 
 #include "platform/audio_mixer.h"
 #include "platform/d3d9.h"
+#include "platform/dialog.h"
 #include "platform/frame.h"
 #include "platform/host_path.h"
 #include "platform/joystick.h"
@@ -45,6 +51,7 @@ void ResetPlatformState() {
     ResetJoysticks();
     ResetScriptState();
     ClearShownBoxes();
+    ClearShownDialogs();
     SetMainWindow(nullptr);
     EndClosingForTests();
     ClearPathCache();

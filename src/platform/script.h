@@ -2,7 +2,11 @@
 //   @N key 0x27 down | @N key 0x27 up          a virtual key, before the input read of frame N
 //   @N joy 0 x 65535 y 32767 buttons 0x3       a joystick's state from frame N on
 //   box yes | box no | box ok | box cancel     answers to message boxes, in order
-//   dialog TEXT                                answers to dialogs and file choosers, in order
+//   dialog KIND ACTION [NAME=VALUE ...]        answers to dialogs and file choosers, in order:
+//                                              KIND start, name, open or save; ACTION a button
+//                                              (start, cancel, ok), close (the close box), or a
+//                                              chooser's path; the values set controls first
+//                                              (mode=d3d|ddraw, noask=1, text=...)
 // Blank lines and lines starting with '#' are ignored.
 #pragma once
 

@@ -90,9 +90,13 @@ std::optional<int> TakeBoxAnswer(const std::function<bool(int)>& fits, int* refu
 }
 
 std::optional<std::string> TakeDialogAnswer() {
+    return TakeDialogAnswer([](const std::string&) { return true; });
+}
+
+std::optional<std::string> TakeDialogAnswer(const std::function<bool(const std::string&)>& fits) {
     std::lock_guard lock(g_mutex);
     auto& answers = Loaded().script.dialogAnswers;
-    if (answers.empty()) return std::nullopt;
+    if (answers.empty() || !fits(answers.front())) return std::nullopt;
     std::string answer = std::move(answers.front());
     answers.pop_front();
     return answer;

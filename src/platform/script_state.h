@@ -24,6 +24,8 @@ bool ScriptInUse();
 std::optional<int> TakeBoxAnswer(const std::function<bool(int)>& fits, int* refused = nullptr);
 // The next dialog answer, consumed; nullopt when none is left.
 std::optional<std::string> TakeDialogAnswer();
+// The next dialog answer when `fits` accepts it (consumed); otherwise it stays queued.
+std::optional<std::string> TakeDialogAnswer(const std::function<bool(const std::string&)>& fits);
 
 // Appends one line (UTF-8, without its newline) to the script's log; nothing without a script.
 void AppendScriptLog(std::string_view line);

@@ -12,6 +12,8 @@
 #include "sound/sound_effects.h"
 #include "stage/game_scene.h"
 
+cWindowBase MainWnd;
+
 namespace {
 
 // A sound-effect slot; an index outside the slots is a checked access (slot 0 plays).

@@ -10,7 +10,14 @@
 
 #include <cstdint>
 
+#include "base/window_base.h"
+#include "platform/desktop.h"
 #include "platform/messages.h"
 
 plat::LRESULT MainWndProc(plat::HWND hwnd, std::uint32_t msg, plat::WPARAM wParam,
                           plat::LPARAM lParam);
+
+// The main window's object in the window library: its geometry and where it stands.
+extern cWindowBase MainWnd;
+inline constexpr std::uint32_t kMainWindowStyle =
+    0x80000000u | plat::WS_CAPTION | plat::WS_SYSMENU | plat::WS_MINIMIZEBOX | plat::WS_MAXIMIZEBOX;

@@ -2,12 +2,15 @@
 //   nDisplayBpp (startup.h)            colour depth of the display      0
 //   bWindowed (startup.h)              display in a window              0
 //   bInitDone (startup.h)              start-up succeeded               0
+//   lpStartDialog (start_dialog.h)     the start dialog being shown     null
 //
 // Not reset:
+//   MainWnd (main_window.h)            InitGame gives it its window, geometry and place
 //   the game thread's "inside" flag (startup.cpp)
 //                                      lowered by the game thread itself as it leaves
 #include "shell/shell_globals.h"
 
+#include "shell/start_dialog.h"
 #include "shell/startup.h"
 #include "stage/engine_globals.h"
 
@@ -16,4 +19,5 @@ void ResetShellGlobals() {
     nDisplayBpp = 0;
     bWindowed = 0;
     bInitDone = 0;
+    lpStartDialog = nullptr;
 }

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "base/globals.h"
@@ -38,6 +38,7 @@
 #include "scene/scene_manager.h"
 #include "shell/main_window.h"
 #include "shell/palette_key.h"
+#include "shell/start_dialog.h"
 #include "sound/bgm_manager.h"
 #include "sound/midi_player_set.h"
 #include "sound/sound_effects.h"
@@ -169,6 +170,11 @@ bool InitGame(const std::string& commandLine, int showCmd) {
     plat::srand(plat::timeGetTime());
     dwDataVersion = kCurrentDataVersion;
     bStripCR = 1;
+    // The main window's object: sized for the 640 x 480 client area and centred on the
+    // desktop, where the hidden window will show (the start dialog is placed over it).
+    MainWnd.hWnd = hWndMain;
+    MainWnd.SetGeometry(640, 480, 100, 100, 640, 480, kMainWindowStyle, 0, 0, 0, 0, 0);
+    MainWnd.CentreOnDesktop();
     MakeGameScene = NewGameScene;
     BuildParamDescTable();
     if (!CreateDefaultData(hWndMain)) {
@@ -187,9 +193,7 @@ bool InitGame(const std::string& commandLine, int showCmd) {
         return false;
     }
     LoadSystemIni();
-    // PLACEHOLDER(shell): the start dialog's record and the dialog choose the drawing mode
-    // here; until the start dialog exists a System.ini that asks for it runs DirectDraw.
-    if (SystemIni.Direct3D >= 2) SystemIni.Direct3D = 0;
+    if (!ChooseDrawingMode(MainWnd)) return false;
     if (!commandLine.empty()) {
         // A path that does not fit is refused whole: a cut path could name another file.
         if (commandLine.size() <= kFreeStageMaxLength)

@@ -157,3 +157,18 @@ TEST(RecordDump, BaseNamePatternsIgnoreCase) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RecordDump, BootDatIsKnownByItsName) {
+    const RecordKind* kind = FindKindForFile("Boot.dat");
+    ASSERT_NE(kind, nullptr);
+    std::unique_ptr<SerialRecord> record = kind->make();
+    auto bytes = ByteBuilder().U32(747).U32(2).I32(0).I32(1).U32(0).bytes;
+    RecordReader reader = RecordReader::FromBytes(bytes);
+    DumpResult result = DumpRecord(*record, reader);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.text, "version = 747\nnDrawMode = 0\nbNoAsk = 1\n");
+}
+
+}  // namespace

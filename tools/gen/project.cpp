@@ -19,11 +19,12 @@ bool Fail(std::string* error, std::string reason) {
     return false;
 }
 
-// The player's settings for the sample game: Direct3D in a window at the desktop's depth
-// (no start dialog), glyph caches as the kit sets them, the frame rate in its box.
+// The player's settings for the sample game: the start dialog asks for the drawing mode
+// (Direct3D=2), in a window at the desktop's depth, glyph caches as the kit sets them, the
+// frame rate in its box.
 bool WriteSystemIni(const std::string& path) {
     const std::string text =
-        "Direct3D=1\r\nWindowMode=1\r\nBpp=0\r\nVSync=1\r\nD3D_FontCache=0\r\n"
+        "Direct3D=2\r\nWindowMode=1\r\nBpp=0\r\nVSync=1\r\nD3D_FontCache=0\r\n"
         "DD_FontCache=1\r\nDD_VideoStretch=0\r\nShowFps=1\r\nEnglish=0\r\n"
         "Exit\r\n";
     return WriteFileBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
