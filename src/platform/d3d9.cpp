@@ -709,6 +709,9 @@ struct SpriteRows {
     std::uint32_t vertexAlpha;
     bool clearUnder;  // a clear of the whole quad to `under` is still to be made
     std::uint32_t under;
+    // The summary shows every texel the quad reads opaque or transparent: each row is a
+    // selection, whatever its runs hold, and no row needs sorting.
+    bool keyed;
     // The texture is the target: each pixel is blended after the ones before it are written,
     // as the general path does, since a texel may be a pixel the quad has already drawn.
     bool inOrder;
@@ -717,11 +720,26 @@ struct SpriteRows {
 K4_SPAN void DrawWideRows(const SpriteRows& q) {
     const bool x8 = q.rf == D3DFMT_X8R8G8B8;
     const std::uint32_t background = x8 ? q.under | 0xFF000000u : q.under;
+    const int n = q.width;
+    // Keyed sprites and tiles: a selection gives what each kind of row would (an opaque row
+    // copied, a transparent one kept or cleared), without telling the rows apart.
+    if (q.keyed && q.texelAlpha && !q.inOrder) {
+        std::uint8_t* d = q.target;
+        const std::uint8_t* s = q.texels;
+        for (int row = 0; row < q.rows; ++row, d += q.targetPitch, s += q.texelPitch) {
+            if (q.clearUnder)
+                SelectWideSpanOnto(reinterpret_cast<std::uint32_t*>(d),
+                                   reinterpret_cast<const std::uint32_t*>(s), n, background);
+            else
+                SelectWideSpan(reinterpret_cast<std::uint32_t*>(d),
+                               reinterpret_cast<const std::uint32_t*>(s), n, x8);
+        }
+        return;
+    }
     // Without the texel's alpha every row is covered alike.
     const Cover vertexCover = q.vertexAlpha == 255 ? Cover::Full
                               : q.vertexAlpha == 0 ? Cover::None
                                                    : Cover::Mixed;
-    const int n = q.width;
     for (int row = 0; row < q.rows; ++row) {
         auto* d = reinterpret_cast<std::uint32_t*>(q.target + q.targetPitch * row);
         const auto* s = reinterpret_cast<const std::uint32_t*>(q.texels + q.texelPitch * row);
@@ -851,12 +869,17 @@ void DrawSampledColumns(const SpriteRows& q, const int* cols, TexelWalk& rows, i
 // Rows and columns in order (an unscaled quad inside its texture: every sprite and tile): all
 // rows in one call of the row loops. q.texels is the texel of the first pixel, in texture row
 // firstRow; summary: the texture when its alpha summary sorts the rows, or null.
-void DrawUnscaledQuad(SpriteRows q, const SoftSurface* summary, int firstRow, int runFirst) {
+void DrawUnscaledQuad(SpriteRows& q, const SoftSurface* summary, int firstRow, int runFirst) {
     int runsPerRow = 0;
+    const std::uint8_t* wholeRows = nullptr;
     const std::uint8_t* runs =
-        summary ? summary->AlphaRunRows(firstRow, q.rows, &runsPerRow) : nullptr;
+        summary ? summary->AlphaRunRows(firstRow, q.rows, &runsPerRow, &wholeRows) : nullptr;
     q.runs = runs ? runs + runFirst : nullptr;
     q.runsPitch = static_cast<std::size_t>(runsPerRow);
+    std::uint8_t bits = 0;
+    if (runs)
+        for (int row = 0; row < q.rows; ++row) bits |= wholeRows[row];
+    q.keyed = runs && !(bits & SoftSurface::kRunBetween);
     ChosenRowLoops().Draw(q);
 }
 
@@ -1366,7 +1389,7 @@ HRESULT IDirect3DDevice9::DrawPrimitive(DWORD type, UINT start, UINT count) {
     if (state_ != State::Ok) return D3D_OK;
     D3DTLVERTEX v[4];
     std::memcpy(v, stream_->data() + offset, sizeof v);
-    DrawQuad(v);
+    DrawQuad(v, *renderTarget_);
     return D3D_OK;
 }
 
@@ -1381,11 +1404,8 @@ HRESULT IDirect3DDevice9::DrawQuadOnto(IDirect3DSurface9* target, const D3DTLVER
         if (!IsRectEmpty(r)) rt.FillLater(r, ArgbToPixel(rt.Format(), clearColour));
     }
     // The target stands in for the render target while the quad is drawn, as it would
-    // between two SetRenderTarget calls.
-    std::shared_ptr<SoftSurface> current = std::move(renderTarget_);
-    renderTarget_ = target->pixels_;
-    DrawQuad(v);
-    renderTarget_ = std::move(current);
+    // between two SetRenderTarget calls (without taking a share of it: this runs per sprite).
+    DrawQuad(v, rt);
     return D3D_OK;
 }
 
@@ -1415,7 +1435,7 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(DWORD type, int baseVertexIndex, 
         std::memcpy(&v[i], stream_->data() + offset, sizeof(D3DTLVERTEX));
     }
     if (state_ != State::Ok) return D3D_OK;
-    DrawQuad(v);
+    DrawQuad(v, *renderTarget_);
     return D3D_OK;
 }
 
@@ -1424,13 +1444,13 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(DWORD type, int baseVertexIndex, 
 // standing SRCALPHA/INVSRCALPHA blend mixes it in. Opaque texels are stored and transparent
 // ones skipped without the general arithmetic, which gives the same pixels for them; the
 // texel of every pixel column and row is found exactly as DrawQuad finds it.
-IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner,
+IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
+                                                            const D3DTLVERTEX* const* corner,
                                                             int x0, int x1, int y0, int y1,
                                                             float minX, float maxX, float minY,
                                                             float maxY) {
     const SoftSurface* tex = texture_.get();
     if (!tex) return QuadPath::None;
-    SoftSurface& rt = *renderTarget_;
     const D3DFORMAT tf = tex->Format(), rf = rt.Format();
     const bool wide = tf == D3DFMT_A8R8G8B8 && (rf == D3DFMT_X8R8G8B8 || rf == D3DFMT_A8R8G8B8);
     const bool narrow = tf == D3DFMT_A1R5G5B5 && (rf == D3DFMT_A1R5G5B5 || rf == D3DFMT_R5G6B5);
@@ -1586,7 +1606,7 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* c
     return QuadPath::Sprite;
 }
 
-void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
+void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v, SoftSurface& rt) {
     float minX = v[0].x, maxX = v[0].x, minY = v[0].y, maxY = v[0].y;
     for (int i = 1; i < 4; ++i) {
         minX = std::min(minX, v[i].x);
@@ -1596,7 +1616,7 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
     }
     if (!(maxX > minX) || !(maxY > minY)) return;
     if (triangleQuadPath.load(std::memory_order_relaxed)) {
-        DrawTriangles(v);
+        DrawTriangles(v, rt);
         return;
     }
     // The corners: top-left, top-right, bottom-left, bottom-right. A quad that is not an
@@ -1615,14 +1635,14 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
     for (int i = 0; i < 4 && !corner[3]; ++i) {
         const bool right = v[i].x == maxX, bottom = v[i].y == maxY;
         if ((!right && v[i].x != minX) || (!bottom && v[i].y != minY)) {
-            DrawTriangles(v);
+            DrawTriangles(v, rt);
             return;
         }
         corner[(bottom ? 2 : 0) + (right ? 1 : 0)] = &v[i];
     }
     for (const D3DTLVERTEX* c : corner) {
         if (!c) {
-            DrawTriangles(v);
+            DrawTriangles(v, rt);
             return;
         }
     }
@@ -1630,11 +1650,10 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
     // quarter on an axis-aligned rectangle runs them the other way.
     if (corner[0]->tu != corner[2]->tu || corner[1]->tu != corner[3]->tu ||
         corner[0]->tv != corner[1]->tv || corner[2]->tv != corner[3]->tv) {
-        DrawTriangles(v);
+        DrawTriangles(v, rt);
         return;
     }
 
-    SoftSurface& rt = *renderTarget_;
     const int x0 = std::max(0, TruncToInt(std::ceil(std::max(minX, -1e9f)))),
               x1 = std::min(rt.Width(), TruncToInt(std::ceil(std::min(maxX, 1e9f))));
     const int y0 = std::max(0, TruncToInt(std::ceil(std::max(minY, -1e9f)))),
@@ -1643,7 +1662,7 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
 
     const bool general = generalQuadPath.load(std::memory_order_relaxed);
     if (!general) {
-        const QuadPath sprite = DrawSpriteQuad(corner, x0, x1, y0, y1, minX, maxX, minY, maxY);
+        const QuadPath sprite = DrawSpriteQuad(rt, corner, x0, x1, y0, y1, minX, maxX, minY, maxY);
         if (sprite != QuadPath::None) {
             lastQuadPath_ = sprite;
             return;
@@ -1756,14 +1775,13 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
 // texel is the floor of u * width, v * height, addressed as the sampler says; stage 0 and
 // the blend are those of every other quad. On an axis-aligned rectangle this gives the
 // rectangle's pixels and texels.
-void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v) {
+void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v, SoftSurface& rt) {
     for (int i = 0; i < 4; ++i) {
         // Also far beyond any target: the edge arithmetic below stays exact in doubles.
         if (!(std::fabs(v[i].x) < 1e7f && std::fabs(v[i].y) < 1e7f)) return;
         if (!std::isfinite(v[i].tu) || !std::isfinite(v[i].tv)) return;
     }
     lastQuadPath_ = QuadPath::Triangles;
-    SoftSurface& rt = *renderTarget_;
     const SoftSurface* tex = texture_.get();
     const int texW = tex ? tex->Width() : 1, texH = tex ? tex->Height() : 1;
     const StageShader shader{stage0_[D3DTSS_COLOROP],           stage0_[D3DTSS_ALPHAOP],

@@ -202,14 +202,15 @@ private:
     // Makes the back buffer and the default states of the presentation parameters.
     bool Setup(const D3DPRESENT_PARAMETERS& params);
     void ResetStates();
-    // Draws the quad of the four vertices (strip order) into the render target.
-    void DrawQuad(const D3DTLVERTEX* v);
+    // Draws the quad of the four vertices (strip order) into rt (the render target, or the
+    // target DrawQuadOnto names).
+    void DrawQuad(const D3DTLVERTEX* v, SoftSurface& rt);
     // DrawQuad for the common sprite case (see DrawQuad); the way it was drawn, or
     // QuadPath::None when it does not apply.
-    QuadPath DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, int x1, int y0, int y1,
-                            float minX, float maxX, float minY, float maxY);
+    QuadPath DrawSpriteQuad(SoftSurface& rt, const D3DTLVERTEX* const* corner, int x0, int x1,
+                            int y0, int y1, float minX, float maxX, float minY, float maxY);
     // Any quad, as the two triangles of its strip (see DrawQuad).
-    void DrawTriangles(const D3DTLVERTEX* v);
+    void DrawTriangles(const D3DTLVERTEX* v, SoftSurface& rt);
 
     D3DCAPS9 caps_;
     D3DPRESENT_PARAMETERS params_;

@@ -98,7 +98,8 @@ void SoftSurface::MakeFill() const {
     FillRows(bits_.get(), pitch_, bytes_, fillRect_, fillPixel_);
 }
 
-const std::uint8_t* SoftSurface::AlphaRunRows(int y, int count, int* perRow) const {
+const std::uint8_t* SoftSurface::AlphaRunRows(int y, int count, int* perRow,
+                                              const std::uint8_t** wholeRows) const {
     Settle();
     if (y < 0 || count <= 0 || y > height_ - count) return nullptr;
     if (format_ != D3DFMT_A8R8G8B8) return nullptr;
@@ -109,6 +110,7 @@ const std::uint8_t* SoftSurface::AlphaRunRows(int y, int count, int* perRow) con
         }
     }
     *perRow = runsPerRow_;
+    if (wholeRows) *wholeRows = rowRuns_.get() + y;
     return runs_.get() + static_cast<std::size_t>(y) * runsPerRow_;
 }
 
@@ -118,9 +120,11 @@ const std::uint8_t* SoftSurface::LookAtRow(int y) const {
         const int perRow = (width_ + kAlphaRun - 1) / kAlphaRun;
         runs_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(perRow) * height_]);
         runStamps_.reset(new (std::nothrow) std::uint64_t[static_cast<std::size_t>(height_)]);
-        if (!runs_ || !runStamps_) {
+        rowRuns_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(height_)]);
+        if (!runs_ || !runStamps_ || !rowRuns_) {
             runs_.reset();
             runStamps_.reset();
+            rowRuns_.reset();
             return nullptr;
         }
         runsPerRow_ = perRow;
@@ -129,6 +133,7 @@ const std::uint8_t* SoftSurface::LookAtRow(int y) const {
     }
     std::uint8_t* out = runs_.get() + static_cast<std::size_t>(y) * runsPerRow_;
     const std::uint8_t* row = bits_.get() + static_cast<std::size_t>(y) * pitch_;
+    std::uint8_t whole = 0;
     for (int run = 0; run < runsPerRow_; ++run) {
         const int from = run * kAlphaRun, to = std::min(width_, from + kAlphaRun);
         // Texels ANDed (alpha all 255?), ORed (all 0?), and each with one added to its alpha
@@ -162,7 +167,9 @@ const std::uint8_t* SoftSurface::LookAtRow(int y) const {
                        ? kRunBetween
                        : static_cast<std::uint8_t>((any >> 24 ? kRunOpaque : 0) |
                                                    (all >> 24 != 0xFF ? kRunClear : 0));
+        whole |= out[run];
     }
+    rowRuns_[y] = whole;
     runStamps_[y] = changes_;
     // Rows looked at since the last change: once all are, they need no checking one by one.
     if (freshAt_ != changes_) {
