@@ -1447,29 +1447,20 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(DWORD type, int baseVertexIndex, 
     return D3D_OK;
 }
 
-// The quads of sprites and tiles: the texel itself is the colour (white vertex colour under
-// modulate, or the texel selected), its alpha or the vertex alpha is the coverage, and the
-// standing SRCALPHA/INVSRCALPHA blend mixes it in. Opaque texels are stored and transparent
-// ones skipped without the general arithmetic, which gives the same pixels for them; the
-// texel of every pixel column and row is found exactly as DrawQuad finds it.
-IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
-                                                            const D3DTLVERTEX* const* corner,
-                                                            int x0, int x1, int y0, int y1,
-                                                            float minX, float maxX, float minY,
-                                                            float maxY) {
+// What makes a quad of one vertex colour a sprite quad (see DrawSpriteQuad): false when the
+// texture, the formats, the blend or the stage operations ask for more than the sprite loops do.
+bool IDirect3DDevice9::SpriteShadingOf(const SoftSurface& rt, D3DCOLOR diffuse,
+                                       SpriteShading* out) const {
     const SoftSurface* tex = texture_.get();
-    if (!tex) return QuadPath::None;
+    if (!tex) return false;
     const D3DFORMAT tf = tex->Format(), rf = rt.Format();
     const bool wide = tf == D3DFMT_A8R8G8B8 && (rf == D3DFMT_X8R8G8B8 || rf == D3DFMT_A8R8G8B8);
     const bool narrow = tf == D3DFMT_A1R5G5B5 && (rf == D3DFMT_A1R5G5B5 || rf == D3DFMT_R5G6B5);
-    if (!wide && !narrow) return QuadPath::None;
-    const D3DCOLOR diffuse = corner[0]->color;
-    for (int i = 1; i < 4; ++i)
-        if (corner[i]->color != diffuse) return QuadPath::None;
+    if (!wide && !narrow) return false;
     if (!renderStates_[D3DRS_ALPHABLENDENABLE] ||
         renderStates_[D3DRS_SRCBLEND] != D3DBLEND_SRCALPHA ||
         renderStates_[D3DRS_DESTBLEND] != D3DBLEND_INVSRCALPHA)
-        return QuadPath::None;
+        return false;
     auto isDiffuse = [](DWORD arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; };
     const DWORD colorOp = stage0_[D3DTSS_COLOROP], alphaOp = stage0_[D3DTSS_ALPHAOP];
     const DWORD c1 = stage0_[D3DTSS_COLORARG1], c2 = stage0_[D3DTSS_COLORARG2];
@@ -1479,7 +1470,7 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
         (colorOp == D3DTOP_SELECTARG1 && c1 == D3DTA_TEXTURE) ||
         (colorOp == D3DTOP_MODULATE && whiteRgb &&
          ((c1 == D3DTA_TEXTURE && isDiffuse(c2)) || (c2 == D3DTA_TEXTURE && isDiffuse(c1))));
-    if (!colourIsTexel) return QuadPath::None;
+    if (!colourIsTexel) return false;
     // Coverage: the texel's alpha, or the vertex alpha for every texel.
     bool texelAlpha;
     if (alphaOp == D3DTOP_SELECTARG1 && a1 == D3DTA_TEXTURE) {
@@ -1490,9 +1481,91 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
     } else if (alphaOp == D3DTOP_DISABLE) {
         texelAlpha = false;
     } else {
-        return QuadPath::None;
+        return false;
     }
-    const std::uint32_t vertexAlpha = diffuse >> 24;
+    out->wide = wide;
+    out->texelAlpha = texelAlpha;
+    out->vertexAlpha = diffuse >> 24;
+    return true;
+}
+
+// A sprite quad on whole pixels over whole texels, one to one, left to right and down the
+// texture, inside both surfaces: rows and columns in order. Takes a clear of exactly its
+// rectangle still to be made.
+void IDirect3DDevice9::DrawWholeSprite(SoftSurface& rt, const SpriteShading& shading, int x0,
+                                       int y0, int x1, int y1, int first, int firstRow) {
+    const SoftSurface& tex = *texture_;
+    const bool selfDraw = &tex == &rt;
+    std::uint32_t under = 0;
+    const bool clearUnder = !selfDraw && rt.TakeFill(RECT{x0, y0, x1, y1}, &under);
+    const std::size_t bytes = shading.wide ? 4 : 2;
+    SpriteRows q{};
+    q.targetPitch = static_cast<std::size_t>(rt.Pitch());
+    q.texelPitch = static_cast<std::size_t>(tex.Pitch());
+    q.target = rt.Bits() + q.targetPitch * static_cast<std::size_t>(y0) + bytes * x0;
+    q.width = x1 - x0;
+    q.rows = y1 - y0;
+    q.rf = rt.Format();
+    q.texelAlpha = shading.texelAlpha;
+    q.vertexAlpha = shading.vertexAlpha;
+    q.clearUnder = clearUnder;
+    q.under = under;
+    q.inOrder = selfDraw;
+    const SoftSurface* summary = shading.wide && shading.texelAlpha && !selfDraw ? &tex : nullptr;
+    const int runFirst = first / SoftSurface::kAlphaRun;
+    q.runCount = (first + q.width - 1) / SoftSurface::kAlphaRun - runFirst + 1;
+    q.texels = tex.Bits() + bytes * first + q.texelPitch * static_cast<std::size_t>(firstRow);
+    DrawUnscaledQuad(q, summary, firstRow, runFirst);
+}
+
+bool IDirect3DDevice9::DrawSpriteRectOnto(IDirect3DSurface9* target, const RECT& dst, int sx,
+                                          int sy, int texWidth, int texHeight, D3DCOLOR diffuse,
+                                          const RECT* clear, D3DCOLOR clearColour) {
+    if (!target || !target->IsRenderTarget() || !inScene_ || state_ != State::Ok) return false;
+    if (generalQuadPath.load(std::memory_order_relaxed) ||
+        triangleQuadPath.load(std::memory_order_relaxed))
+        return false;
+    SoftSurface& rt = *target->pixels_;
+    const SoftSurface* tex = texture_.get();
+    if (!tex || tex == &rt || rt.IsLocked() || tex->IsLocked()) return false;
+    // The vertices name texel sx as sx / texWidth: whole texels of this texture only when that
+    // is its width (and height).
+    if (tex->Width() != texWidth || tex->Height() != texHeight) return false;
+    const int w = dst.right - dst.left, h = dst.bottom - dst.top;
+    if (w <= 0 || h <= 0 || dst.left < 0 || dst.top < 0 || dst.right > rt.Width() ||
+        dst.bottom > rt.Height())
+        return false;
+    if (sx < 0 || sy < 0 || sx > texWidth - w || sy > texHeight - h) return false;
+    SpriteShading shading;
+    if (!SpriteShadingOf(rt, diffuse, &shading)) return false;
+    if (clear) {
+        const RECT r = IntersectRect(*clear, rt.Bounds());
+        if (!IsRectEmpty(r)) rt.FillLater(r, ArgbToPixel(rt.Format(), clearColour));
+    }
+    DrawWholeSprite(rt, shading, dst.left, dst.top, dst.right, dst.bottom, sx, sy);
+    lastQuadPath_ = QuadPath::SpriteWhole;
+    return true;
+}
+
+// The quads of sprites and tiles: the texel itself is the colour (white vertex colour under
+// modulate, or the texel selected), its alpha or the vertex alpha is the coverage, and the
+// standing SRCALPHA/INVSRCALPHA blend mixes it in. Opaque texels are stored and transparent
+// ones skipped without the general arithmetic, which gives the same pixels for them; the
+// texel of every pixel column and row is found exactly as DrawQuad finds it.
+IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
+                                                            const D3DTLVERTEX* const* corner,
+                                                            int x0, int x1, int y0, int y1,
+                                                            float minX, float maxX, float minY,
+                                                            float maxY) {
+    const D3DCOLOR diffuse = corner[0]->color;
+    for (int i = 1; i < 4; ++i)
+        if (corner[i]->color != diffuse) return QuadPath::None;
+    SpriteShading shading;
+    if (!SpriteShadingOf(rt, diffuse, &shading)) return QuadPath::None;
+    const SoftSurface* tex = texture_.get();
+    const bool wide = shading.wide, texelAlpha = shading.texelAlpha;
+    const std::uint32_t vertexAlpha = shading.vertexAlpha;
+    const D3DFORMAT rf = rt.Format();
 
     const int texW = tex->Width(), texH = tex->Height();
     const double uL = corner[0]->tu, uR = corner[1]->tu, vT = corner[0]->tv, vB = corner[2]->tv;
@@ -1508,7 +1581,11 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
                        WholeSide(x0, minX, maxX, uL, uR, texW, &first, &colStep) &&
                        (colStep == 1 ? first <= texW - n : first >= n - 1 && (n == 1 || !selfDraw));
     bool contiguous = whole && (colStep == 1 || n == 1);
-    const bool wholeMirrored = whole && !contiguous;
+    if (contiguous) {
+        DrawWholeSprite(rt, shading, x0, y0, x1, y1, first, firstRow);
+        return QuadPath::SpriteWhole;
+    }
+    const bool wholeMirrored = whole;
     std::optional<TexelWalk> rows;
     const int* cols = nullptr;
     if (!whole) {
@@ -1605,10 +1682,10 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
     q.runCount = (first + n - 1) / SoftSurface::kAlphaRun - runFirst + 1;
     q.texels = texBits + bytes * first;
     // Rows in order too, when the quad is unscaled down the texture as well.
-    if (whole || (rows->Unit(&firstRow) && firstRow >= 0 && firstRow <= texH - q.rows)) {
+    if (rows->Unit(&firstRow) && firstRow >= 0 && firstRow <= texH - q.rows) {
         q.texels += q.texelPitch * static_cast<std::size_t>(firstRow);
         DrawUnscaledQuad(q, summary, firstRow, runFirst);
-        return whole ? QuadPath::SpriteWhole : QuadPath::Sprite;
+        return QuadPath::Sprite;
     }
     DrawRowsStretchedDown(q, summary, runFirst, *rows, texH, addrV);
     return QuadPath::Sprite;
