@@ -72,8 +72,6 @@ int DevicePath(DDSURFACEDATA* lpDst, int dx, int dy, int dw, int dh, DDSURFACEDA
     // The quad goes to the device as it is, without the texture's vertex buffer (which only
     // this draw reads, after writing it) and without making the target the render target.
     if (!src.lpVB || !D3DBeginScene()) return 0;
-    plat::D3DTLVERTEX v[4];
-    WriteSpriteVertices(v, lpSrc, dx, dy, dw, dh, sx, sy, sw, sh, con.dwDiffuse);
     SetSpriteStageStates(con.dwColorOp, con.dwAlphaOp);
     lpDevice->SetTexture(0, src.lpTexture);
     const plat::RECT r{dx, dy, dx + dw, dy + dh};
@@ -86,7 +84,15 @@ int DevicePath(DDSURFACEDATA* lpDst, int dx, int dy, int dw, int dh, DDSURFACEDA
                   lpDst->szFileName);
         return 0;
     }
-    lpDevice->DrawQuadOnto(target, v, clear ? &r : nullptr, clear ? TransparentOf(lpDst) : 0);
+    const plat::D3DCOLOR clearColour = clear ? TransparentOf(lpDst) : 0;
+    // Unscaled sprites and tiles are drawn from their rectangles, without the vertices.
+    if (sw != dw || sh != dh ||
+        !lpDevice->DrawSpriteRectOnto(target, r, sx, sy, lpSrc->nTexWidth, lpSrc->nTexHeight,
+                                      con.dwDiffuse, clear ? &r : nullptr, clearColour)) {
+        plat::D3DTLVERTEX v[4];
+        WriteSpriteVertices(v, lpSrc, dx, dy, dw, dh, sx, sy, sw, sh, con.dwDiffuse);
+        lpDevice->DrawQuadOnto(target, v, clear ? &r : nullptr, clearColour);
+    }
     // Every draw leaves the screen the render target.
     D3DSetRenderTarget(0, con.lpScreenSD);
     return 1;

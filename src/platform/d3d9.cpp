@@ -709,6 +709,9 @@ struct SpriteRows {
     std::uint32_t vertexAlpha;
     bool clearUnder;  // a clear of the whole quad to `under` is still to be made
     std::uint32_t under;
+    // The summary shows every texel the quad reads opaque or transparent: each row is a
+    // selection, whatever its runs hold, and no row needs sorting.
+    bool keyed;
     // The texture is the target: each pixel is blended after the ones before it are written,
     // as the general path does, since a texel may be a pixel the quad has already drawn.
     bool inOrder;
@@ -717,11 +720,26 @@ struct SpriteRows {
 K4_SPAN void DrawWideRows(const SpriteRows& q) {
     const bool x8 = q.rf == D3DFMT_X8R8G8B8;
     const std::uint32_t background = x8 ? q.under | 0xFF000000u : q.under;
+    const int n = q.width;
+    // Keyed sprites and tiles: a selection gives what each kind of row would (an opaque row
+    // copied, a transparent one kept or cleared), without telling the rows apart.
+    if (q.keyed && q.texelAlpha && !q.inOrder) {
+        std::uint8_t* d = q.target;
+        const std::uint8_t* s = q.texels;
+        for (int row = 0; row < q.rows; ++row, d += q.targetPitch, s += q.texelPitch) {
+            if (q.clearUnder)
+                SelectWideSpanOnto(reinterpret_cast<std::uint32_t*>(d),
+                                   reinterpret_cast<const std::uint32_t*>(s), n, background);
+            else
+                SelectWideSpan(reinterpret_cast<std::uint32_t*>(d),
+                               reinterpret_cast<const std::uint32_t*>(s), n, x8);
+        }
+        return;
+    }
     // Without the texel's alpha every row is covered alike.
     const Cover vertexCover = q.vertexAlpha == 255 ? Cover::Full
                               : q.vertexAlpha == 0 ? Cover::None
                                                    : Cover::Mixed;
-    const int n = q.width;
     for (int row = 0; row < q.rows; ++row) {
         auto* d = reinterpret_cast<std::uint32_t*>(q.target + q.targetPitch * row);
         const auto* s = reinterpret_cast<const std::uint32_t*>(q.texels + q.texelPitch * row);
@@ -851,12 +869,25 @@ void DrawSampledColumns(const SpriteRows& q, const int* cols, TexelWalk& rows, i
 // Rows and columns in order (an unscaled quad inside its texture: every sprite and tile): all
 // rows in one call of the row loops. q.texels is the texel of the first pixel, in texture row
 // firstRow; summary: the texture when its alpha summary sorts the rows, or null.
-void DrawUnscaledQuad(SpriteRows q, const SoftSurface* summary, int firstRow, int runFirst) {
+void DrawUnscaledQuad(SpriteRows& q, const SoftSurface* summary, int firstRow, int runFirst) {
     int runsPerRow = 0;
+    const std::uint8_t* wholeRows = nullptr;
     const std::uint8_t* runs =
-        summary ? summary->AlphaRunRows(firstRow, q.rows, &runsPerRow) : nullptr;
+        summary ? summary->AlphaRunRows(firstRow, q.rows, &runsPerRow, &wholeRows) : nullptr;
     q.runs = runs ? runs + runFirst : nullptr;
     q.runsPitch = static_cast<std::size_t>(runsPerRow);
+    // The rows' bits ORed eight at a time.
+    std::uint64_t bits = 0;
+    if (runs) {
+        int row = 0;
+        for (; row + 8 <= q.rows; row += 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, wholeRows + row, 8);
+            bits |= eight;
+        }
+        for (; row < q.rows; ++row) bits |= wholeRows[row];
+    }
+    q.keyed = runs && !(bits & 0x0101010101010101u * SoftSurface::kRunBetween);
     ChosenRowLoops().Draw(q);
 }
 
@@ -1366,7 +1397,7 @@ HRESULT IDirect3DDevice9::DrawPrimitive(DWORD type, UINT start, UINT count) {
     if (state_ != State::Ok) return D3D_OK;
     D3DTLVERTEX v[4];
     std::memcpy(v, stream_->data() + offset, sizeof v);
-    DrawQuad(v);
+    DrawQuad(v, *renderTarget_);
     return D3D_OK;
 }
 
@@ -1381,11 +1412,8 @@ HRESULT IDirect3DDevice9::DrawQuadOnto(IDirect3DSurface9* target, const D3DTLVER
         if (!IsRectEmpty(r)) rt.FillLater(r, ArgbToPixel(rt.Format(), clearColour));
     }
     // The target stands in for the render target while the quad is drawn, as it would
-    // between two SetRenderTarget calls.
-    std::shared_ptr<SoftSurface> current = std::move(renderTarget_);
-    renderTarget_ = target->pixels_;
-    DrawQuad(v);
-    renderTarget_ = std::move(current);
+    // between two SetRenderTarget calls (without taking a share of it: this runs per sprite).
+    DrawQuad(v, rt);
     return D3D_OK;
 }
 
@@ -1415,33 +1443,24 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(DWORD type, int baseVertexIndex, 
         std::memcpy(&v[i], stream_->data() + offset, sizeof(D3DTLVERTEX));
     }
     if (state_ != State::Ok) return D3D_OK;
-    DrawQuad(v);
+    DrawQuad(v, *renderTarget_);
     return D3D_OK;
 }
 
-// The quads of sprites and tiles: the texel itself is the colour (white vertex colour under
-// modulate, or the texel selected), its alpha or the vertex alpha is the coverage, and the
-// standing SRCALPHA/INVSRCALPHA blend mixes it in. Opaque texels are stored and transparent
-// ones skipped without the general arithmetic, which gives the same pixels for them; the
-// texel of every pixel column and row is found exactly as DrawQuad finds it.
-IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* const* corner,
-                                                            int x0, int x1, int y0, int y1,
-                                                            float minX, float maxX, float minY,
-                                                            float maxY) {
+// What makes a quad of one vertex colour a sprite quad (see DrawSpriteQuad): false when the
+// texture, the formats, the blend or the stage operations ask for more than the sprite loops do.
+bool IDirect3DDevice9::SpriteShadingOf(const SoftSurface& rt, D3DCOLOR diffuse,
+                                       SpriteShading* out) const {
     const SoftSurface* tex = texture_.get();
-    if (!tex) return QuadPath::None;
-    SoftSurface& rt = *renderTarget_;
+    if (!tex) return false;
     const D3DFORMAT tf = tex->Format(), rf = rt.Format();
     const bool wide = tf == D3DFMT_A8R8G8B8 && (rf == D3DFMT_X8R8G8B8 || rf == D3DFMT_A8R8G8B8);
     const bool narrow = tf == D3DFMT_A1R5G5B5 && (rf == D3DFMT_A1R5G5B5 || rf == D3DFMT_R5G6B5);
-    if (!wide && !narrow) return QuadPath::None;
-    const D3DCOLOR diffuse = corner[0]->color;
-    for (int i = 1; i < 4; ++i)
-        if (corner[i]->color != diffuse) return QuadPath::None;
+    if (!wide && !narrow) return false;
     if (!renderStates_[D3DRS_ALPHABLENDENABLE] ||
         renderStates_[D3DRS_SRCBLEND] != D3DBLEND_SRCALPHA ||
         renderStates_[D3DRS_DESTBLEND] != D3DBLEND_INVSRCALPHA)
-        return QuadPath::None;
+        return false;
     auto isDiffuse = [](DWORD arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; };
     const DWORD colorOp = stage0_[D3DTSS_COLOROP], alphaOp = stage0_[D3DTSS_ALPHAOP];
     const DWORD c1 = stage0_[D3DTSS_COLORARG1], c2 = stage0_[D3DTSS_COLORARG2];
@@ -1451,7 +1470,7 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* c
         (colorOp == D3DTOP_SELECTARG1 && c1 == D3DTA_TEXTURE) ||
         (colorOp == D3DTOP_MODULATE && whiteRgb &&
          ((c1 == D3DTA_TEXTURE && isDiffuse(c2)) || (c2 == D3DTA_TEXTURE && isDiffuse(c1))));
-    if (!colourIsTexel) return QuadPath::None;
+    if (!colourIsTexel) return false;
     // Coverage: the texel's alpha, or the vertex alpha for every texel.
     bool texelAlpha;
     if (alphaOp == D3DTOP_SELECTARG1 && a1 == D3DTA_TEXTURE) {
@@ -1462,9 +1481,91 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* c
     } else if (alphaOp == D3DTOP_DISABLE) {
         texelAlpha = false;
     } else {
-        return QuadPath::None;
+        return false;
     }
-    const std::uint32_t vertexAlpha = diffuse >> 24;
+    out->wide = wide;
+    out->texelAlpha = texelAlpha;
+    out->vertexAlpha = diffuse >> 24;
+    return true;
+}
+
+// A sprite quad on whole pixels over whole texels, one to one, left to right and down the
+// texture, inside both surfaces: rows and columns in order. Takes a clear of exactly its
+// rectangle still to be made.
+void IDirect3DDevice9::DrawWholeSprite(SoftSurface& rt, const SpriteShading& shading, int x0,
+                                       int y0, int x1, int y1, int first, int firstRow) {
+    const SoftSurface& tex = *texture_;
+    const bool selfDraw = &tex == &rt;
+    std::uint32_t under = 0;
+    const bool clearUnder = !selfDraw && rt.TakeFill(RECT{x0, y0, x1, y1}, &under);
+    const std::size_t bytes = shading.wide ? 4 : 2;
+    SpriteRows q{};
+    q.targetPitch = static_cast<std::size_t>(rt.Pitch());
+    q.texelPitch = static_cast<std::size_t>(tex.Pitch());
+    q.target = rt.Bits() + q.targetPitch * static_cast<std::size_t>(y0) + bytes * x0;
+    q.width = x1 - x0;
+    q.rows = y1 - y0;
+    q.rf = rt.Format();
+    q.texelAlpha = shading.texelAlpha;
+    q.vertexAlpha = shading.vertexAlpha;
+    q.clearUnder = clearUnder;
+    q.under = under;
+    q.inOrder = selfDraw;
+    const SoftSurface* summary = shading.wide && shading.texelAlpha && !selfDraw ? &tex : nullptr;
+    const int runFirst = first / SoftSurface::kAlphaRun;
+    q.runCount = (first + q.width - 1) / SoftSurface::kAlphaRun - runFirst + 1;
+    q.texels = tex.Bits() + bytes * first + q.texelPitch * static_cast<std::size_t>(firstRow);
+    DrawUnscaledQuad(q, summary, firstRow, runFirst);
+}
+
+bool IDirect3DDevice9::DrawSpriteRectOnto(IDirect3DSurface9* target, const RECT& dst, int sx,
+                                          int sy, int texWidth, int texHeight, D3DCOLOR diffuse,
+                                          const RECT* clear, D3DCOLOR clearColour) {
+    if (!target || !target->IsRenderTarget() || !inScene_ || state_ != State::Ok) return false;
+    if (generalQuadPath.load(std::memory_order_relaxed) ||
+        triangleQuadPath.load(std::memory_order_relaxed))
+        return false;
+    SoftSurface& rt = *target->pixels_;
+    const SoftSurface* tex = texture_.get();
+    if (!tex || tex == &rt || rt.IsLocked() || tex->IsLocked()) return false;
+    // The vertices name texel sx as sx / texWidth: whole texels of this texture only when that
+    // is its width (and height).
+    if (tex->Width() != texWidth || tex->Height() != texHeight) return false;
+    const int w = dst.right - dst.left, h = dst.bottom - dst.top;
+    if (w <= 0 || h <= 0 || dst.left < 0 || dst.top < 0 || dst.right > rt.Width() ||
+        dst.bottom > rt.Height())
+        return false;
+    if (sx < 0 || sy < 0 || sx > texWidth - w || sy > texHeight - h) return false;
+    SpriteShading shading;
+    if (!SpriteShadingOf(rt, diffuse, &shading)) return false;
+    if (clear) {
+        const RECT r = IntersectRect(*clear, rt.Bounds());
+        if (!IsRectEmpty(r)) rt.FillLater(r, ArgbToPixel(rt.Format(), clearColour));
+    }
+    DrawWholeSprite(rt, shading, dst.left, dst.top, dst.right, dst.bottom, sx, sy);
+    lastQuadPath_ = QuadPath::SpriteWhole;
+    return true;
+}
+
+// The quads of sprites and tiles: the texel itself is the colour (white vertex colour under
+// modulate, or the texel selected), its alpha or the vertex alpha is the coverage, and the
+// standing SRCALPHA/INVSRCALPHA blend mixes it in. Opaque texels are stored and transparent
+// ones skipped without the general arithmetic, which gives the same pixels for them; the
+// texel of every pixel column and row is found exactly as DrawQuad finds it.
+IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
+                                                            const D3DTLVERTEX* const* corner,
+                                                            int x0, int x1, int y0, int y1,
+                                                            float minX, float maxX, float minY,
+                                                            float maxY) {
+    const D3DCOLOR diffuse = corner[0]->color;
+    for (int i = 1; i < 4; ++i)
+        if (corner[i]->color != diffuse) return QuadPath::None;
+    SpriteShading shading;
+    if (!SpriteShadingOf(rt, diffuse, &shading)) return QuadPath::None;
+    const SoftSurface* tex = texture_.get();
+    const bool wide = shading.wide, texelAlpha = shading.texelAlpha;
+    const std::uint32_t vertexAlpha = shading.vertexAlpha;
+    const D3DFORMAT rf = rt.Format();
 
     const int texW = tex->Width(), texH = tex->Height();
     const double uL = corner[0]->tu, uR = corner[1]->tu, vT = corner[0]->tv, vB = corner[2]->tv;
@@ -1480,7 +1581,11 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* c
                        WholeSide(x0, minX, maxX, uL, uR, texW, &first, &colStep) &&
                        (colStep == 1 ? first <= texW - n : first >= n - 1 && (n == 1 || !selfDraw));
     bool contiguous = whole && (colStep == 1 || n == 1);
-    const bool wholeMirrored = whole && !contiguous;
+    if (contiguous) {
+        DrawWholeSprite(rt, shading, x0, y0, x1, y1, first, firstRow);
+        return QuadPath::SpriteWhole;
+    }
+    const bool wholeMirrored = whole;
     std::optional<TexelWalk> rows;
     const int* cols = nullptr;
     if (!whole) {
@@ -1577,16 +1682,16 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(const D3DTLVERTEX* c
     q.runCount = (first + n - 1) / SoftSurface::kAlphaRun - runFirst + 1;
     q.texels = texBits + bytes * first;
     // Rows in order too, when the quad is unscaled down the texture as well.
-    if (whole || (rows->Unit(&firstRow) && firstRow >= 0 && firstRow <= texH - q.rows)) {
+    if (rows->Unit(&firstRow) && firstRow >= 0 && firstRow <= texH - q.rows) {
         q.texels += q.texelPitch * static_cast<std::size_t>(firstRow);
         DrawUnscaledQuad(q, summary, firstRow, runFirst);
-        return whole ? QuadPath::SpriteWhole : QuadPath::Sprite;
+        return QuadPath::Sprite;
     }
     DrawRowsStretchedDown(q, summary, runFirst, *rows, texH, addrV);
     return QuadPath::Sprite;
 }
 
-void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
+void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v, SoftSurface& rt) {
     float minX = v[0].x, maxX = v[0].x, minY = v[0].y, maxY = v[0].y;
     for (int i = 1; i < 4; ++i) {
         minX = std::min(minX, v[i].x);
@@ -1596,7 +1701,7 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
     }
     if (!(maxX > minX) || !(maxY > minY)) return;
     if (triangleQuadPath.load(std::memory_order_relaxed)) {
-        DrawTriangles(v);
+        DrawTriangles(v, rt);
         return;
     }
     // The corners: top-left, top-right, bottom-left, bottom-right. A quad that is not an
@@ -1615,14 +1720,14 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
     for (int i = 0; i < 4 && !corner[3]; ++i) {
         const bool right = v[i].x == maxX, bottom = v[i].y == maxY;
         if ((!right && v[i].x != minX) || (!bottom && v[i].y != minY)) {
-            DrawTriangles(v);
+            DrawTriangles(v, rt);
             return;
         }
         corner[(bottom ? 2 : 0) + (right ? 1 : 0)] = &v[i];
     }
     for (const D3DTLVERTEX* c : corner) {
         if (!c) {
-            DrawTriangles(v);
+            DrawTriangles(v, rt);
             return;
         }
     }
@@ -1630,11 +1735,10 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
     // quarter on an axis-aligned rectangle runs them the other way.
     if (corner[0]->tu != corner[2]->tu || corner[1]->tu != corner[3]->tu ||
         corner[0]->tv != corner[1]->tv || corner[2]->tv != corner[3]->tv) {
-        DrawTriangles(v);
+        DrawTriangles(v, rt);
         return;
     }
 
-    SoftSurface& rt = *renderTarget_;
     const int x0 = std::max(0, TruncToInt(std::ceil(std::max(minX, -1e9f)))),
               x1 = std::min(rt.Width(), TruncToInt(std::ceil(std::min(maxX, 1e9f))));
     const int y0 = std::max(0, TruncToInt(std::ceil(std::max(minY, -1e9f)))),
@@ -1643,7 +1747,7 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
 
     const bool general = generalQuadPath.load(std::memory_order_relaxed);
     if (!general) {
-        const QuadPath sprite = DrawSpriteQuad(corner, x0, x1, y0, y1, minX, maxX, minY, maxY);
+        const QuadPath sprite = DrawSpriteQuad(rt, corner, x0, x1, y0, y1, minX, maxX, minY, maxY);
         if (sprite != QuadPath::None) {
             lastQuadPath_ = sprite;
             return;
@@ -1756,14 +1860,13 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v) {
 // texel is the floor of u * width, v * height, addressed as the sampler says; stage 0 and
 // the blend are those of every other quad. On an axis-aligned rectangle this gives the
 // rectangle's pixels and texels.
-void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v) {
+void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v, SoftSurface& rt) {
     for (int i = 0; i < 4; ++i) {
         // Also far beyond any target: the edge arithmetic below stays exact in doubles.
         if (!(std::fabs(v[i].x) < 1e7f && std::fabs(v[i].y) < 1e7f)) return;
         if (!std::isfinite(v[i].tu) || !std::isfinite(v[i].tv)) return;
     }
     lastQuadPath_ = QuadPath::Triangles;
-    SoftSurface& rt = *renderTarget_;
     const SoftSurface* tex = texture_.get();
     const int texW = tex ? tex->Width() : 1, texH = tex ? tex->Height() : 1;
     const StageShader shader{stage0_[D3DTSS_COLOROP],           stage0_[D3DTSS_ALPHAOP],

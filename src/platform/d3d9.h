@@ -160,6 +160,16 @@ public:
     // the drawing layer's single sprites, without the vertex buffer and the target switches.
     HRESULT DrawQuadOnto(IDirect3DSurface9* target, const D3DTLVERTEX* v, const RECT* clear,
                          D3DCOLOR clearColour);
+    // The quad DrawQuadOnto draws for the vertices of a sprite on whole pixels over whole
+    // texels one to one: pixel edges at dst's sides less half a pixel, texture coordinates
+    // sx / texWidth .. (sx + width) / texWidth and sy / texHeight .. (sy + height) / texHeight,
+    // one vertex colour, in the current states. Drawn here without the vertices when the
+    // sprite loops take it whole (the texture is texWidth x texHeight, the rectangles lie in
+    // their surfaces, the states are a sprite's): true. Otherwise false, and nothing is done:
+    // the caller hands the vertices to DrawQuadOnto.
+    bool DrawSpriteRectOnto(IDirect3DSurface9* target, const RECT& dst, int sx, int sy,
+                            int texWidth, int texHeight, D3DCOLOR diffuse, const RECT* clear,
+                            D3DCOLOR clearColour);
     HRESULT SetIndices(IDirect3DIndexBuffer9* indices);
     // The same quads with their four vertices named by indices startIndex..startIndex + 3
     // (plus baseVertexIndex).
@@ -202,14 +212,26 @@ private:
     // Makes the back buffer and the default states of the presentation parameters.
     bool Setup(const D3DPRESENT_PARAMETERS& params);
     void ResetStates();
-    // Draws the quad of the four vertices (strip order) into the render target.
-    void DrawQuad(const D3DTLVERTEX* v);
+    // Draws the quad of the four vertices (strip order) into rt (the render target, or the
+    // target DrawQuadOnto names).
+    void DrawQuad(const D3DTLVERTEX* v, SoftSurface& rt);
     // DrawQuad for the common sprite case (see DrawQuad); the way it was drawn, or
     // QuadPath::None when it does not apply.
-    QuadPath DrawSpriteQuad(const D3DTLVERTEX* const* corner, int x0, int x1, int y0, int y1,
-                            float minX, float maxX, float minY, float maxY);
+    QuadPath DrawSpriteQuad(SoftSurface& rt, const D3DTLVERTEX* const* corner, int x0, int x1,
+                            int y0, int y1, float minX, float maxX, float minY, float maxY);
+    // How the sprite loops draw a quad of the vertex colour onto rt in the current states;
+    // false when they do not.
+    struct SpriteShading {
+        bool wide;        // 32-bit texels and target (else 16-bit)
+        bool texelAlpha;  // the texel's alpha is the coverage (else the vertex alpha)
+        std::uint32_t vertexAlpha;
+    };
+    bool SpriteShadingOf(const SoftSurface& rt, D3DCOLOR diffuse, SpriteShading* out) const;
+    // The pixels x0..x1 by y0..y1 of rt from the texels first.., firstRow.. read in order.
+    void DrawWholeSprite(SoftSurface& rt, const SpriteShading& shading, int x0, int y0, int x1,
+                         int y1, int first, int firstRow);
     // Any quad, as the two triangles of its strip (see DrawQuad).
-    void DrawTriangles(const D3DTLVERTEX* v);
+    void DrawTriangles(const D3DTLVERTEX* v, SoftSurface& rt);
 
     D3DCAPS9 caps_;
     D3DPRESENT_PARAMETERS params_;

@@ -98,7 +98,8 @@ void SoftSurface::MakeFill() const {
     FillRows(bits_.get(), pitch_, bytes_, fillRect_, fillPixel_);
 }
 
-const std::uint8_t* SoftSurface::AlphaRunRows(int y, int count, int* perRow) const {
+const std::uint8_t* SoftSurface::AlphaRunRows(int y, int count, int* perRow,
+                                              const std::uint8_t** wholeRows) const {
     Settle();
     if (y < 0 || count <= 0 || y > height_ - count) return nullptr;
     if (format_ != D3DFMT_A8R8G8B8) return nullptr;
@@ -109,6 +110,7 @@ const std::uint8_t* SoftSurface::AlphaRunRows(int y, int count, int* perRow) con
         }
     }
     *perRow = runsPerRow_;
+    if (wholeRows) *wholeRows = rowRuns_.get() + y;
     return runs_.get() + static_cast<std::size_t>(y) * runsPerRow_;
 }
 
@@ -118,9 +120,11 @@ const std::uint8_t* SoftSurface::LookAtRow(int y) const {
         const int perRow = (width_ + kAlphaRun - 1) / kAlphaRun;
         runs_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(perRow) * height_]);
         runStamps_.reset(new (std::nothrow) std::uint64_t[static_cast<std::size_t>(height_)]);
-        if (!runs_ || !runStamps_) {
+        rowRuns_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(height_)]);
+        if (!runs_ || !runStamps_ || !rowRuns_) {
             runs_.reset();
             runStamps_.reset();
+            rowRuns_.reset();
             return nullptr;
         }
         runsPerRow_ = perRow;
@@ -129,6 +133,7 @@ const std::uint8_t* SoftSurface::LookAtRow(int y) const {
     }
     std::uint8_t* out = runs_.get() + static_cast<std::size_t>(y) * runsPerRow_;
     const std::uint8_t* row = bits_.get() + static_cast<std::size_t>(y) * pitch_;
+    std::uint8_t whole = 0;
     for (int run = 0; run < runsPerRow_; ++run) {
         const int from = run * kAlphaRun, to = std::min(width_, from + kAlphaRun);
         // Texels ANDed (alpha all 255?), ORed (all 0?), and each with one added to its alpha
@@ -162,7 +167,9 @@ const std::uint8_t* SoftSurface::LookAtRow(int y) const {
                        ? kRunBetween
                        : static_cast<std::uint8_t>((any >> 24 ? kRunOpaque : 0) |
                                                    (all >> 24 != 0xFF ? kRunClear : 0));
+        whole |= out[run];
     }
+    rowRuns_[y] = whole;
     runStamps_[y] = changes_;
     // Rows looked at since the last change: once all are, they need no checking one by one.
     if (freshAt_ != changes_) {
@@ -204,29 +211,77 @@ template <class Pixel, int kBytes>
         if (s[j] != key) d[j] = s[j];
 }
 
-// The keyed rows of one instruction set: 16 bytes at a time on the baseline, 32 with AVX2
-// (the same comparison and selection, so the same pixels).
+// One row copied whole, kBytes bytes at a time, the rest one by one (the rows of a blit
+// without a key are short: a call of memmove per row costs as much as its pixels).
+template <class Pixel, int kBytes>
+[[gnu::always_inline]] inline void CopyRow(Pixel* d, const Pixel* s, int n) {
+    typedef Pixel Vec __attribute__((vector_size(kBytes)));
+    constexpr int kLanes = kBytes / static_cast<int>(sizeof(Pixel));
+    int j = 0;
+    for (; j + kLanes <= n; j += kLanes) {
+        Vec v;
+        std::memcpy(&v, s + j, kBytes);
+        std::memcpy(d + j, &v, kBytes);
+    }
+    for (; j < n; ++j) d[j] = s[j];
+}
+
+// The rows of an unscaled copy read left to right, from the first ones on (or, upward, from
+// the last ones back).
 template <class Pixel>
-using KeyedRowLoop = void (*)(Pixel*, const Pixel*, int, Pixel);
+struct UnscaledRows {
+    std::uint8_t* dst;  // the first row's first pixel
+    const std::uint8_t* src;
+    std::ptrdiff_t dstPitch, srcPitch;
+    int width, rows;
+    bool upward;
+    // The rows lie in one surface and may overlap along a row: copied as by memmove.
+    bool overlap;
+    bool keyed;
+    Pixel key;
+};
+
+template <class Pixel, int kBytes>
+[[gnu::always_inline]] inline void CopyUnscaledRows(const UnscaledRows<Pixel>& c) {
+    const std::size_t rowBytes = static_cast<std::size_t>(c.width) * sizeof(Pixel);
+    for (int n = 0; n < c.rows; ++n) {
+        const std::ptrdiff_t k = c.upward ? c.rows - 1 - n : n;
+        auto* const d = reinterpret_cast<Pixel*>(c.dst + c.dstPitch * k);
+        const auto* const s = reinterpret_cast<const Pixel*>(c.src + c.srcPitch * k);
+        if (c.keyed)
+            KeyedRow<Pixel, kBytes>(d, s, c.width, c.key);
+        else if (c.overlap)
+            std::memmove(d, s, rowBytes);
+        else
+            CopyRow<Pixel, kBytes>(d, s, c.width);
+    }
+}
+
+// The rows of one instruction set: 16 bytes at a time on the baseline, 32 with AVX2 (the same
+// comparison and selection, so the same pixels). One call a blit, not a row.
+template <class Pixel>
+using UnscaledRowsLoop = void (*)(const UnscaledRows<Pixel>&);
 
 template <class Pixel>
-void KeyedRowBaseline(Pixel* d, const Pixel* s, int n, Pixel key) {
-    KeyedRow<Pixel, 16>(d, s, n, key);
+void CopyUnscaledRowsBaseline(const UnscaledRows<Pixel>& c) {
+    CopyUnscaledRows<Pixel, 16>(c);
 }
 template <class Pixel>
-__attribute__((target("avx2"))) void KeyedRowAvx2(Pixel* d, const Pixel* s, int n, Pixel key) {
-    KeyedRow<Pixel, 32>(d, s, n, key);
+__attribute__((target("avx2"))) void CopyUnscaledRowsAvx2(const UnscaledRows<Pixel>& c) {
+    CopyUnscaledRows<Pixel, 32>(c);
 }
 
 std::atomic<bool> baselineKeyedRows{false};
 
 template <class Pixel>
-KeyedRowLoop<Pixel> ChosenKeyedRow() {
-    static const KeyedRowLoop<Pixel> best = [] {
+UnscaledRowsLoop<Pixel> ChosenUnscaledRows() {
+    static const UnscaledRowsLoop<Pixel> best = [] {
         __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") ? KeyedRowAvx2<Pixel> : KeyedRowBaseline<Pixel>;
+        return __builtin_cpu_supports("avx2") ? CopyUnscaledRowsAvx2<Pixel>
+                                              : CopyUnscaledRowsBaseline<Pixel>;
     }();
-    return baselineKeyedRows.load(std::memory_order_relaxed) ? KeyedRowBaseline<Pixel> : best;
+    return baselineKeyedRows.load(std::memory_order_relaxed) ? CopyUnscaledRowsBaseline<Pixel>
+                                                             : best;
 }
 
 // CopyPixels for one pixel size: the loops the blits of every frame run, typed so that the
@@ -246,24 +301,22 @@ void CopyTyped(SoftSurface& dst, const RECT& dr, const SoftSurface& src, const R
     std::uint8_t* const dstBits = dst.Bits();
     const std::uint8_t* const srcBits = src.Bits();
     const std::ptrdiff_t dstPitch = dst.Pitch(), srcPitch = src.Pitch();
-    const KeyedRowLoop<Pixel> keyedRow = ChosenKeyedRow<Pixel>();
     if (same && !leftward) {
         // Unscaled, left to right (every blit of a frame): the rows' addresses step by the
-        // pitches, and each row is copied whole or through the key.
-        std::uint8_t* const dstFirst = dstBits + dstPitch * dr.top + dr.left * sizeof(Pixel);
-        const std::uint8_t* const srcFirst = srcBits + srcPitch * sr.top + sr.left * sizeof(Pixel);
-        // A key wider than the pixel matches nothing, as a whole-value comparison would.
-        const bool whole = !key || *key != kv;
-        const std::size_t rowBytes = static_cast<std::size_t>(dw) * sizeof(Pixel);
-        for (int n = 0; n < dh; ++n) {
-            const std::ptrdiff_t k = upward ? dh - 1 - n : n;
-            std::uint8_t* const d = dstFirst + dstPitch * k;
-            const std::uint8_t* const s = srcFirst + srcPitch * k;
-            if (whole)
-                std::memmove(d, s, rowBytes);
-            else
-                keyedRow(reinterpret_cast<Pixel*>(d), reinterpret_cast<const Pixel*>(s), dw, kv);
-        }
+        // pitches, and each row is copied whole or through the key. A key wider than the
+        // pixel matches nothing, as a whole-value comparison would.
+        UnscaledRows<Pixel> c;
+        c.dst = dstBits + dstPitch * dr.top + dr.left * static_cast<std::ptrdiff_t>(sizeof(Pixel));
+        c.src = srcBits + srcPitch * sr.top + sr.left * static_cast<std::ptrdiff_t>(sizeof(Pixel));
+        c.dstPitch = dstPitch;
+        c.srcPitch = srcPitch;
+        c.width = dw;
+        c.rows = dh;
+        c.upward = upward;
+        c.overlap = &dst == &src;
+        c.keyed = key && *key == kv;
+        c.key = kv;
+        ChosenUnscaledRows<Pixel>()(c);
         return;
     }
     for (int n = 0; n < dh; ++n) {
@@ -273,13 +326,6 @@ void CopyTyped(SoftSurface& dst, const RECT& dr, const SoftSurface& src, const R
         Pixel* d = reinterpret_cast<Pixel*>(dstBits + dstPitch * (dr.top + k)) + dr.left;
         if (same && !key) {
             std::memmove(d, s, static_cast<std::size_t>(dw) * sizeof(Pixel));
-        } else if (same && !leftward) {
-            // A key wider than the pixel matches nothing, as a whole-value comparison would.
-            if (key && *key != kv) {
-                std::memmove(d, s, static_cast<std::size_t>(dw) * sizeof(Pixel));
-                continue;
-            }
-            keyedRow(d, s, dw, kv);
         } else {
             for (int m = 0; m < dw; ++m) {
                 const int j = leftward ? dw - 1 - m : m;

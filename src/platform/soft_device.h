@@ -81,8 +81,12 @@ public:
         return LookAtRow(y);
     }
     // The summaries of rows y .. y + count - 1 made current at once; the result points at
-    // row y's, and row y + k's follows at the result + k * *perRow.
-    const std::uint8_t* AlphaRunRows(int y, int count, int* perRow) const;
+    // row y's, and row y + k's follows at the result + k * *perRow. When wholeRows is given,
+    // *wholeRows points at the bits of every run of row y ORed together, row y + k's at
+    // *wholeRows + k: a quad over those rows whose bits hold no kRunBetween has only opaque
+    // and transparent texels, whatever columns it reads.
+    const std::uint8_t* AlphaRunRows(int y, int count, int* perRow,
+                                     const std::uint8_t** wholeRows = nullptr) const;
 
     // A fill of one rectangle (inside the surface) that is made when the pixels are next
     // used, so that a draw covering exactly that rectangle can take it over (TakeFill) and
@@ -124,6 +128,7 @@ private:
     mutable std::uint64_t changes_ = 0;
     mutable int runsPerRow_ = 0;
     mutable std::unique_ptr<std::uint8_t[]> runs_;
+    mutable std::unique_ptr<std::uint8_t[]> rowRuns_;  // each row's runs ORed
     mutable std::unique_ptr<std::uint64_t[]> runStamps_;
     mutable std::uint64_t freshAt_ = ~std::uint64_t{0};
     mutable int freshRows_ = 0;
@@ -148,8 +153,9 @@ void FillPixels(SoftSurface& dst, const RECT& r, std::uint32_t pixel);
 void CopyPixels(SoftSurface& dst, const RECT& dstRect, const SoftSurface& src, const RECT& srcRect,
                 const std::uint32_t* key);
 
-// Tests: keyed copies compare and select 16 bytes at a time, as on the baseline instruction
-// set, even on a processor with wider vectors (true), or as the processor does best (false).
+// Tests: the rows of unscaled copies, keyed or not, go 16 bytes at a time, as on the baseline
+// instruction set, even on a processor with wider vectors (true), or as the processor does
+// best (false).
 void UseBaselineKeyedRows(bool baseline);
 
 // The same pixels at the same place (surfaces of equal size and format).

@@ -434,6 +434,124 @@ TEST_F(QuadPaths, QuadsHandedOverWithTheirTargetDrawAsDrawPrimitiveDoes) {
     UseBaselineSpriteLoops(false);
 }
 
+// A sprite handed over as its rectangles draws exactly what its vertices handed over draw,
+// when the sprite loops take it whole; any other one (scaled texture coordinates, a rectangle
+// reaching out of the target or the texture, stage set-ups or formats the sprite loops do not
+// take) is left to the vertices: nothing is drawn and nothing cleared.
+TEST_F(QuadPaths, SpritesHandedOverAsRectanglesDrawAsTheirVerticesDo) {
+    struct Formats {
+        D3DFORMAT target, texture;
+        bool sprite;
+    };
+    const Formats formats[] = {{D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, true},
+                               {D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, true},
+                               {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, true},
+                               {D3DFMT_A1R5G5B5, D3DFMT_A1R5G5B5, true},
+                               {D3DFMT_R5G6B5, D3DFMT_X8R8G8B8, false}};
+    struct Setup {
+        const char* name;
+        DWORD colorOp, alphaOp;
+        D3DCOLOR diffuse;
+        bool sprite;
+    };
+    const Setup setups[] = {
+        {"texel alpha", D3DTOP_MODULATE, D3DTOP_SELECTARG1, 0xFFFFFFFFu, true},
+        {"vertex alpha", D3DTOP_SELECTARG1, D3DTOP_DISABLE, 0x80FFFFFFu, true},
+        {"tinted", D3DTOP_MODULATE, D3DTOP_MODULATE, 0xFF80C040u, false},
+    };
+    struct Case {
+        const char* name;
+        RECT dst;
+        int sx, sy, texW, texH;  // texW, texH: the size the texture coordinates are taken over
+        bool whole;
+    };
+    const Case cases[] = {
+        {"inside", {3, 2, 13, 9}, 4, 2, 64, 32, true},
+        {"the whole target", {0, 0, 40, 20}, 0, 0, 64, 32, true},
+        {"at the texture's far corner", {30, 10, 40, 20}, 54, 22, 64, 32, true},
+        {"one pixel", {7, 7, 8, 8}, 63, 31, 64, 32, true},
+        {"past the target's right", {35, 2, 45, 9}, 4, 2, 64, 32, false},
+        {"past the target's bottom", {3, 15, 13, 22}, 4, 2, 64, 32, false},
+        {"left of the target", {-2, 2, 8, 9}, 4, 2, 64, 32, false},
+        {"past the texture's right", {3, 2, 13, 9}, 58, 2, 64, 32, false},
+        {"past the texture's bottom", {3, 2, 13, 9}, 4, 28, 64, 32, false},
+        {"before the texture", {3, 2, 13, 9}, -1, 2, 64, 32, false},
+        {"coordinates over another width", {3, 2, 13, 9}, 4, 2, 128, 32, false},
+        {"coordinates over another height", {3, 2, 13, 9}, 4, 2, 64, 16, false},
+    };
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    int drawn = 0;
+    for (const bool baseline : {false, true}) {
+        UseBaselineSpriteLoops(baseline);
+        for (const Formats& f : formats) {
+            Make(f.target, f.texture, 64, 32);
+            for (const Setup& st : setups) {
+                SetStage(st.colorOp, D3DTA_TEXTURE, D3DTA_DIFFUSE, st.alphaOp, D3DTA_TEXTURE,
+                         D3DTA_DIFFUSE);
+                const D3DCOLOR d = st.diffuse;
+                for (const Case& c : cases) {
+                    for (const bool clear : {false, true}) {
+                        const std::string what = std::string(c.name) + " " + st.name + " onto " +
+                                                 std::to_string(f.target) +
+                                                 (clear ? " cleared" : "") +
+                                                 (baseline ? " baseline" : "");
+                        const RECT& r = c.dst;
+                        const float l = static_cast<float>(r.left) - 0.5f,
+                                    t = static_cast<float>(r.top) - 0.5f,
+                                    rr = static_cast<float>(r.right) - 0.5f,
+                                    b = static_cast<float>(r.bottom) - 0.5f;
+                        const float u0 = static_cast<float>(c.sx) / static_cast<float>(c.texW),
+                                    u1 = static_cast<float>(c.sx + (r.right - r.left)) /
+                                         static_cast<float>(c.texW),
+                                    v0 = static_cast<float>(c.sy) / static_cast<float>(c.texH),
+                                    v1 = static_cast<float>(c.sy + (r.bottom - r.top)) /
+                                         static_cast<float>(c.texH);
+                        const D3DTLVERTEX q[4] = {{l, t, 0, 1, d, u0, v0},
+                                                  {l, b, 0, 1, d, u0, v1},
+                                                  {rr, t, 0, 1, d, u1, v0},
+                                                  {rr, b, 0, 1, d, u1, v1}};
+                        const D3DCOLOR key = 0x00123456u;
+                        PaintTargets(static_cast<std::uint32_t>(r.left * 8 + r.top + c.sx));
+                        std::vector<std::uint32_t> painted;
+                        for (int y = 0; y < kH; ++y)
+                            for (int x = 0; x < kW; ++x)
+                                painted.push_back(fast->Pixels().Pixel(x, y));
+                        device->SetRenderTarget(0, back);
+                        ASSERT_EQ(device->BeginScene(), D3D_OK);
+                        // The reference: the vertices handed over.
+                        ASSERT_EQ(device->DrawQuadOnto(generalLevel, q, clear ? &r : nullptr, key),
+                                  D3D_OK);
+                        const bool took = device->DrawSpriteRectOnto(
+                            fastLevel, r, c.sx, c.sy, c.texW, c.texH, d, clear ? &r : nullptr, key);
+                        device->EndScene();
+                        EXPECT_EQ(device->RenderTargetPixels(), &back->Pixels()) << what;
+                        const bool want = c.whole && st.sprite && f.sprite;
+                        ASSERT_EQ(took, want) << what;
+                        if (took) {
+                            ++drawn;
+                            EXPECT_EQ(device->LastQuadPath(), Path::SpriteWhole) << what;
+                            EXPECT_EQ(Differences(), 0) << what;
+                        } else {
+                            // Untouched, no clear left pending either (reading the pixels
+                            // would make it): the vertices then draw what they draw.
+                            int changed = 0;
+                            for (int y = 0; y < kH; ++y)
+                                for (int x = 0; x < kW; ++x)
+                                    changed += fast->Pixels().Pixel(x, y) !=
+                                               painted[static_cast<std::size_t>(y * kW + x)];
+                            EXPECT_EQ(changed, 0) << what;
+                        }
+                    }
+                }
+            }
+        }
+    }
+    UseBaselineSpriteLoops(false);
+    EXPECT_GT(drawn, 0);
+}
+
 // The device refuses a quad handed over outside a scene, onto a surface that is not a render
 // target or onto a locked one, and draws nothing.
 TEST_F(QuadPaths, QuadsHandedOverAreRefusedWhereDrawPrimitiveIsRefused) {

@@ -119,10 +119,11 @@ TEST(Copy, NearestSamplesAndKey) {
     EXPECT_EQ(src->Pixel(7, 0), 16u);
 }
 
-// Keyed copies of rows of every length around the vector widths, at several alignments and
-// in every pixel size, with both row loops: each pixel equal to the key is left out, every
-// other one copied, and nothing past the rectangle is touched.
-TEST(Copy, KeyedRowsLeaveOutExactlyTheKey) {
+// Unscaled copies of rows of every length around the vector widths, at several alignments and
+// in every pixel size, with both row loops: with a key each pixel equal to it is left out and
+// every other one copied, without one every pixel is copied, and nothing past the rectangle
+// is touched.
+TEST(Copy, UnscaledRowsCopyEveryPixelButTheKey) {
     for (const D3DFORMAT format : {D3DFMT_P8, D3DFMT_R5G6B5, D3DFMT_X8R8G8B8}) {
         const int bytes = BytesPerPixel(format);
         const std::uint32_t mask = bytes == 1 ? 0xFF : bytes == 2 ? 0xFFFF : 0xFFFFFFFF;
@@ -141,24 +142,27 @@ TEST(Copy, KeyedRowsLeaveOutExactlyTheKey) {
         }
         for (const bool baseline : {false, true}) {
             UseBaselineKeyedRows(baseline);
-            for (int from = 0; from < 4; ++from) {
-                for (int at = 0; at < 4; ++at) {
-                    for (int n = 0; n <= 70; ++n) {
-                        for (int x = 0; x < 84; ++x) {
-                            const std::uint32_t v = (0x01234567u * (x + 1)) & mask;
-                            dst->SetPixel(x, 0, v);
-                            const bool inside = x >= at && x < at + n;
-                            const std::uint32_t s = inside ? src->Pixel(from + x - at, 0) : 0;
-                            want->SetPixel(x, 0, inside && s != key ? s : v);
+            for (const bool keyed : {true, false}) {
+                for (int from = 0; from < 4; ++from) {
+                    for (int at = 0; at < 4; ++at) {
+                        for (int n = 0; n <= 70; ++n) {
+                            for (int x = 0; x < 84; ++x) {
+                                const std::uint32_t v = (0x01234567u * (x + 1)) & mask;
+                                dst->SetPixel(x, 0, v);
+                                const bool inside = x >= at && x < at + n;
+                                const std::uint32_t s = inside ? src->Pixel(from + x - at, 0) : 0;
+                                want->SetPixel(x, 0, inside && (!keyed || s != key) ? s : v);
+                            }
+                            CopyPixels(*dst, RECT{at, 0, at + n, 1}, *src,
+                                       RECT{from, 0, from + n, 1}, keyed ? &key : nullptr);
+                            int wrong = 0;
+                            for (int x = 0; x < 84; ++x)
+                                if (dst->Pixel(x, 0) != want->Pixel(x, 0) && wrong++ < 3)
+                                    ADD_FAILURE()
+                                        << "format " << format << " baseline " << baseline
+                                        << " keyed " << keyed << " from " << from << " at " << at
+                                        << " length " << n << " pixel " << x;
                         }
-                        CopyPixels(*dst, RECT{at, 0, at + n, 1}, *src, RECT{from, 0, from + n, 1},
-                                   &key);
-                        int wrong = 0;
-                        for (int x = 0; x < 84; ++x)
-                            if (dst->Pixel(x, 0) != want->Pixel(x, 0) && wrong++ < 3)
-                                ADD_FAILURE()
-                                    << "format " << format << " baseline " << baseline << " from "
-                                    << from << " at " << at << " length " << n << " pixel " << x;
                     }
                 }
             }
