@@ -23,6 +23,7 @@
 #include "stage/actor_services.h"
 #include "stage/block_collision.h"
 #include "stage/game_scene.h"
+#include "stage/stage_end.h"
 #include "stage/stage_objects.h"
 
 namespace {
@@ -45,9 +46,6 @@ constexpr std::int32_t kNoLifeLimit = 2147483647;
 bool ShowsCharaDeath() {
     return EdSystem.bCompat272 != 0;
 }
-
-// PLACEHOLDER(stage-end): the stage is cleared and its result totalled.
-void EndStage(cGameScene&) {}
 
 // PLACEHOLDER(blocks): block characters push the actor (2: it dies), and carry the actor
 // that rides one.
