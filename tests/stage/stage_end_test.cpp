@@ -7,8 +7,8 @@
 
 #include <atomic>
 #include <climits>
-#include <thread>
 #include <filesystem>
+#include <thread>
 
 #include "base/paths.h"
 #include "data/world_map.h"
