@@ -177,7 +177,9 @@ TEST_F(StageEndTest, RankingValuesByTheWayThePlayRuns) {
         EXPECT_EQ(game->m_bRankingDone, 0) << c.what;
         EXPECT_EQ(game->m_vecRank, CheckedVector<std::int32_t>(5, -1)) << c.what;
         EXPECT_EQ(game->m_vecRankValue[0] == Progress.m_nScore, c.valuesSet) << c.what;
-        if (c.valuesSet) EXPECT_EQ(game->m_vecRankValue[3], Progress.m_nRestHP) << c.what;
+        if (c.valuesSet) {
+            EXPECT_EQ(game->m_vecRankValue[3], Progress.m_nRestHP) << c.what;
+        }
     }
 }
 
