@@ -8,6 +8,7 @@
 #include <string>
 
 #include "data/record_dump.h"
+#include "scene/game_progress.h"
 
 namespace {
 
@@ -21,6 +22,10 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The progress files: the story slots and the challenge file.
+    const auto makeProgress = [] { return std::unique_ptr<SerialRecord>(new GameProgress); };
+    AddRecordKind({"Slot", "Story*.dat", makeProgress});
+    AddRecordKind({"Challenge", "Challenge.dat", makeProgress});
     std::string file, kindName;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--kind=", 7) == 0) {

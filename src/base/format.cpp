@@ -43,3 +43,12 @@ std::string Format(const char* format, ...) {
     va_end(args);
     return text;
 }
+
+void AppendFormat(std::string& target, const char* format, ...) {
+    std::string text;
+    std::va_list args;
+    va_start(args, format);
+    FormatStringV(text, format, args);
+    va_end(args);
+    target += text;
+}

@@ -178,9 +178,12 @@ DumpResult DumpUnknown(const RecordReader& reader) {
     return result;
 }
 
-std::span<const RecordKind> RecordKinds() {
-    // Each record class joins this table when it is built.
-    static const std::vector<RecordKind> kinds = {
+namespace {
+
+std::vector<RecordKind>& KindTable() {
+    // Each record class of this layer joins this table when it is built; the records of
+    // higher layers are added by the tool that links them (AddRecordKind).
+    static std::vector<RecordKind> kinds = {
         {"AnimeSet", "AnimeSet.dat", &MakeDatabaseTableFile<&cEdDatabase::vecAnimeSet>},
         {"Anime", "Anime.dat", &MakeDatabaseTableFile<&cEdDatabase::vecAnime>},
         {"Bmp_CharaExc", "Bmp_CharaExc.dat", &MakeDatabaseTableFile<&cEdDatabase::vecBmpCharaExc>},
@@ -205,6 +208,16 @@ std::span<const RecordKind> RecordKinds() {
         {"Boot", "Boot.dat", [] { return std::unique_ptr<SerialRecord>(new cBootSettings); }},
     };
     return kinds;
+}
+
+}  // namespace
+
+std::span<const RecordKind> RecordKinds() {
+    return KindTable();
+}
+
+void AddRecordKind(const RecordKind& kind) {
+    KindTable().push_back(kind);
 }
 
 const RecordKind* FindKindByName(std::string_view name) {

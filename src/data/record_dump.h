@@ -31,6 +31,9 @@ struct RecordKind {
 };
 
 std::span<const RecordKind> RecordKinds();
+// A kind of a record class above this layer, added by the tool before any lookup (the
+// lookups return pointers into the table).
+void AddRecordKind(const RecordKind& kind);
 const RecordKind* FindKindByName(std::string_view name);
 const RecordKind* FindKindForFile(std::string_view baseName);
 bool MatchesPattern(std::string_view pattern, std::string_view name);

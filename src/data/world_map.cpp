@@ -82,12 +82,12 @@ cEdMapStage::cEdMapStage() {
 
 void cEdMapStage::Rebind(std::uint32_t version) {
     ClearTables();
-    AddInt(&nStored1, 1, "nStored1");
+    AddInt(&nKind, 1, "nKind");
     AddInt(&nStored2, 1, "nStored2");
     AddInt(&nClearedSwitch, 1, "nClearedSwitch");
     AddInt(&bPassableBeforeClear, 1, "bPassableBeforeClear");
     AddInt(&bEnterableAfterClear, 1, "bEnterableAfterClear");
-    AddInt(&nStored6, 1, "nStored6");
+    AddInt(&nAfterClear, 1, "nAfterClear");
     AddInt(&nRequiredSwitch, 1, "nRequiredSwitch");
     AddInt(&nConditionVariable, 1, "nConditionVariable");
     AddInt(&nConditionValue, 1, "nConditionValue");
@@ -269,6 +269,33 @@ void cEdWorldMap::Describe(RecordVisitor& visitor) {
     }
     DescribeList(visitor, "vecNodes", vecNodes);
     DescribeList(visitor, "vecNodes2", vecNodes2);
+}
+
+bool cEdWorldMap::HasStageName(const std::string& key) const {
+    for (const cEdMapNode& node : vecNodes) {
+        for (const cEdMapStage& entry : node.vecStages) {
+            if (entry.nKind != 0) continue;
+            std::string name = entry.strStageFile;
+            StripExtension(name);
+            // The last "-1" marks a numbered series: its '-' becomes the key's final dot.
+            // Neither byte can be the second byte of a double-byte character.
+            std::size_t series = std::string::npos;
+            for (std::size_t i = name.size(); i-- > 1;) {
+                if (name[i - 1] == '-' && name[i] == '1') {
+                    series = i - 1;
+                    break;
+                }
+            }
+            if (series != std::string::npos) {
+                name.resize(series);
+                name += '.';
+            } else {
+                AppendFormat(name, ".");
+            }
+            if (name == key) return true;
+        }
+    }
+    return false;
 }
 
 cEdMapNode* cEdWorldMap::FindNodeAt(std::int32_t x, std::int32_t y) {

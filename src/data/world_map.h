@@ -63,16 +63,18 @@ public:
     // The caller looks up the switch nRequiredSwitch and the variable nConditionVariable.
     bool Counts(bool requiredSwitchOn, std::int32_t variableValue, std::int32_t round) const;
 
-    std::int32_t nStored1 = 0;  // stored; not read by the player
+    std::int32_t nKind = 0;     // 0 a stage; other kinds open no stage
     std::int32_t nStored2 = 0;  // stored; not read by the player
     // While this switch is on the stage counts as cleared: the hero may walk on past the
     // node, and the entry is not entered again unless bEnterableAfterClear is set.
     std::int32_t nClearedSwitch = 0;
     std::int32_t bPassableBeforeClear = 0;  // the hero may walk past before the clear
     std::int32_t bEnterableAfterClear = 0;  // confirming opens the stage also once cleared
-    std::int32_t nStored6 = 0;              // stored; not read by the player
-    std::int32_t nRequiredSwitch = 0;       // above 0: the entry counts only while it is on
-    std::int32_t nConditionVariable = 0;    // not 0: the variable compared
+    // What follows the clear of the entry's stage: 1 a new round of play and the world map,
+    // 2 the title, anything else the world map.
+    std::int32_t nAfterClear = 0;
+    std::int32_t nRequiredSwitch = 0;     // above 0: the entry counts only while it is on
+    std::int32_t nConditionVariable = 0;  // not 0: the variable compared
     std::int32_t nConditionValue = 0;
     std::int32_t nConditionOperator = MAP_COND_EQUAL;
     std::int32_t nMinRound = 0;  // the entry counts from this round of play on
@@ -134,6 +136,11 @@ public:
     // 0 (nothing changed) when a size is not positive or the grid would exceed
     // kMaxWorldMapCells entries; else 1.
     int SetSize(std::int32_t width, std::int32_t height);
+
+    // Whether a stage entry (kind 0) of the node list names a stage file whose stage key
+    // equals `key` byte for byte: the file name without its extension, cut at its last "-1"
+    // (which becomes the key's final dot), or with a dot appended.
+    bool HasStageName(const std::string& key) const;
 
     // The first node of the node list at the cell, or null.
     cEdMapNode* FindNodeAt(std::int32_t x, std::int32_t y);

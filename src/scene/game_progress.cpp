@@ -1,12 +1,15 @@
 #include "scene/game_progress.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "base/globals.h"
 #include "base/paths.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
+#include "data/world_map.h"
 #include "scene/scene_manager.h"
 
 GameProgress Progress;
@@ -59,6 +62,13 @@ void CopyCharaField(cEdChara& dst, cEdChara& src, int index) {
     const FieldEntry& d = dst.FieldAt(index);
     if (s.size != d.size || s.count != d.count || !s.address || !d.address) return;
     std::memcpy(d.address, s.address, static_cast<std::size_t>(s.size) * s.count);
+}
+
+// Totals are summed in 64 bits and held at the limits of their 32-bit fields.
+std::int32_t Saturate(std::int64_t value) {
+    constexpr std::int64_t lo = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int64_t hi = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(value < lo ? lo : value > hi ? hi : value);
 }
 
 bool Carried(const GameProgress& p, int group) {
@@ -276,4 +286,115 @@ void GameProgress::RestoreCarriedValues(int hero, std::int32_t* lpHp, std::int32
 void GameProgress::ClearMaskedCounters() {
     for (int g = 0; g < static_cast<int>(m_vecCarryFlags.Size()); ++g)
         if (EdSystem.vecCounterResetMask[g] != 0) m_vecCarryFlags[g] = 0;
+}
+
+void GameProgress::RecordStageScore(const std::string& key, std::int32_t value) {
+    for (StageScore& score : m_vecStageScore) {
+        if (score.m_strKey != key) continue;
+        if (score.m_nValue >= value) return;
+        m_nTotalBest = Saturate(std::int64_t{m_nTotalBest} + value - score.m_nValue);
+        score.m_nValue = value;
+        return;
+    }
+    StageScore score;
+    score.m_strKey = key;
+    score.m_nValue = value;
+    m_vecStageScore.push_back(score);
+    m_nTotalBest = Saturate(std::int64_t{m_nTotalBest} + value);
+}
+
+std::int32_t GameProgress::GetStageScore(const std::string& key) const {
+    for (const StageScore& score : m_vecStageScore)
+        if (score.m_strKey == key) return score.m_nValue;
+    return 0;
+}
+
+void GameProgress::RecountTotal() {
+    std::int64_t total = 0;
+    for (const StageScore& score : m_vecStageScore)
+        if (EdWorldMap.HasStageName(score.m_strKey)) total += score.m_nValue;
+    m_nTotalBest = Saturate(total);
+}
+
+void GameProgress::StoreCarriedStatus(int hero, cEdChara& record, std::int32_t hp, std::int32_t sp,
+                                      std::int32_t effect, std::int32_t effectMode,
+                                      std::int32_t effectRepeat, std::int32_t restTime,
+                                      std::int32_t lives, std::int32_t stageBgm) {
+    // A hero beyond the stored ones gets a record of its own; a number no hero can have
+    // stores nothing.
+    constexpr int kMaxHeroes = 8;
+    if (hero < 0 || hero >= kMaxHeroes) return;
+    while (static_cast<int>(m_vecCarryChara.Size()) <= hero) m_vecCarryChara.emplace_back();
+    if (m_vecCarryFlags.Size() < static_cast<std::size_t>(kCarryGroupCount))
+        m_vecCarryFlags.resize(kCarryGroupCount, 0);
+    m_bCarried = 1;
+    ProgressChara& stored = m_vecCarryChara[hero];
+    stored.m_Chara.Rebind(kCurrentDataVersion);
+    record.Rebind(kCurrentDataVersion);
+    for (int g = 0; g < kCarryGroupCount; ++g) {
+        if (EdSystem.vecCarryMask[g] == 0) continue;
+        switch (g) {
+            case 4:
+                // The running character effect, not the record's starting one.
+                stored.m_Chara.nCharaEffect1 = static_cast<std::int16_t>(effect);
+                stored.m_Chara.nCharaEffect1Mode = static_cast<std::int8_t>(effectMode);
+                stored.m_Chara.nCharaEffect1Param = static_cast<std::uint8_t>(effectRepeat);
+                break;
+            case kGroupHp:
+                stored.m_nHp = hp;
+                break;
+            case kGroupSp:
+                stored.m_nSp = sp;
+                break;
+            case kGroupFlows:
+                stored.m_Chara.vecFlow = record.vecFlow;
+                break;
+            case kGroupRestTime:
+                stored.m_nRestTime = restTime;
+                break;
+            case kGroupLives:
+                stored.m_nLives = lives;
+                break;
+            case kGroupStageBgm:
+                stored.m_nStageBgm = stageBgm;
+                break;
+            default:
+                for (int i = 0; i < kCarryGroups[g].nCount; ++i)
+                    CopyCharaField(stored.m_Chara, record, kCarryGroups[g].nFields[i]);
+                break;
+        }
+        m_vecCarryFlags[g] = 1;
+    }
+}
+
+void GameProgress::StartNextRound() {
+    if (m_nPlayThrough < std::numeric_limits<std::int32_t>::max()) ++m_nPlayThrough;
+    for (std::int32_t& s : m_vecSwitch) s = 0;
+    m_nMapX = EdWorldMap.nStartX;
+    m_nMapY = EdWorldMap.nStartY;
+}
+
+void GameProgress::CycleRankingTable(int mode, int step) {
+    if (mode < 0 || mode >= static_cast<int>(EdSystem.vecRankingRules.Size())) return;
+    const CheckedVector<std::uint8_t>& flags = EdSystem.vecRankingRules[mode].vecTableOn;
+    const auto enabled = [&](int table) {
+        return table < static_cast<int>(flags.Size()) && flags[table] != 0;
+    };
+    int count = 0;
+    for (int t = 0; t < kRankingTableCount; ++t) count += enabled(t) ? 1 : 0;
+    if (count == 0) return;
+    // From a table outside the five the advance would never meet an enabled one.
+    int table = m_nRankTable >= 0 && m_nRankTable < kRankingTableCount ? m_nRankTable : 0;
+    const int direction = step < 0 ? kRankingTableCount - 1 : 1;
+    // After the first step the walk stands on an enabled table, and every `count` steps
+    // from there come back to it.
+    std::int64_t steps = std::llabs(std::int64_t{step});
+    if (steps > count) steps = 1 + (steps - 1) % count;
+    for (std::int64_t k = 0; k < steps; ++k) {
+        do {
+            table = (table + direction) % kRankingTableCount;
+        } while (!enabled(table));
+    }
+    while (!enabled(table)) table = (table + 1) % kRankingTableCount;
+    m_nRankTable = table;
 }

@@ -3,8 +3,10 @@
 // variables of the flows, best scores, the challenge stages, the hero's carried statuses, a
 // checkpoint for retries, a pending warp position and a few preferences).
 //
-// The record is also the body of every save file and the end of every replay; reading and
-// writing those files (the list tail after the registered members) come with the saves.
+// The record is also the body of every save file and the end of every replay. After the
+// registered members a file holds the save time, the carry flags (files from version 501),
+// the carried statuses, the best scores, the challenge records, the switches and the
+// variables.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +16,7 @@
 #include "base/checked_vector.h"
 #include "data/chara_record.h"
 #include "data/serial_record.h"
+#include "platform/local_time.h"
 
 class cEdMapStage;
 class cEdStage;
@@ -24,17 +27,13 @@ inline constexpr int kSwitchCount = 1000;
 inline constexpr int kCommonVariableCount = 256;
 inline constexpr int kCarryGroupCount = 25;
 
+// Story save slots: indices 0 to 98 (files Story01.dat to Story99.dat).
+inline constexpr int kSaveSlotCount = 99;
+// The first file version that stores the carry flags.
+inline constexpr std::uint32_t kCarryFlagsVersion = 501;
+
 // The local time of a save, in the 16-byte layout the save files keep.
-struct SaveTime {
-    std::uint16_t wYear = 0;
-    std::uint16_t wMonth = 0;
-    std::uint16_t wDayOfWeek = 0;
-    std::uint16_t wDay = 0;
-    std::uint16_t wHour = 0;
-    std::uint16_t wMinute = 0;
-    std::uint16_t wSecond = 0;
-    std::uint16_t wMilliseconds = 0;
-};
+using SaveTime = plat::SYSTEMTIME;
 
 // The best score of one stage (story mode), by stage key.
 class StageScore : public SerialRecord {
@@ -68,6 +67,10 @@ public:
     ProgressChara(const ProgressChara&) = default;
     ProgressChara& operator=(const ProgressChara&) = default;
     void Rebind(std::uint32_t version) override;
+    // The five values, then the character record.
+    void Load(RecordReader& reader) override;
+    void Save(RecordWriter& writer) override;
+    void Describe(RecordVisitor& visitor) override;
 
     cEdChara m_Chara;
     std::int32_t m_nHp = 0;        // group 11
@@ -84,6 +87,54 @@ public:
     GameProgress& operator=(const GameProgress&) = default;
 
     void Rebind(std::uint32_t version) override;
+    // The registered members and the tail; files before the current version are upgraded.
+    // A reader that stopped early leaves a partial record: callers that keep progress load
+    // into a scratch record and refuse such a file.
+    void Load(RecordReader& reader) override;
+    void Save(RecordWriter& writer) override;
+    // The sizes the readers index (1000 switches, 256 variables, 25 carry flags, at least one
+    // carried-status record), the ranking table 0-4 (else 0), the slot -1..98 (else -1), then
+    // ClampMapPosition.
+    void Normalize() override;
+    void Describe(RecordVisitor& visitor) override;
+
+    // A map position at or beyond the world map's width or height goes to its start cell;
+    // the challenge records become exactly the System's number of challenge stages, and no
+    // more stages are open than there are.
+    void ClampMapPosition();
+
+    // The best score of a stage key: kept when higher than the stored one, the total of the
+    // best scores following it.
+    void RecordStageScore(const std::string& key, std::int32_t value);
+    // The stored best score of the key, 0 when none.
+    std::int32_t GetStageScore(const std::string& key) const;
+    // The total of the best scores of the stage keys still on the world map.
+    void RecountTotal();
+    // The hero's statuses at a stage's end, for the groups the System carries: its
+    // character record, HP and SP, its running character effect (number, mode, repeat),
+    // the time left, the lives and the stage music.
+    void StoreCarriedStatus(int hero, cEdChara& record, std::int32_t hp, std::int32_t sp,
+                            std::int32_t effect, std::int32_t effectMode, std::int32_t effectRepeat,
+                            std::int32_t restTime, std::int32_t lives, std::int32_t stageBgm);
+    // A new round of the story: one more play-through, every switch off, the hero at the
+    // world map's start.
+    void StartNextRound();
+    // Moves the shown ranking table by `step` enabled tables of the play mode (0: onto an
+    // enabled one). Nothing when the mode enables none.
+    void CycleRankingTable(int mode, int step);
+
+    // The story slot `slot` (0-98): written with the local time as its save time; true when
+    // the file was written (the slot's summary then follows). A failed write leaves the old
+    // file and the summary, with a report-log line.
+    bool SaveSlot(int slot);
+    // Reads the slot into this record: 1, or 0 when the file is missing or damaged (the
+    // record is then unchanged). The lives follow the story mode's settings.
+    int LoadSlot(int slot);
+    // Reads the challenge file: 1, or 0 when it is missing or damaged (then unchanged). The
+    // lives follow the challenge mode's settings.
+    int LoadChallenge();
+    // Writes the challenge file; false when the write failed (report-log line).
+    bool SaveChallenge();
 
     // The empty progress: registered members 0 and strings empty, the carry flags 0, one
     // default carried-status record, the switches 0 but switch 0 on, the variables 0, no

@@ -10,10 +10,12 @@
 //                                          channels, counters       ResetPaletteAnimation
 //   Progress, CurReplayProgress, PrevReplayProgress (game_progress.h)
 //                                          the play's progress      empty progress
+//   SlotSummaries (save_slots.h)           the slot lists' summaries 99 unused
 #include "scene/scene_globals.h"
 
 #include "gfx/gfx_globals.h"
 #include "scene/game_progress.h"
+#include "scene/save_slots.h"
 #include "scene/scene_manager.h"
 
 void ResetSceneGlobals() {
@@ -29,4 +31,5 @@ void ResetSceneGlobals() {
     Progress = GameProgress{};
     CurReplayProgress = GameProgress{};
     PrevReplayProgress = GameProgress{};
+    ResetSlotSummaries();
 }

@@ -26,6 +26,7 @@
 #include "scene/scene_manager.h"
 #include "stage/actor_geometry.h"
 #include "stage/block_map.h"
+#include "stage/stage_end.h"
 #include "stage/stage_load.h"
 #include "stage/stage_objects.h"
 #include "stage/state_log.h"
@@ -69,15 +70,6 @@ cInput& MenuInput() {
     input.LatchButtons(0);
     input.ApplyRepeat();
     return input;
-}
-
-// PLACEHOLDER(stage-end): the result is entered in the rankings.
-void EnterRanking(cGameScene&) {}
-
-// PLACEHOLDER(stage-end): the next scene after a stage by the title-menu choice with which
-// the play began. The title until the stage end exists.
-int ChooseNextScene() {
-    return SCENE_TITLE;
 }
 
 // The background layers of the running stage: a layer whose record names its own image
@@ -344,7 +336,7 @@ void cGameScene::ResultScreen() {
                 PlaySystemSe(1);
         }
         if (leave) {
-            SceneMgr.m_nNextScene = ChooseNextScene();
+            SceneMgr.m_nNextScene = ChooseNextScene(*this);
             m_nCaptionFrames = 0;
             m_nStep = 0;
             m_nState = GAMESTATE_LEAVE;
@@ -464,7 +456,5 @@ void cGameScene::ResetPlay() {
     m_ScrollY.m_dPos = 0;
     // PLACEHOLDER(messages): the message windows are removed here.
     // PLACEHOLDER(replays): the replay logs are emptied here (except in a replay play-back).
-    // PLACEHOLDER(rankings): in a direct play the progress flag that marks the run as a
-    // direct play is set (the progress record has no such field yet), and the stage's
-    // ranking file is loaded here.
+    // PLACEHOLDER(rankings): in a direct play the stage's ranking file is loaded here.
 }

@@ -2,10 +2,9 @@
 // stage start caption, the play frames, the pause menu, the result screen, the continue menu
 // and the game-over screen; it owns everything of the running stage that is not an actor.
 //
-// The work that is not built yet (the stage's images, the stage end with its next-step
-// choice, hits, items, projectiles, replays, rankings, fonts, the menu cursor) carries a
-// placeholder marker with its tag where it is called, and is replaced where it is built;
-// scripts/placeholders lists the markers.
+// The work that is not built yet (the stage's images, hits, items, projectiles, replays,
+// rankings, fonts, the menu cursor) carries a placeholder marker with its tag where it is
+// called, and is replaced where it is built; scripts/placeholders lists the markers.
 #pragma once
 
 #include <atomic>

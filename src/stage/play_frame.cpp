@@ -24,6 +24,7 @@
 #include "stage/block_chara_collision.h"
 #include "stage/block_collision.h"
 #include "stage/game_scene.h"
+#include "stage/stage_end.h"
 #include "stage/stage_objects.h"
 
 namespace {
@@ -46,9 +47,6 @@ constexpr std::int32_t kNoLifeLimit = 2147483647;
 bool ShowsCharaDeath() {
     return EdSystem.bCompat272 != 0;
 }
-
-// PLACEHOLDER(stage-end): the stage is cleared and its result totalled.
-void EndStage(cGameScene&) {}
 
 // PLACEHOLDER(shots): the projectiles' tick (update, gravity, motion, area removal in tick
 // 1, block test).

@@ -253,7 +253,7 @@ TEST(WorldMapNodes, CurrentFileLoadsEveryMemberAndSavesBackByteForByte) {
     EXPECT_EQ(e.nStored2, 2);
     EXPECT_EQ(e.nClearedSwitch, 11);
     EXPECT_EQ(e.bPassableBeforeClear, 1);
-    EXPECT_EQ(e.nStored6, 5);
+    EXPECT_EQ(e.nAfterClear, 5);
     EXPECT_EQ(e.nRequiredSwitch, 4);
     EXPECT_EQ(e.nConditionVariable, 21);
     EXPECT_EQ(e.nConditionValue, 100);
@@ -470,7 +470,7 @@ TEST(WorldMapRecords, CopiesWriteTheSourcesBytesAndShareNothing) {
     EXPECT_EQ(assigned.SaveToBytes(), bytes);
 
     cEdMapStage e;
-    e.nMinRound = 4, e.strText = "t", e.nStored1 = 2;
+    e.nMinRound = 4, e.strText = "t", e.nKind = 2;
     cEdMapStage f;
     f = e;
     EXPECT_EQ(f.SaveToBytes(), e.SaveToBytes());
