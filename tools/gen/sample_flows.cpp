@@ -17,6 +17,7 @@ constexpr int kTriggerAlways = 0;
 constexpr int kCmdStraightMove = 2;
 constexpr int kCmdGroundTurnMove = 3;
 constexpr int kCmdJump = 10;
+constexpr int kCmdStageClear = 17;
 constexpr int kCmdStatus2 = 23;
 constexpr int kCmdRunCode = 37;
 constexpr int kCmdArrange = 38;
@@ -43,6 +44,15 @@ constexpr int kWhoseSystem = 2;
 constexpr int kSystemTime = 0;
 constexpr int kOpAtLeast = 2;
 constexpr int kOpAtMost = 3;
+
+// Distance condition: the hero within a circle around the character.
+constexpr int kCondDistance = 7;
+constexpr int kWhoseHero = 0;
+constexpr int kDistanceWithin = 0;
+constexpr int kShapeCircle = 6;
+// The stage clear's parameters: on to the next stage of the series, the map and the start
+// as they are, the hero's facing left.
+constexpr int kStageClearParams = 9;
 
 // A move toward a point: its coordinates are taken from where the move starts.
 constexpr int kDestByCoordinates = 1;
@@ -235,6 +245,24 @@ CheckedVector<cEdFlow> CodeLapFlows() {
 CheckedVector<cEdFlow> FailingCodeFlows() {
     CheckedVector<cEdFlow> flows;
     flows.push_back(Flow(kTriggerAlways, {}, true, Code(kCodeFailingText)));
+    return flows;
+}
+
+CheckedVector<cEdFlow> GoalFlows() {
+    cEdCondition reached;
+    reached.nKind = kCondDistance;
+    reached.nWhose = kWhoseHero;
+    reached.nOp = kDistanceWithin;
+    reached.nShape = kShapeCircle;
+    reached.nValue = kGoalReachHbl;
+    cEdCommand clear;
+    clear.nCmdType = kCmdStageClear;
+    clear.vecParam.resize(kStageClearParams);
+    clear.vecParam.Fill(0);
+    cEdFlow flow = Flow(kTriggerAlways, {}, true, std::move(clear));
+    flow.vecCondition.push_back(reached);
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(std::move(flow));
     return flows;
 }
 

@@ -51,6 +51,11 @@ CheckedVector<cEdFlow> CodeLapFlows();
 // Runs kCodeFailingText at every tick.
 CheckedVector<cEdFlow> FailingCodeFlows();
 
+// The goal of a stage: once the hero comes within kGoalReachHbl half blocks of the goal's
+// centre, the stage is cleared on to the next stage of its series.
+inline constexpr int kGoalReachHbl = 2;
+CheckedVector<cEdFlow> GoalFlows();
+
 // The basic animation set every character uses: standing breathes between two cells, walking
 // steps between two others.
 void FillBasicAnimations(cEdAnimeSet& set);

@@ -316,6 +316,21 @@ cEdStage MakeCodeStage() {
     return stage;
 }
 
+// The goal of a forest stage: a character of the hero's side (so that neither hurts the
+// other) standing on the floor at `column`, whose flow clears the stage when the hero comes
+// near. Its palette entry follows the shared ones.
+cEdStage WithGoal(cEdStage stage, int column) {
+    cEdChara goal = Chara("Goal", 4, 1, 1);
+    goal.nSide = 0;
+    goal.nBodyPower = 0;
+    goal.nScore = 0;
+    goal.vecFlow = GoalFlows();
+    stage.vecCharaPalette.push_back(goal);
+    const int entry = static_cast<int>(stage.vecCharaPalette.Size()) - 1;
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, entry, column, 12));
+    return stage;
+}
+
 bool WriteStage(const std::string& folder, const std::string& name, cEdStage&& stage) {
     // As the editor saves a palette it has read: entry 0 holds the fixed defaults, so the
     // file reads back exactly as written.
@@ -356,14 +371,18 @@ bool WriteSampleWorldMap(const std::string& folder) {
 }
 
 bool WriteSampleStages(const std::string& folder) {
-    bool ok = WriteStage(folder, "forest-1.stg4_000", MakeStage(40, {20, 21, 30}, 1, 200));
+    // The forest stages end at a goal before their right wall.
+    bool ok = WriteStage(folder, "forest-1.stg4_000",
+                         WithGoal(MakeStage(40, {20, 21, 30}, 1, 200), kForestGoalColumn));
     // A later version of the first stage: the player must pick the highest number.
-    cEdStage forest = MakeStage(40, {20, 21}, 1, 200);
+    cEdStage forest = WithGoal(MakeStage(40, {20, 21}, 1, 200), kForestGoalColumn);
     // The first stage opens with the stage caption and its series number.
     forest.bStartCaption = 1;
     forest.bStartCaption2 = 0;
     ok = WriteStage(folder, "forest-1.stg4_001", std::move(forest)) && ok;
-    ok = WriteStage(folder, "forest-2.stg4_000", MakeStage(30, {15}, 3, 150)) && ok;
+    ok = WriteStage(folder, "forest-2.stg4_000",
+                    WithGoal(MakeStage(30, {15}, 3, 150), kForest2GoalColumn)) &&
+         ok;
     ok = WriteStage(folder, "cave.stg4_000", MakeStage(20, {}, 5, 0)) && ok;
     ok = WriteStage(folder, "c01-1.stg4_000", MakeStage(25, {12}, 7, 120)) && ok;
     ok = WriteStage(folder, "test-fall.stg4_000", MakeFallStage()) && ok;
