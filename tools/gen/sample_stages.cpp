@@ -316,6 +316,51 @@ cEdStage MakeCodeStage() {
     return stage;
 }
 
+// The stage of the command tests, one screen wide: a warper hops two blocks right and back;
+// an aimer targets the nearest character of the hero's side, a decoy nearer to it than the
+// hero, and warps in front of it; walking right, the hero comes near a switch that makes the
+// two bats of group 2 vanish. Nobody carries a body attack but the hero, whose side the
+// decoy and the switch are on.
+constexpr int kCommandsWidth = 20;
+constexpr int kBatGroup = 2;
+enum CommandsChara { kWarper = 4, kAimer = 5, kDecoy = 6, kSwitch = 7, kBat = 8 };
+
+cEdStage MakeCommandsStage() {
+    cEdStage stage = StageFrame(kCommandsWidth, 0, "commands");
+    auto add = [&stage](const char* name, int graphic, int side, CheckedVector<cEdFlow> flows) {
+        cEdChara chara = Chara(name, graphic, 1, 2);
+        chara.nSide = static_cast<std::int8_t>(side);
+        chara.nBodyPower = 0;
+        chara.vecFlow = std::move(flows);
+        stage.vecCharaPalette.push_back(chara);
+    };
+    add("Warper", 2, 1, WarperFlows());
+    add("Aimer", 3, 1, AimerFlows(0));
+    add("Decoy", 2, 0, {});
+    add("Switch", 4, 0, SwitchFlows(kBatGroup));
+    add("Bat", 3, kBatGroup, {});
+
+    for (int x = 0; x < kCommandsWidth; ++x) {
+        PlaceBlock(stage, kFloor, x, 13);
+        PlaceBlock(stage, kFloor, x, 14);
+    }
+    for (int y = 0; y < 13; ++y) {
+        PlaceBlock(stage, kWall, 0, y);
+        PlaceBlock(stage, kWall, kCommandsWidth - 1, y);
+    }
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 2, 12));
+    // The first three in the list are the ones the state log shows.
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kWarper, 8, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kAimer, 17, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kDecoy, 13, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kSwitch, 5, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kBat, 15, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kBat, 16, 12));
+
+    AddBackgrounds(stage, 7);
+    return stage;
+}
+
 // The goal of a forest stage: a character of the hero's side (so that neither hurts the
 // other) standing on the floor at `column`, whose flow clears the stage when the hero comes
 // near. Its palette entry follows the shared ones.
@@ -389,6 +434,7 @@ bool WriteSampleStages(const std::string& folder) {
     ok = WriteStage(folder, "test-play.stg4_000", MakePlayTestStage()) && ok;
     ok = WriteStage(folder, "test-hits.stg4_000", MakeHitsStage()) && ok;
     ok = WriteStage(folder, "test-code.stg4_000", MakeCodeStage()) && ok;
+    ok = WriteStage(folder, "test-commands.stg4_000", MakeCommandsStage()) && ok;
     return ok;
 }
 
