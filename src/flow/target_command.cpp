@@ -30,6 +30,17 @@ TargetFilter FilterOf(const cActorBase& actor, const cEdCommand& cmd) {
     return filter;
 }
 
+// The list of group `group`; a group of no list (a damaged file) is reported by the checked
+// access, which closes the program, and searches nothing meanwhile.
+const CheckedList<cActorBase*>* GroupList(int group) {
+    auto& groups = lpGame->m_vecGroupList;
+    if (group < 0 || group >= static_cast<int>(groups.Size())) {
+        (void)groups[group];
+        return nullptr;
+    }
+    return &groups[group];
+}
+
 // The nearest character of one group, or with `everyGroup` the nearest among the winners of
 // every group (ties to the earlier group).
 cActorBase* FindNearest(const cActorBase& actor, const cEdCommand& cmd,
@@ -39,7 +50,10 @@ cActorBase* FindNearest(const cActorBase& actor, const cEdCommand& cmd,
     const int y = actor.CenterY();
     const int range = cmd.vecParam[3];
     auto& groups = lpGame->m_vecGroupList;
-    if (!cmd.vecParam[2]) return FindTarget(x, y, groups[cmd.vecParam[1]], range, filter);
+    if (!cmd.vecParam[2]) {
+        const CheckedList<cActorBase*>* list = GroupList(cmd.vecParam[1]);
+        return list ? FindTarget(x, y, *list, range, filter) : nullptr;
+    }
     CheckedList<cActorBase*> winners;
     for (int g = 0; g < static_cast<int>(groups.Size()); ++g) {
         if (groups[g].empty()) continue;
@@ -54,7 +68,10 @@ cActorBase* FindNearest(const cActorBase& actor, const cEdCommand& cmd,
 cActorBase* FindFirst(const cEdCommand& cmd, const TargetFilter& filter) {
     if (!lpGame) return nullptr;
     auto& groups = lpGame->m_vecGroupList;
-    if (!cmd.vecParam[2]) return FindCharaInList(groups[cmd.vecParam[1]], filter);
+    if (!cmd.vecParam[2]) {
+        const CheckedList<cActorBase*>* list = GroupList(cmd.vecParam[1]);
+        return list ? FindCharaInList(*list, filter) : nullptr;
+    }
     for (int g = 0; g < static_cast<int>(groups.Size()); ++g)
         if (cActorBase* found = FindCharaInList(groups[g], filter)) return found;
     return nullptr;

@@ -1,5 +1,6 @@
 #include "flow/vanish_command.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "data/command_record.h"
@@ -48,9 +49,18 @@ void CmdVanish(cActorBase& actor, const cEdCommand& cmd) {
     const int kind = cmd.vecParam[0];
     const int group = cmd.vecParam[1];
     const int everywhere = cmd.vecParam[2];
+    if (!lpGame) return;
+    // A group of no list (a damaged file) is reported by the checked access and closes the
+    // program; its stand-by list (the hero's group) must not vanish meanwhile.
+    const int groups = static_cast<int>(
+        std::min(lpGame->m_vecGroupList.Size(), lpGame->m_vecShotGroupList.Size()));
+    if (group < 0 || group >= groups) {
+        (void)lpGame->m_vecGroupList[group];
+        return;
+    }
     if (kind == kVanishCharas)
         VanishCharas(actor, group, everywhere);
-    else if (kind == kVanishShots && lpGame)
+    else if (kind == kVanishShots)
         DestroyGroupShots(*lpGame, group, everywhere);
 }
 

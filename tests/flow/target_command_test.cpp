@@ -82,6 +82,8 @@ TEST_F(SetTarget, WhomAndRange) {
         {Target({{0, kTargetByFilter}, {1, 1}}), self_, "its own group"},
         {Target({{0, kTargetByFilter}, {1, 1}, {4, 1}}), nullptr, "its own group but self"},
         {Target({{0, 4}}), nullptr, "an unknown whom"},
+        {Target({{0, kTargetNearest}, {1, 8}, {3, 1}}), nullptr, "a group of no list"},
+        {Target({{0, kTargetByFilter}, {1, -1}}), nullptr, "... by the filters"},
     };
     for (const Case& c : cases) {
         self_->ReleaseTargets();

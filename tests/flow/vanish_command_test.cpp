@@ -99,11 +99,20 @@ TEST_F(VanishTest, AShotListedTwiceIsDestroyedOnceAndLeavesNoEntry) {
     EXPECT_TRUE(lpGame->m_vecShotGroupList[2].empty());
 }
 
-TEST_F(VanishTest, OtherKindsDoNothing) {
+TEST_F(VanishTest, OtherKindsAndGroupsOfNoListDoNothing) {
     AddShot(2, 1);
+    AddShot(0, 1);
     CmdVanish(*self_, Vanish(2, 2, 1));
     EXPECT_EQ(onScreen_->m_bVanish, 0);
-    EXPECT_EQ(lpGame->m_listProjectile.Size(), 1u);
+    EXPECT_EQ(lpGame->m_listProjectile.Size(), 2u);
+    // A damaged group is reported; the stand-by list, the hero's group, stays untouched.
+    for (int group : {8, -1}) {
+        CmdVanish(*self_, Vanish(kVanishCharas, group, 1));
+        CmdVanish(*self_, Vanish(kVanishShots, group, 1));
+    }
+    EXPECT_EQ(Hero().m_nHp, 10);
+    EXPECT_EQ(lpGame->m_listProjectile.Size(), 2u);
+    EXPECT_EQ(lpGame->m_bCodeKill, 0);
 }
 
 }  // namespace
