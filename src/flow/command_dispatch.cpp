@@ -4,8 +4,14 @@
 #include "flow/arrange.h"
 #include "flow/expression_language.h"
 #include "flow/flow_instance.h"
+#include "flow/flow_operation_command.h"
+#include "flow/item_get_command.h"
 #include "flow/movement_commands.h"
+#include "flow/stage_clear_command.h"
 #include "flow/status_commands.h"
+#include "flow/target_command.h"
+#include "flow/vanish_command.h"
+#include "flow/warp_command.h"
 #include "stage/actor.h"
 
 namespace {
@@ -37,16 +43,16 @@ const CommandHandler CommandTable[kCommandTypes] = {
     CmdPlaceholder,     // 13 PLACEHOLDER(commands): block summon
     CmdPlaceholder,     // 14 PLACEHOLDER(commands): character summon
     CmdPlaceholder,     // 15 PLACEHOLDER(commands): item summon
-    CmdPlaceholder,     // 16 PLACEHOLDER(commands): flow operations
-    CmdPlaceholder,     // 17 PLACEHOLDER(commands): stage clear
+    CmdFlow,            // 16
+    StageClearEntry,    // 17
     CmdPlaceholder,     // 18 PLACEHOLDER(commands): game wait
     CmdPlaceholder,     // 19 PLACEHOLDER(commands): message
-    CmdPlaceholder,     // 20 PLACEHOLDER(commands): warp
-    CmdPlaceholder,     // 21 PLACEHOLDER(commands): target setting
+    CmdWarpEntry,       // 20
+    CmdSetTargetEntry,  // 21
     CmdStatusEntry,     // 22
     CmdStatus2Entry,    // 23
-    CmdPlaceholder,     // 24 PLACEHOLDER(commands): vanish
-    CmdPlaceholder,     // 25 PLACEHOLDER(commands): item get
+    CmdVanishEntry,     // 24
+    CmdItemGetEntry,    // 25
     CmdPlaceholder,     // 26 PLACEHOLDER(commands): graphic change
     CmdPlaceholder,     // 27 PLACEHOLDER(commands): basic animation set change
     CmdPlaceholder,     // 28 PLACEHOLDER(commands): animation

@@ -116,6 +116,8 @@ void InstallCommand(cCommandInstance& ci, cEdCommand& cmd, cActorBase& actor) {
     if (MoveSetup setup = MoveSetupFor(cmd.FlowType())) setup(ci, actor);
 }
 
+int PlaceFlows(cActorBase& actor, const CheckedVector<cEdFlow>& flows, int insert, int position);
+
 }  // namespace
 
 void StartCharaEffect(CharaEffectInstance& effect, int number, int mode, int repeat) {
@@ -327,6 +329,22 @@ int InstallFlows(cActorBase& actor, CheckedVector<cEdFlow>& flows, int insert, i
     }
     if (!insert) actor.m_CommandCharge.Release();
     actor.m_CommandCharge.Take(total);
+    if (insert && actor.InFlowPass()) {
+        // The pass's end puts them in: no instance moves under a running flow.
+        PendingFlowChange change;
+        change.vecFlow = flows;
+        change.nPosition = position;
+        actor.m_listPendingFlowChange.push_back(std::move(change));
+        return static_cast<int>(flows.Size());
+    }
+    return PlaceFlows(actor, flows, insert, position);
+}
+
+namespace {
+
+// The unrolled and charged flows become definitions of the actor with instances beside them,
+// replacing the actor's own or inserted at `position`.
+int PlaceFlows(cActorBase& actor, const CheckedVector<cEdFlow>& flows, int insert, int position) {
     const int count = static_cast<int>(flows.Size());
     CheckedVector<cEdFlow>& defs = actor.m_Chara.vecFlow;
 
@@ -383,9 +401,19 @@ int InstallFlows(cActorBase& actor, CheckedVector<cEdFlow>& flows, int insert, i
     return count;
 }
 
+}  // namespace
+
 void AddFlow(cActorBase& actor, const FlowInstance& instance) {
     actor.m_vecFlow.push_back(instance);
     actor.RelinkFlows();
+}
+
+void ApplyPendingFlowChanges(cActorBase& actor) {
+    if (actor.InFlowPass()) return;
+    CheckedList<PendingFlowChange> changes = std::move(actor.m_listPendingFlowChange);
+    actor.m_listPendingFlowChange.clear();
+    for (PendingFlowChange& change : changes)
+        PlaceFlows(actor, change.vecFlow, 1, change.nPosition);
 }
 
 void SetFirstHeroLookup(FirstHeroLookup lookup) {

@@ -77,11 +77,19 @@ std::int32_t CommandDurationTicks(const cEdCommand& cmd, int cloneValue);
 // given; kInstallFailed, before the actor is touched, when a flow's commands cannot be
 // unrolled or the stage's account has no room for them (the caller ends the stage set-up,
 // elsewhere MemoryErrorAndClose). The installed commands are charged to the actor; flows
-// that replace the actor's own give the former charge back first.
+// that replace the actor's own give the former charge back first. Flows inserted while a
+// flow pass of the actor runs are unrolled and charged at once and placed at the pass's end
+// (ApplyPendingFlowChanges), so that no instance moves under a running flow.
 int InstallFlows(cActorBase& actor, CheckedVector<cEdFlow>& flows, int insert, int position);
 
-// Appends a copy of the instance to the actor's flows and re-points every instance.
+// Appends a copy of the instance to the actor's flows and re-points every instance. (Not
+// while a flow pass of the actor runs: flows added then go through InstallFlows, which
+// keeps them for the pass's end.)
 void AddFlow(cActorBase& actor, const FlowInstance& instance);
+
+// The flows inserted while the actor's pass ran (unrolled and charged already), placed in
+// the order they were asked for; nothing while a pass still runs.
+void ApplyPendingFlowChanges(cActorBase& actor);
 
 // PLACEHOLDER(effects): the start of a character effect as the effect itself will make it
 // (the prepared state of the record, reversed for mode 1), until the character effects run.

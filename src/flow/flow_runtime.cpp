@@ -109,6 +109,8 @@ void FlowInstance::Start(cActorBase& actor) {
     // run of another flow (a flow operation), whose context must survive it.
     const CommandContextGuard outer;
     SetCommandContext(&actor, this, outer.OuterCommand());
+    // A pass of its own: this instance, whose commands the loop walks, must stay in place.
+    const FlowPassScope pass(actor);
     m_bAbort = 0;
     m_bRunningAtOnce = 1;
     // The index is the run's own: a start from inside the run resets the flow's current.

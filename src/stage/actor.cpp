@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "flow/flow_install.h"
 #include "platform/trunc.h"
 #include "stage/actor_geometry.h"
 #include "stage/actor_services.h"
@@ -41,6 +42,9 @@ cActorBase::cActorBase() = default;
 
 cActorBase::~cActorBase() {
     ReleaseTargets();
+    // A pass that runs inside another one keeps the outer pass's context aside; it must not
+    // give the outer pass back an actor that is gone.
+    DropActorFromCommandContexts(this);
 }
 
 void cActorBase::ReleaseTargets() {
@@ -95,7 +99,10 @@ void cActorBase::Assign(const cActorBase& source) {
     cActorBase* target = m_pTarget;
     CheckedVector<cActorBase*> targetedBy = std::move(m_vecTargetedBy);
     CheckedVector<cProjectile*> homing = std::move(m_vecHomingShots);
+    // Whether this actor's flow pass runs is its own affair, not the source's.
+    const std::int32_t passDepth = m_nFlowPassDepth;
     cActorBase::operator=(source);
+    m_nFlowPassDepth = passDepth;
     m_pTarget = target;
     m_vecTargetedBy = std::move(targetedBy);
     m_vecHomingShots = std::move(homing);
@@ -165,7 +172,10 @@ void cActorBase::RelinkFlows() {
 }
 
 int cActorBase::RunFlowInstances(int dying, int stopOnVanish) {
-    // By index, the count read again each time: a flow may add flows.
+    // Flows added or removed by the commands wait for the end of the pass (FinishFlowPass),
+    // so the instances keep their places while one of them runs.
+    const FlowPassScope pass(*this);
+    // By index, the count read again each time.
     for (int i = 0; i < static_cast<int>(m_vecFlow.Size()); ++i) {
         {
             FlowInstance& flow = m_vecFlow[i];
@@ -187,12 +197,16 @@ int cActorBase::RunFlowInstances(int dying, int stopOnVanish) {
 }
 
 void cActorBase::FinishFlowPass() {
+    // A pass of this actor nested in another one of it leaves the list to the outer pass.
+    if (InFlowPass()) return;
     // From the back, so that the indices of the flows still to be looked at stay put.
     if (m_bFlowDeleted) {
         for (int i = static_cast<int>(m_vecFlow.Size()) - 1; i >= 0; --i)
             if (m_vecFlow[i].m_bDeleteRequest) RemoveFlow(i);
         m_bFlowDeleted = 0;
     }
+    // Then the flows added during the pass, in the order they were asked for.
+    if (!m_listPendingFlowChange.empty()) ApplyPendingFlowChanges(*this);
     if (m_bGroupFreed) {
         const int groups =
             static_cast<int>(std::min(m_vecGroupFreed.Size(), m_vecGroupBusy.Size()));

@@ -63,6 +63,13 @@ struct HitByEntry {
     std::int32_t nTicks = 0;
 };
 
+// Flows inserted into an actor's list while its flow pass runs, placed at the pass's end:
+// already unrolled and charged, at a position (−1: after the last).
+struct PendingFlowChange {
+    CheckedVector<cEdFlow> vecFlow;
+    std::int32_t nPosition = -1;
+};
+
 // Entries of the character variables after Reset.
 inline constexpr int kCharaVarCount = 9;
 // Entries of each flow-group vector (index 1..26 = a..z).
@@ -197,11 +204,15 @@ public:
     void UpdateFlowCues();
     // Flow `index` goes: stopped, its animation entries removed, its instance and its
     // definition erased, the rest re-pointed. A bad index is reported and changes nothing.
+    // While a flow pass of the actor runs, the flow is stopped and asked to be deleted
+    // instead; the pass's end erases it.
     void RemoveFlow(int index);
     // Removes every flow whose ID is `id` (1..26 = A..Z) as RemoveFlow does; the index of
     // the first one removed, -1 when none had it. ID 0 removes every flow and every
     // animation entry, flows' or not; the result is then 0.
     int RemoveFlowsById(int id);
+    // Whether a flow pass of the actor is under way (changes of its flow list wait).
+    bool InFlowPass() const { return m_nFlowPassDepth > 0; }
     // The animation entries started by the flow with this key: removed; paused (an entry
     // that would run out before its next frame is removed instead); resumed.
     void RemoveFlowAnimes(int key);
@@ -250,6 +261,11 @@ public:
     CheckedVector<std::uint8_t> m_vecGroupStarted;
     std::int32_t m_bGroupFreed = 0;
     std::int32_t m_bFlowDeleted = 0;
+    // Above 0 while a flow pass of the actor (or a stage-start flow's run at once) is under
+    // way. Flows added or removed meanwhile wait for the pass's end: the running instance,
+    // and the one a saved command context names, must not move.
+    std::int32_t m_nFlowPassDepth = 0;
+    CheckedList<PendingFlowChange> m_listPendingFlowChange;
     double m_dHomeX = 0;
     double m_dHomeY = 0;
     std::int32_t m_bMovedByCommand = 0;
@@ -302,6 +318,18 @@ public:
 protected:
     // The member-wise copy behind Assign.
     cActorBase& operator=(const cActorBase&) = default;
+};
+
+// Marks a flow pass of the actor for as long as it lives (passes may nest).
+class FlowPassScope {
+public:
+    explicit FlowPassScope(cActorBase& actor) : m_actor(actor) { ++m_actor.m_nFlowPassDepth; }
+    ~FlowPassScope() { --m_actor.m_nFlowPassDepth; }
+    FlowPassScope(const FlowPassScope&) = delete;
+    FlowPassScope& operator=(const FlowPassScope&) = delete;
+
+private:
+    cActorBase& m_actor;
 };
 
 // A placed or summoned character. Characters live in place in their list: others point at

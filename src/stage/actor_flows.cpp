@@ -90,6 +90,14 @@ void cActorBase::RemoveFlow(int index) {
     }
     m_vecFlow[index].Stop(*this);
     RemoveFlowAnimes(m_vecFlow[index].m_nKey);
+    if (InFlowPass()) {
+        // Stopped now, erased at the end of the pass.
+        FlowInstance& flow = m_vecFlow[index];
+        flow.m_bDeleteRequest = 1;
+        flow.m_bAbort = 1;
+        m_bFlowDeleted = 1;
+        return;
+    }
     if (index < static_cast<int>(m_Chara.vecFlow.Size()))
         m_Chara.vecFlow.erase(m_Chara.vecFlow.begin() + index);
     m_vecFlow.erase(m_vecFlow.begin() + index);
@@ -98,6 +106,11 @@ void cActorBase::RemoveFlow(int index) {
 
 int cActorBase::RemoveFlowsById(int id) {
     if (id == 0) {
+        if (InFlowPass()) {
+            for (int i = 0; i < static_cast<int>(m_vecFlow.Size()); ++i) RemoveFlow(i);
+            m_listAnime.clear();
+            return 0;
+        }
         for (FlowInstance& flow : m_vecFlow) flow.Stop(*this);
         m_vecFlow.Clear();
         m_Chara.vecFlow.Clear();
@@ -113,8 +126,9 @@ int cActorBase::RemoveFlowsById(int id) {
             continue;
         }
         if (first < 0) first = i;
-        // The next flow moves into this place.
+        // The next flow moves into this place, unless the removal waits for the pass's end.
         RemoveFlow(i);
+        if (InFlowPass()) ++i;
     }
     return first;
 }

@@ -1,11 +1,18 @@
 #include "stage/actor_services.h"
 
 #include "base/window_requests.h"
+#include "data/command_record.h"
 #include "flow/conditions.h"
 #include "flow/flow_instance.h"
+#include "flow/item_get_command.h"
 #include "flow/key_conditions.h"
+#include "flow/stage_clear_command.h"
+#include "flow/target_command.h"
+#include "flow/vanish_command.h"
+#include "flow/warp_command.h"
 #include "stage/actor.h"
 #include "stage/game_scene.h"
+#include "stage/hero_actor.h"
 
 void SetCommandContext(cActorBase* actor, FlowInstance* flow, cCommandInstance* cmd) {
     if (!lpGame) return;
@@ -14,7 +21,23 @@ void SetCommandContext(cActorBase* actor, FlowInstance* flow, cCommandInstance* 
     lpGame->m_pCurCmd = cmd;
 }
 
+namespace {
+
+// Flow command types whose workers the item commands share.
+constexpr int kFlowTypeStageClear = 17;
+constexpr int kFlowTypeWarp = 20;
+constexpr int kFlowTypeSetTarget = 21;
+constexpr int kFlowTypeVanish = 24;
+constexpr int kFlowTypeItemGet = 25;
+
+// The innermost live guard (game thread only).
+CommandContextGuard* s_innermostGuard = nullptr;
+
+}  // namespace
+
 CommandContextGuard::CommandContextGuard() {
+    m_pOuterGuard = s_innermostGuard;
+    s_innermostGuard = this;
     if (!lpGame) return;
     m_pActor = lpGame->m_pCurActor;
     m_pFlow = lpGame->m_pCurFlow;
@@ -23,9 +46,19 @@ CommandContextGuard::CommandContextGuard() {
 }
 
 CommandContextGuard::~CommandContextGuard() {
+    s_innermostGuard = m_pOuterGuard;
     SetCommandContext(m_pActor, m_pFlow, m_pCmd);
     // Only inside another pass: at the top level each pass starts its own notice afresh.
     if (lpGame && m_pActor && m_bCodeKill) lpGame->m_bCodeKill = 1;
+}
+
+void DropActorFromCommandContexts(const cActorBase* actor) {
+    for (CommandContextGuard* g = s_innermostGuard; g; g = g->m_pOuterGuard) {
+        if (g->m_pActor != actor) continue;
+        g->m_pActor = nullptr;
+        g->m_pFlow = nullptr;
+        g->m_pCmd = nullptr;
+    }
 }
 
 int ConditionListHolds(const CheckedVector<cEdCondition>& conditions, int mode,
@@ -37,8 +70,27 @@ int KeyConditionHolds(cActorBase& actor, cInput* input, const cEdKeyCondition* c
     return TestKeyCondition(actor, input, cond) ? 1 : 0;
 }
 
-int RunItemCommand(cHeroActor&, cEdCommand&) {
-    return 0;
+int RunItemCommand(cHeroActor& hero, cEdCommand& cmd) {
+    // The item commands that share the workers of the flow commands built so far.
+    switch (cmd.FlowType()) {
+        case kFlowTypeStageClear:
+            // A clear ends the item's list.
+            return CmdStageClear(hero, cmd);
+        case kFlowTypeWarp:
+            CmdWarp(hero, cmd);
+            return 0;
+        case kFlowTypeSetTarget:
+            CmdSetTarget(hero, cmd);
+            return 0;
+        case kFlowTypeVanish:
+            CmdVanish(hero, cmd);
+            return 0;
+        case kFlowTypeItemGet:
+            // The inner item's end (a clear, the hero's HP gone) ends this list too.
+            return CmdItemGet(hero, cmd);
+        default:
+            return 0;
+    }
 }
 
 void RunFlowChange(cHeroActor&, cEdCommand&) {}

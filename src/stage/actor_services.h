@@ -36,12 +36,19 @@ public:
     cCommandInstance* OuterCommand() const { return m_pCmd; }
 
 private:
+    friend void DropActorFromCommandContexts(const cActorBase* actor);
+    // The guard this one was made inside of: the live guards form a stack.
+    CommandContextGuard* m_pOuterGuard = nullptr;
     cActorBase* m_pActor = nullptr;
     FlowInstance* m_pFlow = nullptr;
     cCommandInstance* m_pCmd = nullptr;
     // A code kill the outer pass had noticed survives the inner pass, which starts afresh.
     std::int32_t m_bCodeKill = 0;
 };
+
+// An actor that goes while passes are kept aside: every kept context that names it is
+// emptied, so that no pass gets a context back that points at a freed actor or its flows.
+void DropActorFromCommandContexts(const cActorBase* actor);
 
 // The arranges waiting in the flow (null: none) change the command that starts, in the
 // order they were made (flow/arrange.cpp).
@@ -56,8 +63,9 @@ int ConditionListHolds(const CheckedVector<cEdCondition>& conditions, int mode,
 // flow/key_conditions.h): 1 or 0; 0 without an input or a condition.
 int KeyConditionHolds(cActorBase& actor, cInput* input, const cEdKeyCondition* cond);
 
-// PLACEHOLDER(items): one item command on the hero; 1 when it cleared the stage. Does
-// nothing until the item commands exist.
+// One item command on the hero: 0 go on, 1 the stage was cleared, 2 the hero's HP is gone.
+// PLACEHOLDER(items): only the item commands that share the workers of stage clear, warp,
+// target, vanish and item get act; the others do nothing until the item commands exist.
 int RunItemCommand(cHeroActor& hero, cEdCommand& cmd);
 
 // The hero's pending arranges change the item command, in order (flow/arrange.cpp).

@@ -20,6 +20,9 @@
 //   cParamDescTable (param_desc_table.h)   built once at start-up by BuildParamDescTable
 //   the stage-load job (stage_load.cpp)    owned by the stage-load thread while it runs
 //   the state log file (state_log.cpp)     reopened when the seams name another path
+//   the kept command contexts (actor_services.cpp) and the item-get depth
+//   (item_get_command.cpp)                 scoped: back to none and 0 when each pass or run
+//                                          ends, however it ends
 #include "stage/engine_globals.h"
 
 #include "flow/command_budget.h"

@@ -22,7 +22,8 @@ namespace {
 
 // forest-1 as loaded for play, made and read once: 40 × 15 blocks, floor rows 13-14 with
 // pits at columns 20, 21 and 30, walls at columns 0 and 39; the hero at (2, 12), the walker
-// at (12, 12) and the flyer at (18, 6), both computer characters; three items.
+// at (12, 12) and the flyer at (18, 6), both computer characters, and the goal at (37, 12)
+// of the hero's side; three items.
 struct LoadedStage {
     cEdStage stage;
     cEdStage work;
@@ -521,7 +522,7 @@ TEST_F(PlayFrameTest, CharacterFallingIntoAPitDiesAndTheDrawingTakesItOut) {
     EXPECT_EQ(Sounds(), std::vector<int>{kSeCharaDefeated});
     EXPECT_EQ(Progress.m_nScore, score + 100);  // its death ran
     EXPECT_EQ(GroupEntries(walker), 0);
-    EXPECT_EQ(GroupListTotal(), 2);  // the hero and the flyer
+    EXPECT_EQ(GroupListTotal(), 3);  // the hero, the flyer and the goal
     EXPECT_EQ(Hero().m_bDying, 0);
     EXPECT_EQ(game->m_nState, GAMESTATE_PLAY);
 }
@@ -601,7 +602,7 @@ TEST_F(PlayFrameTest, SweepDeadActorsTakesVanishedCharactersSilentlyAndLosesAHer
     FindChara(kFlyerSerial)->m_bVanish = 1;
     EXPECT_EQ(game->SweepDeadActors(), 0);
     EXPECT_EQ(FindChara(kFlyerSerial), nullptr);
-    EXPECT_EQ(GroupListTotal(), 2);
+    EXPECT_EQ(GroupListTotal(), 3);  // the hero, the walker and the goal
     EXPECT_TRUE(Sounds().empty());
 
     // The hero first: the characters are not looked at.

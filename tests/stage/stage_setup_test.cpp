@@ -30,8 +30,9 @@ LoadedStage& Sample() {
     return loaded;
 }
 
-// forest-1: 40 × 15 blocks; hero (2, 12); walker (12, 12) and flyer (18, 6), both group 1;
-// coins at (9, 8) and (10, 8), a heart at (16, 11).
+// forest-1: 40 × 15 blocks; hero (2, 12); walker (12, 12) and flyer (18, 6), both group 1,
+// and the goal (37, 12) of the hero's group 0; coins at (9, 8) and (10, 8), a heart at
+// (16, 11).
 constexpr int kWidth = 40;
 constexpr int kHeight = 15;
 constexpr int kWalker = 1;  // index in the placed-character list
@@ -107,9 +108,9 @@ TEST_F(StageSetupTest, EveryAttemptRebuildsTheListsAndCountsSerialsFromZero) {
     EXPECT_EQ(Player.Size(), 1u);
     EXPECT_EQ(game->m_nPlayers, 1);
     EXPECT_EQ(Player[0].m_nSerial, 0);
-    EXPECT_EQ(CharaSerials(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(CharaSerials(), (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(ItemSerials(), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(game->m_nCharaSerial, 3);
+    EXPECT_EQ(game->m_nCharaSerial, 4);
     EXPECT_EQ(game->m_nItemSerial, 3);
 
     // What a failed attempt leaves behind.
@@ -131,7 +132,7 @@ TEST_F(StageSetupTest, EveryAttemptRebuildsTheListsAndCountsSerialsFromZero) {
     Attempt(1, 0);
     EXPECT_EQ(Player.Size(), 1u);
     EXPECT_EQ(Player[0].m_nSerial, 0);
-    EXPECT_EQ(CharaSerials(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(CharaSerials(), (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(ItemSerials(), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(game->m_nShotSerial, 0);
     EXPECT_EQ(game->m_vecGroupList.Size(), 8u);
@@ -342,7 +343,7 @@ TEST_F(StageSetupTest, RetryBringsBackTheSettingsButKeepsThePlacements) {
         // The placement lists belong to the working copy alone.
         EXPECT_EQ(EdStageWork.vecBlock.Size(), blocks) << restart;
         EXPECT_EQ(EdStageWork.vecChara[kWalker].nPlaceX, 5) << restart;
-        ASSERT_EQ(CharaList.Size(), 2u) << restart;
+        ASSERT_EQ(CharaList.Size(), 3u) << restart;
         EXPECT_DOUBLE_EQ(CharaList.begin()->m_dHomeX, (5 + 10) * 32 + 16) << restart;
         EdStageWork = Sample().work;
         EdStage = Sample().stage;
@@ -381,11 +382,12 @@ TEST_F(StageSetupTest, CopiesOutsideTheStageAreNotMadeAndTakeNoSerial) {
         walker.nPlaceStepX = static_cast<std::int16_t>(c.stepX);
         Attempt();
         std::vector<double> xs = CharaXs();
-        ASSERT_EQ(xs.size(), c.walkerXs.size() + 1) << c.name;
+        ASSERT_EQ(xs.size(), c.walkerXs.size() + 2) << c.name;
+        xs.pop_back();  // the goal
         xs.pop_back();  // the flyer
         EXPECT_EQ(xs, c.walkerXs) << c.name;
         std::vector<int> serials;
-        for (int i = 1; i <= static_cast<int>(c.walkerXs.size()) + 1; ++i) serials.push_back(i);
+        for (int i = 1; i <= static_cast<int>(c.walkerXs.size()) + 2; ++i) serials.push_back(i);
         EXPECT_EQ(CharaSerials(), serials) << c.name;
         EXPECT_EQ(game->m_nCharaSerial, static_cast<int>(serials.size()) + 1) << c.name;
     }
@@ -394,7 +396,7 @@ TEST_F(StageSetupTest, CopiesOutsideTheStageAreNotMadeAndTakeNoSerial) {
 TEST_F(StageSetupTest, CarriedItemTakesItsPlacementOffTheStage) {
     EdStageWork.vecChara[kWalker].nPlaceValue = kHeart;
     Attempt();
-    ASSERT_EQ(CharaList.Size(), 2u);
+    ASSERT_EQ(CharaList.Size(), 3u);
     const cCharaActor& walker = *CharaList.begin();
     const cCharaActor& flyer = *std::next(CharaList.begin());
     EXPECT_EQ(walker.m_CarriedItem.m_Item.nGraphic, 2);
@@ -409,16 +411,18 @@ TEST_F(StageSetupTest, CarriedItemTakesItsPlacementOffTheStage) {
 }
 
 TEST_F(StageSetupTest, GroupListsHoldTheHeroFirstThenCharactersInListOrder) {
-    // The walker joins the hero's group; the flyer stays in group 1.
+    // The walker joins the hero's group, where the goal stands; the flyer stays in group 1.
     EdStageWork.vecChara[kWalker].nSide = 0;
     Attempt();
     const cCharaActor* walker = &*CharaList.begin();
     const cCharaActor* flyer = &*std::next(CharaList.begin());
+    const cCharaActor* goal = &*std::next(CharaList.begin(), 2);
     const std::vector<cActorBase*> group0(game->m_vecGroupList[0].begin(),
                                           game->m_vecGroupList[0].end());
     const std::vector<cActorBase*> group1(game->m_vecGroupList[1].begin(),
                                           game->m_vecGroupList[1].end());
-    EXPECT_EQ(group0, (std::vector<cActorBase*>{&Player[0], const_cast<cCharaActor*>(walker)}));
+    EXPECT_EQ(group0, (std::vector<cActorBase*>{&Player[0], const_cast<cCharaActor*>(walker),
+                                                const_cast<cCharaActor*>(goal)}));
     EXPECT_EQ(group1, (std::vector<cActorBase*>{const_cast<cCharaActor*>(flyer)}));
     for (int g = 2; g < 8; ++g) EXPECT_TRUE(game->m_vecGroupList[g].empty()) << g;
 }

@@ -17,6 +17,11 @@ constexpr int kTriggerAlways = 0;
 constexpr int kCmdStraightMove = 2;
 constexpr int kCmdGroundTurnMove = 3;
 constexpr int kCmdJump = 10;
+constexpr int kCmdWait = 1;
+constexpr int kCmdStageClear = 17;
+constexpr int kCmdWarp = 20;
+constexpr int kCmdSetTarget = 21;
+constexpr int kCmdVanish = 24;
 constexpr int kCmdStatus2 = 23;
 constexpr int kCmdRunCode = 37;
 constexpr int kCmdArrange = 38;
@@ -45,6 +50,25 @@ constexpr int kWhoseSystem = 2;
 constexpr int kSystemTime = 0;
 constexpr int kOpAtLeast = 2;
 constexpr int kOpAtMost = 3;
+
+// Distance condition: the hero within a circle around the character.
+constexpr int kCondDistance = 7;
+constexpr int kWhoseHero = 0;
+constexpr int kDistanceWithin = 0;
+constexpr int kShapeCircle = 6;
+// The stage clear's parameters: on to the next stage of the series, the map and the start
+// as they are, the hero's facing left.
+constexpr int kStageClearParams = 9;
+// Warps: by a point relative to where the actor stands, or by a distance ahead of the target.
+constexpr int kWarpToPoint = 2;
+constexpr int kWarpFromTarget = 1;
+constexpr int kWarpRelative = 0;
+// The target: the nearest character of a group, anywhere.
+constexpr int kSetTargetParams = 15;
+constexpr int kTargetNearest = 2;
+constexpr int kRangeEverywhere = 1;
+// Vanish: the characters of a group, anywhere.
+constexpr int kVanishCharas = 0;
 
 // A move toward a point: its coordinates are taken from where the move starts.
 constexpr int kDestByCoordinates = 1;
@@ -266,6 +290,96 @@ CheckedVector<cEdFlow> ElevatorFlows(int tenths, int speed, bool downFirst) {
     lift.vecCommand.push_back(downFirst ? up : down);
     CheckedVector<cEdFlow> flows;
     flows.push_back(std::move(lift));
+    return flows;
+}
+
+CheckedVector<cEdFlow> GoalFlows() {
+    cEdCondition reached;
+    reached.nKind = kCondDistance;
+    reached.nWhose = kWhoseHero;
+    reached.nOp = kDistanceWithin;
+    reached.nShape = kShapeCircle;
+    reached.nValue = kGoalReachHbl;
+    cEdCommand clear;
+    clear.nCmdType = kCmdStageClear;
+    clear.vecParam.resize(kStageClearParams);
+    clear.vecParam.Fill(0);
+    cEdFlow flow = Flow(kTriggerAlways, {}, true, std::move(clear));
+    flow.vecCondition.push_back(reached);
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(std::move(flow));
+    return flows;
+}
+
+namespace {
+
+cEdCommand Wait(int tenths) {
+    cEdCommand cmd;
+    cmd.nCmdType = kCmdWait;
+    cmd.nTime = static_cast<std::int16_t>(tenths);
+    return cmd;
+}
+
+cEdCommand WarpBy(int blocks) {
+    cEdCommand cmd;
+    cmd.nCmdType = kCmdWarp;
+    cEdMove::Create(cmd.spMove);
+    cEdMove& move = *cmd.spMove;
+    move.nDestMode = kWarpToPoint;
+    move.nCoordKind = kWarpRelative;
+    move.bMirrorX = 0;
+    move.nTargetXBl = static_cast<std::int16_t>(blocks);
+    return cmd;
+}
+
+}  // namespace
+
+CheckedVector<cEdFlow> WarperFlows() {
+    cEdFlow flow = Flow(kTriggerAlways, {}, true, WarpBy(kWarpBlocks));
+    flow.vecCommand.push_back(Wait(kWarpPauseTenths));
+    flow.vecCommand.push_back(WarpBy(-kWarpBlocks));
+    flow.vecCommand.push_back(Wait(kWarpPauseTenths));
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(std::move(flow));
+    return flows;
+}
+
+CheckedVector<cEdFlow> AimerFlows(int aimGroup) {
+    cEdCommand aim;
+    aim.nCmdType = kCmdSetTarget;
+    aim.vecParam.resize(kSetTargetParams);
+    aim.vecParam.Fill(0);
+    aim.vecParam[0] = kTargetNearest;
+    aim.vecParam[1] = aimGroup;
+    aim.vecParam[3] = kRangeEverywhere;
+    cEdCommand warp;
+    warp.nCmdType = kCmdWarp;
+    cEdMove::Create(warp.spMove);
+    warp.spMove->nDestMode = kWarpFromTarget;
+    warp.spMove->nDirection = kMoveForward;
+    warp.spMove->nDistance = kAimHbl;
+    cEdFlow flow = Flow(kTriggerAlways, {}, true, std::move(aim));
+    flow.vecCommand.push_back(std::move(warp));
+    flow.vecCommand.push_back(Wait(kAimPauseTenths));
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(std::move(flow));
+    return flows;
+}
+
+CheckedVector<cEdFlow> SwitchFlows(int vanishGroup) {
+    cEdCondition reached;
+    reached.nKind = kCondDistance;
+    reached.nWhose = kWhoseHero;
+    reached.nOp = kDistanceWithin;
+    reached.nShape = kShapeCircle;
+    reached.nValue = kSwitchReachHbl;
+    cEdCommand vanish;
+    vanish.nCmdType = kCmdVanish;
+    vanish.vecParam = {kVanishCharas, vanishGroup, kRangeEverywhere};
+    cEdFlow flow = Flow(kTriggerAlways, {}, true, std::move(vanish));
+    flow.vecCondition.push_back(reached);
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(std::move(flow));
     return flows;
 }
 

@@ -58,6 +58,24 @@ inline constexpr int kTriggerRiddenByHero = 16;
 CheckedVector<cEdFlow> RideStartFlows(int speed);
 CheckedVector<cEdFlow> ShuttleFlows(int dots, int speed);
 CheckedVector<cEdFlow> ElevatorFlows(int tenths, int speed, bool downFirst);
+// The goal of a stage: once the hero comes within kGoalReachHbl half blocks of the goal's
+// centre, the stage is cleared on to the next stage of its series.
+inline constexpr int kGoalReachHbl = 2;
+CheckedVector<cEdFlow> GoalFlows();
+
+// The commands stage: a character that warps kWarpBlocks blocks right and back every
+// kWarpPauseTenths tenths of a second; one that takes the nearest character of group
+// `aimGroup` as its target and warps kAimHbl half blocks ahead of it; and a switch that, once
+// the hero is within kSwitchReachHbl half blocks, makes every character of `vanishGroup`
+// vanish.
+inline constexpr int kWarpBlocks = 2;
+inline constexpr int kWarpPauseTenths = 10;
+inline constexpr int kAimHbl = 2;
+inline constexpr int kAimPauseTenths = 20;
+inline constexpr int kSwitchReachHbl = 3;
+CheckedVector<cEdFlow> WarperFlows();
+CheckedVector<cEdFlow> AimerFlows(int aimGroup);
+CheckedVector<cEdFlow> SwitchFlows(int vanishGroup);
 
 // The basic animation set every character uses: standing breathes between two cells, walking
 // steps between two others.

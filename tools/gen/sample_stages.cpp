@@ -438,6 +438,66 @@ cEdStage MakeBlocksStage() {
     return stage;
 }
 
+// The stage of the command tests, one screen wide: a warper hops two blocks right and back;
+// an aimer targets the nearest character of the hero's side, a decoy nearer to it than the
+// hero, and warps in front of it; walking right, the hero comes near a switch that makes the
+// two bats of group 2 vanish. Nobody carries a body attack but the hero, whose side the
+// decoy and the switch are on.
+constexpr int kCommandsWidth = 20;
+constexpr int kBatGroup = 2;
+enum CommandsChara { kWarper = 4, kAimer = 5, kDecoy = 6, kSwitch = 7, kBat = 8 };
+
+cEdStage MakeCommandsStage() {
+    cEdStage stage = StageFrame(kCommandsWidth, 0, "commands");
+    auto add = [&stage](const char* name, int graphic, int side, CheckedVector<cEdFlow> flows) {
+        cEdChara chara = Chara(name, graphic, 1, 2);
+        chara.nSide = static_cast<std::int8_t>(side);
+        chara.nBodyPower = 0;
+        chara.vecFlow = std::move(flows);
+        stage.vecCharaPalette.push_back(chara);
+    };
+    add("Warper", 2, 1, WarperFlows());
+    add("Aimer", 3, 1, AimerFlows(0));
+    add("Decoy", 2, 0, {});
+    add("Switch", 4, 0, SwitchFlows(kBatGroup));
+    add("Bat", 3, kBatGroup, {});
+
+    for (int x = 0; x < kCommandsWidth; ++x) {
+        PlaceBlock(stage, kFloor, x, 13);
+        PlaceBlock(stage, kFloor, x, 14);
+    }
+    for (int y = 0; y < 13; ++y) {
+        PlaceBlock(stage, kWall, 0, y);
+        PlaceBlock(stage, kWall, kCommandsWidth - 1, y);
+    }
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 2, 12));
+    // The first three in the list are the ones the state log shows.
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kWarper, 8, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kAimer, 17, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kDecoy, 13, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kSwitch, 5, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kBat, 15, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kBat, 16, 12));
+
+    AddBackgrounds(stage, 7);
+    return stage;
+}
+
+// The goal of a forest stage: a character of the hero's side (so that neither hurts the
+// other) standing on the floor at `column`, whose flow clears the stage when the hero comes
+// near. Its palette entry follows the shared ones.
+cEdStage WithGoal(cEdStage stage, int column) {
+    cEdChara goal = Chara("Goal", 4, 1, 1);
+    goal.nSide = 0;
+    goal.nBodyPower = 0;
+    goal.nScore = 0;
+    goal.vecFlow = GoalFlows();
+    stage.vecCharaPalette.push_back(goal);
+    const int entry = static_cast<int>(stage.vecCharaPalette.Size()) - 1;
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, entry, column, 12));
+    return stage;
+}
+
 bool WriteStage(const std::string& folder, const std::string& name, cEdStage&& stage) {
     // As the editor saves a palette it has read: entry 0 holds the fixed defaults, so the
     // file reads back exactly as written.
@@ -478,14 +538,18 @@ bool WriteSampleWorldMap(const std::string& folder) {
 }
 
 bool WriteSampleStages(const std::string& folder) {
-    bool ok = WriteStage(folder, "forest-1.stg4_000", MakeStage(40, {20, 21, 30}, 1, 200));
+    // The forest stages end at a goal before their right wall.
+    bool ok = WriteStage(folder, "forest-1.stg4_000",
+                         WithGoal(MakeStage(40, {20, 21, 30}, 1, 200), kForestGoalColumn));
     // A later version of the first stage: the player must pick the highest number.
-    cEdStage forest = MakeStage(40, {20, 21}, 1, 200);
+    cEdStage forest = WithGoal(MakeStage(40, {20, 21}, 1, 200), kForestGoalColumn);
     // The first stage opens with the stage caption and its series number.
     forest.bStartCaption = 1;
     forest.bStartCaption2 = 0;
     ok = WriteStage(folder, "forest-1.stg4_001", std::move(forest)) && ok;
-    ok = WriteStage(folder, "forest-2.stg4_000", MakeStage(30, {15}, 3, 150)) && ok;
+    ok = WriteStage(folder, "forest-2.stg4_000",
+                    WithGoal(MakeStage(30, {15}, 3, 150), kForest2GoalColumn)) &&
+         ok;
     ok = WriteStage(folder, "cave.stg4_000", MakeStage(20, {}, 5, 0)) && ok;
     ok = WriteStage(folder, "c01-1.stg4_000", MakeStage(25, {12}, 7, 120)) && ok;
     ok = WriteStage(folder, "test-fall.stg4_000", MakeFallStage()) && ok;
@@ -493,6 +557,7 @@ bool WriteSampleStages(const std::string& folder) {
     ok = WriteStage(folder, "test-hits.stg4_000", MakeHitsStage()) && ok;
     ok = WriteStage(folder, "test-code.stg4_000", MakeCodeStage()) && ok;
     ok = WriteStage(folder, "test-blocks.stg4_000", MakeBlocksStage()) && ok;
+    ok = WriteStage(folder, "test-commands.stg4_000", MakeCommandsStage()) && ok;
     return ok;
 }
 

@@ -5,6 +5,11 @@
 
 namespace gen {
 
+// The columns of the forest stages' goals (the character that clears the stage when the hero
+// reaches it), on the floor row 12.
+inline constexpr int kForestGoalColumn = 37;
+inline constexpr int kForest2GoalColumn = 27;
+
 // Each writes its file(s) under `folder` (a host path ending in a separator); false when a
 // file could not be written.
 bool WriteSampleCommonPalette(const std::string& folder);
