@@ -26,6 +26,7 @@
 #include "scene/scene_manager.h"
 #include "stage/actor_geometry.h"
 #include "stage/block_map.h"
+#include "stage/graphic_source.h"
 #include "stage/stage_load.h"
 #include "stage/stage_objects.h"
 #include "stage/state_log.h"
@@ -133,9 +134,9 @@ cGameScene::cGameScene() {
     SetFirstHeroLookup([]() -> cActorBase* { return FirstHero(); });
     // A block with conditions exists while they hold for the first hero.
     SetBlockConditionEvaluator(&TestBlockConditionsOfHero);
-    // PLACEHOLDER(effects): no screen effect, an idle screen colour (saved level 255) and a
-    // wait that is not done are set here, once the screen effects, the screen colour and the
-    // blocking waits exist.
+    m_ScreenColor.Reset();
+    // PLACEHOLDER(effects): no screen effect and a wait that is not done are set here, once
+    // the screen effects and the blocking waits exist.
     Progress.m_nStageBgm = 0;
 }
 
@@ -154,9 +155,9 @@ cGameScene::~cGameScene() {
     SetFirstHeroLookup(nullptr);
     SetBlockConditionEvaluator(nullptr);
     SetGeometryAxes(nullptr, nullptr);
+    SetStageImageRestorer(nullptr);
     for (int i : kGameSurfaces) DDReleaseSurface(&StdSD[i]);
-    // PLACEHOLDER(stage-images): the character, effect and shot image vectors and the
-    // picture and message surface lists are released here.
+    ReleaseStageImages();
 }
 
 void cGameScene::Run() {
@@ -169,8 +170,7 @@ void cGameScene::Run() {
 void cGameScene::Enter() {
     m_vecRank.resize(5, 0);
     m_vecRankValue.resize(5, 0);
-    // PLACEHOLDER(stage-images): the sign-image and work surfaces of the back end are chosen
-    // here, once actor drawing exists.
+    SetDrawSurfaces();
     PrepareBackgroundDefinitions();
     const bool again = SceneMgr.m_nPrevScene == SCENE_GAME;
     if (!again) {
@@ -178,8 +178,12 @@ void cGameScene::Enter() {
             PostClose();
             return;
         }
-        // PLACEHOLDER(stage-images): the character, sword and effect images and the work
-        // surfaces are loaded here.
+        LoadCharaBitmaps();
+        LoadSwordImages();
+        LoadEffectImages();
+        BuildShotCellSheets();
+        SetStageImageRestorer(
+            []() -> bool { return lpGame == nullptr || lpGame->RestoreStageImages(); });
         ResetPlay();
         UseLife(Progress);
     } else if (!DDLoadSurfaceSet(StdSD, kBackgroundSurfaces, kBackgroundCount)) {
