@@ -148,17 +148,25 @@ void BuildSightMask(cGameScene&) {
     DDFillSurface(&mask, 16);
     if (s == 0) return;
     const int shape = Player[0].m_Chara.nSightShape;
+    // The window is made of the transparent colour: in Direct3D a texel of no alpha.
+    const bool direct3D = lpDTCon != nullptr;
     if (shape != 1 && shape != 2) {
-        DDFillRect(&mask, w / 2 - s, h / 2 - s, 2 * s, 2 * s, 0);
+        if (direct3D)
+            D3DFillRect(&mask, w / 2 - s, h / 2 - s, 2 * s, 2 * s, 0);
+        else
+            DDFillRect(&mask, w / 2 - s, h / 2 - s, 2 * s, 2 * s, 0);
         return;
     }
     const DDSURFACEDEF& holeDef = SurfaceDef[kSightHoleSurface];
-    if (!DDCreateSurface(&hole, 2 * s, 2 * s, 0, holeDef.nDDMemory, holeDef.nMemoryType, nullptr,
-                         0)) {
+    // In Direct3D an opaque copy carries transparency only from a keyed source.
+    if (!DDCreateSurface(&hole, 2 * s, 2 * s, direct3D ? 1 : 0, holeDef.nDDMemory,
+                         holeDef.nMemoryType, nullptr, 0)) {
         MemoryErrorAndClose();
         return;
     }
-    if (EdSystem.nColourMode != 0)
+    if (direct3D)
+        D3DFillSurface(&hole, 0);
+    else if (EdSystem.nColourMode != 0)
         D3DFillSurface(&hole, dwColorKey);
     else
         DDFillSurface(&hole, 0);

@@ -477,4 +477,31 @@ TEST_F(DrawPixelTest, SightFollowsTheHeroAheadForForwardShapesAndStaysOnTheMask)
     DDReleaseSurface(&screen);
 }
 
+// Direct3D: the window is texels without alpha, which the keyed blit of the mask leaves out.
+TEST(SightMaskDirect3D, WindowIsTransparentTheRestOpaque) {
+    struct Display : DisplayFixture {
+    } display;
+    ResetEngineGlobals();
+    display.Prepare();
+    ASSERT_TRUE(display.Open(kDisplayConfigs[2]));
+    {
+        cGameScene scene;
+        Player.Reset(1);
+        Player[0].m_nSight = 20;
+        DDSURFACEDATA* mask = &StdSD[kSightMaskSurface];
+        for (int shape : {1, 3}) {
+            SCOPED_TRACE(shape);
+            Player[0].m_Chara.nSightShape = static_cast<std::int8_t>(shape);
+            BuildSightMask(scene);
+            EXPECT_EQ(RawPixel(mask, 0, 0) >> 24, 0xFFu);
+            EXPECT_EQ(RawPixel(mask, 660, 500), 0u);
+            EXPECT_EQ(RawPixel(mask, 641, 481) >> 24, shape == 3 ? 0u : 0xFFu);
+        }
+        DDReleaseSurface(&StdSD[kSightMaskSurface]);
+        DDReleaseSurface(&StdSD[kSightHoleSurface]);
+    }
+    display.Close();
+    ResetEngineGlobals();
+}
+
 }  // namespace

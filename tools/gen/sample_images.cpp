@@ -404,12 +404,12 @@ SampleImage WorldBackImage() {
     return c.image;
 }
 
+// The status bar: a dark band across the top of the screen, 640 x 20, with a light edge.
 SampleImage StatusWindowImage() {
-    Canvas c(256, 64, kKey);
-    c.Fill(4, 4, 248, 56, Night(6));
-    c.Frame(4, 4, 248, 56, Grey(13));
-    c.Text(12, 12, "LIFE", kWhite, 2);
-    c.Text(12, 36, "TIME", kWhite, 2);
+    Canvas c(640, 20, kKey);
+    c.Fill(0, 0, 640, 19, Night(3));
+    c.Fill(0, 19, 640, 1, Grey(11));
+    c.Fill(0, 0, 640, 1, Night(6));
     return c.image;
 }
 
