@@ -196,12 +196,12 @@ void cGameScene::Enter() {
 }
 
 void cGameScene::FadeIn() {
-    Draw();
+    Draw(1, 0, 0, 1);
     if (FadeInStep()) m_nState = GAMESTATE_STAGESTART;
 }
 
 void cGameScene::StageStart() {
-    Draw();
+    Draw(1, 0, 0, 1);
     const bool editorTestPlay = bEditorLaunch != 0 && bTestPlay != 0;
     if (!editorTestPlay) {
         if (SceneMgr.m_nTitleChoice == TITLE_REPLAY) {
@@ -316,7 +316,8 @@ void cGameScene::PauseMenu() {
         m_nStep = rows == 3 ? m_nSavedStep : 0;
         return;
     }
-    Draw();
+    // The pause may hide the stage; nothing moves and the time warning stays quiet.
+    Draw(0, 1, 0, 1);
     EdSystem.DrawMenu(PauseMenuPos.x, PauseMenuPos.y, 19, rows, 1);
     DrawCursor(PauseMenuPos.x, PauseMenuPos.y + 16 * m_nMenuRow);
 }
@@ -358,7 +359,7 @@ void cGameScene::ResultScreen() {
     // PLACEHOLDER(rankings): with a ranking place to offer by hand the screen is drawn without
     // its bottom text line and System text 27 is written centred at y 456 with the 16-dot
     // font, once the play screen's text line and the rankings exist.
-    Draw();
+    Draw(1, 0, 0, 1);
     if (EdStageWork.bClearCaption != 0) {
         m_nCaptionFrames += 4;
         // Below 100 the caption comes in interlaced: rows of 4 dots sliding in from both
@@ -395,7 +396,7 @@ void cGameScene::ContinueMenu() {
         }
         return;
     }
-    Draw();
+    Draw(1, 0, 0, 1);
     EdSystem.DrawMenu(ContinueMenuPos.x, ContinueMenuPos.y, 22, 2, 1);
     DrawCursor(ContinueMenuPos.x, ContinueMenuPos.y + 16 * m_nMenuRow);
 }
@@ -414,13 +415,13 @@ void cGameScene::WaitButton() {
         m_nState = GAMESTATE_LEAVE;
         return;
     }
-    Draw();
+    Draw(1, 0, 0, 1);
     if (EdStageWork.bWaitCaption != 0)
         DDBltRect(&BackBuffer, 248, 224, 144, 32, &StdSD[kWordSheet], 0, 96, 1);
 }
 
 void cGameScene::Leave() {
-    Draw();
+    Draw(1, 0, 0, 1);
     if (!FadeOutStep()) return;
     DDFillSurface(&BackBuffer, 16);
     if (SceneMgr.m_nTitleChoice == TITLE_FREE && Progress.m_bSeries == 0) {

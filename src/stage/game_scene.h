@@ -109,8 +109,9 @@ public:
     void ResetPlay();
     // The play screen, in its fixed order of layers. keepStage 0 lets the pause state hide
     // the stage; frozen stops animations and timers (pause, waits); sound lets the time
-    // warning sound; help draws the line of help text.
-    void Draw(int keepStage = 1, int frozen = 0, int sound = 1, int help = 1);
+    // warning sound (only the play frame, where its counter moves); help draws the line of
+    // help text. The defaults are those of the states that neither pause nor play.
+    void Draw(int keepStage = 1, int frozen = 0, int sound = 0, int help = 1);
 
     // --- Stage set-up (stage_setup.cpp). ---
     // Builds the running stage from the loaded one for a new attempt. restart: the working
