@@ -260,4 +260,30 @@ TEST_F(PlayScreenTest, StatusBarLaysItemsOutWithIntegerGaps) {
     EXPECT_EQ(At(0, 0), 1u);
 }
 
+// With the pause's hide setting the paused screen is the front backgrounds (and the tint)
+// alone; otherwise the stage and the status bar over it.
+TEST_F(PlayScreenTest, HiddenPauseShowsOnlyTheFrontBackgrounds) {
+    Background(0, 0, 8, 8);
+    Background(1, 1, 8, 8);
+    DDFillRect(&StdSD[kBackgroundSurfaceFirst + 1], 0, 0, 4, 8, 0);  // the front's keyed half
+    Sheet(kStatusWindowSurface, 640, 20, 2);
+    Sheet(kShotCellSheet, 256, 960, 0);
+    Sheet(kShotCellSheet + 1, 256, 960, 0);
+    EdStageWork.bStatusShown = 1;
+    EdSystem.vecHudItems.resize(kHudItemCount);
+    EdSystem.vecHudItems[4].bShown = 1;
+    EdSystem.bPauseLayer = 1;
+    m_scene->m_nState = GAMESTATE_PAUSE;
+    m_scene->Draw(0, 1, 0, 1);
+    EXPECT_EQ(RawPixel(&BackBuffer, 1, 0), 101u);  // the far background through the key
+    EXPECT_EQ(RawPixel(&BackBuffer, 5, 0), 105u);  // the front one
+    // Kept (the pause of a wait), or the setting off: the status bar over the stage.
+    m_scene->Draw(1, 1, 0, 1);
+    EXPECT_EQ(RawPixel(&BackBuffer, 1, 0), 2u);
+    EdSystem.bPauseLayer = 0;
+    m_scene->Draw(0, 1, 0, 1);
+    EXPECT_EQ(RawPixel(&BackBuffer, 1, 0), 2u);
+    EXPECT_EQ(RawPixel(&BackBuffer, 5, 30), 105u);
+}
+
 }  // namespace
