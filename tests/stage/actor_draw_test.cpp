@@ -12,6 +12,7 @@
 #include "data/system_record.h"
 #include "gfx/display.h"
 #include "gfx/display_fixture.h"
+#include "gfx/draw_fixture.h"
 #include "gfx/fill.h"
 #include "gfx/surface.h"
 #include "gfx/surface_tables.h"
@@ -392,6 +393,41 @@ TEST_F(DrawPixelTest, ItemDrawsItsFrameAndStretchesAtItsGiantSize) {
     DDFillSurface(&m_target, kBackground);
     item.Draw(&m_target, 0);
     EXPECT_EQ(Count(0, 0, kSize, kSize, kBackground), kSize * kSize);
+}
+
+// Own bitmaps: four surfaces per record from record 1; a file that cannot be read leaves its
+// surfaces empty and a line in the error log, and the others load.
+TEST_F(DrawPixelTest, OwnBitmapsFourSurfacesPerRecordAndAMissingFileIsLogged) {
+    WriteTestBitmap("own.bmp", {"rrgggggg", "rrgggggg"});
+    cGameScene scene;
+    EdDatabase.vecBmpCharaExc.Clear();
+    EdDatabase.vecBmpCharaExc.resize(1);
+    EdDatabase.vecBmpCharaExc[0].strFile = "own.bmp";  // record 0 is never loaded
+    scene.LoadCharaBitmaps();
+    EXPECT_EQ(scene.m_vecOwnBitmap.Size(), 0u);
+    EdDatabase.vecBmpCharaExc.resize(3);
+    EdDatabase.vecBmpCharaExc[1].strFile = "missing.bmp";
+    EdDatabase.vecBmpCharaExc[2].strFile = "own.bmp";
+    EdDatabase.vecBmpCharaExc[2].bCellWidth = 1;
+    EdDatabase.vecBmpCharaExc[2].nCellWidth = 2;
+    scene.LoadCharaBitmaps();
+    ASSERT_EQ(scene.m_vecOwnBitmap.Size(), 8u);
+    ASSERT_EQ(scene.m_vecOwnBitmapDef.Size(), 8u);
+    auto loaded = [&](int i) {
+        const DDSURFACEDATA& sd = scene.m_vecOwnBitmap[i];
+        return sd.lpDS != nullptr && sd.lpDS->lpDDSurface != nullptr;
+    };
+    for (int i = 0; i < 4; ++i) EXPECT_FALSE(loaded(i)) << i;
+    for (int i = 4; i < 8; ++i) EXPECT_TRUE(loaded(i)) << i;
+    EXPECT_EQ(scene.m_vecOwnBitmap[4].nWidth, 8);
+    // The mirrored variants mirror cells of the record's width in blocks.
+    EXPECT_EQ(scene.m_vecOwnBitmapDef[5].nMirrorWidth, 64);
+    EXPECT_EQ(scene.m_vecOwnBitmapDef[7].nMirrorWidth, 64);
+    EXPECT_EQ(scene.m_vecOwnBitmapDef[1].nMirrorWidth, 32);
+    const std::string log = ErrorText();
+    EXPECT_NE(log.find("専用bmp missing.bmp 読み込み失敗！"), std::string::npos) << log;
+    EXPECT_EQ(log.find("own.bmp 読み込み失敗"), std::string::npos) << log;
+    EdDatabase.vecBmpCharaExc.Clear();
 }
 
 // The sight mask: its size, its darkness and its window of each shape.
