@@ -3,8 +3,15 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "base/globals.h"
 #include "data/stage_record.h"
+#include "data/system_record.h"
 #include "flow/status_tables.h"
+#include "gfx/batch.h"
+#include "gfx/blit.h"
+#include "gfx/display.h"
+#include "gfx/fill.h"
+#include "gfx/surface_tables.h"
 #include "platform/trunc.h"
 #include "scene/game_progress.h"
 #include "stage/actor.h"
@@ -186,6 +193,14 @@ constexpr StraightShape kStraightShapes[6] = {
 
 constexpr int kShapeCircle = 6;
 
+// D of a distance condition: the half blocks and the extra dots, held within the bound.
+int DistanceDots(const cEdCondition& condition) {
+    std::int64_t dots = std::int64_t{condition.nValue} * kHalfBlockDots + condition.nVarIndex2;
+    if (dots > kMaxDistanceDots) dots = kMaxDistanceDots;
+    if (dots < -kMaxDistanceDots) dots = -kMaxDistanceDots;
+    return static_cast<int>(dots);
+}
+
 bool InStraightShape(cActorBase& actor, const cGameObject& other, const StraightShape& shape,
                      int d) {
     actor.UpdateScreenRect();
@@ -228,10 +243,7 @@ bool TestDistanceCondition(cActorBase& actor, const cEdCondition& condition) {
     // Without the other object there is nothing to measure: neither inside nor outside.
     if (other == nullptr) return false;
 
-    std::int64_t dots = std::int64_t{condition.nValue} * kHalfBlockDots + condition.nVarIndex2;
-    if (dots > kMaxDistanceDots) dots = kMaxDistanceDots;
-    if (dots < -kMaxDistanceDots) dots = -kMaxDistanceDots;
-    const int d = static_cast<int>(dots);
+    const int d = DistanceDots(condition);
 
     bool inside = false;
     const int shape = condition.nShape;
@@ -244,4 +256,104 @@ bool TestDistanceCondition(cActorBase& actor, const cEdCondition& condition) {
 
 bool TestBlockConditionsOfHero(cBlock& cell) {
     return TestConditionList(cell.vecCondition, cell.nCondMode, FirstHero());
+}
+
+namespace {
+
+// Display settings of a distance condition.
+constexpr int kAreaHidden = 0;
+constexpr int kAreaTestPlayOnly = 2;
+// Palette rows of the area colours: four shades per colour.
+constexpr int kAreaColourBase = 208;
+// A circle wider than this is drawn small and stretched in DirectDraw.
+constexpr int kSmallCircleRadius = 64;
+constexpr int kWorkSurface = 67;
+
+// One counter for the program: the area colours cycle through their four shades.
+int g_nAreaColourCounter = 0;
+
+bool OneColour() {
+    return nBpp == 8 && EdSystem.bPaletteAnimation != 0;
+}
+
+void DrawArea(cActorBase& actor, const cEdCondition& condition) {
+    const int display = condition.nSubject;
+    if (display == kAreaHidden || (display == kAreaTestPlayOnly && !bTestPlay)) return;
+    if (condition.nSource == 0 && !actor.m_bPresent) return;
+    if (condition.nWhose2 == 0 && (actor.m_bVanish || actor.m_Chara.bTransparent != 0)) return;
+    std::uint32_t colour = static_cast<std::uint32_t>(kAreaColourBase + 4 * (condition.nItem & 7));
+    if (!OneColour()) colour += static_cast<std::uint32_t>(g_nAreaColourCounter / 8);
+    const int d = DistanceDots(condition);
+    const int shape = condition.nShape;
+    DDSURFACEDATA* target = &BackBuffer;
+    if (shape >= 0 && shape < kShapeCircle) {
+        actor.UpdateScreenRect();
+        const StraightShape& s = kStraightShapes[shape];
+        const bool right = actor.m_bFacingRight != 0;
+        const int before = (right ? s.beforeRight : s.beforeLeft) * d;
+        const int after = (right ? s.afterRight : s.afterLeft) * d;
+        int low = 0, high = 0;
+        if (s.vertical) {
+            MakeRangeInterval(actor.m_rcScreen.top, actor.m_nSpriteH, before, after, s.whole, low,
+                              high);
+            DDFillRect(target, 0, low, 640, 1, colour);
+            DDFillRect(target, 0, high, 640, 1, colour);
+        } else {
+            MakeRangeInterval(actor.m_rcScreen.left, actor.m_nSpriteW, before, after, s.whole, low,
+                              high);
+            DDFillRect(target, low, 0, 1, 480, colour);
+            DDFillRect(target, high, 0, 1, 480, colour);
+        }
+        return;
+    }
+    if (shape != kShapeCircle) return;
+    const int cx = actor.m_rcScreen.left + actor.m_nSpriteW / 2;
+    const int cy = actor.m_rcScreen.top + actor.m_nSpriteH / 2;
+    if (d > kSmallCircleRadius && lpDTCon == nullptr && lpDDCon != nullptr) {
+        // DirectDraw draws a large circle small and stretches it.
+        DDSURFACEDATA* work = &StdSD[kWorkSurface];
+        const int side = 2 * kSmallCircleRadius + 1;
+        DDFillRect(work, 0, 0, side, side, 0);
+        DDDrawCircle(work, kSmallCircleRadius, kSmallCircleRadius, kSmallCircleRadius, colour);
+        DDBltScale(target, cx - d, cy - d, 2 * d, 2 * d, work, 0, 0, side, side, DDBLT_COLORKEY);
+        return;
+    }
+    DDDrawCircle(target, cx, cy, d, colour);
+}
+
+bool IsDistance(const cEdCondition& condition) {
+    return condition.nKind == 7;
+}
+
+// The characters whose areas show: alive and on screen.
+bool ShowsAreas(const cCharaActor& chara) {
+    return !chara.m_bDying && chara.IsOnScreen();
+}
+
+}  // namespace
+
+void DrawDistanceConditionAreas(DDSURFACEDATA*) {
+    if (!OneColour()) g_nAreaColourCounter = (g_nAreaColourCounter + 1) % 32;
+    DDBeginRectBatch();
+    for (cCharaActor& chara : CharaList) {
+        if (!ShowsAreas(chara)) continue;
+        if (chara.m_Chara.bCondLatch != 0 && chara.m_bAppearLatch != 0) continue;
+        for (const cEdCondition& condition : chara.m_Chara.vecCondition)
+            if (IsDistance(condition)) DrawArea(chara, condition);
+    }
+    DDEndRectBatch();
+    DDBeginRectBatch();
+    for (cCharaActor& chara : CharaList) {
+        if (!ShowsAreas(chara)) continue;
+        for (const cEdFlow& flow : chara.m_Chara.vecFlow) {
+            if (flow.bCondLatch != 0 && chara.m_bAppearLatch != 0) continue;
+            for (const cEdCondition& condition : flow.vecCondition)
+                if (IsDistance(condition)) DrawArea(chara, condition);
+        }
+    }
+    DDEndRectBatch();
+}
+
+void ResetDistanceAreaColour() {
+    g_nAreaColourCounter = 0;
 }

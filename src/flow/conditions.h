@@ -8,6 +8,8 @@
 // that need it are then false.
 #pragma once
 
+struct DDSURFACEDATA;
+
 #include <cstdint>
 
 #include "base/checked_vector.h"
@@ -73,10 +75,13 @@ bool TestStatusCondition3(const cActorBase& actor, const cEdCondition& condition
 // object the condition is false either way. Refreshes the actor's screen rectangle.
 bool TestDistanceCondition(cActorBase& actor, const cEdCondition& condition);
 
-// PLACEHOLDER(stage-images): the display of distance conditions (DrawDistanceConditionAreas
-// over the characters on screen, cActorBase::DrawDistanceConditionArea per condition, with
-// the program's colour counter): their lines and circles by the display setting of each
-// condition, drawn by the play screen's later layers.
+// The areas of the distance conditions of the characters on screen (their appearance
+// conditions, then their flows' conditions), as lines and circles in the condition's colour,
+// for the conditions whose display asks for it (always, or only in a direct play). The
+// colour's shade cycles once per call, except in 8 bits with the one-colour setting.
+void DrawDistanceConditionAreas(DDSURFACEDATA* target);
+// The shade counter back to its program-start value (tests).
+void ResetDistanceAreaColour();
 
 // The condition evaluator of the block map: the cell's conditions by its combination, with
 // the first hero as the actor.

@@ -4,6 +4,7 @@
 //                                          composition root         null
 //   SceneSurfaces, SceneSurfaceDefs (scene_manager.h)
 //                                          the scenes' surfaces     empty
+//   stage-image restorer (scene_manager.h) hook, set by the play scene   null
 //   bBltPresent (scene_manager.h)          present by blit          0
 //   frame-rate overlay (scene_manager.h)   ring, average, text      ResetFpsOverlay
 //   palette animation and AnimatedColorTable (scene_manager.h)
@@ -23,6 +24,7 @@ void ResetSceneGlobals() {
     SceneMgr.DeleteScenes();
     SceneMgr = cSceneManager{};
     MakeGameScene = nullptr;
+    SetStageImageRestorer(nullptr);
     SceneSurfaces.clear();
     SceneSurfaceDefs.Clear();
     bBltPresent = 0;

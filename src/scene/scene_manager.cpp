@@ -33,6 +33,14 @@
 
 cSceneManager SceneMgr;
 GameSceneMaker MakeGameScene = nullptr;
+
+namespace {
+StageImageRestorer stageImageRestorer = nullptr;
+}  // namespace
+
+void SetStageImageRestorer(StageImageRestorer restorer) {
+    stageImageRestorer = restorer;
+}
 SurfaceVector SceneSurfaces;
 SurfaceDefVector SceneSurfaceDefs;
 int bBltPresent = 0;
@@ -278,8 +286,7 @@ int RestoreLostSurfaces() {
     if (lpDTCon || !lpDDCon) return 1;
     if (!SurfaceLost(PrimarySD)) return 1;
     if (!DDRestore()) return 0;
-    // PLACEHOLDER(stage-images): the character, effect and shot image vectors, the picture
-    // list and the message-window list are restored here as well.
+    if (stageImageRestorer && !stageImageRestorer()) return 0;
     if (!RestoreSurface(SceneSurfaces)) return 0;
     RestoreFontSurfaces();
     return 1;

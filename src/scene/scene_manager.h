@@ -69,6 +69,11 @@ extern cSceneManager SceneMgr;
 using GameSceneMaker = cScene* (*)();
 extern GameSceneMaker MakeGameScene;
 
+// Restores the play scene's own image surfaces after a DirectDraw surface loss; false when
+// one could not be loaded again. Set by the play scene while it holds them.
+using StageImageRestorer = bool (*)();
+void SetStageImageRestorer(StageImageRestorer restorer);
+
 // The work surfaces of the menu scenes (the title's menu, the options, the stage list).
 extern SurfaceVector SceneSurfaces;
 extern SurfaceDefVector SceneSurfaceDefs;

@@ -21,6 +21,7 @@
 class cBlock;
 class cProjectile;
 struct DDSURFACEDATA;
+struct GraphicSource;
 
 // One gauge's change animation.
 struct GaugeAnim {
@@ -230,6 +231,24 @@ public:
     // One frame of a dying actor; 1 when it may be removed (a character whose death effect
     // ended or never ran; the hero a second after it began dying when no effect runs).
     int DrawDying(DDSURFACEDATA* surface, int paused);
+    // The column offset of the actor's frames: the base column plus the animation set's
+    // offsets for flying, a block character and invincibility. An invincible actor is
+    // blended (src) in Direct3D when the system asks for it and the record names a colour.
+    int GetPatternBase(GraphicSource& src) const;
+    // The source of the actor's picture for the pattern, its blend included.
+    void ResolveActorSource(GraphicSource& src, int pattern) const;
+    // The actor at its sprite rectangle through its character effect, then its mark; a
+    // transparent actor only advances its animations and effect.
+    void DrawActor(DDSURFACEDATA* surface, int paused);
+    // The mark over the sprite, when the record shows one.
+    void DrawMark(DDSURFACEDATA* surface) const;
+    // The running character effect advances without drawing; 1 when it ended.
+    int AdvanceEffect(int paused);
+    // A gauge above the sprite while its change animation runs: frame, bar and change,
+    // 2 dots high each; unless paused the animation counts down.
+    void DrawGauge(DDSURFACEDATA* surface, GaugeAnim& gauge, int isSp, int paused);
+    void DrawHpGauge(DDSURFACEDATA* surface, int paused);
+    void DrawSpGauge(DDSURFACEDATA* surface, int paused);
 
     // --- Geometry (actor_geometry.cpp). ---
     // The giant size of the record copy, held to 1 to 10.
@@ -372,6 +391,8 @@ public:
     // Assign, then the character's own fields; the carried item is copied by value and
     // keeps this character's item id.
     void AssignChara(const cCharaActor& source);
+    // The icon of the carried item over the character, 32 frames of every 96 (actor_draw.cpp).
+    void DrawCarriedItemIcon(DDSURFACEDATA* surface);
     // The character stays inside the block map.
     int OnMovedX() override;
     int OnMovedY() override;

@@ -97,11 +97,6 @@ void RunFlowChange(cHeroActor&, cEdCommand&) {}
 
 void OpenItemMessage(cHeroActor&, int, std::int16_t, std::int16_t) {}
 
-void DrawActor(cActorBase& actor, DDSURFACEDATA*, int paused) {
-    // The animations advance as the drawing will advance them.
-    actor.GetDrawPattern(paused);
-}
-
 void PlayCommandSound(const cActorBase&, const cCommandInstance& cmd) {
     if (cmd.m_pCmd) PlayDataSe(cmd.m_pCmd->nSound);
 }

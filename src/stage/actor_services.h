@@ -79,9 +79,5 @@ void RunFlowChange(cHeroActor& hero, cEdCommand& cmd);
 // windows exist.
 void OpenItemMessage(cHeroActor& hero, int message, std::int16_t a, std::int16_t b);
 
-// PLACEHOLDER(stage-images): the actor onto the target. Its animations advance; nothing is
-// drawn until actor images are.
-void DrawActor(cActorBase& actor, DDSURFACEDATA* target, int hold);
-
 // The sound effect of a command (its record's sound number; 0 plays nothing).
 void PlayCommandSound(const cActorBase& actor, const cCommandInstance& cmd);

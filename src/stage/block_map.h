@@ -17,6 +17,7 @@
 class cActorBase;
 class cCharaActor;
 class cEdStage;
+struct DDSURFACEDATA;
 
 // The margin of empty blocks around the stage, in blocks and in dots.
 inline constexpr std::int32_t kMapMarginBlocks = 10;
@@ -54,6 +55,10 @@ public:
 
     // Takes every field of the block record; the latch stays the cell's own.
     void CopyBlock(const cEdBlock& block);
+
+    // The 32 x 32 picture of the cell at (x, y), and its mark when it shows one
+    // (stage_layers.cpp).
+    void Draw(DDSURFACEDATA* target, int x, int y) const;
 
     // The hit type for an actor of `group`: 0 while the block's conditions do not hold or
     // when the block exempts that group, else its hit-type byte. May latch the block.

@@ -4,7 +4,11 @@
 
 #include "base/random_range.h"
 #include "data/database.h"
+#include "data/system_ini.h"
+#include "gfx/blit.h"
+#include "gfx/display.h"
 #include "platform/trunc.h"
+#include "stage/game_scene.h"
 #include "stage/post_load_tables.h"
 
 namespace {
@@ -65,8 +69,8 @@ void EffectInstance::SetUpAnimation(std::int32_t number) {
 }
 
 int EffectInstance::Draw(DDSURFACEDATA* target, int hold) {
-    (void)target;
-    if (Record().vecFrame.empty()) return 1;
+    const cEdEffect& record = Record();
+    if (record.vecFrame.empty()) return 1;
     int pattern = 0;
     if (hold && !bKeepRunning) {
         pattern = Anim.GetPattern();
@@ -74,8 +78,22 @@ int EffectInstance::Draw(DDSURFACEDATA* target, int hold) {
         pattern = Anim.Next();
         if (pattern == ANIM_ONESHOT_END) return 1;
     }
-    (void)pattern;
-    // PLACEHOLDER(stage-images): frame `pattern` of the effect's image is drawn at its place
-    // in the view, stretched to its size when it is drawn larger.
+    if (lpGame == nullptr) return 0;
+    // Two surfaces per effect from record 1: the first copy and the second.
+    const int n = static_cast<std::uint16_t>(nNumber);
+    const int first = 2 * n - 2;
+    if (n < 1 || first + 1 >= static_cast<int>(lpGame->m_vecEffectImage.Size())) return 0;
+    const int x = plat::TruncToInt(dX - lpGame->m_ScrollX.m_dPos);
+    const int y = plat::TruncToInt(dY - lpGame->m_ScrollY.m_dPos);
+    if (bStretched) {
+        const bool videoStretch =
+            lpDTCon == nullptr && lpDDCon != nullptr && SystemIni.DD_VideoStretch;
+        DDSURFACEDATA* image = &lpGame->m_vecEffectImage[videoStretch ? first : first + 1];
+        DDBltScale(target, x, y, nWidth, nHeight, image, WrapMul(pattern, record.nPatWidth), 0,
+                   record.nPatWidth, record.nPatHeight, DDBLT_COLORKEY);
+    } else {
+        DDBltRect(target, x, y, nWidth, nHeight, &lpGame->m_vecEffectImage[first],
+                  WrapMul(pattern, nWidth), 0, DDBLT_COLORKEY);
+    }
     return 0;
 }

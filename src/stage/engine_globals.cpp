@@ -15,6 +15,9 @@
 //   first-hero lookup (flow_install.h)     hook, set by the game scene   none
 //   the stage's command account (command_budget.h)
 //                                          installed commands            a new, empty one
+//   the distance areas' shade counter (conditions.h)                     0
+//   the draw surfaces (graphic_source.h)   mark stretch, work surfaces   second mark copy,
+//                                                                        67 and 70
 //
 // Not reset:
 //   cParamDescTable (param_desc_table.h)   built once at start-up by BuildParamDescTable
@@ -26,11 +29,13 @@
 #include "stage/engine_globals.h"
 
 #include "flow/command_budget.h"
+#include "flow/conditions.h"
 #include "flow/flow_install.h"
 #include "scene/scene_globals.h"
 #include "stage/actor_geometry.h"
 #include "stage/block_map.h"
 #include "stage/game_scene.h"
+#include "stage/graphic_source.h"
 #include "stage/post_load_tables.h"
 #include "stage/scroll_axis.h"
 #include "stage/stage_objects.h"
@@ -57,4 +62,6 @@ void ResetEngineGlobals() {
     ScrEffectStatesRev.Clear();
     SetFirstHeroLookup(nullptr);
     ResetStageCommandBudget();
+    ResetDistanceAreaColour();
+    ResetDrawSurfaces();
 }

@@ -27,6 +27,7 @@
 #include "stage/actor_geometry.h"
 #include "stage/block_map.h"
 #include "stage/stage_end.h"
+#include "stage/graphic_source.h"
 #include "stage/stage_load.h"
 #include "stage/stage_objects.h"
 #include "stage/state_log.h"
@@ -125,9 +126,9 @@ cGameScene::cGameScene() {
     SetFirstHeroLookup([]() -> cActorBase* { return FirstHero(); });
     // A block with conditions exists while they hold for the first hero.
     SetBlockConditionEvaluator(&TestBlockConditionsOfHero);
-    // PLACEHOLDER(effects): no screen effect, an idle screen colour (saved level 255) and a
-    // wait that is not done are set here, once the screen effects, the screen colour and the
-    // blocking waits exist.
+    m_ScreenColor.Reset();
+    // PLACEHOLDER(effects): no screen effect and a wait that is not done are set here, once
+    // the screen effects and the blocking waits exist.
     Progress.m_nStageBgm = 0;
 }
 
@@ -146,9 +147,9 @@ cGameScene::~cGameScene() {
     SetFirstHeroLookup(nullptr);
     SetBlockConditionEvaluator(nullptr);
     SetGeometryAxes(nullptr, nullptr);
+    SetStageImageRestorer(nullptr);
     for (int i : kGameSurfaces) DDReleaseSurface(&StdSD[i]);
-    // PLACEHOLDER(stage-images): the character, effect and shot image vectors and the
-    // picture and message surface lists are released here.
+    ReleaseStageImages();
 }
 
 void cGameScene::Run() {
@@ -161,8 +162,7 @@ void cGameScene::Run() {
 void cGameScene::Enter() {
     m_vecRank.resize(5, 0);
     m_vecRankValue.resize(5, 0);
-    // PLACEHOLDER(stage-images): the sign-image and work surfaces of the back end are chosen
-    // here, once actor drawing exists.
+    SetDrawSurfaces();
     PrepareBackgroundDefinitions();
     const bool again = SceneMgr.m_nPrevScene == SCENE_GAME;
     if (!again) {
@@ -170,8 +170,12 @@ void cGameScene::Enter() {
             PostClose();
             return;
         }
-        // PLACEHOLDER(stage-images): the character, sword and effect images and the work
-        // surfaces are loaded here.
+        LoadCharaBitmaps();
+        LoadSwordImages();
+        LoadEffectImages();
+        BuildShotCellSheets();
+        SetStageImageRestorer(
+            []() -> bool { return lpGame == nullptr || lpGame->RestoreStageImages(); });
         ResetPlay();
         UseLife(Progress);
     } else if (!DDLoadSurfaceSet(StdSD, kBackgroundSurfaces, kBackgroundCount)) {
@@ -184,12 +188,12 @@ void cGameScene::Enter() {
 }
 
 void cGameScene::FadeIn() {
-    Draw();
+    Draw(1, 0, 0, 1);
     if (FadeInStep()) m_nState = GAMESTATE_STAGESTART;
 }
 
 void cGameScene::StageStart() {
-    Draw();
+    Draw(1, 0, 0, 1);
     const bool editorTestPlay = bEditorLaunch != 0 && bTestPlay != 0;
     if (!editorTestPlay) {
         if (SceneMgr.m_nTitleChoice == TITLE_REPLAY) {
@@ -304,7 +308,8 @@ void cGameScene::PauseMenu() {
         m_nStep = rows == 3 ? m_nSavedStep : 0;
         return;
     }
-    Draw();
+    // The pause may hide the stage; nothing moves and the time warning stays quiet.
+    Draw(0, 1, 0, 1);
     EdSystem.DrawMenu(PauseMenuPos.x, PauseMenuPos.y, 19, rows, 1);
     DrawCursor(PauseMenuPos.x, PauseMenuPos.y + 16 * m_nMenuRow);
 }
@@ -346,7 +351,7 @@ void cGameScene::ResultScreen() {
     // PLACEHOLDER(rankings): with a ranking place to offer by hand the screen is drawn without
     // its bottom text line and System text 27 is written centred at y 456 with the 16-dot
     // font, once the play screen's text line and the rankings exist.
-    Draw();
+    Draw(1, 0, 0, 1);
     if (EdStageWork.bClearCaption != 0) {
         m_nCaptionFrames += 4;
         // Below 100 the caption comes in interlaced: rows of 4 dots sliding in from both
@@ -383,7 +388,7 @@ void cGameScene::ContinueMenu() {
         }
         return;
     }
-    Draw();
+    Draw(1, 0, 0, 1);
     EdSystem.DrawMenu(ContinueMenuPos.x, ContinueMenuPos.y, 22, 2, 1);
     DrawCursor(ContinueMenuPos.x, ContinueMenuPos.y + 16 * m_nMenuRow);
 }
@@ -402,13 +407,13 @@ void cGameScene::WaitButton() {
         m_nState = GAMESTATE_LEAVE;
         return;
     }
-    Draw();
+    Draw(1, 0, 0, 1);
     if (EdStageWork.bWaitCaption != 0)
         DDBltRect(&BackBuffer, 248, 224, 144, 32, &StdSD[kWordSheet], 0, 96, 1);
 }
 
 void cGameScene::Leave() {
-    Draw();
+    Draw(1, 0, 0, 1);
     if (!FadeOutStep()) return;
     DDFillSurface(&BackBuffer, 16);
     if (SceneMgr.m_nTitleChoice == TITLE_FREE && Progress.m_bSeries == 0) {

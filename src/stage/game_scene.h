@@ -18,6 +18,7 @@
 #include "stage/effect_instance.h"
 #include "stage/game_object.h"
 #include "stage/projectile.h"
+#include "stage/screen_color.h"
 #include "stage/scroll_axis.h"
 
 class GameProgress;
@@ -107,8 +108,9 @@ public:
     void ResetPlay();
     // The play screen, in its fixed order of layers. keepStage 0 lets the pause state hide
     // the stage; frozen stops animations and timers (pause, waits); sound lets the time
-    // warning sound; help draws the line of help text.
-    void Draw(int keepStage = 1, int frozen = 0, int sound = 1, int help = 1);
+    // warning sound (only the play frame, where its counter moves); help draws the line of
+    // help text. The defaults are those of the states that neither pause nor play.
+    void Draw(int keepStage = 1, int frozen = 0, int sound = 0, int help = 1);
 
     // --- Stage set-up (stage_setup.cpp). ---
     // Builds the running stage from the loaded one for a new attempt. restart: the working
@@ -174,6 +176,41 @@ public:
     // The end of the hero's death animation: a retry, the continue menu or game over.
     void HeroDown();
 
+    // The items of a Z pass (all of them in the single pass) in one sprite batch.
+    void DrawItems(int pass, bool layered, int frozen);
+    // The line of help text at the bottom: for a direct play, or when the editor started
+    // the player.
+    void DrawHelpText(DDSURFACEDATA* target);
+    // The screen colour's tint over everything drawn; frozen keeps it where it is.
+    void DrawScreenColor(int frozen);
+
+    // --- The stage's layers (stage_layers.cpp). ---
+    // The auto positions of the backgrounds that scroll by themselves move by their speeds.
+    void ScrollBackgrounds();
+    // The shown backgrounds of a layer in list order; layer 0 starts with the darkness
+    // colour when none of them shows.
+    void DrawBackgrounds(DDSURFACEDATA* target, int layer);
+    // The blocks of a draw layer in view.
+    void DrawBlocks(DDSURFACEDATA* target, int layer);
+
+    // --- The status bar and the time limit (status_bar.cpp). ---
+    void DrawStatusBar(DDSURFACEDATA* target);
+    // With sound, the warning sound at each second of the warning range.
+    void DrawTimeLimit(DDSURFACEDATA* target, int sound);
+
+    // --- The stage's images (stage_resources.cpp). ---
+    // The own bitmaps (four surfaces per record from 1), sword images (four per record) and
+    // effect images (two per record from 1); a file that cannot be loaded leaves its
+    // surface empty and a line in the error log.
+    void LoadCharaBitmaps();
+    void LoadSwordImages();
+    void LoadEffectImages();
+    void ReleaseStageImages();
+    // The shot sheet and its mirror laid out in 32 x 32 cells (standard surfaces 63, 64).
+    void BuildShotCellSheets();
+    // Each lost surface of the stage's images loaded again; false when one cannot be.
+    bool RestoreStageImages();
+
     // --- Placement and run-time spawning (placement.cpp). ---
     // Every copy of a placed character record on stage block (column, row); copies outside
     // the stage are not made and take no serial. kInstallFailed when a copy's flows could
@@ -217,8 +254,9 @@ public:
     // PLACEHOLDER(messages): the members of the message windows follow here.
     // The animation effects on the stage, in the order they were made.
     CheckedList<EffectInstance> m_listEffect;
-    // PLACEHOLDER(effects): the members of the pictures, the screen effect, the screen
-    // colour and the blocking waits follow here.
+    // PLACEHOLDER(effects): the members of the pictures, the screen effect and the blocking
+    // waits follow here.
+    ScreenColor m_ScreenColor;
     // Written by the window thread while the pause thread runs.
     std::atomic<std::int32_t> m_bCloseRequest{0};
     // The command context: whose flow and command run now (null: none).
@@ -298,6 +336,10 @@ extern cGameScene* lpGame;
 void BuildSightMask(cGameScene& scene);
 // The scene manager's maker of scene 4 (MakeGameScene): a new game scene, also in lpGame.
 cScene* NewGameScene();
+
+// The help texts of the system settings: a direct play, a play the editor started.
+inline constexpr int kHelpTextEditor = 25;
+inline constexpr int kHelpTextDirectPlay = 26;
 
 // Standard surfaces the game scene loads when it is entered from another scene: 2-47,
 // 49-51 and 55-70.

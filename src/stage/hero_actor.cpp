@@ -12,12 +12,15 @@
 #include "data/system_record.h"
 #include "flow/flow_install.h"
 #include "flow/flow_instance.h"
+#include "gfx/blit.h"
 #include "gfx/display.h"
 #include "gfx/fill.h"
+#include "gfx/surface_tables.h"
 #include "platform/trunc.h"
 #include "stage/actor_geometry.h"
 #include "stage/actor_services.h"
 #include "stage/game_scene.h"
+#include "stage/graphic_source.h"
 #include "stage/scroll_axis.h"
 
 namespace {
@@ -456,7 +459,7 @@ void cHeroActor::ShowItemMessage(int message, std::int16_t a, std::int16_t b) {
 }
 
 void cHeroActor::DrawHitBoxes(DDSURFACEDATA* target, int hold) {
-    DrawActor(*this, target, hold);
+    DrawActor(target, hold);
     // At 8 bits per pixel with the palette animation on, the palette itself blinks.
     const bool paletteBlinks = nBpp == 8 && EdSystem.bPaletteAnimation != 0;
     for (HitBoxView& v : m_vecHitBoxView) {
@@ -495,9 +498,23 @@ void cHeroActor::DrawHitBoxes(DDSURFACEDATA* target, int hold) {
     }
 }
 
-void cHeroActor::DrawSight(DDSURFACEDATA*) {
-    // PLACEHOLDER(stage-images): the sight is drawn through the sight mask, once the stage
-    // resources build it; without it no sight is drawn.
+void cHeroActor::DrawSight(DDSURFACEDATA* target) {
+    const int shape = m_Chara.nSightShape;
+    if (shape == 0) return;
+    DDSURFACEDATA& mask = StdSD[kSightMaskSurface];
+    // The mask's window lies at its centre; the source point puts it over the hero (ahead
+    // of it for the forward shapes), and stays on the mask.
+    std::int64_t sx = (mask.nWidth >> 1) - (m_nSpriteW >> 1) - std::int64_t{m_rcScreen.left};
+    if (shape == 2 || shape == 4)
+        sx +=
+            std::int64_t{FacingSign()} * (m_nSpriteW >> 1) - std::int64_t{FacingSign()} * m_nSight;
+    std::int64_t sy = (mask.nHeight >> 1) - (m_nSpriteH >> 1) - std::int64_t{m_rcScreen.top};
+    const std::int64_t maxX = mask.nWidth - 640 > 0 ? mask.nWidth - 640 : 0;
+    const std::int64_t maxY = mask.nHeight - 480 > 0 ? mask.nHeight - 480 : 0;
+    sx = sx < 0 ? 0 : (sx > maxX ? maxX : sx);
+    sy = sy < 0 ? 0 : (sy > maxY ? maxY : sy);
+    DDBltRect(target, 0, 0, 640, 480, &mask, static_cast<int>(sx), static_cast<int>(sy),
+              DDBLT_COLORKEY);
 }
 
 void cHeroActor::UpdateScreenRect() {

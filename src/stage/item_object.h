@@ -9,6 +9,8 @@
 #include "flow/command_budget.h"
 #include "stage/game_object.h"
 
+struct DDSURFACEDATA;
+
 class cItemObject : public cGameObject {
 public:
     cItemObject() = default;
@@ -42,6 +44,9 @@ public:
     int GiantSize() const;
     // Places the item on stage block (column, row); the result of the vertical clamp.
     int SetBlockPos(int column, int row);
+    // The item at its screen rectangle (stretched at a giant size), then its mark; with
+    // hold its animation stays where it is (item_draw.cpp).
+    void Draw(DDSURFACEDATA* target, int hold);
 
     cEdItem m_Item;
     // The item's commands on the stage's account of installed commands.

@@ -3,23 +3,28 @@
 // hero's starts the retry, the continue menu or game over, so drawing runs in every frame,
 // headless runs included.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "base/globals.h"
+#include "base/sjis.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
+#include "flow/conditions.h"
+#include "gfx/batch.h"
 #include "gfx/display.h"
 #include "gfx/fill.h"
+#include "gfx/font_tables.h"
+#include "gfx/surface_tables.h"
 #include "scene/game_progress.h"
 #include "scene/scene_manager.h"
 #include "stage/actor_services.h"
 #include "stage/game_scene.h"
+#include "stage/graphic_source.h"
 #include "stage/stage_objects.h"
 
 namespace {
 
-// The colour of a screen without backgrounds.
-constexpr std::uint32_t kNoBackgroundColour = 16;
 // Z orders of a stage drawn by layers.
 constexpr int kZPasses = 8;
 
@@ -29,31 +34,35 @@ int ZPass(int z) {
     return z < 0 ? 0 : (z >= kZPasses ? kZPasses - 1 : z);
 }
 
-// PLACEHOLDER(stage-images): until backgrounds are drawn, the screen is the colour of a stage
-// without backgrounds, and the auto-scrolling backgrounds do not move yet.
-void DrawBackgroundsLayer0() {
-    DDFillSurface(&BackBuffer, kNoBackgroundColour);
+bool SheetLost(const DDSURFACEDATA& sd) {
+    return sd.bLost != 0;
 }
 
 }  // namespace
 
 void cGameScene::Draw(int keepStage, int frozen, int sound, int help) {
-    (void)sound;
-    (void)help;
-    // PLACEHOLDER(stage-images): lost shot-cell sheets are rebuilt here.
+    if (SheetLost(StdSD[kShotCellSheet]) || SheetLost(StdSD[kShotCellSheet + 1]))
+        BuildShotCellSheets();
     // PLACEHOLDER(effects): a running screen effect draws into the virtual back buffer.
-    DrawBackgroundsLayer0();
+    ScrollBackgrounds();
+    DrawBackgrounds(&BackBuffer, 0);
     // With the stage hidden during the pause, only the front backgrounds and the screen
-    // colour would follow.
-    if (!keepStage && m_nState == GAMESTATE_PAUSE && EdSystem.bPauseLayer) return;
-    // PLACEHOLDER(stage-images): pictures and blocks of layer 0.
+    // colour follow.
+    if (!keepStage && m_nState == GAMESTATE_PAUSE && EdSystem.bPauseLayer) {
+        DrawBackgrounds(&BackBuffer, 1);
+        DrawScreenColor(frozen);
+        return;
+    }
+    // PLACEHOLDER(effects): pictures of layer 0.
+    DrawBlocks(&BackBuffer, 0);
 
     const bool layered = EdStageWork.bLayered != 0;
+    std::vector<ObjectId> ids;
     for (int pass = 0; pass < (layered ? kZPasses : 1); ++pass) {
         // DrawHero may set the stage up again (a retry), which replaces every object.
         if (!Player.Empty() && (!layered || ZPass(Player[0].m_Chara.nZ) == pass)) DrawHero(frozen);
-        // PLACEHOLDER(stage-images): the items on screen in this pass.
-        std::vector<ObjectId> ids;
+        DrawItems(pass, layered, frozen);
+        ids.clear();
         CharaList.CollectIds(ids);
         for (ObjectId id : ids) {
             cCharaActor* chara = CharaList.Find(id);
@@ -62,19 +71,54 @@ void cGameScene::Draw(int keepStage, int frozen, int sound, int help) {
         }
         // PLACEHOLDER(shots): the shots on screen in this pass.
     }
-    // PLACEHOLDER(stage-images): blocks and backgrounds of layer 1, the distance-condition
-    // areas, the sight mask and pictures of layer 1.
+    DrawBlocks(&BackBuffer, 1);
+    DrawBackgrounds(&BackBuffer, 1);
+    DrawDistanceConditionAreas(&BackBuffer);
+    if (!Player.Empty()) Player[0].DrawSight(&BackBuffer);
+    // PLACEHOLDER(effects): pictures of layer 1.
     // The effects; one that reports its end goes.
+    DDBeginSpriteBatch(0);
     for (auto it = m_listEffect.begin(); it != m_listEffect.end();) {
         if (it->Draw(&BackBuffer, frozen))
             it = m_listEffect.erase(it);
         else
             ++it;
     }
-    // PLACEHOLDER(stage-images): message windows, the screen effect, the status bar, the
-    // time limit and the help text.
+    DDEndSpriteBatch();
+    // PLACEHOLDER(messages): the message windows update and draw here.
+    // PLACEHOLDER(effects): the screen effect runs here.
+    DrawStatusBar(&BackBuffer);
+    DrawTimeLimit(&BackBuffer, sound);
+    if (help) DrawHelpText(&BackBuffer);
     AnimatePaletteColors();
-    // PLACEHOLDER(effects): the screen colour covers everything drawn.
+    DrawScreenColor(frozen);
+}
+
+void cGameScene::DrawItems(int pass, bool layered, int frozen) {
+    DDBeginSpriteBatch(1);
+    DDRegisterSpriteSurface(&StdSD[kMarkSheet]);
+    for (cItemObject& item : ItemList) {
+        if (!item.m_bPresent || item.m_Item.bHidden || !item.IsOnScreen()) continue;
+        if (layered && ZPass(item.m_Item.nField10) != pass) continue;
+        item.UpdateScreenRect();
+        item.Draw(&BackBuffer, frozen);
+    }
+    DDEndSpriteBatch();
+}
+
+void cGameScene::DrawHelpText(DDSURFACEDATA* target) {
+    int index = -1;
+    if (bTestPlay)
+        index = kHelpTextDirectPlay;
+    else if (bEditorLaunch)
+        index = kHelpTextEditor;
+    if (index < 0 || index >= static_cast<int>(EdSystem.vecTexts.Size())) return;
+    const std::string& text = EdSystem.vecTexts[index];
+    Font16.Draw(target, 320 - (CountSjisChars(text) * 16) / 2, 456, text.c_str(), 0);
+}
+
+void cGameScene::DrawScreenColor(int frozen) {
+    m_ScreenColor.Draw(frozen);
 }
 
 void cGameScene::DrawHero(int frozen) {
@@ -88,16 +132,32 @@ void cGameScene::DrawHero(int frozen) {
         return;
     }
     hero.DrawHitBoxes(&BackBuffer, frozen);
-    // PLACEHOLDER(stage-images): the hero's HP and SP gauges.
+    hero.DrawHpGauge(&BackBuffer, frozen);
+    hero.DrawSpGauge(&BackBuffer, frozen);
 }
 
 int cGameScene::DrawChara(cCharaActor& chara, int frozen) {
     if (chara.m_bDying) return chara.DrawDying(&BackBuffer, frozen);
-    // PLACEHOLDER(stage-images): a character off screen keeps its animation still (unless
-    // set to animate off screen); a transparent one advances it and draws its gauges; any
-    // other is drawn with its character effect, gauges and overlay.
-    if (!chara.m_bOnScreen) return 0;
-    DrawActor(chara, &BackBuffer, frozen);
+    if (!chara.m_bOnScreen) {
+        // Off screen the animation and effect only run on when the character is set to
+        // keep animating there.
+        if (chara.m_Chara.nField49 != 0) {
+            chara.GetDrawPattern(frozen);
+            chara.AdvanceEffect(frozen);
+        }
+        return 0;
+    }
+    if (chara.m_Chara.bTransparent != 0) {
+        chara.GetDrawPattern(frozen);
+        chara.AdvanceEffect(frozen);
+        chara.DrawHpGauge(&BackBuffer, frozen);
+        chara.DrawSpGauge(&BackBuffer, frozen);
+        return 0;
+    }
+    chara.DrawActor(&BackBuffer, frozen);
+    chara.DrawHpGauge(&BackBuffer, frozen);
+    chara.DrawSpGauge(&BackBuffer, frozen);
+    chara.DrawCarriedItemIcon(&BackBuffer);
     return 0;
 }
 

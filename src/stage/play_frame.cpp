@@ -130,7 +130,7 @@ void cGameScene::PlayFrame() {
         ++m_nTickTotal;
         if (!RunTick()) return;
     }
-    Draw();
+    Draw(1, 0, 1, 1);
 }
 
 // One tick; false when the frame ends here (a stage end or the hero lost).

@@ -42,9 +42,6 @@ struct SetStageAbort {};
     throw SetStageAbort{};
 }
 
-// PLACEHOLDER(stage-images): the images and work surfaces of this stage.
-void LoadStageResources(cGameScene&) {}
-
 // The music of the stage: N plays (or 0 stops) and the loop setting is kept for it.
 void RequestBgm(std::int32_t music, std::int32_t loop) {
     Progress.m_bBgmLoop = loop;
@@ -52,9 +49,6 @@ void RequestBgm(std::int32_t music, std::int32_t loop) {
 }
 
 }  // namespace
-
-// PLACEHOLDER(stage-images): the sight mask of the hero.
-void BuildSightMask(cGameScene&) {}
 
 // b entries; the hit pass tests shots only in the ticks whose entry is 1: n evenly spread
 // ticks per frame, tick ⌊k·b/n⌋ for k = 0, 1, ... (the last tick taking one that a collision
@@ -258,10 +252,10 @@ void cGameScene::SetStage(int restart, int fresh) {
 
         // PLACEHOLDER(messages): the message windows are emptied here.
         m_listEffect.clear();
-        // PLACEHOLDER(effects): the screen effect, the screen colour and the blocking waits
-        // are made idle here.
-
-        LoadStageResources(*this);
+        m_ScreenColor.Reset();
+        // PLACEHOLDER(effects): the screen effect and the blocking waits are made idle here,
+        // and the pictures and their surfaces are released.
+        // PLACEHOLDER(messages): the message windows' surfaces are released here.
 
         BuildHitTicks(m_vecHitTicks, b, EdStageWork.nHitFrequency);
 

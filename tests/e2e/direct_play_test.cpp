@@ -13,11 +13,12 @@
 namespace {
 
 // Where the second start caption (80 x 32 at (280, 224)) shows, and a place of the screen
-// nothing is drawn on while a stage starts.
+// that shows the same as it without the caption: the cave's darkness, far from the window
+// of the hero's sight at the bottom left (the status bar covers the top).
 constexpr int kCaptionX = 300;
 constexpr int kCaptionY = 240;
-constexpr int kEmptyX = 20;
-constexpr int kEmptyY = 20;
+constexpr int kEmptyX = 600;
+constexpr int kEmptyY = 240;
 
 constexpr int kFrames = 130;
 // The fade-in takes frames 1 to 10 (90 degrees at 10 a frame, its last step drawn too); the

@@ -1170,6 +1170,14 @@ protected:
         Make(m_hero);
         // The sprite's top-left on screen.
         m_hero.m_rcScreen = {20, 16, 51, 47};
+        Pin();
+    }
+    // Drawing the hero refreshes its screen rectangle from its place in the stage; the
+    // fixed-screen flags hold it at the rectangle the test chose.
+    void Pin() {
+        m_hero.m_bFixedScreenX = m_hero.m_bFixedScreenY = 1;
+        m_hero.m_nFixedScreenX = m_hero.m_rcScreen.left;
+        m_hero.m_nFixedScreenY = m_hero.m_rcScreen.top;
     }
     void TearDown() override {
         DDReleaseSurface(&m_sd);
@@ -1183,6 +1191,7 @@ protected:
         EdStageWork.nHeroHitBox[kind + 4] = colourChoice;
         m_hero.BuildHitBoxList();
         DDFillSurface(&m_sd, kBackground);
+        Pin();
         m_hero.DrawHitBoxes(&m_sd, 0);
     }
 

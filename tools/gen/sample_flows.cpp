@@ -383,6 +383,43 @@ CheckedVector<cEdFlow> SwitchFlows(int vanishGroup) {
     return flows;
 }
 
+cEdFlow ShownDistanceAreas() {
+    constexpr int kTriggerNever = 19;
+    constexpr int kCondDistance = 7;
+    constexpr int kShowInDirectPlay = 2;
+    cEdFlow flow;
+    flow.nTrigger = kTriggerNever;
+    const int shapes[] = {6, 1};  // a circle, then the band in front
+    const int colours[] = {2, 5};
+    for (int i = 0; i < 2; ++i) {
+        cEdCondition area;
+        area.nKind = kCondDistance;
+        area.nWhose = 0;  // to the hero
+        area.nValue = kShownAreaHbl;
+        area.nShape = static_cast<std::int8_t>(shapes[i]);
+        area.nSubject = kShowInDirectPlay;
+        area.nItem = static_cast<std::int8_t>(colours[i]);
+        area.nSource = 1;  // shown while absent
+        area.nWhose2 = 1;  // and while hidden
+        flow.vecCondition.push_back(area);
+    }
+    return flow;
+}
+
+CheckedVector<cEdFlow> BusyFlows() {
+    CheckedVector<cEdFlow> flows = PatrolFlows();
+    cEdCondition now;
+    now.nKind = kCondStatus;
+    now.nWhose = kWhoseSystem;
+    now.nItem = kSystemTime;
+    now.nOp = 6;  // a multiple of
+    now.nValue = 2;
+    cEdFlow hurt = Flow(kTriggerAlways, {}, true, Code("hp = hp - 1"));
+    hurt.vecCondition.push_back(now);
+    flows.push_back(std::move(hurt));
+    return flows;
+}
+
 void FillBasicAnimations(cEdAnimeSet& set) {
     // Standing, walking, flying, flying on the move: the order the actors ask for them.
     const std::pair<int, int> cells[] = {{0, 1}, {2, 3}, {4, 5}, {6, 7}};

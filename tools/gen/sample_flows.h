@@ -77,6 +77,14 @@ CheckedVector<cEdFlow> WarperFlows();
 CheckedVector<cEdFlow> AimerFlows(int aimGroup);
 CheckedVector<cEdFlow> SwitchFlows(int vanishGroup);
 
+// A flow no event starts (it runs only when a flow command starts it) whose conditions are
+// two distance areas around the character, shown in a direct play: a circle of
+// kShownAreaHbl half blocks and the band in front of it.
+inline constexpr int kShownAreaHbl = 4;
+cEdFlow ShownDistanceAreas();
+// Patrols, and loses a little HP now and then so that its HP gauge shows (the benchmark's
+// crowd).
+CheckedVector<cEdFlow> BusyFlows();
 // The basic animation set every character uses: standing breathes between two cells, walking
 // steps between two others.
 void FillBasicAnimations(cEdAnimeSet& set);

@@ -1,6 +1,7 @@
 #include "gen/sample_images.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -170,19 +171,60 @@ void DrawBlock(Canvas& c, int x, int y, int n) {
     }
 }
 
-// A figure facing right: its eye and arm are on the right, so a mirrored cell shows.
-void DrawFigure(Canvas& c, int x, int y, int sheet, int row, int frame) {
-    const int g = (sheet * 3 + row) % 12;
-    const std::uint8_t body = Ramp(g, 8), dark = Ramp(g, 3);
-    c.Fill(x + 11, y + 12, 10, 11, body);
-    c.Frame(x + 11, y + 12, 10, 11, dark);
-    c.Disc(x + 16, y + 7, 5, Skin(12));
-    c.Fill(x + 18, y + 5, 2, 2, kBlack);
+// The figures face left, as the sheets are drawn; the player mirrors them for the right.
+// Row 1 is the hero, row 2 a walking blob, row 3 a bat, the others people in the row's
+// colours. Columns 0-3 walk, 4-7 the same with a flash of armour (the invincible frames).
+void DrawPerson(Canvas& c, int x, int y, int g, int frame, bool hero) {
+    const std::uint8_t body = Ramp(g, 8), dark = Ramp(g, 3), light = Ramp(g, 12);
     const int step = frame % 2 ? 2 : 0;
-    c.Fill(x + 12 + step, y + 23, 3, 8, dark);
+    c.Fill(x + 12 + step, y + 23, 3, 8, dark);  // legs
     c.Fill(x + 17 - step, y + 23, 3, 8, dark);
-    c.Fill(x + 21, y + 14 + (frame % 4), 7, 2, Skin(10));
-    if (frame >= 4) c.Fill(x + 27, y + 10, 2, 12, Grey(13));  // a raised sword
+    c.Fill(x + 11, y + 12, 10, 11, body);  // body
+    c.Frame(x + 11, y + 12, 10, 11, dark);
+    c.Fill(x + 12, y + 17, 8, 1, light);                  // belt
+    c.Disc(x + 16, y + 7, 5, Skin(12));                   // head
+    c.Fill(x + 12, y + 5, 2, 2, kBlack);                  // the eye, on the left: it looks left
+    c.Fill(x + 4, y + 14 + (frame % 4), 7, 2, Skin(10));  // the arm forward
+    if (hero) {
+        c.Fill(x + 10, y + 1, 12, 3, Ramp(0, 9));  // a red cap with its peak forward
+        c.Fill(x + 7, y + 3, 6, 1, Ramp(0, 6));
+    }
+    if (frame >= 4) {
+        c.Frame(x + 10, y + 11, 12, 13, kWhite);
+        c.Fill(x + 3, y + 8, 2, 12, Grey(13));  // a raised sword
+    }
+}
+
+void DrawBlob(Canvas& c, int x, int y, int frame) {
+    const int squash = frame % 2;
+    const std::uint8_t body = Ramp(4, 8 + (frame >= 4 ? 4 : 0));
+    for (int j = 0; j < 16 - squash * 2; ++j) {
+        const int half = 12 - (j < 6 ? (6 - j) * (6 - j) / 4 : 0);
+        c.Fill(x + 16 - half, y + 31 - j, 2 * half, 1, body);
+    }
+    c.Fill(x + 5, y + 31, 22, 1, Ramp(4, 3));
+    c.Disc(x + 11, y + 21 + squash, 3, kWhite);  // eyes, looking left
+    c.Disc(x + 19, y + 21 + squash, 3, kWhite);
+    c.Fill(x + 10, y + 21 + squash, 2, 2, kBlack);
+    c.Fill(x + 18, y + 21 + squash, 2, 2, kBlack);
+}
+
+void DrawBat(Canvas& c, int x, int y, int frame) {
+    const std::uint8_t body = Night(6);
+    const int flap = frame % 2 ? 6 : -2;
+    c.Disc(x + 16, y + 16, 6, body);
+    for (int i = 0; i < 10; ++i) {
+        c.Fill(x + 10 - i, y + 14 + (i * flap) / 10, 1, 4, body);  // wings
+        c.Fill(x + 22 + i, y + 14 + (i * flap) / 10, 1, 4, body);
+    }
+    c.Fill(x + 12, y + 14, 2, 2, Ramp(0, 12));  // red eyes
+    c.Fill(x + 16, y + 14, 2, 2, Ramp(0, 12));
+}
+
+void DrawFigure(Canvas& c, int x, int y, int sheet, int row, int frame) {
+    if (sheet == 0 && row == 2) return DrawBlob(c, x, y, frame);
+    if (sheet == 0 && row == 3) return DrawBat(c, x, y, frame);
+    DrawPerson(c, x, y, (sheet * 3 + row) % 12, frame, sheet == 0 && row == 1);
 }
 
 SampleImage SheetOf(int w, int h, int cellW, int cellH, void (*draw)(Canvas&, int, int, int)) {
@@ -193,37 +235,56 @@ SampleImage SheetOf(int w, int h, int cellW, int cellH, void (*draw)(Canvas&, in
     return c.image;
 }
 
+// A shot's two 16 x 16 frames side by side: a ball with a trail behind it (to its right, as
+// the images face left), glowing brighter in the second frame.
 void DrawShot(Canvas& c, int x, int y, int n) {
     const int g = n % 12;
-    // A ball with a trail to its left inside the cell's left half (the mirrored half is
-    // made from it).
-    for (int i = 0; i < 10; ++i) c.Set(x + 2 + i, y + 16 + (i % 3) - 1, Ramp(g, 4 + i / 2));
-    c.Disc(x + 16, y + 16, 3 + n % 4, Ramp(g, 10));
-    c.Disc(x + 17, y + 15, 1, kWhite);
-    c.Disc(x + 48, y + 16, 3 + n % 4, Ramp(g, 6));
+    for (int frame = 0; frame < 2; ++frame) {
+        const int fx = x + 16 * frame;
+        for (int i = 0; i < 6; ++i) c.Set(fx + 9 + i, y + 8 + (i % 2), Ramp(g, 5 + i));
+        c.Disc(fx + 7, y + 8, 3 + frame, Ramp(g, 9 + 2 * frame));
+        c.Disc(fx + 6, y + 7, 1, kWhite);
+    }
 }
 
+// Items are two 32-dot frames side by side (64 dots per column of items): odd numbers are
+// coins that turn, even ones gems that sparkle.
 void DrawItem(Canvas& c, int x, int y, int n) {
-    const int g = n % 12;
-    if (n % 2) {
-        c.Disc(x + 16, y + 16, 10, Ramp(2, 10));
-        c.Disc(x + 16, y + 16, 7, Ramp(2, 13));
+    const int item = (n / 15) / 2 * 15 + n % 15, frame = (n / 15) % 2;
+    const int g = item % 12;
+    if (item % 2) {
+        const int half = frame ? 5 : 10;
+        for (int j = -10; j <= 10; ++j) {
+            const int w = half * (100 - j * j) / 100;
+            c.Fill(x + 16 - w, y + 16 + j, 2 * w + 1, 1, Ramp(2, 10));
+        }
         c.Fill(x + 15, y + 10, 2, 12, Ramp(1, 6));
     } else {
         c.Diamond(x + 16, y + 16, 11, Ramp(g, 9));
         c.Diamond(x + 13, y + 13, 4, Ramp(g, 14));
+        if (frame) c.Disc(x + 20, y + 10, 1, kWhite);
     }
 }
 
 void DrawMiniItem(Canvas& c, int x, int y, int n) {
-    c.Diamond(x + 16, y + 8, 6, Ramp(n % 12, 10));
+    if (n % 2)
+        c.Disc(x + 8, y + 8, 6, Ramp(2, 10));
+    else
+        c.Diamond(x + 8, y + 8, 6, Ramp(n % 12, 10));
 }
 
+// Marks sit over a character's top right: a badge in the mark's colour with a symbol.
 void DrawMark(Canvas& c, int x, int y, int n) {
-    const std::uint8_t v = Ramp(n % 12, 11);
-    // An arrow pointing right.
-    c.Fill(x + 6, y + 13, 14, 6, v);
-    for (int i = 0; i < 9; ++i) c.Fill(x + 20 + i, y + 7 + i, 1, 18 - 2 * i, v);
+    const std::uint8_t v = Ramp(n % 12, 10);
+    c.Disc(x + 25, y + 6, 5, Night(1));
+    c.Disc(x + 25, y + 6, 4, v);
+    if (n % 2) {
+        c.Fill(x + 24, y + 3, 2, 4, kWhite);  // "!"
+        c.Fill(x + 24, y + 8, 2, 1, kWhite);
+    } else {
+        c.Fill(x + 22, y + 5, 7, 2, kWhite);  // "+"
+        c.Fill(x + 24, y + 3, 2, 6, kWhite);
+    }
 }
 
 void DrawChip(Canvas& c, int x, int y, int n) {
@@ -274,19 +335,17 @@ SampleImage Plates(int w, int h, int plateH, const char* const* words, int count
 
 // The captions of the game scene as strips 32 dots high: the stage caption (0, 0), the replay
 // caption (0, 32), the stage-clear caption (0, 64), game over (0, 96), the digits 0-9 in
-// 32 x 32 cells from (0, 128) for the stage's series number, the second start caption
-// (0, 160).
+// 32 x 32 cells from (0, 128) for the stage's series number, and the clock's digits from
+// (0, 160) for the time limit (the second start caption, which no sample stage shows, would
+// share that place).
 SampleImage WordImage() {
     Canvas c(320, 192, kKey);
     struct Plate {
         const char* word;
         int y, w;
     };
-    const Plate plates[] = {{"STAGE", 0, 128},
-                            {"REPLAY", 32, 128},
-                            {"CLEAR", 64, 128},
-                            {"GAME OVER", 96, 144},
-                            {"READY", 160, 80}};
+    const Plate plates[] = {
+        {"STAGE", 0, 128}, {"REPLAY", 32, 128}, {"CLEAR", 64, 128}, {"GAME OVER", 96, 144}};
     for (const Plate& p : plates) {
         c.Fill(2, p.y + 2, p.w - 4, 28, Night(5));
         c.Frame(2, p.y + 2, p.w - 4, 28, Grey(12));
@@ -297,6 +356,10 @@ SampleImage WordImage() {
         c.Fill(d * 32 + 2, 130, 28, 28, Night(5));
         c.Frame(d * 32 + 2, 130, 28, 28, Grey(12));
         c.Text(d * 32 + 10, 136, digit, kWhite, 4);
+        // The clock: yellow digits with a dark outline, no plate.
+        for (int oy = -1; oy <= 1; ++oy)
+            for (int ox = -1; ox <= 1; ++ox) c.Text(d * 32 + 10 + ox, 166 + oy, digit, Night(1), 4);
+        c.Text(d * 32 + 10, 166, digit, Ramp(2, 13), 4);
     }
     return c.image;
 }
@@ -341,12 +404,96 @@ SampleImage WorldBackImage() {
     return c.image;
 }
 
+// The status bar: a dark band across the top of the screen, 640 x 20, with a light edge.
 SampleImage StatusWindowImage() {
-    Canvas c(256, 64, kKey);
-    c.Fill(4, 4, 248, 56, Night(6));
-    c.Frame(4, 4, 248, 56, Grey(13));
-    c.Text(12, 12, "LIFE", kWhite, 2);
-    c.Text(12, 36, "TIME", kWhite, 2);
+    Canvas c(640, 20, kKey);
+    c.Fill(0, 0, 640, 19, Night(3));
+    c.Fill(0, 19, 640, 1, Grey(11));
+    c.Fill(0, 0, 640, 1, Night(6));
+    return c.image;
+}
+
+// The accessories of the game scene: the row of cursors at the top (unchanged 32-dot
+// discs), the status bar's 16 x 16 icons at (0, 32) .. (64, 32), the status bar's gauges
+// (frame at row 128, fill at 144, warning fill at 160; HP at x 0, SP at x 64), and the
+// actors' gauges as rows 2 dots high from 208 (frame, bar, warning bar, loss, gain).
+SampleImage AccessoryImage() {
+    SampleImage image = SheetOf(256, 256, 32, 32, DrawIcon);
+    Canvas c(256, 256, kKey);
+    c.image.indices.assign(image.indices.begin(), image.indices.begin() + 256 * 32);
+    c.image.indices.resize(256 * 256, kKey);
+    // Icons: a coin, a star, a heart, a drop, the hero's head.
+    c.Disc(8, 40, 6, Ramp(2, 12));
+    c.Disc(8, 40, 3, Ramp(2, 8));
+    for (int i = 0; i < 7; ++i) {
+        c.Fill(24 - i / 2, 33 + i, 1 + i, 1, Ramp(2, 13));
+        c.Fill(19 + i / 3, 40 + i, 10 - 2 * (i / 3), 1, Ramp(2, 13));
+    }
+    c.Disc(37, 38, 3, Ramp(0, 10));
+    c.Disc(43, 38, 3, Ramp(0, 10));
+    for (int j = 0; j < 6; ++j) c.Fill(34 + j, 40 + j, 12 - 2 * j, 1, Ramp(0, 10));
+    c.Disc(56, 42, 4, Ramp(8, 11));
+    for (int j = 0; j < 5; ++j) c.Fill(56 - j / 2, 34 + j, 1 + j, 1, Ramp(8, 11));
+    c.Disc(72, 41, 5, Skin(12));
+    c.Fill(66, 34, 12, 3, Ramp(0, 9));
+    c.Fill(69, 40, 2, 2, kBlack);
+    for (int g = 0; g < 2; ++g) {
+        const int x = 64 * g;
+        const int hue = g ? 8 : 4;
+        c.Fill(x, 128, 50, 16, Night(2));
+        c.Frame(x, 128, 50, 16, Grey(12));
+        c.Fill(x, 144, 50, 16, kKey);
+        for (int j = 2; j < 14; ++j) c.Fill(x + 1, 144 + j, 48, 1, Ramp(hue, 7 + j / 3));
+        for (int j = 2; j < 14; ++j) c.Fill(x + 1, 160 + j, 48, 1, Ramp(0, 7 + j / 3));
+        c.Fill(x, 208, 50, 2, kBlack);
+        c.Fill(x, 210, 50, 2, Ramp(hue, 11));
+        c.Fill(x, 212, 50, 2, Ramp(0, 11));
+        c.Fill(x, 214, 50, 2, Ramp(0, 5));
+        c.Fill(x, 216, 50, 2, kWhite);
+    }
+    return c.image;
+}
+
+// The own bitmap of the sample's giant: a stone golem in cells of 64 x 64 (two blocks), four
+// walking frames facing left.
+SampleImage GolemImage() {
+    Canvas c(512, 128, kKey);
+    for (int frame = 0; frame < 8; ++frame) {
+        const int x = frame * 64, step = frame % 2 ? 4 : 0;
+        c.Fill(x + 18 + step, 48, 10, 16, Grey(5));
+        c.Fill(x + 38 - step, 48, 10, 16, Grey(5));
+        c.Fill(x + 12, 18, 40, 32, Grey(8));
+        c.Frame(x + 12, 18, 40, 32, Grey(4));
+        for (int i = 0; i < 6; ++i)
+            c.Set(x + 14 + static_cast<int>(Hash(frame, i) % 36),
+                  20 + static_cast<int>(Hash(i, 9) % 28), Grey(5));
+        c.Fill(x + 20, 4, 24, 16, Grey(9));
+        c.Fill(x + 23, 10, 4, 3, Ramp(0, 12));  // glowing eyes, looking left
+        c.Fill(x + 31, 10, 4, 3, Ramp(0, 12));
+        c.Fill(x + 2, 24 + (frame % 4) * 2, 12, 8, Grey(7));  // the fist forward
+    }
+    // The second row: the same in moss green (another colour of the same golem).
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 512; ++x) {
+            const std::uint8_t v = c.image.indices[static_cast<std::size_t>(y) * 512 + x];
+            c.Set(x, y + 64, v == kKey ? kKey : (v == Grey(8) ? Ramp(4, 7) : v));
+        }
+    return c.image;
+}
+
+// The hit effect: two 32 x 32 frames of a star burst.
+SampleImage HitEffectImage() {
+    Canvas c(64, 32, kKey);
+    for (int frame = 0; frame < 2; ++frame) {
+        const int cx = 32 * frame + 16, r = 6 + 6 * frame;
+        for (int i = -r; i <= r; ++i) {
+            c.Set(cx + i, 16, Ramp(2, 14));
+            c.Set(cx, 16 + i, Ramp(2, 14));
+            c.Set(cx + i / 2 * 1, 16 + i / 2, Ramp(1, 12));
+            c.Set(cx - i / 2, 16 + i / 2, Ramp(1, 12));
+        }
+        c.Disc(cx, 16, 3 - frame, kWhite);
+    }
     return c.image;
 }
 
@@ -480,8 +627,77 @@ SampleImage CharacterImage(int sheet) {
     return c.image;
 }
 
+// Backgrounds come in pairs: an even variant is a sky that fills the screen (day, dusk, a
+// cave's rock, night), the odd one after it hills or rocks on the transparent colour, to lie
+// over that sky with a parallax of its own.
 SampleImage BackgroundImage(int variant) {
-    return Landscape(640, 480, variant, nullptr);
+    const int pair = variant / 2;
+    if (variant % 2 == 0) {
+        Canvas c(640, 480, Night(0));
+        for (int y = 0; y < 480; ++y) {
+            std::uint8_t v = 0;
+            switch (pair) {
+                case 0:
+                    v = Ramp(8, 14 - y * 6 / 480);
+                    break;
+                case 1:
+                    v = Ramp(1, 13 - y * 8 / 480);
+                    break;
+                case 2:
+                    v = Grey(2 + y * 3 / 480);
+                    break;
+                default:
+                    v = Night(1 + y * 6 / 480);
+                    break;
+            }
+            c.Fill(0, y, 640, 1, v);
+        }
+        if (pair == 2) {
+            // Rock: cracks and stones.
+            for (int i = 0; i < 300; ++i)
+                c.Disc(static_cast<int>(Hash(i, 3) % 640), static_cast<int>(Hash(3, i) % 480),
+                       1 + static_cast<int>(Hash(i, i) % 3),
+                       Grey(4 + static_cast<int>(Hash(i, 5) % 3)));
+        } else {
+            // Clouds (stars at night), tiling across the width.
+            for (int i = 0; i < (pair == 3 ? 80 : 7); ++i) {
+                const int cx = static_cast<int>(Hash(i, pair) % 640);
+                const int cy = 30 + static_cast<int>(Hash(pair, i) % 200);
+                if (pair == 3) {
+                    c.Set(cx, cy, kWhite);
+                    continue;
+                }
+                for (int k = 0; k < 5; ++k)
+                    c.Disc((cx + k * 14) % 640, cy + (k % 2) * 4, 10 + (k % 3) * 3,
+                           Grey(15 - (k == 4)));
+            }
+        }
+        return c.image;
+    }
+    Canvas c(640, 480, kKey);
+    for (int x = 0; x < 640; ++x) {
+        // Hills that join at the edges: a sum of waves whole over 640 dots.
+        const double a = x * 6.283185307179586 / 640;
+        const int top =
+            300 - static_cast<int>(40 * std::sin(a * (pair + 2)) + 25 * std::sin(a * 5 + pair));
+        for (int y = top; y < 480; ++y) {
+            std::uint8_t v = pair == 2 ? Grey(3 + (y - top) / 40) : Ramp(4, 6 - (y - top) / 60);
+            if (pair == 3) v = Ramp(4, 2);
+            c.Set(x, y, v);
+        }
+        if (pair != 2 && x % 53 == 17) {
+            // A tree on the hill.
+            c.Fill(x - 1, top - 14, 3, 16, Skin(3));
+            c.Disc(x, top - 20, 8, Ramp(4, pair == 3 ? 3 : 9));
+        }
+        if (pair == 2 && x % 37 == 5) {
+            // A stalactite from the cave's ceiling.
+            const int len = 20 + static_cast<int>(Hash(x, 2) % 60);
+            for (int j = 0; j < len; ++j)
+                c.Fill(x - (len - j) / 10, j, 1 + 2 * ((len - j) / 10), 1, Grey(4));
+        }
+    }
+    return c.image;
 }
 
 bool WriteSampleBitmap(const std::string& path, const SampleImage& image) {
@@ -502,7 +718,7 @@ bool WriteSampleImages(const std::string& dir) {
         std::snprintf(name, sizeof name, "Character%d.bmp", s + 1);
         ok = WriteSampleBitmap(bmp + name, CharacterImage(s)) && ok;
     }
-    ok = WriteSampleBitmap(bmp + "Shot.bmp", SheetOf(128, 960, 64, 32, DrawShot)) && ok;
+    ok = WriteSampleBitmap(bmp + "Shot.bmp", SheetOf(128, 480, 32, 16, DrawShot)) && ok;
     ok = WriteSampleBitmap(bmp + "Item.bmp", SheetOf(256, 480, 32, 32, DrawItem)) && ok;
     ok = WriteSampleBitmap(bmp + "Item_Mini.bmp", SheetOf(256, 240, 32, 16, DrawMiniItem)) && ok;
     ok = WriteSampleBitmap(bmp + "Mark.bmp", SheetOf(256, 480, 32, 32, DrawMark)) && ok;
@@ -511,7 +727,7 @@ bool WriteSampleImages(const std::string& dir) {
     ok = WriteSampleBitmap(bmp + "Title.bmp", Landscape(640, 480, 1, "SAMPLE")) && ok;
     static const char* const kModes[] = {"STORY", "CHALLENGE", "FREE PLAY", "OPTION"};
     ok = WriteSampleBitmap(bmp + "GameMode.bmp", Plates(256, 128, 32, kModes, 4, true)) && ok;
-    ok = WriteSampleBitmap(bmp + "Accessory.bmp", SheetOf(256, 256, 32, 32, DrawIcon)) && ok;
+    ok = WriteSampleBitmap(bmp + "Accessory.bmp", AccessoryImage()) && ok;
     ok = WriteSampleBitmap(bmp + "Symbol.bmp", SheetOf(256, 64, 16, 16, DrawSymbol)) && ok;
     ok = WriteSampleBitmap(bmp + "Word.bmp", WordImage()) && ok;
     ok = WriteSampleBitmap(bmp + "WorldMapChip.bmp", SheetOf(256, 256, 32, 32, DrawChip)) && ok;
@@ -522,6 +738,8 @@ bool WriteSampleImages(const std::string& dir) {
         std::snprintf(name, sizeof name, "back/Back%d.bmp", v + 1);
         ok = WriteSampleBitmap(bmp + name, BackgroundImage(v)) && ok;
     }
+    ok = WriteSampleBitmap(bmp + "chara/Golem.bmp", GolemImage()) && ok;
+    ok = WriteSampleBitmap(bmp + "effect/Hit.bmp", HitEffectImage()) && ok;
     return ok;
 }
 

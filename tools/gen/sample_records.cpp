@@ -51,6 +51,13 @@ void MakeSampleDatabase(cEdDatabase& database) {
     // The hit effect of the hits stage: two cells of a tenth of a second each.
     database.vecEffect[1].vecFrame.resize(2);
     database.vecEffect[1].vecFrame[1].nPattern = 1;
+    database.vecEffect[1].strFile = "bmp\\effect\\Hit.bmp";
+    // Own bitmap 1: the golem, in cells two blocks wide.
+    cEdBmpCharaExc& golem = database.vecBmpCharaExc[1];
+    golem.strName = "Golem";
+    golem.strFile = "bmp\\chara\\Golem.bmp";
+    golem.bCellWidth = 1;
+    golem.nCellWidth = 2;
     // Music 1 is the title tune, music 2 the stage tune.
     database.vecBgm[kTitleMusic].strName = "Title";
     database.vecBgm[kTitleMusic].strFile = kTitleMusicFile;

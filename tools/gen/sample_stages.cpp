@@ -90,7 +90,11 @@ void FillPalettes(cEdStage& stage) {
     hero.nDefense = 1;
     hero.vecFlow = HeroFlows();
     stage.vecCharaPalette.push_back(hero);
-    stage.vecCharaPalette.push_back(Chara("Walker", 2, 1, 2));
+    cEdChara walker = Chara("Walker", 2, 1, 2);
+    // A mark over the walker: mark 16, the second column's second row of the mark sheet.
+    walker.bEmblem = 1;
+    walker.nEmblem = 16;
+    stage.vecCharaPalette.push_back(walker);
     stage.vecCharaPalette.push_back(Chara("Flyer", 3, 1, 1));
     stage.vecItemPalette.resize(1);
     stage.vecItemPalette.push_back(Item("Coin", 1));
@@ -101,15 +105,17 @@ void PlaceBlock(cEdStage& stage, SampleBlock block, int x, int y) {
     stage.vecBlock.push_back(Placed(stage.vecBlockPalette, block, x, y));
 }
 
-// A far picture layer and a near one that moves with the stage.
+// A sky whose clouds drift by themselves and, over it, hills that move with the stage at
+// half its speed; both behind the blocks. `variant` (1, 3, 5, 7) picks the pair of images.
 void AddBackgrounds(cEdStage& stage, int variant) {
     stage.vecBackground.resize(2);
     for (int i = 0; i < 2; ++i) {
         cEdBackground& background = stage.vecBackground[i];
         background.SetDefaults();
-        background.nLayer = i;
-        background.dRateX = i == 0 ? 0.25 : 1.0;
-        background.dRateY = i == 0 ? 0.0 : 1.0;
+        background.nLayer = 0;
+        background.bAutoScrollX = i == 0 ? 1 : 0;
+        background.dRateX = i == 0 ? 0.25 : 0.5;
+        background.dRateY = 0.0;
         background.strImage = "bmp\\back\\Back" + std::to_string(variant + i) + ".bmp";
     }
 }
@@ -191,6 +197,8 @@ cEdStage MakePlayTestStage() {
     cEdChara patroller = Chara("Patroller", 2, 1, 2);
     patroller.nBodyPower = 0;
     patroller.vecFlow = PatrolFlows();
+    // Its distance areas show in a direct play.
+    patroller.vecFlow.push_back(ShownDistanceAreas());
     stage.vecCharaPalette.push_back(patroller);
     cEdChara hopper = Chara("Hopper", 3, 1, 2);
     hopper.nBodyPower = 0;
@@ -498,6 +506,93 @@ cEdStage WithGoal(cEdStage stage, int column) {
     return stage;
 }
 
+// The forest's later version: it opens with the stage caption and its series number.
+cEdStage MakeForestStage() {
+    cEdStage forest = MakeStage(40, {20, 21}, 1, 200);
+    forest.bStartCaption = 1;
+    forest.bStartCaption2 = 0;
+    return forest;
+}
+
+// The second forest: a golem drawn from its own bitmap, whose cells are two blocks wide, at
+// the size of its cells; a walker grown to twice its size; the flyer carries the heart (the
+// third item placement), whose icon blinks over it.
+cEdStage MakeForest2Stage() {
+    cEdStage stage = MakeStage(30, {15}, 3, 150);
+    stage.vecChara[2].nPlaceValue = 2;
+    cEdChara golem = Chara("Golem", 1, 1, 8);
+    golem.nGraphicSource = 4;
+    golem.nGiant = 2;
+    golem.vecFlow = PatrolFlows();
+    stage.vecCharaPalette.push_back(golem);
+    cEdChara big = Chara("Big walker", 2, 1, 6);
+    big.nGiant = 2;
+    stage.vecCharaPalette.push_back(big);
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kFlyer + 1, 22, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kFlyer + 2, 6, 12));
+    return stage;
+}
+
+// The cave: dark beyond a circle of six half blocks around the hero.
+cEdStage MakeCaveStage() {
+    cEdStage stage = MakeStage(20, {}, 5, 0);
+    for (cEdChara* hero : {&stage.vecCharaPalette[kHero], &stage.vecChara[0]}) {
+        hero->nSight = 6;
+        hero->nSightShape = 1;
+    }
+    return stage;
+}
+
+// The benchmark: a busy stage 200 blocks wide. Eight backgrounds (skies and hills, two of
+// them scrolling by themselves), blocks of both draw layers in every cell of the view (the
+// floor behind, ladders in front), sixty characters in view with marks, carried items and
+// HP gauges that keep changing, coins, the status bar and the time limit.
+cEdStage MakeBenchStage() {
+    constexpr int kWidth = 200;
+    cEdStage stage = StageFrame(kWidth, 999, "bench");
+    stage.vecBlockPalette.push_back(Block("Ladder", 5, 0));
+    stage.vecBlockPalette[stage.vecBlockPalette.Size() - 1].nDrawLayer = 1;
+    stage.vecBlockPalette.push_back(Block("Bricks", 6, 0));
+    const int ladder = static_cast<int>(stage.vecBlockPalette.Size()) - 2;
+    const int bricks = ladder + 1;
+    cEdChara busy = Chara("Busy", 2, 1, 100000);
+    busy.nBodyPower = 0;
+    busy.bEmblem = 1;
+    busy.nEmblem = 3;
+    busy.vecFlow = BusyFlows();
+    stage.vecCharaPalette.push_back(busy);
+    const int busyIndex = static_cast<int>(stage.vecCharaPalette.Size()) - 1;
+    for (int x = 0; x < kWidth; ++x) {
+        PlaceBlock(stage, kFloor, x, 13);
+        PlaceBlock(stage, kFloor, x, 14);
+        for (int y = 0; y < 13; ++y) {
+            const bool front = (x + y) % 2 == 0;
+            stage.vecBlock.push_back(Placed(stage.vecBlockPalette, front ? ladder : bricks, x, y));
+        }
+    }
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 2, 12));
+    for (int i = 0; i < 60; ++i) {
+        cEdChara placed =
+            PlacedChara(stage.vecCharaPalette, busyIndex, 1 + (i % 19), 2 + (i / 19) * 3);
+        placed.nPlaceValue = static_cast<std::int32_t>(stage.vecItem.Size());
+        stage.vecItem.push_back(Placed(stage.vecItemPalette, kHeart, 1 + (i % 19), 1));
+        stage.vecChara.push_back(placed);
+    }
+    for (int x = 3; x < kWidth; x += 2)
+        stage.vecItem.push_back(Placed(stage.vecItemPalette, kCoin, x, 11));
+    stage.vecBackground.resize(8);
+    for (int i = 0; i < 8; ++i) {
+        cEdBackground& background = stage.vecBackground[i];
+        background.SetDefaults();
+        background.nLayer = 0;
+        background.bAutoScrollX = i % 4 == 0 ? 1 : 0;
+        background.dRateX = i % 4 == 0 ? 0.25 : 0.2 + 0.1 * i;
+        background.dRateY = 0.0;
+        background.strImage = "bmp\\back\\Back" + std::to_string(i + 1) + ".bmp";
+    }
+    return stage;
+}
+
 bool WriteStage(const std::string& folder, const std::string& name, cEdStage&& stage) {
     // As the editor saves a palette it has read: entry 0 holds the fixed defaults, so the
     // file reads back exactly as written.
@@ -542,15 +637,13 @@ bool WriteSampleStages(const std::string& folder) {
     bool ok = WriteStage(folder, "forest-1.stg4_000",
                          WithGoal(MakeStage(40, {20, 21, 30}, 1, 200), kForestGoalColumn));
     // A later version of the first stage: the player must pick the highest number.
-    cEdStage forest = WithGoal(MakeStage(40, {20, 21}, 1, 200), kForestGoalColumn);
-    // The first stage opens with the stage caption and its series number.
-    forest.bStartCaption = 1;
-    forest.bStartCaption2 = 0;
-    ok = WriteStage(folder, "forest-1.stg4_001", std::move(forest)) && ok;
-    ok = WriteStage(folder, "forest-2.stg4_000",
-                    WithGoal(MakeStage(30, {15}, 3, 150), kForest2GoalColumn)) &&
+    ok = WriteStage(folder, "forest-1.stg4_001",
+                    WithGoal(MakeForestStage(), kForestGoalColumn)) &&
          ok;
-    ok = WriteStage(folder, "cave.stg4_000", MakeStage(20, {}, 5, 0)) && ok;
+    ok = WriteStage(folder, "forest-2.stg4_000",
+                    WithGoal(MakeForest2Stage(), kForest2GoalColumn)) &&
+         ok;
+    ok = WriteStage(folder, "cave.stg4_000", MakeCaveStage()) && ok;
     ok = WriteStage(folder, "c01-1.stg4_000", MakeStage(25, {12}, 7, 120)) && ok;
     ok = WriteStage(folder, "test-fall.stg4_000", MakeFallStage()) && ok;
     ok = WriteStage(folder, "test-play.stg4_000", MakePlayTestStage()) && ok;
@@ -558,6 +651,7 @@ bool WriteSampleStages(const std::string& folder) {
     ok = WriteStage(folder, "test-code.stg4_000", MakeCodeStage()) && ok;
     ok = WriteStage(folder, "test-blocks.stg4_000", MakeBlocksStage()) && ok;
     ok = WriteStage(folder, "test-commands.stg4_000", MakeCommandsStage()) && ok;
+    ok = WriteStage(folder, "bench-heavy.stg4_000", MakeBenchStage()) && ok;
     return ok;
 }
 

@@ -1,0 +1,111 @@
+// The stage as it is seen, in each display configuration: golden frames of the forest at its
+// first play frame and after a walk to the right, of the cave through the hero's sight
+// mask, and of the play-test stage with its distance areas (shown in a direct play). The
+// frames are compared as decoded pixels with tests/golden/stage_<configuration>_<what>.png;
+// K4_UPDATE_GOLDEN=1 writes them instead.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/image_decoder.h"
+#include "platform/png_writer.h"
+#include "player_harness.h"
+
+namespace {
+
+// Play starts after the fade-in and the start caption.
+constexpr int kFirstPlayFrame = 92;
+constexpr int kWalkedFrame = 200;
+constexpr int kCaveFrame = 120;
+constexpr int kAreasFrame = 120;
+
+class StageImages : public ::testing::TestWithParam<PlayerConfig> {
+protected:
+    std::vector<Frame> Play(const std::string& stage, const std::vector<int>& frames,
+                            std::vector<std::string> script = {}) {
+        PlayerProject project;
+        EXPECT_TRUE(project.Make(GetParam()));
+        PlayerRun run;
+        run.stage = stage;
+        run.quitAfter = frames.back() + 1;
+        run.capture = frames;
+        run.script = std::move(script);
+        const PlayerResult result = project.Run(run);
+        EXPECT_TRUE(result.ended);
+        EXPECT_EQ(result.exitCode, 0) << result.errorLog;
+        std::vector<Frame> out;
+        for (int n : frames) out.push_back(project.Captured(n));
+        return out;
+    }
+
+    static void ExpectGolden(const Frame& frame, const std::string& what) {
+        ASSERT_EQ(frame.width, 640) << what << " was not captured";
+        const std::string name = std::string("stage_") + GetParam().name + "_" + what + ".png";
+        const std::string golden = std::string(K4_GOLDEN_DIR) + "/" + name;
+        if (std::getenv("K4_UPDATE_GOLDEN") != nullptr) {
+            ASSERT_TRUE(plat::WritePng(golden, frame.pixels.data(), 640, 480, 640, nullptr));
+            std::printf("golden written: %s\n", golden.c_str());
+            return;
+        }
+        plat::DecodedImage expected;
+        const std::string bytes = PlayerProject::ReadFile(golden);
+        ASSERT_TRUE(plat::DecodeImage(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                      bytes.size(), expected, nullptr))
+            << golden << " is missing; K4_UPDATE_GOLDEN=1 writes it";
+        ASSERT_EQ(expected.width, 640);
+        int differing = 0;
+        for (std::size_t i = 0; i < frame.pixels.size(); ++i)
+            differing += (expected.argb[i] | 0xFF000000u) != (frame.pixels[i] | 0xFF000000u);
+        if (differing != 0) {
+            const std::string actual =
+                (std::filesystem::temp_directory_path() / ("actual_" + name)).string();
+            plat::WritePng(actual, frame.pixels.data(), 640, 480, 640, nullptr);
+            ADD_FAILURE() << differing << " pixels differ from " << golden << "; actual in "
+                          << actual;
+        }
+    }
+    // How many pixels of the frame have the colour of pixel (x, y).
+    static int CountLike(const Frame& f, int x, int y) {
+        int n = 0;
+        for (std::uint32_t p : f.pixels) n += (p | 0xFF000000u) == (f.At(x, y) | 0xFF000000u);
+        return n;
+    }
+};
+
+TEST_P(StageImages, ForestAtTheFirstPlayFrameAndAfterAWalk) {
+    const std::vector<Frame> frames =
+        Play("data\\stg4\\forest-1.stg4", {kFirstPlayFrame, kWalkedFrame},
+             {"@95 key 0x27 down", "@190 key 0x27 up"});
+    ASSERT_EQ(frames.size(), 2u);
+    ExpectGolden(frames[0], "forest_start");
+    ExpectGolden(frames[1], "forest_walked");
+    // The hero walked some 240 dots to the right (short of the walker) while the clouds
+    // drifted: where it stood is sky or hills now.
+    EXPECT_NE(frames[0].At(80, 400), frames[1].At(80, 400));
+    int differing = 0;
+    for (std::size_t i = 0; i < frames[0].pixels.size(); ++i)
+        differing += frames[0].pixels[i] != frames[1].pixels[i];
+    EXPECT_GT(differing, 2000);
+}
+
+TEST_P(StageImages, CaveThroughTheSightMask) {
+    const std::vector<Frame> frames = Play("data\\stg4\\cave.stg4", {kCaveFrame});
+    ASSERT_EQ(frames.size(), 1u);
+    ExpectGolden(frames[0], "cave");
+    // Most of the screen is the darkness around the window.
+    EXPECT_GT(CountLike(frames[0], 600, 300), 640 * 480 / 2);
+}
+
+TEST_P(StageImages, PlayTestWithItsDistanceAreas) {
+    const std::vector<Frame> frames = Play("data\\stg4\\test-play.stg4", {kAreasFrame});
+    ASSERT_EQ(frames.size(), 1u);
+    ExpectGolden(frames[0], "areas");
+}
+
+INSTANTIATE_TEST_SUITE_P(Configs, StageImages, ::testing::ValuesIn(kPlayerConfigs),
+                         PlayerConfigName);
+
+}  // namespace
