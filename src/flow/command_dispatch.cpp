@@ -5,6 +5,7 @@
 #include "flow/expression_language.h"
 #include "flow/flow_instance.h"
 #include "flow/movement_commands.h"
+#include "flow/shot_commands.h"
 #include "flow/status_commands.h"
 #include "stage/actor.h"
 
@@ -32,11 +33,11 @@ const CommandHandler CommandTable[kCommandTypes] = {
     CmdStopMove,        // 8
     CmdTurn,            // 9
     CmdJump,            // 10
-    CmdPlaceholder,     // 11 PLACEHOLDER(commands): shot volleys
-    CmdPlaceholder,     // 12 PLACEHOLDER(commands): sword
-    CmdPlaceholder,     // 13 PLACEHOLDER(commands): block summon
-    CmdPlaceholder,     // 14 PLACEHOLDER(commands): character summon
-    CmdPlaceholder,     // 15 PLACEHOLDER(commands): item summon
+    CmdShot,            // 11
+    CmdSword,           // 12
+    CmdSummonBlock,     // 13
+    CmdSummonChara,     // 14
+    CmdSummonItem,      // 15
     CmdPlaceholder,     // 16 PLACEHOLDER(commands): flow operations
     CmdPlaceholder,     // 17 PLACEHOLDER(commands): stage clear
     CmdPlaceholder,     // 18 PLACEHOLDER(commands): game wait

@@ -7,6 +7,7 @@
 #include "platform/trunc.h"
 #include "stage/actor_geometry.h"
 #include "stage/actor_services.h"
+#include "stage/projectile.h"
 
 // --- HitBoxSet ---
 
@@ -41,6 +42,15 @@ cActorBase::cActorBase() = default;
 
 cActorBase::~cActorBase() {
     ReleaseTargets();
+    ReleaseHomingShots();
+}
+
+void cActorBase::ReleaseHomingShots() {
+    // The projectile lets go by itself; its list is this one, so it is taken over first.
+    CheckedVector<cProjectile*> homing = std::move(m_vecHomingShots);
+    m_vecHomingShots.Clear();
+    for (cProjectile* shot : homing)
+        if (shot && shot->m_pTarget == this) shot->m_pTarget = nullptr;
 }
 
 void cActorBase::ReleaseTargets() {

@@ -156,6 +156,19 @@ public:
     // The hero is lost: 1 when a death flow ended the stage (state 4).
     int LoseHero();
 
+    // --- Projectiles (projectile_pass.cpp). ---
+    // A projectile just made in m_listProjectile joins the shot list of its group (list 0,
+    // reported, for a group outside the lists).
+    void AddProjectile(cProjectile& shot);
+    // Takes a projectile out of its shot list and destroys it; false when no projectile has
+    // that id. Safe during a walk that goes by ids.
+    bool RemoveProjectile(ObjectId id);
+    // The projectiles' tick: update, gravity, motion, the area test in tick 1, the block
+    // test; the projectiles that end are removed.
+    void RunProjectiles();
+    // The projectiles on screen of the Z pass (-1: all).
+    void DrawProjectiles(int pass, int frozen);
+
     // --- Drawing (play_draw.cpp). ---
     // The hero: dying, its death animation, and at its end the hero-down decision; living,
     // the hero and its gauges.

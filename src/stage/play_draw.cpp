@@ -60,7 +60,7 @@ void cGameScene::Draw(int keepStage, int frozen, int sound, int help) {
             if (!chara || (layered && ZPass(chara->m_Chara.nZ) != pass)) continue;
             if (DrawChara(*chara, frozen)) RemoveChara(*chara);
         }
-        // PLACEHOLDER(shots): the shots on screen in this pass.
+        DrawProjectiles(layered ? pass : -1, frozen);
     }
     // PLACEHOLDER(stage-images): blocks and backgrounds of layer 1, the distance-condition
     // areas, the sight mask and pictures of layer 1.
