@@ -413,6 +413,8 @@ void cProjectile::Draw(DDSURFACEDATA* target, int hold) {
         sy = f.nSrcY;
         const std::int64_t index = std::int64_t{m_Shot.nHomingKind} * 4 + (m_bFacingRight ? 1 : 0) +
                                    (stretched && StretchUsesCopy() ? 2 : 0);
+        // A type whose images were not loaded is not drawn; its swing still hits.
+        if (index < 0 || index >= static_cast<std::int64_t>(lpGame->m_vecSwordImage.size())) return;
         surface = &lpGame->m_vecSwordImage[static_cast<int>(index)];
     } else {
         const int p = hold ? m_AnimPattern.GetPattern() : m_AnimPattern.Next();

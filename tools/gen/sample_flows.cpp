@@ -236,6 +236,7 @@ CheckedVector<cEdFlow> TurretFlows() {
     record.nGraphic = 2;
     record.nHomingKind = kHomingAimTarget;  // aims at the hero as it leaves
     record.nImpact = kTurretShotImpact;
+    record.nPower = kTurretShotPower;
     CheckedVector<cEdFlow> flows;
     flows.push_back(Every(kTurretPause, std::move(shot)));
     return flows;

@@ -59,6 +59,7 @@ inline constexpr int kHeroShotGraphic = 1;
 inline constexpr int kHeroSwordPower = 2;
 inline constexpr int kTurretShotSpeed = 30;
 inline constexpr int kTurretShotImpact = 3;
+inline constexpr int kTurretShotPower = 2;
 // Tenths of a second between the turret's, the waver's, the summoner's and the toggler's
 // actions.
 inline constexpr int kTurretPause = 12;

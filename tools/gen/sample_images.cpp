@@ -205,7 +205,8 @@ SampleImage ShotImage() {
             for (int cell = 0; cell < 2; ++cell) {
                 const int x = (pair * 2 + cell) * 16;
                 const int y = row * 16;
-                for (int i = 0; i < 6; ++i) c.Set(x + 9 + i, y + 8 + (i + cell) % 2, Ramp(g, 5 + i));
+                for (int i = 0; i < 6; ++i)
+                    c.Set(x + 9 + i, y + 8 + (i + cell) % 2, Ramp(g, 5 + i));
                 c.Disc(x + 7, y + 8, 3 + cell, Ramp(g, 11));
                 c.Set(x + 6, y + 7, kWhite);
             }

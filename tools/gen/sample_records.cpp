@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "data/database.h"
-#include "data/sword_type_records.h"
 #include "data/record_io.h"
 #include "data/serial_record.h"
+#include "data/sword_type_records.h"
 #include "data/system_record.h"
 #include "gen/bmp_writer.h"
 #include "gen/sample_flows.h"

@@ -321,7 +321,14 @@ cEdStage MakeCodeStage() {
 // weaving shots down, a summoner that calls up short-lived bats, a toggler that puts a
 // block before itself and takes it away again, and two duellists on a high ledge whose
 // breakable shots meet halfway.
-enum ShootChara { kTurret = 4, kWaver = 5, kSummoner = 6, kToggler = 7, kDuelLeft = 8, kDuelRight = 9 };
+enum ShootChara {
+    kTurret = 4,
+    kWaver = 5,
+    kSummoner = 6,
+    kToggler = 7,
+    kDuelLeft = 8,
+    kDuelRight = 9
+};
 constexpr int kShootWidth = 20;
 constexpr int kTurretHp = 3;
 
@@ -340,7 +347,8 @@ cEdStage MakeShootStage() {
     waver.nBlockCollision = 1;  // flies
     waver.vecFlow = WaverFlows();
     stage.vecCharaPalette.push_back(waver);
-    cEdChara summoner = Chara("Summoner", 2, 1, 5);
+    // The sword's one swing takes its HP.
+    cEdChara summoner = Chara("Summoner", 2, 1, kHeroSwordPower);
     summoner.nBodyPower = 0;
     summoner.vecFlow = SummonerFlows(kFlyer);
     stage.vecCharaPalette.push_back(summoner);
@@ -371,7 +379,7 @@ cEdStage MakeShootStage() {
     stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 4, 12));
     stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kTurret, 15, 12));
     stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kWaver, 9, 6));
-    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kSummoner, 12, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kSummoner, 17, 12));
     stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kToggler, 2, 12));
     stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kDuelLeft, 4, 2));
     stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kDuelRight, 15, 2));
