@@ -41,13 +41,15 @@ void StartHoming(cProjectile& shot, int kind) {
     if (IsSteering(kind)) shot.m_nHomingEnd = TicksFor(s.nHomingParam[1], v);
 }
 
-// The velocity from the shot's sprite centre toward the actor's, at the homing speed.
+// The velocity from the shot's sprite centre toward the actor's, at the homing speed; a
+// shot that follows the auto-scroll keeps the plain course.
 void AimedVelocity(cProjectile& shot, const cActorBase& actor, double& vx, double& vy) {
     std::int32_t direction = 0;
     AimVelocity(vx, vy, direction, &shot, shot.m_rcScreen.left + (shot.m_nSpriteW >> 1),
                 shot.m_rcScreen.top + (shot.m_nSpriteH >> 1),
                 actor.m_rcScreen.left + (actor.m_nSpriteW >> 1),
-                actor.m_rcScreen.top + (actor.m_nSpriteH >> 1), shot.m_dHomingSpeed, 0, 1, 0);
+                actor.m_rcScreen.top + (actor.m_nSpriteH >> 1), shot.m_dHomingSpeed,
+                shot.m_bScrollSync, 1, 0);
 }
 
 cActorBase* Hero() {
