@@ -107,9 +107,11 @@ public:
     // The actor it homes on (homing kinds 3 and 6), null otherwise or once that actor died
     // or went. Set only through SetHomingTarget, so that the actor lists it.
     cActorBase* m_pTarget = nullptr;
-    // The scene's shot list it joined (-1: none), so that it leaves the list it joined even
-    // when its group is changed afterwards.
+    // The scene's shot list it joined (-1: none) and its place there, so that it leaves the
+    // list it joined even when its group is changed afterwards, and at once however long the
+    // list is. Whoever takes it out of that list destroys it too.
     std::int32_t m_nShotList = -1;
+    CheckedList<cProjectile*>::iterator m_itShotList{};
 };
 
 // The number of frames of the sword type (0 for a type outside the database's table).

@@ -19,12 +19,12 @@ int ZPassOf(int z) {
     return z < 0 ? 0 : (z >= kZPasses ? kZPasses - 1 : z);
 }
 
-// Leaves the shot list it joined; its pointer is found from the front, where the walk in
-// list order finds the oldest shots.
+// Leaves the shot list it joined, by the place it holds there: a volley of many thousand
+// shots leaves its list without a search per shot.
 void LeaveShotList(cGameScene& scene, cProjectile& shot) {
     const int list = shot.m_nShotList;
     if (list < 0 || list >= static_cast<int>(scene.m_vecShotGroupList.Size())) return;
-    scene.m_vecShotGroupList[list].EraseValue(&shot);
+    scene.m_vecShotGroupList[list].erase(shot.m_itShotList);
     shot.m_nShotList = -1;
 }
 
@@ -40,7 +40,9 @@ void cGameScene::AddProjectile(cProjectile& shot) {
         list = size > 0 ? 0 : -1;
     }
     if (list < 0) return;
-    m_vecShotGroupList[list].push_back(&shot);
+    CheckedList<cProjectile*>& shots = m_vecShotGroupList[list];
+    shots.push_back(&shot);
+    shot.m_itShotList = std::prev(shots.end());
     shot.m_nShotList = list;
 }
 

@@ -45,7 +45,7 @@ TEST_F(ProjectileTest, FacingComesFromTheSpawnVelocityOrTheFirer) {
         EXPECT_EQ(p.m_bIsShot, 1);
         EXPECT_EQ(p.m_nOwnerSerial, 5);
         game->m_listProjectile.Clear();
-        CharaList.Clear();
+        ClearCharas();
     }
 }
 
@@ -182,7 +182,7 @@ TEST_F(ProjectileTest, SwordEndsWhenItsOwnerIsGone) {
     cProjectile& sword = game->m_listProjectile.Add();
     sword.Init(0, owner, kCmdSword, record, SpawnInfo{});
     EXPECT_EQ(sword.Update(), 0);
-    CharaList.Remove(owner.Id());
+    game->RemoveChara(owner);
     EXPECT_EQ(sword.Update(), 1);
 }
 
@@ -228,7 +228,7 @@ TEST_F(ProjectileTest, SwordFramesAttachToTheOwnerWithMirroredOffsets) {
         EXPECT_EQ(sword.m_HitBox.dLeft, c.x);
         EXPECT_EQ(sword.m_HitBox.dRight, c.x + 19);
         game->m_listProjectile.Clear();
-        CharaList.Clear();
+        ClearCharas();
     }
 }
 
@@ -342,7 +342,7 @@ TEST_F(ProjectileTest, AimingKindsAimOnceExactlyAtTheStartTick) {
         }
         EXPECT_EQ(p.m_bHomingDone, 1);
         game->m_listProjectile.Clear();
-        CharaList.Clear();
+        ClearCharas();
     }
 }
 
@@ -379,7 +379,7 @@ TEST_F(ProjectileTest, SteeringKeepsTheHomingSpeedAndEndsAtItsEnd) {
             }
         }
         game->m_listProjectile.Clear();
-        CharaList.Clear();
+        ClearCharas();
     }
 }
 
@@ -428,7 +428,7 @@ TEST_F(ProjectileTest, TargetKindLetsGoOfADyingOrRemovedTarget) {
         EXPECT_EQ(p.m_dOwnVX, vx);
         EXPECT_EQ(p.m_dOwnVY, vy);
         game->m_listProjectile.Clear();
-        CharaList.Clear();
+        ClearCharas();
     }
 }
 
@@ -449,7 +449,7 @@ TEST_F(ProjectileTest, BothNearestSteeringKindsFollowTheNearestOfTheGroup) {
             p.StepY();
         }
         game->m_listProjectile.Clear();
-        CharaList.Clear();
+        ClearCharas();
     }
     EXPECT_EQ(courses[0], courses[1]);
     EXPECT_LT(courses[0][1], 0) << "first toward the near one, above";
@@ -545,7 +545,7 @@ TEST_F(ProjectileTest, NoPointerOutlivesTheTargetOrTheShot) {
     Fire(f, Homing(kHomingSteerTarget, 0, 999), Spawn(640, 700, 10, 0));
     Fire(f, Homing(kHomingAimTarget, 40), Spawn(640, 700, 10, 0));
     f.m_pTarget = nullptr;
-    CharaList.Remove(second.Id());
+    game->RemoveChara(second);
     for (int t = 0; t < 3; ++t) game->RunProjectiles();
     for (const cProjectile& p : game->m_listProjectile) EXPECT_EQ(p.m_pTarget, nullptr);
 
@@ -553,8 +553,9 @@ TEST_F(ProjectileTest, NoPointerOutlivesTheTargetOrTheShot) {
     cCharaActor& third = Chara(9, 2, 900, 600);
     f.m_pTarget = &third;
     Fire(f, Homing(kHomingSteerTarget, 0, 999), Spawn(640, 700, 10, 0));
+    ClearCharas();
+    game->m_vecGroupList[0].clear();
     Player.Reset(1);
-    CharaList.Clear();
     for (const cProjectile& p : game->m_listProjectile) EXPECT_EQ(p.m_pTarget, nullptr);
     game->m_listProjectile.Clear();
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iterator>
 
 #include "data/database.h"
 #include "data/move_shot_records.h"
@@ -62,6 +63,15 @@ protected:
         ItemList.Clear();
         Player.Clear();
         TearDownWorld();
+    }
+    // Every character goes, out of the group lists too (the hero stays).
+    void ClearCharas() {
+        for (int g = 0; g < kActorGroupCount; ++g) {
+            auto& list = game->m_vecGroupList[g];
+            for (auto it = list.begin(); it != list.end();)
+                it = *it == &Player[0] ? std::next(it) : list.erase(it);
+        }
+        CharaList.Clear();
     }
     static void Axis(ScrollAxis& a, int extent) {
         a.m_dPos = kView;

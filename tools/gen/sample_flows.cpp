@@ -294,6 +294,26 @@ CheckedVector<cEdFlow> DuelFlows() {
     return flows;
 }
 
+CheckedVector<cEdFlow> StormFlows() {
+    constexpr int kThunder = 3;
+    constexpr int kAimAtSelf = 2;
+    cEdCommand shot = ShotCommand(kCmdShot, 600);
+    cEdShot& record = *shot.spShot;
+    record.nFormation = kThunder;
+    record.nCount = kStormRows;
+    record.nFormationParam[0] = 0;
+    record.nFormationParam[1] = kStormColumns;
+    record.nFormationParam[2] = 0;
+    record.nAimAt = kAimAtSelf;
+    record.nDirection = kShotDown;
+    record.nClonesPerCount = kStormClonePasses - 1;
+    record.nSpeed = 30;
+    record.nPower = 0;
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(Flow(kTriggerAlways, {}, true, std::move(shot)));
+    return flows;
+}
+
 CheckedVector<cEdFlow> PatrolFlows() {
     CheckedVector<cEdFlow> flows;
     flows.push_back(

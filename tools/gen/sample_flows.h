@@ -84,6 +84,13 @@ CheckedVector<cEdFlow> TogglerFlows(int block);
 // Fires a shot forward that other shots break, every kDuelPause tenths.
 CheckedVector<cEdFlow> DuelFlows();
 
+// The largest volley the editor allows, every tenth of a second: 落雷 of 127 rows of 50
+// columns in 21 clone passes (133,350 shots), falling from the top of the screen.
+inline constexpr int kStormRows = 127;
+inline constexpr int kStormColumns = 50;
+inline constexpr int kStormClonePasses = 21;
+CheckedVector<cEdFlow> StormFlows();
+
 // The basic animation set every character uses: standing breathes between two cells, walking
 // steps between two others.
 void FillBasicAnimations(cEdAnimeSet& set);

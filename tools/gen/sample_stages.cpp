@@ -388,6 +388,24 @@ cEdStage MakeShootStage() {
     return stage;
 }
 
+// The stage of the volley benchmark: one screen, the hero and a storm that fires the largest
+// volley the editor allows every tenth of a second.
+cEdStage MakeVolleyStage() {
+    cEdStage stage = StageFrame(20, 0, "volley");
+    cEdChara storm = Chara("Storm", 3, 1, 1000);
+    storm.nBodyPower = 0;
+    storm.vecFlow = StormFlows();
+    stage.vecCharaPalette.push_back(storm);
+    for (int x = 0; x < 20; ++x) {
+        PlaceBlock(stage, kFloor, x, 13);
+        PlaceBlock(stage, kFloor, x, 14);
+    }
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 3, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, 4, 10, 12));
+    AddBackgrounds(stage, 2);
+    return stage;
+}
+
 bool WriteStage(const std::string& folder, const std::string& name, cEdStage&& stage) {
     // As the editor saves a palette it has read: entry 0 holds the fixed defaults, so the
     // file reads back exactly as written.
@@ -443,6 +461,7 @@ bool WriteSampleStages(const std::string& folder) {
     ok = WriteStage(folder, "test-hits.stg4_000", MakeHitsStage()) && ok;
     ok = WriteStage(folder, "test-code.stg4_000", MakeCodeStage()) && ok;
     ok = WriteStage(folder, "test-shoot.stg4_000", MakeShootStage()) && ok;
+    ok = WriteStage(folder, "bench-volley.stg4_000", MakeVolleyStage()) && ok;
     return ok;
 }
 
