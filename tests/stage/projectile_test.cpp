@@ -524,11 +524,12 @@ TEST_F(ProjectileTest, NoPointerOutlivesTheTargetOrTheShot) {
     ASSERT_EQ(target.m_vecHomingShots.Size(), 2u);
 
     // A registered shot goes: the target no longer lists it.
-    EXPECT_TRUE(game->RemoveProjectile(a.Id()));
+    const ObjectId aId = a.Id();
+    EXPECT_TRUE(game->RemoveProjectile(aId));
     ASSERT_EQ(target.m_vecHomingShots.Size(), 1u);
     EXPECT_EQ(target.m_vecHomingShots[0], &b);
     EXPECT_EQ(game->m_vecShotGroupList[1].size(), 2u);
-    EXPECT_FALSE(game->RemoveProjectile(a.Id()));
+    EXPECT_FALSE(game->RemoveProjectile(aId));
 
     // The target dies: the shot lets go at once.
     target.m_bDying = 0;
