@@ -8,6 +8,7 @@
 #include "flow/item_get_command.h"
 #include "flow/movement_commands.h"
 #include "flow/stage_clear_command.h"
+#include "flow/shot_commands.h"
 #include "flow/status_commands.h"
 #include "flow/target_command.h"
 #include "flow/vanish_command.h"
@@ -38,11 +39,11 @@ const CommandHandler CommandTable[kCommandTypes] = {
     CmdStopMove,        // 8
     CmdTurn,            // 9
     CmdJump,            // 10
-    CmdPlaceholder,     // 11 PLACEHOLDER(commands): shot volleys
-    CmdPlaceholder,     // 12 PLACEHOLDER(commands): sword
-    CmdPlaceholder,     // 13 PLACEHOLDER(commands): block summon
-    CmdPlaceholder,     // 14 PLACEHOLDER(commands): character summon
-    CmdPlaceholder,     // 15 PLACEHOLDER(commands): item summon
+    CmdShot,            // 11
+    CmdSword,           // 12
+    CmdSummonBlock,     // 13
+    CmdSummonChara,     // 14
+    CmdSummonItem,      // 15
     CmdFlow,            // 16
     StageClearEntry,    // 17
     CmdPlaceholder,     // 18 PLACEHOLDER(commands): game wait

@@ -433,7 +433,7 @@ void ResetActor(cActorBase& actor, const cEdChara* record, double homeX, double 
                                                other->m_pTarget != &actor;
                                     }),
                      targetedBy.end());
-    actor.m_vecHomingShots.Clear();
+    actor.ReleaseHomingShots();
 
     cActorBase* hero = s_firstHero ? s_firstHero() : nullptr;
     // The former target would keep this actor in its list after it retargets.

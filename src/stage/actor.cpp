@@ -8,6 +8,7 @@
 #include "platform/trunc.h"
 #include "stage/actor_geometry.h"
 #include "stage/actor_services.h"
+#include "stage/projectile.h"
 
 // --- HitBoxSet ---
 
@@ -45,6 +46,15 @@ cActorBase::~cActorBase() {
     // A pass that runs inside another one keeps the outer pass's context aside; it must not
     // give the outer pass back an actor that is gone.
     DropActorFromCommandContexts(this);
+    ReleaseHomingShots();
+}
+
+void cActorBase::ReleaseHomingShots() {
+    // The projectile lets go by itself; its list is this one, so it is taken over first.
+    CheckedVector<cProjectile*> homing = std::move(m_vecHomingShots);
+    m_vecHomingShots.Clear();
+    for (cProjectile* shot : homing)
+        if (shot && shot->m_pTarget == this) shot->m_pTarget = nullptr;
 }
 
 void cActorBase::ReleaseTargets() {

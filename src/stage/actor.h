@@ -82,6 +82,8 @@ public:
     // Unhooks the actor from the actors it targets and that target it, so that no pointer
     // to it outlives it.
     ~cActorBase() override;
+    // Every projectile homing on the actor loses its target, and the list is emptied.
+    void ReleaseHomingShots();
     // An actor is copied only with Assign, which keeps the destination's relations to other
     // objects.
     cActorBase(const cActorBase&) = delete;

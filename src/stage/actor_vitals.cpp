@@ -181,9 +181,8 @@ int cActorBase::ActorDeath() {
     if ((lpGame && lpGame->m_nStageResult == 1) || itemResult == 1) return 1;
 
     ReleaseTargets();
-    // The projectiles have no target of their own yet, so the homing list is only emptied;
-    // each projectile lets go of this actor once projectiles keep a target.
-    m_vecHomingShots.Clear();
+    // The projectiles homing on a dying actor fly on without a target.
+    ReleaseHomingShots();
 
     m_bDying = 1;
     // The death effect takes the place of whatever effect ran, so that the end of the

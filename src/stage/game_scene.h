@@ -167,6 +167,19 @@ public:
     // non-zero result of GiveItem (1 the stage cleared, 2 the hero's HP is gone).
     int TakeBlockItem(cHeroActor& hero);
 
+    // --- Projectiles (projectile_pass.cpp). ---
+    // A projectile just made in m_listProjectile joins the shot list of its group (list 0,
+    // reported, for a group outside the lists).
+    void AddProjectile(cProjectile& shot);
+    // Takes a projectile out of its shot list and destroys it; false when no projectile has
+    // that id. Safe during a walk that goes by ids.
+    bool RemoveProjectile(ObjectId id);
+    // The projectiles' tick: update, gravity, motion, the area test in tick 1, the block
+    // test; the projectiles that end are removed.
+    void RunProjectiles();
+    // The projectiles on screen of the Z pass (-1: all).
+    void DrawProjectiles(int pass, int frozen);
+
     // --- Drawing (play_draw.cpp). ---
     // The hero: dying, its death animation, and at its end the hero-down decision; living,
     // the hero and its gauges.

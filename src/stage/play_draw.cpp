@@ -69,7 +69,7 @@ void cGameScene::Draw(int keepStage, int frozen, int sound, int help) {
             if (!chara || (layered && ZPass(chara->m_Chara.nZ) != pass)) continue;
             if (DrawChara(*chara, frozen)) RemoveChara(*chara);
         }
-        // PLACEHOLDER(shots): the shots on screen in this pass.
+        DrawProjectiles(layered ? pass : -1, frozen);
     }
     DrawBlocks(&BackBuffer, 1);
     DrawBackgrounds(&BackBuffer, 1);

@@ -48,10 +48,6 @@ bool ShowsCharaDeath() {
     return EdSystem.bCompat272 != 0;
 }
 
-// PLACEHOLDER(shots): the projectiles' tick (update, gravity, motion, area removal in tick
-// 1, block test).
-void RunProjectiles(cGameScene&) {}
-
 // PLACEHOLDER(replays): the frame's input is recorded, or played back (1 when the log has
 // ended).
 void RecordReplayFrame(const cInput&) {}
@@ -175,7 +171,7 @@ bool cGameScene::RunTick() {
     if (!hero.m_bDying && !RunHeroTick()) return false;
     if (!hero.m_bDying && !RunCharaPass(0)) return false;
 
-    RunProjectiles(*this);
+    RunProjectiles();
 
     // Area removal, once a frame.
     if (m_nTick == 1 && !hero.m_bDying) RemoveOutsideAreas();
@@ -501,7 +497,8 @@ void cGameScene::RemoveChara(cCharaActor& chara) {
     // The group may have changed since the character joined its list: look in all.
     for (int g = 0; g < static_cast<int>(m_vecGroupList.Size()); ++g)
         m_vecGroupList[g].EraseValue(&chara);
-    // PLACEHOLDER(shots): the projectiles homing on it let go of it.
+    // The projectiles homing on it fly on without a target.
+    chara.ReleaseHomingShots();
     // Destroying it unhooks the actors it targets and that target it.
     CharaList.Remove(chara.Id());
 }

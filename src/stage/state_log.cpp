@@ -46,6 +46,30 @@ void AddHeroBlockState(StateHash& h, const cHeroActor& hero) {
     h.Add(hero.m_nItemBlockWait);
 }
 
+void AddProjectile(StateHash& h, const cProjectile& p) {
+    h.Add(p.m_nSerial);
+    h.Add(p.m_bIsShot);
+    h.Add(p.m_dX);
+    h.Add(p.m_dY);
+    h.Add(p.m_dVX);
+    h.Add(p.m_dVY);
+    h.Add(p.m_dOwnVX);
+    h.Add(p.m_dOwnVY);
+    h.Add(p.m_dMoveVX);
+    h.Add(p.m_dMoveVY);
+    h.Add(p.m_nRangeTicks);
+    h.Add(p.m_nLifeTicks);
+    h.Add(p.m_nTick);
+    h.Add(p.m_nSwordFrame);
+    h.Add(p.m_nHomingStart);
+    h.Add(p.m_nHomingEnd);
+    h.Add(p.m_bHomingDone);
+    h.Add(p.m_dWavePhase);
+    h.Add(p.m_bFlying);
+    h.Add(p.m_bFacingRight);
+    h.Add(static_cast<std::int32_t>(p.m_pTarget ? p.m_pTarget->m_nSerial : -1));
+}
+
 // The log's file, kept open between frames; a different path (another run in the same
 // process) opens that one instead.
 struct LogFile {
@@ -95,6 +119,12 @@ std::uint64_t HashPlayState(cGameScene& scene) {
     h.Add(static_cast<std::uint64_t>(scene.m_vecStageVar.size()));
     for (const std::int32_t value : scene.m_vecStageVar) h.Add(value);
     h.Add(static_cast<std::uint64_t>(scene.m_listEffect.size()));
+    // The projectiles, only while there are any: the runs of stages without shots keep
+    // their hashes.
+    if (!scene.m_listProjectile.Empty()) {
+        h.Add(static_cast<std::uint64_t>(scene.m_listProjectile.Size()));
+        for (const cProjectile& shot : scene.m_listProjectile) AddProjectile(h, shot);
+    }
     h.Add(plat::RandState());
     return h.Value();
 }

@@ -16,12 +16,16 @@ namespace {
 constexpr int kTriggerAlways = 0;
 constexpr int kCmdStraightMove = 2;
 constexpr int kCmdGroundTurnMove = 3;
-constexpr int kCmdJump = 10;
 constexpr int kCmdWait = 1;
+constexpr int kCmdJump = 10;
 constexpr int kCmdStageClear = 17;
 constexpr int kCmdWarp = 20;
 constexpr int kCmdSetTarget = 21;
 constexpr int kCmdVanish = 24;
+constexpr int kCmdShot = 11;
+constexpr int kCmdSword = 12;
+constexpr int kCmdSummonBlock = 13;
+constexpr int kCmdSummonChara = 14;
 constexpr int kCmdStatus2 = 23;
 constexpr int kCmdRunCode = 37;
 constexpr int kCmdArrange = 38;
@@ -41,7 +45,17 @@ constexpr int kKeyLeft = 1;
 constexpr int kKeyDownRight = 8;
 constexpr int kKeyButton1 = 11;
 constexpr int kKeyButton2 = 12;
+constexpr int kKeyButton3 = 13;
 constexpr int kKeyPressed = 1;
+
+// Shot records: direction choices, homing kinds, summon modes.
+constexpr int kShotForward = 0;
+constexpr int kShotDown = 7;
+constexpr int kShotUp = 6;
+constexpr int kHomingAimTarget = 3;
+constexpr int kHomingWave = 8;
+constexpr int kSummonStagePalette = 1;
+constexpr int kBlockToggle = 2;
 
 // Status condition: the system's time left, at most the operand.
 constexpr int kCondCommonVar = 1;
@@ -133,6 +147,27 @@ cEdCommand WalkBy(int dots, int speed) {
     return cmd;
 }
 
+// A shot-record command of `tenths` tenths of a second: one object straight ahead, whose
+// record the caller adjusts.
+cEdCommand ShotCommand(int type, int tenths) {
+    cEdCommand cmd;
+    cmd.nCmdType = static_cast<std::int8_t>(type);
+    cmd.nTime = static_cast<std::int16_t>(tenths);
+    cEdShot::Create(cmd.spShot);
+    cEdShot& shot = *cmd.spShot;
+    shot.nCount = 1;
+    shot.nDirection = kShotForward;
+    shot.nPower = 1;
+    return cmd;
+}
+
+cEdCommand Wait(int tenths) {
+    cEdCommand cmd;
+    cmd.nCmdType = kCmdWait;
+    cmd.nTime = static_cast<std::int16_t>(tenths);
+    return cmd;
+}
+
 cEdCommand Code(const char* text) {
     cEdCommand cmd;
     cmd.nCmdType = kCmdRunCode;
@@ -173,6 +208,13 @@ cEdFlow Flow(int trigger, std::initializer_list<cEdKeyCondition> keys, bool keyL
     return flow;
 }
 
+// A flow that runs always: a pause, then the command, again and again.
+cEdFlow Every(int pauseTenths, cEdCommand command) {
+    cEdFlow flow = Flow(kTriggerAlways, {}, true, Wait(pauseTenths));
+    flow.vecCommand.push_back(std::move(command));
+    return flow;
+}
+
 cEdAnimeFrame Frame(int pattern, int tenths) {
     cEdAnimeFrame frame;
     frame.nPattern = pattern;
@@ -195,6 +237,105 @@ CheckedVector<cEdFlow> HeroFlows() {
     cEdCommand jump = Jump(kJumpHeightByKey, kHeroJumpHbl);
     jump.nSound = kJumpSound;
     flows.push_back(Flow(kTriggerAlways, {Keys({kKeyButton1})}, true, std::move(jump)));
+    return flows;
+}
+
+CheckedVector<cEdFlow> ShooterHeroFlows() {
+    CheckedVector<cEdFlow> flows = HeroFlows();
+    // Edge-triggered: one shot per press, one swing per press.
+    cEdCommand shot = ShotCommand(kCmdShot, 1);
+    shot.spShot->nSpeed = kHeroShotSpeed;
+    shot.spShot->nGraphic = kHeroShotGraphic;
+    flows.push_back(Flow(kTriggerAlways, {Keys({kKeyButton2})}, false, std::move(shot)));
+    cEdCommand sword = ShotCommand(kCmdSword, 3);
+    sword.spShot->nHomingKind = kSampleSwordType;
+    sword.spShot->nPower = kHeroSwordPower;
+    flows.push_back(Flow(kTriggerAlways, {Keys({kKeyButton3})}, false, std::move(sword)));
+    return flows;
+}
+
+CheckedVector<cEdFlow> TurretFlows() {
+    cEdCommand shot = ShotCommand(kCmdShot, 1);
+    cEdShot& record = *shot.spShot;
+    record.nSpeed = kTurretShotSpeed;
+    record.nGraphic = 2;
+    record.nHomingKind = kHomingAimTarget;  // aims at the hero as it leaves
+    record.nImpact = kTurretShotImpact;
+    record.nPower = kTurretShotPower;
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(Every(kTurretPause, std::move(shot)));
+    return flows;
+}
+
+CheckedVector<cEdFlow> WaverFlows() {
+    cEdCommand shot = ShotCommand(kCmdShot, 1);
+    cEdShot& record = *shot.spShot;
+    record.nDirection = kShotDown;
+    record.nSpeed = 15;
+    record.nGraphic = 31;
+    record.nHomingKind = kHomingWave;
+    record.nHomingParam[0] = 2;  // two half blocks to each side
+    record.nHomingParam[1] = 4;
+    record.nHomingParam[2] = 0;
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(Every(kWavePause, std::move(shot)));
+    return flows;
+}
+
+CheckedVector<cEdFlow> SummonerFlows(int chara) {
+    cEdCommand summon = ShotCommand(kCmdSummonChara, 1);
+    cEdShot& record = *summon.spShot;
+    record.nDirection = kShotUp;
+    record.nSummonPalette = kSummonStagePalette;
+    record.nSummonIndex = static_cast<std::int16_t>(chara);
+    record.bLifeLimit = 1;
+    record.nLife = kSummonLifeTenths;
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(Every(kSummonPause, std::move(summon)));
+    return flows;
+}
+
+CheckedVector<cEdFlow> TogglerFlows(int block) {
+    cEdCommand summon = ShotCommand(kCmdSummonBlock, 1);
+    cEdShot& record = *summon.spShot;
+    record.nSummonPalette = kSummonStagePalette;
+    record.nSummonIndex = static_cast<std::int16_t>(block);
+    record.nBlockSummonMode = kBlockToggle;
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(Every(kTogglePause, std::move(summon)));
+    return flows;
+}
+
+CheckedVector<cEdFlow> DuelFlows() {
+    cEdCommand shot = ShotCommand(kCmdShot, 1);
+    cEdShot& record = *shot.spShot;
+    record.nSpeed = 20;
+    record.nGraphic = 61;
+    record.nPower = 0;
+    record.bClash = 1;
+    record.nVanish = 1;
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(Every(kDuelPause, std::move(shot)));
+    return flows;
+}
+
+CheckedVector<cEdFlow> StormFlows() {
+    constexpr int kThunder = 3;
+    constexpr int kAimAtSelf = 2;
+    cEdCommand shot = ShotCommand(kCmdShot, 600);
+    cEdShot& record = *shot.spShot;
+    record.nFormation = kThunder;
+    record.nCount = kStormRows;
+    record.nFormationParam[0] = 0;
+    record.nFormationParam[1] = kStormColumns;
+    record.nFormationParam[2] = 0;
+    record.nAimAt = kAimAtSelf;
+    record.nDirection = kShotDown;
+    record.nClonesPerCount = kStormClonePasses - 1;
+    record.nSpeed = 30;
+    record.nPower = 0;
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(Flow(kTriggerAlways, {}, true, std::move(shot)));
     return flows;
 }
 

@@ -85,6 +85,47 @@ cEdFlow ShownDistanceAreas();
 // Patrols, and loses a little HP now and then so that its HP gauge shows (the benchmark's
 // crowd).
 CheckedVector<cEdFlow> BusyFlows();
+
+// The shoot stage. The hero fires a shot forward on button 2 and swings the sample sword on
+// button 3; its shots take kShooterShotHp hits of the turret's life.
+inline constexpr int kSampleSwordType = 1;
+inline constexpr int kHeroShotSpeed = 60;
+inline constexpr int kHeroShotGraphic = 1;
+inline constexpr int kHeroSwordPower = 2;
+inline constexpr int kTurretShotSpeed = 30;
+inline constexpr int kTurretShotImpact = 3;
+inline constexpr int kTurretShotPower = 2;
+// Tenths of a second between the turret's, the waver's, the summoner's and the toggler's
+// actions.
+inline constexpr int kTurretPause = 12;
+inline constexpr int kWavePause = 15;
+inline constexpr int kSummonPause = 25;
+inline constexpr int kSummonLifeTenths = 15;
+inline constexpr int kTogglePause = 10;
+inline constexpr int kDuelPause = 8;
+
+// The hero's flows with a shot on button 2 and a sword swing on button 3.
+CheckedVector<cEdFlow> ShooterHeroFlows();
+// Fires a shot at its target (the hero) every kTurretPause tenths.
+CheckedVector<cEdFlow> TurretFlows();
+// Fires a shot that weaves down every kWavePause tenths.
+CheckedVector<cEdFlow> WaverFlows();
+// Summons the stage palette's character `chara` above itself, living kSummonLifeTenths,
+// every kSummonPause tenths.
+CheckedVector<cEdFlow> SummonerFlows(int chara);
+// Puts the stage palette's block `block` in front of itself, or takes it away, every
+// kTogglePause tenths.
+CheckedVector<cEdFlow> TogglerFlows(int block);
+// Fires a shot forward that other shots break, every kDuelPause tenths.
+CheckedVector<cEdFlow> DuelFlows();
+
+// The largest volley the editor allows, every tenth of a second: 落雷 of 127 rows of 50
+// columns in 21 clone passes (133,350 shots), falling from the top of the screen.
+inline constexpr int kStormRows = 127;
+inline constexpr int kStormColumns = 50;
+inline constexpr int kStormClonePasses = 21;
+CheckedVector<cEdFlow> StormFlows();
+
 // The basic animation set every character uses: standing breathes between two cells, walking
 // steps between two others.
 void FillBasicAnimations(cEdAnimeSet& set);

@@ -235,16 +235,55 @@ SampleImage SheetOf(int w, int h, int cellW, int cellH, void (*draw)(Canvas&, in
     return c.image;
 }
 
-// A shot's two 16 x 16 frames side by side: a ball with a trail behind it (to its right, as
-// the images face left), glowing brighter in the second frame.
-void DrawShot(Canvas& c, int x, int y, int n) {
-    const int g = n % 12;
-    for (int frame = 0; frame < 2; ++frame) {
-        const int fx = x + 16 * frame;
-        for (int i = 0; i < 6; ++i) c.Set(fx + 9 + i, y + 8 + (i % 2), Ramp(g, 5 + i));
-        c.Disc(fx + 7, y + 8, 3 + frame, Ramp(g, 9 + 2 * frame));
-        c.Disc(fx + 6, y + 7, 1, kWhite);
+// The shot sheet: 16 x 16 cells, 30 rows; graphic n has its two animation cells side by side
+// in column pair n / 30, row n % 30. A ball flying left with its trail to the right (the
+// right-facing sheet is the mirror of each cell); the second cell's ball is a little larger.
+SampleImage ShotImage() {
+    Canvas c(kShotSheetW, kShotSheetH, kKey);
+    for (int pair = 0; pair < kShotSheetW / 32; ++pair) {
+        for (int row = 0; row < kShotSheetH / 16; ++row) {
+            const int n = pair * 30 + row;
+            const int g = n % 12;
+            for (int cell = 0; cell < 2; ++cell) {
+                const int x = (pair * 2 + cell) * 16;
+                const int y = row * 16;
+                for (int i = 0; i < 6; ++i)
+                    c.Set(x + 9 + i, y + 8 + (i + cell) % 2, Ramp(g, 5 + i));
+                c.Disc(x + 7, y + 8, 3 + cell, Ramp(g, 11));
+                c.Set(x + 6, y + 7, kWhite);
+            }
+        }
     }
+    return c.image;
+}
+
+// A sword type's image: three 32 x 16 cut-outs of a blade, level, raised and lowered, held at
+// its left end (the image of the right-facing swing).
+SampleImage SwordImage() {
+    Canvas c(kSwordImageW, kSwordImageH, kKey);
+    for (int frame = 0; frame < 3; ++frame) {
+        const int x0 = frame * 32;
+        const int lift = frame == 0 ? 0 : (frame == 1 ? -1 : 1);
+        c.Fill(x0, 6, 4, 4, Grey(6));  // the hilt
+        for (int i = 4; i < 31; ++i) {
+            const int y = 7 + (lift * (i - 4)) / 5;
+            c.Fill(x0 + i, y, 1, 2, Grey(i < 28 ? 14 : 11));
+        }
+    }
+    return c.image;
+}
+
+// The same image facing left: each cut-out mirrored in place.
+SampleImage MirroredCells(const SampleImage& image, int cellW) {
+    SampleImage out = image;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const int cell = x / cellW;
+            const int mx = cell * cellW + (cellW - 1 - x % cellW);
+            out.indices[static_cast<std::size_t>(y) * image.width + mx] =
+                image.indices[static_cast<std::size_t>(y) * image.width + x];
+        }
+    return out;
 }
 
 // Items are two 32-dot frames side by side (64 dots per column of items): odd numbers are
@@ -718,7 +757,7 @@ bool WriteSampleImages(const std::string& dir) {
         std::snprintf(name, sizeof name, "Character%d.bmp", s + 1);
         ok = WriteSampleBitmap(bmp + name, CharacterImage(s)) && ok;
     }
-    ok = WriteSampleBitmap(bmp + "Shot.bmp", SheetOf(128, 480, 32, 16, DrawShot)) && ok;
+    ok = WriteSampleBitmap(bmp + "Shot.bmp", ShotImage()) && ok;
     ok = WriteSampleBitmap(bmp + "Item.bmp", SheetOf(256, 480, 32, 32, DrawItem)) && ok;
     ok = WriteSampleBitmap(bmp + "Item_Mini.bmp", SheetOf(256, 240, 32, 16, DrawMiniItem)) && ok;
     ok = WriteSampleBitmap(bmp + "Mark.bmp", SheetOf(256, 480, 32, 32, DrawMark)) && ok;
@@ -733,6 +772,8 @@ bool WriteSampleImages(const std::string& dir) {
     ok = WriteSampleBitmap(bmp + "WorldMapChip.bmp", SheetOf(256, 256, 32, 32, DrawChip)) && ok;
     ok = WriteSampleBitmap(bmp + "WorldEvent.bmp", WorldEventImage()) && ok;
     ok = WriteSampleBitmap(bmp + "WorldBack.bmp", WorldBackImage()) && ok;
+    ok = WriteSampleBitmap(bmp + kSwordImageRight, SwordImage()) && ok;
+    ok = WriteSampleBitmap(bmp + kSwordImageLeft, MirroredCells(SwordImage(), 32)) && ok;
     for (int v = 0; v < 8; ++v) {
         char name[32];
         std::snprintf(name, sizeof name, "back/Back%d.bmp", v + 1);

@@ -40,6 +40,15 @@ SampleImage CharacterImage(int sheet);
 // A 640 x 480 background picture, variant 0-7.
 SampleImage BackgroundImage(int variant);
 
+// The shot sheet's size: four column pairs of 16-dot cells, 30 rows.
+inline constexpr int kShotSheetW = 128;
+inline constexpr int kShotSheetH = 480;
+// The sample sword type's images (in bmp/), three 32 x 16 frames side by side.
+inline constexpr char kSwordImageRight[] = "SwordR.bmp";
+inline constexpr char kSwordImageLeft[] = "SwordL.bmp";
+inline constexpr int kSwordImageW = 96;
+inline constexpr int kSwordImageH = 16;
+
 // DIR/bmp/... : every image the standard surface table names (the palette image under
 // bmp/plt), and backgrounds bmp/back/Back1.bmp to Back8.bmp. `dir` is a host path.
 bool WriteSampleImages(const std::string& dir);

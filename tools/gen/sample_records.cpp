@@ -7,9 +7,11 @@
 #include "data/database.h"
 #include "data/record_io.h"
 #include "data/serial_record.h"
+#include "data/sword_type_records.h"
 #include "data/system_record.h"
 #include "gen/bmp_writer.h"
 #include "gen/sample_flows.h"
+#include "gen/sample_images.h"
 #include "gen/sample_sounds.h"
 #include "gen/sample_stages.h"
 
@@ -58,6 +60,21 @@ void MakeSampleDatabase(cEdDatabase& database) {
     golem.strFile = "bmp\\chara\\Golem.bmp";
     golem.bCellWidth = 1;
     golem.nCellWidth = 2;
+    // The sword of the shoot stage: three cut-outs of a tenth of a second each, in front.
+    database.vecSwordType.resize(kSampleSwordType + 1);
+    cEdSwordType& sword = database.vecSwordType[kSampleSwordType];
+    sword.strName = "Blade";
+    sword.strFileLeft = std::string("bmp\\") + kSwordImageLeft;
+    sword.strFileRight = std::string("bmp\\") + kSwordImageRight;
+    sword.vecFrame.resize(3);
+    for (int i = 0; i < 3; ++i) {
+        cEdSwordFrame& frame = sword.vecFrame[i];
+        frame.nSrcX = i * 32;
+        frame.nSrcY = 0;
+        frame.nCutWidth = 32;
+        frame.nCutHeight = kSwordImageH;
+        frame.nTime = 1;
+    }
     // Music 1 is the title tune, music 2 the stage tune.
     database.vecBgm[kTitleMusic].strName = "Title";
     database.vecBgm[kTitleMusic].strFile = kTitleMusicFile;

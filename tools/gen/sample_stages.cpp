@@ -491,6 +491,78 @@ cEdStage MakeCommandsStage() {
     return stage;
 }
 
+// The stage of the shot tests, one screen wide: the hero (button 2 shoots, button 3 swings
+// the sword) faces a turret at the right wall that aims at it, a flyer overhead that fires
+// weaving shots down, a summoner that calls up short-lived bats, a toggler that puts a
+// block before itself and takes it away again, and two duellists on a high ledge whose
+// breakable shots meet halfway.
+enum ShootChara {
+    kTurret = 4,
+    kWaver = 5,
+    kSummoner = 6,
+    kToggler = 7,
+    kDuelLeft = 8,
+    kDuelRight = 9
+};
+constexpr int kShootWidth = 20;
+constexpr int kTurretHp = 3;
+
+cEdStage MakeShootStage() {
+    cEdStage stage = StageFrame(kShootWidth, 0, "shoot");
+    stage.nHeroInvincible = stage.nCharaInvincible = 20;
+    stage.nHeroHitInterval = stage.nCharaHitInterval = 10;
+    stage.vecCharaPalette[kHero].vecFlow = ShooterHeroFlows();
+    cEdChara turret = Chara("Turret", 3, 1, kTurretHp);
+    turret.nBodyPower = 0;
+    turret.nScore = 300;
+    turret.vecFlow = TurretFlows();
+    stage.vecCharaPalette.push_back(turret);
+    cEdChara waver = Chara("Waver", 3, 1, 5);
+    waver.nBodyPower = 0;
+    waver.nBlockCollision = 1;  // flies
+    waver.vecFlow = WaverFlows();
+    stage.vecCharaPalette.push_back(waver);
+    // The sword's one swing takes its HP.
+    cEdChara summoner = Chara("Summoner", 2, 1, kHeroSwordPower);
+    summoner.nBodyPower = 0;
+    summoner.vecFlow = SummonerFlows(kFlyer);
+    stage.vecCharaPalette.push_back(summoner);
+    cEdChara toggler = Chara("Toggler", 2, 1, 5);
+    toggler.nBodyPower = 0;
+    toggler.vecFlow = TogglerFlows(kWall);
+    stage.vecCharaPalette.push_back(toggler);
+    for (int side = 0; side < 2; ++side) {
+        cEdChara duellist = Chara(side == 0 ? "DuelLeft" : "DuelRight", 4, 1, 50);
+        duellist.nBodyPower = 0;
+        duellist.nSide = static_cast<std::int8_t>(2 + side);
+        duellist.nFacing = static_cast<std::int8_t>(side == 0 ? 1 : 0);
+        duellist.vecFlow = DuelFlows();
+        stage.vecCharaPalette.push_back(duellist);
+    }
+
+    for (int x = 0; x < kShootWidth; ++x) {
+        PlaceBlock(stage, kFloor, x, 13);
+        PlaceBlock(stage, kFloor, x, 14);
+    }
+    for (int y = 0; y < 13; ++y) {
+        PlaceBlock(stage, kWall, 0, y);
+        PlaceBlock(stage, kWall, kShootWidth - 1, y);
+    }
+    // The duellists' ledge.
+    for (int x = 3; x < 17; ++x) PlaceBlock(stage, kFloor, x, 3);
+
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 4, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kTurret, 15, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kWaver, 9, 6));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kSummoner, 17, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kToggler, 2, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kDuelLeft, 4, 2));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kDuelRight, 15, 2));
+
+    AddBackgrounds(stage, 7);
+    return stage;
+}
+
 // The goal of a forest stage: a character of the hero's side (so that neither hurts the
 // other) standing on the floor at `column`, whose flow clears the stage when the hero comes
 // near. Its palette entry follows the shared ones.
@@ -593,6 +665,24 @@ cEdStage MakeBenchStage() {
     return stage;
 }
 
+// The stage of the volley benchmark: one screen, the hero and a storm that fires the largest
+// volley the editor allows every tenth of a second.
+cEdStage MakeVolleyStage() {
+    cEdStage stage = StageFrame(20, 0, "volley");
+    cEdChara storm = Chara("Storm", 3, 1, 1000);
+    storm.nBodyPower = 0;
+    storm.vecFlow = StormFlows();
+    stage.vecCharaPalette.push_back(storm);
+    for (int x = 0; x < 20; ++x) {
+        PlaceBlock(stage, kFloor, x, 13);
+        PlaceBlock(stage, kFloor, x, 14);
+    }
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 3, 12));
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, 4, 10, 12));
+    AddBackgrounds(stage, 2);
+    return stage;
+}
+
 bool WriteStage(const std::string& folder, const std::string& name, cEdStage&& stage) {
     // As the editor saves a palette it has read: entry 0 holds the fixed defaults, so the
     // file reads back exactly as written.
@@ -652,6 +742,8 @@ bool WriteSampleStages(const std::string& folder) {
     ok = WriteStage(folder, "test-blocks.stg4_000", MakeBlocksStage()) && ok;
     ok = WriteStage(folder, "test-commands.stg4_000", MakeCommandsStage()) && ok;
     ok = WriteStage(folder, "bench-heavy.stg4_000", MakeBenchStage()) && ok;
+    ok = WriteStage(folder, "test-shoot.stg4_000", MakeShootStage()) && ok;
+    ok = WriteStage(folder, "bench-volley.stg4_000", MakeVolleyStage()) && ok;
     return ok;
 }
 
