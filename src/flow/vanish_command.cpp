@@ -29,20 +29,12 @@ void VanishCharas(cActorBase& actor, int group, int everywhere) {
 }  // namespace
 
 void DestroyGroupShots(cGameScene& scene, int group, int everywhere) {
-    // First out of the group list, every entry of each (all still alive, so each is read
-    // while it lives); then each is destroyed once, found by its id.
-    auto& list = scene.m_vecShotGroupList[group];
+    // The ids first: removing a shot takes it out of the list being walked.
     std::vector<ObjectId> ids;
-    for (auto it = list.begin(); it != list.end();) {
-        const cProjectile* shot = *it;
-        if (shot && shot->m_bPresent && (everywhere || shot->m_bOnScreen)) {
+    for (const cProjectile* shot : scene.m_vecShotGroupList[group])
+        if (shot && shot->m_bPresent && (everywhere || shot->m_bOnScreen))
             ids.push_back(shot->Id());
-            it = list.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    for (ObjectId id : ids) scene.m_listProjectile.Remove(id);
+    for (ObjectId id : ids) scene.RemoveProjectile(id);
 }
 
 void CmdVanish(cActorBase& actor, const cEdCommand& cmd) {

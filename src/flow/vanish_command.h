@@ -20,6 +20,6 @@ void CmdVanish(cActorBase& actor, const cEdCommand& cmd);
 void CmdVanishEntry(cActorBase& actor, cCommandInstance& cmd);
 
 // Destroys the present projectiles of shot group `group` (only those on screen unless
-// `everywhere`): each leaves the group list and the scene's projectile list. Safe against
-// the lists' changes while it walks them.
+// `everywhere`): each leaves the group list and the scene's projectile list, through the
+// scene's one way of removing a projectile.
 void DestroyGroupShots(cGameScene& scene, int group, int everywhere);

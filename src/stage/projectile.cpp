@@ -14,7 +14,7 @@
 #include "platform/trunc.h"
 #include "stage/actor_geometry.h"
 #include "stage/block_map.h"
-#include "stage/chara_sheet.h"
+#include "stage/graphic_source.h"
 #include "stage/formation.h"
 #include "stage/game_scene.h"
 #include "stage/homing.h"

@@ -34,7 +34,8 @@ protected:
         shot.m_nGroup = group;
         shot.m_bPresent = 1;
         shot.m_bOnScreen = onScreen;
-        lpGame->m_vecShotGroupList[group].push_back(&shot);
+        shot.m_Shot.nSide = static_cast<decltype(shot.m_Shot.nSide)>(group);
+        lpGame->AddProjectile(shot);
         return shot;
     }
 
@@ -88,15 +89,6 @@ TEST_F(VanishTest, ShotsOfTheGroupAreDestroyed) {
     EXPECT_TRUE(lpGame->m_vecShotGroupList[2].empty());
     EXPECT_EQ(lpGame->m_listProjectile.Size(), 1u);
     EXPECT_EQ(lpGame->m_bCodeKill, 0);
-}
-
-TEST_F(VanishTest, AShotListedTwiceIsDestroyedOnceAndLeavesNoEntry) {
-    cProjectile& shot = AddShot(2, 1);
-    lpGame->m_vecShotGroupList[2].push_back(&shot);
-    AddShot(2, 1);
-    DestroyGroupShots(*lpGame, 2, 1);
-    EXPECT_EQ(lpGame->m_listProjectile.Size(), 0u);
-    EXPECT_TRUE(lpGame->m_vecShotGroupList[2].empty());
 }
 
 TEST_F(VanishTest, OtherKindsAndGroupsOfNoListDoNothing) {

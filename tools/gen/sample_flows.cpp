@@ -454,13 +454,6 @@ CheckedVector<cEdFlow> GoalFlows() {
 
 namespace {
 
-cEdCommand Wait(int tenths) {
-    cEdCommand cmd;
-    cmd.nCmdType = kCmdWait;
-    cmd.nTime = static_cast<std::int16_t>(tenths);
-    return cmd;
-}
-
 cEdCommand WarpBy(int blocks) {
     cEdCommand cmd;
     cmd.nCmdType = kCmdWarp;
