@@ -1,7 +1,9 @@
 // The sample game's first forest stage played to its goal with scripted keys: the hero walks
 // right, jumps the spikes and then the pit, and when it comes within reach of the goal
 // character, the goal's flow runs the stage-clear command: the play frame ends the stage and
-// the scene turns to the stage's result, where the hero stays.
+// the scene turns to the stage's result, where the hero stays until button 1 is pressed; then,
+// as this is a direct play of one stage, the same stage starts again (a story play goes on to
+// forest-2 instead; the stage-end tests hold that road).
 //
 // forest-1 (the version 001 the player picks): 40 blocks wide, the hero at column 2, spikes at
 // column 14 on the floor, a pit at columns 20 and 21, the goal at column 37, of the hero's
@@ -35,7 +37,10 @@ constexpr int kFirstPlay = 91;
 constexpr int kSpikeJump = 227;
 constexpr int kPitJump = 305;
 constexpr int kJumpFrames = 30;
-constexpr int kRunFrames = 560;
+// The stage clears in frame 527 (pinned below); the result takes button 1 once it has been
+// shown for its least time.
+constexpr int kResultKey = 740;
+constexpr int kRunFrames = 900;
 
 // The goal's flow clears the stage once the hero's box centre is within 2 half blocks of the
 // goal's; the boxes are half a block wide.
@@ -53,7 +58,8 @@ std::vector<std::string> GoalScript() {
     };
     return {key(kFirstPlay, kKeyRight, true), key(kSpikeJump, kKeyButton1, true),
             key(kSpikeJump + kJumpFrames, kKeyButton1, false), key(kPitJump, kKeyButton1, true),
-            key(kPitJump + kJumpFrames, kKeyButton1, false)};
+            key(kPitJump + kJumpFrames, kKeyButton1, false), key(kResultKey, kKeyButton1, true),
+            key(kResultKey + 5, kKeyButton1, false)};
 }
 
 StageRun PlayToTheGoal() {
@@ -129,13 +135,26 @@ TEST_F(ForestGoal, TheStageClearsInTheFrameAfterTheHeroComesWithinReach) {
 TEST_F(ForestGoal, AfterTheClearTheSceneStaysOnTheResultAndNothingMoves) {
     const int clear = ClearFrame();
     ASSERT_NE(clear, 0);
-    for (int f = clear; f <= kRunFrames; ++f) {
+    for (int f = clear; f < kResultKey; ++f) {
         SCOPED_TRACE(At(f).text);
         EXPECT_EQ(At(f).state, kStateResult);
         EXPECT_EQ(At(f).x, At(clear).x);
         EXPECT_EQ(At(f).y, At(clear).y);
         EXPECT_EQ(At(f).hash, At(clear).hash);
     }
+}
+
+// Button 1 on the result ends it; a direct play of one stage then plays that stage again:
+// forest-1 starts anew with the hero at its start and its own goal (column 37) as the last
+// character.
+TEST_F(ForestGoal, TheResultGoesOnToTheSameStageAgainInADirectPlay) {
+    int next = 0;
+    for (int f = kResultKey; f <= kRunFrames && !next; ++f)
+        if (At(f).state == kStatePlay) next = f;
+    ASSERT_NE(next, 0) << "no stage started again; last: " << At(kRunFrames).text;
+    for (int f = kResultKey; f < next; ++f) EXPECT_NE(At(f).state, kStatePlay);
+    EXPECT_EQ(At(next).x, 392.5) << At(next).text;
+    EXPECT_EQ(Goal(At(next)).x, ColumnX(37) + kBoxHalf + 0.5) << At(next).text;
 }
 
 // The same script writes the same states every run, and those kept in the golden file.
