@@ -11,7 +11,8 @@
 //
 // After the runs the frames per wall-clock second are printed: of the whole run, and of the
 // frames alone (the difference between the long and the short run, so that start-up and close
-// drop out). Run: scripts/bench (or build-DIR/stage_speed).
+// drop out). Run: scripts/bench (or build-DIR/stage_speed); `--stage=NAME` plays another
+// stage of the sample game (e.g. --stage=test-shoot).
 #include <benchmark/benchmark.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,7 +36,7 @@ namespace {
 
 constexpr int kShortRun = 100;
 constexpr int kLongRun = 3100;
-const char kStage[] = "data\\stg4\\bench-heavy.stg4";
+std::string g_stage = "data\\stg4\\bench-heavy.stg4";
 
 struct Config {
     const char* name;
@@ -100,7 +101,7 @@ double RunPlayerFor(const Config& config, int frames, bool stateLog) {
         plat::ResetFrames();
         plat::ResetPresenter();
         PlayerStart player;
-        player.commandLine = kStage;
+        player.commandLine = g_stage;
         _exit(RunPlayer(player));
     }
     int status = 0;
@@ -135,6 +136,16 @@ void Run(benchmark::State& state, Config config, int frames, bool stateLog) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // --stage=NAME is ours; the rest go to the benchmark library.
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--stage=", 0) == 0)
+            g_stage = "data\\stg4\\" + arg.substr(8) + ".stg4";
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
     char scratch[] = "/tmp/k4-bench-stage-XXXXXX";
     if (!mkdtemp(scratch)) return 1;
     g_root = scratch;
@@ -156,7 +167,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
 
-    std::printf("\nframes per wall-clock second (%s, headless, virtual clock)\n", kStage);
+    std::printf("\nframes per wall-clock second (%s, headless, virtual clock)\n", g_stage.c_str());
     for (const Config& config : kConfigs) {
         for (const char* kind : {"run", "run_state_log"}) {
             const auto s = g_ms.find(Name(kind, config, kShortRun));
