@@ -56,9 +56,12 @@ std::vector<std::string> GoalScript() {
         std::snprintf(line, sizeof line, "@%d key 0x%02X %s", frame, vk, down ? "down" : "up");
         return std::string(line);
     };
-    return {key(kFirstPlay, kKeyRight, true), key(kSpikeJump, kKeyButton1, true),
-            key(kSpikeJump + kJumpFrames, kKeyButton1, false), key(kPitJump, kKeyButton1, true),
-            key(kPitJump + kJumpFrames, kKeyButton1, false), key(kResultKey, kKeyButton1, true),
+    return {key(kFirstPlay, kKeyRight, true),
+            key(kSpikeJump, kKeyButton1, true),
+            key(kSpikeJump + kJumpFrames, kKeyButton1, false),
+            key(kPitJump, kKeyButton1, true),
+            key(kPitJump + kJumpFrames, kKeyButton1, false),
+            key(kResultKey, kKeyButton1, true),
             key(kResultKey + 5, kKeyButton1, false)};
 }
 

@@ -1,6 +1,8 @@
 // The stage as it is seen, in each display configuration: golden frames of the forest at its
 // first play frame and after a walk to the right, of the cave through the hero's sight
-// mask, and of the play-test stage with its distance areas (shown in a direct play). The
+// mask, and of the play-test stage with its distance areas (shown in a direct play); and, in
+// one Direct3D and one DirectDraw configuration, of the shoot stage with shots and a sword
+// swing in flight. The
 // frames are compared as decoded pixels with tests/golden/stage_<configuration>_<what>.png;
 // K4_UPDATE_GOLDEN=1 writes them instead.
 #include <gtest/gtest.h>
@@ -107,5 +109,25 @@ TEST_P(StageImages, PlayTestWithItsDistanceAreas) {
 
 INSTANTIATE_TEST_SUITE_P(Configs, StageImages, ::testing::ValuesIn(kPlayerConfigs),
                          PlayerConfigName);
+
+// The shoot stage: the hero fires on X (button 2) and swings its sword on C (button 3); the
+// turret, the weaving flyer and the duellists fire on their own.
+using ShotImages = StageImages;
+
+constexpr int kShotFrame = 112;
+constexpr int kSwingFrame = 456;
+
+TEST_P(ShotImages, ShotsAndASwordInFlight) {
+    const std::vector<Frame> frames =
+        Play("data\\stg4\\test-shoot.stg4", {kShotFrame, kSwingFrame},
+             {"@100 key 0x58 down", "@104 key 0x58 up", "@280 key 0x27 down", "@447 key 0x27 up",
+              "@452 key 0x43 down", "@456 key 0x43 up"});
+    ASSERT_EQ(frames.size(), 2u);
+    ExpectGolden(frames[0], "shots");
+    ExpectGolden(frames[1], "sword");
+}
+
+const PlayerConfig kShotConfigs[] = {kPlayerConfigs[0], kPlayerConfigs[2]};
+INSTANTIATE_TEST_SUITE_P(Configs, ShotImages, ::testing::ValuesIn(kShotConfigs), PlayerConfigName);
 
 }  // namespace

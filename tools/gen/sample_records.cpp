@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "data/database.h"
@@ -113,21 +114,29 @@ bool WriteSystem(const std::string& folder) {
 bool WriteProjectRecords(const std::string& folder) {
     bool ok = WriteSystem(folder);
     ok = WriteDatabase(folder) && ok;
-    // Saving checks an item's sound and a stage's music against the loaded database (a number
-    // the table lacks is cleared): while the palettes and stages are written, the sample's own
-    // tables are the ones they are checked against; the program's are put back afterwards.
+    // Saving checks the numbers a record takes from the database (an item's sound, a stage's
+    // music, a command's animation or sword type, ...) against the loaded tables, clearing those a
+    // table lacks: while the palettes and stages are written, the sample's own database is the
+    // loaded one; the program's is put back afterwards.
     cEdDatabase sample;
     MakeSampleDatabase(sample);
-    CheckedVector<cEdSound> programSound;
-    programSound.Assign(EdDatabase.vecSound);
-    CheckedVector<cEdBgm> programBgm = EdDatabase.vecBgm;
-    EdDatabase.vecSound.Assign(sample.vecSound);
-    EdDatabase.vecBgm = sample.vecBgm;
+    const auto swapTables = [&sample] {
+        std::swap(EdDatabase.vecAnimeSet, sample.vecAnimeSet);
+        std::swap(EdDatabase.vecAnime, sample.vecAnime);
+        std::swap(EdDatabase.vecBmpCharaExc, sample.vecBmpCharaExc);
+        std::swap(EdDatabase.vecSwordType, sample.vecSwordType);
+        std::swap(EdDatabase.vecEffect, sample.vecEffect);
+        std::swap(EdDatabase.vecCharaEffect, sample.vecCharaEffect);
+        std::swap(EdDatabase.vecScrEffect, sample.vecScrEffect);
+        std::swap(EdDatabase.vecPicture, sample.vecPicture);
+        std::swap(EdDatabase.vecSound, sample.vecSound);
+        std::swap(EdDatabase.vecBgm, sample.vecBgm);
+    };
+    swapTables();
     ok = WriteSampleCommonPalette(folder) && ok;
     ok = WriteSampleWorldMap(folder) && ok;
     ok = WriteSampleStages(folder) && ok;
-    EdDatabase.vecSound.Assign(programSound);
-    EdDatabase.vecBgm = programBgm;
+    swapTables();
     return ok;
 }
 
