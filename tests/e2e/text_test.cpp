@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "golden_frame.h"
 #include "platform/glyph_source.h"
 #include "platform/png_writer.h"
 #include "player_harness.h"
@@ -82,30 +83,7 @@ protected:
     }
 
     static void ExpectGolden(const Frame& frame, const std::string& what) {
-        ASSERT_EQ(frame.width, 640) << what << " was not captured";
-        const std::string name = std::string("text_") + GetParam().name + "_" + what + ".png";
-        const std::string golden = std::string(K4_GOLDEN_DIR) + "/" + name;
-        if (std::getenv("K4_UPDATE_GOLDEN") != nullptr) {
-            ASSERT_TRUE(plat::WritePng(golden, frame.pixels.data(), 640, 480, 640, nullptr));
-            std::printf("golden written: %s\n", golden.c_str());
-            return;
-        }
-        plat::DecodedImage expected;
-        const std::string bytes = PlayerProject::ReadFile(golden);
-        ASSERT_TRUE(plat::DecodeImage(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                      bytes.size(), expected, nullptr))
-            << golden << " is missing; K4_UPDATE_GOLDEN=1 writes it";
-        ASSERT_EQ(expected.width, 640);
-        int differing = 0;
-        for (std::size_t i = 0; i < frame.pixels.size(); ++i)
-            differing += (expected.argb[i] | 0xFF000000u) != (frame.pixels[i] | 0xFF000000u);
-        if (differing != 0) {
-            const std::string actual =
-                (std::filesystem::temp_directory_path() / ("actual_" + name)).string();
-            plat::WritePng(actual, frame.pixels.data(), 640, 480, 640, nullptr);
-            ADD_FAILURE() << differing << " pixels differ from " << golden << "; actual in "
-                          << actual;
-        }
+        ExpectGoldenFrame(frame, std::string("text_") + GetParam().name + "_" + what + ".png");
     }
 };
 
