@@ -104,6 +104,8 @@ public:
         if (!gen::MakeProject(dir + "/project", options, &error))
             return ::testing::AssertionFailure() << "MakeProject: " << error;
         root = dir + "/project";
+        // A window takes the desktop's depth: a 16-bit window needs a 16-bit desktop.
+        desktopBpp = config.windowMode && config.bpp == 16 ? 16 : 32;
         std::ofstream ini(root + "/System.ini", std::ios::binary);
         ini << "Direct3D=" << config.direct3D << "\r\nWindowMode=" << config.windowMode
             << "\r\nBpp=" << config.bpp << "\r\nVSync=0\r\nShowFps=" << showFps << "\r\n"
@@ -137,6 +139,7 @@ public:
             setenv("K4_HEADLESS", "1", 1);
             setenv("K4_CLOCK", "virtual", 1);
             setenv("K4_SCRIPT", scriptPath.c_str(), 1);
+            if (desktopBpp == 16) setenv("K4_DESKTOP_BPP", "16", 1);
             if (run.quitAfter > 0)
                 setenv("K4_QUIT_AFTER", std::to_string(run.quitAfter).c_str(), 1);
             if (!capture.empty()) setenv("K4_CAPTURE", (capture + ":" + captureDir).c_str(), 1);
@@ -207,4 +210,5 @@ public:
 
     std::string dir;
     std::string root;
+    int desktopBpp = 32;
 };

@@ -1,8 +1,7 @@
-// The stage as it is seen, in each display configuration: golden frames of the forest at its
-// first play frame and after a walk to the right, of the cave through the hero's sight
-// mask, and of the play-test stage with its distance areas (shown in a direct play); and, in
-// one Direct3D and one DirectDraw configuration, of the shoot stage with shots and a sword
-// swing in flight. The
+// The stage as it is seen, in each of the six display configurations: golden frames of the forest
+// at its first play frame and after a walk to the right, of the cave through the hero's sight mask,
+// and of the play-test stage with its distance areas (shown in a direct play); and, in one Direct3D
+// and one DirectDraw configuration, of the shoot stage with shots and a sword swing in flight. The
 // frames are compared as decoded pixels with tests/golden/stage_<configuration>_<what>.png;
 // K4_UPDATE_GOLDEN=1 writes them instead.
 #include <gtest/gtest.h>
@@ -85,7 +84,11 @@ TEST_P(StageImages, PlayTestWithItsDistanceAreas) {
     ExpectGolden(frames[0], "areas");
 }
 
-INSTANTIATE_TEST_SUITE_P(Configs, StageImages, ::testing::ValuesIn(kPlayerConfigs),
+// The five configurations of the other runs and the 16-bit window, on a 16-bit desktop.
+const PlayerConfig kStageConfigs[] = {kPlayerConfigs[0], {"D3D16Window", 1, 1, 16},
+                                      kPlayerConfigs[1], kPlayerConfigs[2],
+                                      kPlayerConfigs[3], kPlayerConfigs[4]};
+INSTANTIATE_TEST_SUITE_P(Configs, StageImages, ::testing::ValuesIn(kStageConfigs),
                          PlayerConfigName);
 
 // The shoot stage: the hero fires on X (button 2) and swings its sword on C (button 3); the
