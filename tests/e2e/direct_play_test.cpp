@@ -151,6 +151,7 @@ TEST(PlayerStart, MissingStageFileStartsTheTitle) {
 TEST(PlayerStart, WindowModeAtAnotherDepthThanTheDesktopIsRefused) {
     PlayerProject project;
     ASSERT_TRUE(project.Make({"DD16Window", 0, 1, 16}));
+    project.desktopBpp = 32;  // a 16-bit window on the usual 32-bit desktop
     PlayerRun run;
     run.quitAfter = 5;
     const PlayerResult result = project.Run(run);

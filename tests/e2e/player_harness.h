@@ -210,5 +210,5 @@ public:
 
     std::string dir;
     std::string root;
-    int desktopBpp = 32;
+    int desktopBpp = 32;  // the headless desktop's depth, set by Make for the configuration
 };
