@@ -270,7 +270,9 @@ struct Relations {
         c.m_vecTargetedBy.push_back(&a);
         c.m_vecTargetedBy.push_back(&d);
         c.m_vecTargetedBy.push_back(&a);
-        a.m_vecHomingShots.push_back(&shot);
+        // Both sides of the homing relation, as the shot keeps them: the shot, destroyed
+        // before the actors, then takes itself out of A's list.
+        shot.SetHomingTarget(&a);
     }
     static std::vector<cActorBase*> List(const cActorBase& actor) {
         return {actor.m_vecTargetedBy.begin(), actor.m_vecTargetedBy.end()};
