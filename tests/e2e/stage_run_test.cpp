@@ -86,9 +86,16 @@ TEST_F(FallingStage, HeroOverAPitFallsDiesAndTheStageStartsAgain) {
         EXPECT_GT(lines[i].y, i == play ? start.y : lines[i - 1].y);
         EXPECT_GT(lines[i].vy, i == play ? 0.0 : lines[i - 1].vy);
     }
-    // Out at the bottom, not by a block or the screen's edge.
-    EXPECT_EQ(CountOf(ErrorLog(), "Dead 2"), 1u) << ErrorLog();
-    EXPECT_EQ(CountOf(ErrorLog(), "Dead "), 1u) << ErrorLog();
+    // Out at the bottom, not by a block or the screen's edge. Only the first life counts:
+    // the player may play on a few frames past the last one logged before it closes (a
+    // loaded machine), far enough for the second fall to end too.
+    const std::string& log = ErrorLog();
+    const std::size_t firstSetUp = log.find("In SetStage");
+    const std::string firstLife =
+        log.substr(0, firstSetUp == std::string::npos ? std::string::npos
+                                                      : log.find("In SetStage", firstSetUp + 1));
+    EXPECT_EQ(CountOf(firstLife, "Dead 2"), 1u) << log;
+    EXPECT_EQ(CountOf(firstLife, "Dead "), 1u) << log;
 
     // The death animation, then the stage set up again: the hero back at its place.
     const std::size_t restart =
