@@ -5,27 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
-#include "gen/project.h"
-#include "platform/host_path.h"
 #include "scene/scene_fixture.h"
 #include "stage/block_chara_collision.h"
-#include "stage/stage_load.h"
+#include "stage/sample_forest.h"
 #include "stage/stage_objects.h"
 
 namespace {
-
-struct LoadedStage {
-    cEdStage stage;
-    cEdStage work;
-    bool ready = false;
-};
-LoadedStage& Sample() {
-    static LoadedStage loaded;
-    return loaded;
-}
 
 // The placed walker of forest-1 and its record index.
 constexpr int kWalkerSerial = 1;
@@ -36,21 +23,7 @@ protected:
     void SetUp() override {
         SetUpWorld();
         ASSERT_TRUE(OpenDisplay(kSceneDisplays[2]));
-        LoadedStage& sample = Sample();
-        if (!sample.ready) {
-            std::string error;
-            gen::ProjectOptions options;
-            options.data = true;
-            ASSERT_TRUE(gen::MakeProject("project", options, &error)) << error;
-            std::filesystem::current_path("project");
-            plat::ClearPathCache();
-            ASSERT_EQ(LoadStageForPlay("data\\stg4\\forest-1.stg4", 1, &EdStage), 1);
-            sample.stage = EdStage;
-            sample.work = EdStageWork;
-            sample.ready = true;
-        }
-        EdStage = sample.stage;
-        EdStageWork = sample.work;
+        ASSERT_TRUE(UseSampleForest());
         SceneMgr.m_nScene = SCENE_GAME;
         SceneMgr.m_nPlayMode = PLAYMODE_FREE;
         SceneMgr.PrepareScene(SCENE_GAME);
@@ -106,7 +79,7 @@ TEST_F(BlockCharaPlayTest, CrushByABlockCharacterWaitsForTheHoldCountdown) {
     const Case cases[] = {{0, true}, {1, true}, {2, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.hold);
-        EdStageWork = Sample().work;
+        EdStageWork = SampleForest().work;
         game->SetStage(0, 1);
         game->m_nState = GAMESTATE_PLAY;
         cHeroActor& hero = Hero();

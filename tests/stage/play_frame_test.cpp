@@ -7,15 +7,12 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "gen/project.h"
-#include "platform/host_path.h"
 #include "scene/scene_fixture.h"
-#include "stage/stage_load.h"
+#include "stage/sample_forest.h"
 #include "stage/stage_objects.h"
 
 namespace {
@@ -24,16 +21,6 @@ namespace {
 // pits at columns 20, 21 and 30, walls at columns 0 and 39; the hero at (2, 12), the walker
 // at (12, 12) and the flyer at (18, 6), both computer characters, and the goal at (37, 12)
 // of the hero's side; three items.
-struct LoadedStage {
-    cEdStage stage;
-    cEdStage work;
-    bool ready = false;
-};
-LoadedStage& Sample() {
-    static LoadedStage loaded;
-    return loaded;
-}
-
 // Serial numbers of one attempt: the hero takes 0, the placed characters follow.
 constexpr int kWalkerSerial = 1;
 constexpr int kFlyerSerial = 2;
@@ -52,21 +39,7 @@ protected:
     void SetUp() override {
         SetUpWorld();
         ASSERT_TRUE(OpenDisplay(kSceneDisplays[2]));  // DirectDraw 32 in a window
-        LoadedStage& sample = Sample();
-        if (!sample.ready) {
-            std::string error;
-            gen::ProjectOptions options;
-            options.data = true;
-            ASSERT_TRUE(gen::MakeProject("project", options, &error)) << error;
-            std::filesystem::current_path("project");
-            plat::ClearPathCache();
-            ASSERT_EQ(LoadStageForPlay("data\\stg4\\forest-1.stg4", 1, &EdStage), 1);
-            sample.stage = EdStage;
-            sample.work = EdStageWork;
-            sample.ready = true;
-        }
-        EdStage = sample.stage;
-        EdStageWork = sample.work;
+        ASSERT_TRUE(UseSampleForest());
         SceneMgr.m_nScene = SCENE_GAME;
         SceneMgr.m_nPlayMode = PLAYMODE_FREE;
         SceneMgr.PrepareScene(SCENE_GAME);
@@ -182,7 +155,7 @@ TEST_F(PlayFrameTest, FrameRunsTheSpeedFactorsTicksAndWithoutTicksOnlyTheCounter
     // Levels 11 to 19 are the fine steps 1 to 9; 0 and below run no tick.
     const Case cases[] = {{10, 10}, {15, 5}, {1, 1}, {0, 0}, {-3, 0}};
     for (const Case& c : cases) {
-        EdStageWork = Sample().work;
+        EdStageWork = SampleForest().work;
         EdStageWork.nLevel = c.level;
         PlaceHero(kPitColumn);  // over a pit: it falls whenever a tick runs
         Start();
@@ -205,7 +178,7 @@ TEST_F(PlayFrameTest, FrameRunsTheSpeedFactorsTicksAndWithoutTicksOnlyTheCounter
 
 TEST_F(PlayFrameTest, TimeLimitCountsASecondPerSixtyFramesWhateverTheFrameRate) {
     for (int fps : {60, 30}) {
-        EdStageWork = Sample().work;
+        EdStageWork = SampleForest().work;
         EdStageWork.nFps = fps;
         Start();
         EXPECT_EQ(SceneMgr.m_nFps, fps);
@@ -339,7 +312,7 @@ TEST_F(PlayFrameTest, HeldButtonsReachTheHeroOnlyOnceAllAreReleased) {
 
 TEST_F(PlayFrameTest, AreaRemovalLooksOnlyInTheFirstTickOfAFrame) {
     for (int areaOn : {1, 0}) {
-        EdStageWork = Sample().work;
+        EdStageWork = SampleForest().work;
         FillPits();
         // Right of the view, with no margin: off screen to the right is out of the area.
         EdStageWork.AreaLimit[0].bRightOn = areaOn;
@@ -376,7 +349,7 @@ TEST_F(PlayFrameTest, LifeCountersRemoveCharactersAndItemsAfterTheirTicks) {
     };
     const Case cases[] = {{0, 0, 1}, {3, 0, 4}, {0, 1, 0}};
     for (const Case& c : cases) {
-        EdStageWork = Sample().work;
+        EdStageWork = SampleForest().work;
         EdStageWork.nLevel = 1;  // one tick a frame
         Start();
         Hero().m_bDying = c.heroDying;
@@ -431,7 +404,7 @@ TEST_F(PlayFrameTest, HeroFallingOutOfTheStageDiesAndADirectPlayRestartsWithoutU
 
 TEST_F(PlayFrameTest, HeroSqueezedBetweenBlocksDiesUnlessCrushDeathsAreHeld) {
     for (int hold : {0, 1000}) {
-        EdStageWork = Sample().work;
+        EdStageWork = SampleForest().work;
         // The hero stands inside a wall two blocks wide: pushed out of the left block into
         // the right one and back, it touches both.
         AddFloorBlock(5, 12);

@@ -5,31 +5,19 @@
 // failed set-up of a stage too large to hold.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "gen/project.h"
 #include "platform/cp932.h"
 #include "platform/host_path.h"
 #include "scene/scene_fixture.h"
 #include "stage/block_map.h"
-#include "stage/stage_load.h"
+#include "stage/sample_forest.h"
 #include "stage/stage_objects.h"
 
 namespace {
 
 // The sample's first stage as loaded for play: made and read once, handed to every test.
-struct LoadedStage {
-    cEdStage stage;
-    cEdStage work;
-    bool ready = false;
-};
-LoadedStage& Sample() {
-    static LoadedStage loaded;
-    return loaded;
-}
-
 // forest-1: 40 × 15 blocks; hero (2, 12); walker (12, 12) and flyer (18, 6), both group 1,
 // and the goal (37, 12) of the hero's group 0; coins at (9, 8) and (10, 8), a heart at
 // (16, 11).
@@ -42,21 +30,7 @@ class StageSetupTest : public ::testing::Test, public SceneWorld {
 protected:
     void SetUp() override {
         SetUpWorld();
-        LoadedStage& sample = Sample();
-        if (!sample.ready) {
-            std::string error;
-            gen::ProjectOptions options;
-            options.data = true;
-            ASSERT_TRUE(gen::MakeProject("project", options, &error)) << error;
-            std::filesystem::current_path("project");
-            plat::ClearPathCache();
-            ASSERT_EQ(LoadStageForPlay("data\\stg4\\forest-1.stg4", 1, &EdStage), 1);
-            sample.stage = EdStage;
-            sample.work = EdStageWork;
-            sample.ready = true;
-        }
-        EdStage = sample.stage;
-        EdStageWork = sample.work;
+        ASSERT_TRUE(UseSampleForest());
         // The sample stages store no extents, which would put everything beyond the first 640
         // dots outside the stage; a stage's extents are its size in dots, so that the whole
         // map with its margins is the stage.
@@ -345,8 +319,8 @@ TEST_F(StageSetupTest, RetryBringsBackTheSettingsButKeepsThePlacements) {
         EXPECT_EQ(EdStageWork.vecChara[kWalker].nPlaceX, 5) << restart;
         ASSERT_EQ(CharaList.Size(), 3u) << restart;
         EXPECT_DOUBLE_EQ(CharaList.begin()->m_dHomeX, (5 + 10) * 32 + 16) << restart;
-        EdStageWork = Sample().work;
-        EdStage = Sample().stage;
+        EdStageWork = SampleForest().work;
+        EdStage = SampleForest().stage;
         SetSize(kWidth, kHeight);
     }
 }
