@@ -1,5 +1,6 @@
 #include "gen/sample_stages.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -105,6 +106,20 @@ void PlaceBlock(cEdStage& stage, SampleBlock block, int x, int y) {
     stage.vecBlock.push_back(Placed(stage.vecBlockPalette, block, x, y));
 }
 
+// The frame most sample stages stand in: two rows of floor along the bottom (open at the
+// `gaps` columns, the pits) and a wall up each side.
+void FloorAndWalls(cEdStage& stage, int width, std::initializer_list<int> gaps = {}) {
+    for (int x = 0; x < width; ++x) {
+        if (std::find(gaps.begin(), gaps.end(), x) != gaps.end()) continue;
+        PlaceBlock(stage, kFloor, x, 13);
+        PlaceBlock(stage, kFloor, x, 14);
+    }
+    for (int y = 0; y < 13; ++y) {
+        PlaceBlock(stage, kWall, 0, y);
+        PlaceBlock(stage, kWall, width - 1, y);
+    }
+}
+
 // A sky whose clouds drift by themselves and, over it, hills that move with the stage at
 // half its speed; both behind the blocks. `variant` (1, 3, 5, 7) picks the pair of images.
 void AddBackgrounds(cEdStage& stage, int variant) {
@@ -144,17 +159,7 @@ cEdStage MakeStage(int width, std::initializer_list<int> pits, int backgroundVar
                    int timeLimit) {
     cEdStage stage = StageFrame(width, timeLimit, "sample");
 
-    for (int x = 0; x < width; ++x) {
-        bool pit = false;
-        for (int p : pits) pit = pit || p == x;
-        if (pit) continue;
-        PlaceBlock(stage, kFloor, x, 13);
-        PlaceBlock(stage, kFloor, x, 14);
-    }
-    for (int y = 0; y < 13; ++y) {
-        PlaceBlock(stage, kWall, 0, y);
-        PlaceBlock(stage, kWall, width - 1, y);
-    }
+    FloorAndWalls(stage, width, pits);
     for (int x = 8; x < 12; ++x) PlaceBlock(stage, kFloor, x, 9);
     PlaceBlock(stage, kSpikes, 14, 12);
 
@@ -209,15 +214,7 @@ cEdStage MakePlayTestStage() {
     waiter.vecFlow = WaiterFlows(kPlayTestTimeLimit);
     stage.vecCharaPalette.push_back(waiter);
 
-    for (int x = 0; x < kPlayTestWidth; ++x) {
-        if (x == 9 || x == 10) continue;
-        PlaceBlock(stage, kFloor, x, 13);
-        PlaceBlock(stage, kFloor, x, 14);
-    }
-    for (int y = 0; y < 13; ++y) {
-        PlaceBlock(stage, kWall, 0, y);
-        PlaceBlock(stage, kWall, kPlayTestWidth - 1, y);
-    }
+    FloorAndWalls(stage, kPlayTestWidth, {9, 10});
     PlaceBlock(stage, kWall, 13, 11);
     PlaceBlock(stage, kWall, 13, 12);
 
@@ -267,14 +264,7 @@ cEdStage MakeHitsStage() {
     // The coin of this stage rings too.
     stage.vecItemPalette[kCoin].nTakeSound = 1;
 
-    for (int x = 0; x < kHitsWidth; ++x) {
-        PlaceBlock(stage, kFloor, x, 13);
-        PlaceBlock(stage, kFloor, x, 14);
-    }
-    for (int y = 0; y < 13; ++y) {
-        PlaceBlock(stage, kWall, 0, y);
-        PlaceBlock(stage, kWall, kHitsWidth - 1, y);
-    }
+    FloorAndWalls(stage, kHitsWidth);
     stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 5, 12));
     cEdChara placedBrute = PlacedChara(stage.vecCharaPalette, kBrute, 9, 12);
     placedBrute.nPlaceValue = 0;  // carries the gem, the first item placement
@@ -308,14 +298,7 @@ cEdStage MakeCodeStage() {
     glitch.vecFlow = FailingCodeFlows();
     stage.vecCharaPalette.push_back(glitch);
 
-    for (int x = 0; x < kCodeWidth; ++x) {
-        PlaceBlock(stage, kFloor, x, 13);
-        PlaceBlock(stage, kFloor, x, 14);
-    }
-    for (int y = 0; y < 13; ++y) {
-        PlaceBlock(stage, kWall, 0, y);
-        PlaceBlock(stage, kWall, kCodeWidth - 1, y);
-    }
+    FloorAndWalls(stage, kCodeWidth);
     stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 3, 12));
     stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kLapper, 8, 12));
     stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kGlitch, 16, 12));
@@ -470,14 +453,7 @@ cEdStage MakeCommandsStage() {
     add("Switch", 4, 0, SwitchFlows(kBatGroup));
     add("Bat", 3, kBatGroup, {});
 
-    for (int x = 0; x < kCommandsWidth; ++x) {
-        PlaceBlock(stage, kFloor, x, 13);
-        PlaceBlock(stage, kFloor, x, 14);
-    }
-    for (int y = 0; y < 13; ++y) {
-        PlaceBlock(stage, kWall, 0, y);
-        PlaceBlock(stage, kWall, kCommandsWidth - 1, y);
-    }
+    FloorAndWalls(stage, kCommandsWidth);
     stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 2, 12));
     // The first three in the list are the ones the state log shows.
     stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kWarper, 8, 12));
@@ -540,14 +516,7 @@ cEdStage MakeShootStage() {
         stage.vecCharaPalette.push_back(duellist);
     }
 
-    for (int x = 0; x < kShootWidth; ++x) {
-        PlaceBlock(stage, kFloor, x, 13);
-        PlaceBlock(stage, kFloor, x, 14);
-    }
-    for (int y = 0; y < 13; ++y) {
-        PlaceBlock(stage, kWall, 0, y);
-        PlaceBlock(stage, kWall, kShootWidth - 1, y);
-    }
+    FloorAndWalls(stage, kShootWidth);
     // The duellists' ledge.
     for (int x = 3; x < 17; ++x) PlaceBlock(stage, kFloor, x, 3);
 
@@ -727,12 +696,11 @@ bool WriteSampleStages(const std::string& folder) {
     bool ok = WriteStage(folder, "forest-1.stg4_000",
                          WithGoal(MakeStage(40, {20, 21, 30}, 1, 200), kForestGoalColumn));
     // A later version of the first stage: the player must pick the highest number.
-    ok = WriteStage(folder, "forest-1.stg4_001",
-                    WithGoal(MakeForestStage(), kForestGoalColumn)) &&
+    ok = WriteStage(folder, "forest-1.stg4_001", WithGoal(MakeForestStage(), kForestGoalColumn)) &&
          ok;
-    ok = WriteStage(folder, "forest-2.stg4_000",
-                    WithGoal(MakeForest2Stage(), kForest2GoalColumn)) &&
-         ok;
+    ok =
+        WriteStage(folder, "forest-2.stg4_000", WithGoal(MakeForest2Stage(), kForest2GoalColumn)) &&
+        ok;
     ok = WriteStage(folder, "cave.stg4_000", MakeCaveStage()) && ok;
     ok = WriteStage(folder, "c01-1.stg4_000", MakeStage(25, {12}, 7, 120)) && ok;
     ok = WriteStage(folder, "test-fall.stg4_000", MakeFallStage()) && ok;
