@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "base/test_dialog.h"
 #include "platform/dialog.h"
 #include "platform/platform_state.h"
 #include "platform/script_state.h"
@@ -20,9 +21,8 @@ constexpr int kRed = 10;
 constexpr int kBlue = 11;
 constexpr int kFlag = 12;
 
-class ColourDialog : public DLG_CLASS {
+class ColourDialog : public TestDialog<ColourDialog> {
 public:
-    static ColourDialog* current;
     int colour = 0;  // 1 red, 2 blue
     int flag = 0;
     cCtrlRadio red, blue;
@@ -33,18 +33,6 @@ public:
     plat::LRESULT nestedCommand = -1;
     int commands = 0;
 
-    ColourDialog() {
-        Init(1, nullptr, 0, &WindowList);
-        lpfnProc = [](plat::HWND h, std::uint32_t m, plat::WPARAM w, plat::LPARAM l) {
-            return current->WndProc(h, m, w, l);
-        };
-        current = this;
-    }
-    plat::LRESULT WndProc(plat::HWND h, std::uint32_t m, plat::WPARAM w, plat::LPARAM l) override {
-        const plat::LRESULT r = Dispatch(h, m, w, l);
-        if (m == plat::WM_CLOSE) End(0);
-        return r;
-    }
     plat::LRESULT OnInitDialog(plat::WPARAM w, plat::LPARAM l) override {
         DLG_CLASS::OnInitDialog(w, l);
         red.Attach(this, kRed);
@@ -92,7 +80,6 @@ protected:
         return t;
     }
 };
-ColourDialog* ColourDialog::current = nullptr;
 
 class DialogBase : public ::testing::Test {
 protected:

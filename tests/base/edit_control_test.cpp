@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/dialog_base.h"
+#include "base/test_dialog.h"
 #include "platform/cp932.h"
 #include "platform/dialog.h"
 #include "platform/platform_state.h"
@@ -114,27 +115,14 @@ TEST(EditChange, AnOverLongBoundValueIsCutWhileInitialising) {
 
 // A dialog with one name field, driven from inside its own initialisation: the steps type into
 // the field as a person would, and the control's state is read after each.
-class NameDialog : public DLG_CLASS {
+class NameDialog : public TestDialog<NameDialog> {
 public:
-    static NameDialog* current;
     std::string name;
     cCtrlEdit edit;
     std::vector<std::pair<std::string, std::string>> steps;  // typed, or "\b"
     std::vector<std::string> seen;                           // the field after each step
     std::vector<int> carets;
 
-    NameDialog() {
-        Init(1, nullptr, 0, &WindowList);
-        lpfnProc = [](plat::HWND h, std::uint32_t m, plat::WPARAM w, plat::LPARAM l) {
-            return current->WndProc(h, m, w, l);
-        };
-        current = this;
-    }
-    plat::LRESULT WndProc(plat::HWND h, std::uint32_t m, plat::WPARAM w, plat::LPARAM l) override {
-        const plat::LRESULT r = Dispatch(h, m, w, l);
-        if (m == plat::WM_CLOSE) End(0);
-        return r;
-    }
     plat::LRESULT OnInitDialog(plat::WPARAM w, plat::LPARAM l) override {
         DLG_CLASS::OnInitDialog(w, l);
         EditCtrlDesc desc;
@@ -166,7 +154,6 @@ protected:
         return t;
     }
 };
-NameDialog* NameDialog::current = nullptr;
 
 class EditInDialog : public ::testing::Test {
 protected:
