@@ -3,6 +3,7 @@
 // Every request is sent, so the sender waits until it has been served.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "platform/messages.h"
@@ -28,3 +29,9 @@ inline constexpr int kDataSeBase = 16;
 void PlaySystemSe(std::int32_t n);
 // Sound n of the project's sound table; nothing for 0.
 void PlayDataSe(std::int16_t n);
+
+// Completion flags of the dialog requests. The sender clears the flag, sends the request
+// and polls with 1-ms sleeps until the window thread has set it to 1.
+extern std::atomic<std::int32_t> bNameEntryDone;    // WM_USER_NAMEENTRY has finished
+extern std::atomic<std::int32_t> bFileDialogDone;   // a LOADSTAGE, LOADREPLAY or SAVEREPLAY has finished
+extern std::atomic<std::int32_t> bFileDialogResult; // 1: the last file request chose a file

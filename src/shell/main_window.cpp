@@ -9,6 +9,7 @@
 #include "gfx/restore.h"
 #include "scene/game_progress.h"
 #include "sound/bgm_manager.h"
+#include "shell/window_request_steps.h"
 #include "sound/sound_effects.h"
 #include "stage/game_scene.h"
 
@@ -97,6 +98,18 @@ plat::LRESULT MainWndProc(plat::HWND hwnd, std::uint32_t msg, plat::WPARAM wPara
         case WM_USER_PLAYBGM:
             ErrorLog("PlayBGM %d %d", static_cast<int>(wParam), static_cast<int>(lParam));
             PlayMusicRequest(wParam, lParam);
+            return 0;
+        case WM_USER_NAMEENTRY:
+            ServeNameEntryRequest();
+            return 0;
+        case WM_USER_LOADSTAGE:
+            ServeLoadStageRequest();
+            return 0;
+        case WM_USER_LOADREPLAY:
+            ServeLoadReplayRequest();
+            return 0;
+        case WM_USER_SAVEREPLAY:
+            ServeSaveReplayRequest(wParam);
             return 0;
         case WM_USER_RESTORE:
             DDRestoreSurface();
