@@ -151,6 +151,11 @@ cEdStage StageFrame(int width, int timeLimit, const char* text) {
     stage.bTimeLimit = timeLimit > 0 ? 1 : 0;
     if (timeLimit > 0) stage.nTimeLimit = timeLimit;
     stage.strText = text;
+    // Every sample stage opens with the stage caption and its series number. The word sheet
+    // keeps the time limit's digits where the second start caption would be, so no sample
+    // stage shows that one.
+    stage.bStartCaption = 1;
+    stage.bStartCaption2 = 0;
     FillPalettes(stage);
     return stage;
 }
@@ -547,13 +552,8 @@ cEdStage WithGoal(cEdStage stage, int column) {
     return stage;
 }
 
-// The forest's later version: it opens with the stage caption and its series number.
-cEdStage MakeForestStage() {
-    cEdStage forest = MakeStage(40, {20, 21}, 1, 200);
-    forest.bStartCaption = 1;
-    forest.bStartCaption2 = 0;
-    return forest;
-}
+// The forest's later version.
+cEdStage MakeForestStage() { return MakeStage(40, {20, 21}, 1, 200); }
 
 // The second forest: a golem drawn from its own bitmap, whose cells are two blocks wide, at
 // the size of its cells; a walker grown to twice its size; the flyer carries the heart (the
