@@ -605,4 +605,34 @@ TEST_F(PlayFrameTest, KillActorLeavesTheHeroToItsCallerAndKillsACharacterOnce) {
     EXPECT_TRUE(Sounds().empty());
 }
 
+// A frozen frame (the pause, a wait) draws the stage as it stands: no actor's animation, gauge
+// or death count moves on, and the next unfrozen frame goes on from there.
+TEST_F(PlayFrameTest, FrozenDrawsKeepAnimationsGaugesAndDeathsStill) {
+    Start();
+    cHeroActor& hero = Player[0];
+    hero.m_bDying = 1;
+    cCharaActor* walker = FindChara(kWalkerSerial);
+    ASSERT_NE(walker, nullptr);
+    walker->m_HpGauge = GaugeAnim{120, 6.0, 0.1, 30};
+    struct Still {
+        std::int32_t walkerStep, walkerCount, gaugeFrames, deathFrames;
+        double gaugeShown;
+        bool operator==(const Still&) const = default;
+    };
+    const auto now = [&] {
+        return Still{walker->m_AnimPattern.m_nStep, walker->m_AnimPattern.m_nCount,
+                     walker->m_HpGauge.nFrames, hero.m_nDeathFrames, walker->m_HpGauge.dShown};
+    };
+    game->Draw(1, 0, 0, 1);
+    const Still before = now();
+    for (int i = 0; i < 37; ++i) game->Draw(1, 1, 0, 1);
+    EXPECT_TRUE(now() == before);
+    game->Draw(1, 0, 0, 1);
+    const Still after = now();
+    EXPECT_EQ(after.gaugeFrames, before.gaugeFrames - 1);
+    EXPECT_LT(after.gaugeShown, before.gaugeShown);
+    EXPECT_EQ(after.deathFrames, before.deathFrames + 1);
+    EXPECT_TRUE(after.walkerCount != before.walkerCount || after.walkerStep != before.walkerStep);
+}
+
 }  // namespace
