@@ -1,6 +1,7 @@
 // The stage as it is seen, in each of the six display configurations: golden frames of the forest
 // at its first play frame and after a walk to the right, of the cave through the hero's sight mask,
-// and of the play-test stage with its distance areas (shown in a direct play); and, in one Direct3D
+// of the play-test stage with its distance areas (shown in a direct play) and of the layers stage
+// with its objects in their Z order; and, in one Direct3D
 // and one DirectDraw configuration, of the shoot stage with shots and a sword swing in flight. The
 // frames are compared as decoded pixels with tests/golden/stage_<configuration>_<what>.png;
 // K4_UPDATE_GOLDEN=1 writes them instead.
@@ -82,6 +83,15 @@ TEST_P(StageImages, PlayTestWithItsDistanceAreas) {
     const std::vector<Frame> frames = Play("data\\stg4\\test-play.stg4", {kAreasFrame});
     ASSERT_EQ(frames.size(), 1u);
     ExpectGolden(frames[0], "areas");
+}
+
+// Objects in their Z order: on the ledge a coin lies over a walker, a flyer hovers in front of
+// a walker and a walker stands in front of a heart; a ladder of the front block layer covers a
+// walker, and hills of the front background layer cover the floor.
+TEST_P(StageImages, LayersInTheirZOrder) {
+    const std::vector<Frame> frames = Play("data\\stg4\\test-layers.stg4", {kFirstPlayFrame});
+    ASSERT_EQ(frames.size(), 1u);
+    ExpectGolden(frames[0], "layers");
 }
 
 // The five configurations of the other runs and the 16-bit window, on a 16-bit desktop.

@@ -553,7 +553,9 @@ cEdStage WithGoal(cEdStage stage, int column) {
 }
 
 // The forest's later version.
-cEdStage MakeForestStage() { return MakeStage(40, {20, 21}, 1, 200); }
+cEdStage MakeForestStage() {
+    return MakeStage(40, {20, 21}, 1, 200);
+}
 
 // The second forest: a golem drawn from its own bitmap, whose cells are two blocks wide, at
 // the size of its cells; a walker grown to twice its size; the flyer carries the heart (the
@@ -652,6 +654,53 @@ cEdStage MakeVolleyStage() {
     return stage;
 }
 
+// The layers stage: objects drawn in their Z order. On a ledge, a coin lies over a walker, a
+// flyer hovers in front of a walker, a ladder of the front block layer stands over a walker
+// and a walker stands in front of a heart; hills of the front background layer hide the
+// floor.
+cEdStage MakeLayersStage() {
+    cEdStage stage = StageFrame(20, 0, "layers");
+    stage.bLayered = 1;
+    FloorAndWalls(stage, 20);
+    AddBackgrounds(stage, 1);
+    cEdBackground front;
+    front.SetDefaults();
+    front.nLayer = 1;
+    front.dRateX = 1.0;
+    front.dRateY = 0.0;
+    front.strImage = "bmp\\back\\Back4.bmp";
+    stage.vecBackground.push_back(front);
+    stage.vecBlockPalette.push_back(Block("Ladder", 5, 0));
+    stage.vecBlockPalette[stage.vecBlockPalette.Size() - 1].nDrawLayer = 1;
+    const auto ladder = static_cast<SampleBlock>(stage.vecBlockPalette.Size() - 1);
+    for (int x = 2; x < 18; ++x) PlaceBlock(stage, kFloor, x, 5);
+    PlaceBlock(stage, ladder, 12, 4);
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 3, 4));
+    // Placed objects inherit their Z from the palette: one entry per kind and Z.
+    const auto chara = [&](SampleChara kind, int x, int z) {
+        cEdChara entry = stage.vecCharaPalette[kind];
+        entry.nZ = static_cast<std::int8_t>(z);
+        stage.vecCharaPalette.push_back(entry);
+        const int index = static_cast<int>(stage.vecCharaPalette.Size()) - 1;
+        stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, index, x, 4));
+    };
+    const auto item = [&](SampleItem kind, int x, int z) {
+        cEdItem entry = stage.vecItemPalette[kind];
+        entry.nField10 = static_cast<std::int8_t>(z);
+        stage.vecItemPalette.push_back(entry);
+        const int index = static_cast<int>(stage.vecItemPalette.Size()) - 1;
+        stage.vecItem.push_back(Placed(stage.vecItemPalette, index, x, 4));
+    };
+    chara(kWalker, 6, 0);
+    item(kCoin, 6, 1);
+    chara(kWalker, 9, 1);
+    chara(kFlyer, 9, 3);
+    chara(kWalker, 12, 7);
+    chara(kWalker, 15, 2);
+    item(kHeart, 15, 0);
+    return stage;
+}
+
 bool WriteStage(const std::string& folder, const std::string& name, cEdStage&& stage) {
     // As the editor saves a palette it has read: entry 0 holds the fixed defaults, so the
     // file reads back exactly as written.
@@ -712,6 +761,7 @@ bool WriteSampleStages(const std::string& folder) {
     ok = WriteStage(folder, "bench-heavy.stg4_000", MakeBenchStage()) && ok;
     ok = WriteStage(folder, "test-shoot.stg4_000", MakeShootStage()) && ok;
     ok = WriteStage(folder, "bench-volley.stg4_000", MakeVolleyStage()) && ok;
+    ok = WriteStage(folder, "test-layers.stg4_000", MakeLayersStage()) && ok;
     return ok;
 }
 
