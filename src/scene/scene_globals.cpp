@@ -12,10 +12,12 @@
 //   Progress, CurReplayProgress, PrevReplayProgress (game_progress.h)
 //                                          the play's progress      empty progress
 //   SlotSummaries (save_slots.h)           the slot lists' summaries 99 unused
+//   MenuCursor (menu_cursor.h)             the menus' cursor        one zeroed state
 #include "scene/scene_globals.h"
 
 #include "gfx/gfx_globals.h"
 #include "scene/game_progress.h"
+#include "scene/menu_cursor.h"
 #include "scene/save_slots.h"
 #include "scene/scene_manager.h"
 
@@ -34,4 +36,5 @@ void ResetSceneGlobals() {
     CurReplayProgress = GameProgress{};
     PrevReplayProgress = GameProgress{};
     ResetSlotSummaries();
+    MenuCursor.Reset();
 }
