@@ -299,6 +299,7 @@ TEST_F(GameSceneTest, ContinueMenuRetriesOrGoesBackToTheMap) {
     EXPECT_EQ(game->m_nState, GAMESTATE_STAGESTART);
     EXPECT_EQ(Progress.m_bBackToMap, 0);
 
+    SceneMgr.m_nTitleChoice = TITLE_NEWGAME;
     game->m_nState = GAMESTATE_CONTINUE;
     game->m_nStep = 0;
     Frame();
@@ -310,7 +311,10 @@ TEST_F(GameSceneTest, ContinueMenuRetriesOrGoesBackToTheMap) {
     EXPECT_EQ(game->m_nState, GAMESTATE_LEAVE);
     EXPECT_EQ(Progress.m_bBackToMap, 1);
     EXPECT_EQ(SceneMgr.m_nNextScene, SCENE_WORLDMAP);
-    EXPECT_EQ(SceneMgr.m_nTitleChoice, 1);
+    // The menu's row (1) does not become the title choice; the title's cursor row follows the
+    // choice that started the play.
+    EXPECT_EQ(SceneMgr.m_nTitleChoice, TITLE_NEWGAME);
+    EXPECT_EQ(MenuCursor.Current()->nRow, TITLE_NEWGAME);
 }
 
 TEST_F(GameSceneTest, GameOverEndsOnAHeldButtonOrPauses) {
