@@ -15,6 +15,9 @@
 //   MenuCursor (menu_cursor.h)             the menus' cursor        one zeroed state
 //   CurReplay, PrevReplay (replay_log.h)   the replay logs          empty
 //   Ranking (ranking.h)                    the shown stage's tables the default set
+//   LoadStageForPlayHook (stage_select_scene.h)
+//                                          hook: the stage loader, set by the
+//                                          composition root         null
 #include "scene/scene_globals.h"
 
 #include "gfx/gfx_globals.h"
@@ -24,6 +27,7 @@
 #include "scene/replay_log.h"
 #include "scene/save_slots.h"
 #include "scene/scene_manager.h"
+#include "scene/stage_select_scene.h"
 
 void ResetSceneGlobals() {
     ResetGfxGlobals();
@@ -44,4 +48,5 @@ void ResetSceneGlobals() {
     CurReplay.Clear();
     PrevReplay.Clear();
     Ranking.Reset();
+    LoadStageForPlayHook = nullptr;
 }
