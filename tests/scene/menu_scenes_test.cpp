@@ -6,14 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/paths.h"
 #include "data/option_record.h"
 #include "data/world_map.h"
 #include "gen/project.h"
+#include "gfx/palette.h"
 #include "scene/map_menu_scene.h"
 #include "scene/menu_cursor.h"
 #include "scene/option_scene.h"
@@ -21,6 +25,7 @@
 #include "scene/scene_fixture.h"
 #include "scene/stage_select_scene.h"
 #include "scene/title_scene.h"
+#include "sound/bgm_manager.h"
 #include "sound/sound_effects.h"
 
 namespace {
@@ -54,7 +59,7 @@ protected:
         std::filesystem::current_path("project");
         plat::ClearPathCache();
         CreateDataFolders();
-        ASSERT_TRUE(OpenDisplay(kSceneDisplays[2]));  // DirectDraw 32 in a window
+        ASSERT_TRUE(OpenDisplay(kSceneDisplays[Display()]));
         dialogs = plat::CreateWindow(DialogProc);
         hWndMain = dialogs;
         StageDialogAnswer() = 0;
@@ -122,7 +127,16 @@ protected:
         plat::SetSeams(seams);
     }
 
+    // The display of the test: DirectDraw 32 in a window.
+    virtual int Display() const { return 2; }
+
     plat::HWND dialogs = nullptr;
+};
+
+// The same on the 8-bit DirectDraw display, whose palette the options change.
+class EightBitMenuScenes : public MenuScenes {
+protected:
+    int Display() const override { return 4; }
 };
 
 constexpr std::uint16_t kConfirm = 1;
@@ -722,6 +736,70 @@ TEST_F(MenuScenes, OneItemOptionMenuLeavesForTheTitleAndSaves) {
     Frame(options, kConfirm);
     for (int i = 0; i < 200 && options->m_nState == 2; ++i) Frame(options);
     EXPECT_EQ(ReadFile(plat::MapPath(kOptionFilePath).c_str()), before);
+}
+
+TEST_F(MenuScenes, MusicOptionReleasesOrStartsTheMusic) {
+    Option = OptionData{};
+    if (!Bgm.Init(kBgmPlayerCount, BgmOggNames, BgmMidiNames, kBgmSlotCount))
+        GTEST_SKIP() << "no music player here";
+    struct Row {
+        int on;
+        bool runningAfter;
+        int playingAfter;
+    };
+    const Row rows[] = {
+        {1, true, 7},   // on and running: nothing
+        {0, false, 0},  // off: released, nothing counts as playing
+        {0, false, 7},  // off and not running: nothing
+        {1, true, 0},   // on again: started as at start-up
+    };
+    for (const Row& r : rows) {
+        Option.bBgmOn = r.on;
+        SceneMgr.m_nBgmPlaying = 7;
+        cOptionScene::ApplyBgmOption();
+        EXPECT_EQ(Bgm.Initialised() != 0, r.runningAfter) << r.on;
+        EXPECT_EQ(SceneMgr.m_nBgmPlaying, r.playingAfter) << r.on;
+    }
+    Bgm.UnInit();
+}
+
+TEST_F(MenuScenes, PaletteOptionIsKeptButChangesNothingOutsideEightBits) {
+    Option = OptionData{};
+    plat::PALETTEENTRY before[256];
+    std::copy(std::begin(Palette), std::end(Palette), before);
+    cOptionScene* options = Options();
+    Show(options);
+    Tap(options, kConfirm);
+    Tap(options, 0, kDirUp);
+    Tap(options, kConfirm);
+    EXPECT_EQ(Option.nPaletteNo, 1);
+    EXPECT_TRUE(std::equal(std::begin(Palette), std::end(Palette), before,
+                           [](const plat::PALETTEENTRY& a, const plat::PALETTEENTRY& b) {
+                               return a.peRed == b.peRed && a.peGreen == b.peGreen &&
+                                      a.peBlue == b.peBlue;
+                           }));
+}
+
+TEST_F(EightBitMenuScenes, PaletteOptionChangesTheDisplayAtOnceAndCancelRestoresIt) {
+    Option = OptionData{};
+    ASSERT_EQ(LoadHbtPalette(0), 1);
+    cOptionScene* options = Options();
+    Show(options);
+    const auto colour = [](int i) {
+        return std::make_tuple(Palette[i].peRed, Palette[i].peGreen, Palette[i].peBlue);
+    };
+    std::vector<std::tuple<int, int, int>> start;
+    for (int i = 16; i < 208; ++i) start.push_back(colour(i));
+    Tap(options, kConfirm);
+    Tap(options, 0, kDirUp);
+    std::vector<std::tuple<int, int, int>> edited;
+    for (int i = 16; i < 208; ++i) edited.push_back(colour(i));
+    EXPECT_NE(edited, start);
+    Tap(options, kCancel);
+    EXPECT_EQ(Option.nPaletteNo, 0);
+    std::vector<std::tuple<int, int, int>> restored;
+    for (int i = 16; i < 208; ++i) restored.push_back(colour(i));
+    EXPECT_EQ(restored, start);
 }
 
 }  // namespace
