@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "base/checked_vector.h"
 #include "scene/menu_scene_states.h"

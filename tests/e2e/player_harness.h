@@ -212,5 +212,6 @@ public:
     std::string dir;
     std::string root;
     int desktopBpp = 32;  // the headless desktop's depth, set by Make for the configuration
-    bool textMenu = false;  // set before Make: the title menu drawn as text
+    // Set before Make: the title menu drawn as text.
+    bool textMenu = false;
 };
