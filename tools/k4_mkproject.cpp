@@ -1,4 +1,5 @@
-// k4-mkproject DIR [--data]: writes the sample game into DIR, which must be missing or empty.
+// k4-mkproject DIR [--data] [--text-menu]: writes the sample game into DIR, which must be
+// missing or empty. --text-menu makes the variant whose title menu is drawn as text.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -11,6 +12,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--data") == 0) {
             options.data = true;
+        } else if (std::strcmp(argv[i], "--text-menu") == 0) {
+            options.textMenu = true;
         } else if (!dir && argv[i][0] != '-') {
             dir = argv[i];
         } else {
@@ -19,7 +22,7 @@ int main(int argc, char** argv) {
         }
     }
     if (!dir) {
-        std::fprintf(stderr, "usage: k4-mkproject DIR [--data]\n");
+        std::fprintf(stderr, "usage: k4-mkproject DIR [--data] [--text-menu]\n");
         return 2;
     }
     std::string error;

@@ -101,6 +101,7 @@ public:
         std::string error;
         gen::ProjectOptions options;
         options.data = true;
+        options.textMenu = textMenu;
         if (!gen::MakeProject(dir + "/project", options, &error))
             return ::testing::AssertionFailure() << "MakeProject: " << error;
         root = dir + "/project";
@@ -211,4 +212,6 @@ public:
     std::string dir;
     std::string root;
     int desktopBpp = 32;  // the headless desktop's depth, set by Make for the configuration
+    // Set before Make: the title menu drawn as text.
+    bool textMenu = false;
 };

@@ -43,9 +43,9 @@ bool MakeProject(const std::string& dir, const ProjectOptions& options, std::str
         return Fail(error, "cannot create " + dir + ": " + ec.message());
 
     const std::string root = (fs::path(dir) / "").string();
-    if (!WriteProjectRecords(root + "default/"))
+    if (!WriteProjectRecords(root + "default/", options.textMenu))
         return Fail(error, "cannot write the project records under " + root + "default/");
-    if (options.data && !WriteProjectRecords(root + "data/"))
+    if (options.data && !WriteProjectRecords(root + "data/", options.textMenu))
         return Fail(error, "cannot write the project records under " + root + "data/");
     if (!WriteSampleImages(root) || !WriteHbtTables(root))
         return Fail(error, "cannot write the images under " + root + "bmp/");

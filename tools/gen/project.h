@@ -12,6 +12,8 @@ struct ProjectOptions {
     // Also write DIR/data/ (the same content as DIR/default/), as if the player had already
     // created it from default.
     bool data = false;
+    // The title's menu as text rather than the pictures of bmp\GameMode.bmp.
+    bool textMenu = false;
 };
 
 // Writes DIR/default/ (System.dat, database/, CommonPalette.cplt4, WorldMap.dat, stg4/),

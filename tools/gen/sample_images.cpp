@@ -403,11 +403,13 @@ SampleImage WordImage() {
     return c.image;
 }
 
+// A window shows the top-left part of this background at its size: it covers the screen, so
+// that a whole-screen window (the stage list, the options) is filled too.
 SampleImage WindowImage() {
-    Canvas c(128, 128, Night(4));
-    c.Frame(0, 0, 128, 128, Grey(14));
-    c.Frame(1, 1, 126, 126, Grey(9));
-    c.Frame(2, 2, 124, 124, Night(8));
+    Canvas c(640, 480, Night(4));
+    c.Frame(0, 0, 640, 480, Grey(14));
+    c.Frame(1, 1, 638, 478, Grey(9));
+    c.Frame(2, 2, 636, 476, Night(8));
     return c.image;
 }
 
@@ -764,8 +766,10 @@ bool WriteSampleImages(const std::string& dir) {
     ok = WriteSampleBitmap(bmp + "Window.bmp", WindowImage()) && ok;
     ok = WriteSampleBitmap(bmp + "StatusWindow.bmp", StatusWindowImage()) && ok;
     ok = WriteSampleBitmap(bmp + "Title.bmp", Landscape(640, 480, 1, "SAMPLE")) && ok;
-    static const char* const kModes[] = {"STORY", "CHALLENGE", "FREE PLAY", "OPTION"};
-    ok = WriteSampleBitmap(bmp + "GameMode.bmp", Plates(256, 128, 32, kModes, 4, true)) && ok;
+    // The title menu's items, one 32-dot strip each in the order of the title-menu list.
+    static const char* const kModes[] = {"NEW GAME", "CONTINUE", "CHALLENGE", "FREE PLAY",
+                                         "REPLAY",   "OPTION",   "EXIT"};
+    ok = WriteSampleBitmap(bmp + "GameMode.bmp", Plates(256, 224, 32, kModes, 7, true)) && ok;
     ok = WriteSampleBitmap(bmp + "Accessory.bmp", AccessoryImage()) && ok;
     ok = WriteSampleBitmap(bmp + "Symbol.bmp", SheetOf(256, 64, 16, 16, DrawSymbol)) && ok;
     ok = WriteSampleBitmap(bmp + "Word.bmp", WordImage()) && ok;

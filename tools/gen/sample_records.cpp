@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -100,19 +101,25 @@ bool WriteDatabase(const std::string& folder) {
     return ok;
 }
 
-bool WriteSystem(const std::string& folder) {
+bool WriteSystem(const std::string& folder, bool textMenu) {
     cEdSystem system;
     system.strTitle = "Kestrune Sample";
     for (int n = 0; n < kSampleSystemSounds; ++n) system.vecSystemSeFiles[n] = SystemSoundFile(n);
     // The title plays its tune; the other scenes are silent.
     system.vecSceneBgm[0] = kTitleMusic;
+    system.bTitleMenuWindow = textMenu ? 0 : 1;
+    // The option menu's labels name what each item edits.
+    static const char* const kOptionLabels[] = {"パレット",         "BGM",   "SE", "ランキング登録",
+                                                "ランキング登録名", "もどる"};
+    for (int i = 0; i < static_cast<int>(std::size(kOptionLabels)); ++i)
+        system.vecOptionMenu[i].strItemText = kOptionLabels[i];
     return WriteFileBytes(folder + "System.dat", system.SaveToBytes());
 }
 
 }  // namespace
 
-bool WriteProjectRecords(const std::string& folder) {
-    bool ok = WriteSystem(folder);
+bool WriteProjectRecords(const std::string& folder, bool textMenu) {
+    bool ok = WriteSystem(folder, textMenu);
     ok = WriteDatabase(folder) && ok;
     // Saving checks the numbers a record takes from the database (an item's sound, a stage's
     // music, a command's animation or sword type, ...) against the loaded tables, clearing those a

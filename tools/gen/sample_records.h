@@ -8,7 +8,8 @@ namespace gen {
 
 // Writes System.dat, database/*.dat, CommonPalette.cplt4, WorldMap.dat and stg4/ under
 // `folder` (a host path ending in a separator: DIR/default/ or DIR/data/). False when any
-// file could not be written.
-bool WriteProjectRecords(const std::string& folder);
+// file could not be written. With textMenu the title's menu is drawn as text instead of
+// from the item strips of bmp\GameMode.bmp.
+bool WriteProjectRecords(const std::string& folder, bool textMenu = false);
 
 }  // namespace gen
