@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <thread>
 
+#include "base/log.h"
 #include "base/paths.h"
 #include "base/thread.h"
 #include "data/option_record.h"
@@ -18,6 +20,7 @@
 #include "platform/host_path.h"
 #include "platform/keyboard.h"
 #include "platform/script_state.h"
+#include "platform/time_units.h"
 #include "scene/ranking.h"
 #include "scene/replay_log.h"
 #include "scene/scene_fixture.h"
@@ -41,6 +44,7 @@ protected:
         ASSERT_TRUE(gen::MakeProject("project", options, &error)) << error;
         std::filesystem::current_path("project");
         plat::ClearPathCache();
+        OpenReportLog("Report.txt");
         CreateDataFolders();
         ASSERT_EQ(LoadStageForPlay("data\\stg4\\forest-1.stg4", 1, &EdStage), 1);
         SceneMgr.m_nScene = SCENE_GAME;
@@ -143,19 +147,22 @@ TEST_F(WaitThreadsTest, F1InAWaitSavesAndDrawsNothing) {
 
 TEST_F(WaitThreadsTest, ACloseWithoutQuitEndsTheWaitWithinTwoSeconds) {
     game->m_WaitControl.Set(WAIT_MESSAGE, 1, 0, 0);
-    const std::uint32_t start = plat::timeGetTime();
+    std::atomic<std::uint32_t> closedAt{0};
     bool started = false;
     ASSERT_TRUE(OnGameThread([&] {
-        // The close arrives once the wait runs; no WM_QUIT follows it.
+        // The close arrives once the wait runs; no WM_QUIT follows it. The closer waits in
+        // real time: a virtual sleep would move the clock the wait is measured by.
         std::thread closer([&] {
-            while (plat::FrameCount() < 3) plat::Sleep(1);
+            while (plat::FrameCount() < 3)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            closedAt = plat::timeGetTime();
             game->m_bCloseRequest = 1;
         });
         started = RunPauseThread(*game, 1);
         closer.join();
     }));
     EXPECT_TRUE(started);
-    const std::uint32_t waited = plat::timeGetTime() - start;
+    const std::uint32_t waited = plat::timeGetTime() - closedAt;
     EXPECT_GE(waited, 2000u);
     EXPECT_LE(waited, 2100u);
     // A close already set when the wait starts ends it at once.
@@ -255,7 +262,7 @@ TEST_F(WaitThreadsTest, AThreadThatCannotBeMadeSkipsTheWait) {
     // No thread is made, so nothing is sent and this thread may start the wait itself.
     EXPECT_FALSE(RunPauseThread(*game, 1));
     EXPECT_EQ(plat::FrameCount(), before);
-    EXPECT_NE(ReadFile("../Report.txt").find("cThread::Create Err"), std::string::npos);
+    EXPECT_NE(ReadFile("Report.txt").find("cThread::Create Err"), std::string::npos);
 }
 
 }  // namespace
