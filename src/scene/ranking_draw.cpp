@@ -38,6 +38,15 @@ const std::string& SystemText(int index) {
     return EdSystem.vecTexts[index];
 }
 
+// Letters drawn as letters: the letter icons that stand for a-z in game texts (the font's
+// icon setting) are off while the text is drawn, and the setting comes back afterwards.
+void DrawLetters(DDSURFACEDATA* target, int x, int y, const char* text) {
+    const int icons = Font16.bIcons;
+    Font16.bIcons = 0;
+    Font16.Draw(target, x, y, text, 1);
+    Font16.bIcons = icons;
+}
+
 void DrawCursorImage(DDSURFACEDATA* target, int x, int y) {
     DDBltRect(target, x, y, 16, 16, &StdSD[kCursorSheet], kCursorX, kCursorY, 1);
 }
@@ -79,10 +88,9 @@ int CountValue(const CheckedVector<std::int32_t>& values, std::int32_t value) {
 void RankTable::Draw(DDSURFACEDATA* target, int x, int y, int t, int highlight) {
     Font16.DrawWindow(target, x + 1, y + 1, kTableBoxWidth, kTableBoxHeight);
     const std::string& word = SystemText(t + kTextValueWord);
-    // The letter icons stand for a-z in game texts; a title in English and the players'
-    // names are written as letters.
+    // A title in English and the players' names are written as letters.
     if (SystemIni.English != 0)
-        Font16.Draw(target, x, y, Format("Ranking     %s", word.c_str()).c_str(), 1);
+        DrawLetters(target, x, y, Format("Ranking     %s", word.c_str()).c_str());
     else
         Font16.DrawF(target, x, y, "ランキング    %s", word.c_str());
 
@@ -95,7 +103,7 @@ void RankTable::Draw(DDSURFACEDATA* target, int x, int y, int t, int highlight) 
         if (entry.m_bValid == 0) continue;
         const int row = y + kLineHeight * (i + 1);
         Font16.DrawF(target, x + 16, row, "%d", i + 1);
-        Font16.Draw(target, x + 64, row, entry.m_strName.c_str(), 1);
+        DrawLetters(target, x + 64, row, entry.m_strName.c_str());
         if (t == kRankTableClearTime) {
             Font16.DrawF(target, x + 144, row, "%s", FormatRankTime(entry.m_nValue).c_str());
         } else {

@@ -16,6 +16,7 @@
 //   the stage's command account (command_budget.h)
 //                                          installed commands            a new, empty one
 //   the distance areas' shade counter (conditions.h)                     0
+//   the refusal sound's cool-down of F1/F2 (game_scene.h)                0
 //   the draw surfaces (graphic_source.h)   mark stretch, work surfaces   second mark copy,
 //                                                                        67 and 70
 //
@@ -64,4 +65,5 @@ void ResetEngineGlobals() {
     ResetStageCommandBudget();
     ResetDistanceAreaColour();
     ResetDrawSurfaces();
+    ResetReplayHotKeys();
 }

@@ -5,6 +5,7 @@
 #include "base/globals.h"
 #include "base/input.h"
 #include "base/log.h"
+#include "base/sjis.h"
 #include "base/window_requests.h"
 #include "data/option_record.h"
 #include "data/stage_record.h"
@@ -16,6 +17,8 @@
 #include "gfx/effect_strips.h"
 #include "gfx/fade.h"
 #include "gfx/fill.h"
+#include "gfx/font.h"
+#include "gfx/font_tables.h"
 #include "gfx/number_sprite.h"
 #include "gfx/palette.h"
 #include "gfx/surface_tables.h"
@@ -24,6 +27,8 @@
 #include "platform/messages.h"
 #include "scene/game_progress.h"
 #include "scene/menu_cursor.h"
+#include "scene/ranking.h"
+#include "scene/replay_log.h"
 #include "scene/scene_manager.h"
 #include "stage/actor_geometry.h"
 #include "stage/block_map.h"
@@ -34,10 +39,6 @@
 #include "stage/state_log.h"
 
 cGameScene* lpGame = nullptr;
-
-int CheckReplayHotKeys() {
-    return 0;
-}
 
 ScenePoint PauseMenuPos = kPauseMenuStart;
 ScenePoint ContinueMenuPos = kContinueMenuStart;
@@ -54,6 +55,8 @@ constexpr int kWordSheet = 51;       // "bmp\Word.bmp": the captions
 constexpr int kAccessorySheet = 49;  // "bmp\Accessory.bmp": the 16 x 16 cursor at (64, 0)
 constexpr std::uint16_t kButtonConfirm = 1;
 constexpr std::uint16_t kButtonCancel = 2;
+// The System text of the result screen's hint to enter the ranking with F3.
+constexpr int kTextRankingHint = 27;
 
 constexpr int kBackgroundSurfaces[kBackgroundCount] = {55, 56, 57, 58, 59, 60, 61, 62};
 
@@ -178,7 +181,7 @@ void cGameScene::Enter() {
         SetStageImageRestorer(
             []() -> bool { return lpGame == nullptr || lpGame->RestoreStageImages(); });
         ResetPlay();
-        UseLife(Progress);
+        if (SceneMgr.m_nTitleChoice != TITLE_REPLAY) UseLife(Progress);
     } else if (!DDLoadSurfaceSet(StdSD, kBackgroundSurfaces, kBackgroundCount)) {
         PostClose();
         return;
@@ -347,10 +350,17 @@ void cGameScene::ResultScreen() {
             return;
         }
     }
-    // PLACEHOLDER(rankings): with a ranking place to offer by hand the screen is drawn without
-    // its bottom text line and System text 27 is written centred at y 456 with the 16-dot
-    // font, once the play screen's text line and the rankings exist.
-    Draw(1, 0, 0, 1);
+    // A place to enter by hand: the F3 hint stands where the help line would.
+    const bool offerEntry = !autoClose && m_bRankingDone == 0 &&
+                            CountValue(m_vecRank, -1) < static_cast<int>(m_vecRank.Size()) &&
+                            (Option.nRankingMode == 0 || Option.nRankingMode == 1);
+    Draw(1, 0, 0, offerEntry ? 0 : 1);
+    if (offerEntry) {
+        const std::string hint = kTextRankingHint < static_cast<int>(EdSystem.vecTexts.Size())
+                                     ? EdSystem.vecTexts[kTextRankingHint]
+                                     : std::string();
+        Font16.DrawF(&BackBuffer, 320 - CountSjisChars(hint) * 16 / 2, 456, "%s", hint.c_str());
+    }
     if (EdStageWork.bClearCaption != 0) {
         m_nCaptionFrames += 4;
         // Below 100 the caption comes in interlaced: rows of 4 dots sliding in from both
@@ -363,8 +373,8 @@ void cGameScene::ResultScreen() {
     } else {
         m_nCaptionFrames = kResultMinFrames;
     }
-    // PLACEHOLDER(rankings): from 200 on, with rankings kept and the result shown, the stage
-    // result is drawn at (336, 224) with m_vecRank.
+    if (m_nCaptionFrames >= kResultMinFrames && SceneMgr.m_bRanking != 0 && !autoClose)
+        DrawStageResult(&BackBuffer, 336, 224, m_vecRank);
 }
 
 void cGameScene::ContinueMenu() {
@@ -445,20 +455,27 @@ int cGameScene::UseLife(GameProgress& progress) {
 }
 
 void cGameScene::ResetPlay() {
-    Progress.m_nLives = Progress.m_nContinueLives;
-    Progress.m_nStageScore = 0;
-    Progress.m_nScore = 0;
-    Progress.m_nRestTime = 0;
-    Progress.m_nClearTime = 0;
-    Progress.m_nRestHP = 0;
-    Progress.m_nRestSP = 0;
-    Progress.m_bWarpPos = 0;
+    // A replay plays with the progress it was saved with.
+    const bool replay = SceneMgr.m_nTitleChoice == TITLE_REPLAY;
+    if (!replay) {
+        Progress.m_nLives = Progress.m_nContinueLives;
+        Progress.m_nStageScore = 0;
+        Progress.m_nScore = 0;
+        Progress.m_nRestTime = 0;
+        Progress.m_nClearTime = 0;
+        Progress.m_nRestHP = 0;
+        Progress.m_nRestSP = 0;
+        Progress.m_bWarpPos = 0;
+    }
     m_nStep = 0;
     m_nFrame = 0;
     m_nPlayFrames = 0;
     m_ScrollX.m_dPos = 0;
     m_ScrollY.m_dPos = 0;
     // PLACEHOLDER(messages): the message windows are removed here.
-    // PLACEHOLDER(replays): the replay logs are emptied here (except in a replay play-back).
-    // PLACEHOLDER(rankings): in a direct play the stage's ranking file is loaded here.
+    if (!replay) {
+        CurReplay.Clear();
+        PrevReplay.Clear();
+    }
+    if (bTestPlay) LoadRankingFile(Ranking, SceneMgr.m_nPlayMode, Progress.m_strStageBase);
 }

@@ -20,6 +20,7 @@
 #include "stage/projectile.h"
 #include "stage/screen_color.h"
 #include "stage/scroll_axis.h"
+#include "stage/wait_control.h"
 
 class GameProgress;
 class cActorBase;
@@ -270,6 +271,8 @@ public:
     // PLACEHOLDER(effects): the members of the pictures, the screen effect and the blocking
     // waits follow here.
     ScreenColor m_ScreenColor;
+    // What the pause thread's wait ends on.
+    WaitControl m_WaitControl;
     // Written by the window thread while the pause thread runs.
     std::atomic<std::int32_t> m_bCloseRequest{0};
     // The command context: whose flow and command run now (null: none).
@@ -336,9 +339,12 @@ private:
 // frame (n = 0: every tick): b entries, 1 in the ticks that test them.
 void BuildHitTicks(CheckedVector<std::int32_t>& ticks, std::int32_t b, std::int32_t n);
 
-// PLACEHOLDER(replays): F1 and F2 save the current and the previous replay; 1 when one of
-// them was handled.
+// F1 and F2 (held) save the current and the previous attempt as a replay through the main
+// window, this thread waiting; 1 when one was handled. Over an empty log only the refusal
+// sound plays, at most once per 60 calls. Nothing in a play-back or with replays off.
 int CheckReplayHotKeys();
+// The refusal sound's cool-down back to 0 (program start).
+void ResetReplayHotKeys();
 
 // The game scene while it exists; null otherwise (set by NewGameScene, cleared first thing
 // when the scene is destroyed).

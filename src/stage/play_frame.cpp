@@ -19,6 +19,7 @@
 #include "gfx/frame_timing.h"
 #include "platform/messages.h"
 #include "scene/game_progress.h"
+#include "scene/replay_log.h"
 #include "scene/scene_manager.h"
 #include "stage/actor_services.h"
 #include "stage/block_chara_collision.h"
@@ -48,10 +49,18 @@ bool ShowsCharaDeath() {
     return EdSystem.bCompat272 != 0;
 }
 
-// PLACEHOLDER(replays): the frame's input is recorded, or played back (1 when the log has
-// ended).
-void RecordReplayFrame(const cInput&) {}
-int PlayReplayFrame(cInput&) {
+// The frame's input as the hero takes it goes into the current replay log.
+void RecordReplayFrame(const cInput& input) {
+    CurReplay.RecordFrame(static_cast<std::int16_t>(input.wDir),
+                          static_cast<std::int16_t>(input.wButton));
+}
+
+// The recorded input of the frame; 1 when the log has ended.
+int PlayReplayFrame(cInput& input) {
+    std::int16_t frame[2] = {0, 0};
+    if (CurReplay.PlayFrame(frame)) return 1;
+    input.wDir = static_cast<std::uint16_t>(frame[0]);
+    input.wButton = static_cast<std::uint16_t>(frame[1]);
     return 0;
 }
 

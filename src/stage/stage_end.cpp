@@ -15,11 +15,15 @@
 #include "platform/messages.h"
 #include "scene/game_progress.h"
 #include "scene/menu_cursor.h"
+#include "scene/name_entry_request.h"
+#include "scene/ranking.h"
+#include "scene/replay_log.h"
 #include "scene/scene_manager.h"
 #include "stage/game_scene.h"
 #include "stage/hero_actor.h"
 #include "stage/stage_load.h"
 #include "stage/stage_objects.h"
+#include "stage/wait_threads.h"
 
 namespace {
 
@@ -28,6 +32,8 @@ constexpr int kSeExtraLife = 15;
 constexpr int kSeRankingEntry = 16;
 constexpr std::int32_t kMaxLives = 99;
 constexpr int kRankValueCount = 5;
+// Frames the extra-life notice stays.
+constexpr std::int32_t kExtraLifeFrames = 30;
 
 std::int32_t Saturate(std::int64_t value) {
     constexpr std::int64_t lo = std::numeric_limits<std::int32_t>::min();
@@ -51,10 +57,10 @@ bool ResultLineOn(int table) {
            EdStageWork.vecResultLine[table] != 0;
 }
 
-// PLACEHOLDER(rankings): the place the value would take in ranking table `table`, once the
-// rankings exist; until then no place.
-int FindRankSlot(int, std::int32_t) {
-    return -1;
+// The place the value would take in ranking table `table` of the stage's tables.
+int FindRankSlot(int table, std::int32_t value) {
+    if (table < 0 || table >= static_cast<int>(Ranking.m_vecTable.Size())) return -1;
+    return Ranking.m_vecTable[table].FindSlot(value);
 }
 
 // The next stage of the series loaded into EdStage: true when it exists and loaded.
@@ -62,7 +68,8 @@ bool LoadNextStage(cGameScene& scene) {
     std::string path;
     if (!MakeNextStageFileName(scene, path, scene.m_nNextStage)) return false;
     if (LoadStageForPlay(path, 1, &EdStage) != 1) return false;
-    // PLACEHOLDER(replays): the current and the previous replay log are emptied here.
+    CurReplay.Clear();
+    PrevReplay.Clear();
     return true;
 }
 
@@ -136,8 +143,8 @@ void GiveStageTotals(cGameScene& scene) {
         PlaySystemSe(kSeExtraLife);
         // PLACEHOLDER(messages): the extra-life notice (a message window of kind 3 above the
         // hero, 30 frames) is shown here, and taken off again after the wait.
-        // PLACEHOLDER(rankings): the pause thread shows the notice for 30 frames while this
-        // thread waits.
+        scene.m_WaitControl.Set(WAIT_EXTRA_LIFE, 0, kExtraLifeFrames, 0);
+        RunPauseThread(scene, 1);
         if (scene.m_bCloseRequest) {
             plat::PostMessage(hWndMain, plat::WM_CLOSE, 0, 0);
             return;
@@ -161,7 +168,9 @@ void EndStage(cGameScene& scene) {
     const std::int32_t values[kRankValueCount] = {p.m_nScore, p.m_nRestTime, p.m_nClearTime,
                                                   p.m_nRestHP, p.m_nRestSP};
     for (int i = 0; i < kRankValueCount; ++i) scene.m_vecRankValue[i] = values[i];
-    if (bEditorLaunch) return;
+    // Neither a play the editor started nor a play-back (which has no ranking folder, so an
+    // entry could never be kept) looks up places.
+    if (bEditorLaunch || SceneMgr.m_nTitleChoice == TITLE_REPLAY) return;
     for (int i = 0; i < kRankValueCount; ++i) {
         if (!TableOn(SceneMgr.m_nPlayMode, i) || !ResultLineOn(i)) continue;
         scene.m_vecRank[i] = FindRankSlot(i, values[i]);
@@ -252,16 +261,19 @@ void EnterRanking(cGameScene& scene) {
     GameProgress& p = Progress;
     if (Option.nRankingMode == 0 || Option.nRankingMode == 2) {
         scene.m_strRankName = p.m_strPlayerName;
-        // PLACEHOLDER(rankings): the name dialog edits m_strRankName here (the main window's
-        // name request, this thread waiting for it to end).
+        RequestNameEntry();
         p.m_strPlayerName = scene.m_strRankName;
     } else {
         scene.m_strRankName = Option.strRankingName;
     }
     PlaySystemSe(kSeRankingEntry);
-    // PLACEHOLDER(rankings): each table with a place takes the name and its value, and the
-    // ranking file of the play mode and stage key is written here.
+    for (int t = 0; t < kRankValueCount && t < static_cast<int>(scene.m_vecRank.Size()); ++t) {
+        if (scene.m_vecRank[t] == -1 || t >= static_cast<int>(Ranking.m_vecTable.Size())) continue;
+        const std::int32_t value =
+            t < static_cast<int>(scene.m_vecRankValue.Size()) ? scene.m_vecRankValue[t] : 0;
+        Ranking.m_vecTable[t].Add(scene.m_strRankName, value);
+    }
+    SaveRankingFile(Ranking, SceneMgr.m_nPlayMode, p.m_strStageBase);
     scene.m_bRankingDone = 1;
-    // PLACEHOLDER(rankings): the ranking display runs on its thread here while this thread
-    // waits for it.
+    RunRankingThread(scene);
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "base/globals.h"
@@ -24,10 +25,12 @@
 #include "platform/random.h"
 #include "scene/game_progress.h"
 #include "scene/menu_cursor.h"
+#include "scene/replay_log.h"
 #include "scene/scene_manager.h"
 #include "stage/actor_services.h"
 #include "stage/block_map.h"
 #include "stage/game_scene.h"
+#include "stage/replay_file.h"
 #include "stage/stage_objects.h"
 
 namespace {
@@ -105,6 +108,7 @@ void cGameScene::SetStage(int restart, int fresh) {
         // A new attempt: a failing code text may report itself once more.
         ResetCodeErrorReports();
         m_nFrame = 0;
+        m_WaitControl.m_bDone = 0;
 
         // Every run-time list is emptied; characters go before the lists that point at them.
         m_vecShotGroupList.Clear();
@@ -120,18 +124,32 @@ void cGameScene::SetStage(int restart, int fresh) {
 
         const bool replay = SceneMgr.m_nTitleChoice == TITLE_REPLAY;
         if (restart) {
-            // PLACEHOLDER(replays): in replay mode the replay file is read again here (its
-            // log and progress snapshot); a failure posts WM_CLOSE.
+            // A replay starts over as it was saved: the file is read again (its stage, its
+            // log and its progress snapshot).
+            if (replay) {
+                const std::string path = EdStageWork.strPath;
+                std::string why;
+                if (!LoadReplayFile(CurReplay, path, EdStageWork, EdStage, Progress, &why)) {
+                    ReportLog("replay %s cannot be played again: %s", path.c_str(), why.c_str());
+                    plat::PostMessage(hWndMain, plat::WM_CLOSE, 0, 0);
+                }
+                EdStageWork.strPath = path;
+            }
             // What commands changed in the failed attempt comes back from the loaded stage.
             EdStageWork.CopySettingsFrom(EdStage);
         }
 
-        // PLACEHOLDER(replays): replay mode takes the seed from the log, and normal play
-        // with replays on moves the current log to the previous one.
-        if (!replay && EdSystem.bReplay) {
+        if (replay) {
+            CurReplay.Rewind();
+            m_nSeed = static_cast<std::uint32_t>(CurReplay.m_nSeed);
+        } else if (EdSystem.bReplay) {
+            // The attempt before becomes the previous replay; this one is recorded afresh.
+            PrevReplay.Assign(CurReplay);
             PrevReplayProgress = CurReplayProgress;
             CurReplayProgress = Progress;
+            CurReplay.Clear();
             m_nSeed = plat::timeGetTime();
+            CurReplay.m_nSeed = static_cast<std::int32_t>(m_nSeed);
         }
         plat::srand(m_nSeed);
 

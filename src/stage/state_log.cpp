@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "flow/flow_instance.h"
 #include "platform/frame.h"
 #include "platform/random.h"
 #include "scene/game_progress.h"
@@ -37,6 +38,16 @@ void AddActor(StateHash& h, const cActorBase& a) {
     h.Add(a.m_bKnocked);
     h.Add(a.m_bRiding);
     h.Add(a.m_nRideSerial);
+    // Where each flow stands: a flow that waits or runs another command than it should has
+    // not moved anything yet.
+    h.Add(static_cast<std::uint64_t>(a.m_vecFlow.size()));
+    for (const FlowInstance& flow : a.m_vecFlow) {
+        h.Add(flow.m_bRunning);
+        h.Add(flow.m_bPaused);
+        h.Add(flow.m_bHalted);
+        h.Add(flow.m_nCurrent);
+        h.Add(flow.m_nTickCount);
+    }
 }
 
 // What the hero carries from the blocks it stood on.
@@ -112,6 +123,9 @@ std::uint64_t HashPlayState(cGameScene& scene) {
     h.Add(scene.m_nTime);
     h.Add(scene.m_nTickTotal);
     h.Add(Progress.m_nScore);
+    h.Add(Progress.m_nStageScore);
+    h.Add(static_cast<std::uint64_t>(Progress.m_vecSwitch.size()));
+    for (const std::int32_t value : Progress.m_vecSwitch) h.Add(value);
     // The variables code texts, status commands and arranges work with: a change that shows
     // nowhere else yet (a count, a flag for later) still shows here.
     h.Add(static_cast<std::uint64_t>(Progress.m_vecVariable.size()));

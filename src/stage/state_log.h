@@ -53,8 +53,9 @@ private:
 // The hash of the running stage: the hero and each character (position, speeds, HP, the
 // movement flags, contacts, serial, SP, the immunity ticks and the ticks of each recent
 // attacker, the knock-back, the ride and its platform's serial; for the hero also its
-// block-touch effect and item-block wait), the items' positions, the view, the time limit, the tick
-// counter, the score, the common (C) and stage (S) variables, the number of effects and the random
+// block-touch effect and item-block wait; and where each of its flows stands), the items'
+// positions, the view, the time limit, the tick counter, the score and the stage score, the
+// switches, the common (C) and stage (S) variables, the number of effects and the random
 // generator of the calling thread (the game thread's).
 std::uint64_t HashPlayState(cGameScene& scene);
 // The log line of the frame, without the line end. The scene must have a hero.

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -60,6 +61,8 @@ struct PlayerRun {
     std::string stateLog;  // K4_STATE_LOG: a host path, or "" for none
     int loseDevice = 0;    // K4_LOSE_DEVICE: the frame the display is lost at, 0 never
     std::string audioOut;  // K4_AUDIO_OUT: a host path, or "" for none
+    // Run in the child right before the player starts (its seams and clock already set).
+    std::function<void()> childSetUp;
 };
 
 struct PlayerResult {
@@ -155,6 +158,7 @@ public:
             ResetShellGlobals();
             plat::SetSeams(seams);
             plat::UseVirtualClock(seams.clockStart);
+            if (run.childSetUp) run.childSetUp();
             PlayerStart start;
             start.commandLine = run.stage;
             start.showCmd = run.showCmd;

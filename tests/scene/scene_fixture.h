@@ -73,8 +73,19 @@ inline std::vector<SentMessage>& SentMessages() {
     return messages;
 }
 
+// Records the message; a dialog request is answered at once as cancelled, so that a sender
+// polling for its end goes on, and lets every key go as a closing dialog does.
 inline plat::LRESULT RecordingProc(plat::HWND, std::uint32_t msg, plat::WPARAM w, plat::LPARAM l) {
     SentMessages().push_back({msg, w, l});
+    if (msg == WM_USER_NAMEENTRY) {
+        plat::ReleaseAllKeys();
+        bNameEntryDone = 1;
+    }
+    if (msg == WM_USER_LOADSTAGE || msg == WM_USER_LOADREPLAY || msg == WM_USER_SAVEREPLAY) {
+        plat::ReleaseAllKeys();
+        bFileDialogResult = 0;
+        bFileDialogDone = 1;
+    }
     return 0;
 }
 

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "flow/flow_instance.h"
 #include "platform/random.h"
 #include "scene/game_progress.h"
 #include "stage/engine_globals.h"
@@ -47,6 +48,9 @@ protected:
         scene.m_nTime = scene.m_nTickTotal = 0;
         scene.m_listEffect.clear();
         Progress.m_nScore = 0;
+        Progress.m_nStageScore = 0;
+        Progress.m_vecSwitch.Clear();
+        Progress.m_vecSwitch.resize(kSwitchCount, 0);
     }
     void TearDown() override { ResetEngineGlobals(); }
     static cCharaActor& Chara() { return *CharaList.begin(); }
@@ -101,6 +105,9 @@ TEST_F(StateLogTest, HashChangesWithEveryCoveredValueAndOnlyWithThose) {
              Player[0].m_listHitBy.push_back({1, 4});
          }},
         {"the score", [](cGameScene&) { Progress.m_nScore = 10; }},
+        {"the stage score", [](cGameScene&) { Progress.m_nStageScore = 10; }},
+        {"a switch", [](cGameScene&) { Progress.m_vecSwitch[kSwitchCount - 1] = 1; }},
+        {"a character's flow", [](cGameScene&) { Chara().m_vecFlow.emplace_back(); }},
         {"an effect more", [](cGameScene& s) { s.m_listEffect.emplace_back(); }},
         {"a character more", [](cGameScene&) { CharaList.Add(); }},
         {"a character less", [](cGameScene&) { CharaList.Clear(); }},

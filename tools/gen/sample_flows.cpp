@@ -399,6 +399,15 @@ CheckedVector<cEdFlow> CodeLapFlows() {
     return flows;
 }
 
+CheckedVector<cEdFlow> WandererFlows() {
+    cEdFlow lap = Flow(kTriggerAlways, {}, true, Code("C5 = rand(0, 16) - 8"));
+    lap.vecCommand.push_back(ArrangeTargetX(kArrangePlus, kWanderVariable));
+    lap.vecCommand.push_back(WalkBy(0, kPatrolSpeed));
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(std::move(lap));
+    return flows;
+}
+
 CheckedVector<cEdFlow> FailingCodeFlows() {
     CheckedVector<cEdFlow> flows;
     flows.push_back(Flow(kTriggerAlways, {}, true, Code(kCodeFailingText)));

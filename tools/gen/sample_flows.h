@@ -126,6 +126,12 @@ inline constexpr int kStormColumns = 50;
 inline constexpr int kStormClonePasses = 21;
 CheckedVector<cEdFlow> StormFlows();
 
+// The replay stage's wanderer: every lap draws a step of -8 to 8 dots into common variable
+// kWanderVariable and adds it to where its walk goes, so where it stands depends on the
+// random generator's seed.
+inline constexpr int kWanderVariable = 5;
+CheckedVector<cEdFlow> WandererFlows();
+
 // The basic animation set every character uses: standing breathes between two cells, walking
 // steps between two others.
 void FillBasicAnimations(cEdAnimeSet& set);

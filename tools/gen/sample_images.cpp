@@ -456,8 +456,9 @@ SampleImage StatusWindowImage() {
 
 // The accessories of the game scene: the row of cursors at the top (unchanged 32-dot
 // discs), the status bar's 16 x 16 icons at (0, 32) .. (64, 32), the status bar's gauges
-// (frame at row 128, fill at 144, warning fill at 160; HP at x 0, SP at x 64), and the
-// actors' gauges as rows 2 dots high from 208 (frame, bar, warning bar, loss, gain).
+// (frame at row 128, fill at 144, warning fill at 160; HP at x 0, SP at x 64), the actors'
+// gauges as rows 2 dots high from 208 (frame, bar, warning bar, loss, gain), and the ranking
+// cursor at (16, 48).
 SampleImage AccessoryImage() {
     SampleImage image = SheetOf(256, 256, 32, 32, DrawIcon);
     Canvas c(256, 256, kKey);
@@ -478,6 +479,8 @@ SampleImage AccessoryImage() {
     c.Disc(72, 41, 5, Skin(12));
     c.Fill(66, 34, 12, 3, Ramp(0, 9));
     c.Fill(69, 40, 2, 2, kBlack);
+    // The ranking cursor: an arrow pointing right at a place or a result line.
+    for (int j = 0; j < 6; ++j) c.Fill(20 + j, 50 + j, 1, 12 - 2 * j, Ramp(4, 13));
     for (int g = 0; g < 2; ++g) {
         const int x = 64 * g;
         const int hue = g ? 8 : 4;

@@ -234,6 +234,19 @@ cEdStage MakePlayTestStage() {
     return stage;
 }
 
+// The replay stage: the play-test stage with a wanderer in the patroller's room, whose steps
+// come from the random generator, so that a play-back with another seed goes elsewhere.
+cEdStage MakeReplayStage() {
+    cEdStage stage = MakePlayTestStage();
+    cEdChara wanderer = Chara("Wanderer", 3, 1, 2);
+    wanderer.nBodyPower = 0;
+    wanderer.vecFlow = WandererFlows();
+    stage.vecCharaPalette.push_back(wanderer);
+    const int index = static_cast<int>(stage.vecCharaPalette.Size()) - 1;
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, index, 17, 12));
+    return stage;
+}
+
 // The stage of the hit tests, one screen wide: the hero walks right into a brute that
 // patrols toward it (a body attack with impact and a hit effect, defence, a score and a
 // carried gem), then over a coin (taken once) and a spring (taken at every contact), and at
@@ -762,6 +775,7 @@ bool WriteSampleStages(const std::string& folder) {
     ok = WriteStage(folder, "test-shoot.stg4_000", MakeShootStage()) && ok;
     ok = WriteStage(folder, "bench-volley.stg4_000", MakeVolleyStage()) && ok;
     ok = WriteStage(folder, "test-layers.stg4_000", MakeLayersStage()) && ok;
+    ok = WriteStage(folder, "test-replay.stg4_000", MakeReplayStage()) && ok;
     return ok;
 }
 
