@@ -12,10 +12,14 @@
 //   Progress, CurReplayProgress, PrevReplayProgress (game_progress.h)
 //                                          the play's progress      empty progress
 //   SlotSummaries (save_slots.h)           the slot lists' summaries 99 unused
+//   CurReplay, PrevReplay (replay_log.h)   the replay logs          empty
+//   Ranking (ranking.h)                    the shown stage's tables the default set
 #include "scene/scene_globals.h"
 
 #include "gfx/gfx_globals.h"
 #include "scene/game_progress.h"
+#include "scene/ranking.h"
+#include "scene/replay_log.h"
 #include "scene/save_slots.h"
 #include "scene/scene_manager.h"
 
@@ -34,4 +38,7 @@ void ResetSceneGlobals() {
     CurReplayProgress = GameProgress{};
     PrevReplayProgress = GameProgress{};
     ResetSlotSummaries();
+    CurReplay.Clear();
+    PrevReplay.Clear();
+    Ranking.Reset();
 }
