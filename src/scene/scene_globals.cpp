@@ -14,12 +14,14 @@
 //   SlotSummaries (save_slots.h)           the slot lists' summaries 99 unused
 //   CurReplay, PrevReplay (replay_log.h)   the replay logs          empty
 //   Ranking (ranking.h)                    the shown stage's tables the default set
+//   MenuCursor (menu_cursor.h)             the menus' cursor        one zeroed state
 #include "scene/scene_globals.h"
 
 #include "gfx/gfx_globals.h"
 #include "scene/game_progress.h"
 #include "scene/ranking.h"
 #include "scene/replay_log.h"
+#include "scene/menu_cursor.h"
 #include "scene/save_slots.h"
 #include "scene/scene_manager.h"
 
@@ -41,4 +43,5 @@ void ResetSceneGlobals() {
     CurReplay.Clear();
     PrevReplay.Clear();
     Ranking.Reset();
+    MenuCursor.Reset();
 }
