@@ -58,10 +58,6 @@ cTitleScene::cTitleScene()
     : cPlaceholderMenuScene(SCENE_TITLE, 0, {47, 48, 49, 45}, kMenuLatchMask,
                             &EdSystem.vecTitleMenu) {}
 
-cWorldMapScene::cWorldMapScene()
-    // The map's own images (whose background file the map names) come with the scene.
-    : cPlaceholderMenuScene(SCENE_WORLDMAP, 1, {49, 45}, kWideMenuLatchMask, nullptr) {}
-
 cMapMenuScene::cMapMenuScene()
     : cPlaceholderMenuScene(SCENE_MAPMENU, 1, {45, 50, 49}, kMenuLatchMask, &EdSystem.vecMapMenu) {}
 

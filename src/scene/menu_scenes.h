@@ -45,11 +45,6 @@ public:
     cTitleScene();
 };
 
-class cWorldMapScene : public cPlaceholderMenuScene {
-public:
-    cWorldMapScene();
-};
-
 class cMapMenuScene : public cPlaceholderMenuScene {
 public:
     cMapMenuScene();

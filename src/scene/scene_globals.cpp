@@ -2,6 +2,8 @@
 //   SceneMgr (scene_manager.h)             the scene manager        no scenes, zero-filled
 //   MakeGameScene (scene_manager.h)        hook: makes the game scene, set by the
 //                                          composition root         null
+//   LoadMapStage (world_map_scene.h)       hook: loads a map entry's stage, set by the
+//                                          composition root         null
 //   SceneSurfaces, SceneSurfaceDefs (scene_manager.h)
 //                                          the scenes' surfaces     empty
 //   stage-image restorer (scene_manager.h) hook, set by the play scene   null
@@ -24,12 +26,14 @@
 #include "scene/menu_cursor.h"
 #include "scene/save_slots.h"
 #include "scene/scene_manager.h"
+#include "scene/world_map_scene.h"
 
 void ResetSceneGlobals() {
     ResetGfxGlobals();
     SceneMgr.DeleteScenes();
     SceneMgr = cSceneManager{};
     MakeGameScene = nullptr;
+    LoadMapStage = nullptr;
     SetStageImageRestorer(nullptr);
     SceneSurfaces.clear();
     SceneSurfaceDefs.Clear();
