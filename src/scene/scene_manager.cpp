@@ -30,7 +30,6 @@
 #include "platform/messages.h"
 #include "platform/presenter.h"
 #include "scene/menu_scenes.h"
-#include "scene/world_map_scene.h"
 
 cSceneManager SceneMgr;
 GameSceneMaker MakeGameScene = nullptr;

@@ -22,8 +22,7 @@
 #include "scene/game_progress.h"
 #include "scene/ranking.h"
 #include "scene/scene_manager.h"
-
-MapStageLoader LoadMapStage = nullptr;
+#include "scene/stage_select_scene.h"
 
 namespace {
 
@@ -241,7 +240,9 @@ void cWorldMapScene::PrepareStageEntry() {
 }
 
 bool cWorldMapScene::LoadEntryStage(const cEdMapStage& entry) {
-    if (LoadMapStage && LoadMapStage(entry.strStageFile) != 0) return true;
+    // The newest numbered version of the entry's file.
+    if (LoadStageForPlayHook && LoadStageForPlayHook(entry.strStageFile, 1, &EdStage) != 0)
+        return true;
     ErrorBoxF("ステージファイル %s が読み込めません！", entry.strStageFile.c_str());
     return false;
 }

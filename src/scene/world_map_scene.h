@@ -21,12 +21,6 @@
 class cEdMapNode;
 class cEdMapStage;
 
-// Loads the stage file of a map entry for play (the newest numbered version) into the stage
-// record: 1 when loaded. The stage loader lives above the scenes, so the program's
-// composition root sets it; while it is null every load fails.
-using MapStageLoader = int (*)(const std::string& path);
-extern MapStageLoader LoadMapStage;
-
 class cWorldMapScene : public cSceneStates<cWorldMapScene, 4> {
 public:
     // The states: 0 the fade-in with the arrival rules, 1 walking, 2 the question whether to

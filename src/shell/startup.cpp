@@ -36,7 +36,7 @@
 #include "platform/random.h"
 #include "scene/game_progress.h"
 #include "scene/scene_manager.h"
-#include "scene/world_map_scene.h"
+#include "scene/stage_select_scene.h"
 #include "shell/main_window.h"
 #include "shell/palette_key.h"
 #include "shell/start_dialog.h"
@@ -177,7 +177,7 @@ bool InitGame(const std::string& commandLine, int showCmd) {
     MainWnd.SetGeometry(640, 480, 100, 100, 640, 480, kMainWindowStyle, 0, 0, 0, 0, 0);
     MainWnd.CentreOnDesktop();
     MakeGameScene = NewGameScene;
-    LoadMapStage = [](const std::string& path) { return LoadStageForPlay(path, 1, &EdStage); };
+    LoadStageForPlayHook = LoadStageForPlay;
     BuildParamDescTable();
     if (!CreateDefaultData(hWndMain)) {
         ReportLogBox(

@@ -16,6 +16,7 @@
 #include "platform/message_box.h"
 #include "scene/ranking.h"
 #include "scene/save_slots.h"
+#include "scene/stage_select_scene.h"
 #include "scene_fixture.h"
 
 namespace {
@@ -30,10 +31,12 @@ std::vector<std::string>& LoadedStages() {
 }
 int gLoadResult = 1;
 
-int StandInLoader(const std::string& path) {
-    LoadedStages().push_back(path);
+int StandInLoader(std::string_view path, int numbered, cEdStage* destination) {
+    LoadedStages().emplace_back(path);
+    EXPECT_EQ(numbered, 1);
+    EXPECT_EQ(destination, &EdStage);
     // The loader finds the newest numbered version of the file.
-    EdStageWork.strPath = path + "_003";
+    EdStageWork.strPath = std::string(path) + "_003";
     return gLoadResult;
 }
 
@@ -62,7 +65,7 @@ protected:
         MenuCursor.Reset();
         LoadedStages().clear();
         gLoadResult = 1;
-        LoadMapStage = StandInLoader;
+        LoadStageForPlayHook = StandInLoader;
         plat::ClearShownBoxes();
         // An 8 x 5 map of passable cells with an impassable one at (3, 1) and (3, 3).
         EdWorldMap = cEdWorldMap();
@@ -92,7 +95,7 @@ protected:
     }
     void TearDown() override {
         scene.reset();
-        LoadMapStage = nullptr;
+        LoadStageForPlayHook = nullptr;
         TearDownWorld();
     }
 
