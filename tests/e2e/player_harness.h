@@ -60,6 +60,9 @@ struct PlayerRun {
     std::string stateLog;  // K4_STATE_LOG: a host path, or "" for none
     int loseDevice = 0;    // K4_LOSE_DEVICE: the frame the display is lost at, 0 never
     std::string audioOut;  // K4_AUDIO_OUT: a host path, or "" for none
+    // Runs in the child after its globals were reset, before the player starts: a run that
+    // begins in a given scene or with a given progress sets them here.
+    void (*beforeStart)() = nullptr;
 };
 
 struct PlayerResult {
@@ -152,6 +155,7 @@ public:
                 plat::ParseSeams([](const char* name) -> const char* { return std::getenv(name); });
             // What an earlier test of this process may have left: a fresh start.
             ResetShellGlobals();
+            if (run.beforeStart) run.beforeStart();
             plat::SetSeams(seams);
             plat::UseVirtualClock(seams.clockStart);
             PlayerStart start;

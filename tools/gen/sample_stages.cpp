@@ -674,7 +674,14 @@ bool WriteSampleCommonPalette(const std::string& folder) {
 namespace {
 
 // The tile types of the sample map (the defaults of a new map): 0 to 4 bar the way.
-enum SampleTile { kSea = 0, kMountain = 1, kWall = 3, kRoad = 5, kGrass = 6, kSand = 8 };
+enum SampleTile {
+    kTileSea = 0,
+    kTileMountain = 1,
+    kTileWall = 3,
+    kTileRoad = 5,
+    kTileGrass = 6,
+    kTileSand = 8
+};
 
 // One stage entry of a node.
 cEdMapStage MapEntry(int kind, int iconRow, int clearSwitch, const char* title,
@@ -704,18 +711,18 @@ bool WriteSampleWorldMap(const std::string& folder) {
     };
     for (int y = 2; y < 18; ++y)
         for (int x = 1; x < 30; ++x)
-            set(x, y, y == 2 || y == 17 || x == 1 || x == 29 ? kSand : kGrass);
+            set(x, y, y == 2 || y == 17 || x == 1 || x == 29 ? kTileSand : kTileGrass);
     // The road along row 7 from the start cell past the stage nodes, walled in on both sides
     // up to the first node; a branch down from column 4 to a boulder.
-    for (int x = 2; x < 28; ++x) set(x, 7, kRoad);
+    for (int x = 2; x < 28; ++x) set(x, 7, kTileRoad);
     for (int x = 3; x < 6; ++x) {
-        set(x, 6, kWall);
-        set(x, 8, kWall);
+        set(x, 6, kTileWall);
+        set(x, 8, kTileWall);
     }
-    for (int y = 8; y < 12; ++y) set(4, y, kRoad);
+    for (int y = 8; y < 12; ++y) set(4, y, kTileRoad);
     // Mountains that bar the way south of the road.
     for (int y = 10; y < 15; ++y)
-        for (int x = 16; x < 23; ++x) set(x, y, kMountain);
+        for (int x = 16; x < 23; ++x) set(x, y, kTileMountain);
     map.nStartX = 2;
     map.nStartY = 7;
 
@@ -736,7 +743,7 @@ bool WriteSampleWorldMap(const std::string& folder) {
     cave.bNoAutoConfirm = 1;
     cave.bReplay = 1;
     cave.nAfterClear = 1;
-    node(14, 7, "Cave").vecStages.push_back(cave);
+    node(12, 7, "Cave").vecStages.push_back(cave);
     // A boulder on the road's branch: kind 2 bars the passable road.
     node(4, 9, "Boulder").vecStages.push_back(MapEntry(2, 2, 0, "", ""));
     // A castle that opens with switch 5; until then a signpost (a kind that does nothing)
