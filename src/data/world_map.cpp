@@ -83,17 +83,17 @@ cEdMapStage::cEdMapStage() {
 void cEdMapStage::Rebind(std::uint32_t version) {
     ClearTables();
     AddInt(&nKind, 1, "nKind");
-    AddInt(&nStored2, 1, "nStored2");
+    AddInt(&nIconRow, 1, "nIconRow");
     AddInt(&nClearedSwitch, 1, "nClearedSwitch");
-    AddInt(&bPassableBeforeClear, 1, "bPassableBeforeClear");
-    AddInt(&bEnterableAfterClear, 1, "bEnterableAfterClear");
+    AddInt(&bNoAutoConfirm, 1, "bNoAutoConfirm");
+    AddInt(&bReplay, 1, "bReplay");
     AddInt(&nAfterClear, 1, "nAfterClear");
     AddInt(&nRequiredSwitch, 1, "nRequiredSwitch");
     AddInt(&nConditionVariable, 1, "nConditionVariable");
     AddInt(&nConditionValue, 1, "nConditionValue");
     AddInt(&nConditionOperator, 1, "nConditionOperator");
     if (version >= kMinRoundVersion) AddInt(&nMinRound, 1, "nMinRound");
-    AddString(&strText, 1, "strText");
+    AddString(&strTitle, 1, "strTitle");
     AddString(&strStageFile, 1, "strStageFile");
 }
 
@@ -314,6 +314,14 @@ int cEdWorldMap::CellIndex(std::int32_t x, std::int32_t y) const {
         std::max<std::int64_t>(0, std::min<std::int64_t>(y, std::int64_t{nHeight} - 1));
     return static_cast<int>(
         GridIndex(static_cast<std::int32_t>(column), static_cast<std::int32_t>(row), nPitchShift));
+}
+
+const cEdMapEvent* cEdWorldMap::TileAt(std::int32_t x, std::int32_t y) const {
+    const int index = CellIndex(x, y);
+    if (index < 0 || static_cast<std::size_t>(index) >= vecGrid.size()) return nullptr;
+    const std::int32_t type = vecGrid.data()[index];
+    if (type < 0 || static_cast<std::size_t>(type) >= vecEvents.size()) return nullptr;
+    return &vecEvents.data()[type];
 }
 
 int LoadWorldMap() {

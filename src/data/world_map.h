@@ -63,13 +63,17 @@ public:
     // The caller looks up the switch nRequiredSwitch and the variable nConditionVariable.
     bool Counts(bool requiredSwitchOn, std::int32_t variableValue, std::int32_t round) const;
 
-    std::int32_t nKind = 0;     // 0 a stage; other kinds open no stage
-    std::int32_t nStored2 = 0;  // stored; not read by the player
-    // While this switch is on the stage counts as cleared: the hero may walk on past the
-    // node, and the entry is not entered again unless bEnterableAfterClear is set.
+    // 0 a stage; 2 a node the hero cannot step onto; any other kind is drawn and walked over
+    // without effect.
+    std::int32_t nKind = 0;
+    std::int32_t nIconRow = 0;  // row of the node's icon in the node-icon sheet
+    // While this switch is on the stage counts as cleared: its icon shows it, and the entry
+    // is not taken on again unless bReplay is set.
     std::int32_t nClearedSwitch = 0;
-    std::int32_t bPassableBeforeClear = 0;  // the hero may walk past before the clear
-    std::int32_t bEnterableAfterClear = 0;  // confirming opens the stage also once cleared
+    // The question whether to take the stage on waits for the confirm button: stepping onto
+    // the node does not ask, and the hero arriving there does not enter it by himself.
+    std::int32_t bNoAutoConfirm = 0;
+    std::int32_t bReplay = 0;  // confirming opens the stage also once cleared
     // What follows the clear of the entry's stage: 1 a new round of play and the world map,
     // 2 the title, anything else the world map.
     std::int32_t nAfterClear = 0;
@@ -78,7 +82,7 @@ public:
     std::int32_t nConditionValue = 0;
     std::int32_t nConditionOperator = MAP_COND_EQUAL;
     std::int32_t nMinRound = 0;  // the entry counts from this round of play on
-    std::string strText;         // stored; not read by the player
+    std::string strTitle;        // shown above the stage's information on the map
     std::string strStageFile;    // a numbered stage file
 };
 
@@ -152,6 +156,10 @@ public:
     int CellIndex(std::int32_t x, std::int32_t y) const;
     // The tile type of a cell through the checked access.
     std::int32_t Cell(std::int32_t x, std::int32_t y) const { return vecGrid[CellIndex(x, y)]; }
+    // The tile type of a cell (clamped as CellIndex does), or null when the grid has no such
+    // entry or its value names no tile type: a damaged map draws nothing there and lets the
+    // hero pass, instead of closing the program.
+    const cEdMapEvent* TileAt(std::int32_t x, std::int32_t y) const;
 
     std::int32_t nWidth = 20;   // cells
     std::int32_t nHeight = 15;  // cells

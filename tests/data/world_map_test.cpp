@@ -230,6 +230,27 @@ std::vector<std::uint8_t> NodeBytes(std::uint32_t version, bool round) {
     return b.bytes;
 }
 
+TEST(WorldMapGrid, TileAtFindsNoTileOutsideTheGridOrTheTileList) {
+    cEdWorldMap map;  // 20 x 15, ten tile types
+    const auto CellOf = [](const cEdWorldMap& m, int x, int y) { return (y << m.nPitchShift) + x; };
+    map.vecGrid[CellOf(map, 2, 3)] = 7;
+    map.vecGrid[CellOf(map, 4, 0)] = 10;  // one past the tile list
+    map.vecGrid[CellOf(map, 5, 0)] = -1;
+    ASSERT_NE(map.TileAt(2, 3), nullptr);
+    EXPECT_EQ(map.TileAt(2, 3), &map.vecEvents[7]);
+    EXPECT_EQ(map.TileAt(2, -4), &map.vecEvents[map.vecGrid[2]]);  // clamped to row 0
+    EXPECT_EQ(map.TileAt(4, 0), nullptr);
+    EXPECT_EQ(map.TileAt(5, 0), nullptr);
+    // A grid shorter than its size (a damaged file), and one with no cells at all.
+    map.vecGrid.resize(40);
+    EXPECT_NE(map.TileAt(7, 1), nullptr);
+    EXPECT_EQ(map.TileAt(7, 2), nullptr);
+    map.vecGrid.Clear();
+    EXPECT_EQ(map.TileAt(0, 0), nullptr);
+    map.nPitchShift = 40;
+    EXPECT_EQ(map.TileAt(1, 1), nullptr);
+}
+
 TEST(WorldMapNodes, CurrentFileLoadsEveryMemberAndSavesBackByteForByte) {
     const std::vector<std::uint8_t> bytes = NodeBytes(747, true);
     bool stopped = true;
@@ -250,9 +271,9 @@ TEST(WorldMapNodes, CurrentFileLoadsEveryMemberAndSavesBackByteForByte) {
     EXPECT_EQ(forest.strName, "\x90\x58");
     ASSERT_EQ(forest.vecStages.Size(), 2u);
     const cEdMapStage& e = forest.vecStages[0];
-    EXPECT_EQ(e.nStored2, 2);
+    EXPECT_EQ(e.nIconRow, 2);
     EXPECT_EQ(e.nClearedSwitch, 11);
-    EXPECT_EQ(e.bPassableBeforeClear, 1);
+    EXPECT_EQ(e.bNoAutoConfirm, 1);
     EXPECT_EQ(e.nAfterClear, 5);
     EXPECT_EQ(e.nRequiredSwitch, 4);
     EXPECT_EQ(e.nConditionVariable, 21);
@@ -260,7 +281,7 @@ TEST(WorldMapNodes, CurrentFileLoadsEveryMemberAndSavesBackByteForByte) {
     EXPECT_EQ(e.nConditionOperator, 2);
     EXPECT_EQ(e.nMinRound, 2);
     EXPECT_EQ(e.strStageFile, "data\\stg4\\forest-1.stg4");
-    EXPECT_EQ(forest.vecStages[1].bEnterableAfterClear, 1);
+    EXPECT_EQ(forest.vecStages[1].bReplay, 1);
     EXPECT_EQ(map.vecNodes[1].vecStages[0].nMinRound, 3);
     EXPECT_EQ(map.SaveToBytes(), bytes);
 }
@@ -470,7 +491,7 @@ TEST(WorldMapRecords, CopiesWriteTheSourcesBytesAndShareNothing) {
     EXPECT_EQ(assigned.SaveToBytes(), bytes);
 
     cEdMapStage e;
-    e.nMinRound = 4, e.strText = "t", e.nKind = 2;
+    e.nMinRound = 4, e.strTitle = "t", e.nKind = 2;
     cEdMapStage f;
     f = e;
     EXPECT_EQ(f.SaveToBytes(), e.SaveToBytes());

@@ -61,7 +61,8 @@ struct PlayerRun {
     std::string stateLog;  // K4_STATE_LOG: a host path, or "" for none
     int loseDevice = 0;    // K4_LOSE_DEVICE: the frame the display is lost at, 0 never
     std::string audioOut;  // K4_AUDIO_OUT: a host path, or "" for none
-    // Run in the child right before the player starts (its seams and clock already set).
+    // Run in the child right before the player starts (its globals reset, its seams and
+    // clock set): a run that begins in a given scene or with a given progress sets them here.
     std::function<void()> childSetUp;
 };
 

@@ -152,17 +152,23 @@ TEST_F(ProjectGenerator, EveryProjectRecordReadsBackWhole) {
     EXPECT_FALSE(stopped);
     EXPECT_EQ(palette.SaveToBytes(), ReadBytes("data/CommonPalette.cplt4"));
 
-    // Every node of the world map names a stage that exists in a numbered version.
+    // Every stage entry of the world map names a stage that exists in a numbered version,
+    // and every node stands on the road.
     ASSERT_EQ(LoadWorldMap(), 1);
     ASSERT_GE(EdWorldMap.vecNodes.Size(), 2u);
+    int stages = 0;
     for (cEdMapNode& node : EdWorldMap.vecNodes) {
-        std::string found;
-        EXPECT_EQ(FindLatestNumberedFile(found, node.vecStages[0].strStageFile,
-                                         ExtensionTable[kExtStage]),
-                  1)
-            << node.vecStages[0].strStageFile;
+        for (cEdMapStage& entry : node.vecStages) {
+            if (entry.nKind != 0) continue;
+            ++stages;
+            std::string found;
+            EXPECT_EQ(
+                FindLatestNumberedFile(found, entry.strStageFile, ExtensionTable[kExtStage]), 1)
+                << entry.strStageFile;
+        }
         EXPECT_EQ(EdWorldMap.Cell(node.nX, node.nY), 5) << "a node off the road";
     }
+    EXPECT_GE(stages, 3);
 }
 
 TEST_F(ProjectGenerator, StagesSaveBackByteForByteAndTheNewestVersionIsPlayed) {

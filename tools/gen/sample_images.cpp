@@ -326,29 +326,6 @@ void DrawMark(Canvas& c, int x, int y, int n) {
     }
 }
 
-void DrawChip(Canvas& c, int x, int y, int n) {
-    switch (n % 4) {
-        case 0:
-            c.Fill(x, y, 32, 32, Ramp(4, 5));
-            for (int i = 0; i < 10; ++i)
-                c.Set(x + static_cast<int>(Hash(n, i) % 32), y + static_cast<int>(Hash(i, n) % 32),
-                      Ramp(4, 9));
-            break;
-        case 1:
-            c.Fill(x, y, 32, 32, Ramp(7, 6));
-            for (int j = 6; j < 32; j += 10) c.Fill(x + 4, y + j, 10, 1, Ramp(7, 12));
-            break;
-        case 2:
-            c.Fill(x, y, 32, 32, Ramp(4, 5));
-            c.Fill(x + 10, y, 12, 32, Skin(8));
-            break;
-        default:
-            c.Fill(x, y, 32, 32, Ramp(4, 5));
-            for (int j = 0; j < 16; ++j) c.Fill(x + 16 - j, y + 8 + j, 2 * j + 1, 1, Grey(7));
-            break;
-    }
-}
-
 void DrawIcon(Canvas& c, int x, int y, int n) {
     c.Disc(x + 16, y + 16, 12, Ramp(n % 12, 4));
     c.Disc(x + 16, y + 16, 8, Ramp(n % 12, 11));
@@ -495,6 +472,28 @@ SampleImage AccessoryImage() {
         c.Fill(x, 214, 50, 2, Ramp(0, 5));
         c.Fill(x, 216, 50, 2, kWhite);
     }
+    // The world map's hero, 32 x 32, two frames each: facing down at (0, 64), up at (64, 64),
+    // right at (0, 96), left at (64, 96); and the lives icon, his head, at (0, 48).
+    for (int f = 0; f < 8; ++f) {
+        const int x = 32 * (f % 4), y = 64 + 32 * (f / 4);
+        const bool side = f >= 4, second = f % 2 == 1;
+        const bool back = !side && f >= 2, left = side && f >= 6;
+        c.Fill(x + 10, y + 14, 12, 10, Ramp(8, 8));                 // the tunic
+        c.Fill(x + 11 + (second ? 2 : 0), y + 24, 4, 6, Night(3));  // the legs, stepping
+        c.Fill(x + 17 - (second ? 2 : 0), y + 24, 4, 6, Night(3));
+        c.Disc(x + 16, y + 9, 6, Skin(12));
+        c.Fill(x + 10, y + 2, 12, 4, Ramp(0, 9));  // the cap
+        if (back) c.Fill(x + 11, y + 6, 10, 5, Ramp(0, 9));
+        if (!back && !side) {
+            c.Set(x + 14, y + 9, kBlack);
+            c.Set(x + 18, y + 9, kBlack);
+        }
+        if (side) c.Set(left ? x + 12 : x + 20, y + 9, kBlack);
+    }
+    c.Disc(8, 56, 6, Skin(12));
+    c.Fill(2, 49, 12, 3, Ramp(0, 9));
+    c.Set(6, 56, kBlack);
+    c.Set(10, 56, kBlack);
     return c.image;
 }
 
@@ -541,12 +540,110 @@ SampleImage HitEffectImage() {
     return c.image;
 }
 
+// The node icons of the world map: one row per kind of node, the node before its clear in
+// the first cell, after it in the second. Row 0 a stage flag (red, then green with a tick),
+// row 1 a castle, row 2 a boulder that bars the way, row 3 a signpost.
 SampleImage WorldEventImage() {
-    Canvas c(256, 64, kKey);
-    for (int i = 0; i < 8; ++i) {
-        c.Disc(i * 32 + 16, 16, 10, Ramp(i, 8));
-        c.Disc(i * 32 + 16, 48, 10, Ramp(i, 12));
+    Canvas c(64, 128, kKey);
+    for (int cleared = 0; cleared < 2; ++cleared) {
+        const int x = 32 * cleared;
+        const int hue = cleared ? 4 : 0;
+        // A flag on a pole.
+        c.Fill(x + 9, 4, 2, 26, Grey(3));
+        c.Fill(x + 11, 4, 14, 10, Ramp(hue, 9));
+        c.Fill(x + 11, 13, 14, 1, Ramp(hue, 5));
+        if (cleared) {
+            for (int i = 0; i < 4; ++i) c.Fill(x + 13 + i, 8 + i, 1, 2, kWhite);
+            for (int i = 0; i < 6; ++i) c.Fill(x + 17 + i, 11 - i, 1, 2, kWhite);
+        }
+        // A castle: walls, battlements and a gate.
+        c.Fill(x + 4, 32 + 12, 24, 18, cleared ? Ramp(4, 8) : Grey(9));
+        for (int i = 0; i < 4; ++i)
+            c.Fill(x + 4 + 7 * i, 32 + 7, 3, 5, cleared ? Ramp(4, 8) : Grey(9));
+        c.Fill(x + 13, 32 + 20, 6, 10, Night(2));
+        c.Frame(x + 4, 32 + 12, 24, 18, Grey(4));
+        // A boulder.
+        c.Disc(x + 16, 64 + 18, 12, Grey(6 + 2 * cleared));
+        c.Disc(x + 12, 64 + 14, 4, Grey(10 + 2 * cleared));
+        // A signpost.
+        c.Fill(x + 15, 96 + 12, 3, 18, Skin(4));
+        c.Fill(x + 6, 96 + 5, 22, 9, Skin(9));
+        c.Frame(x + 6, 96 + 5, 22, 9, Skin(3));
     }
+    return c.image;
+}
+
+// The tiles of the world map, five to a row as the map reads them: 0 the sea (the colour key:
+// the map's background picture shows through), 1 mountains, 2 a forest, 3 a stone wall,
+// 4 rocks (0 to 4 bar the way), 5 the road, 6 grass, 7 a bridge, 8 sand, 9 flowers.
+SampleImage WorldMapChipImage() {
+    Canvas c(160, 64, kKey);
+    for (int chip = 1; chip < 10; ++chip) {
+        const int x = 32 * (chip % 5), y = 32 * (chip / 5);
+        const std::uint8_t grass = Ramp(4, 6);
+        switch (chip) {
+            case 1:
+                c.Fill(x, y, 32, 32, grass);
+                for (int j = 0; j < 22; ++j)
+                    c.Fill(x + 16 - j * 2 / 3, y + 6 + j, 1 + j * 4 / 3, 1, Grey(7));
+                for (int j = 0; j < 6; ++j) c.Fill(x + 16 - j / 2, y + 6 + j, 1 + j, 1, kWhite);
+                break;
+            case 2:
+                c.Fill(x, y, 32, 32, grass);
+                for (int t = 0; t < 3; ++t)
+                    c.Disc(x + 8 + 8 * t, y + 12 + 8 * (t % 2), 7, Ramp(4, 3));
+                break;
+            case 3:
+                c.Fill(x, y, 32, 32, Grey(8));
+                for (int j = 0; j < 4; ++j) {
+                    c.Fill(x, y + 8 * j, 32, 1, Grey(4));
+                    c.Fill(x + (j % 2 ? 0 : 16), y + 8 * j, 1, 8, Grey(4));
+                }
+                break;
+            case 4:
+                c.Fill(x, y, 32, 32, Skin(8));
+                c.Disc(x + 10, y + 12, 7, Grey(6));
+                c.Disc(x + 22, y + 22, 6, Grey(5));
+                break;
+            case 5:
+                c.Fill(x, y, 32, 32, Skin(10));
+                for (int i = 0; i < 6; ++i)
+                    c.Set(x + static_cast<int>(Hash(chip, i) % 32),
+                          y + static_cast<int>(Hash(i, chip) % 32), Skin(7));
+                break;
+            case 6:
+                c.Fill(x, y, 32, 32, grass);
+                for (int i = 0; i < 8; ++i)
+                    c.Fill(x + static_cast<int>(Hash(chip, i) % 30),
+                           y + static_cast<int>(Hash(i, chip) % 28), 1, 3, Ramp(4, 9));
+                break;
+            case 7:
+                c.Fill(x, y, 32, 32, Ramp(7, 6));
+                c.Fill(x + 4, y, 24, 32, Skin(6));
+                for (int j = 2; j < 32; j += 6) c.Fill(x + 4, y + j, 24, 1, Skin(3));
+                break;
+            case 8:
+                c.Fill(x, y, 32, 32, Skin(12));
+                break;
+            default:
+                c.Fill(x, y, 32, 32, grass);
+                for (int i = 0; i < 5; ++i)
+                    c.Disc(x + 4 + static_cast<int>(Hash(chip, i) % 24),
+                           y + 4 + static_cast<int>(Hash(i, chip) % 24), 2, Accent(i));
+                break;
+        }
+    }
+    return c.image;
+}
+
+// The map's background picture, larger than the screen: the sea with its waves, which the
+// map's sea tiles let through and which shows beyond the map's edges.
+SampleImage WorldSeaImage() {
+    Canvas c(1024, 640, Ramp(8, 4));
+    for (int y = 0; y < 640; y += 16)
+        for (int x = (y / 16) % 2 * 24; x < 1024; x += 48) c.Fill(x, y + 6, 14, 2, Ramp(7, 8));
+    for (int i = 0; i < 120; ++i)
+        c.Set(static_cast<int>(Hash(i, 5) % 1024), static_cast<int>(Hash(5, i) % 640), kWhite);
     return c.image;
 }
 
@@ -776,7 +873,7 @@ bool WriteSampleImages(const std::string& dir) {
     ok = WriteSampleBitmap(bmp + "Accessory.bmp", AccessoryImage()) && ok;
     ok = WriteSampleBitmap(bmp + "Symbol.bmp", SheetOf(256, 64, 16, 16, DrawSymbol)) && ok;
     ok = WriteSampleBitmap(bmp + "Word.bmp", WordImage()) && ok;
-    ok = WriteSampleBitmap(bmp + "WorldMapChip.bmp", SheetOf(256, 256, 32, 32, DrawChip)) && ok;
+    ok = WriteSampleBitmap(bmp + "WorldMapChip.bmp", WorldMapChipImage()) && ok;
     ok = WriteSampleBitmap(bmp + "WorldEvent.bmp", WorldEventImage()) && ok;
     ok = WriteSampleBitmap(bmp + "WorldBack.bmp", WorldBackImage()) && ok;
     ok = WriteSampleBitmap(bmp + kSwordImageRight, SwordImage()) && ok;
@@ -788,6 +885,7 @@ bool WriteSampleImages(const std::string& dir) {
     }
     ok = WriteSampleBitmap(bmp + "chara/Golem.bmp", GolemImage()) && ok;
     ok = WriteSampleBitmap(bmp + "effect/Hit.bmp", HitEffectImage()) && ok;
+    ok = WriteSampleBitmap(bmp + "WorldSea.bmp", WorldSeaImage()) && ok;
     return ok;
 }
 

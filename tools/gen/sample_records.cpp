@@ -104,6 +104,8 @@ bool WriteDatabase(const std::string& folder) {
 bool WriteSystem(const std::string& folder, bool textMenu) {
     cEdSystem system;
     system.strTitle = "Kestrune Sample";
+    // The story mode counts three lives.
+    system.vecStartLives[0] = 3;
     for (int n = 0; n < kSampleSystemSounds; ++n) system.vecSystemSeFiles[n] = SystemSoundFile(n);
     // The title plays its tune; the other scenes are silent.
     system.vecSceneBgm[0] = kTitleMusic;

@@ -733,23 +733,89 @@ bool WriteSampleCommonPalette(const std::string& folder) {
     return WriteFileBytes(folder + "CommonPalette.cplt4", palette.SaveToBytes());
 }
 
+namespace {
+
+// The tile types of the sample map (the defaults of a new map): 0 to 4 bar the way.
+enum SampleTile {
+    kTileSea = 0,
+    kTileMountain = 1,
+    kTileWall = 3,
+    kTileRoad = 5,
+    kTileGrass = 6,
+    kTileSand = 8
+};
+
+// One stage entry of a node.
+cEdMapStage MapEntry(int kind, int iconRow, int clearSwitch, const char* title,
+                     const char* stageFile) {
+    cEdMapStage entry;
+    entry.nKind = kind;
+    entry.nIconRow = iconRow;
+    entry.nClearedSwitch = clearSwitch;
+    entry.strTitle = title;
+    entry.strStageFile = stageFile;
+    return entry;
+}
+
+}  // namespace
+
 bool WriteSampleWorldMap(const std::string& folder) {
     cEdWorldMap map;
     map.SetDefaults();
-    // A road (type 5, passable) along row 7 from the start cell to the two stage nodes.
-    for (int x = 2; x < 18; ++x) map.vecGrid[(7 << map.nPitchShift) + x] = 5;
+    // An island in the sea, larger than the screen, on the sea picture that shows through the
+    // sea tiles and beyond the map's edges.
+    map.SetSize(32, 20);
+    map.bBgPicture = 1;
+    map.strBgPicture = "bmp\\WorldSea.bmp";
+    map.nBgColour = 16 + 16 * 8 + 3;
+    const auto set = [&map](int x, int y, int type) {
+        map.vecGrid[(y << map.nPitchShift) + x] = type;
+    };
+    for (int y = 2; y < 18; ++y)
+        for (int x = 1; x < 30; ++x)
+            set(x, y, y == 2 || y == 17 || x == 1 || x == 29 ? kTileSand : kTileGrass);
+    // The road along row 7 from the start cell past the stage nodes, walled in on both sides
+    // up to the first node; a branch down from column 4 to a boulder.
+    for (int x = 2; x < 28; ++x) set(x, 7, kTileRoad);
+    for (int x = 3; x < 6; ++x) {
+        set(x, 6, kTileWall);
+        set(x, 8, kTileWall);
+    }
+    for (int y = 8; y < 12; ++y) set(4, y, kTileRoad);
+    // Mountains that bar the way south of the road.
+    for (int y = 10; y < 15; ++y)
+        for (int x = 16; x < 23; ++x) set(x, y, kTileMountain);
     map.nStartX = 2;
     map.nStartY = 7;
-    const char* const stages[] = {"data\\stg4\\forest-1.stg4", "data\\stg4\\cave.stg4"};
-    for (int i = 0; i < 2; ++i) {
-        cEdMapNode node;
-        node.nX = 6 + 8 * i;
-        node.nY = 7;
-        node.strName = i == 0 ? "Forest" : "Cave";
-        node.vecStages[0].nClearedSwitch = 1 + i;
-        node.vecStages[0].strStageFile = stages[i];
-        map.vecNodes.push_back(node);
-    }
+
+    const auto node = [&map](int x, int y, const char* name) -> cEdMapNode& {
+        cEdMapNode& n = map.vecNodes.emplace_back();
+        n.nX = x;
+        n.nY = y;
+        n.strName = name;
+        n.vecStages.Clear();
+        return n;
+    };
+    // The first stage: the hero is asked as soon as he steps onto it.
+    node(6, 7, "Forest")
+        .vecStages.push_back(MapEntry(0, 0, 1, "森のステージ", "data\\stg4\\forest-1.stg4"));
+    // The cave asks only on the confirm button, may be played again, and its clear starts a
+    // new round.
+    cEdMapStage cave = MapEntry(0, 0, 2, "洞窟", "data\\stg4\\cave.stg4");
+    cave.bNoAutoConfirm = 1;
+    cave.bReplay = 1;
+    cave.nAfterClear = 1;
+    node(12, 7, "Cave").vecStages.push_back(cave);
+    // A boulder on the road's branch: kind 2 bars the passable road.
+    node(4, 9, "Boulder").vecStages.push_back(MapEntry(2, 2, 0, "", ""));
+    // A castle that opens with switch 5; until then a signpost (a kind that does nothing)
+    // stands there. Its clear returns to the title.
+    cEdMapStage castle = MapEntry(0, 1, 3, "城", "data\\stg4\\forest-2.stg4");
+    castle.nRequiredSwitch = 5;
+    castle.nAfterClear = 2;
+    cEdMapNode& gate = node(20, 7, "Castle");
+    gate.vecStages.push_back(castle);
+    gate.vecStages.push_back(MapEntry(3, 3, 0, "", ""));
     return WriteFileBytes(folder + "WorldMap.dat", map.SaveToBytes());
 }
 
