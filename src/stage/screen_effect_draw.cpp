@@ -27,9 +27,14 @@ constexpr int kScreenW = 640;
 constexpr int kScreenH = 480;
 constexpr std::uint32_t kUncovered = 16;
 // The work surfaces: the first serves the moves, strips, waves and the circle, the second
-// (a system-memory copy in Direct3D) the pixel filters.
+// the rotation and the pixel filters. In Direct3D the second shares the first one's texture,
+// so the filters read the first, which holds the copy.
 constexpr int kWorkA = 67;
 constexpr int kWorkB = 68;
+
+int FilterWork() {
+    return lpDTCon ? kWorkA : kWorkB;
+}
 
 const double kSqrt2 = std::sqrt(2.0);
 
@@ -215,7 +220,7 @@ int RunBlink(cGameScene& scene, int frozen) {
 
 // 回転: the picture turned about the screen's centre.
 int RunRotate(cGameScene& scene, int frozen) {
-    DDSURFACEDATA* work = CopyFrame(kWorkB);
+    DDSURFACEDATA* work = CopyFrame(FilterWork());
     FillAll();
     D3DSetAlphaOp(1);
     DDBltRotate(&BackBuffer, kScreenW / 2, kScreenH / 2, kScreenW, kScreenH, kScreenW / 2,
@@ -279,7 +284,7 @@ int RunLens(cGameScene& scene, int frozen) {
     const int f = ex >= kScreenW / 2 ? ex : kScreenW - ex;
     const int g = ey >= kScreenH / 2 ? ey : kScreenH - ey;
     const int r = plat::TruncToInt(kSqrt2 * (f > g ? f : g));
-    DDSURFACEDATA* work = &StdSD[kWorkB];
+    DDSURFACEDATA* work = &StdSD[FilterWork()];
     const int side = nBpp == 16 ? r * 4 : r * 2;
     DDFillRect(work, 0, 0, side, side, 0);
     DDBltRect(work, 0, 0, kScreenW, kScreenH, &BackBuffer, 0, 0, 0);
@@ -292,7 +297,7 @@ int RunLens(cGameScene& scene, int frozen) {
 
 // モザイク: the picture in blocks of the level's size.
 int RunMosaic(cGameScene& scene, int frozen) {
-    DDSURFACEDATA* work = CopyFrame(kWorkB);
+    DDSURFACEDATA* work = CopyFrame(FilterWork());
     FillAll();
     D3DSetAlphaOp(1);
     DDMosaic(&BackBuffer, 0, 0, kScreenW, kScreenH, Level(scene), work, 0, 0, 0);
