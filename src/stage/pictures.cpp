@@ -28,10 +28,13 @@ bool cGameScene::AddPicture(const PictureObject& picture, const char* file) {
 CheckedList<PictureObject>::iterator cGameScene::ErasePicture(
     CheckedList<PictureObject>::iterator it) {
     const auto position = std::distance(m_listPicture.begin(), it);
-    auto surface = std::next(m_listPicSurface.begin(), position);
-    DDReleaseSurface(&*surface);
-    m_listPicSurface.erase(surface);
-    m_listPicDef.erase(std::next(m_listPicDef.begin(), position));
+    if (position < static_cast<long>(m_listPicSurface.size())) {
+        auto surface = std::next(m_listPicSurface.begin(), position);
+        DDReleaseSurface(&*surface);
+        m_listPicSurface.erase(surface);
+    }
+    if (position < static_cast<long>(m_listPicDef.size()))
+        m_listPicDef.erase(std::next(m_listPicDef.begin(), position));
     return m_listPicture.erase(it);
 }
 
@@ -47,20 +50,16 @@ bool cGameScene::RestorePictures() {
 }
 
 void cGameScene::DrawPictures(DDSURFACEDATA* target, int layer, int frozen) {
+    // The surface at the picture's position; a picture without one is timed but not drawn.
     auto surface = m_listPicSurface.begin();
     for (auto it = m_listPicture.begin(); it != m_listPicture.end();) {
-        if (it->nLayer != layer) {
-            ++it;
-            ++surface;
-            continue;
-        }
-        if (it->Draw(target, &*surface, frozen)) {
-            // The surface goes first: its iterator is the one the removal invalidates.
-            ++surface;
+        const bool hasSurface = surface != m_listPicSurface.end();
+        DDSURFACEDATA* sd = hasSurface ? &*surface : nullptr;
+        // Moved on first: the removal below invalidates the picture's own surface.
+        if (hasSurface) ++surface;
+        if (it->nLayer == layer && it->Draw(target, sd, frozen))
             it = ErasePicture(it);
-        } else {
+        else
             ++it;
-            ++surface;
-        }
     }
 }
