@@ -9,10 +9,14 @@
 //                             close included
 //   run_state_log/CONFIG/N    the same with the per-frame state log written (DirectDraw only)
 //
+//   effect/CONFIG/E/N         with --effects: N frames with an effect started directly once
+//                             play runs (E = scr1..scr13: that screen effect, repeating;
+//                             blur, lens, rotate: that character effect on 20 characters)
+//
 // After the runs the frames per wall-clock second are printed: of the whole run, and of the
 // frames alone (the difference between the long and the short run, so that start-up and close
 // drop out). Run: scripts/bench (or build-DIR/stage_speed); `--stage=NAME` plays another
-// stage of the sample game (e.g. --stage=test-shoot).
+// stage of the sample game (e.g. --stage=test-shoot); `--effects` adds the effect runs.
 #include <benchmark/benchmark.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,14 +27,22 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
+#include "base/input.h"
+#include "data/database.h"
+#include "data/effect_records.h"
 #include "gen/project.h"
 #include "platform/clock.h"
 #include "platform/frame.h"
 #include "platform/host_path.h"
 #include "platform/presenter.h"
 #include "platform/seams.h"
+#include "scene/scene_manager.h"
 #include "shell/startup.h"
+#include "stage/game_scene.h"
+#include "stage/post_load_tables.h"
+#include "stage/stage_objects.h"
 
 namespace {
 
@@ -75,8 +87,62 @@ bool MakeProjects() {
     return true;
 }
 
+// The effect of an effect run: a screen-effect kind (1..13), or a character-effect kind
+// given to the first kEffectCharas characters; 0 none.
+struct EffectRun {
+    const char* name = "";
+    int screenKind = 0;
+    int charaKind = 0;
+};
+constexpr int kEffectCharas = 20;
+constexpr int kEffectShortRun = 100;
+constexpr int kEffectLongRun = 1100;
+
+// Every screen-effect and character-effect record n of kind n with the editor's defaults.
+void PrepareEffectRecords() {
+    EdDatabase.vecScrEffect.resize(kScreenEffectKinds);
+    for (int k = 1; k < kScreenEffectKinds; ++k) {
+        EdDatabase.vecScrEffect[k].nKind = k;
+        for (int i = 0; i < kEffectParamCount; ++i)
+            EdDatabase.vecScrEffect[k].anParam[i] = ScreenEffectParamTable[k][i].nDefault;
+    }
+    EdDatabase.vecCharaEffect.resize(kCharaEffectKinds);
+    for (int k = 1; k < kCharaEffectKinds; ++k) {
+        EdDatabase.vecCharaEffect[k].nKind = k;
+        for (int i = 0; i < kEffectParamCount; ++i)
+            EdDatabase.vecCharaEffect[k].anParam[i] = CharaEffectParamTable[k][i].nDefault;
+    }
+    BuildPostLoadTables();
+}
+
+// The scene manager's frame with the run's effect kept running from the first play frame on.
+EffectRun g_effect;
+int EffectFrame() {
+    static bool prepared = false;
+    if (!prepared) {
+        PrepareEffectRecords();
+        prepared = true;
+    }
+    UpdateMainInput(InputList);
+    SceneMgr.PrepareScene(SceneMgr.m_nScene);
+    if (cScene* scene = SceneMgr.SceneById(SceneMgr.m_nScene)) scene->Run();
+    if (lpGame && lpGame->m_nState == GAMESTATE_PLAY) {
+        if (g_effect.screenKind && lpGame->m_ScreenEffect.nNumber == 0)
+            lpGame->m_ScreenEffect.Start(g_effect.screenKind, 0, 1);
+        int n = 0;
+        for (cCharaActor& chara : CharaList) {
+            if (!g_effect.charaKind || n++ >= kEffectCharas) break;
+            if (chara.m_CharaEffect.nNumber == 0 && !chara.m_bDying)
+                chara.m_CharaEffect.Start(g_effect.charaKind, 0, 1);
+        }
+    }
+    PresentFrame();
+    return 1;
+}
+
 // One run of the player in a child; the wall-clock milliseconds it took, or -1.
-double RunPlayerFor(const Config& config, int frames, bool stateLog) {
+double RunPlayerFor(const Config& config, int frames, bool stateLog,
+                    const EffectRun* effect = nullptr) {
     const std::string project = ProjectFor(config);
     const std::string log = project + "/state.log";
     std::filesystem::remove(log);
@@ -100,6 +166,10 @@ double RunPlayerFor(const Config& config, int frames, bool stateLog) {
         plat::ClearPathCache();
         plat::ResetFrames();
         plat::ResetPresenter();
+        if (effect) {
+            g_effect = *effect;
+            SceneMgr.frameFunction = EffectFrame;
+        }
         PlayerStart player;
         player.commandLine = g_stage;
         _exit(RunPlayer(player));
@@ -133,14 +203,49 @@ void Run(benchmark::State& state, Config config, int frames, bool stateLog) {
     state.counters["fps"] = frames * 1000.0 / mean;
 }
 
+std::string EffectName(const Config& config, const EffectRun& effect, int frames) {
+    return std::string("effect/") + config.name + "/" + effect.name + "/" + std::to_string(frames);
+}
+
+void RunEffect(benchmark::State& state, Config config, EffectRun effect, int frames) {
+    double total = 0;
+    for (auto _ : state) {
+        const double ms = RunPlayerFor(config, frames, false, &effect);
+        if (ms < 0) {
+            state.SkipWithError("the player run failed");
+            return;
+        }
+        state.SetIterationTime(ms / 1000);
+        total += ms;
+    }
+    const double mean = total / static_cast<double>(state.iterations());
+    g_ms[EffectName(config, effect, frames)] = mean;
+    state.counters["fps"] = frames * 1000.0 / mean;
+}
+
+std::vector<EffectRun> EffectRuns() {
+    static const char* const kScreenNames[] = {"",      "scr1",  "scr2",  "scr3", "scr4",
+                                               "scr5",  "scr6",  "scr7",  "scr8", "scr9",
+                                               "scr10", "scr11", "scr12", "scr13"};
+    std::vector<EffectRun> runs;
+    for (int k = 1; k < kScreenEffectKinds; ++k) runs.push_back({kScreenNames[k], k, 0});
+    runs.push_back({"blur", 0, 16});
+    runs.push_back({"lens", 0, 12});
+    runs.push_back({"rotate", 0, 7});
+    return runs;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // --stage=NAME is ours; the rest go to the benchmark library.
     int kept = 1;
+    bool effects = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg.rfind("--stage=", 0) == 0)
+        if (arg == "--effects")
+            effects = true;
+        else if (arg.rfind("--stage=", 0) == 0)
             g_stage = "data\\stg4\\" + arg.substr(8) + ".stg4";
         else
             argv[kept++] = argv[i];
@@ -164,6 +269,16 @@ int main(int argc, char** argv) {
             }
         }
     }
+    if (effects) {
+        for (const Config& config : kConfigs)
+            for (const EffectRun& effect : EffectRuns())
+                for (int frames : {kEffectShortRun, kEffectLongRun})
+                    benchmark::RegisterBenchmark(EffectName(config, effect, frames).c_str(),
+                                                 RunEffect, config, effect, frames)
+                        ->UseManualTime()
+                        ->Unit(benchmark::kMillisecond)
+                        ->Iterations(1);
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
 
@@ -179,6 +294,21 @@ int main(int argc, char** argv) {
                                     : 0;
             std::printf("  %-13s %-12s whole run %8.0f   frames alone %8.0f\n", kind, config.name,
                         whole, play);
+        }
+    }
+    if (effects) {
+        std::printf("\nwith effects, frames alone per wall-clock second\n");
+        for (const EffectRun& effect : EffectRuns()) {
+            std::printf("  %-7s", effect.name);
+            for (const Config& config : kConfigs) {
+                const auto s = g_ms.find(EffectName(config, effect, kEffectShortRun));
+                const auto l = g_ms.find(EffectName(config, effect, kEffectLongRun));
+                double play = 0;
+                if (s != g_ms.end() && l != g_ms.end() && l->second > s->second)
+                    play = (kEffectLongRun - kEffectShortRun) * 1000.0 / (l->second - s->second);
+                std::printf(" %s %6.0f", config.name, play);
+            }
+            std::printf("\n");
         }
     }
     std::filesystem::remove_all(scratch);

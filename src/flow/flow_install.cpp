@@ -120,15 +120,6 @@ int PlaceFlows(cActorBase& actor, const CheckedVector<cEdFlow>& flows, int inser
 
 }  // namespace
 
-void StartCharaEffect(CharaEffectInstance& effect, int number, int mode, int repeat) {
-    effect = mode == 1 ? CharaEffectStatesRev[number] : CharaEffectStates[number];
-    effect.bReversed = mode == 1 ? 1 : 0;
-    effect.nNumber = static_cast<std::int16_t>(number);
-    effect.nMode = mode;
-    effect.bRepeat = repeat;
-    effect.nCounter = 0;
-}
-
 bool IsLoopCommand(const cEdCommand& cmd) {
     return cmd.FlowType() == kLoopType;
 }
@@ -506,8 +497,8 @@ void ResetActor(cActorBase& actor, const cEdChara* record, double homeX, double 
 
     actor.m_CharaEffect = CharaEffectInstance{};
     if (chara.nCharaEffect1 != 0) {
-        StartCharaEffect(actor.m_CharaEffect, chara.nCharaEffect1, chara.nCharaEffect1Mode,
-                         chara.nCharaEffect1Param);
+        actor.m_CharaEffect.Start(chara.nCharaEffect1, chara.nCharaEffect1Mode,
+                                  chara.nCharaEffect1Param);
     }
 
     actor.m_nInvincibleFrames = 0;

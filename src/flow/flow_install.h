@@ -91,10 +91,6 @@ void AddFlow(cActorBase& actor, const FlowInstance& instance);
 // the order they were asked for; nothing while a pass still runs.
 void ApplyPendingFlowChanges(cActorBase& actor);
 
-// PLACEHOLDER(effects): the start of a character effect as the effect itself will make it
-// (the prepared state of the record, reversed for mode 1), until the character effects run.
-void StartCharaEffect(CharaEffectInstance& effect, int number, int mode, int repeat);
-
 // The first hero, whom an actor targets from its reset. The game scene installs a lookup
 // returning its first hero; without one (no scene runs), or while it returns null, a reset
 // actor has no target.

@@ -27,14 +27,17 @@ constexpr std::int32_t kHeroDeathFrames = 60;
 constexpr std::int32_t kItemIconFrom = 64;
 constexpr std::int32_t kItemIconCycle = 96;
 
-// The handler of the running character effect (plain drawing when none runs, or for a kind
-// the program does not know).
-CharaEffectHandler EffectHandler(const cActorBase& actor) {
+// The kind whose handler draws the running character effect: 0 (plain, never ending) when
+// none runs, and for a kind the program does not know.
+int EffectKind(const cActorBase& actor) {
     const CharaEffectInstance& effect = actor.m_CharaEffect;
-    if (effect.nNumber == 0 || effect.lpRecord == nullptr) return CharaEffectDrawTable[0];
+    if (effect.nNumber == 0 || effect.lpRecord == nullptr) return 0;
     const int kind = effect.lpRecord->nKind;
-    if (kind < 0 || kind >= kCharaEffectKinds) return &DrawUnknownEffect;
-    return CharaEffectDrawTable[kind];
+    return kind < 0 || kind >= kCharaEffectKinds ? 0 : kind;
+}
+
+CharaEffectHandler EffectHandler(const cActorBase& actor) {
+    return CharaEffectDrawTable[EffectKind(actor)];
 }
 
 // Runs the handler; its end clears the effect. The handler's result.
@@ -168,7 +171,9 @@ int cActorBase::GetDrawPattern(int paused) {
 }
 
 int cActorBase::DrawDying(DDSURFACEDATA* surface, int paused) {
-    const bool effectRunning = m_CharaEffect.nNumber != 0;
+    // An effect that never ends (none, or a kind without its own handler) would keep the
+    // actor dying for ever: it counts as no effect.
+    const bool effectRunning = EffectKind(*this) != 0;
     GraphicSource src;
     if (effectRunning) ResolveActorSource(src, 0);
     if (m_nOperator != 0) {

@@ -189,6 +189,6 @@ int cActorBase::ActorDeath() {
     // death is the end of this effect (none: the actor goes at once).
     m_CharaEffect = CharaEffectInstance{};
     if (m_Chara.nCharaEffect2 != 0)
-        StartCharaEffect(m_CharaEffect, m_Chara.nCharaEffect2, m_Chara.nCharaEffect2Mode, 0);
+        m_CharaEffect.Start(m_Chara.nCharaEffect2, m_Chara.nCharaEffect2Mode, 0);
     return 0;
 }

@@ -13,11 +13,6 @@ struct GraphicSource;
 using CharaEffectHandler = int (*)(cActorBase&, DDSURFACEDATA*, GraphicSource&, int, int);
 extern const CharaEffectHandler CharaEffectDrawTable[kCharaEffectKinds];
 
-// A kind outside the table: drawn plainly and ended at once, so that a dying actor never
-// waits for it.
-int DrawUnknownEffect(cActorBase& actor, DDSURFACEDATA* target, GraphicSource& src, int paused,
-                      int draw);
-
 // Whether the actor's picture must be stretched: an own-size bitmap drawn at another size
 // than its cells, or any other graphic at a giant size above 1.
 bool NeedsStretch(const cActorBase& actor, const GraphicSource& src);

@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "data/database.h"
+#include "platform/trunc.h"
+#include "stage/post_load_tables.h"
 
 namespace {
 
@@ -122,4 +124,100 @@ void ScreenEffectInstance::Init(std::int16_t index, int reversed) {
         default:
             break;
     }
+}
+
+// ---------------------------------------------------------------- running
+
+void CharaEffectInstance::Start(int number, int mode, int repeat) {
+    const CharaEffectInstance& prepared =
+        mode == 1 ? CharaEffectStatesRev[number] : CharaEffectStates[number];
+    *this = prepared;
+    bReversed = mode == 1 ? 1 : 0;
+    nNumber = static_cast<std::int16_t>(number);
+    nMode = mode;
+    bRepeat = repeat;
+    nCounter = 0;
+}
+
+void CharaEffectInstance::Restart() {
+    if (nMode == 2) bReversed = bReversed ? 0 : 1;
+    CopyFrom(bReversed ? CharaEffectStatesRev[nNumber] : CharaEffectStates[nNumber]);
+    nCounter = 0;
+}
+
+void CharaEffectInstance::CopyFrom(const CharaEffectInstance& prepared) {
+    lpRecord = prepared.lpRecord;
+    nFrom = prepared.nFrom;
+    nTo = prepared.nTo;
+    dLevel = prepared.dLevel;
+    dStep = prepared.dStep;
+    dElapsed = prepared.dElapsed;
+    nDuration = prepared.nDuration;
+    nWorkA = prepared.nWorkA;
+    nWorkB = prepared.nWorkB;
+}
+
+int CharaEffectInstance::Advance() {
+    if (nFrom == nTo) {
+        dElapsed += dStep;
+        if (dElapsed <= nDuration) return 0;
+    } else if (nTo < nFrom) {
+        dLevel -= dStep;
+        if (dLevel >= nTo) return 0;
+    } else {
+        dLevel += dStep;
+        if (dLevel <= nTo) return 0;
+    }
+    if (bRepeat || (nMode == 2 && bReversed == 0)) {
+        Restart();
+        return 0;
+    }
+    return 1;
+}
+
+void ScreenEffectInstance::Start(int number, int mode, int repeat) {
+    const ScreenEffectInstance& prepared =
+        mode == 1 ? ScrEffectStatesRev[number] : ScrEffectStates[number];
+    CopyFrom(prepared);
+    bReversed = mode == 1 ? 1 : 0;
+    nNumber = static_cast<std::int16_t>(number);
+    nMode = mode;
+    nCounter = 0;
+    bRepeat = repeat;
+}
+
+void ScreenEffectInstance::Restart() {
+    if (nMode == 2) bReversed = bReversed ? 0 : 1;
+    CopyFrom(bReversed ? ScrEffectStatesRev[nNumber] : ScrEffectStates[nNumber]);
+    nCounter = 0;
+}
+
+void ScreenEffectInstance::CopyFrom(const ScreenEffectInstance& prepared) {
+    lpRecord = prepared.lpRecord;
+    dLevel = prepared.dLevel;
+    dShake = prepared.dShake;
+    dStep = prepared.dStep;
+    nWorkA = prepared.nWorkA;
+    nWorkB = prepared.nWorkB;
+    bFixed = prepared.bFixed;
+    dElapsed = prepared.dElapsed;
+    nDuration = prepared.nDuration;
+}
+
+int ScreenEffectInstance::Advance(int from, int to, double step) {
+    if (bFixed) {
+        dElapsed += step;
+        if (dElapsed <= nDuration) return 0;
+    } else if (to < from) {
+        dLevel -= step;
+        if (plat::TruncToInt(dLevel) >= to) return 0;
+    } else {
+        dLevel += step;
+        if (plat::TruncToInt(dLevel) <= to) return 0;
+    }
+    if (bRepeat || (nMode == 2 && bReversed == 0)) {
+        Restart();
+        return 0;
+    }
+    return 1;
 }

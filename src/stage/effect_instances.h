@@ -1,9 +1,8 @@
 // The running states of the character effects and screen effects.
 //
-// Only their data and Init are here so far: Init prepares one instance per record of the
-// CharaEffect and ScrEffect tables at start-up (post_load_tables.h), plain and reversed. The
-// rest of each class (start, restart, advance, the draw handlers) comes with the stage
-// engine's effects.
+// Init prepares one instance per record of the CharaEffect and ScrEffect tables at start-up
+// (post_load_tables.h), plain and reversed; Start copies a prepared one into a running slot,
+// and Advance moves it on by one drawn frame (the draw handlers call it).
 //
 // A reversed instance refers to its record in the database's reversed copy of the table,
 // whose start and end parameters Init exchanges in place: the copy must be prepared exactly
@@ -28,6 +27,17 @@ public:
     // (reversed 1, whose start and end are first exchanged for the kinds that have them),
     // through the checked access, and derives the run-time values from it.
     void Init(std::int16_t index, int reversed);
+    // The slot takes the prepared state of record `number` (the reversed one for mode 1) and
+    // starts it: mode 0 normal, 1 reversed, 2 back and forth; repeat starts it again at
+    // every end.
+    void Start(int number, int mode, int repeat);
+    // A run ended and goes on: back and forth turns round, then the prepared state of the
+    // current direction is taken again.
+    void Restart();
+    // The run-time values of a prepared state (not the number, mode, repeat or direction).
+    void CopyFrom(const CharaEffectInstance& prepared);
+    // One drawn frame: 1 when the effect has ended (the level compared untruncated).
+    int Advance();
 
     std::int16_t nNumber = 0;  // the record number; 0 = no effect
     cEdCharaEffect* lpRecord = nullptr;
@@ -50,6 +60,14 @@ class ScreenEffectInstance {
 public:
     // As CharaEffectInstance::Init, over the ScrEffect table and its reversed copy.
     void Init(std::int16_t index, int reversed);
+    // As CharaEffectInstance::Start, from the prepared screen-effect states.
+    void Start(int number, int mode, int repeat);
+    void Restart();
+    // The record, level, shake, step, work values, fixed mode, elapsed time and duration.
+    void CopyFrom(const ScreenEffectInstance& prepared);
+    // One drawn frame with the level going from `from` to `to` by `step`: 1 when the effect
+    // has ended. The level is compared truncated; in fixed mode only the time counts.
+    int Advance(int from, int to, double step);
 
     std::int16_t nNumber = 0;  // the record number; 0 = no effect
     cEdScrEffect* lpRecord = nullptr;

@@ -131,8 +131,9 @@ cGameScene::cGameScene() {
     // A block with conditions exists while they hold for the first hero.
     SetBlockConditionEvaluator(&TestBlockConditionsOfHero);
     m_ScreenColor.Reset();
-    // PLACEHOLDER(effects): no screen effect and a wait that is not done are set here, once
-    // the screen effects and the blocking waits exist.
+    m_ScreenEffect.nNumber = 0;
+    // PLACEHOLDER(commands): a wait that is not done is set here, once the blocking waits
+    // exist.
     Progress.m_nStageBgm = 0;
 }
 
@@ -154,6 +155,7 @@ cGameScene::~cGameScene() {
     SetStageImageRestorer(nullptr);
     for (int i : kGameSurfaces) DDReleaseSurface(&StdSD[i]);
     ReleaseStageImages();
+    ClearPictures();
 }
 
 void cGameScene::Run() {

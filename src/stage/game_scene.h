@@ -16,7 +16,9 @@
 #include "gfx/surface.h"
 #include "scene/scene.h"
 #include "stage/effect_instance.h"
+#include "stage/effect_instances.h"
 #include "stage/game_object.h"
+#include "stage/picture_object.h"
 #include "stage/projectile.h"
 #include "stage/screen_color.h"
 #include "stage/scroll_axis.h"
@@ -198,6 +200,22 @@ public:
     // The screen colour's tint over everything drawn; frozen keeps it where it is.
     void DrawScreenColor(int frozen);
 
+    // --- Pictures and the screen effect (pictures.cpp, screen_effect_draw.cpp). ---
+    // The pictures of a layer; one whose time is over goes with its surface.
+    void DrawPictures(DDSURFACEDATA* target, int layer, int frozen);
+    // Adds a picture whose surface is loaded from `file`; false (and nothing added) when
+    // the image cannot be loaded.
+    bool AddPicture(const PictureObject& picture, const char* file);
+    // Removes the picture at `it` with exactly its own surface; the next picture.
+    CheckedList<PictureObject>::iterator ErasePicture(CheckedList<PictureObject>::iterator it);
+    // Every picture and its surface.
+    void ClearPictures();
+    // Each lost picture surface loaded again; false when one cannot be.
+    bool RestorePictures();
+    // The running screen effect transforms the finished frame; frozen shows it without
+    // advancing. At its end the slot empties and drawing goes back to the back buffer.
+    void RunScreenEffect(int frozen);
+
     // --- The stage's layers (stage_layers.cpp). ---
     // The auto positions of the backgrounds that scroll by themselves move by their speeds.
     void ScrollBackgrounds();
@@ -268,8 +286,14 @@ public:
     // PLACEHOLDER(messages): the members of the message windows follow here.
     // The animation effects on the stage, in the order they were made.
     CheckedList<EffectInstance> m_listEffect;
-    // PLACEHOLDER(effects): the members of the pictures, the screen effect and the blocking
-    // waits follow here.
+    // The pictures on the stage, in the order they were shown; each owns its surface and the
+    // definition that rebuilds it, at the same position of the two lists after it.
+    CheckedList<PictureObject> m_listPicture;
+    SurfaceList m_listPicSurface;
+    SurfaceDefList m_listPicDef;
+    // The one screen effect (number 0: none).
+    ScreenEffectInstance m_ScreenEffect;
+    // PLACEHOLDER(commands): the members of the blocking waits follow here.
     ScreenColor m_ScreenColor;
     // What the pause thread's wait ends on.
     WaitControl m_WaitControl;

@@ -43,7 +43,9 @@ bool SheetLost(const DDSURFACEDATA& sd) {
 void cGameScene::Draw(int keepStage, int frozen, int sound, int help) {
     if (SheetLost(StdSD[kShotCellSheet]) || SheetLost(StdSD[kShotCellSheet + 1]))
         BuildShotCellSheets();
-    // PLACEHOLDER(effects): a running screen effect draws into the virtual back buffer.
+    // A running screen effect needs the finished picture as its source: in Direct3D the
+    // frame is drawn into the virtual back buffer.
+    if (m_ScreenEffect.nNumber != 0) D3DSetVirBackBuffer(1);
     ScrollBackgrounds();
     DrawBackgrounds(&BackBuffer, 0);
     // With the stage hidden during the pause, only the front backgrounds and the screen
@@ -53,7 +55,7 @@ void cGameScene::Draw(int keepStage, int frozen, int sound, int help) {
         DrawScreenColor(frozen);
         return;
     }
-    // PLACEHOLDER(effects): pictures of layer 0.
+    DrawPictures(&BackBuffer, 0, frozen);
     DrawBlocks(&BackBuffer, 0);
 
     const bool layered = EdStageWork.bLayered != 0;
@@ -75,7 +77,7 @@ void cGameScene::Draw(int keepStage, int frozen, int sound, int help) {
     DrawBackgrounds(&BackBuffer, 1);
     DrawDistanceConditionAreas(&BackBuffer);
     if (!Player.Empty()) Player[0].DrawSight(&BackBuffer);
-    // PLACEHOLDER(effects): pictures of layer 1.
+    DrawPictures(&BackBuffer, 1, frozen);
     // The effects; one that reports its end goes.
     DDBeginSpriteBatch(0);
     for (auto it = m_listEffect.begin(); it != m_listEffect.end();) {
@@ -86,7 +88,8 @@ void cGameScene::Draw(int keepStage, int frozen, int sound, int help) {
     }
     DDEndSpriteBatch();
     // PLACEHOLDER(messages): the message windows update and draw here.
-    // PLACEHOLDER(effects): the screen effect runs here.
+    // The screen effect transforms everything drawn so far, not the status bar.
+    RunScreenEffect(frozen);
     DrawStatusBar(&BackBuffer);
     DrawTimeLimit(&BackBuffer, sound);
     if (help) DrawHelpText(&BackBuffer);

@@ -175,7 +175,7 @@ void BuildSightMask(cGameScene&) {
 
 bool cGameScene::RestoreStageImages() {
     if (!RestoreSurface(m_vecOwnBitmap) || !RestoreSurface(m_vecSwordImage) ||
-        !RestoreSurface(m_vecEffectImage))
+        !RestoreSurface(m_vecEffectImage) || !RestorePictures())
         return false;
     // The shot cells are drawn, not loaded: the next frame draws them again.
     StdSD[kShotCellSheet].bLost = 1;

@@ -272,8 +272,9 @@ void cGameScene::SetStage(int restart, int fresh) {
         // PLACEHOLDER(messages): the message windows are emptied here.
         m_listEffect.clear();
         m_ScreenColor.Reset();
-        // PLACEHOLDER(effects): the screen effect and the blocking waits are made idle here,
-        // and the pictures and their surfaces are released.
+        m_ScreenEffect.nNumber = 0;
+        ClearPictures();
+        // PLACEHOLDER(commands): the blocking waits are made idle here.
         // PLACEHOLDER(messages): the message windows' surfaces are released here.
 
         BuildHitTicks(m_vecHitTicks, b, EdStageWork.nHitFrequency);
@@ -352,7 +353,8 @@ void cGameScene::SetStage(int restart, int fresh) {
 
         UpdatePresence();
         m_nHudMode = EdStageWork.bStatusShown;
-        // PLACEHOLDER(effects): the screen effects' virtual back buffer is switched off here.
+        // No screen effect runs: drawing goes to the back buffer itself.
+        D3DSetVirBackBuffer(0);
 
         ErrorLog("Out SetStage");
     } catch (const SetStageAbort&) {

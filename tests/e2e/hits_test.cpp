@@ -36,6 +36,9 @@ constexpr int kBruteImpact = 4;
 constexpr int kBruteHp = 3;
 constexpr int kBruteScore = 250;
 constexpr int kImmuneFrames = 26;
+// The brute's death effect bursts it apart by 32 dots in half a second: its level passes 32
+// in the 31st drawn frame, the first of which is the frame of the defeat.
+constexpr int kBurstFrames = 31;
 // Sounds: character defeated, the coin, the spring and the gem (project sounds 1, 2, 3).
 constexpr int kSeDefeated = 9;
 constexpr int kSeCoin = 17;
@@ -116,11 +119,15 @@ TEST_F(HitsStage, ThirdContactDefeatsTheBruteWhichScoresAndGivesItsGem) {
     const std::vector<StateLine>& lines = Lines();
     const std::vector<std::size_t> hits = HeroHits();
     ASSERT_GE(hits.size(), 3u);
-    // The brute loses one HP a contact (the hero's power, no defence): it goes at the third,
-    // in the same frame as the hero's third loss.
+    // The brute loses one HP a contact (the hero's power, no defence): it dies at the third,
+    // in the same frame as the hero's third loss, and leaves the stage when its burst has
+    // run out, not at its death.
     const std::size_t defeat = hits[kBruteHp - 1];
+    ASSERT_LT(defeat + kBurstFrames, lines.size());
     EXPECT_EQ(lines[defeat - 1].charaCount, 2);
-    EXPECT_EQ(lines[defeat].charaCount, 1);
+    EXPECT_EQ(lines[defeat].charaCount, 2);
+    EXPECT_EQ(lines[defeat + kBurstFrames - 2].charaCount, 2);
+    EXPECT_EQ(lines[defeat + kBurstFrames - 1].charaCount, 1);
     EXPECT_EQ(lines[defeat - 1].score, 0);
     EXPECT_EQ(lines[defeat].score, kBruteScore);
     EXPECT_EQ(lines[defeat].hp, kHeroHp - 3 * (kBrutePower - kHeroDefence));

@@ -7,12 +7,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "data/database.h"
 #include "data/stage_record.h"
 #include "gfx/anim_pattern.h"
 #include "scene/game_progress.h"
 #include "stage/actor.h"
 #include "stage/engine_globals.h"
 #include "stage/game_scene.h"
+#include "stage/post_load_tables.h"
 #include "stage/projectile.h"
 
 namespace {
@@ -459,9 +461,18 @@ TEST_F(VitalsTest, DyingHeroDoesNotCountWhileItsDeathEffectRuns) {
     cActorBase hero;
     hero.m_nOperator = 0;
     hero.m_bDying = 1;
-    hero.m_CharaEffect.nNumber = 3;
-    EXPECT_EQ(hero.DrawDying(nullptr, 0), 0);
+    // A burst of half a second: the death frames count only once it has ended.
+    EdDatabase.vecCharaEffect.resize(4);
+    EdDatabase.vecCharaEffect[3].nKind = 1;
+    EdDatabase.vecCharaEffect[3].anParam[0] = 5;
+    EdDatabase.vecCharaEffect[3].anParam[2] = 32;
+    BuildPostLoadTables();
+    hero.m_CharaEffect.Start(3, 0, 0);
+    for (int frame = 1; frame <= 31; ++frame) EXPECT_EQ(hero.DrawDying(nullptr, 0), 0);
     EXPECT_EQ(hero.m_nDeathFrames, 0);
+    EXPECT_EQ(hero.m_CharaEffect.nNumber, 0);
+    EXPECT_EQ(hero.DrawDying(nullptr, 0), 0);
+    EXPECT_EQ(hero.m_nDeathFrames, 1);
 }
 
 }  // namespace

@@ -137,3 +137,9 @@ CheckedVector<cEdFlow> WandererFlows();
 void FillBasicAnimations(cEdAnimeSet& set);
 
 }  // namespace gen
+
+// Character effects of the sample database: the brute bursts apart when it dies; the guard
+// spins for as long as it stands.
+inline constexpr int kBurstEffect = 1;
+inline constexpr int kSpinEffect = 2;
+inline constexpr int kSampleCharaEffects = kSpinEffect + 1;

@@ -56,6 +56,21 @@ void MakeSampleDatabase(cEdDatabase& database) {
     database.vecEffect[1].vecFrame.resize(2);
     database.vecEffect[1].vecFrame[1].nPattern = 1;
     database.vecEffect[1].strFile = "bmp\\effect\\Hit.bmp";
+    // Character effects: 1 bursts a character apart in half a second (the brute's death),
+    // 2 turns it once round in two seconds (the guard, again and again).
+    database.vecCharaEffect.resize(kSampleCharaEffects);
+    cEdCharaEffect& burst = database.vecCharaEffect[kBurstEffect];
+    burst.strName = "Burst";
+    burst.nKind = 1;
+    burst.anParam[0] = 5;
+    burst.anParam[1] = 0;
+    burst.anParam[2] = 32;
+    cEdCharaEffect& spin = database.vecCharaEffect[kSpinEffect];
+    spin.strName = "Spin";
+    spin.nKind = 7;
+    spin.anParam[0] = 20;
+    spin.anParam[1] = 0;
+    spin.anParam[2] = 360;
     // Own bitmap 1: the golem, in cells two blocks wide.
     cEdBmpCharaExc& golem = database.vecBmpCharaExc[1];
     golem.strName = "Golem";

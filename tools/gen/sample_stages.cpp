@@ -267,10 +267,15 @@ cEdStage MakeHitsStage() {
     brute.nEffect = 1;
     brute.nScore = 250;
     brute.vecFlow = PatrolFlows();
+    // It bursts apart when defeated and leaves when the burst has run out.
+    brute.nCharaEffect2 = kBurstEffect;
     stage.vecCharaPalette.push_back(brute);
     cEdChara guard = Chara("Guard", 3, 1, 50);
     guard.nBodyPower = 4;
     guard.nDefense = 5;
+    // The guard spins round, starting again at every turn.
+    guard.nCharaEffect1 = kSpinEffect;
+    guard.nCharaEffect1Param = 1;
     stage.vecCharaPalette.push_back(guard);
     cEdItem gem = Item("Gem", 3);
     gem.nTakeSound = 3;
