@@ -424,8 +424,11 @@ const StartProblem kStartProblems[] = {
          }
      },
      "データベースの読み込みに失敗…", "データベースの読み込みに失敗…", false},
-    {"SystemDatCut", [](const PlayerProject& p) { Cut(p, "data/System.dat", 6); },
-     "の読み込みに失敗…", "System.dat の読み込みに失敗…", false},
+    // A cut System.dat is read as far as it goes (the rest keeps its defaults), and said.
+    {"SystemDatCut", [](const PlayerProject& p) { Cut(p, "data/System.dat", 30); }, "",
+     "System.dat : read stopped at offset", true},
+    {"SystemDatEmpty", [](const PlayerProject& p) { Cut(p, "data/System.dat", 0); },
+     "の読み込みに失敗…", "の読み込みに失敗…", false},
     {"NoSystemIni", [](const PlayerProject& p) { Remove(p, "System.ini"); },
      "System.ini の読み込みに失敗しました！", "System.ini の読み込みに失敗しました！", true},
     {"WorldMapMissing", [](const PlayerProject& p) { Remove(p, "data/WorldMap.dat"); },
@@ -443,7 +446,7 @@ const StartProblem kStartProblems[] = {
      "「data\\stg4\\no-such-stage.stg4」の読み込みに失敗しました！", true,
      "data\\stg4\\no-such-stage.stg4"},
     {"DirectPlayStageDamaged",
-     [](const PlayerProject& p) { Cut(p, "data/stg4/test-play.stg4", 40); }, "ステージファイル", "",
+     [](const PlayerProject& p) { Cut(p, "data/stg4/test-play.stg4_000", 40); }, "ステージファイル", "",
      false, "data\\stg4\\test-play.stg4"},
 };
 
