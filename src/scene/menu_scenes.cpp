@@ -6,67 +6,42 @@
 #include "gfx/surface_tables.h"
 #include "scene/scene_manager.h"
 
-cPlaceholderMenuScene::cPlaceholderMenuScene(int nId, int nMusicIndex,
-                                             std::initializer_list<int> images, int nLatchMask,
-                                             const CheckedVector<cEdSystemSubA>* lpMenu)
-    : m_nId(nId),
-      m_nMusicIndex(nMusicIndex),
-      m_nLatchMask(nLatchMask),
-      m_vecImages(images),
-      m_lpMenu(lpMenu) {
-    m_Handlers[1] = &cPlaceholderMenuScene::OnIdle;
+// The map's own images (whose background file the map names) come with the scene.
+cWorldMapScene::cWorldMapScene() : m_vecImages{49, 45} {
+    m_Handlers[1] = &cWorldMapScene::OnIdle;
 }
 
-cPlaceholderMenuScene::~cPlaceholderMenuScene() {
+cWorldMapScene::~cWorldMapScene() {
     for (int i : m_vecImages) DDReleaseSurface(&StdSD[i]);
 }
 
-void cPlaceholderMenuScene::Run() {
+void cWorldMapScene::Run() {
     cInput& input = InputList[0];
     input.ApplyRepeat();
-    input.LatchButtons(m_nLatchMask);
+    input.LatchButtons(kWideMenuLatchMask);
     if (m_nState == -1) EnterGuarded();
     CallStateHandler();
 }
 
-void cPlaceholderMenuScene::Enter() {
-    cMenuSceneBase::EnterCommon(m_nMusicIndex, m_vecImages.data(),
-                                static_cast<int>(m_vecImages.size()));
-    if (m_lpMenu) cMenuSceneBase::BuildItems(*m_lpMenu, m_vecItems);
+void cWorldMapScene::Enter() {
+    cMenuSceneBase::EnterCommon(1, m_vecImages.data(), static_cast<int>(m_vecImages.size()));
     m_nStep = 0;
 }
 
-void cPlaceholderMenuScene::Draw() {
+void cWorldMapScene::Draw() {
     DDFillSurface(&BackBuffer, 16);
 }
 
-void cPlaceholderMenuScene::FadeIn() {
+void cWorldMapScene::FadeIn() {
     Draw();
     if (cMenuSceneBase::FadeInStep()) m_nState = 1;
 }
 
-void cPlaceholderMenuScene::OnIdle() {
+void cWorldMapScene::OnIdle() {
     Draw();
 }
 
-void cPlaceholderMenuScene::Leave() {
+void cWorldMapScene::Leave() {
     if (!cMenuSceneBase::FadeOutStep()) return;
-    cMenuSceneBase::HandOver(m_nId);
+    cMenuSceneBase::HandOver(SCENE_WORLDMAP);
 }
-
-cTitleScene::cTitleScene()
-    : cPlaceholderMenuScene(SCENE_TITLE, 0, {47, 48, 49, 45}, kMenuLatchMask,
-                            &EdSystem.vecTitleMenu) {}
-
-cWorldMapScene::cWorldMapScene()
-    // The map's own images (whose background file the map names) come with the scene.
-    : cPlaceholderMenuScene(SCENE_WORLDMAP, 1, {49, 45}, kWideMenuLatchMask, nullptr) {}
-
-cMapMenuScene::cMapMenuScene()
-    : cPlaceholderMenuScene(SCENE_MAPMENU, 1, {45, 50, 49}, kMenuLatchMask, &EdSystem.vecMapMenu) {}
-
-cStageSelectScene::cStageSelectScene()
-    : cPlaceholderMenuScene(SCENE_STAGESELECT, 2, {49, 45}, kWideMenuLatchMask, nullptr) {}
-
-cOptionScene::cOptionScene()
-    : cPlaceholderMenuScene(SCENE_OPTION, 3, {49, 45}, kMenuLatchMask, &EdSystem.vecOptionMenu) {}

@@ -1,27 +1,25 @@
 // The five scenes around play: title, world map, map menu, stage select and options.
 //
-// PLACEHOLDER(menus): each of these scenes is replaced by its own work (title and the
-// stage-file dialog; world map; map menu with the save slots; stage select; options). Until
-// then each one does what every menu scene shares: it latches the menu buttons, plays its
-// scene music and loads its images when entered, builds its menu items from the System list,
-// fades in, shows a blank screen and waits (the program is closed from the window). Nothing
-// leaves these scenes yet.
+// PLACEHOLDER(world-map): the world map is replaced by its own scene. Until then it does what
+// every menu scene shares: it latches the menu buttons, plays its scene music and loads its
+// images when entered, fades in, shows a blank screen and waits (the program is closed from
+// the window). Nothing leaves it yet.
 #pragma once
 
 #include <initializer_list>
 #include <vector>
 
 #include "base/checked_vector.h"
-#include "data/system_record.h"
+#include "scene/map_menu_scene.h"
+#include "scene/option_scene.h"
 #include "scene/scene.h"
+#include "scene/stage_select_scene.h"
+#include "scene/title_scene.h"
 
-class cPlaceholderMenuScene : public cSceneStates<cPlaceholderMenuScene, 3> {
+class cWorldMapScene : public cSceneStates<cWorldMapScene, 3> {
 public:
-    // The scene's id, its entry of the scene music list, its images (standard surfaces),
-    // the mask of its button latch and its System menu list (null for none).
-    cPlaceholderMenuScene(int nId, int nMusicIndex, std::initializer_list<int> images,
-                          int nLatchMask, const CheckedVector<cEdSystemSubA>* lpMenu);
-    ~cPlaceholderMenuScene() override;
+    cWorldMapScene();
+    ~cWorldMapScene() override;
 
     void Run() override;
     void Enter() override;
@@ -29,38 +27,7 @@ public:
     void Leave() override;
     void OnIdle();
 
-    const int m_nId;
-    const int m_nMusicIndex;
-    const int m_nLatchMask;
-    CheckedVector<std::int32_t> m_vecItems;
-
 private:
     void Draw();
     std::vector<int> m_vecImages;
-    const CheckedVector<cEdSystemSubA>* m_lpMenu;
-};
-
-class cTitleScene : public cPlaceholderMenuScene {
-public:
-    cTitleScene();
-};
-
-class cWorldMapScene : public cPlaceholderMenuScene {
-public:
-    cWorldMapScene();
-};
-
-class cMapMenuScene : public cPlaceholderMenuScene {
-public:
-    cMapMenuScene();
-};
-
-class cStageSelectScene : public cPlaceholderMenuScene {
-public:
-    cStageSelectScene();
-};
-
-class cOptionScene : public cPlaceholderMenuScene {
-public:
-    cOptionScene();
 };

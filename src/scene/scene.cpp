@@ -11,6 +11,7 @@
 #include "gfx/fill.h"
 #include "gfx/palette.h"
 #include "gfx/surface_tables.h"
+#include "scene/menu_cursor.h"
 #include "scene/scene_manager.h"
 
 void cScene::EnterGuarded() {
@@ -36,7 +37,7 @@ bool cMenuSceneBase::EnterCommon(int nMusicIndex, const int* lpImages, int nImag
         plat::PostMessage(hWndMain, plat::WM_CLOSE, 0, 0);
         loaded = false;
     }
-    // PLACEHOLDER(menus): the menu cursor's reset comes here.
+    MenuCursor.Reset();
     return loaded;
 }
 

@@ -12,12 +12,22 @@
 //   Progress, CurReplayProgress, PrevReplayProgress (game_progress.h)
 //                                          the play's progress      empty progress
 //   SlotSummaries (save_slots.h)           the slot lists' summaries 99 unused
+//   MenuCursor (menu_cursor.h)             the menus' cursor        one zeroed state
+//   CurReplay, PrevReplay (replay_log.h)   the replay logs          empty
+//   Ranking (ranking.h)                    the shown stage's tables the default set
+//   LoadStageForPlayHook (stage_select_scene.h)
+//                                          hook: the stage loader, set by the
+//                                          composition root         null
 #include "scene/scene_globals.h"
 
 #include "gfx/gfx_globals.h"
 #include "scene/game_progress.h"
+#include "scene/menu_cursor.h"
+#include "scene/ranking.h"
+#include "scene/replay_log.h"
 #include "scene/save_slots.h"
 #include "scene/scene_manager.h"
+#include "scene/stage_select_scene.h"
 
 void ResetSceneGlobals() {
     ResetGfxGlobals();
@@ -34,4 +44,9 @@ void ResetSceneGlobals() {
     CurReplayProgress = GameProgress{};
     PrevReplayProgress = GameProgress{};
     ResetSlotSummaries();
+    MenuCursor.Reset();
+    CurReplay.Clear();
+    PrevReplay.Clear();
+    Ranking.Reset();
+    LoadStageForPlayHook = nullptr;
 }

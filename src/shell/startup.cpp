@@ -37,6 +37,7 @@
 #include "platform/random.h"
 #include "scene/game_progress.h"
 #include "scene/scene_manager.h"
+#include "scene/stage_select_scene.h"
 #include "shell/main_window.h"
 #include "shell/palette_key.h"
 #include "shell/start_dialog.h"
@@ -194,6 +195,7 @@ bool InitGame(const std::string& commandLine, int showCmd) {
     dwDataVersion = kCurrentDataVersion;
     bStripCR = 1;
     MakeGameScene = NewGameScene;
+    LoadStageForPlayHook = LoadStageForPlay;
     BuildParamDescTable();
     if (!CreateDefaultData(hWndMain)) {
         ReportLogBox(

@@ -23,11 +23,12 @@
 #include "platform/keyboard.h"
 #include "platform/messages.h"
 #include "scene/game_progress.h"
+#include "scene/menu_cursor.h"
 #include "scene/scene_manager.h"
 #include "stage/actor_geometry.h"
 #include "stage/block_map.h"
-#include "stage/stage_end.h"
 #include "stage/graphic_source.h"
+#include "stage/stage_end.h"
 #include "stage/stage_load.h"
 #include "stage/stage_objects.h"
 #include "stage/state_log.h"
@@ -183,7 +184,7 @@ void cGameScene::Enter() {
         return;
     }
     SetStage(again ? 1 : 0, 1);
-    m_nMenuRow = 0;
+    MenuCursor.Reset();
     m_nStep = 0;
 }
 
@@ -247,18 +248,16 @@ int cGameScene::PauseMenuRows() const {
     }
 }
 
-void cGameScene::MoveMenuRow(int rows) {
-    // PLACEHOLDER(menus): up and down move the row and wrap until the menu cursor exists;
-    // its sound and its stack come with it.
-    const std::uint16_t dir = InputList[0].wDir;
-    if (dir & kDirUp) m_nMenuRow = (m_nMenuRow + rows - 1) % rows;
-    if (dir & kDirDown) m_nMenuRow = (m_nMenuRow + 1) % rows;
-    if (m_nMenuRow < 0 || m_nMenuRow >= rows) m_nMenuRow = 0;
+void cGameScene::MoveMenuCursor(const ScenePoint& at, int rows) {
+    const cInput& input = InputList[0];
+    MenuCursor.Move(input, at.x, at.y, 0, 16, 1, rows);
+    PlayCursorSe(input, 2, 0);
 }
 
 void cGameScene::LeaveTo(int nextScene) {
     SceneMgr.m_nNextScene = nextScene;
-    SceneMgr.m_nTitleChoice = m_nMenuRow;
+    // The title menu's cursor goes back to the item that started this play.
+    MenuCursor.Current()->nRow = SceneMgr.m_nTitleChoice;
     m_nStep = 0;
     m_nState = GAMESTATE_LEAVE;
 }
@@ -267,16 +266,16 @@ void cGameScene::PauseMenu() {
     if (CheckReplayHotKeys()) return;
     const int rows = PauseMenuRows();
     if (m_nStep == 0) {
-        m_nMenuRow = 1;
+        MenuCursor.Current()->nRow = 1;
         m_nStep = 1;
     }
     cInput& input = MenuInput();
     // The two-row menu stands where the three-row menu would.
     PauseMenuPos.x = EdSystem.MenuLeft(320, 19, 3, 1);
-    MoveMenuRow(rows);
+    MoveMenuCursor(PauseMenuPos, rows);
     if (input.wButton & kButtonConfirm) {
         PlaySystemSe(1);
-        switch (m_nMenuRow) {
+        switch (MenuCursor.Current()->nRow) {
             case 0:
                 if (rows == 3 && bTestPlay) {
                     // A stage played from the command line closes the player.
@@ -311,7 +310,7 @@ void cGameScene::PauseMenu() {
     // The pause may hide the stage; nothing moves and the time warning stays quiet.
     Draw(0, 1, 0, 1);
     EdSystem.DrawMenu(PauseMenuPos.x, PauseMenuPos.y, 19, rows, 1);
-    DrawCursor(PauseMenuPos.x, PauseMenuPos.y + 16 * m_nMenuRow);
+    DrawCursor(MenuCursor.Current()->nX, MenuCursor.Current()->nY);
 }
 
 void cGameScene::ResultScreen() {
@@ -371,15 +370,15 @@ void cGameScene::ResultScreen() {
 void cGameScene::ContinueMenu() {
     if (CheckReplayHotKeys()) return;
     if (m_nStep == 0) {
-        m_nMenuRow = 0;
+        MenuCursor.Current()->nRow = 0;
         m_nStep = 1;
     }
     cInput& input = MenuInput();
     ContinueMenuPos.x = EdSystem.MenuLeft(320, 22, 2, 1);
-    MoveMenuRow(2);
+    MoveMenuCursor(ContinueMenuPos, 2);
     if (input.wButton & kButtonConfirm) {
         PlaySystemSe(1);
-        if (m_nMenuRow == 0) {
+        if (MenuCursor.Current()->nRow == 0) {
             SetStage(1, 0);
             m_nState = GAMESTATE_STAGESTART;
         } else {
@@ -390,7 +389,7 @@ void cGameScene::ContinueMenu() {
     }
     Draw(1, 0, 0, 1);
     EdSystem.DrawMenu(ContinueMenuPos.x, ContinueMenuPos.y, 22, 2, 1);
-    DrawCursor(ContinueMenuPos.x, ContinueMenuPos.y + 16 * m_nMenuRow);
+    DrawCursor(MenuCursor.Current()->nX, MenuCursor.Current()->nY);
 }
 
 void cGameScene::WaitButton() {

@@ -308,9 +308,6 @@ public:
     std::string m_strRankName;
     std::int32_t m_bRankingDone = 0;
     std::int32_t m_nHudMode = 0;
-    // PLACEHOLDER(menus): the row of the pause and continue menus, until the menu cursor
-    // exists.
-    std::int32_t m_nMenuRow = 0;
     // Set when SetStage ended early on a failed allocation.
     std::int32_t m_bSetStageFailed = 0;
 
@@ -329,8 +326,9 @@ private:
     bool HeroDies(const char* why);
     // The rows of the pause menu: 3 with retry, else 2.
     int PauseMenuRows() const;
-    // Moves the menu row with the vertical keys over `rows` rows.
-    void MoveMenuRow(int rows);
+    // Moves the menu cursor over the `rows` rows of the menu at `at` with the vertical keys,
+    // with the cursor sound.
+    void MoveMenuCursor(const ScenePoint& at, int rows);
     void LeaveTo(int nextScene);
 };
 

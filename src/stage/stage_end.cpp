@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "scene/game_progress.h"
+#include "scene/menu_cursor.h"
 #include "scene/scene_manager.h"
 #include "stage/game_scene.h"
 #include "stage/hero_actor.h"
@@ -212,8 +213,7 @@ int ChooseNextScene(cGameScene& scene) {
                 return SCENE_WORLDMAP;
             }
             if (afterClear == 2) {
-                // PLACEHOLDER(menus): the title menu's cursor row becomes the title choice
-                // here, once the menu cursor exists.
+                MenuCursor.Current()->nRow = SceneMgr.m_nTitleChoice;
                 return SCENE_TITLE;
             }
             p.m_nSeriesIndex = saved;

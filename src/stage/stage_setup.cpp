@@ -23,6 +23,7 @@
 #include "platform/messages.h"
 #include "platform/random.h"
 #include "scene/game_progress.h"
+#include "scene/menu_cursor.h"
 #include "scene/scene_manager.h"
 #include "stage/actor_services.h"
 #include "stage/block_map.h"
@@ -287,11 +288,11 @@ void cGameScene::SetStage(int restart, int fresh) {
         }
         Progress.SaveCheckpoint();
 
-        // PLACEHOLDER(menus): the menu cursor is reset here.
         for (int i = 0; i < static_cast<int>(InputList.Size()); ++i) {
             InputList[i].History.Clear();
             InputList[i].ResetKeyLogs();
         }
+        MenuCursor.Reset();
 
         // The time limit's second counter starts afresh; backgrounds scroll from 0.
         FrameSkipCounter(0, 60);

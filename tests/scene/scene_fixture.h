@@ -39,8 +39,10 @@
 #include "platform/threads.h"
 #include "scene/game_progress.h"
 #include "scene/scene_manager.h"
+#include "scene/stage_select_scene.h"
 #include "stage/engine_globals.h"
 #include "stage/game_scene.h"
+#include "stage/stage_load.h"
 #include "support/temp_dir.h"
 
 struct SceneDisplay {
@@ -93,6 +95,7 @@ public:
         plat::SetMainWindow(window);
         hWndMain = window;
         MakeGameScene = NewGameScene;
+        LoadStageForPlayHook = LoadStageForPlay;
         SceneMgr.m_nFps = 60;
         SceneMgr.m_nFadeStep = 10;
         InputList[0].SetRepeat(18, 6);

@@ -8,6 +8,7 @@
 #include "gen/project.h"
 #include "platform/ddraw.h"
 #include "platform/host_path.h"
+#include "scene/menu_cursor.h"
 #include "scene/scene_fixture.h"
 #include "stage/stage_load.h"
 
@@ -177,7 +178,7 @@ TEST_F(GameSceneTest, PauseDuringTheResultScreenReturnsToIt) {
     EXPECT_EQ(game->m_nSavedStep, 1);
     EXPECT_EQ(Sounds(), std::vector<int>{4});
     Frame();  // the menu opens on "resume"
-    EXPECT_EQ(game->m_nMenuRow, 1);
+    EXPECT_EQ(MenuCursor.Current()->nRow, 1);
     Frame(1);
     EXPECT_EQ(game->m_nState, GAMESTATE_RESULT);
     EXPECT_EQ(game->m_nStep, 1);
@@ -214,7 +215,8 @@ TEST_F(GameSceneTest, PauseMenuRowsByPlayMode) {
         Frame(0, kDirUp);
         Frame(0, 0);
         Frame(0, kDirUp);
-        EXPECT_EQ(game->m_nMenuRow, c.rows - 1) << c.mode << " " << c.rows;
+        EXPECT_EQ(MenuCursor.Current()->nRow, c.rows - 1) << c.mode << " " << c.rows;
+        EXPECT_EQ(MenuCursor.Current()->nY, PauseMenuPos.y + 16 * (c.rows - 1));
     }
     // A stage number that names no challenge stage is not cleared, and closes nothing.
     SceneMgr.m_nPlayMode = PLAYMODE_CHALLENGE;
@@ -226,6 +228,7 @@ TEST_F(GameSceneTest, PauseMenuRowsByPlayMode) {
 
 TEST_F(GameSceneTest, PauseMenuLeavesForTheTitleOrClosesADirectPlay) {
     SceneMgr.m_nPlayMode = PLAYMODE_FREE;
+    SceneMgr.m_nTitleChoice = TITLE_FREE;
     game->m_nState = GAMESTATE_PAUSE;
     game->m_nStep = 0;
     Frame();
@@ -233,7 +236,10 @@ TEST_F(GameSceneTest, PauseMenuLeavesForTheTitleOrClosesADirectPlay) {
     Frame(1);
     EXPECT_EQ(game->m_nState, GAMESTATE_LEAVE);
     EXPECT_EQ(SceneMgr.m_nNextScene, SCENE_TITLE);
-    EXPECT_EQ(SceneMgr.m_nTitleChoice, 0);
+    // The title's cursor goes back to the item that started the play, not to the pause
+    // menu's row.
+    EXPECT_EQ(SceneMgr.m_nTitleChoice, TITLE_FREE);
+    EXPECT_EQ(MenuCursor.Current()->nRow, TITLE_FREE);
     EXPECT_EQ(PendingCloses(), 0);
 
     bTestPlay = 1;
@@ -293,6 +299,7 @@ TEST_F(GameSceneTest, ContinueMenuRetriesOrGoesBackToTheMap) {
     EXPECT_EQ(game->m_nState, GAMESTATE_STAGESTART);
     EXPECT_EQ(Progress.m_bBackToMap, 0);
 
+    SceneMgr.m_nTitleChoice = TITLE_NEWGAME;
     game->m_nState = GAMESTATE_CONTINUE;
     game->m_nStep = 0;
     Frame();
@@ -304,7 +311,10 @@ TEST_F(GameSceneTest, ContinueMenuRetriesOrGoesBackToTheMap) {
     EXPECT_EQ(game->m_nState, GAMESTATE_LEAVE);
     EXPECT_EQ(Progress.m_bBackToMap, 1);
     EXPECT_EQ(SceneMgr.m_nNextScene, SCENE_WORLDMAP);
-    EXPECT_EQ(SceneMgr.m_nTitleChoice, 1);
+    // The menu's row (1) does not become the title choice; the title's cursor row follows the
+    // choice that started the play.
+    EXPECT_EQ(SceneMgr.m_nTitleChoice, TITLE_NEWGAME);
+    EXPECT_EQ(MenuCursor.Current()->nRow, TITLE_NEWGAME);
 }
 
 TEST_F(GameSceneTest, GameOverEndsOnAHeldButtonOrPauses) {
