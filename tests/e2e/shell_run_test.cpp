@@ -446,8 +446,8 @@ const StartProblem kStartProblems[] = {
      "「data\\stg4\\no-such-stage.stg4」の読み込みに失敗しました！", true,
      "data\\stg4\\no-such-stage.stg4"},
     {"DirectPlayStageDamaged",
-     [](const PlayerProject& p) { Cut(p, "data/stg4/test-play.stg4_000", 40); }, "ステージファイル", "",
-     false, "data\\stg4\\test-play.stg4"},
+     [](const PlayerProject& p) { Cut(p, "data/stg4/test-play.stg4_000", 40); }, "ステージファイル",
+     "", false, "data\\stg4\\test-play.stg4"},
 };
 
 class ShellStartProblem : public ::testing::TestWithParam<StartProblem> {};
@@ -516,6 +516,37 @@ TEST(ShellStart, TheReportLogDescribesTheMachineAndTheDisplay) {
         ASSERT_NE(found, std::string::npos) << line << "\n" << result.reportLog;
         at = found;
     }
+}
+
+// Free play from the title: the stage chooser the window thread shows picks the test stage,
+// which then plays; a cancelled chooser leaves the title where it was.
+TEST(ShellFreePlay, TheTitlesFreeItemChoosesAStageThatPlays) {
+    PlayerProject project;
+    ASSERT_TRUE(project.Make(kWindow));
+    PlayerRun run;
+    run.quitAfter = 150;
+    run.stateLog = project.Path("state.log");
+    // Down three times to フリー, then the confirm button.
+    run.script = {
+        "@30 key 0x28 down", "@32 key 0x28 up",   "@34 key 0x28 down",
+        "@36 key 0x28 up",   "@38 key 0x28 down", "@40 key 0x28 up",
+        "@44 key 0x5A down", "@46 key 0x5A up",   "dialog open data\\stg4\\test-play.stg4_000"};
+    const PlayerResult result = project.Run(run);
+    ASSERT_TRUE(result.ended);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.boxLog.find("dialog open -> "), std::string::npos) << result.boxLog;
+    EXPECT_NE(result.boxLog.find("test-play.stg4_000"), std::string::npos) << result.boxLog;
+    // The game scene ran its frames.
+    EXPECT_FALSE(PlayerProject::ReadFile(run.stateLog).empty());
+    ExpectOrderlyClose(result);
+
+    std::remove(run.stateLog.c_str());
+    run.script.back() = "dialog open cancel";
+    const PlayerResult cancelled = project.Run(run);
+    EXPECT_EQ(cancelled.exitCode, 0);
+    EXPECT_NE(cancelled.boxLog.find("dialog open -> cancel"), std::string::npos)
+        << cancelled.boxLog;
+    EXPECT_TRUE(PlayerProject::ReadFile(run.stateLog).empty());
 }
 
 }  // namespace
