@@ -7,6 +7,7 @@
 //   SystemIni (system_ini.h)           System.ini settings          defaults
 //   Option (option_record.h)           the player's options         defaults
 //   BootSettings (boot_settings.h)     the start dialog's choice    defaults
+//   WindowPlacement (window_placement.h) the saved window placement all 0
 //   EdStage (stage_record.h)           the stage being read         empty stage
 //   EdStageWork (stage_record.h)       the stage being played       empty stage
 //   dwDataVersion (serial_record.h)    version records are written at  current version
@@ -30,6 +31,7 @@
 #include "data/stage_record.h"
 #include "data/system_ini.h"
 #include "data/system_record.h"
+#include "data/window_placement.h"
 #include "data/world_map.h"
 
 void ResetDataGlobals() {
@@ -44,6 +46,7 @@ void ResetDataGlobals() {
     SystemIni = cSystemIni{};
     Option = OptionData{};
     BootSettings = cBootSettings{};
+    WindowPlacement = cWindowPlacement{};
     EdStage = cEdStage{};
     EdStageWork = cEdStage{};
     dwDataVersion = kCurrentDataVersion;

@@ -15,6 +15,7 @@
 #include "data/record_visitor.h"
 #include "data/stage_record.h"
 #include "data/system_record.h"
+#include "data/window_placement.h"
 #include "data/world_map.h"
 #include "platform/cp932.h"
 
@@ -206,6 +207,8 @@ std::vector<RecordKind>& KindTable() {
         {"Item", "", [] { return std::unique_ptr<SerialRecord>(new cEdItem); }},
         {"WorldMap", "WorldMap.dat", [] { return std::unique_ptr<SerialRecord>(new cEdWorldMap); }},
         {"Boot", "Boot.dat", [] { return std::unique_ptr<SerialRecord>(new cBootSettings); }},
+        {"Window", "Window.dat",
+         [] { return std::unique_ptr<SerialRecord>(new cWindowPlacement); }},
     };
     return kinds;
 }

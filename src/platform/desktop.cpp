@@ -35,6 +35,11 @@ int GetSystemMetrics(int index) {
         case SM_CYCAPTION:
         case SM_CYMENU:
             return 19;
+        // The client area of a maximised window: the work area less the caption.
+        case SM_CXFULLSCREEN:
+            return kScreenWidth;
+        case SM_CYFULLSCREEN:
+            return kScreenHeight - kTaskBarHeight - 19;
         case SM_CXDLGFRAME:
         case SM_CYDLGFRAME:
             return 3;
@@ -79,6 +84,12 @@ bool GetWindowRect(HWND hwnd, RECT* rect) {
 void SetWindowMover(HWND hwnd, std::function<void(const RECT&)> mover) {
     std::lock_guard lock(g_mutex);
     g_windows[hwnd].mover = std::move(mover);
+}
+
+void NoteWindowRect(HWND hwnd, const RECT& rect) {
+    if (!hwnd) return;
+    std::lock_guard lock(g_mutex);
+    g_windows[hwnd].rect = rect;
 }
 
 void ForgetWindowRect(HWND hwnd) {

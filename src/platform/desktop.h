@@ -20,6 +20,8 @@ constexpr int SM_CYCAPTION = 4;
 constexpr int SM_CXDLGFRAME = 7;
 constexpr int SM_CYDLGFRAME = 8;
 constexpr int SM_CYMENU = 15;
+constexpr int SM_CXFULLSCREEN = 16;
+constexpr int SM_CYFULLSCREEN = 17;
 constexpr int SM_CXFRAME = 32;
 constexpr int SM_CYFRAME = 33;
 
@@ -46,6 +48,8 @@ RECT GetDesktopRect();
 bool SetWindowPos(HWND hwnd, int x, int y, int width, int height);
 bool GetWindowRect(HWND hwnd, RECT* rect);
 void SetWindowMover(HWND hwnd, std::function<void(const RECT&)> mover);
+// Records where the window system put a window (the user moved it): no mover runs.
+void NoteWindowRect(HWND hwnd, const RECT& rect);
 void ForgetWindowRect(HWND hwnd);
 
 // The mouse cursor in screen coordinates. Headless the position is only remembered; on a

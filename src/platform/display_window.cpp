@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/cp932.h"
+#include "platform/desktop.h"
 #include "platform/presenter.h"
 #include "platform/seams.h"
 #include "platform/window_backend.h"
@@ -66,6 +67,15 @@ bool OpenDisplayWindow(HWND hwnd, const char* title, int clientWidth, int client
                        SetWindowSystemPump(&Pump);
                    }
                    g_hwnd = hwnd;
+                   // A move of the main window by the program moves its face too.
+                   SetWindowMover(hwnd, [](const RECT& rect) {
+                       OnWindow(
+                           [&](WindowBackend& w) -> LRESULT {
+                               w.Move(rect);
+                               return 0;
+                           },
+                           0);
+                   });
                    {
                        std::lock_guard lock(g_stateMutex);
                        g_longs.clear();
@@ -80,6 +90,7 @@ bool OpenDisplayWindow(HWND hwnd, const char* title, int clientWidth, int client
 void CloseDisplayWindow() {
     RunOnWindowThread(
         []() -> LRESULT {
+            if (g_hwnd) SetWindowMover(g_hwnd, nullptr);
             SetWindowSystemPump(nullptr);
             SetFrameListener(nullptr);
             g_window.reset();
@@ -113,6 +124,31 @@ bool IsWindowVisible(HWND hwnd) {
 bool IsIconic(HWND hwnd) {
     if (!IsOurs(hwnd)) return false;
     return OnWindow([](WindowBackend& w) -> LRESULT { return w.Iconic(); }, 0) != 0;
+}
+
+bool IsZoomed(HWND hwnd) {
+    if (!IsOurs(hwnd)) return false;
+    return OnWindow([](WindowBackend& w) -> LRESULT { return w.Zoomed(); }, 0) != 0;
+}
+
+void SetWindowResizable(HWND hwnd, bool resizable) {
+    if (!IsOurs(hwnd)) return;
+    OnWindow(
+        [&](WindowBackend& w) -> LRESULT {
+            w.SetResizable(resizable);
+            return 0;
+        },
+        0);
+}
+
+void SetWindowSizeLimits(HWND hwnd, int minWidth, int minHeight, int maxWidth, int maxHeight) {
+    if (!IsOurs(hwnd)) return;
+    OnWindow(
+        [&](WindowBackend& w) -> LRESULT {
+            w.SetSizeLimits(minWidth, minHeight, maxWidth, maxHeight);
+            return 0;
+        },
+        0);
 }
 
 bool SetWindowText(HWND hwnd, const char* title) {

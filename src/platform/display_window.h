@@ -66,6 +66,10 @@ bool HasDisplayWindow();
 bool ShowWindow(HWND hwnd, int cmdShow);
 bool IsWindowVisible(HWND hwnd);
 bool IsIconic(HWND hwnd);
+bool IsZoomed(HWND hwnd);
+// The main window's sizing border (WS_THICKFRAME) and the client sizes it allows.
+void SetWindowResizable(HWND hwnd, bool resizable);
+void SetWindowSizeLimits(HWND hwnd, int minWidth, int minHeight, int maxWidth, int maxHeight);
 bool SetWindowText(HWND hwnd, const char* title);
 // Window longs are kept as written; the popup style and the top-most flag take effect with
 // full screen, which the display device switches.

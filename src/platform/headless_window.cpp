@@ -18,6 +18,10 @@ public:
     void Show(int cmd) override {
         visible_ = cmd != SW_HIDE;
         iconic_ = cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED || cmd == SW_SHOWMINNOACTIVE;
+        if (cmd == SW_MAXIMIZE)
+            zoomed_ = true;
+        else if (cmd == SW_SHOWNORMAL || cmd == SW_RESTORE)
+            zoomed_ = false;
         if (visible_ && !iconic_ && !active_) {
             active_ = true;
             // Sent, as Windows sends it from inside ShowWindow.
@@ -26,6 +30,7 @@ public:
     }
     bool Visible() const override { return visible_; }
     bool Iconic() const override { return iconic_; }
+    bool Zoomed() const override { return zoomed_ && !iconic_; }
     void SetTitle(const std::string&) override {}
     RECT ClientRect() const override { return RECT{0, 0, width_, height_}; }
     POINT ClientOrigin() const override { return POINT{0, 0}; }
@@ -44,6 +49,7 @@ private:
     int height_;
     bool visible_ = false;
     bool iconic_ = false;
+    bool zoomed_ = false;
     bool active_ = false;
     bool fullScreen_ = false;
 };

@@ -121,6 +121,39 @@ std::optional<LineError> ParseJoy(std::string_view rest, ScriptInput& in) {
     return std::nullopt;
 }
 
+std::optional<LineError> ParseWindowAction(std::string_view command, std::string_view rest,
+                                           ScriptInput& in) {
+    if (!AtEnd(rest))
+        return LineError{"unexpected words after " + Quote(command) + ": " + Quote(TrimLeft(rest))};
+    in.kind = EqualsNoCase(command, "close") ? ScriptInput::Close : ScriptInput::Minimize;
+    return std::nullopt;
+}
+
+// A screen coordinate: a window may stand partly or wholly off the screen.
+std::optional<int> ParseCoordinate(std::string_view s) {
+    constexpr std::uint32_t kLimit = 100000;
+    const bool negative = !s.empty() && s.front() == '-';
+    if (negative) s.remove_prefix(1);
+    auto value = ParseNumber(s, kLimit);
+    if (!value) return std::nullopt;
+    return negative ? -static_cast<int>(*value) : static_cast<int>(*value);
+}
+
+std::optional<LineError> ParseMove(std::string_view rest, ScriptInput& in) {
+    std::string_view xs = NextWord(rest);
+    std::string_view ys = NextWord(rest);
+    auto x = ParseCoordinate(xs);
+    auto y = ParseCoordinate(ys);
+    if (!x || !y)
+        return LineError{"'move' needs X and Y (-100000 to 100000), not " + Quote(xs) + " " +
+                         Quote(ys)};
+    if (!AtEnd(rest)) return LineError{"unexpected words after 'move': " + Quote(TrimLeft(rest))};
+    in.kind = ScriptInput::Move;
+    in.moveX = *x;
+    in.moveY = *y;
+    return std::nullopt;
+}
+
 std::optional<LineError> ParseFrameLine(std::string_view at, std::string_view rest, Script& out) {
     ScriptInput in;
     auto frame = ParseNumber(at.substr(1), 0x7FFFFFFF);
@@ -132,8 +165,15 @@ std::optional<LineError> ParseFrameLine(std::string_view at, std::string_view re
         error = ParseKey(rest, in);
     else if (EqualsNoCase(command, "joy"))
         error = ParseJoy(rest, in);
+    else if (EqualsNoCase(command, "close") || EqualsNoCase(command, "minimize"))
+        error = ParseWindowAction(command, rest, in);
+    else if (EqualsNoCase(command, "move"))
+        error = ParseMove(rest, in);
     else
-        return LineError{"expected 'key' or 'joy' after the frame, not " + Quote(command)};
+        return LineError{
+            "expected 'key', 'joy', 'close', 'move' or 'minimize' after the frame, "
+            "not " +
+            Quote(command)};
     if (!error) out.inputs.push_back(in);
     return error;
 }

@@ -6,9 +6,12 @@
 #include <atomic>
 #include <climits>
 
+#include "platform/desktop.h"
+#include "platform/display_window.h"
 #include "platform/frame.h"
 #include "platform/joystick.h"
 #include "platform/keyboard.h"
+#include "platform/messages.h"
 
 namespace plat {
 namespace {
@@ -18,10 +21,32 @@ std::atomic<bool> g_startApplied{false};
 void ApplyFrame(int frame) {
     // Without a script, or for a frame without lines, the list is empty and allocates nothing.
     for (const ScriptInput& in : ScriptInputsForFrame(frame)) {
-        if (in.kind == ScriptInput::Key)
-            SetKeyState(static_cast<int>(in.key), in.down);
-        else
-            SetScriptedJoystick(in.joy, in.x, in.y, in.buttons);
+        const HWND main = GetMainWindow();
+        switch (in.kind) {
+            case ScriptInput::Key:
+                SetKeyState(static_cast<int>(in.key), in.down);
+                // The window hears of the key as it would of a real one (a key of the
+                // window's own, Esc, closes the program there).
+                PostMessage(main, in.down ? WM_KEYDOWN : WM_KEYUP, in.key, in.down ? 1 : 0);
+                break;
+            case ScriptInput::Joy:
+                SetScriptedJoystick(in.joy, in.x, in.y, in.buttons);
+                break;
+            case ScriptInput::Close:
+                PostMessage(main, WM_CLOSE, 0, 0);
+                break;
+            case ScriptInput::Move: {
+                RECT outer{};
+                GetWindowRect(main, &outer);
+                SetWindowPos(main, in.moveX, in.moveY, outer.right - outer.left,
+                             outer.bottom - outer.top);
+                PostMessage(main, WM_MOVE, 0, MAKELPARAM(in.moveX, in.moveY));
+                break;
+            }
+            case ScriptInput::Minimize:
+                ShowWindow(main, SW_MINIMIZE);
+                break;
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/desktop.h"
 #include "platform/display_window.h"
 #include "platform/keyboard.h"
 #include "platform/presenter.h"
@@ -87,6 +88,17 @@ public:
     bool Visible() const override { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) != 0; }
     bool Iconic() const override {
         return (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0;
+    }
+    bool Zoomed() const override {
+        return (SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) != 0;
+    }
+    void Move(const RECT& rect) override { SDL_SetWindowPosition(window_, rect.left, rect.top); }
+    void SetSizeLimits(int minW, int minH, int maxW, int maxH) override {
+        SDL_SetWindowMinimumSize(window_, minW, minH);
+        SDL_SetWindowMaximumSize(window_, maxW, maxH);
+    }
+    void SetResizable(bool on) override {
+        SDL_SetWindowResizable(window_, on ? SDL_TRUE : SDL_FALSE);
     }
     void SetTitle(const std::string& utf8) override { SDL_SetWindowTitle(window_, utf8.c_str()); }
     RECT ClientRect() const override {
@@ -215,6 +227,9 @@ private:
                     LPARAM lParam = 1 | static_cast<LPARAM>(scancode & 0xFF) << 16 |
                                     (e.key.repeat ? LPARAM{1} << 30 : 0);
                     PostMessage(hwnd_, WM_KEYDOWN, static_cast<WPARAM>(vk), lParam);
+                } else {
+                    PostMessage(hwnd_, WM_KEYUP, static_cast<WPARAM>(vk),
+                                1 | static_cast<LPARAM>(scancode & 0xFF) << 16);
                 }
                 break;
             }
@@ -236,9 +251,15 @@ private:
                 ReleaseAllKeys();
                 PostMessage(hwnd_, WM_ACTIVATEAPP, 0, 0);
                 break;
-            case SDL_WINDOWEVENT_MOVED:
+            case SDL_WINDOWEVENT_MOVED: {
+                // The window library reads where the window stands from the desktop's table.
+                RECT outer{};
+                GetWindowRect(hwnd_, &outer);
+                NoteWindowRect(hwnd_, RECT{w.data1, w.data2, w.data1 + outer.right - outer.left,
+                                           w.data2 + outer.bottom - outer.top});
                 PostMessage(hwnd_, WM_MOVE, 0, MAKELPARAM(w.data1, w.data2));
                 break;
+            }
             case SDL_WINDOWEVENT_SIZE_CHANGED: {
                 const bool maximized = (SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) != 0;
                 PostMessage(hwnd_, WM_SIZE, maximized ? SIZE_MAXIMIZED : SIZE_RESTORED,

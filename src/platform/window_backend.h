@@ -19,6 +19,12 @@ public:
     virtual void Show(int cmdShow) = 0;
     virtual bool Visible() const = 0;
     virtual bool Iconic() const = 0;
+    virtual bool Zoomed() const { return false; }
+    // The outer rectangle the program gave the window (SetWindowPos).
+    virtual void Move(const RECT&) {}
+    // The client size the user may drag the window to; only with a sizing border.
+    virtual void SetSizeLimits(int, int, int, int) {}
+    virtual void SetResizable(bool) {}
     virtual void SetTitle(const std::string& utf8) = 0;
     virtual RECT ClientRect() const = 0;
     virtual POINT ClientOrigin() const = 0;

@@ -1,11 +1,7 @@
-// The main window's procedure: what the game thread needs of the window thread. It plays the
-// sound effects and the music the game asks for (and keeps the stage music number that the
-// stage set-up's keep-music rule reads), resets the Direct3D display after a lost device,
-// follows the window's activity, and on WM_CLOSE stops the music and ends the worker threads
-// and the game thread before it destroys the window.
-//
-// PLACEHOLDER(shell): the rest of the procedure comes with the application shell, and with
-// it the save of the window placement on close.
+// The main window: the player's one top-level window and its procedure. The procedure keeps
+// what the display needs of the window (where its client area is, whether the program is
+// active), closes the program in order on WM_CLOSE, and serves the requests the game thread
+// sends: dialogs, sound effects, music and the reset of a lost Direct3D display.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +10,28 @@
 #include "platform/desktop.h"
 #include "platform/messages.h"
 
+class cMainWnd : public cWindowBase {
+public:
+    plat::LRESULT WndProc(plat::HWND hwnd, std::uint32_t msg, plat::WPARAM wParam,
+                          plat::LPARAM lParam) override;
+    plat::LRESULT Dispatch(plat::HWND hwnd, std::uint32_t msg, plat::WPARAM wParam,
+                           plat::LPARAM lParam) override;
+    virtual void OnCreate(plat::HWND, plat::LPARAM) {}
+
+    // The editor's two notifications of a test play: dwData 1 with value 1 when the window
+    // exists, dwData 0 with the result (1 after a run, 0 for a failed start) at the end. The
+    // sender is this window, or none once its handle has been cleared.
+    void NotifyEditorStart();
+    void NotifyEditorEnd(int value);
+
+    int bCreated = 0;
+};
+
+// The registered procedure of the main window: every message goes to MainWnd.
 plat::LRESULT MainWndProc(plat::HWND hwnd, std::uint32_t msg, plat::WPARAM wParam,
                           plat::LPARAM lParam);
 
-// The main window's object in the window library: its geometry and where it stands.
-extern cWindowBase MainWnd;
+extern cMainWnd MainWnd;
+
 inline constexpr std::uint32_t kMainWindowStyle =
     0x80000000u | plat::WS_CAPTION | plat::WS_SYSMENU | plat::WS_MINIMIZEBOX | plat::WS_MAXIMIZEBOX;

@@ -12,13 +12,13 @@ bool LoadPaletteAndKey() {
     if (!lpDTCon && !lpDDPalette) return true;
     const char* file = SurfaceDef[0].szFileName;
     if (!DDLoadPaletteFromFile(Palette, file, bWindowed)) {
-        ErrorLog("DDLoadPaletteFromFile失敗");
+        ReportLogErr("DDLoadPaletteFromFile失敗");
         return false;
     }
     for (int i = 0; i < 256; ++i) PaletteOrg[i] = Palette[i];
     if (EdSystem.nColourMode == 0 || nBpp == 16) {
         if (!DDSetTransmit(file)) {
-            ErrorLog("DDSetTransmit失敗");
+            ReportLogErr("DDSetTransmit失敗");
             return false;
         }
     }

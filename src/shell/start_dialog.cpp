@@ -128,6 +128,8 @@ plat::LRESULT cStartDialog::WndProc(plat::HWND hwnd, std::uint32_t msg, plat::WP
     return r != 0 ? 1 : 0;
 }
 
+int bStartCancelled = 0;
+
 bool ChooseDrawingMode(cWindowBase& mainWnd) {
     if (SystemIni.Direct3D < 2) return true;
     LoadBootSettings();
@@ -138,7 +140,10 @@ bool ChooseDrawingMode(cWindowBase& mainWnd) {
             MemoryErrorAndClose();
             return false;
         }
-        if (result != 1) return false;
+        if (result != 1) {
+            bStartCancelled = 1;
+            return false;
+        }
     }
     SystemIni.Direct3D = BootSettings.nDrawMode == 1 ? 1 : 0;
     return true;

@@ -43,3 +43,5 @@ extern cStartDialog* lpStartDialog;
 // The start-up step: with Direct3D 2 or more in System.ini, the stored choice (or the
 // dialog) decides the drawing mode. False when the user cancelled.
 bool ChooseDrawingMode(cWindowBase& mainWnd);
+// 1 once the user ended the start in the dialog (Cancel or its close box).
+extern int bStartCancelled;

@@ -20,6 +20,7 @@
 #include "data/serial_record.h"
 #include "data/system_ini.h"
 #include "data/system_record.h"
+#include "data/window_placement.h"
 #include "data/world_map.h"
 #include "flow/param_desc_table.h"
 #include "gfx/display.h"
@@ -40,6 +41,7 @@
 #include "shell/main_window.h"
 #include "shell/palette_key.h"
 #include "shell/start_dialog.h"
+#include "shell/system_info.h"
 #include "sound/bgm_manager.h"
 #include "sound/midi_player_set.h"
 #include "sound/sound_effects.h"
@@ -117,6 +119,27 @@ bool CheckScreenMode() {
     return false;
 }
 
+// Where the window stood at the last close in a window: the corner (brought inside the work
+// area when it would stand off it), the client size of a sizable Direct3D window, and the
+// maximised state, which becomes the show command. A missing or damaged file changes nothing.
+int ApplyWindowPlacement(int showCmd) {
+    if (!LoadWindowPlacement()) return showCmd;
+    MainWnd.MoveTo(WindowPlacement.x, WindowPlacement.y);
+    if (lpDTCon && SystemIni.WindowMode == 2) {
+        // A size the window could never have had is not restored.
+        const int width =
+            std::clamp(WindowPlacement.width, 100, plat::GetSystemMetrics(plat::SM_CXSCREEN));
+        const int height =
+            std::clamp(WindowPlacement.height, 100, plat::GetSystemMetrics(plat::SM_CYSCREEN));
+        MainWnd.SetClientSize(width, height);
+    }
+    MainWnd.nPlaceX = MainWnd.ptWindow.x;
+    MainWnd.nPlaceY = MainWnd.ptWindow.y;
+    MainWnd.Place();
+    MainWnd.nPlaceX = MainWnd.nPlaceY = -1000;
+    return WindowPlacement.maximised ? plat::SW_MAXIMIZE : showCmd;
+}
+
 // The direct play: a stage file given at start-up is played at once.
 bool StartDirectPlay() {
     std::string& stage = SystemIni.FreeStage;
@@ -171,11 +194,6 @@ bool InitGame(const std::string& commandLine, int showCmd) {
     plat::srand(plat::timeGetTime());
     dwDataVersion = kCurrentDataVersion;
     bStripCR = 1;
-    // The main window's object: sized for the 640 x 480 client area and centred on the
-    // desktop, where the hidden window will show (the start dialog is placed over it).
-    MainWnd.hWnd = hWndMain;
-    MainWnd.SetGeometry(640, 480, 100, 100, 640, 480, kMainWindowStyle, 0, 0, 0, 0, 0);
-    MainWnd.CentreOnDesktop();
     MakeGameScene = NewGameScene;
     LoadStageForPlayHook = LoadStageForPlay;
     BuildParamDescTable();
@@ -221,8 +239,11 @@ bool InitGame(const std::string& commandLine, int showCmd) {
     nDisplayBpp = ChooseDepth();
     SystemIni.Bpp = nDisplayBpp;
     if (!CheckScreenMode()) return false;
-    // PLACEHOLDER(shell): the main window's class set-up (and the sizing border of a
-    // Direct3D window with WindowMode 2) comes here, once the window classes exist.
+    if (bWindowed && SystemIni.Direct3D != 0 && SystemIni.WindowMode == 2) {
+        MainWnd.AddStyle(plat::WS_THICKFRAME);
+        plat::SetWindowResizable(hWndMain, true);
+    }
+    MainWnd.Init(0, nullptr, &WindowList);
     plat::SetWindowText(hWndMain, EdSystem.strTitle.c_str());
     if (nDisplayBpp == 8) SystemIni.DD_VideoStretch = 0;
 
@@ -232,11 +253,11 @@ bool InitGame(const std::string& commandLine, int showCmd) {
             SystemIni.Direct3D = 0;
             plat::ShowWindow(hWndMain, SystemIni.WindowMode != 0 ? showCmd : plat::SW_MAXIMIZE);
             if (!OpenDisplay()) {
-                ErrorLog("DDInit失敗");
+                ReportLogErr("DDInit失敗");
                 return false;
             }
         } else {
-            ErrorLog("DDInit失敗");
+            ReportLogErr("DDInit失敗");
             return false;
         }
     }
@@ -244,11 +265,11 @@ bool InitGame(const std::string& commandLine, int showCmd) {
         lpDTCon->strTextureWarning = kTextureWarning;
         LinkSharedSurfaces();
     }
-    // PLACEHOLDER(shell): "user_data\Window.dat" moves and sizes the window here, once the
-    // window placement exists.
+    // A DirectDraw window shows the frame unscaled: it is never sized beyond it.
+    if (!lpDTCon && bWindowed) plat::SetWindowSizeLimits(hWndMain, 100, 100, 640, 480);
+    if (SystemIni.WindowMode != 0) showCmd = ApplyWindowPlacement(showCmd);
     plat::ShowWindow(hWndMain, (!lpDTCon && !bWindowed) ? plat::SW_MAXIMIZE : showCmd);
-    // PLACEHOLDER(shell): the display lines of the report log, once the system information
-    // exists.
+    LogDisplayInfo(1);
     ErrorLog("DDInit成功");
     if (!LoadPaletteAndKey()) return false;
 
@@ -272,7 +293,7 @@ bool InitGame(const std::string& commandLine, int showCmd) {
     if (Option.bBgmOn != 0) Bgm.Init(kBgmPlayerCount, BgmOggNames, BgmMidiNames, kBgmSlotCount);
     MakeSoundSlots();
     if (!DS_Init(hWndMain, 22050, 8, 1)) {
-        ErrorLog("DS_Init失敗！");
+        ReportLogErr("DS_Init失敗！");
         return false;
     }
     DS_LoadSoundEffects(DSSoundData, SoundFileList, kSeVolumeTable[Option.SeVolumeStep()]);
@@ -305,66 +326,4 @@ void UnInitGame() {
     for (DDSURFACEDATA& strip : NumberSD) DDReleaseSurface(&strip);
     DDReleaseSurface(&StdSD[1]);
     DDUnInit();
-}
-
-namespace {
-
-// True from the start of the game thread until its body has left (returned or unwound):
-// while it is true the thread may still touch the scenes and the display.
-std::atomic<bool> gameThreadInside{false};
-
-unsigned GameThreadBody(void* argument) {
-    struct Leaving {
-        ~Leaving() { gameThreadInside = false; }
-    } leaving;
-    return GameLoop(argument);
-}
-
-}  // namespace
-
-int RunPlayer(const PlayerStart& start) {
-    if (!OpenReportLog("Report_Game.txt")) return 1;
-    ReportLog("App : ver %s", "747");
-    SetErrorLog(start.errorLog ? 1 : 0, "EC_Game.txt");
-    bEditorLaunch = start.showCmd == kShowEditorLaunch ? 1 : 0;
-
-    hWndMain = plat::CreateWindow(MainWndProc);
-    plat::SetMainWindow(hWndMain);
-    if (!plat::OpenDisplayWindow(hWndMain, "Kestrune4", 640, 480)) {
-        ReportLog("the window could not be opened");
-        plat::DestroyWindow(hWndMain);
-        return 1;
-    }
-    int exitCode = 0;
-    if (InitGame(start.commandLine, start.showCmd)) {
-        bInitDone = 1;
-        gameThreadInside = true;
-        if (thGame.Create(GameThreadBody, nullptr)) {
-            // The first post waits for nothing: the thread owns its queue from the start.
-            while (!plat::PostThreadMessage(thGame.ThreadId(), plat::WM_THREAD_START, 0, 0))
-                plat::Sleep(0);
-        } else {
-            gameThreadInside = false;
-            plat::PostMessage(hWndMain, plat::WM_CLOSE, 0, 0);
-        }
-        plat::MSG msg;
-        while (plat::GetMessage(&msg)) plat::DispatchMessage(&msg);
-        // The close sequence has ended the thread; a loop that ended some other way has not.
-        if (thGame.Running()) thGame.Exit();
-    } else {
-        exitCode = 1;
-        // The window goes without the close sequence: no thread was started.
-        if (hWndMain) plat::DestroyWindow(hWndMain);
-    }
-    if (gameThreadInside) {
-        // Releasing the scenes and the display under a running frame would crash it: they
-        // are left to the process exit.
-        ReportLog("thGame did not end: the scenes and the display are not released");
-        plat::SetMainWindow(nullptr);
-        return 1;
-    }
-    UnInitGame();
-    plat::CloseDisplayWindow();
-    plat::SetMainWindow(nullptr);
-    return exitCode;
 }

@@ -1,15 +1,12 @@
 // Start-up and shut-down of the player on the window thread: project folders and data,
 // settings, the display, input and options, the world map and the palettes, and a stage
-// given on the command line; then the game thread and the window thread's message loop.
-//
-// Steps whose work is not built yet (the start dialog, fonts, sound and music, the window
-// placement, the system information of the report log) are not run; each has its placeholder
-// marker where it will run. The configuration's System.ini must choose the drawing mode
-// (Direct3D 0 or 1) itself.
+// given on the command line; and their release in reverse order.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "shell/win_main.h"
 
 // Colour depth the display runs at: 8, 16 or 32.
 extern int nDisplayBpp;
@@ -23,14 +20,3 @@ extern int bInitDone;
 bool InitGame(const std::string& commandLine, int showCmd);
 // Releases what start-up made, in reverse order; tolerates what was never made.
 void UnInitGame();
-
-struct PlayerStart {
-    std::string commandLine;  // the stage file to play directly, or ""
-    int showCmd = 1;          // 5: launched by the editor
-    bool errorLog = false;    // "EC_Game.txt" on (the tests' harness)
-};
-
-// PLACEHOLDER(shell): the program entry until the application shell exists: the report log,
-// the main window (its procedure as far as it is built), InitGame, the game thread, the
-// message loop until the window is destroyed, UnInitGame. The process exit code.
-int RunPlayer(const PlayerStart& start);

@@ -172,3 +172,21 @@ TEST(RecordDump, BootDatIsKnownByItsName) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RecordDump, WindowDatIsKnownByItsNameAndDumpsWhatTheLoadKeeps) {
+    const RecordKind* kind = FindKindForFile("window.DAT");
+    ASSERT_NE(kind, nullptr);
+    std::unique_ptr<SerialRecord> record = kind->make();
+    auto bytes =
+        ByteBuilder().U32(747).U32(5).I32(-50).I32(60).I32(640).I32(480).I32(1).U32(0).bytes;
+    RecordReader reader = RecordReader::FromBytes(bytes);
+    DumpResult result = DumpRecord(*record, reader);
+    EXPECT_TRUE(result.ok);
+    EXPECT_NE(result.text.find("width = 640\nheight = 480\nmaximised = 1\n"), std::string::npos)
+        << result.text;
+    EXPECT_NE(result.text.find("y = 60\n"), std::string::npos) << result.text;
+}
+
+}  // namespace

@@ -64,11 +64,14 @@ struct PlayerRun {
     // Run in the child right before the player starts (its globals reset, its seams and
     // clock set): a run that begins in a given scene or with a given progress sets them here.
     std::function<void()> childSetUp;
+    // Further environment of the child (K4_FAIL, K4_EDITOR_SOCKET, ...), set last.
+    std::vector<std::pair<std::string, std::string>> env;
 };
 
 struct PlayerResult {
     bool ended = false;  // within the time limit
     int exitCode = -1;
+    int signal = 0;         // the signal that ended the process, 0 for none
     std::string errorLog;   // EC_Game.txt
     std::string reportLog;  // Report_Game.txt
     std::string boxLog;     // the boxes shown (K4_SCRIPT's log)
@@ -124,8 +127,14 @@ public:
 
     // Runs the player in a child process; at most `seconds` of real time.
     PlayerResult Run(const PlayerRun& run, int seconds = 60) const {
-        PlayerResult result;
-        const std::string scriptPath = dir + "/script.txt";
+        return Collect(Start(run), seconds);
+    }
+
+    // Starts the player in a child process and returns at once (-1 when it could not).
+    // `scriptName` tells apart the scripts of players that run at the same time.
+    pid_t Start(const PlayerRun& run, const std::string& scriptName = "script.txt") const {
+        const std::string scriptPath = dir + "/" + scriptName;
+        lastScript = scriptPath;
         {
             std::ofstream script(scriptPath, std::ios::binary);
             for (const std::string& line : run.script) script << line << "\n";
@@ -137,7 +146,7 @@ public:
             capture += (capture.empty() ? "" : ",") + std::to_string(frame);
 
         const pid_t child = fork();
-        if (child < 0) return result;
+        if (child < 0) return -1;
         if (child == 0) {
             // The child: the player in the project folder, never back into the test runner.
             if (chdir(root.c_str()) != 0) _exit(90);
@@ -153,6 +162,9 @@ public:
             if (run.loseDevice > 0)
                 setenv("K4_LOSE_DEVICE", std::to_string(run.loseDevice).c_str(), 1);
             if (!run.audioOut.empty()) setenv("K4_AUDIO_OUT", run.audioOut.c_str(), 1);
+            // The one-copy lock of this project's runs: never one of another test's.
+            setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+            for (const auto& [name, value] : run.env) setenv(name.c_str(), value.c_str(), 1);
             const plat::Seams seams =
                 plat::ParseSeams([](const char* name) -> const char* { return std::getenv(name); });
             // What an earlier test of this process may have left: a fresh start.
@@ -166,6 +178,15 @@ public:
             start.errorLog = true;
             _exit(RunPlayer(start));
         }
+        return child;
+    }
+
+    // Waits (at most `seconds` of real time, then kills it) for a child of Start and reads
+    // what its run left.
+    PlayerResult Collect(pid_t child, int seconds = 60, const std::string& scriptName = "") const {
+        PlayerResult result;
+        if (child < 0) return result;
+        const std::string scriptPath = scriptName.empty() ? lastScript : dir + "/" + scriptName;
         const std::uint64_t end =
             plat::RealMilliseconds() + static_cast<std::uint64_t>(seconds) * 1000;
         int status = 0;
@@ -182,6 +203,7 @@ public:
             waitpid(child, &status, 0);
         }
         if (result.ended && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+        if (result.ended && WIFSIGNALED(status)) result.signal = WTERMSIG(status);
         result.errorLog = ReadFile(Path("EC_Game.txt"));
         result.reportLog = ReadFile(Path("Report_Game.txt"));
         result.boxLog = ReadFile(scriptPath + ".log");
@@ -216,6 +238,7 @@ public:
 
     std::string dir;
     std::string root;
+    mutable std::string lastScript;  // the script of the last Start
     int desktopBpp = 32;  // the headless desktop's depth, set by Make for the configuration
     // Set before Make: the title menu drawn as text.
     bool textMenu = false;

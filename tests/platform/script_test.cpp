@@ -38,13 +38,35 @@ ScriptInput Joy(int frame, int joy, std::uint32_t x, std::uint32_t y, std::uint3
     return in;
 }
 
+ScriptInput Window(int frame, ScriptInput::Kind kind, int x = 0, int y = 0) {
+    ScriptInput in;
+    in.frame = frame;
+    in.kind = kind;
+    in.moveX = x;
+    in.moveY = y;
+    return in;
+}
+
 std::string Describe(const ScriptInput& in) {
     std::ostringstream s;
     s << "@" << in.frame;
-    if (in.kind == ScriptInput::Key)
-        s << " key " << in.key << (in.down ? " down" : " up");
-    else
-        s << " joy " << in.joy << " x " << in.x << " y " << in.y << " buttons " << in.buttons;
+    switch (in.kind) {
+        case ScriptInput::Key:
+            s << " key " << in.key << (in.down ? " down" : " up");
+            break;
+        case ScriptInput::Joy:
+            s << " joy " << in.joy << " x " << in.x << " y " << in.y << " buttons " << in.buttons;
+            break;
+        case ScriptInput::Close:
+            s << " close";
+            break;
+        case ScriptInput::Move:
+            s << " move " << in.moveX << " " << in.moveY;
+            break;
+        case ScriptInput::Minimize:
+            s << " minimize";
+            break;
+    }
     return s.str();
 }
 
@@ -72,6 +94,11 @@ const LineCase kLineCases[] = {
     {"@4 key 0x27 down # right", {Key(4, 0x27, true)}, {}, {}, ""},
     {"@5 joy 0 x 65535 y 32767 buttons 0x3", {Joy(5, 0, 65535, 32767, 3)}, {}, {}, ""},
     {"@5 joy 15 buttons 0xFFFFFFFF y 0 x 0x10", {Joy(5, 15, 16, 0, 0xFFFFFFFFu)}, {}, {}, ""},
+    {"@7 close", {Window(7, ScriptInput::Close)}, {}, {}, ""},
+    {"@7 CLOSE # the close box", {Window(7, ScriptInput::Close)}, {}, {}, ""},
+    {"@8 move 120 -40", {Window(8, ScriptInput::Move, 120, -40)}, {}, {}, ""},
+    {"@8 move -100000 100000", {Window(8, ScriptInput::Move, -100000, 100000)}, {}, {}, ""},
+    {"@9 minimize", {Window(9, ScriptInput::Minimize)}, {}, {}, ""},
     {"box yes", {}, {plat::IDYES}, {}, ""},
     {"box no", {}, {plat::IDNO}, {}, ""},
     {"BOX Ok", {}, {plat::IDOK}, {}, ""},
@@ -106,8 +133,19 @@ const LineCase kLineCases[] = {
     {"@1 joy 0 x 1 y 2", {}, {}, {}, "'joy' needs 'x X y Y buttons B'"},
     {"@1 joy 0 x 1 y 2 buttons 0x100000000", {}, {}, {}, "not a value for 'buttons'"},
     {"@1 joy 0 x 1 y 2 buttons 3 z 4", {}, {}, {}, "unexpected words after 'joy'"},
-    {"@1 box yes", {}, {}, {}, "expected 'key' or 'joy' after the frame, not 'box'"},
-    {"@1", {}, {}, {}, "expected 'key' or 'joy'"},
+    {"@1 box yes",
+     {},
+     {},
+     {},
+     "expected 'key', 'joy', 'close', 'move' or 'minimize' after the frame, not 'box'"},
+    {"@1", {}, {}, {}, "expected 'key', 'joy'"},
+    {"@1 close now", {}, {}, {}, "unexpected words after 'close': 'now'"},
+    {"@1 minimize 3", {}, {}, {}, "unexpected words after 'minimize'"},
+    {"@1 move 10", {}, {}, {}, "'move' needs X and Y"},
+    {"@1 move 10 y", {}, {}, {}, "'move' needs X and Y"},
+    {"@1 move 100001 0", {}, {}, {}, "'move' needs X and Y"},
+    {"@1 move --5 0", {}, {}, {}, "'move' needs X and Y"},
+    {"@1 move 1 2 3", {}, {}, {}, "unexpected words after 'move': '3'"},
     {"box maybe", {}, {}, {}, "expected 'yes', 'no', 'ok' or 'cancel'"},
     {"box", {}, {}, {}, "expected 'yes'"},
     {"box yes please", {}, {}, {}, "unexpected words after 'box'"},

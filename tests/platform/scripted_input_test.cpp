@@ -10,9 +10,12 @@
 
 #include "base/input.h"
 #include "base/key_config.h"
+#include "platform/desktop.h"
+#include "platform/display_window.h"
 #include "platform/frame.h"
 #include "platform/joystick.h"
 #include "platform/keyboard.h"
+#include "platform/messages.h"
 #include "platform/script_state.h"
 #include "platform/seams.h"
 #include "support/input_world.h"
@@ -175,6 +178,55 @@ TEST_F(ScriptedInput, WithoutAScriptPresentsChangeNoInput) {
     EXPECT_TRUE(Down(0x20));
     plat::JoyPosition p;
     EXPECT_EQ(plat::joyGetPosEx(0, &p), plat::JOYERR_UNPLUGGED);
+}
+
+// The window lines and the keys reach the main window as messages, each after the present
+// of the frame before its own (frame 1's at start): a key as WM_KEYDOWN / WM_KEYUP, the close
+// box as WM_CLOSE, a move as the new corner and WM_MOVE, the minimise box as a minimised window.
+TEST_F(ScriptedInput, WindowLinesAndKeysReachTheMainWindow) {
+    plat::LoadScriptText(
+        "@1 key 0x1B down\n"
+        "@2 key 0x1B up\n"
+        "@2 move -30 700\n"
+        "@3 minimize\n"
+        "@4 close\n",
+        "");
+    const plat::HWND window = plat::CreateWindow(
+        [](plat::HWND, std::uint32_t, plat::WPARAM, plat::LPARAM) -> plat::LRESULT { return 0; });
+    plat::SetMainWindow(window);
+    ASSERT_TRUE(plat::OpenDisplayWindow(window, "", 640, 480));
+    plat::SetWindowPos(window, 10, 20, 646, 505);
+    plat::ShowWindow(window, plat::SW_SHOWNORMAL);
+    auto posted = [] {
+        std::string seen;
+        plat::MSG m;
+        while (plat::PeekMessage(&m, nullptr, true)) {
+            if (m.message == plat::WM_ACTIVATEAPP) continue;
+            seen += std::to_string(m.message) + ":" + std::to_string(m.wParam) + ":" +
+                    std::to_string(m.lParam) + " ";
+        }
+        return seen;
+    };
+    posted();
+    plat::ApplyStartInput();
+    EXPECT_EQ(posted(), "256:27:1 ");  // WM_KEYDOWN, Esc
+    plat::AdvanceFrame();
+    plat::RECT rect{};
+    plat::GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.left, -30);
+    EXPECT_EQ(rect.top, 700);
+    EXPECT_EQ(rect.right - rect.left, 646);  // the size stays
+    EXPECT_EQ(posted(), "257:27:0 3:0:" + std::to_string(plat::MAKELPARAM(-30, 700)) + " ");
+    EXPECT_FALSE(plat::IsIconic(window));
+    plat::AdvanceFrame();
+    EXPECT_TRUE(plat::IsIconic(window));
+    EXPECT_EQ(posted(), "");
+    plat::AdvanceFrame();
+    EXPECT_EQ(posted(), "16:0:0 ");  // WM_CLOSE
+    plat::CloseDisplayWindow();
+    plat::SetMainWindow(nullptr);
+    plat::DestroyWindow(window);
+    plat::ForgetWindowRect(window);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "scene/game_progress.h"
 #include "scene/scene_manager.h"
 #include "shell/shell_globals.h"
+#include "shell/startup.h"
 #include "sound/bgm_manager.h"
 #include "sound/sound_effects.h"
 #include "stage/game_scene.h"
@@ -42,6 +43,8 @@ protected:
         hWndMain = plat::CreateWindow(MainWndProc);
         plat::SetMainWindow(hWndMain);
         window = hWndMain;
+        // The window of a program that has started.
+        bInitDone = 1;
     }
     void TearDown() override {
         thPause.Exit();
@@ -253,6 +256,17 @@ TEST_F(MainWindow, CloseDuringAPauseWaitOnlyEndsTheWait) {
     EXPECT_EQ(bQuit, 1);
     thPause.Wait();
     EXPECT_TRUE(sawQuit);
+}
+
+// Before start-up has succeeded no worker exists: a close that start-up's own pump meets only
+// marks the quit and ends the loop, so start-up fails once and the window is left to it.
+TEST_F(MainWindow, CloseBeforeTheStartOnlyQuits) {
+    bInitDone = 0;
+    plat::SendMessage(window, plat::WM_CLOSE, 0, 0);
+    EXPECT_EQ(bQuit, 1);
+    EXPECT_TRUE(plat::IsWindow(window));
+    EXPECT_TRUE(PumpUntilQuit());
+    EXPECT_EQ(ErrorLogText().find("WM_CLOSE"), std::string::npos) << ErrorLogText();
 }
 
 }  // namespace
