@@ -260,10 +260,7 @@ LRESULT DialogBox(const DlgTemplate& dialog, HWND /*owner*/, DLGPROC proc) {
             open->result = 0;
         }
     } else {
-        while (!open->ended) {
-            ServeSentMessages();
-            open->face->Iterate();
-        }
+        open->face->RunUntil([&] { return open->ended; });
     }
     Record(hwnd, *open, answer.empty() ? "person" : answer, note);
     const LRESULT result = open->result;

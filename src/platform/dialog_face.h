@@ -43,8 +43,8 @@ public:
     virtual void Type(int id, const std::string& text) = 0;
     virtual void Backspace(int id) = 0;
 
-    // Serves the face's events once, waiting up to a millisecond for one.
-    virtual void Iterate() = 0;
+    // Serves the face's events (and the modal loop's duties) until `done` says so.
+    virtual void RunUntil(const std::function<bool()>& done) = 0;
 };
 
 std::unique_ptr<DialogFace> MakeModelDialogFace();

@@ -185,7 +185,7 @@ public:
         g_signal_emit_by_name(w, "backspace");
         backspace_ = false;
     }
-    void Iterate() override { g_main_context_iteration(nullptr, TRUE); }
+    void RunUntil(const std::function<bool()>& done) override { RunModalLoop(done); }
 
     // Tests: the widget of a control.
     GtkWidget* Widget(int id) const {

@@ -7,6 +7,7 @@
 
 #include "platform/desktop.h"
 #include "platform/messages.h"
+#include "platform/modal_scope.h"
 
 namespace plat {
 namespace {
@@ -23,7 +24,7 @@ void WarpPointer(int x, int y) {
 }
 
 gboolean ServeSent(gpointer) {
-    ServeSentMessages();
+    ServeDuringModalLoop();
     return G_SOURCE_CONTINUE;
 }
 

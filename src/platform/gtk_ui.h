@@ -11,8 +11,9 @@ namespace plat {
 bool EnsureGtk(std::string* error);
 
 // Runs GTK's events until `done` says so. The loop also serves the calling thread's sent
-// lane every millisecond (a worker's SendMessage is answered while a box is open), and keeps
-// posted messages queued until it ends.
+// lane and the display window every millisecond (a worker's SendMessage is answered and
+// frames go on showing while a box is open; the main window's close box and keys are
+// dropped), and keeps posted messages queued until it ends.
 void RunModalLoop(const std::function<bool()>& done);
 
 // The dialogs' font and the base units it gives (pixels per 4 horizontal, 8 vertical

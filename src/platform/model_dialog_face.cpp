@@ -118,7 +118,7 @@ public:
         if (events_.command) events_.command(id, EN_UPDATE);
         backspace_ = false;
     }
-    void Iterate() override {}
+    void RunUntil(const std::function<bool()>&) override {}
 
 private:
     struct Item {

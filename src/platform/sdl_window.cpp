@@ -8,6 +8,7 @@
 #include "platform/desktop.h"
 #include "platform/display_window.h"
 #include "platform/keyboard.h"
+#include "platform/modal_scope.h"
 #include "platform/presenter.h"
 #include "platform/window_backend.h"
 
@@ -217,6 +218,9 @@ private:
                 break;
             case SDL_KEYDOWN:
             case SDL_KEYUP: {
+                // While a box or dialog is open the main window is a disabled owner: its keys
+                // go nowhere (the box's end releases every key).
+                if (InModalLoop()) break;
                 const int scancode = e.key.keysym.scancode;
                 const int vk = VirtualKeyFromScancode(scancode);
                 if (vk == 0) break;
@@ -241,7 +245,8 @@ private:
     void HandleWindowEvent(const SDL_WindowEvent& w) {
         switch (w.event) {
             case SDL_WINDOWEVENT_CLOSE:
-                PostMessage(hwnd_, WM_CLOSE, 0, 0);
+                // A disabled owner's close box does nothing.
+                if (!InModalLoop()) PostMessage(hwnd_, WM_CLOSE, 0, 0);
                 break;
             case SDL_WINDOWEVENT_FOCUS_GAINED:
                 PostMessage(hwnd_, WM_ACTIVATEAPP, 1, 0);

@@ -18,6 +18,7 @@
 #include "data/boot_settings.h"
 #include "data/system_ini.h"
 #include "data/system_record.h"
+#include "e2e/real_dialog_fixture.h"
 #include "platform/clock.h"
 #include "platform/display_window.h"
 #include "platform/gtk_ui.h"
@@ -33,53 +34,6 @@
 #include "support/temp_dir.h"
 
 namespace {
-
-class RealDialogs : public ::testing::Test {
-protected:
-    void SetUp() override {
-        plat::SetSeams(plat::Seams{});  // not headless
-        plat::ResetPlatformState();
-        std::string why;
-        if (!plat::EnsureGtk(&why)) GTEST_SKIP() << "no display: " << why;
-    }
-    void TearDown() override { plat::ResetPlatformState(); }
-};
-
-// The open top-level window of a type, or null.
-GtkWidget* OpenWindow(GType type) {
-    GList* list = gtk_window_list_toplevels();
-    GtkWidget* found = nullptr;
-    for (GList* l = list; l; l = l->next)
-        if (G_TYPE_CHECK_INSTANCE_TYPE(l->data, type) &&
-            gtk_widget_get_visible(GTK_WIDGET(l->data)))
-            found = GTK_WIDGET(l->data);
-    g_list_free(list);
-    return found;
-}
-
-// Runs `step` from the modal loop every 20 ms until it returns true or the scope ends.
-class WhileModal {
-public:
-    explicit WhileModal(std::function<bool()> step) : alive_(std::make_shared<bool>(true)) {
-        Start([alive = alive_, step = std::move(step)]() { return !*alive || step(); });
-    }
-    ~WhileModal() { *alive_ = false; }
-
-private:
-    static void Start(std::function<bool()> step);
-    std::shared_ptr<bool> alive_;
-};
-
-void WhileModal::Start(std::function<bool()> step) {
-    auto* held = new std::function<bool()>(std::move(step));
-    g_timeout_add_full(
-        G_PRIORITY_DEFAULT, 20,
-        [](gpointer data) -> gboolean {
-            return (*static_cast<std::function<bool()>*>(data))() ? G_SOURCE_REMOVE
-                                                                  : G_SOURCE_CONTINUE;
-        },
-        held, [](gpointer data) { delete static_cast<std::function<bool()>*>(data); });
-}
 
 TEST_F(RealDialogs, BoxesHaveTheButtonsAndTheDefaultOfTheirType) {
     struct Case {
