@@ -731,29 +731,41 @@ struct SpriteRows {
     bool inOrder;
 };
 
+// Sprites and tiles are a block of the stage wide: their rows get loops of that width fixed,
+// which the compiler unrolls (kWidth 0: the quad's own width).
+constexpr int kBlockWidth = 32;
+
+// Keyed sprites and tiles: a selection gives what each kind of row would (an opaque row
+// copied, a transparent one kept or cleared), without telling the rows apart.
+template <int kWidth>
+K4_SPAN void KeyedWideRows(const SpriteRows& q, bool x8, std::uint32_t background) {
+    const int n = kWidth ? kWidth : q.width, rows = q.rows;
+    const std::size_t targetPitch = q.targetPitch, texelPitch = q.texelPitch;
+    std::uint8_t* d = q.target;
+    const std::uint8_t* s = q.texels;
+    if (q.clearUnder) {
+        for (int row = 0; row < rows; ++row, d += targetPitch, s += texelPitch)
+            SelectWideSpanOnto(Pixels32(d), Texels32(s), n, background);
+    } else if (x8) {
+        for (int row = 0; row < rows; ++row, d += targetPitch, s += texelPitch)
+            SelectWideSpan(Pixels32(d), Texels32(s), n, true);
+    } else {
+        for (int row = 0; row < rows; ++row, d += targetPitch, s += texelPitch)
+            SelectWideSpan(Pixels32(d), Texels32(s), n, false);
+    }
+}
+
 K4_SPAN void DrawWideRows(const SpriteRows& quad) {
     // A copy, as DrawNarrowRows takes.
     const SpriteRows q = quad;
     const bool x8 = q.rf == D3DFMT_X8R8G8B8;
     const std::uint32_t background = x8 ? q.under | 0xFF000000u : q.under;
     const int n = q.width;
-    // Keyed sprites and tiles: a selection gives what each kind of row would (an opaque row
-    // copied, a transparent one kept or cleared), without telling the rows apart.
     if (q.keyed && q.texelAlpha && !q.inOrder) {
-        std::uint8_t* d = q.target;
-        const std::uint8_t* s = q.texels;
-        const int rows = q.rows;
-        const std::size_t targetPitch = q.targetPitch, texelPitch = q.texelPitch;
-        if (q.clearUnder) {
-            for (int row = 0; row < rows; ++row, d += targetPitch, s += texelPitch)
-                SelectWideSpanOnto(Pixels32(d), Texels32(s), n, background);
-        } else if (x8) {
-            for (int row = 0; row < rows; ++row, d += targetPitch, s += texelPitch)
-                SelectWideSpan(Pixels32(d), Texels32(s), n, true);
-        } else {
-            for (int row = 0; row < rows; ++row, d += targetPitch, s += texelPitch)
-                SelectWideSpan(Pixels32(d), Texels32(s), n, false);
-        }
+        if (n == kBlockWidth)
+            KeyedWideRows<kBlockWidth>(q, x8, background);
+        else
+            KeyedWideRows<0>(q, x8, background);
         return;
     }
     // Without the texel's alpha every row is covered alike.
@@ -794,12 +806,12 @@ K4_SPAN void DrawWideRows(const SpriteRows& quad) {
     }
 }
 
-// The rows of a 16-bit quad of one kind onto one target format (kFormat): the kind and the
-// format are decided once a quad, not once a row, and the spans are compiled for each.
-template <D3DFORMAT kFormat>
+// The rows of a 16-bit quad of one kind onto one target format (kFormat): the kind, the format
+// and a block's width are decided once a quad, not once a row, and the spans compiled for each.
+template <D3DFORMAT kFormat, int kWidth>
 K4_SPAN void DrawNarrowRowsOnto(const SpriteRows& q) {
     const auto background = static_cast<std::uint16_t>(q.under);
-    const int n = q.width, rows = q.rows;
+    const int n = kWidth ? kWidth : q.width, rows = q.rows;
     const bool texelAlpha = q.texelAlpha, clearUnder = q.clearUnder;
     const std::uint32_t vertexAlpha = q.vertexAlpha;
     const std::size_t targetPitch = q.targetPitch, texelPitch = q.texelPitch;
@@ -830,10 +842,15 @@ K4_SPAN void DrawNarrowRowsOnto(const SpriteRows& q) {
 // pointers could change it, for all the compiler knows, and it would read it again each row.
 K4_SPAN void DrawNarrowRows(const SpriteRows& quad) {
     const SpriteRows q = quad;
-    if (q.rf == D3DFMT_A1R5G5B5)
-        DrawNarrowRowsOnto<D3DFMT_A1R5G5B5>(q);
+    const bool block = q.width == kBlockWidth;
+    if (q.rf == D3DFMT_A1R5G5B5 && block)
+        DrawNarrowRowsOnto<D3DFMT_A1R5G5B5, kBlockWidth>(q);
+    else if (q.rf == D3DFMT_A1R5G5B5)
+        DrawNarrowRowsOnto<D3DFMT_A1R5G5B5, 0>(q);
+    else if (block)
+        DrawNarrowRowsOnto<D3DFMT_R5G6B5, kBlockWidth>(q);
     else
-        DrawNarrowRowsOnto<D3DFMT_R5G6B5>(q);
+        DrawNarrowRowsOnto<D3DFMT_R5G6B5, 0>(q);
 }
 
 void DrawWideRowsBaseline(const SpriteRows& q) {
@@ -1377,13 +1394,6 @@ HRESULT IDirect3DDevice9::SetRenderState(DWORD state, DWORD value) {
 HRESULT IDirect3DDevice9::GetRenderState(DWORD state, DWORD* value) {
     if (!value || state >= renderStates_.size()) return D3DERR_INVALIDCALL;
     *value = renderStates_[state];
-    return D3D_OK;
-}
-
-HRESULT IDirect3DDevice9::SetTextureStageState(DWORD stage, DWORD type, DWORD value) {
-    if (stage >= 8 || type >= stage0_.size()) return D3DERR_INVALIDCALL;
-    // Only stage 0 takes part in drawing.
-    if (stage == 0) stage0_[type] = value;
     return D3D_OK;
 }
 

@@ -290,11 +290,13 @@ __attribute__((target("avx2"))) [[gnu::always_inline]] inline void MaskedKeyedRo
 
 // The copy's fields are read once, into locals: stores through the rows could change them,
 // for all the compiler knows, and it would read them again each row. The kind of copy is
-// decided once, not once a row.
-template <class Pixel, int kBytes>
+// decided once, not once a row. Sprites and tiles are a block of the stage (32 pixels) wide:
+// kWidth 32 fixes that width, so that the compiler unrolls the rows' loops (kWidth 0: the
+// copy's own width).
+template <class Pixel, int kBytes, int kWidth>
 [[gnu::always_inline]] inline void CopyUnscaledRows(const UnscaledRows<Pixel>& copy) {
     const UnscaledRows<Pixel> c = copy;
-    const int rows = c.rows, width = c.width;
+    const int rows = c.rows, width = kWidth ? kWidth : c.width;
     if (rows <= 0) return;
     const Pixel key = c.key;
     // Upward: from the last row back.
@@ -323,13 +325,20 @@ template <class Pixel, int kBytes>
 template <class Pixel>
 using UnscaledRowsLoop = void (*)(const UnscaledRows<Pixel>&);
 
+constexpr int kBlockWidth = 32;
+
 template <class Pixel>
 void CopyUnscaledRowsBaseline(const UnscaledRows<Pixel>& c) {
-    CopyUnscaledRows<Pixel, 16>(c);
+    if (c.width == kBlockWidth)
+        CopyUnscaledRows<Pixel, 16, kBlockWidth>(c);
+    else
+        CopyUnscaledRows<Pixel, 16, 0>(c);
 }
+
 // The keyed rows of 32-bit pixels with AVX2, through masked stores.
+template <int kWidth>
 __attribute__((target("avx2"))) void MaskedKeyedRows(const UnscaledRows<std::uint32_t>& c) {
-    const int rows = c.rows, width = c.width;
+    const int rows = c.rows, width = kWidth ? kWidth : c.width;
     const std::uint32_t key = c.key;
     if (rows <= 0) return;
     const std::ptrdiff_t dstStep = c.upward ? -c.dstPitch : c.dstPitch;
@@ -343,13 +352,20 @@ __attribute__((target("avx2"))) void MaskedKeyedRows(const UnscaledRows<std::uin
 
 template <class Pixel>
 __attribute__((target("avx2"))) void CopyUnscaledRowsAvx2(const UnscaledRows<Pixel>& c) {
+    const bool block = c.width == kBlockWidth;
     if constexpr (sizeof(Pixel) == 4) {
         if (c.keyed) {
-            MaskedKeyedRows(c);
+            if (block)
+                MaskedKeyedRows<kBlockWidth>(c);
+            else
+                MaskedKeyedRows<0>(c);
             return;
         }
     }
-    CopyUnscaledRows<Pixel, 32>(c);
+    if (block)
+        CopyUnscaledRows<Pixel, 32, kBlockWidth>(c);
+    else
+        CopyUnscaledRows<Pixel, 32, 0>(c);
 }
 
 std::atomic<bool> baselineKeyedRows{false};
