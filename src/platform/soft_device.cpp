@@ -243,8 +243,7 @@ struct UnscaledRows {
     Pixel key;
 };
 
-__attribute__((target("avx2"))) [[gnu::always_inline]] inline __m256i Load8(
-    const std::uint32_t* p) {
+__attribute__((target("avx2"), always_inline)) inline __m256i Load8(const std::uint32_t* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i_u*>(p));
 }
 
@@ -252,8 +251,10 @@ __attribute__((target("avx2"))) [[gnu::always_inline]] inline __m256i Load8(
 // the target is neither read nor written where the key is. Runs of 32 pixels are looked at
 // whole first: a run without the key is stored plainly, a run of nothing but the key skipped
 // (most runs of a sprite's rows are one or the other).
-__attribute__((target("avx2"))) [[gnu::always_inline]] inline void MaskedKeyedRow(
-    std::uint32_t* d, const std::uint32_t* s, int n, std::uint32_t key) {
+__attribute__((target("avx2"), always_inline)) inline void MaskedKeyedRow(std::uint32_t* d,
+                                                                          const std::uint32_t* s,
+                                                                          int n,
+                                                                          std::uint32_t key) {
     const __m256i keys = _mm256_set1_epi32(static_cast<int>(key));
     const __m256i ones = _mm256_set1_epi32(-1);
     auto* const out = reinterpret_cast<int*>(d);
