@@ -276,6 +276,10 @@ int DDClipBlt(DDSURFACEDATA* lpDst, int* dx, int* dy, int* dw, int* dh, DDSURFAC
     const long long srcW = lpSrc->nWidth, srcH = lpSrc->nHeight;
     const long long dstW = lpDst->nWidth, dstH = lpDst->nHeight;
 
+    // Unscaled and inside both surfaces (nearly every blit of a frame): nothing to cut.
+    if (SW == DW && SH == DH && DX >= 0 && DY >= 0 && SX >= 0 && SY >= 0 && DX + DW <= dstW &&
+        DY + DH <= dstH && SX + SW <= srcW && SY + SH <= srcH)
+        return 1;
     if (SW == DW && SH == DH) {
         long long left = std::max(SX, 0LL), top = std::max(SY, 0LL);
         long long right = std::min(SX + SW, srcW), bottom = std::min(SY + SH, srcH);

@@ -694,6 +694,20 @@ K4_SPAN void BlendNarrowSpan(std::uint16_t* d, const std::uint16_t* s, int n, D3
     for (int k = 0; k < n; ++k) d[k] = NarrowPixel(d[k], s[k], rf, texelAlpha, vertexAlpha);
 }
 
+// A row's first pixel or texel, typed.
+K4_SPAN std::uint32_t* Pixels32(std::uint8_t* p) {
+    return reinterpret_cast<std::uint32_t*>(p);
+}
+K4_SPAN const std::uint32_t* Texels32(const std::uint8_t* p) {
+    return reinterpret_cast<const std::uint32_t*>(p);
+}
+K4_SPAN std::uint16_t* Pixels16(std::uint8_t* p) {
+    return reinterpret_cast<std::uint16_t*>(p);
+}
+K4_SPAN const std::uint16_t* Texels16(const std::uint8_t* p) {
+    return reinterpret_cast<const std::uint16_t*>(p);
+}
+
 // The rows of a sprite quad whose texels are read in order along each row.
 struct SpriteRows {
     std::uint8_t* target;  // the first pixel drawn
@@ -717,23 +731,41 @@ struct SpriteRows {
     bool inOrder;
 };
 
-K4_SPAN void DrawWideRows(const SpriteRows& q) {
+// Sprites and tiles are a block of the stage wide: their rows get loops of that width fixed,
+// which the compiler unrolls (kWidth 0: the quad's own width).
+constexpr int kBlockWidth = 32;
+
+// Keyed sprites and tiles: a selection gives what each kind of row would (an opaque row
+// copied, a transparent one kept or cleared), without telling the rows apart.
+template <int kWidth>
+K4_SPAN void KeyedWideRows(const SpriteRows& q, bool x8, std::uint32_t background) {
+    const int n = kWidth ? kWidth : q.width, rows = q.rows;
+    const std::size_t targetPitch = q.targetPitch, texelPitch = q.texelPitch;
+    std::uint8_t* d = q.target;
+    const std::uint8_t* s = q.texels;
+    if (q.clearUnder) {
+        for (int row = 0; row < rows; ++row, d += targetPitch, s += texelPitch)
+            SelectWideSpanOnto(Pixels32(d), Texels32(s), n, background);
+    } else if (x8) {
+        for (int row = 0; row < rows; ++row, d += targetPitch, s += texelPitch)
+            SelectWideSpan(Pixels32(d), Texels32(s), n, true);
+    } else {
+        for (int row = 0; row < rows; ++row, d += targetPitch, s += texelPitch)
+            SelectWideSpan(Pixels32(d), Texels32(s), n, false);
+    }
+}
+
+K4_SPAN void DrawWideRows(const SpriteRows& quad) {
+    // A copy, as DrawNarrowRows takes.
+    const SpriteRows q = quad;
     const bool x8 = q.rf == D3DFMT_X8R8G8B8;
     const std::uint32_t background = x8 ? q.under | 0xFF000000u : q.under;
     const int n = q.width;
-    // Keyed sprites and tiles: a selection gives what each kind of row would (an opaque row
-    // copied, a transparent one kept or cleared), without telling the rows apart.
     if (q.keyed && q.texelAlpha && !q.inOrder) {
-        std::uint8_t* d = q.target;
-        const std::uint8_t* s = q.texels;
-        for (int row = 0; row < q.rows; ++row, d += q.targetPitch, s += q.texelPitch) {
-            if (q.clearUnder)
-                SelectWideSpanOnto(reinterpret_cast<std::uint32_t*>(d),
-                                   reinterpret_cast<const std::uint32_t*>(s), n, background);
-            else
-                SelectWideSpan(reinterpret_cast<std::uint32_t*>(d),
-                               reinterpret_cast<const std::uint32_t*>(s), n, x8);
-        }
+        if (n == kBlockWidth)
+            KeyedWideRows<kBlockWidth>(q, x8, background);
+        else
+            KeyedWideRows<0>(q, x8, background);
         return;
     }
     // Without the texel's alpha every row is covered alike.
@@ -774,31 +806,51 @@ K4_SPAN void DrawWideRows(const SpriteRows& q) {
     }
 }
 
-// A1R5G5B5 texels are opaque or transparent: every row is selected (or, under a vertex
-// alpha, stored, left or blended alike).
-K4_SPAN void DrawNarrowRows(const SpriteRows& q) {
+// The rows of a 16-bit quad of one kind onto one target format (kFormat): the kind, the format
+// and a block's width are decided once a quad, not once a row, and the spans compiled for each.
+template <D3DFORMAT kFormat, int kWidth>
+K4_SPAN void DrawNarrowRowsOnto(const SpriteRows& q) {
     const auto background = static_cast<std::uint16_t>(q.under);
-    const int n = q.width;
-    for (int row = 0; row < q.rows; ++row) {
-        auto* d = reinterpret_cast<std::uint16_t*>(q.target + q.targetPitch * row);
-        const auto* s = reinterpret_cast<const std::uint16_t*>(q.texels + q.texelPitch * row);
-        if (q.inOrder) {
-            BlendNarrowSpan(d, s, n, q.rf, q.texelAlpha, q.vertexAlpha);
-            continue;
+    const int n = kWidth ? kWidth : q.width, rows = q.rows;
+    const bool texelAlpha = q.texelAlpha, clearUnder = q.clearUnder;
+    const std::uint32_t vertexAlpha = q.vertexAlpha;
+    const std::size_t targetPitch = q.targetPitch, texelPitch = q.texelPitch;
+    std::uint8_t* d = q.target;
+    const std::uint8_t* s = q.texels;
+    if (q.inOrder) {
+        for (int row = 0; row < rows; ++row, d += targetPitch, s += texelPitch)
+            BlendNarrowSpan(Pixels16(d), Texels16(s), n, kFormat, texelAlpha, vertexAlpha);
+    } else if (texelAlpha && clearUnder) {
+        for (int row = 0; row < rows; ++row, d += targetPitch, s += texelPitch)
+            SelectNarrowSpanOnto(Pixels16(d), Texels16(s), n, kFormat, background);
+    } else if (texelAlpha) {
+        for (int row = 0; row < rows; ++row, d += targetPitch, s += texelPitch)
+            SelectNarrowSpan(Pixels16(d), Texels16(s), n, kFormat);
+    } else {
+        for (int row = 0; row < rows; ++row, d += targetPitch, s += texelPitch) {
+            if (clearUnder) std::fill_n(Pixels16(d), n, background);
+            if (vertexAlpha == 255)
+                StoreNarrowSpan(Pixels16(d), Texels16(s), n, kFormat);
+            else if (vertexAlpha != 0)
+                BlendNarrowSpan(Pixels16(d), Texels16(s), n, kFormat, false, vertexAlpha);
         }
-        if (q.texelAlpha) {
-            if (q.clearUnder)
-                SelectNarrowSpanOnto(d, s, n, q.rf, background);
-            else
-                SelectNarrowSpan(d, s, n, q.rf);
-            continue;
-        }
-        if (q.clearUnder) std::fill_n(d, n, background);
-        if (q.vertexAlpha == 255)
-            StoreNarrowSpan(d, s, n, q.rf);
-        else if (q.vertexAlpha != 0)
-            BlendNarrowSpan(d, s, n, q.rf, false, q.vertexAlpha);
     }
+}
+
+// A1R5G5B5 texels are opaque or transparent: every row is selected (or, under a vertex
+// alpha, stored, left or blended alike). The quad is copied first: stores through the rows'
+// pointers could change it, for all the compiler knows, and it would read it again each row.
+K4_SPAN void DrawNarrowRows(const SpriteRows& quad) {
+    const SpriteRows q = quad;
+    const bool block = q.width == kBlockWidth;
+    if (q.rf == D3DFMT_A1R5G5B5 && block)
+        DrawNarrowRowsOnto<D3DFMT_A1R5G5B5, kBlockWidth>(q);
+    else if (q.rf == D3DFMT_A1R5G5B5)
+        DrawNarrowRowsOnto<D3DFMT_A1R5G5B5, 0>(q);
+    else if (block)
+        DrawNarrowRowsOnto<D3DFMT_R5G6B5, kBlockWidth>(q);
+    else
+        DrawNarrowRowsOnto<D3DFMT_R5G6B5, 0>(q);
 }
 
 void DrawWideRowsBaseline(const SpriteRows& q) {
@@ -1342,13 +1394,6 @@ HRESULT IDirect3DDevice9::SetRenderState(DWORD state, DWORD value) {
 HRESULT IDirect3DDevice9::GetRenderState(DWORD state, DWORD* value) {
     if (!value || state >= renderStates_.size()) return D3DERR_INVALIDCALL;
     *value = renderStates_[state];
-    return D3D_OK;
-}
-
-HRESULT IDirect3DDevice9::SetTextureStageState(DWORD stage, DWORD type, DWORD value) {
-    if (stage >= 8 || type >= stage0_.size()) return D3DERR_INVALIDCALL;
-    // Only stage 0 takes part in drawing.
-    if (stage == 0) stage0_[type] = value;
     return D3D_OK;
 }
 

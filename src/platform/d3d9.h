@@ -147,7 +147,13 @@ public:
     HRESULT EndScene();
     HRESULT SetRenderState(DWORD state, DWORD value);
     HRESULT GetRenderState(DWORD state, DWORD* value);
-    HRESULT SetTextureStageState(DWORD stage, DWORD type, DWORD value);
+    // Inline: the drawing layer sets the sprite stage before every blit.
+    HRESULT SetTextureStageState(DWORD stage, DWORD type, DWORD value) {
+        if (stage >= 8 || type >= stage0_.size()) return D3DERR_INVALIDCALL;
+        // Only stage 0 takes part in drawing.
+        if (stage == 0) stage0_[type] = value;
+        return D3D_OK;
+    }
     HRESULT SetSamplerState(DWORD sampler, DWORD type, DWORD value);
     HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture);
     HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* vb, UINT offset, UINT stride);

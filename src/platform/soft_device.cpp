@@ -1,5 +1,7 @@
 #include "platform/soft_device.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -241,34 +243,130 @@ struct UnscaledRows {
     Pixel key;
 };
 
-template <class Pixel, int kBytes>
-[[gnu::always_inline]] inline void CopyUnscaledRows(const UnscaledRows<Pixel>& c) {
-    const std::size_t rowBytes = static_cast<std::size_t>(c.width) * sizeof(Pixel);
-    for (int n = 0; n < c.rows; ++n) {
-        const std::ptrdiff_t k = c.upward ? c.rows - 1 - n : n;
-        auto* const d = reinterpret_cast<Pixel*>(c.dst + c.dstPitch * k);
-        const auto* const s = reinterpret_cast<const Pixel*>(c.src + c.srcPitch * k);
-        if (c.keyed)
-            KeyedRow<Pixel, kBytes>(d, s, c.width, c.key);
-        else if (c.overlap)
-            std::memmove(d, s, rowBytes);
-        else
-            CopyRow<Pixel, kBytes>(d, s, c.width);
+__attribute__((target("avx2"), always_inline)) inline __m256i Load8(const std::uint32_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i_u*>(p));
+}
+
+// 32-bit rows with AVX2: the pixels that are not the key are stored through a mask, so that
+// the target is neither read nor written where the key is. Runs of 32 pixels are looked at
+// whole first: a run without the key is stored plainly, a run of nothing but the key skipped
+// (most runs of a sprite's rows are one or the other).
+__attribute__((target("avx2"), always_inline)) inline void MaskedKeyedRow(std::uint32_t* d,
+                                                                          const std::uint32_t* s,
+                                                                          int n,
+                                                                          std::uint32_t key) {
+    const __m256i keys = _mm256_set1_epi32(static_cast<int>(key));
+    const __m256i ones = _mm256_set1_epi32(-1);
+    auto* const out = reinterpret_cast<int*>(d);
+    int j = 0;
+    for (; j + 32 <= n; j += 32) {
+        const __m256i in0 = Load8(s + j), in1 = Load8(s + j + 8), in2 = Load8(s + j + 16),
+                      in3 = Load8(s + j + 24);
+        const __m256i skip0 = _mm256_cmpeq_epi32(in0, keys), skip1 = _mm256_cmpeq_epi32(in1, keys);
+        const __m256i skip2 = _mm256_cmpeq_epi32(in2, keys), skip3 = _mm256_cmpeq_epi32(in3, keys);
+        const __m256i any =
+            _mm256_or_si256(_mm256_or_si256(skip0, skip1), _mm256_or_si256(skip2, skip3));
+        if (_mm256_testz_si256(any, any)) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + j), in0);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + j + 8), in1);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + j + 16), in2);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + j + 24), in3);
+            continue;
+        }
+        const __m256i all =
+            _mm256_and_si256(_mm256_and_si256(skip0, skip1), _mm256_and_si256(skip2, skip3));
+        if (_mm256_testc_si256(all, ones)) continue;
+        _mm256_maskstore_epi32(out + j, _mm256_xor_si256(skip0, ones), in0);
+        _mm256_maskstore_epi32(out + j + 8, _mm256_xor_si256(skip1, ones), in1);
+        _mm256_maskstore_epi32(out + j + 16, _mm256_xor_si256(skip2, ones), in2);
+        _mm256_maskstore_epi32(out + j + 24, _mm256_xor_si256(skip3, ones), in3);
+    }
+    for (; j + 8 <= n; j += 8) {
+        const __m256i in = Load8(s + j);
+        _mm256_maskstore_epi32(out + j, _mm256_xor_si256(_mm256_cmpeq_epi32(in, keys), ones), in);
+    }
+    for (; j < n; ++j)
+        if (s[j] != key) d[j] = s[j];
+}
+
+// The copy's fields are read once, into locals: stores through the rows could change them,
+// for all the compiler knows, and it would read them again each row. The kind of copy is
+// decided once, not once a row. Sprites and tiles are a block of the stage (32 pixels) wide:
+// kWidth 32 fixes that width, so that the compiler unrolls the rows' loops (kWidth 0: the
+// copy's own width).
+template <class Pixel, int kBytes, int kWidth>
+[[gnu::always_inline]] inline void CopyUnscaledRows(const UnscaledRows<Pixel>& copy) {
+    const UnscaledRows<Pixel> c = copy;
+    const int rows = c.rows, width = kWidth ? kWidth : c.width;
+    if (rows <= 0) return;
+    const Pixel key = c.key;
+    // Upward: from the last row back.
+    const std::ptrdiff_t dstStep = c.upward ? -c.dstPitch : c.dstPitch;
+    const std::ptrdiff_t srcStep = c.upward ? -c.srcPitch : c.srcPitch;
+    std::uint8_t* d = c.dst + (c.upward ? c.dstPitch * (rows - 1) : 0);
+    const std::uint8_t* s = c.src + (c.upward ? c.srcPitch * (rows - 1) : 0);
+    if (c.keyed) {
+        for (int n = 0; n < rows; ++n, d += dstStep, s += srcStep) {
+            KeyedRow<Pixel, kBytes>(reinterpret_cast<Pixel*>(d), reinterpret_cast<const Pixel*>(s),
+                                    width, key);
+        }
+    } else if (c.overlap) {
+        const std::size_t rowBytes = static_cast<std::size_t>(width) * sizeof(Pixel);
+        for (int n = 0; n < rows; ++n, d += dstStep, s += srcStep) std::memmove(d, s, rowBytes);
+    } else {
+        for (int n = 0; n < rows; ++n, d += dstStep, s += srcStep)
+            CopyRow<Pixel, kBytes>(reinterpret_cast<Pixel*>(d), reinterpret_cast<const Pixel*>(s),
+                                   width);
     }
 }
 
 // The rows of one instruction set: 16 bytes at a time on the baseline, 32 with AVX2 (the same
-// comparison and selection, so the same pixels). One call a blit, not a row.
+// comparison; a selection on the baseline, a masked store with AVX2, which leave the same
+// pixels). One call a blit, not a row.
 template <class Pixel>
 using UnscaledRowsLoop = void (*)(const UnscaledRows<Pixel>&);
 
+constexpr int kBlockWidth = 32;
+
 template <class Pixel>
 void CopyUnscaledRowsBaseline(const UnscaledRows<Pixel>& c) {
-    CopyUnscaledRows<Pixel, 16>(c);
+    if (c.width == kBlockWidth)
+        CopyUnscaledRows<Pixel, 16, kBlockWidth>(c);
+    else
+        CopyUnscaledRows<Pixel, 16, 0>(c);
 }
+
+// The keyed rows of 32-bit pixels with AVX2, through masked stores.
+template <int kWidth>
+__attribute__((target("avx2"))) void MaskedKeyedRows(const UnscaledRows<std::uint32_t>& c) {
+    const int rows = c.rows, width = kWidth ? kWidth : c.width;
+    const std::uint32_t key = c.key;
+    if (rows <= 0) return;
+    const std::ptrdiff_t dstStep = c.upward ? -c.dstPitch : c.dstPitch;
+    const std::ptrdiff_t srcStep = c.upward ? -c.srcPitch : c.srcPitch;
+    std::uint8_t* d = c.dst + (c.upward ? c.dstPitch * (rows - 1) : 0);
+    const std::uint8_t* s = c.src + (c.upward ? c.srcPitch * (rows - 1) : 0);
+    for (int n = 0; n < rows; ++n, d += dstStep, s += srcStep)
+        MaskedKeyedRow(reinterpret_cast<std::uint32_t*>(d),
+                       reinterpret_cast<const std::uint32_t*>(s), width, key);
+}
+
 template <class Pixel>
 __attribute__((target("avx2"))) void CopyUnscaledRowsAvx2(const UnscaledRows<Pixel>& c) {
-    CopyUnscaledRows<Pixel, 32>(c);
+    const bool block = c.width == kBlockWidth;
+    if constexpr (sizeof(Pixel) == 4) {
+        if (c.keyed) {
+            if (block)
+                MaskedKeyedRows<kBlockWidth>(c);
+            else
+                MaskedKeyedRows<0>(c);
+            return;
+        }
+    }
+    if (block)
+        CopyUnscaledRows<Pixel, 32, kBlockWidth>(c);
+    else
+        CopyUnscaledRows<Pixel, 32, 0>(c);
 }
 
 std::atomic<bool> baselineKeyedRows{false};

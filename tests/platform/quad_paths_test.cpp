@@ -552,6 +552,103 @@ TEST_F(QuadPaths, SpritesHandedOverAsRectanglesDrawAsTheirVerticesDo) {
     EXPECT_GT(drawn, 0);
 }
 
+// Keyed sprites and tiles (texels wholly opaque or wholly transparent, in runs and whole
+// rows of each) handed over as rectangles, a block of the stage wide and not, cleared under
+// or not, under the texel's alpha and under vertex alphas: the rows the sprite loops select,
+// for both row loops, give the general path's pixels.
+TEST_F(QuadPaths, KeyedSpritesABlockWideGiveThePixelsOfTheGeneralPath) {
+    struct Formats {
+        D3DFORMAT target, texture;
+    };
+    const Formats formats[] = {{D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8},
+                               {D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8},
+                               {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5},
+                               {D3DFMT_A1R5G5B5, D3DFMT_A1R5G5B5}};
+    struct Setup {
+        DWORD colorOp, alphaOp;
+        D3DCOLOR diffuse;
+    };
+    const Setup setups[] = {{D3DTOP_MODULATE, D3DTOP_SELECTARG1, 0xFFFFFFFFu},
+                            {D3DTOP_SELECTARG1, D3DTOP_DISABLE, 0xFFFFFFFFu},
+                            {D3DTOP_SELECTARG1, D3DTOP_DISABLE, 0x80FFFFFFu},
+                            {D3DTOP_SELECTARG1, D3DTOP_DISABLE, 0x00FFFFFFu}};
+    // Left edge and width in the target, first texel column.
+    struct Span {
+        int x, w, sx;
+    };
+    const Span spans[] = {{0, 32, 0},  {3, 32, 5},  {8, 32, 32}, {1, 31, 7},
+                          {2, 33, 30}, {0, 40, 24}, {5, 16, 3},  {9, 8, 50}};
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    int drawn = 0;
+    for (const bool baseline : {false, true}) {
+        UseBaselineSpriteLoops(baseline);
+        for (const Formats& f : formats) {
+            Make(f.target, f.texture, 64, 32);
+            // Rows wholly transparent, wholly opaque, and runs of 1 to 12 texels of each.
+            SoftSurface& t = tex->Pixels();
+            std::uint32_t seed = 5;
+            for (int y = 0; y < 32; ++y) {
+                bool opaque = false;
+                int left = 0;
+                for (int x = 0; x < 64; ++x) {
+                    seed = seed * 1103515245u + 12345u;
+                    if (left-- == 0) {
+                        opaque = !opaque;
+                        left = static_cast<int>((seed >> 20) % 12);
+                    }
+                    const bool on = y % 4 == 0 ? false : y % 4 == 1 ? true : opaque;
+                    t.SetPixel(x, y, ArgbToPixel(f.texture, (on ? 0xFF000000u : 0u) | (seed >> 8)));
+                }
+            }
+            for (const Setup& st : setups) {
+                SetStage(st.colorOp, D3DTA_TEXTURE, D3DTA_DIFFUSE, st.alphaOp, D3DTA_TEXTURE,
+                         D3DTA_DIFFUSE);
+                for (const Span& sp : spans) {
+                    for (const bool clear : {false, true}) {
+                        const RECT r{sp.x, 3, sp.x + sp.w, 14};
+                        const int sy = 1 + sp.sx % 7;
+                        const float u0 = static_cast<float>(sp.sx) / 64,
+                                    u1 = static_cast<float>(sp.sx + sp.w) / 64,
+                                    v0 = static_cast<float>(sy) / 32,
+                                    v1 = static_cast<float>(sy + 11) / 32;
+                        const float l = static_cast<float>(r.left) - 0.5f,
+                                    rr = static_cast<float>(r.right) - 0.5f;
+                        const D3DCOLOR d = st.diffuse, key = 0x00123456u;
+                        const D3DTLVERTEX q[4] = {{l, 2.5f, 0, 1, d, u0, v0},
+                                                  {l, 13.5f, 0, 1, d, u0, v1},
+                                                  {rr, 2.5f, 0, 1, d, u1, v0},
+                                                  {rr, 13.5f, 0, 1, d, u1, v1}};
+                        PaintTargets(static_cast<std::uint32_t>(sp.x * 8 + sp.sx));
+                        device->SetRenderTarget(0, back);
+                        UseGeneralQuadPath(true);
+                        ASSERT_EQ(device->BeginScene(), D3D_OK);
+                        ASSERT_EQ(device->DrawQuadOnto(generalLevel, q, clear ? &r : nullptr, key),
+                                  D3D_OK);
+                        device->EndScene();
+                        UseGeneralQuadPath(false);
+                        ASSERT_EQ(device->BeginScene(), D3D_OK);
+                        const bool took = device->DrawSpriteRectOnto(
+                            fastLevel, r, sp.sx, sy, 64, 32, d, clear ? &r : nullptr, key);
+                        device->EndScene();
+                        const std::string what =
+                            "width " + std::to_string(sp.w) + " at " + std::to_string(sp.x) +
+                            " onto " + std::to_string(f.target) + " diffuse " + std::to_string(d) +
+                            (clear ? " cleared" : "") + (baseline ? " baseline" : "");
+                        ASSERT_TRUE(took) << what;
+                        EXPECT_EQ(device->LastQuadPath(), Path::SpriteWhole) << what;
+                        EXPECT_EQ(Differences(), 0) << what;
+                        ++drawn;
+                    }
+                }
+            }
+        }
+    }
+    UseBaselineSpriteLoops(false);
+    EXPECT_EQ(drawn, 2 * 4 * 4 * 8 * 2);
+}
+
 // The device refuses a quad handed over outside a scene, onto a surface that is not a render
 // target or onto a locked one, and draws nothing.
 TEST_F(QuadPaths, QuadsHandedOverAreRefusedWhereDrawPrimitiveIsRefused) {

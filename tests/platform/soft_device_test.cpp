@@ -171,4 +171,73 @@ TEST(Copy, UnscaledRowsCopyEveryPixelButTheKey) {
     }
 }
 
+// Keyed copies of sprite-like rows, where the key comes in runs: rows wholly the key, rows
+// without it, and runs of every length between, over several rows at once, with both row
+// loops (the wider one looks at whole runs of pixels before it stores them). Each pixel equal
+// to the key is left out, every other one copied, and nothing past the rectangle is touched.
+TEST(Copy, KeyedRowsInRunsCopyEveryPixelButTheKey) {
+    constexpr int kRows = 3, kWidth = 140;
+    for (const D3DFORMAT format : {D3DFMT_P8, D3DFMT_R5G6B5, D3DFMT_X8R8G8B8}) {
+        const int bytes = BytesPerPixel(format);
+        const std::uint32_t mask = bytes == 1 ? 0xFF : bytes == 2 ? 0xFFFF : 0xFFFFFFFF;
+        const std::uint32_t key = 0x00FF00FFu & mask;
+        auto src = SoftSurface::Create(kWidth, kRows, format);
+        auto dst = SoftSurface::Create(kWidth + 4, kRows, format);
+        std::uint32_t seed = 99;
+        auto next = [&seed] {
+            seed = seed * 1103515245u + 12345u;
+            return seed >> 8;
+        };
+        // pattern 0: all key; 1: no key; 2: runs of 1 to 40 of each.
+        for (int pattern = 0; pattern < 3; ++pattern) {
+            for (int y = 0; y < kRows; ++y) {
+                bool keyRun = next() % 2 == 0;
+                int left = 0;
+                for (int x = 0; x < kWidth; ++x) {
+                    if (left-- == 0) {
+                        keyRun = !keyRun;
+                        left = static_cast<int>(next() % 40);
+                    }
+                    const bool isKey = pattern == 0 || (pattern == 2 && keyRun);
+                    // Pixels that are not the key differ from it by one bit at times.
+                    const std::uint32_t other =
+                        next() % 4 == 0 ? key ^ (1u << next() % (8 * bytes)) : next() | 1u;
+                    src->SetPixel(x, y,
+                                  isKey                   ? key
+                                  : (other & mask) == key ? key ^ 1
+                                                          : other & mask);
+                }
+            }
+            for (const bool baseline : {false, true}) {
+                UseBaselineKeyedRows(baseline);
+                for (int from = 0; from < 3; ++from) {
+                    for (int n = 0; n <= kWidth - from; n += (n < 72 ? 1 : 9)) {
+                        const int at = (n + from) % 4;
+                        for (int y = 0; y < kRows; ++y)
+                            for (int x = 0; x < kWidth + 4; ++x)
+                                dst->SetPixel(x, y, (0x01234567u * (x + 7 * y + 1)) & mask);
+                        CopyPixels(*dst, RECT{at, 0, at + n, kRows}, *src,
+                                   RECT{from, 0, from + n, kRows}, &key);
+                        int wrong = 0;
+                        for (int y = 0; y < kRows; ++y) {
+                            for (int x = 0; x < kWidth + 4; ++x) {
+                                const std::uint32_t before = (0x01234567u * (x + 7 * y + 1)) & mask;
+                                const bool inside = x >= at && x < at + n;
+                                const std::uint32_t s = inside ? src->Pixel(from + x - at, y) : 0;
+                                const std::uint32_t want = inside && s != key ? s : before;
+                                if (dst->Pixel(x, y) != want && wrong++ < 3)
+                                    ADD_FAILURE()
+                                        << "format " << format << " pattern " << pattern
+                                        << " baseline " << baseline << " from " << from << " at "
+                                        << at << " length " << n << " pixel " << x << "," << y;
+                            }
+                        }
+                    }
+                }
+            }
+            UseBaselineKeyedRows(false);
+        }
+    }
+}
+
 }  // namespace
