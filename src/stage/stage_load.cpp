@@ -1,6 +1,7 @@
 #include "stage/stage_load.h"
 
 #include <atomic>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -97,6 +98,25 @@ void RequestClose() {
     plat::PostMessage(hWndMain, plat::WM_CLOSE, 0, 0);
 }
 
+// A replay file ("NAME.rpl4_NNN") holds the stage body first and the replay after it, so its
+// stage's end value stands where the body ends, not in the file's last four bytes.
+bool IsReplayFile(std::string_view path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos) return false;
+    constexpr std::string_view kReplayExtension = "rpl4_";
+    const std::string_view ext = path.substr(dot + 1);
+    if (ext.size() < kReplayExtension.size()) return false;
+    for (std::size_t i = 0; i < kReplayExtension.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(ext[i])) != kReplayExtension[i]) return false;
+    return true;
+}
+
+void RefuseDamagedStage(std::string_view path) {
+    const std::string name(path);
+    ErrorBoxF("ステージファイル %s が破損しています！", name.c_str());
+    RequestClose();
+}
+
 }  // namespace
 
 bool StageLoadThreadAlive() {
@@ -114,7 +134,8 @@ int CheckStageFileTerminator(std::string_view path) {
         return 1;
     }
     dwFileVersion = version;
-    if (version < kStageEndMarkCheckedVersion) {
+    // A replay's end value is tested once its stage body has been read.
+    if (version < kStageEndMarkCheckedVersion || IsReplayFile(path)) {
         std::fclose(file);
         return 1;
     }
@@ -122,9 +143,7 @@ int CheckStageFileTerminator(std::string_view path) {
     const bool read = std::fseek(file, -4, SEEK_END) == 0 && std::fread(&end, 4, 1, file) == 1;
     std::fclose(file);
     if (read && end == STAGE_END_MARK) return 1;
-    const std::string name(path);
-    ErrorBoxF("ステージファイル %s が破損しています！", name.c_str());
-    RequestClose();
+    RefuseDamagedStage(path);
     return 0;
 }
 
@@ -164,6 +183,11 @@ int LoadStageForPlay(std::string_view path, int numbered, cEdStage* destination)
 
     if (!EdStageWork.bLoadSucceeded) {
         ErrorBoxF("ステージファイル %s の読み込みに失敗しました！", stagePath.c_str());
+        return 0;
+    }
+    if (IsReplayFile(stagePath) && dwFileVersion >= kStageEndMarkCheckedVersion &&
+        EdStageWork.dwEndMark != STAGE_END_MARK) {
+        RefuseDamagedStage(stagePath);
         return 0;
     }
     RepairDamagedStageValues(EdStageWork);

@@ -317,6 +317,31 @@ TEST_F(StageLoad, EndValueIsNotTestedBefore174) {
     EXPECT_TRUE(plat::ShownBoxes().empty());
 }
 
+// A replay file, chosen in the stage chooser, holds the stage body and the replay after it:
+// the end value is the body's, wherever the file ends.
+TEST_F(StageLoad, ReplayFileEndValueIsTheStageBodys) {
+    const Bytes tail = {1, 2, 3, 4, 5, 6, 7, 8};
+    Bytes replay = StageBytes(22);
+    replay.insert(replay.end(), tail.begin(), tail.end());
+    WriteFile("r.rpl4_000", replay);
+    EXPECT_EQ(LoadStageForPlay("r.rpl4_000", 0, &destination_), 1);
+    EXPECT_EQ(destination_.nWidth, 22);
+    EXPECT_TRUE(plat::ShownBoxes().empty());
+
+    Bytes damaged = StageBytes(23);
+    SetLastU32(damaged, 0);
+    damaged.insert(damaged.end(), tail.begin(), tail.end());
+    SetLastU32(damaged, STAGE_END_MARK);  // the file's last bytes are no proof
+    WriteFile("d.RPL4_001", damaged);
+    EXPECT_EQ(LoadStageForPlay("d.RPL4_001", 0, &destination_), 0);
+    const auto boxes = plat::ShownBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, Utf8(u8"ステージファイル d.RPL4_001 が破損しています！"));
+    Pump();
+    EXPECT_EQ(closeRequests, 1);
+    EXPECT_EQ(destination_.nWidth, 22);
+}
+
 // The pipe stands for a stage file whose reading takes as long as the test wants.
 class StageLoadPipe : public StageLoad {
 protected:
