@@ -1,8 +1,8 @@
 // The menus end to end, headless on the virtual clock: golden frames of the title (picture and
 // text menus), the continue list with two slots written before the run, the challenge stage
-// list and the options in the six display configurations; and one run through the menus that
-// sets the effect volume, plays the first challenge stage, leaves it through the pause menu
-// and exits from the title.
+// list (also with a ranking table shown) and the options in the six display configurations; and
+// one run through the menus that sets the effect volume, plays the first challenge stage, leaves
+// it through the pause menu and exits from the title.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,6 +13,7 @@
 #include "golden_frame.h"
 #include "player_harness.h"
 #include "scene/game_progress.h"
+#include "scene/ranking.h"
 #include "state_log_run.h"
 
 namespace {
@@ -22,6 +23,7 @@ constexpr int kKeyDown = 0x28;
 constexpr int kKeyConfirm = 0x5A;  // Z, button 1
 constexpr int kKeyCancel = 0x58;   // X, button 2
 constexpr int kKeyPause = 0x20;
+constexpr int kKeyRankings = 0x43;  // C, button 3
 
 // A key held for two frames from `frame`.
 void Press(std::vector<std::string>& script, int frame, int vk) {
@@ -99,6 +101,28 @@ TEST_P(MenuScreens, TitleWithATextMenu) {
     ASSERT_TRUE(result.ended);
     EXPECT_EQ(result.exitCode, 0) << result.errorLog;
     ExpectGolden(project.Captured(kTitleFrame), "title_text");
+}
+
+// The stage list with the first stage's ranking file (the series key c01), written before the
+// run: C (button 3) shows its score table beside the list.
+TEST_P(MenuScreens, StageListWithItsRankingTable) {
+    PlayerProject project;
+    ASSERT_TRUE(project.Make(GetParam()));
+    RankSet stored;
+    stored.m_vecTable[0].Add("ann", 900);
+    stored.m_vecTable[0].Add("bob", 120);
+    std::filesystem::create_directories(project.Path("user_data/challenge"));
+    ASSERT_EQ(stored.SaveToFile(project.Path("user_data/challenge/c01.rkg")), 1);
+    PlayerRun run;
+    for (int f : {20, 24}) Press(run.script, f, kKeyDown);  // challenge
+    Press(run.script, 28, kKeyConfirm);
+    Press(run.script, 60, kKeyRankings);
+    run.capture = {kStageListFrame};
+    run.quitAfter = kStageListFrame + 1;
+    const PlayerResult result = project.Run(run);
+    ASSERT_TRUE(result.ended);
+    EXPECT_EQ(result.exitCode, 0) << result.errorLog;
+    ExpectGolden(project.Captured(kStageListFrame), "stage_list_ranking");
 }
 
 const PlayerConfig kMenuConfigs[] = {kPlayerConfigs[0], {"D3D16Window", 1, 1, 16},
