@@ -42,6 +42,9 @@ void AddFromFile(SurfaceVector& surfaces, SurfaceDefVector& defs, const std::str
     const int result = DDCreateSurfaceFromFile(&sd, def.szFileName, 1, nBpp, ddMemory, 0, share,
                                                nullptr, mirrorWidth, 0, 0);
     if (!DDCheckResult(result)) ErrorLog(failure, def.szFileName);
+    // In Direct3D a copy owns no texture: it draws with the first image's, mirrored by its
+    // cells where it has them. DirectDraw loads every copy as a surface of its own.
+    if (lpDTCon && share) sd.lpShareSD = share;
 }
 
 void ReleaseAll(SurfaceVector& surfaces, SurfaceDefVector& defs) {
