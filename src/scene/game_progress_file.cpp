@@ -1,8 +1,8 @@
 // The progress record in its files: the registered members, then the tail of lists, and the
 // upgrade of files written by older versions.
 #include <algorithm>
-#include <cstring>
 
+#include "data/record_surplus.h"
 #include "data/record_visitor.h"
 #include "data/system_record.h"
 #include "data/world_map.h"
@@ -28,36 +28,6 @@ void LoadIntList(RecordReader& reader, CheckedVector<std::int32_t>& list) {
 void SaveIntList(RecordWriter& writer, const CheckedVector<std::int32_t>& list) {
     writer.WriteU32(list.Size());
     for (std::int32_t value : list) writer.Write(&value, sizeof value);
-}
-
-// A record that stores more fields or strings than its class has at the file's version is
-// damaged: the read ends before it, instead of taking the checked access (which would ask
-// the program to close over a player's file). Counts the record can hold are read by its
-// own Load.
-bool RefuseSurplus(RecordReader& reader, SerialRecord& record) {
-    const std::vector<std::uint8_t>& bytes = reader.Bytes();
-    std::size_t at = reader.Offset();
-    const auto peek = [&](std::size_t offset, std::uint32_t* value) {
-        if (offset > bytes.size() || bytes.size() - offset < 4) return false;
-        std::memcpy(value, bytes.data() + offset, 4);
-        return true;
-    };
-    std::uint32_t fields = 0;
-    if (!peek(at, &fields)) return true;  // the record's own read finds the end
-    record.BindTables(reader.Version());
-    bool surplus = fields > static_cast<std::uint32_t>(record.FieldCount());
-    if (!surplus) {
-        at += 4;
-        for (std::uint32_t i = 0; i < fields; ++i) {
-            const FieldEntry f = record.FieldAt(static_cast<int>(i));
-            at += std::size_t{f.count} * static_cast<std::size_t>(f.size);
-        }
-        std::uint32_t strings = 0;
-        surplus = peek(at, &strings) && strings > static_cast<std::uint32_t>(record.StringCount());
-    }
-    record.BindTables(dwDataVersion);
-    if (surplus) reader.StopHere("the record stores more members than it has");
-    return !surplus;
 }
 
 template <class T>

@@ -1,42 +1,13 @@
 #include "scene/ranking.h"
 
-#include <cstring>
 #include <utility>
 
+#include "data/record_surplus.h"
 #include "data/record_visitor.h"
 
 RankSet Ranking;
 
 namespace {
-
-// True when the record body at the reader's position stores no more fields and strings than
-// the record registers. A surplus would otherwise take the checked access, which closes the
-// program over a damaged ranking file; the read ends instead.
-bool BodyFits(RecordReader& reader, SerialRecord& record) {
-    const std::vector<std::uint8_t>& bytes = reader.Bytes();
-    std::size_t at = reader.Offset();
-    const auto peek = [&](std::size_t offset, std::uint32_t* value) {
-        if (offset > bytes.size() || bytes.size() - offset < 4) return false;
-        std::memcpy(value, bytes.data() + offset, 4);
-        return true;
-    };
-    std::uint32_t fields = 0;
-    if (!peek(at, &fields)) return true;  // the record's own read finds the end
-    record.BindTables(reader.Version());
-    bool surplus = fields > static_cast<std::uint32_t>(record.FieldCount());
-    if (!surplus) {
-        at += 4;
-        for (std::uint32_t i = 0; i < fields; ++i) {
-            const FieldEntry f = record.FieldAt(static_cast<int>(i));
-            at += std::size_t{f.count} * static_cast<std::size_t>(f.size);
-        }
-        std::uint32_t strings = 0;
-        surplus = peek(at, &strings) && strings > static_cast<std::uint32_t>(record.StringCount());
-    }
-    record.BindTables(dwDataVersion);
-    if (surplus) reader.StopHere("the record stores more members than it has");
-    return !surplus;
-}
 
 // The smallest body of a place: its field count and its string count.
 constexpr std::size_t kMinEntryBytes = 8;
@@ -68,7 +39,7 @@ void RankEntry::Rebind(std::uint32_t) {
 }
 
 void RankEntry::Load(RecordReader& reader) {
-    if (BodyFits(reader, *this)) SerialRecord::Load(reader);
+    if (RefuseSurplus(reader, *this)) SerialRecord::Load(reader);
 }
 
 // ---------------------------------------------------------------- tables
@@ -89,7 +60,7 @@ void RankTable::Reset() {
 }
 
 void RankTable::Load(RecordReader& reader) {
-    if (!BodyFits(reader, *this)) return;
+    if (!RefuseSurplus(reader, *this)) return;
     SerialRecord::Load(reader);
     LoadRecordList(reader, m_vecEntry, kMinEntryBytes);
 }
@@ -139,7 +110,7 @@ void RankSet::Reset() {
 }
 
 void RankSet::Load(RecordReader& reader) {
-    if (!BodyFits(reader, *this)) return;
+    if (!RefuseSurplus(reader, *this)) return;
     SerialRecord::Load(reader);
     LoadRecordList(reader, m_vecTable, kMinTableBytes);
     if (reader.Version() <= kRankThreeTableVersion) {
