@@ -175,6 +175,10 @@ protected:
         DSSoundData.resize(2);
         ASSERT_TRUE(DS_CreateSoundEffect(DSSoundData[1], "cursor.wav", 5, 0));
     }
+    void TearDown() override {
+        if (DSSoundData.Size() > 1) DS_ReleaseSoundEffect(DSSoundData[1]);
+        SoundTest::TearDown();
+    }
     static int Plays(std::uint16_t dir, int mask, int n) {
         DSSoundData[1].nNext = 0;
         PlayCursorSe(Keys(dir), mask, n);
