@@ -37,12 +37,12 @@ TEST_F(FileDialogs, OpenAnswersBecomeAbsolutePaths) {
         bool chosen;
         std::string path;  // after the current folder and '\'
     };
-    const std::string longName(300, 'a');
+    const std::string longScript = "dialog open " + std::string(300, 'a');
     const Case cases[] = {
         {"dialog open data\\stg4\\a.stg4_000", true, "data\\stg4\\a.stg4_000"},
         {"dialog open cancel", false, ""},
         {"", false, ""},
-        {("dialog open " + longName).c_str(), false, ""},
+        {longScript.c_str(), false, ""},
     };
     for (const Case& c : cases) {
         plat::LoadScriptText(c.script, "");
