@@ -1,8 +1,8 @@
 // The menus end to end, headless on the virtual clock: golden frames of the title (picture and
 // text menus), the continue list with two slots written before the run, the challenge stage
 // list (also with a ranking table shown) and the options in the six display configurations; and
-// one run through the menus that sets the effect volume, plays the first challenge stage, leaves
-// it through the pause menu and exits from the title.
+// one run through the menus that sets the effect volume and the fixed ranking name, plays the
+// first challenge stage, leaves it through the pause menu and exits from the title.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -130,7 +130,8 @@ const PlayerConfig kMenuConfigs[] = {kPlayerConfigs[0], {"D3D16Window", 1, 1, 16
                                      kPlayerConfigs[3], kPlayerConfigs[4]};
 INSTANTIATE_TEST_SUITE_P(Configs, MenuScreens, ::testing::ValuesIn(kMenuConfigs), PlayerConfigName);
 
-// Title -> options: the effect volume from 7 to 3, back; title -> challenge -> stage 1, which
+// Title -> options: the effect volume from 7 to 3, the fixed ranking name typed into its
+// dialog, back; title -> challenge -> stage 1, which
 // plays; pause -> to the title; exit. The run ends by itself, long before its last frame.
 TEST(MenuRun, OptionsChallengeStagePauseAndExit) {
     PlayerProject project;
@@ -142,15 +143,19 @@ TEST(MenuRun, OptionsChallengeStagePauseAndExit) {
     Press(run.script, 78, kKeyConfirm);
     for (int f : {82, 86, 90, 94}) Press(run.script, f, kKeyDown);
     Press(run.script, 98, kKeyConfirm);
-    Press(run.script, 102, kKeyCancel);                          // to the title
-    for (int f : {130, 134, 138}) Press(run.script, f, kKeyUp);  // challenge
-    Press(run.script, 142, kKeyConfirm);
-    Press(run.script, 170, kKeyConfirm);  // stage 1
-    Press(run.script, 320, kKeyPause);
-    Press(run.script, 330, kKeyUp);  // "to the title"
-    Press(run.script, 336, kKeyConfirm);
-    for (int f : {370, 374, 378, 382}) Press(run.script, f, kKeyDown);  // exit
-    Press(run.script, 386, kKeyConfirm);
+    for (int f : {102, 106}) Press(run.script, f, kKeyDown);  // the ranking name
+    Press(run.script, 110, kKeyConfirm);
+    run.script.push_back("dialog name ok text=abc");
+    constexpr int k = 12;                    // the later keys, after the name
+    Press(run.script, 102 + k, kKeyCancel);  // to the title
+    for (int f : {130 + k, 134 + k, 138 + k}) Press(run.script, f, kKeyUp);  // challenge
+    Press(run.script, 142 + k, kKeyConfirm);
+    Press(run.script, 170 + k, kKeyConfirm);  // stage 1
+    Press(run.script, 320 + k, kKeyPause);
+    Press(run.script, 330 + k, kKeyUp);  // "to the title"
+    Press(run.script, 336 + k, kKeyConfirm);
+    for (int f : {370 + k, 374 + k, 378 + k, 382 + k}) Press(run.script, f, kKeyDown);  // exit
+    Press(run.script, 386 + k, kKeyConfirm);
     constexpr int kLastFrame = 600;
     run.quitAfter = kLastFrame;
     run.capture = {kLastFrame - 1};
@@ -158,12 +163,14 @@ TEST(MenuRun, OptionsChallengeStagePauseAndExit) {
     const PlayerResult result = project.Run(run);
     ASSERT_TRUE(result.ended);
     EXPECT_EQ(result.exitCode, 0) << result.errorLog;
-    EXPECT_EQ(result.boxLog, "");
+    // No box: the one dialog shown is the name's, answered by the script.
+    EXPECT_EQ(result.boxLog, "dialog name \"\" -> ok text=abc = 1\n");
     // Closed from the title's exit item, not by the end of the run.
     EXPECT_EQ(project.Captured(kLastFrame - 1).width, 0);
 
     OptionData expected;
     expected.nSeVolume = 3;
+    expected.strRankingName = "abc";
     const std::vector<std::uint8_t> bytes = expected.SaveToBytes();
     EXPECT_EQ(PlayerProject::ReadFile(project.Path("user_data/Option.dat")),
               std::string(bytes.begin(), bytes.end()));
