@@ -125,10 +125,8 @@ TEST_P(MenuScreens, StageListWithItsRankingTable) {
     ExpectGolden(project.Captured(kStageListFrame), "stage_list_ranking");
 }
 
-const PlayerConfig kMenuConfigs[] = {kPlayerConfigs[0], {"D3D16Window", 1, 1, 16},
-                                     kPlayerConfigs[1], kPlayerConfigs[2],
-                                     kPlayerConfigs[3], kPlayerConfigs[4]};
-INSTANTIATE_TEST_SUITE_P(Configs, MenuScreens, ::testing::ValuesIn(kMenuConfigs), PlayerConfigName);
+INSTANTIATE_TEST_SUITE_P(Configs, MenuScreens, ::testing::ValuesIn(kAllPlayerConfigs),
+                         PlayerConfigName);
 
 // Title -> options: the effect volume from 7 to 3, the fixed ranking name typed into its
 // dialog, back; title -> challenge -> stage 1, which

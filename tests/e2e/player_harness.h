@@ -50,6 +50,12 @@ inline const PlayerConfig kPlayerConfigs[] = {
     {"D3D32Window", 1, 1, 32}, {"D3D16Full", 1, 0, 16}, {"DD32Window", 0, 1, 32},
     {"DD16Full", 0, 0, 16},    {"DD8Full", 0, 0, 8},
 };
+// All six display configurations: the five above and the 16-bit window, which needs a 16-bit
+// desktop (PlayerProject::Make sets it).
+inline const PlayerConfig kAllPlayerConfigs[] = {
+    kPlayerConfigs[0], {"D3D16Window", 1, 1, 16}, kPlayerConfigs[1],
+    kPlayerConfigs[2], kPlayerConfigs[3],         kPlayerConfigs[4],
+};
 
 struct PlayerRun {
     std::string stage;                // the command line: the stage file to play, or ""

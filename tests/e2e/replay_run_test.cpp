@@ -265,7 +265,7 @@ TEST_P(ReplayPlayBack, EachFilePlaysItsAttemptAgainTwice) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Configs, ReplayPlayBack, ::testing::ValuesIn(kPlayerConfigs),
+INSTANTIATE_TEST_SUITE_P(Configs, ReplayPlayBack, ::testing::ValuesIn(kAllPlayerConfigs),
                          PlayerConfigName);
 
 TEST_F(ReplayRun, AChangedSeedPlaysDifferently) {

@@ -94,11 +94,7 @@ TEST_P(StageImages, LayersInTheirZOrder) {
     ExpectGolden(frames[0], "layers");
 }
 
-// The five configurations of the other runs and the 16-bit window, on a 16-bit desktop.
-const PlayerConfig kStageConfigs[] = {kPlayerConfigs[0], {"D3D16Window", 1, 1, 16},
-                                      kPlayerConfigs[1], kPlayerConfigs[2],
-                                      kPlayerConfigs[3], kPlayerConfigs[4]};
-INSTANTIATE_TEST_SUITE_P(Configs, StageImages, ::testing::ValuesIn(kStageConfigs),
+INSTANTIATE_TEST_SUITE_P(Configs, StageImages, ::testing::ValuesIn(kAllPlayerConfigs),
                          PlayerConfigName);
 
 // The shoot stage: the hero fires on X (button 2) and swings its sword on C (button 3); the

@@ -116,9 +116,7 @@ TEST_P(MapImages, TheCavesTitleAndBestScoreWithUnlimitedLives) {
     ExpectGolden(frames[0], "cave");
 }
 
-const PlayerConfig kMapConfigs[] = {kPlayerConfigs[0], {"D3D16Window", 1, 1, 16},
-                                    kPlayerConfigs[1], kPlayerConfigs[2],
-                                    kPlayerConfigs[3], kPlayerConfigs[4]};
-INSTANTIATE_TEST_SUITE_P(Configs, MapImages, ::testing::ValuesIn(kMapConfigs), PlayerConfigName);
+INSTANTIATE_TEST_SUITE_P(Configs, MapImages, ::testing::ValuesIn(kAllPlayerConfigs),
+                         PlayerConfigName);
 
 }  // namespace
