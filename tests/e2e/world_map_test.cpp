@@ -2,16 +2,19 @@
 // the start (its tiles, the icons of a cleared and an uncleared stage, the sea picture shifted
 // for a view that starts left of and above the map, the lives box), the hero's four facings and
 // the second frame of his walk, the question on stepping onto the forest, and the cave's title
-// and best score with unlimited lives. The runs start in the world map scene with a progress
-// of their own; the frames are compared with tests/golden/map_<configuration>_<what>.png.
+// and best score with unlimited lives, and its ranking panel. The runs start in the world map scene
+// with a progress of their own; the frames are compared with
+// tests/golden/map_<configuration>_<what>.png.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "golden_frame.h"
 #include "player_harness.h"
 #include "scene/game_progress.h"
+#include "scene/ranking.h"
 #include "scene/scene_manager.h"
 
 namespace {
@@ -41,6 +44,19 @@ void StartOnTheCave() {
     Progress.m_nLives = kUnlimitedLives;
     Progress.RecordStageScore("data\\stg4\\cave.", 1250);
     SceneMgr.m_nScene = SCENE_WORLDMAP;
+}
+
+// As StartOnTheCave, with the cave's story ranking file (the child runs in the project's
+// folder) and rankings kept, as a story begun at the title keeps them.
+void StartOnTheCaveWithItsRanking() {
+    StartOnTheCave();
+    SceneMgr.m_nPlayMode = PLAYMODE_STORY;
+    SceneMgr.m_bRanking = 1;
+    RankSet stored;
+    stored.m_vecTable[0].Add("ann", 1250);
+    stored.m_vecTable[0].Add("bob", 300);
+    std::filesystem::create_directories("user_data/story");
+    if (stored.SaveToFile("user_data/story/cave.rkg") != 1) _exit(91);
 }
 
 std::vector<std::string> Key(int frame, const char* code) {
@@ -114,6 +130,14 @@ TEST_P(MapImages, TheCavesTitleAndBestScoreWithUnlimitedLives) {
     const std::vector<Frame> frames = Play(StartOnTheCave, {kCaveFrame});
     ASSERT_EQ(frames.size(), 1u);
     ExpectGolden(frames[0], "cave");
+}
+
+// C (button 3) opens the ranking panel of the stage under the hero.
+TEST_P(MapImages, TheCavesRankingPanel) {
+    const std::vector<Frame> frames =
+        Play(StartOnTheCaveWithItsRanking, {kCaveFrame + 10}, Key(kCaveFrame, "0x43"));
+    ASSERT_EQ(frames.size(), 1u);
+    ExpectGolden(frames[0], "cave_ranking");
 }
 
 INSTANTIATE_TEST_SUITE_P(Configs, MapImages, ::testing::ValuesIn(kAllPlayerConfigs),
