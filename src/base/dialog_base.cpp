@@ -121,3 +121,14 @@ cCtrlBase* FindControlById(CheckedVector<cCtrlBase*>& controls, int id) {
     plat::PostMessage(hWndMain, plat::WM_CLOSE, 0, 0);
     return nullptr;
 }
+
+plat::LRESULT DLG_CLASS::DispatchClosingAsCancel(plat::HWND hwnd, std::uint32_t msg,
+                                                 plat::WPARAM wParam, plat::LPARAM lParam) {
+    const plat::LRESULT r = Dispatch(hwnd, msg, wParam, lParam);
+    if (msg == plat::WM_DESTROY) return 1;
+    if (msg == plat::WM_CLOSE) {
+        End(0);
+        return 1;
+    }
+    return r != 0 ? 1 : 0;
+}

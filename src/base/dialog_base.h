@@ -40,6 +40,10 @@ public:
 protected:
     // The dialog resource.
     virtual const plat::DlgTemplate& Template() const = 0;
+    // The window procedure of a dialog whose close box ends it with 0 (its Cancel): the
+    // message goes through Dispatch; WM_CLOSE and WM_DESTROY count as handled.
+    plat::LRESULT DispatchClosingAsCancel(plat::HWND hwnd, std::uint32_t msg, plat::WPARAM wParam,
+                                          plat::LPARAM lParam);
 };
 
 // The command filter of the concrete dialogs: lets every command through.

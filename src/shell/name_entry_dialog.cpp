@@ -95,12 +95,6 @@ void cNameEntryDialog::OnCommand(plat::WPARAM wParam, plat::LPARAM lParam) {
 
 plat::LRESULT cNameEntryDialog::WndProc(plat::HWND hwnd, std::uint32_t msg, plat::WPARAM wParam,
                                         plat::LPARAM lParam) {
-    const plat::LRESULT r = Dispatch(hwnd, msg, wParam, lParam);
-    if (msg == plat::WM_DESTROY) return 1;
-    if (msg == plat::WM_CLOSE) {
-        // The close box keeps the old name.
-        End(0);
-        return 1;
-    }
-    return r != 0 ? 1 : 0;
+    // The close box keeps the old name.
+    return DispatchClosingAsCancel(hwnd, msg, wParam, lParam);
 }

@@ -118,14 +118,8 @@ void cStartDialog::OnCommand(plat::WPARAM wParam, plat::LPARAM lParam) {
 
 plat::LRESULT cStartDialog::WndProc(plat::HWND hwnd, std::uint32_t msg, plat::WPARAM wParam,
                                     plat::LPARAM lParam) {
-    const plat::LRESULT r = Dispatch(hwnd, msg, wParam, lParam);
-    if (msg == plat::WM_DESTROY) return 1;
-    if (msg == plat::WM_CLOSE) {
-        // The close box counts as Cancel.
-        End(0);
-        return 1;
-    }
-    return r != 0 ? 1 : 0;
+    // The close box counts as Cancel.
+    return DispatchClosingAsCancel(hwnd, msg, wParam, lParam);
 }
 
 int bStartCancelled = 0;
