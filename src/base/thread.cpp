@@ -75,6 +75,11 @@ bool cThread::Running() const {
     return m_hThread != nullptr;
 }
 
+bool cThread::Ended() const {
+    std::lock_guard lock(m_mutex);
+    return m_hThread != nullptr && plat::WaitForSingleObject(m_hThread, 0) == plat::WAIT_OBJECT_0;
+}
+
 void cThread::Exit() {
     // Two threads may exit the same object at once (the close sequence and a destructor):
     // the second waits for the first and then finds the object empty.

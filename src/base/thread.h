@@ -27,6 +27,8 @@ public:
     void Exit();
 
     bool Running() const;
+    // True once the thread's function has returned (the object still holds it until Wait).
+    bool Ended() const;
     // 0 while the object is empty.
     std::uint32_t ThreadId() const { return m_dwThreadId; }
 

@@ -51,9 +51,11 @@ void DrawFrozen(cGameScene& scene) {
 bool RunOn(cThread& thread, plat::ThreadProc body, cGameScene& scene, int post) {
     if (!thread.Create(body, &scene)) return false;
     if (post) {
-        // The new thread has no queue until it first looks at it.
-        for (std::uint32_t id = thread.ThreadId(); id != 0; id = thread.ThreadId()) {
-            if (plat::PostThreadMessage(id, kStartMessage, 0, 0)) break;
+        // The new thread has no queue until it first looks at it; a short wait may also be
+        // over before the message could be posted, and then no post can ever succeed.
+        while (!thread.Ended()) {
+            const std::uint32_t id = thread.ThreadId();
+            if (id == 0 || plat::PostThreadMessage(id, kStartMessage, 0, 0)) break;
             plat::Sleep(0);
         }
     }
