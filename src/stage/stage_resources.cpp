@@ -134,6 +134,9 @@ void cGameScene::BuildShotCellSheets() {
 }
 
 void BuildSightMask(cGameScene&) {
+    // Without an open display there is nothing to build the mask on (and no lack of memory
+    // to report); the stage's set-up builds it once a display exists.
+    if (lpDTCon == nullptr && lpDDCon == nullptr) return;
     DDSURFACEDATA& mask = StdSD[kSightMaskSurface];
     DDSURFACEDATA& hole = StdSD[kSightHoleSurface];
     DDReleaseSurface(&mask);
