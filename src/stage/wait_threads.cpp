@@ -36,6 +36,38 @@ bool TakeMessage(bool* quit) {
     return true;
 }
 
+// Where a waiting thread stands before its next frame.
+enum class WaitStep {
+    kFrame,        // a frame is due
+    kAgain,        // a message was taken, or the thread idles: look again
+    kQuit,         // WM_QUIT came
+    kCloseWaited,  // a close request has waited kCloseWaitMs for its WM_QUIT
+};
+
+// Takes the thread's messages and idles while the program is inactive or a close request
+// waits for its WM_QUIT: no frame runs after a close request.
+struct CloseWait {
+    bool seen = false;
+    std::uint32_t since = 0;
+};
+WaitStep NextWaitStep(const cGameScene& scene, CloseWait& close) {
+    bool quit = false;
+    if (TakeMessage(&quit)) return quit ? WaitStep::kQuit : WaitStep::kAgain;
+    if (bActiveApp == 0) {
+        plat::Sleep(1);
+        return WaitStep::kAgain;
+    }
+    if (!scene.m_bCloseRequest) return WaitStep::kFrame;
+    if (!close.seen) {
+        close.seen = true;
+        close.since = plat::timeGetTime();
+    } else if (plat::timeGetTime() - close.since >= kCloseWaitMs) {
+        return WaitStep::kCloseWaited;
+    }
+    plat::Sleep(1);
+    return WaitStep::kAgain;
+}
+
 // Pacing and lost-surface recovery of one frame; surfaces that cannot come back close the
 // program (the frame goes on).
 void PaceFrame() {
@@ -85,30 +117,17 @@ unsigned WaitLoopThread(void* argument) {
         inputs[0].ClearDirection();
         inputs[0].ClearButtons();
     }
-    bool closeSeen = false;
-    std::uint32_t closeTime = 0;
+    CloseWait close;
     for (;;) {
-        bool quit = false;
-        if (TakeMessage(&quit)) {
-            if (quit) break;
-            continue;
-        }
-        if (bActiveApp == 0) {
+        const WaitStep step = NextWaitStep(scene, close);
+        if (step == WaitStep::kQuit) break;
+        if (step == WaitStep::kCloseWaited) {
+            // The WM_QUIT that should follow the close is waited for 2 s at most.
+            plat::PostThreadMessage(plat::GetCurrentThreadId(), plat::WM_QUIT, 0, 0);
             plat::Sleep(1);
             continue;
         }
-        if (scene.m_bCloseRequest) {
-            // No frame runs after a close request; the WM_QUIT that should follow is waited
-            // for 2 s at most.
-            if (!closeSeen) {
-                closeSeen = true;
-                closeTime = plat::timeGetTime();
-            } else if (plat::timeGetTime() - closeTime >= kCloseWaitMs) {
-                plat::PostThreadMessage(plat::GetCurrentThreadId(), plat::WM_QUIT, 0, 0);
-            }
-            plat::Sleep(1);
-            continue;
-        }
+        if (step == WaitStep::kAgain) continue;
         PaceFrame();
         if (inputs.empty()) break;
         UpdateMainInput(inputs);
@@ -141,29 +160,12 @@ unsigned RankingThread(void* argument) {
     cGameScene& scene = *static_cast<cGameScene*>(argument);
     const int mode = SceneMgr.m_nPlayMode;
     Progress.CycleRankingTable(mode, 0);
-    bool closeSeen = false;
-    std::uint32_t closeTime = 0;
+    CloseWait close;
     for (;;) {
-        bool quit = false;
-        if (TakeMessage(&quit)) {
-            if (quit) break;
-            continue;
-        }
-        if (bActiveApp == 0) {
-            plat::Sleep(1);
-            continue;
-        }
+        const WaitStep step = NextWaitStep(scene, close);
         // A close while the tables are shown ends the display like the pause thread's wait.
-        if (scene.m_bCloseRequest) {
-            if (!closeSeen) {
-                closeSeen = true;
-                closeTime = plat::timeGetTime();
-            } else if (plat::timeGetTime() - closeTime >= kCloseWaitMs) {
-                break;
-            }
-            plat::Sleep(1);
-            continue;
-        }
+        if (step == WaitStep::kQuit || step == WaitStep::kCloseWaited) break;
+        if (step == WaitStep::kAgain) continue;
         PaceFrame();
         if (InputList.empty()) break;
         UpdateMainInput(InputList);
