@@ -2,13 +2,15 @@
 
 #include "data/command_record.h"
 #include "flow/arrange.h"
+#include "flow/blocking_commands.h"
 #include "flow/expression_language.h"
 #include "flow/flow_instance.h"
 #include "flow/flow_operation_command.h"
 #include "flow/item_get_command.h"
 #include "flow/movement_commands.h"
-#include "flow/stage_clear_command.h"
+#include "flow/presentation_commands.h"
 #include "flow/shot_commands.h"
+#include "flow/stage_clear_command.h"
 #include "flow/status_commands.h"
 #include "flow/target_command.h"
 #include "flow/vanish_command.h"
@@ -23,51 +25,47 @@ using CommandHandler = void (*)(cActorBase& actor, cCommandInstance& cmd);
 // its time) and the loop (written out when the flows are installed).
 void CmdNothing(cActorBase&, cCommandInstance&) {}
 
-// PLACEHOLDER(commands): the handler of the command types not built yet; each such command
-// only takes its time. The table names, per entry, the kind of command that will replace it.
-void CmdPlaceholder(cActorBase&, cCommandInstance&) {}
-
 const CommandHandler CommandTable[kCommandTypes] = {
-    CmdNothing,         // 0 none
-    CmdNothing,         // 1 wait
-    CmdStraightMove,    // 2
-    CmdGroundTurnMove,  // 3
-    CmdCircleMove,      // 4
-    CmdChargeMove,      // 5
-    CmdHomingMove,      // 6
-    CmdAvoidMove,       // 7
-    CmdStopMove,        // 8
-    CmdTurn,            // 9
-    CmdJump,            // 10
-    CmdShot,            // 11
-    CmdSword,           // 12
-    CmdSummonBlock,     // 13
-    CmdSummonChara,     // 14
-    CmdSummonItem,      // 15
-    CmdFlow,            // 16
-    StageClearEntry,    // 17
-    CmdPlaceholder,     // 18 PLACEHOLDER(commands): game wait
-    CmdPlaceholder,     // 19 PLACEHOLDER(commands): message
-    CmdWarpEntry,       // 20
-    CmdSetTargetEntry,  // 21
-    CmdStatusEntry,     // 22
-    CmdStatus2Entry,    // 23
-    CmdVanishEntry,     // 24
-    CmdItemGetEntry,    // 25
-    CmdPlaceholder,     // 26 PLACEHOLDER(commands): graphic change
-    CmdPlaceholder,     // 27 PLACEHOLDER(commands): basic animation set change
-    CmdPlaceholder,     // 28 PLACEHOLDER(commands): animation
-    CmdPlaceholder,     // 29 PLACEHOLDER(commands): effect
-    CmdPlaceholder,     // 30 PLACEHOLDER(commands): character effect
-    CmdPlaceholder,     // 31 PLACEHOLDER(commands): screen effect
-    CmdPlaceholder,     // 32 PLACEHOLDER(commands): picture
-    CmdPlaceholder,     // 33 PLACEHOLDER(commands): screen colour
-    CmdPlaceholder,     // 34 PLACEHOLDER(commands): background change
-    CmdPlaceholder,     // 35 PLACEHOLDER(commands): sound effect
-    CmdPlaceholder,     // 36 PLACEHOLDER(commands): music
-    CmdRunCode,         // 37
-    CmdArrangeEntry,    // 38
-    CmdNothing,         // 39 loop
+    CmdNothing,              // 0 none
+    CmdNothing,              // 1 wait
+    CmdStraightMove,         // 2
+    CmdGroundTurnMove,       // 3
+    CmdCircleMove,           // 4
+    CmdChargeMove,           // 5
+    CmdHomingMove,           // 6
+    CmdAvoidMove,            // 7
+    CmdStopMove,             // 8
+    CmdTurn,                 // 9
+    CmdJump,                 // 10
+    CmdShot,                 // 11
+    CmdSword,                // 12
+    CmdSummonBlock,          // 13
+    CmdSummonChara,          // 14
+    CmdSummonItem,           // 15
+    CmdFlow,                 // 16
+    StageClearEntry,         // 17
+    CmdGameWaitEntry,        // 18
+    CmdMessageEntry,         // 19
+    CmdWarpEntry,            // 20
+    CmdSetTargetEntry,       // 21
+    CmdStatusEntry,          // 22
+    CmdStatus2Entry,         // 23
+    CmdVanishEntry,          // 24
+    CmdItemGetEntry,         // 25
+    CmdChangeGraphicEntry,   // 26
+    CmdChangeAnimeSetEntry,  // 27
+    CmdAnimeEntry,           // 28
+    CmdEffectEntry,          // 29
+    CmdCharaEffectEntry,     // 30
+    CmdScreenEffectEntry,    // 31
+    CmdPictureEntry,         // 32
+    CmdScreenColorEntry,     // 33
+    CmdBackgroundEntry,      // 34
+    CmdSeEntry,              // 35
+    CmdBgmEntry,             // 36
+    CmdRunCode,              // 37
+    CmdArrangeEntry,         // 38
+    CmdNothing,              // 39 loop
 };
 
 }  // namespace

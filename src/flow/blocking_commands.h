@@ -1,0 +1,22 @@
+// The commands that can hold the whole game while something is shown: the game wait (type
+// 18), the message (19), the animation effect (29) and the picture (32). Each puts an entry
+// on one of the game scene's display lists and, when asked to wait, returns only after the
+// pause thread has run the wait's frames.
+#pragma once
+
+class cActorBase;
+class cCommandInstance;
+class cEdCommand;
+
+// The workers, shared by the flow commands and the item commands. `chained`: the message
+// follows a key-wait message of the same flow (or item list) without a pause.
+void CmdGameWait(cActorBase& actor, const cEdCommand& cmd);
+void CmdMessage(cActorBase& actor, const cEdCommand& cmd, int chained);
+void CmdEffect(cActorBase& actor, const cEdCommand& cmd);
+void CmdPicture(cActorBase& actor, const cEdCommand& cmd);
+
+// The command-table entries of types 18, 19, 29 and 32.
+void CmdGameWaitEntry(cActorBase& actor, cCommandInstance& cmd);
+void CmdMessageEntry(cActorBase& actor, cCommandInstance& cmd);
+void CmdEffectEntry(cActorBase& actor, cCommandInstance& cmd);
+void CmdPictureEntry(cActorBase& actor, cCommandInstance& cmd);
