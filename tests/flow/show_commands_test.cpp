@@ -68,22 +68,8 @@ protected:
     void SetUp() override {
         SetUpWorld();
         ASSERT_TRUE(OpenDisplay(kSceneDisplays[2]));
-        std::string error;
-        gen::ProjectOptions options;
-        options.data = true;
-        ASSERT_TRUE(gen::MakeProject("project", options, &error)) << error;
-        std::filesystem::current_path("project");
-        plat::ClearPathCache();
-        OpenReportLog("Report.txt");
-        SetErrorLog(1, "Error.txt");
-        CreateDataFolders();
-        ASSERT_EQ(LoadStageForPlay("data\\stg4\\forest-1.stg4", 1, &EdStage), 1);
-        SceneMgr.m_nScene = SCENE_GAME;
-        SceneMgr.m_nPrevScene = SCENE_TITLE;
-        SceneMgr.PrepareScene(SCENE_GAME);
-        game = lpGame;
+        game = EnterSampleStage("data\\stg4\\forest-1.stg4");
         ASSERT_NE(game, nullptr);
-        game->Run();  // entered: images loaded, the stage set up
         ASSERT_EQ(PendingCloses(), 0);
         ASSERT_FALSE(CharaList.Empty());
         EdDatabase.vecPicture.resize(4);
@@ -261,6 +247,23 @@ TEST_F(ShowCommands, PictureSizeFollowsTheScale) {
         EXPECT_EQ(p.nScreenX, static_cast<int>(p.dX) - static_cast<int>(kViewX));
     }
     EXPECT_EQ(Pictures().size(), std::size(cases));
+}
+
+// DirectDraw keeps a scaled picture in system memory unless stretching from video memory
+// is allowed.
+TEST_F(ShowCommands, ScaledPicturesGoToSystemMemoryUnlessVideoStretchIsOn) {
+    struct Case {
+        int scale, videoStretch, memory;
+    };
+    const Case cases[] = {{100, 0, 0}, {200, 0, 1}, {200, 1, 0}, {100, 1, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scale * 10 + c.videoStretch);
+        SystemIni.DD_VideoStretch = c.videoStretch;
+        Picture({.scale = c.scale});
+        EXPECT_EQ(std::prev(game->m_listPicSurface.end())->nDDMemory, c.memory);
+        EXPECT_EQ(std::prev(game->m_listPicDef.end())->nDDMemory, c.memory);
+    }
+    SystemIni.DD_VideoStretch = 0;
 }
 
 TEST_F(ShowCommands, PicturesByIdAreReplacedInPlaceAndClosed) {
