@@ -66,6 +66,10 @@ public:
     T& emplace_back(Args&&... args) {
         return items_.emplace_back(std::forward<Args>(args)...);
     }
+    template <class... Args>
+    iterator emplace(const_iterator pos, Args&&... args) {
+        return items_.emplace(pos, std::forward<Args>(args)...);
+    }
     iterator erase(const_iterator pos) { return items_.erase(pos); }
     void clear() { items_.clear(); }
 

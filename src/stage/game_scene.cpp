@@ -132,8 +132,8 @@ cGameScene::cGameScene() {
     SetBlockConditionEvaluator(&TestBlockConditionsOfHero);
     m_ScreenColor.Reset();
     m_ScreenEffect.nNumber = 0;
-    // PLACEHOLDER(commands): a wait that is not done is set here, once the blocking waits
-    // exist.
+    // The wait starts as a new one does: not done.
+    m_WaitControl.m_bDone = 0;
     Progress.m_nStageBgm = 0;
 }
 

@@ -206,6 +206,12 @@ public:
     // Adds a picture whose surface is loaded from `file`; false (and nothing added) when
     // the image cannot be loaded.
     bool AddPicture(const PictureObject& picture, const char* file);
+    // Puts a blank picture before `before` with its own surface loaded from `file` (placed
+    // by ddMemory as DDCreateSurfaceFromFile takes it) at the same position of the surface
+    // lists, and gives the new picture's place in `picture`. The surface, or null (and
+    // nothing added) when the image cannot be loaded.
+    DDSURFACEDATA* InsertPicture(CheckedList<PictureObject>::iterator before, const char* file,
+                                 int ddMemory, CheckedList<PictureObject>::iterator* picture);
     // Removes the picture at `it` with exactly its own surface; the next picture.
     CheckedList<PictureObject>::iterator ErasePicture(CheckedList<PictureObject>::iterator it);
     // Every picture and its surface.
@@ -293,7 +299,6 @@ public:
     SurfaceDefList m_listPicDef;
     // The one screen effect (number 0: none).
     ScreenEffectInstance m_ScreenEffect;
-    // PLACEHOLDER(commands): the members of the blocking waits follow here.
     ScreenColor m_ScreenColor;
     // What the pause thread's wait ends on.
     WaitControl m_WaitControl;

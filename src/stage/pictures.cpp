@@ -2,27 +2,41 @@
 // definition at the same position of the scene's two surface lists, drawn by layer.
 #include <iterator>
 
-#include "base/log.h"
 #include "gfx/display.h"
 #include "gfx/surface.h"
 #include "scene/scene_manager.h"
 #include "stage/game_scene.h"
 
 bool cGameScene::AddPicture(const PictureObject& picture, const char* file) {
-    DDSURFACEDEF def;
-    def.Set(file, 1, 0, 0, nullptr, nullptr, 0, 0, 0, 0, 0);
-    DDSURFACEDATA& sd = m_listPicSurface.emplace_back();
-    const int result =
-        DDCreateSurfaceFromFile(&sd, def.szFileName, 1, nBpp, 0, 0, nullptr, nullptr, 0, 0, 0);
-    if (!DDCheckResult(result)) {
-        ErrorLog("ピクチャー %s 読み込み失敗！", def.szFileName);
-        DDReleaseSurface(&sd);
-        m_listPicSurface.erase(std::prev(m_listPicSurface.end()));
-        return false;
-    }
-    m_listPicDef.push_back(def);
-    m_listPicture.push_back(picture);
+    CheckedList<PictureObject>::iterator added;
+    if (!InsertPicture(m_listPicture.end(), file, 0, &added)) return false;
+    *added = picture;
     return true;
+}
+
+DDSURFACEDATA* cGameScene::InsertPicture(CheckedList<PictureObject>::iterator before,
+                                         const char* file, int ddMemory,
+                                         CheckedList<PictureObject>::iterator* picture) {
+    // The three lists stay parallel; should they ever disagree, the surface goes to the end
+    // of its lists rather than past it.
+    const auto position = std::distance(m_listPicture.begin(), before);
+    auto at = [position](auto& list) {
+        const auto size = static_cast<long>(list.size());
+        return std::next(list.begin(), position < size ? position : size);
+    };
+    DDSURFACEDEF def;
+    def.Set(file, 1, ddMemory, 0, nullptr, nullptr, 0, 0, 0, 0, 0);
+    const auto surface = m_listPicSurface.emplace(at(m_listPicSurface));
+    const int result = DDCreateSurfaceFromFile(&*surface, def.szFileName, 1, nBpp, ddMemory, 0,
+                                               nullptr, nullptr, 0, 0, 0);
+    if (!DDCheckResult(result)) {
+        DDReleaseSurface(&*surface);
+        m_listPicSurface.erase(surface);
+        return nullptr;
+    }
+    m_listPicDef.emplace(at(m_listPicDef), def);
+    *picture = m_listPicture.emplace(before);
+    return &*surface;
 }
 
 CheckedList<PictureObject>::iterator cGameScene::ErasePicture(

@@ -274,7 +274,8 @@ void cGameScene::SetStage(int restart, int fresh) {
         m_ScreenColor.Reset();
         m_ScreenEffect.nNumber = 0;
         ClearPictures();
-        // PLACEHOLDER(commands): the blocking waits are made idle here.
+        // Each attempt starts with a wait that is not done.
+        m_WaitControl.m_bDone = 0;
         // PLACEHOLDER(messages): the message windows' surfaces are released here.
 
         BuildHitTicks(m_vecHitTicks, b, EdStageWork.nHitFrequency);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -18,11 +19,13 @@
 #include "base/globals.h"
 #include "base/input.h"
 #include "base/log.h"
+#include "base/paths.h"
 #include "base/window_requests.h"
 #include "data/option_record.h"
 #include "data/stage_record.h"
 #include "data/system_ini.h"
 #include "data/system_record.h"
+#include "gen/project.h"
 #include "gfx/display.h"
 #include "gfx/frame_timing.h"
 #include "gfx/palette.h"
@@ -30,6 +33,7 @@
 #include "platform/clock.h"
 #include "platform/display_window.h"
 #include "platform/frame.h"
+#include "platform/host_path.h"
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
@@ -131,6 +135,33 @@ public:
         dir.reset();
         plat::UseRealClock();
         plat::SetSeams(saved);
+    }
+
+    // The sample project made in the test's folder and made current (the logs with it), its
+    // stage `stage` loaded for a direct play and the game scene entered from the title:
+    // images loaded, the stage set up. The scene, or null after a failure.
+    static cGameScene* EnterSampleStage(const char* stage) {
+        std::string error;
+        gen::ProjectOptions options;
+        options.data = true;
+        if (!gen::MakeProject("project", options, &error)) {
+            ADD_FAILURE() << error;
+            return nullptr;
+        }
+        std::filesystem::current_path("project");
+        plat::ClearPathCache();
+        OpenReportLog("Report.txt");
+        SetErrorLog(1, "Error.txt");
+        CreateDataFolders();
+        if (LoadStageForPlay(stage, 1, &EdStage) != 1) {
+            ADD_FAILURE() << stage << " not loaded";
+            return nullptr;
+        }
+        SceneMgr.m_nScene = SCENE_GAME;
+        SceneMgr.m_nPrevScene = SCENE_TITLE;
+        SceneMgr.PrepareScene(SCENE_GAME);
+        if (lpGame) lpGame->Run();
+        return lpGame;
     }
 
     // The messages of one kind the main window got, as (wParam, lParam) pairs.

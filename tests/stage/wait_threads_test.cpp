@@ -38,21 +38,8 @@ protected:
     void SetUp() override {
         SetUpWorld();
         ASSERT_TRUE(OpenDisplay(kSceneDisplays[2]));
-        std::string error;
-        gen::ProjectOptions options;
-        options.data = true;
-        ASSERT_TRUE(gen::MakeProject("project", options, &error)) << error;
-        std::filesystem::current_path("project");
-        plat::ClearPathCache();
-        OpenReportLog("Report.txt");
-        CreateDataFolders();
-        ASSERT_EQ(LoadStageForPlay("data\\stg4\\forest-1.stg4", 1, &EdStage), 1);
-        SceneMgr.m_nScene = SCENE_GAME;
-        SceneMgr.m_nPrevScene = SCENE_TITLE;
-        SceneMgr.PrepareScene(SCENE_GAME);
-        game = lpGame;
+        game = EnterSampleStage("data\\stg4\\forest-1.stg4");
         ASSERT_NE(game, nullptr);
-        game->Run();  // entered: images loaded, the stage set up
         ASSERT_EQ(PendingCloses(), 0);
         bActiveApp = 1;
         plat::ResetFrames();

@@ -56,6 +56,10 @@ void MakeSampleDatabase(cEdDatabase& database) {
     database.vecEffect[1].vecFrame.resize(2);
     database.vecEffect[1].vecFrame[1].nPattern = 1;
     database.vecEffect[1].strFile = "bmp\\effect\\Hit.bmp";
+    // The picture of the show stage: the world map's node icons.
+    database.vecPicture.resize(kShowPicture + 1);
+    database.vecPicture[kShowPicture].strName = "Signs";
+    database.vecPicture[kShowPicture].strFile = "bmp\\WorldEvent.bmp";
     // Character effects: 1 bursts a character apart in half a second (the brute's death),
     // 2 turns it once round in two seconds (the guard, again and again).
     database.vecCharaEffect.resize(kSampleCharaEffects);

@@ -3,12 +3,27 @@
 
 #include <string>
 
+class cEdStage;
+
 namespace gen {
 
 // The columns of the forest stages' goals (the character that clears the stage when the hero
 // reaches it), on the floor row 12.
 inline constexpr int kForestGoalColumn = 37;
 inline constexpr int kForest2GoalColumn = 27;
+
+// The show stage: the walker shows hit effect 1 on itself, after kShowPauseTenths the same
+// effect at kShowEffectScale % in the screen's centre (the game waits for it), after another
+// pause picture kShowPicture at kShowPictureScale % with ID kShowPictureId, which it closes
+// kShowPictureTenths later; then it starts again. The stage is made from `stage`, a sample
+// stage with the walker in palette entry 2.
+inline constexpr int kShowPauseTenths = 10;
+inline constexpr int kShowEffectScale = 300;
+inline constexpr int kShowPicture = 1;
+inline constexpr int kShowPictureScale = 200;
+inline constexpr int kShowPictureId = 7;
+inline constexpr int kShowPictureTenths = 20;
+cEdStage MakeShowStage(cEdStage stage);
 
 // Each writes its file(s) under `folder` (a host path ending in a separator); false when a
 // file could not be written.
