@@ -60,13 +60,6 @@ PresentRun Play(const PlayerConfig& config) {
     return out;
 }
 
-std::vector<std::uint32_t> Cell(const Frame& f, int x, int y) {
-    std::vector<std::uint32_t> out;
-    for (int j = 0; j < 32; ++j)
-        for (int i = 0; i < 32; ++i) out.push_back(f.At(x + i, y + j));
-    return out;
-}
-
 // Whether the probe point of `f` shows a tint, against the untinted `plain`. An 8-bit palette
 // faded at level 255 (no tint) still moves a channel by one, so only more counts.
 bool Tinted(const Frame& f, const Frame& plain) {
@@ -88,7 +81,7 @@ TEST_P(PresentStage, GraphicTintAndFlashes) {
     ASSERT_EQ(changed.width, 640);
     ASSERT_EQ(before.width, 640);
     // The new graphic is drawn in the command's frame; the tint has not begun to show.
-    EXPECT_NE(Cell(before, kDirectorX, kDirectorY), Cell(changed, kDirectorX, kDirectorY));
+    EXPECT_NE(before.Cell(kDirectorX, kDirectorY), changed.Cell(kDirectorX, kDirectorY));
     EXPECT_FALSE(Tinted(changed, before));
     ExpectGoldenFrame(changed, prefix + "graphic.png");
     // Halfway the tint is on its way, at the end it is stronger still.
