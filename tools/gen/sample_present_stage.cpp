@@ -115,9 +115,14 @@ bool WriteSamplePresentStage(const std::string& folder) {
     stage.vecChara[0].nPlaceValue = -1;
     stage.vecChara[1].nPlaceValue = -1;
 
-    cEdBackground& back = stage.vecBackground.emplace_back();
-    back.SetDefaults();
-    back.strImage = "bmp\\back\\Back3.bmp";
+    // A sky and, over it, hills (in place of the editor's default); both still, so that the
+    // tint is all that changes them.
+    stage.vecBackground.Clear();
+    for (const char* image : {"bmp\\back\\Back3.bmp", "bmp\\back\\Back4.bmp"}) {
+        cEdBackground& back = stage.vecBackground.emplace_back();
+        back.SetDefaults();
+        back.strImage = image;
+    }
 
     SetEntryZeroDefaults(
         PaletteLists{&stage.vecBlockPalette, &stage.vecCharaPalette, &stage.vecItemPalette});
