@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "gen/sample_sounds.h"
+#include "gen/sample_stages.h"
 #include "platform/audio_mixer.h"
 #include "platform/ogg_stream.h"
 #include "platform/wave_reader.h"
@@ -76,6 +77,21 @@ std::vector<std::string> Script() {
             key(kPitWalk, kKeyRight, true)};
 }
 
+// The stage tune's left channel as decoded from the Ogg file (22050 Hz; the player doubles
+// each sample and loops the tune).
+const std::vector<std::int16_t>& StageTune() {
+    static const std::vector<std::int16_t> tune = [] {
+        std::vector<std::int16_t> left;
+        plat::OggStream stream;
+        if (stream.Open(gen::OggTuneBytes(22050, 4.0))) {
+            std::int16_t l, r;
+            while (stream.NextFrame(l, r)) left.push_back(l);
+        }
+        return left;
+    }();
+    return tune;
+}
+
 struct AudioRun {
     PlayerResult result;
     std::string wav;
@@ -104,13 +120,7 @@ class PlayHeard : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         run_ = new AudioRun(RunHeard(kPlayStage, kRunFrames, Script()));
-        // The tune as the player mixes it: 22050 Hz doubled, looped.
-        plat::OggStream stream;
-        const std::vector<std::uint8_t> ogg = gen::OggTuneBytes(22050, 4.0);
-        if (stream.Open(ogg)) {
-            std::int16_t l, r;
-            while (stream.NextFrame(l, r)) tune_.push_back(l);
-        }
+        tune_ = StageTune();
     }
     static void TearDownTestSuite() {
         delete run_;
@@ -212,6 +222,65 @@ TEST_F(PlayHeard, TwoRunsWriteTheSameBytes) {
     };
     EXPECT_EQ(u32(40), run_->wav.size() - 44);
     EXPECT_EQ(u32(4), run_->wav.size() - 8);
+}
+
+// The presentation stage: the director's sound effect (the jump sound) sounds from the frame
+// of its command, and its music command starts the stage tune again from its beginning, although
+// that tune is playing; two runs write the same bytes.
+const char kPresentStage[] = "data\\stg4\\test-present.stg4";
+constexpr int kPresentSeFrame = 91 + gen::kPresentLeadTenths * 6;
+constexpr int kPresentBgmFrame =
+    kPresentSeFrame +
+    (gen::kPresentTintHoldTenths + gen::kPresentTintTenths + gen::kPresentFlashWaitTenths) * 6;
+constexpr int kPresentFrames = kPresentBgmFrame + 90;
+
+TEST(PresentHeard, SoundAtItsCommandAndTheTuneStartedAgain) {
+    const std::vector<std::int16_t>& tune = StageTune();
+    ASSERT_FALSE(tune.empty());
+    const auto Tune = [&](std::int64_t i) { return tune[(i / 2) % tune.size()]; };
+    const AudioRun run = RunHeard(kPresentStage, kPresentFrames, {});
+    const std::vector<std::int16_t> mix = LeftSamples(run.wav);
+    ASSERT_GT(mix.size(), static_cast<std::size_t>(FrameStart(kPresentFrames - 1)));
+
+    // The tune from the stage's start, with nothing over it until the sound effect.
+    std::vector<std::int32_t> over(mix.size());
+    for (std::size_t i = 0; i < mix.size(); ++i) over[i] = mix[i] - Tune(i);
+    std::size_t se = 0;
+    while (se < over.size() && over[se] == 0) ++se;
+    EXPECT_LE(std::llabs(static_cast<std::int64_t>(se) - FrameStart(kPresentSeFrame)),
+              kFrameSamples)
+        << se;
+    const std::vector<std::int32_t> sound = EffectAsMixed(gen::JumpSoundBytes());
+    ASSERT_FALSE(sound.empty());
+    ASSERT_LT(se + sound.size(), over.size());
+    for (std::size_t i = 0; i < sound.size(); ++i)
+        ASSERT_EQ(over[se + i], sound[i]) << "sound sample " << i;
+
+    // Then the tune alone until the music command, from which it plays from its beginning.
+    std::size_t restart = se + sound.size();
+    while (restart < over.size() && over[restart] == 0) ++restart;
+    EXPECT_LE(std::llabs(static_cast<std::int64_t>(restart) - FrameStart(kPresentBgmFrame)),
+              kFrameSamples)
+        << restart;
+    // The tune's first samples may match the old tune's by chance: its start lies at most a
+    // few samples before the first difference.
+    ASSERT_LT(restart + plat::kMixRate, mix.size());
+    std::int64_t onset = -1;
+    for (std::int64_t at = static_cast<std::int64_t>(restart);
+         onset < 0 && at >= 0 && at + 4 > static_cast<std::int64_t>(restart); --at) {
+        bool same = true;
+        for (std::int64_t i = 0; i < plat::kMixRate && same; ++i) same = mix[at + i] == Tune(i);
+        if (same) onset = at;
+    }
+    ASSERT_GE(onset, 0) << "the tune did not start again from its beginning";
+    std::size_t requests = 0;
+    for (std::size_t at = run.result.errorLog.find("PlayBGM 4 2"); at != std::string::npos;
+         at = run.result.errorLog.find("PlayBGM 4 2", at + 1))
+        ++requests;
+    EXPECT_EQ(requests, 2u) << run.result.errorLog;
+
+    const AudioRun again = RunHeard(kPresentStage, kPresentFrames, {});
+    EXPECT_TRUE(again.wav == run.wav);
 }
 
 // The title scene's tune is MIDI: it sounds from the scene's start (well within its first

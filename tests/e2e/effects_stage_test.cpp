@@ -38,14 +38,6 @@ std::vector<Frame> Play() {
     return out;
 }
 
-// The pixels of the guard's block-sized cell at (x, y).
-std::vector<std::uint32_t> Cell(const Frame& f, int x, int y) {
-    std::vector<std::uint32_t> out;
-    for (int j = 0; j < 32; ++j)
-        for (int i = 0; i < 32; ++i) out.push_back(f.At(x + i, y + j));
-    return out;
-}
-
 TEST(EffectsStage, TheGuardSpinsAndTheBruteBurstsBeforeItLeaves) {
     const std::vector<Frame> first = Play();
     ASSERT_EQ(first.size(), 3u);
@@ -53,7 +45,7 @@ TEST(EffectsStage, TheGuardSpinsAndTheBruteBurstsBeforeItLeaves) {
     ExpectGoldenFrame(first[2], "effects_hits_burst.png");
     // The guard stands at block (17, 12), on screen (544, 384): turned differently ten
     // frames apart.
-    EXPECT_NE(Cell(first[0], 544, 384), Cell(first[1], 544, 384));
+    EXPECT_NE(first[0].Cell(544, 384), first[1].Cell(544, 384));
     const std::vector<Frame> second = Play();
     ASSERT_EQ(second.size(), 3u);
     for (std::size_t i = 0; i < first.size(); ++i)

@@ -89,6 +89,13 @@ struct Frame {
     int height = 0;
     std::vector<std::uint32_t> pixels;
     std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+    // The pixels of the block-sized cell whose top-left corner is (x, y).
+    std::vector<std::uint32_t> Cell(int x, int y) const {
+        std::vector<std::uint32_t> out;
+        for (int j = 0; j < 32; ++j)
+            for (int i = 0; i < 32; ++i) out.push_back(At(x + i, y + j));
+        return out;
+    }
 };
 
 class PlayerProject {

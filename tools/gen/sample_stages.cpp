@@ -848,6 +848,7 @@ bool WriteSampleStages(const std::string& folder) {
     ok = WriteStage(folder, "test-layers.stg4_000", MakeLayersStage()) && ok;
     ok = WriteStage(folder, "test-replay.stg4_000", MakeReplayStage()) && ok;
     ok = WriteStage(folder, "test-show.stg4_000", MakeShowStage(MakeStage(20, {}, 3, 0))) && ok;
+    ok = WriteSamplePresentStage(folder) && ok;
     return ok;
 }
 
