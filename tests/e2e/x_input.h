@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace xinput {
 
@@ -11,6 +12,14 @@ namespace xinput {
 bool Available();
 // The top-level X window whose name is `name`, or 0.
 unsigned long FindWindowNamed(const std::string& name);
+// The viewable top-level windows a process has made (by their _NET_WM_PID), bottom first.
+std::vector<unsigned long> WindowsOfProcess(int pid);
+// Where a window stands on the screen (its client area) and its size.
+struct Geometry {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+// False when the window is gone.
+bool GetGeometry(unsigned long window, Geometry* out);
 // Gives the window the keyboard focus.
 void Focus(unsigned long window);
 // Sends the close request a window manager's close box sends (WM_DELETE_WINDOW).
