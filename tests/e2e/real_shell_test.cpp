@@ -151,6 +151,10 @@ const RealCloseCase kRealCloseCases[] = {
     {"CloseBoxTitleDD", {"DD32Window", 0, 1, 32}, "", false},
 };
 
+void PrintTo(const RealCloseCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class RealWindowClose : public RealShell, public ::testing::WithParamInterface<RealCloseCase> {};
 
 TEST_P(RealWindowClose, EndsInOrderAndQuickly) {
@@ -216,6 +220,23 @@ TEST_F(RealShell, TheWindowOpensCentredAndThenWhereItWasLeft) {
         << GeometryOf(window).x << ", " << GeometryOf(window).y;
     CloseInOrder(window);
     EXPECT_EQ(PlayerProject::ReadFile(file), PlacementBytes(200, 120, 640, 480, 0));
+}
+
+// A sizable Direct3D window (WindowMode 2) opens with the client size it was closed with, and
+// the size a person drags it to is the one kept for the next start.
+TEST_F(RealShell, ASizableDirect3DWindowKeepsItsClientSize) {
+    ASSERT_TRUE(project.Make({"D3D32Sizable", 1, 2, 32}));
+    const std::string file = project.Path("user_data/Window.dat");
+    WriteFile(file, PlacementBytes(40, 50, 800, 600, 0));
+    Start(PlayerRun{});
+    const unsigned long window = GameWindow();
+    ASSERT_NE(window, 0u) << "no window";
+    EXPECT_TRUE(WaitFor([&] { return HasSize(window, 800, 600); }))
+        << GeometryOf(window).width << " x " << GeometryOf(window).height;
+    xinput::Resize(window, 720, 500);
+    ASSERT_TRUE(WaitFor([&] { return HasSize(window, 720, 500); }));
+    CloseInOrder(window);
+    EXPECT_EQ(PlayerProject::ReadFile(file), PlacementBytes(40, 50, 720, 500, 0));
 }
 
 // Full screen (WindowMode 0), in both back ends: the title's フリー opens the stage chooser,

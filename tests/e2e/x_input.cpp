@@ -168,6 +168,13 @@ void Move(unsigned long window, int x, int y) {
     XSync(d, False);
 }
 
+void Resize(unsigned long window, int width, int height) {
+    Display* d = Connection();
+    if (!d || !window) return;
+    IgnoreErrors ignore(d);
+    XResizeWindow(d, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+}
+
 void Press(const std::string& keysym) {
     Key(keysym, true);
 }

@@ -26,6 +26,8 @@ void Focus(unsigned long window);
 void RequestClose(unsigned long window);
 // Moves the window (the window system then reports the move to its owner).
 void Move(unsigned long window, int x, int y);
+// Sizes the window, as a person dragging its border does.
+void Resize(unsigned long window, int width, int height);
 // Presses and releases the key of an X keysym name ("a", "Return", "BackSpace"), with the
 // modifiers held around it.
 void Tap(const std::string& keysym, bool control = false, bool shift = false);
