@@ -1,7 +1,8 @@
 // The whole player in a real window (under xvfb-run from scripts/test), used through the X
 // server as a person uses it: the Esc key and the window manager's close box end it in order
-// and quickly; the window opens centred and, once moved, where it was left; a full-screen
-// display steps aside for the stage chooser and comes back, and the chosen stage plays.
+// and quickly; the window opens centred and, once moved, where it was left; a sizable window
+// keeps its client size; a full-screen display steps aside for the stage chooser and comes
+// back, and the chosen stage plays.
 // The player runs in a process of its own on the real clock; every wait is polled with a
 // generous limit, as other work may load the machine. Without a display the tests skip.
 #include <gtest/gtest.h>
@@ -9,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
