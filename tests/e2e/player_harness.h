@@ -181,7 +181,11 @@ public:
             // What an earlier test of this process may have left: a fresh start.
             ResetShellGlobals();
             plat::SetSeams(seams);
-            plat::UseVirtualClock(seams.clockStart);
+            // The clock the seams ask for: this process may have chosen another before.
+            if (seams.virtualClock)
+                plat::UseVirtualClock(seams.clockStart);
+            else
+                plat::UseRealClock();
             if (run.childSetUp) run.childSetUp();
             PlayerStart start;
             start.commandLine = run.stage;
