@@ -1,6 +1,7 @@
 #include "base/window_base.h"
 
 #include "platform/desktop.h"
+#include "platform/display_window.h"
 
 cWindowList WindowList;
 
@@ -111,6 +112,8 @@ void cWindowBase::SetClientSize(int width, int height) {
         plat::GetWindowRect(hWnd, &outer);
         plat::SetWindowPos(hWnd, outer.left, outer.top, width + nFrameLeft + nFrameRight,
                            height + nFrameTop + nFrameBottom);
+        // The window system's window has no frame of ours: it takes the client size itself.
+        plat::SetWindowClientSize(hWnd, width, height);
     }
     Recalc();
 }

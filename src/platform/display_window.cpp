@@ -151,6 +151,16 @@ void SetWindowSizeLimits(HWND hwnd, int minWidth, int minHeight, int maxWidth, i
         0);
 }
 
+void SetWindowClientSize(HWND hwnd, int width, int height) {
+    if (!IsOurs(hwnd)) return;
+    OnWindow(
+        [&](WindowBackend& w) -> LRESULT {
+            w.SetClientSize(width, height);
+            return 0;
+        },
+        0);
+}
+
 bool SetWindowText(HWND hwnd, const char* title) {
     if (!IsOurs(hwnd)) return false;
     const std::string utf8 = Cp932ToUtf8(title ? title : "");

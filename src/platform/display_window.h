@@ -70,6 +70,9 @@ bool IsZoomed(HWND hwnd);
 // The main window's sizing border (WS_THICKFRAME) and the client sizes it allows.
 void SetWindowResizable(HWND hwnd, bool resizable);
 void SetWindowSizeLimits(HWND hwnd, int minWidth, int minHeight, int maxWidth, int maxHeight);
+// The client size the program gives the main window (a size restored at start): the window
+// on the screen takes it.
+void SetWindowClientSize(HWND hwnd, int width, int height);
 bool SetWindowText(HWND hwnd, const char* title);
 // Window longs are kept as written; the popup style and the top-most flag take effect with
 // full screen, which the display device switches.

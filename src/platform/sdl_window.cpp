@@ -49,6 +49,8 @@ public:
             *error = SDL_GetError();
             return false;
         }
+        clientW_ = width;
+        clientH_ = height;
         renderer_ = SDL_CreateRenderer(window_, -1, 0);
         // Without an accelerated renderer the software one still shows every frame.
         if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
@@ -100,6 +102,12 @@ public:
     }
     void SetResizable(bool on) override {
         SDL_SetWindowResizable(window_, on ? SDL_TRUE : SDL_FALSE);
+    }
+    void SetClientSize(int width, int height) override {
+        SDL_SetWindowSize(window_, width, height);
+        // The desktop's table has the size already: the event that follows changes nothing.
+        clientW_ = width;
+        clientH_ = height;
     }
     void SetTitle(const std::string& utf8) override { SDL_SetWindowTitle(window_, utf8.c_str()); }
     RECT ClientRect() const override {
@@ -266,6 +274,7 @@ private:
                 break;
             }
             case SDL_WINDOWEVENT_SIZE_CHANGED: {
+                NoteClientSize(w.data1, w.data2);
                 const bool maximized = (SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) != 0;
                 PostMessage(hwnd_, WM_SIZE, maximized ? SIZE_MAXIMIZED : SIZE_RESTORED,
                             MAKELPARAM(w.data1, w.data2));
@@ -290,6 +299,19 @@ private:
         }
     }
 
+    // A window the user sized (only a sizable one can be): the window library reads its
+    // outer size from the desktop's table, which grows or shrinks by what the client did.
+    // Full screen's sizes are the display's, never the window's own.
+    void NoteClientSize(int width, int height) {
+        if (!(SDL_GetWindowFlags(window_) & SDL_WINDOW_RESIZABLE) || FullScreen()) return;
+        RECT outer{};
+        GetWindowRect(hwnd_, &outer);
+        NoteWindowRect(hwnd_, RECT{outer.left, outer.top, outer.right + width - clientW_,
+                                   outer.bottom + height - clientH_});
+        clientW_ = width;
+        clientH_ = height;
+    }
+
     HWND hwnd_ = nullptr;
     bool videoInit_ = false;
     SDL_Window* window_ = nullptr;
@@ -297,6 +319,8 @@ private:
     SDL_Texture* texture_ = nullptr;
     int texWidth_ = 0;
     int texHeight_ = 0;
+    // The client size the window last had.
+    int clientW_ = 0, clientH_ = 0;
     // Where the window was and how large, before full screen.
     int windowedX_ = 0, windowedY_ = 0, windowedW_ = 0, windowedH_ = 0;
 };

@@ -25,6 +25,8 @@ public:
     // The client size the user may drag the window to; only with a sizing border.
     virtual void SetSizeLimits(int, int, int, int) {}
     virtual void SetResizable(bool) {}
+    // The client size the program gave the window.
+    virtual void SetClientSize(int, int) {}
     virtual void SetTitle(const std::string& utf8) = 0;
     virtual RECT ClientRect() const = 0;
     virtual POINT ClientOrigin() const = 0;

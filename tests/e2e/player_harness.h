@@ -1,11 +1,13 @@
 // The one harness of the end-to-end runs: the generator's sample project in a fresh folder,
 // a System.ini for the display configuration under test, and the player started in a child
 // process through the start-up function with the error log on and the seams of the platform
-// layer (headless, the virtual clock, a script, a frame to quit after, captured frames).
+// layer (headless, the virtual clock, a script, a frame to quit after, captured frames); a run
+// with a real window starts it in a fresh image of this program instead.
 // The parent only waits (bounded) and reads what the run left: its exit code, the logs,
 // the boxes it showed and the captured frames.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -72,7 +74,13 @@ struct PlayerRun {
     std::function<void()> childSetUp;
     // Further environment of the child (K4_FAIL, K4_EDITOR_SOCKET, ...), set last.
     std::vector<std::pair<std::string, std::string>> env;
+    // The player in a process image of its own (this program executed again), as the runs
+    // with a real window need; `childSetUp` does not run there, and the clock is the seams'.
+    bool ownProcess = false;
 };
+
+// The environment variable that gives an own-process run its command line.
+inline constexpr const char* kOwnProcessCommandLine = "K4_E2E_COMMAND_LINE";
 
 struct PlayerResult {
     bool ended = false;  // within the time limit
@@ -163,27 +171,28 @@ public:
         if (child == 0) {
             // The child: the player in the project folder, never back into the test runner.
             if (chdir(root.c_str()) != 0) _exit(90);
-            setenv("K4_HEADLESS", "1", 1);
-            setenv("K4_CLOCK", "virtual", 1);
-            setenv("K4_SCRIPT", scriptPath.c_str(), 1);
-            if (desktopBpp == 16) setenv("K4_DESKTOP_BPP", "16", 1);
-            if (run.quitAfter > 0)
-                setenv("K4_QUIT_AFTER", std::to_string(run.quitAfter).c_str(), 1);
-            if (!capture.empty()) setenv("K4_CAPTURE", (capture + ":" + captureDir).c_str(), 1);
-            setenv("K4_SHOWCMD", std::to_string(run.showCmd).c_str(), 1);
-            if (!run.stateLog.empty()) setenv("K4_STATE_LOG", run.stateLog.c_str(), 1);
-            if (run.loseDevice > 0)
-                setenv("K4_LOSE_DEVICE", std::to_string(run.loseDevice).c_str(), 1);
-            if (!run.audioOut.empty()) setenv("K4_AUDIO_OUT", run.audioOut.c_str(), 1);
-            // The one-copy lock of this project's runs: never one of another test's.
-            setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-            for (const auto& [name, value] : run.env) setenv(name.c_str(), value.c_str(), 1);
+            SetChildEnvironment(run, scriptPath, capture.empty() ? "" : capture + ":" + captureDir);
+            if (run.ownProcess) {
+                // A fresh image of this test program runs the player alone: nothing of the
+                // window system this process may have opened is shared with it.
+                setenv(kOwnProcessCommandLine, run.stage.c_str(), 1);
+                // The test framework's lines of the new image are not this test's.
+                const int quiet = open("/dev/null", O_WRONLY);
+                if (quiet >= 0) dup2(quiet, STDOUT_FILENO);
+                execl("/proc/self/exe", "test_e2e", "--gtest_also_run_disabled_tests",
+                      "--gtest_filter=DISABLED_PlayerProcess.Run", static_cast<char*>(nullptr));
+                _exit(91);
+            }
             const plat::Seams seams =
                 plat::ParseSeams([](const char* name) -> const char* { return std::getenv(name); });
             // What an earlier test of this process may have left: a fresh start.
             ResetShellGlobals();
             plat::SetSeams(seams);
-            plat::UseVirtualClock(seams.clockStart);
+            // The clock the seams ask for: this process may have chosen another before.
+            if (seams.virtualClock)
+                plat::UseVirtualClock(seams.clockStart);
+            else
+                plat::UseRealClock();
             if (run.childSetUp) run.childSetUp();
             PlayerStart start;
             start.commandLine = run.stage;
@@ -192,6 +201,25 @@ public:
             _exit(RunPlayer(start));
         }
         return child;
+    }
+
+    // The child's seams: headless on the virtual clock unless the run's own environment,
+    // set last, says otherwise.
+    void SetChildEnvironment(const PlayerRun& run, const std::string& scriptPath,
+                             const std::string& capture) const {
+        setenv("K4_HEADLESS", "1", 1);
+        setenv("K4_CLOCK", "virtual", 1);
+        setenv("K4_SCRIPT", scriptPath.c_str(), 1);
+        if (desktopBpp == 16) setenv("K4_DESKTOP_BPP", "16", 1);
+        if (run.quitAfter > 0) setenv("K4_QUIT_AFTER", std::to_string(run.quitAfter).c_str(), 1);
+        if (!capture.empty()) setenv("K4_CAPTURE", capture.c_str(), 1);
+        setenv("K4_SHOWCMD", std::to_string(run.showCmd).c_str(), 1);
+        if (!run.stateLog.empty()) setenv("K4_STATE_LOG", run.stateLog.c_str(), 1);
+        if (run.loseDevice > 0) setenv("K4_LOSE_DEVICE", std::to_string(run.loseDevice).c_str(), 1);
+        if (!run.audioOut.empty()) setenv("K4_AUDIO_OUT", run.audioOut.c_str(), 1);
+        // The one-copy lock of this project's runs: never one of another test's.
+        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+        for (const auto& [name, value] : run.env) setenv(name.c_str(), value.c_str(), 1);
     }
 
     // Waits (at most `seconds` of real time, then kills it) for a child of Start and reads

@@ -13,62 +13,18 @@
 
 #include "platform/cp932.h"
 #include "player_harness.h"
+#include "shell_checks.h"
 
 namespace {
+
+using namespace shell_checks;
 
 const PlayerConfig kWindow{"D3D32Window", 1, 1, 32};
 const PlayerConfig kDDWindow{"DD32Window", 0, 1, 32};
 const PlayerConfig kFull{"D3D16Full", 1, 0, 16};
 
-// The main window's outer size: the 640 x 480 client area, the caption and a dialog frame.
-constexpr int kOuterWidth = 640 + 3 + 3;
-constexpr int kOuterHeight = 480 + 19 + 3 + 3;
-
-std::string PlacementBytes(int x, int y, int w, int h, int maximised) {
-    std::string bytes;
-    auto u32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes += static_cast<char>(v >> (8 * i));
-    };
-    u32(747);
-    u32(5);
-    for (int v : {x, y, w, h, maximised}) u32(static_cast<std::uint32_t>(v));
-    u32(0);
-    return bytes;
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
 std::string Utf8(const char* cp932) {
     return plat::Cp932ToUtf8(cp932);
-}
-
-// The lines of an orderly close, in their order, each once.
-void ExpectOrderlyClose(const PlayerResult& result) {
-    const char* order[] = {"WM_CLOSE 成功！", "thPause.Exit()", "thGame.Exit()", "WM_DESTROY",
-                           "UnInitGame後"};
-    std::size_t at = 0;
-    for (const char* line : order) {
-        const std::size_t found = result.errorLog.find(line, at);
-        ASSERT_NE(found, std::string::npos) << line << "\n" << result.errorLog;
-        at = found;
-    }
-    EXPECT_EQ(result.reportLog.find("did not end"), std::string::npos) << result.reportLog;
-}
-
-// Temporary files a save could leave next to the files it writes.
-std::vector<std::string> LeftOvers(const std::string& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (name.find(".tmp") != std::string::npos || name.find('~') != std::string::npos)
-            names.push_back(name);
-    }
-    return names;
 }
 
 TEST(ShellPlacement, TheWindowOpensWhereItWasLeft) {
@@ -82,8 +38,7 @@ TEST(ShellPlacement, TheWindowOpensWhereItWasLeft) {
     PlayerResult result = project.Run(run);
     ASSERT_TRUE(result.ended);
     EXPECT_EQ(result.exitCode, 0);
-    const int centreX = (1280 - kOuterWidth) / 2, centreY = (1024 - kOuterHeight) / 2;
-    EXPECT_EQ(PlayerProject::ReadFile(file), PlacementBytes(centreX, centreY, 640, 480, 0));
+    EXPECT_EQ(PlayerProject::ReadFile(file), PlacementBytes(kCentreX, kCentreY, 640, 480, 0));
 
     // Moved, then closed: the next run opens there (and writes the same again).
     run.script = {"@3 move 100 150"};
@@ -115,7 +70,7 @@ TEST(ShellPlacement, TheWindowOpensWhereItWasLeft) {
     // A damaged file is no placement: centred again.
     WriteFile(file, PlacementBytes(1, 2, 3, 4, 5).substr(0, 14));
     result = project.Run(run);
-    EXPECT_EQ(PlayerProject::ReadFile(file), PlacementBytes(centreX, centreY, 640, 480, 0));
+    EXPECT_EQ(PlayerProject::ReadFile(file), PlacementBytes(kCentreX, kCentreY, 640, 480, 0));
     EXPECT_TRUE(LeftOvers(project.Path("user_data")).empty());
 }
 
@@ -152,22 +107,87 @@ TEST(ShellPlacement, FullScreenNeverWritesIt) {
     EXPECT_EQ(PlayerProject::ReadFile(file), PlacementBytes(7, 8, 640, 480, 0));
 }
 
-// Esc and the close box end the program in order from the title and from play, in each
-// back end, and quickly: the time from the close's first line to the process's end is
-// measured (the figure is printed; the bound leaves room for a loaded machine).
+// The client size comes back only where the user could change it: a Direct3D window with a
+// sizing border (WindowMode 2). A size it could never have had is brought within the screen
+// and the least size; the fixed windows keep 640 x 480 whatever the file says.
+TEST(ShellPlacement, ASizableDirect3DWindowGetsItsClientSizeBack) {
+    struct Case {
+        const char* name;
+        PlayerConfig config;
+        int width, height;                  // in the file
+        int expectedWidth, expectedHeight;  // written at the close
+    };
+    const Case cases[] = {
+        {"Direct3D sizable", {"D3D32Sizable", 1, 2, 32}, 800, 600, 800, 600},
+        {"Direct3D sizable, too small", {"D3D32Sizable", 1, 2, 32}, 90, 20, 100, 100},
+        {"Direct3D fixed", kWindow, 800, 600, 640, 480},
+        {"DirectDraw sizable", {"DD32Sizable", 0, 2, 32}, 800, 600, 640, 480},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlayerProject project;
+        ASSERT_TRUE(project.Make(c.config));
+        const std::string file = project.Path("user_data/Window.dat");
+        WriteFile(file, PlacementBytes(40, 50, c.width, c.height, 0));
+        PlayerRun run;
+        run.quitAfter = 5;
+        const PlayerResult result = project.Run(run);
+        ASSERT_TRUE(result.ended);
+        EXPECT_EQ(result.exitCode, 0) << result.reportLog;
+        EXPECT_EQ(PlayerProject::ReadFile(file),
+                  PlacementBytes(40, 50, c.expectedWidth, c.expectedHeight, 0));
+    }
+}
+
+// The sample's forest-1 played to its goal (as the goal runs play it): play begins in frame
+// `play`, right is held, button 1 jumps the spikes and then the pit; the stage clears about
+// 436 frames after play began.
+constexpr int kGoalClearAfter = 436;
+std::vector<std::string> ForestGoalKeys(int play) {
+    auto key = [](int frame, int vk, bool down) {
+        char line[64];
+        std::snprintf(line, sizeof line, "@%d key 0x%02X %s", frame, vk, down ? "down" : "up");
+        return std::string(line);
+    };
+    return {key(play, 0x27, true), key(play + 136, 0x5A, true), key(play + 166, 0x5A, false),
+            key(play + 214, 0x5A, true), key(play + 244, 0x5A, false)};
+}
+
+// The direct play of forest-1: after the goal, F3 on the result shows the rankings (a wait on
+// the ranking thread), and the close comes while they are shown.
+constexpr int kDirectPlayBegins = 91;
+std::vector<std::string> CloseInTheRankingWait() {
+    std::vector<std::string> script = ForestGoalKeys(kDirectPlayBegins);
+    const int clear = kDirectPlayBegins + kGoalClearAfter;
+    script.push_back("@" + std::to_string(clear + 30) + " key 0x72 down");
+    script.push_back("@" + std::to_string(clear + 34) + " key 0x72 up");
+    script.push_back("@" + std::to_string(clear + 60) + " close");
+    return script;
+}
+
+// Esc and the close box end the program in order from the title, from play and from the
+// ranking display's wait, in each back end, and quickly: the time from the close's first line
+// to the process's end is measured (the figure is printed; the bound leaves room for a loaded
+// machine).
 struct CloseCase {
     const char* name;
     PlayerConfig config;
-    const char* stage;  // "" for the title
-    const char* line;   // the script line that asks for the close
+    const char* stage;                // "" for the title
+    std::vector<std::string> script;  // its last line asks for the close
+    bool rankingWait = false;         // the close comes while the rankings are shown
 };
 
 const CloseCase kCloseCases[] = {
-    {"EscTitleD3D", kWindow, "", "@20 key 0x1B down"},
-    {"CloseBoxTitleDD", kDDWindow, "", "@20 close"},
-    {"EscPlayDD", kDDWindow, "data\\stg4\\test-play.stg4", "@30 key 0x1B down"},
-    {"CloseBoxPlayFull", kFull, "data\\stg4\\test-play.stg4", "@30 close"},
+    {"EscTitleD3D", kWindow, "", {"@20 key 0x1B down"}},
+    {"CloseBoxTitleDD", kDDWindow, "", {"@20 close"}},
+    {"EscPlayDD", kDDWindow, "data\\stg4\\test-play.stg4", {"@30 key 0x1B down"}},
+    {"CloseBoxPlayFull", kFull, "data\\stg4\\test-play.stg4", {"@30 close"}},
+    {"CloseBoxRankingWaitD3D", kWindow, "data\\stg4\\forest-1.stg4", CloseInTheRankingWait(), true},
 };
+
+void PrintTo(const CloseCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ShellClose : public ::testing::TestWithParam<CloseCase> {};
 
@@ -177,7 +197,7 @@ TEST_P(ShellClose, EndsInOrderAndQuickly) {
     ASSERT_TRUE(project.Make(c.config));
     PlayerRun run;
     run.stage = c.stage;
-    run.script = {c.line};
+    run.script = c.script;
     run.capture = {1};
     const std::uint64_t started = plat::RealMilliseconds();
     const pid_t child = project.Start(run);
@@ -217,6 +237,14 @@ TEST_P(ShellClose, EndsInOrderAndQuickly) {
     result.reportLog = PlayerProject::ReadFile(project.Path("Report_Game.txt"));
     ExpectOrderlyClose(result);
     EXPECT_TRUE(LeftOvers(project.Path("user_data")).empty());
+    if (c.rankingWait) {
+        // The rankings were entered (their sound asked for) before the close, and no button
+        // ended their display.
+        const std::size_t entered = result.errorLog.find("PlaySE 16");
+        EXPECT_LT(entered, result.errorLog.find("WM_CLOSE 成功！")) << result.errorLog;
+        EXPECT_EQ(result.errorLog.find("PlaySE 1\r\n", entered), std::string::npos)
+            << result.errorLog;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, ShellClose, ::testing::ValuesIn(kCloseCases),
@@ -526,11 +554,8 @@ TEST(ShellFreePlay, TheTitlesFreeItemChoosesAStageThatPlays) {
     PlayerRun run;
     run.quitAfter = 150;
     run.stateLog = project.Path("state.log");
-    // Down three times to フリー, then the confirm button.
-    run.script = {
-        "@30 key 0x28 down", "@32 key 0x28 up",   "@34 key 0x28 down",
-        "@36 key 0x28 up",   "@38 key 0x28 down", "@40 key 0x28 up",
-        "@44 key 0x5A down", "@46 key 0x5A up",   "dialog open data\\stg4\\test-play.stg4_000"};
+    run.script = TitleFreeItemKeys();
+    run.script.push_back("dialog open data\\stg4\\test-play.stg4_000");
     const PlayerResult result = project.Run(run);
     ASSERT_TRUE(result.ended);
     EXPECT_EQ(result.exitCode, 0);
