@@ -13,12 +13,24 @@
 #include "gfx/font_tables.h"
 #include "gfx/hbt_table.h"
 #include "gfx/palette_file.h"
+#include "platform/d3d9.h"
+#include "platform/ddraw.h"
 #include "platform/presenter.h"
 #include "scene/scene_fixture.h"
 #include "stage/message_window.h"
 #include "stage/post_load_tables.h"
 #include "stage/sample_forest.h"
 #include "stage/stage_objects.h"
+
+// A pixel as the surface stores it, in either back end.
+inline std::uint32_t RawPixelOf(DDSURFACEDATA* sd, int x, int y) {
+    if (sd->lpDT) {
+        if (sd->lpShareSD) sd = sd->lpShareSD;
+        if (sd->lpDT->lpTexture) return sd->lpDT->lpTexture->Pixels().Pixel(x, y);
+        return sd->lpDT->lpSurface->Pixels().Pixel(x, y);
+    }
+    return sd->lpDS->lpDDSurface->Pixels().Pixel(x, y);
+}
 
 class MessageWorld : public SceneWorld {
 protected:
