@@ -90,8 +90,8 @@ void ExpandMessageCodes(std::string& text, const MessageVarLookup& lookup) {
         const bool named = (code.common || code.stage) && code.number;
         std::int32_t value = 0;
         if (named && code.n >= 1 && code.n <= 255 &&
-            lookup(code.common ? MESSAGE_VAR_COMMON : MESSAGE_VAR_STAGE,
-                   static_cast<int>(code.n), &value)) {
+            lookup(code.common ? MESSAGE_VAR_COMMON : MESSAGE_VAR_STAGE, static_cast<int>(code.n),
+                   &value)) {
             const std::string shown = FormatMessageValue(value, code.digits, code.plus, code.zeros);
             text.replace(pos, code.end - pos, shown);
             pos += shown.size();

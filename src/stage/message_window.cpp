@@ -292,8 +292,8 @@ void MessageWindow::Draw(DDSURFACEDATA* target, int x, int y) {
                 const double k = dOpening * 0.1;
                 const double hw = nWidth / 2, hh = nHeight / 2;
                 Font16.DrawWindow(target, plat::TruncToInt(x + hw - hw * k),
-                                  plat::TruncToInt(y + hh - hh * k),
-                                  plat::TruncToInt(nWidth * k), plat::TruncToInt(nHeight * k));
+                                  plat::TruncToInt(y + hh - hh * k), plat::TruncToInt(nWidth * k),
+                                  plat::TruncToInt(nHeight * k));
             }
             return;
         }

@@ -161,8 +161,8 @@ std::uint64_t HashPlayState(cGameScene& scene) {
         for (const MessageWindow& window : scene.m_listMessage) AddMessage(h, window);
     }
     const WaitControl& wait = scene.m_WaitControl;
-    if (wait.m_nKind != 0 || wait.m_nGuard != 0 || wait.m_bWaitButton != 0 ||
-        wait.m_nFrames != 0 || wait.m_bDone != 0) {
+    if (wait.m_nKind != 0 || wait.m_nGuard != 0 || wait.m_bWaitButton != 0 || wait.m_nFrames != 0 ||
+        wait.m_bDone != 0) {
         h.Add(wait.m_nKind);
         h.Add(wait.m_nGuard);
         h.Add(wait.m_bWaitButton);

@@ -51,9 +51,9 @@ TEST(MessageText, CodesAndTheirFormats) {
         {"#5", 5, "#5"},
         {"#1c", 5, "5"},  // letters and digits in any order
         {"#s7", 5, "42"},
-        {"#C7S", 5, "1007"},  // both letters: the common variable
+        {"#C7S", 5, "1007"},     // both letters: the common variable
         {"#C1_35", 5, "    5"},  // the last digit of the format counts
-        {"#C1_3C", 5, "  5C"},    // after "_" a letter other than P and Z ends the code
+        {"#C1_3C", 5, "  5C"},   // after "_" a letter other than P and Z ends the code
         {"#C1_3_", 5, "  5_"},
         {"#C0", 5, "#C0"},  // numbers outside 1-255 name nothing
         {"#C256", 5, "#C256"},
@@ -78,11 +78,17 @@ TEST(MessageText, CodesAndTheirFormats) {
 TEST(MessageText, DoubleByteTextIsSteppedOverWhole) {
     Vars v;
     // 「値」 then a code: the code after double-byte text is read.
-    EXPECT_EQ(Expand("\x81\x75\x92\x6c\x81\x76#C1_3Z", v), "\x81\x75\x92\x6c\x81\x76" "005");
+    EXPECT_EQ(Expand("\x81\x75\x92\x6c\x81\x76#C1_3Z", v),
+              "\x81\x75\x92\x6c\x81\x76"
+              "005");
     // A trail byte of 0x23 is not "#": 0x81 0x23 is no valid pair, so # starts a code here,
     // but a pair whose trail byte is in range hides nothing.
-    EXPECT_EQ(Expand("\x81#C1", v), "\x81" "5");
-    EXPECT_EQ(Expand(std::string("\x83\x40#C1"), v), "\x83\x40" "5");
+    EXPECT_EQ(Expand("\x81#C1", v),
+              "\x81"
+              "5");
+    EXPECT_EQ(Expand(std::string("\x83\x40#C1"), v),
+              "\x83\x40"
+              "5");
     // A lead byte at the very end stands alone; nothing is read past it.
     EXPECT_EQ(Expand("#C1\x81", v), "5\x81");
     EXPECT_EQ(Expand("\x81", v), "\x81");

@@ -67,9 +67,9 @@ TEST_F(MessageWindowTest, PositionModesOnAScrolledView) {
         {4, 207, 126},
         {5, 207, 191},
         {6, 207, 158},
-        {7, 2 * 32 + 3, 3 * 32 - 2},                   // screen coordinates
-        {8, 12 * 32 + 3 - 100, 13 * 32 - 2 - 50},      // stage coordinates
-        {9, 315, 230},                                 // unknown modes stand at the centre
+        {7, 2 * 32 + 3, 3 * 32 - 2},               // screen coordinates
+        {8, 12 * 32 + 3 - 100, 13 * 32 - 2 - 50},  // stage coordinates
+        {9, 315, 230},                             // unknown modes stand at the centre
         {-1, 315, 230},
     };
     for (const Case& c : cases) {
@@ -91,10 +91,9 @@ TEST_F(MessageWindowTest, FixedWindowsKeepTheirScreenPlaceAndOthersFollow) {
     };
     // The view moves by (32, 16); the hero by (8, 4) on the stage.
     const Case cases[] = {
-        {0, 1, 0, 0},     {0, 0, -32, -16},  // not fixed: it stays on the stage
-        {7, 1, 0, 0},     {7, 0, -32, -16},  {4, 1, 0, 0},
-        {4, 0, -24, -12},                   // follows the hero
-        {8, 1, 0, 0},     {8, 0, -32, -16},
+        {0, 1, 0, 0}, {0, 0, -32, -16},  // not fixed: it stays on the stage
+        {7, 1, 0, 0}, {7, 0, -32, -16}, {4, 1, 0, 0}, {4, 0, -24, -12},  // follows the hero
+        {8, 1, 0, 0}, {8, 0, -32, -16},
     };
     for (const Case& c : cases) {
         game->ClearMessages();
@@ -120,13 +119,11 @@ TEST_F(MessageWindowTest, KeepInsideHoldsTheScreenBelowTheStatusBar) {
         int bx, by, dx, dy, x, y;
     };
     const Case cases[] = {
-        {-1, 0, 0, 0, 0, 20},         // off the left and over the status bar
-        {0, 0, 0, 19, 0, 20},
-        {0, 0, 5, 20, 5, 20},         // inside: unchanged
-        {19, 14, 15, 15, 624, 464},   // 623 + 16 reaches 639: held at 640 - 16
-        {19, 14, 14, 14, 622, 462},   // 622 + 16 stays below
-        {19, 14, 6, 6, 614, 454},
-        {40, 40, 0, 0, 624, 464},
+        {-1, 0, 0, 0, 0, 20},                              // off the left and over the status bar
+        {0, 0, 0, 19, 0, 20},       {0, 0, 5, 20, 5, 20},  // inside: unchanged
+        {19, 14, 15, 15, 624, 464},                        // 623 + 16 reaches 639: held at 640 - 16
+        {19, 14, 14, 14, 622, 462},                        // 622 + 16 stays below
+        {19, 14, 6, 6, 614, 454},   {40, 40, 0, 0, 624, 464},
     };
     for (const Case& c : cases) {
         game->ClearMessages();
@@ -259,8 +256,7 @@ TEST_F(MessageWindowTest, SetUpAndResetRemoveEveryWindowWithItsSurface) {
 
 // Texts of single-byte, double-byte and mixed characters, measured and drawn in each back
 // end with the glyph caches on and off: nothing drawn falls outside the window.
-class MessageTextFit : public ::testing::TestWithParam<std::tuple<int, int>>,
-                       public MessageWorld {
+class MessageTextFit : public ::testing::TestWithParam<std::tuple<int, int>>, public MessageWorld {
 protected:
     void SetUp() override {
         SetUpMessages(kSceneDisplays[std::get<0>(GetParam())], std::get<1>(GetParam()));
@@ -271,8 +267,8 @@ protected:
 TEST_P(MessageTextFit, TextsFitTheirWindows) {
     const char* texts[] = {
         "Hello, world",
-        "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd",      // こんにちは
-        "HP\x81\x46 100\n\x8c\xb3\x8b\x43?",             // HP： 100 / 元気?
+        "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd",  // こんにちは
+        "HP\x81\x46 100\n\x8c\xb3\x8b\x43?",         // HP： 100 / 元気?
         "W",
     };
     const bool pitched = Font16.nPitch != 0;
@@ -362,6 +358,8 @@ TEST_P(MessageZoomFrames, ZoomInThenTheText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Displays, MessageZoomFrames, ::testing::Values(0, 4),
-                         [](const auto& info) { return std::string(kSceneDisplays[info.param].name); });
+                         [](const auto& info) {
+                             return std::string(kSceneDisplays[info.param].name);
+                         });
 
 }  // namespace

@@ -137,9 +137,8 @@ TEST_F(StateLogTest, HashChangesWithEveryCoveredValueAndOnlyWithThose) {
     ResetState();
     MessageWindow& window = scene.m_listMessage.emplace_back();
     const std::uint64_t withWindow = HashPlayState(scene);
-    for (std::int32_t MessageWindow::*field :
-         {&MessageWindow::nRemaining, &MessageWindow::nLastX, &MessageWindow::nLastY,
-          &MessageWindow::nId}) {
+    for (std::int32_t MessageWindow::*field : {&MessageWindow::nRemaining, &MessageWindow::nLastX,
+                                               &MessageWindow::nLastY, &MessageWindow::nId}) {
         window.*field = 7;
         EXPECT_NE(HashPlayState(scene), withWindow);
         window.*field = 0;
