@@ -29,6 +29,8 @@ constexpr int kFlowTypeWarp = 20;
 constexpr int kFlowTypeSetTarget = 21;
 constexpr int kFlowTypeVanish = 24;
 constexpr int kFlowTypeItemGet = 25;
+// An item notice rises over this many frames.
+constexpr int kNoticeFrames = 30;
 
 // The innermost live guard (game thread only).
 CommandContextGuard* s_innermostGuard = nullptr;
@@ -95,7 +97,20 @@ int RunItemCommand(cHeroActor& hero, cEdCommand& cmd) {
 
 void RunFlowChange(cHeroActor&, cEdCommand&) {}
 
-void OpenItemMessage(cHeroActor&, int, std::int16_t, std::int16_t) {}
+void OpenItemMessage(cHeroActor& hero, int message, std::int16_t a, std::int16_t b) {
+    if (!lpGame) return;
+    MessageSettings s;
+    s.nKind = MESSAGE_ICON;
+    s.nIconKind = message;
+    s.nIconNumber = a;
+    s.nIconSub = b;
+    s.nPosition = MESSAGE_ABOVE_HERO;
+    s.bFixedToScreen = 1;
+    s.nDurationKind = MESSAGE_FOR_TIME;
+    s.nTime = kNoticeFrames;
+    s.nAnchor = hero.m_nSerial;
+    lpGame->AddMessage(s);
+}
 
 void PlayCommandSound(const cActorBase&, const cCommandInstance& cmd) {
     if (cmd.m_pCmd) PlayDataSe(cmd.m_pCmd->nSound);

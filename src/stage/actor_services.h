@@ -75,8 +75,8 @@ void ApplyItemArranges(cHeroActor& hero, cEdCommand& cmd);
 // the item commands exist.
 void RunFlowChange(cHeroActor& hero, cEdCommand& cmd);
 
-// PLACEHOLDER(messages): an item's message window for the hero. None opens until message
-// windows exist.
+// An item's notice over the hero: icon `message` of the item's graphic (a, b) rising for
+// 30 frames.
 void OpenItemMessage(cHeroActor& hero, int message, std::int16_t a, std::int16_t b);
 
 // The sound effect of a command (its record's sound number; 0 plays nothing).

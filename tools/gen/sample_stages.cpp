@@ -849,6 +849,7 @@ bool WriteSampleStages(const std::string& folder) {
     ok = WriteStage(folder, "test-replay.stg4_000", MakeReplayStage()) && ok;
     ok = WriteStage(folder, "test-show.stg4_000", MakeShowStage(MakeStage(20, {}, 3, 0))) && ok;
     ok = WriteSamplePresentStage(folder) && ok;
+    ok = WriteStage(folder, "test-talk.stg4_000", MakeTalkStage(MakeStage(20, {}, 3, 0))) && ok;
     return ok;
 }
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-class cEdStage;
+#include "data/stage_record.h"
 
 namespace gen {
 
@@ -24,6 +24,18 @@ inline constexpr int kShowPictureScale = 200;
 inline constexpr int kShowPictureId = 7;
 inline constexpr int kShowPictureTenths = 20;
 cEdStage MakeShowStage(cEdStage stage);
+
+// The talk stage (test-talk): a signpost at kTalkSignColumn speaks to the hero (column 2)
+// once it comes within kTalkReachHbl half blocks: two key-wait messages, then a game wait
+// of kTalkPauseTenths; common variable kTalkDoneVariable then keeps it silent. Made from a
+// one-screen sample stage whose character palette entry kTalkPaletteWalker gives the
+// signpost's looks.
+inline constexpr int kTalkSignColumn = 6;
+inline constexpr int kTalkReachHbl = 3;
+inline constexpr int kTalkPauseTenths = 10;
+inline constexpr int kTalkDoneVariable = 10;
+inline constexpr int kTalkPaletteWalker = 2;
+cEdStage MakeTalkStage(cEdStage frame);
 
 // Each writes its file(s) under `folder` (a host path ending in a separator); false when a
 // file could not be written.
