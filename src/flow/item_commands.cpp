@@ -72,31 +72,31 @@ void InstallCarriedFlows(cHeroActor& hero, const cEdCommand& cmd, int position) 
 }  // namespace
 
 const ItemCommandHandler ItemCommandTable[kItemCommandTypes] = {
-    Nothing,                   // 0 none
-    FlowChange,                // 1 flow change
-    StageClear,                // 2 (17)
-    Acts<CmdGameWait>,         // 3 (18)
-    Message,                   // 4 (19)
-    Acts<CmdWarp>,             // 5 (20)
-    Acts<CmdSetTarget>,        // 6 (21)
-    Acts<CmdStatus>,           // 7 (22)
-    Acts<CmdStatus2>,          // 8 (23)
-    Acts<CmdVanish>,           // 9 (24)
-    ItemGet,                   // 10 (25)
-    Acts<CmdChangeGraphic>,    // 11 (26)
-    Acts<CmdChangeAnimeSet>,   // 12 (27)
-    Acts<CmdAnime>,            // 13 (28)
-    Acts<CmdEffect>,           // 14 (29)
-    Acts<CmdCharaEffect>,      // 15 (30)
-    Acts<CmdScreenEffect>,     // 16 (31)
-    Acts<CmdPicture>,          // 17 (32)
-    Acts<CmdScreenColor>,      // 18 (33)
-    Acts<CmdBackground>,       // 19 (34)
-    Acts<CmdSe>,               // 20 (35)
-    Acts<CmdBgm>,              // 21 (36)
-    RunCodeText,               // 22 (37)
-    Arrange,                   // 23 (38)
-    Nothing,                   // 24 loop: written out when the item was set up
+    Nothing,                  // 0 none
+    FlowChange,               // 1 flow change
+    StageClear,               // 2 (17)
+    Acts<CmdGameWait>,        // 3 (18)
+    Message,                  // 4 (19)
+    Acts<CmdWarp>,            // 5 (20)
+    Acts<CmdSetTarget>,       // 6 (21)
+    Acts<CmdStatus>,          // 7 (22)
+    Acts<CmdStatus2>,         // 8 (23)
+    Acts<CmdVanish>,          // 9 (24)
+    ItemGet,                  // 10 (25)
+    Acts<CmdChangeGraphic>,   // 11 (26)
+    Acts<CmdChangeAnimeSet>,  // 12 (27)
+    Acts<CmdAnime>,           // 13 (28)
+    Acts<CmdEffect>,          // 14 (29)
+    Acts<CmdCharaEffect>,     // 15 (30)
+    Acts<CmdScreenEffect>,    // 16 (31)
+    Acts<CmdPicture>,         // 17 (32)
+    Acts<CmdScreenColor>,     // 18 (33)
+    Acts<CmdBackground>,      // 19 (34)
+    Acts<CmdSe>,              // 20 (35)
+    Acts<CmdBgm>,             // 21 (36)
+    RunCodeText,              // 22 (37)
+    Arrange,                  // 23 (38)
+    Nothing,                  // 24 loop: written out when the item was set up
 };
 
 int RunItemCommandOnHero(cHeroActor& hero, cEdCommand& cmd) {

@@ -141,8 +141,7 @@ protected:
 // The Part's own lists: the stop rule and the arranges the list makes for itself.
 TEST_F(ItemCommands, ListsStopAtAClearOrALostHeroAndFeedTheirArranges) {
     // A clear ends the list: the sound and the score after it never come.
-    EXPECT_EQ(RunList({ItemCmd(kItemStageClear, {}, 9), ItemCmd(kItemSe, {3}, 1), AddScore(5)}),
-              1);
+    EXPECT_EQ(RunList({ItemCmd(kItemStageClear, {}, 9), ItemCmd(kItemSe, {3}, 1), AddScore(5)}), 1);
     EXPECT_TRUE(s_sounds.empty());
     EXPECT_EQ(Progress.m_nScore, 0);
 
@@ -203,8 +202,7 @@ TEST_F(ItemCommands, EachSharedTypeReachesItsCharacterCommandsWorker) {
         {kItemGetItem, ItemCmd(kItemGetItem, {kItemGetStage, scoring}, 2), 0,
          [] { return Progress.m_nScore == 40; }},
         {kItemCode, code, 0, [] { return Progress.m_vecVariable[3] == 7; }},
-        {kItemArrange, ArrangeBound(0), 0,
-         [&] { return hero.m_listItemArrange.size() == 1u; }},
+        {kItemArrange, ArrangeBound(0), 0, [&] { return hero.m_listItemArrange.size() == 1u; }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.type);
