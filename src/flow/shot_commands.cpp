@@ -5,13 +5,13 @@
 
 #include "base/message_box.h"
 #include "base/random_range.h"
-#include "base/window_requests.h"
 #include "data/command_record.h"
 #include "data/common_palette.h"
 #include "data/database.h"
 #include "data/move_shot_records.h"
 #include "data/stage_record.h"
 #include "flow/flow_instance.h"
+#include "flow/presentation_commands.h"
 #include "stage/actor.h"
 #include "stage/formation.h"
 #include "stage/game_scene.h"
@@ -34,12 +34,6 @@ constexpr int kSummonDots = 32;
 // The counter of a command that acts every tenth of a second.
 void CountTenth(cCommandInstance& cmd) {
     if (++cmd.m_nTickCounter >= EdStageWork.speed.nSubSteps6) cmd.m_nTickCounter = 0;
-}
-
-// The command's sound, unless it is for an actor on screen and this one is not.
-void PlayAttackSound(const cActorBase& actor, const cEdCommand& def) {
-    if (def.bSoundOnScreen && !actor.m_bOnScreen) return;
-    PlayDataSe(def.nSound);
 }
 
 // The angle of a pass: mirrored for an actor facing right when the record says so, then
@@ -83,7 +77,7 @@ template <void (*Body)(cActorBase&, cCommandInstance&, const cEdShot&)>
 void SummonEntry(cActorBase& actor, cCommandInstance& cmd) {
     if (!cmd.m_pCmd) return;
     if (cmd.m_nTickCounter == 0) {
-        PlayAttackSound(actor, *cmd.m_pCmd);
+        PlayOnScreenSe(actor, *cmd.m_pCmd, cmd.m_pCmd->nSound);
         if (cmd.m_pCmd->spShot) Body(actor, cmd, *cmd.m_pCmd->spShot);
     }
     CountTenth(cmd);
@@ -114,7 +108,7 @@ int ShotDirection(int choice, const cActorBase& actor) {
 void CmdShot(cActorBase& actor, cCommandInstance& cmd) {
     if (!cmd.m_pCmd) return;
     if (cmd.m_nTickCounter == 0) {
-        PlayAttackSound(actor, *cmd.m_pCmd);
+        PlayOnScreenSe(actor, *cmd.m_pCmd, cmd.m_pCmd->nSound);
         if (lpGame && cmd.m_pCmd->spShot)
             FireShot(lpGame->m_listProjectile, actor, cmd, *cmd.m_pCmd->spShot);
     }
@@ -155,7 +149,7 @@ void FireShot(ObjectList<cProjectile>& list, cActorBase& actor, cCommandInstance
 void CmdSword(cActorBase& actor, cCommandInstance& cmd) {
     if (!cmd.m_pCmd) return;
     if (cmd.m_nTickCounter == 0 && lpGame && cmd.m_pCmd->spShot) {
-        PlayAttackSound(actor, *cmd.m_pCmd);
+        PlayOnScreenSe(actor, *cmd.m_pCmd, cmd.m_pCmd->nSound);
         const cEdShot& shot = *cmd.m_pCmd->spShot;
         // A bad type or a type without frames is reported here; the sword then ends in its
         // first tick.

@@ -331,7 +331,11 @@ int DDChangeColorEx(DDSURFACEDATA* lpDstSD, int /*x*/, int /*y*/, int /*nWidth*/
     // it is written.
     EffectRectVertices(v, src, 0, 0, dst->nWidth, dst->nHeight, 0, 0, src->nWidth, src->nHeight,
                        diffuse);
-    DrawEffectQuad(dst, src, v,
-                   [] { SetSpriteStageStates(plat::D3DTOP_MODULATE, plat::D3DTOP_MODULATE); });
+    // The real back buffer is no texture: a stage without one reads white, so the picture
+    // gets the plain colour laid over it at the level.
+    const bool untextured = src->lpDT->lpTexture == nullptr;
+    const std::uint32_t op = untextured ? plat::D3DTOP_SELECTARG2 : plat::D3DTOP_MODULATE;
+    DrawEffectQuad(
+        dst, src, v, [op] { SetSpriteStageStates(op, op); }, {}, untextured);
     return 1;
 }

@@ -36,10 +36,11 @@ void EffectRectVertices(plat::D3DTLVERTEX* v, const DDSURFACEDATA* lpSrc, long l
 }
 
 int DrawEffectQuad(DDSURFACEDATA* lpDst, DDSURFACEDATA* lpSrc, const plat::D3DTLVERTEX* v,
-                   const std::function<void()>& stages, const std::function<void()>& after) {
+                   const std::function<void()>& stages, const std::function<void()>& after,
+                   bool untextured) {
     DDTEXTUREDATA& src = *lpSrc->lpDT;
     void* data = nullptr;
-    if (!src.lpVB || !src.lpTexture ||
+    if (!src.lpVB || (!src.lpTexture && !untextured) ||
         plat::FAILED(src.lpVB->Lock(0, 4 * sizeof(plat::D3DTLVERTEX), &data, 0)))
         return 0;
     std::memcpy(data, v, 4 * sizeof(plat::D3DTLVERTEX));

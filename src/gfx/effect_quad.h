@@ -21,8 +21,10 @@ void EffectRectVertices(plat::D3DTLVERTEX* v, const DDSURFACEDATA* lpSrc, long l
                         long long w, long long h, long long sx, long long sy, long long sw,
                         long long sh, std::uint32_t diffuse);
 
-// 0: the vertex buffer could not be written; 1: the scene or the render target failed;
-// 2: drawn. `stages` sets the texture stage (and any render state) before the draw;
-// `after` runs once the render target is back on the screen.
+// 0: the vertex buffer could not be written (or the source has no texture and the quad
+// needs one); 1: the scene or the render target failed; 2: drawn. `stages` sets the texture
+// stage (and any render state) before the draw; `after` runs once the render target is back
+// on the screen. An `untextured` quad draws with no texture set, for stages that read none.
 int DrawEffectQuad(DDSURFACEDATA* lpDst, DDSURFACEDATA* lpSrc, const plat::D3DTLVERTEX* v,
-                   const std::function<void()>& stages, const std::function<void()>& after = {});
+                   const std::function<void()>& stages, const std::function<void()>& after = {},
+                   bool untextured = false);

@@ -28,6 +28,7 @@
 #include "scene/replay_log.h"
 #include "scene/scene_manager.h"
 #include "stage/actor_services.h"
+#include "stage/bgm_request.h"
 #include "stage/block_map.h"
 #include "stage/game_scene.h"
 #include "stage/replay_file.h"
@@ -44,12 +45,6 @@ struct SetStageAbort {};
 
 [[noreturn]] void Abort() {
     throw SetStageAbort{};
-}
-
-// The music of the stage: N plays (or 0 stops) and the loop setting is kept for it.
-void RequestBgm(std::int32_t music, std::int32_t loop) {
-    Progress.m_bBgmLoop = loop;
-    plat::SendMessage(hWndMain, WM_USER_PLAYBGM, kBgmStageMusic, music);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "effect_fixture.h"
+#include "gfx/fill.h"
 #include "gfx/hbt_table.h"
 #include "platform/clock.h"
 
@@ -179,6 +180,18 @@ TEST_P(ColourEffects, Tint) {
     Make(&dst, {"wg", "bw"});
     EXPECT_EQ(DDChangeColor(&dst, 0, 0, 2, 2, 255, 0, 0, 255), 1);
     EXPECT_EQ(Picture(&dst), (std::vector<std::string>{"wg", "bw"}));
+}
+
+TEST_P(ColourEffects, TintOverTheRealBackBufferLaysTheColourOver) {
+    if (!Direct3D()) GTEST_SKIP() << "DirectDraw refuses the tint";
+    // The real back buffer is no texture: the quad reads white for it, so the colour is laid
+    // over the picture at 255 - nAlpha (the screen colour of the play screen).
+    DDFillSurface(&BackBuffer, 0);
+    ASSERT_EQ(Colour(&BackBuffer, 7, 9) & 0xFFFFFFu, 0u);
+    EXPECT_EQ(DDChangeColor(&BackBuffer, 0, 0, 640, 480, 255, 255, 0, 0), 1);
+    EXPECT_EQ(Colour(&BackBuffer, 7, 9) & 0xFFFFFFu, 0u);
+    EXPECT_EQ(DDChangeColor(&BackBuffer, 0, 0, 640, 480, 0, 255, 0, 0), 1);
+    EXPECT_EQ(Colour(&BackBuffer, 7, 9) & 0xFFFFFFu, 0xFF0000u);
 }
 
 TEST_P(ColourEffects, HostileParametersStayBounded) {
