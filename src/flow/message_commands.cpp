@@ -1,8 +1,156 @@
-#include "flow/blocking_commands.h"
+// The game wait (type 18) and the message (type 19): an entry on the scene's message list
+// and, when the command waits, the pause thread's frames until the wait is over; the entry
+// is then taken off again.
+#include <algorithm>
+#include <cstdint>
+#include <string>
 
-// PLACEHOLDER(commands): the game wait and the message only take their time until message
-// windows exist.
-void CmdGameWait(cActorBase&, const cEdCommand&) {}
-void CmdMessage(cActorBase&, const cEdCommand&, int) {}
-void CmdGameWaitEntry(cActorBase&, cCommandInstance&) {}
-void CmdMessageEntry(cActorBase&, cCommandInstance&) {}
+#include "base/window_requests.h"
+#include "data/command_record.h"
+#include "flow/blocking_commands.h"
+#include "flow/flow_instance.h"
+#include "stage/actor.h"
+#include "stage/game_scene.h"
+#include "stage/hero_actor.h"
+#include "stage/message_window.h"
+#include "stage/stage_objects.h"
+#include "stage/wait_control.h"
+#include "stage/wait_threads.h"
+
+namespace {
+
+constexpr int kSeMessageOpen = 11;
+
+std::int32_t TenthsToFrames(std::int32_t tenths) {
+    // Held at the int32 limit: a damaged time waits long, never a negative time.
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(std::int64_t{tenths} * 6, INT32_MIN, INT32_MAX));
+}
+
+// The serial number of the actor a window at this position stands at: the executing actor
+// above, below or at the centre of itself, the hero for the hero's positions.
+std::int32_t AnchorOf(const cActorBase& actor, std::int32_t position) {
+    if (position >= MESSAGE_ABOVE_SELF && position <= MESSAGE_CENTRE_SELF) return actor.m_nSerial;
+    if (position >= MESSAGE_ABOVE_HERO && position <= MESSAGE_CENTRE_HERO) {
+        const cHeroActor* hero = FirstHero();
+        return hero ? hero->m_nSerial : 0;
+    }
+    return 0;
+}
+
+// The first window managed by the ID, or null.
+MessageWindow* FindById(cGameScene& scene, std::int32_t id) {
+    for (MessageWindow& window : scene.m_listMessage)
+        if (window.bManagedById && window.nId == id) return &window;
+    return nullptr;
+}
+
+}  // namespace
+
+void CmdGameWait(cActorBase&, const cEdCommand& cmd) {
+    if (!lpGame) return;
+    cGameScene& scene = *lpGame;
+    const std::int32_t frames = TenthsToFrames(cmd.vecParam[0]);
+    MessageSettings settings;
+    settings.nKind = MESSAGE_INVISIBLE;
+    settings.bFixedToScreen = 1;
+    settings.nDurationKind = MESSAGE_FOR_TIME;
+    settings.nTime = frames;
+    settings.bWait = 1;
+    const MessageWindow* window = scene.AddMessage(settings);
+    WaitControl& wait = scene.m_WaitControl;
+    wait.m_nKind = WAIT_GAME;
+    wait.m_bWaitButton = 0;
+    wait.m_nFrames = frames;
+    wait.m_bDone = 0;
+    wait.m_nGuard = 0;
+    RunPauseThread(scene, 0);
+    scene.RemoveMessage(window);
+}
+
+void CmdMessage(cActorBase& actor, const cEdCommand& cmd, int chained) {
+    if (!lpGame) return;
+    cGameScene& scene = *lpGame;
+    if (scene.m_bCloseRequest) return;
+    const std::int32_t byId = cmd.vecParam[12];
+    const std::int32_t close = cmd.vecParam[15];
+
+    // The window that takes the message: one found by its ID (opened again in place), or a
+    // new one at the end.
+    MessageWindow* window = nullptr;
+    int reuse = 0;
+    if (byId) {
+        window = FindById(scene, cmd.vecParam[13]);
+        if (window && close) {
+            scene.RemoveMessage(window);
+            return;
+        }
+        if (window) {
+            std::string text = cmd.strText;
+            if (cmd.vecParam[9]) MessageWindow::ExpandText(text);
+            std::int32_t w = 0, h = 0;
+            MeasureTextWidth(text.c_str(), &w, &h);
+            // The same size keeps the surface; another one gets a new surface in place.
+            reuse = w == window->nWidth && h == window->nHeight ? 1 : 0;
+            if (!reuse) window->ReleaseSurface(scene);
+        }
+    }
+    if (close && !window) return;
+
+    MessageSettings s;
+    s.nKind = MESSAGE_TEXT;
+    s.strText = cmd.strText;
+    s.nPosition = cmd.vecParam[0];
+    s.nBlockX = cmd.vecParam[1];
+    s.nBlockY = cmd.vecParam[2];
+    s.nDotX = cmd.vecParam[3];
+    s.nDotY = cmd.vecParam[4];
+    s.bKeepInside = cmd.vecParam[5];
+    s.nDurationKind = cmd.vecParam[6];
+    s.nTime = cmd.vecParam[17] ? 1 : TenthsToFrames(cmd.vecParam[7]);
+    s.bWait = cmd.vecParam[8];
+    s.bExpand = cmd.vecParam[9];
+    s.bFixedToScreen = cmd.vecParam[10];
+    s.bRefresh = cmd.vecParam[11];
+    s.bManagedById = byId;
+    s.nId = cmd.vecParam[13];
+    s.bZoomIn = cmd.vecParam[14];
+    s.nRefreshInterval = cmd.vecParam[16];
+    s.nAnchor = AnchorOf(actor, s.nPosition);
+    s.bChained = chained;
+    if (window) {
+        if (!window->Open(scene, s, reuse)) {
+            scene.RemoveMessage(window);
+            return;
+        }
+    } else {
+        window = scene.AddMessage(s);
+        if (!window) return;
+    }
+    if (!s.bWait) return;
+
+    WaitControl& wait = scene.m_WaitControl;
+    if (s.nDurationKind == MESSAGE_UNTIL_KEY) {
+        wait.Set(WAIT_MESSAGE, 1, 0, chained);
+        if (!chained) PlaySystemSe(kSeMessageOpen);
+    } else if (s.nDurationKind == MESSAGE_FOR_TIME) {
+        wait.Set(WAIT_MESSAGE, 0, s.nTime, chained);
+    } else {
+        // Until the stage ends cannot be waited for inside the stage: the window waits for
+        // the progress key instead, without the opening sound and the guard.
+        wait.Set(WAIT_MESSAGE, 1, 0, 1);
+    }
+    RunPauseThread(scene, 1);
+    // Removed by itself: a window that ended meanwhile takes nothing else with it.
+    scene.RemoveMessage(window);
+}
+
+void CmdGameWaitEntry(cActorBase& actor, cCommandInstance& cmd) {
+    if (cmd.m_pCmd) CmdGameWait(actor, *cmd.m_pCmd);
+}
+
+void CmdMessageEntry(cActorBase& actor, cCommandInstance& cmd) {
+    if (!cmd.m_pCmd) return;
+    const FlowInstance* flow = lpGame ? lpGame->m_pCurFlow : nullptr;
+    CmdMessage(actor, *cmd.m_pCmd, flow ? flow->m_bMessageWait : 0);
+}

@@ -67,6 +67,9 @@ public:
     // Widest line's advance by lines x line height in the face that draws: GDI in DirectDraw
     // (through dc, or the work surface's when null), the utility library's font in Direct3D.
     void GetTextExtent(plat::SIZE* out, plat::HDC dc, const char* text);
+    // The size Draw gives the text: GetTextSize with a pitch, else the extents (DirectDraw
+    // measures through lpOn's context).
+    plat::SIZE Measure(const char* text, DDSURFACEDATA* lpOn);
 
     // After a reset or a restore: the caches are drawn again.
     void Restore();
@@ -98,7 +101,6 @@ public:
 private:
     bool Caches() const { return bCache != 0 && m_lpFastFont_Half && m_lpFastFont_FullAdd; }
     bool IconsOn(int bNoIcons) const;
-    plat::SIZE Measure(const char* text, DDSURFACEDATA* lpOn);
     int DrawDD(DDSURFACEDATA* lpDst, int x, int y, const char* text, bool icons);
     int DrawD3D(DDSURFACEDATA* lpDst, int x, int y, const char* text, bool icons);
     void DrawLines(DDSURFACEDATA* target, plat::HDC dc, int x0, int y0, DDSURFACEDATA* lpFinal,

@@ -20,6 +20,9 @@ void SetCommandContext(cActorBase* actor, FlowInstance* flow, cCommandInstance* 
 
 namespace {
 
+// An item notice rises over this many frames.
+constexpr int kNoticeFrames = 30;
+
 // The innermost live guard (game thread only).
 CommandContextGuard* s_innermostGuard = nullptr;
 
@@ -73,7 +76,20 @@ void RunQueuedFlowChanges(cActorBase& actor) {
     if (hero == &actor) hero->RunQueuedFlowChanges();
 }
 
-void OpenItemMessage(cHeroActor&, int, std::int16_t, std::int16_t) {}
+void OpenItemMessage(cHeroActor& hero, int message, std::int16_t a, std::int16_t b) {
+    if (!lpGame) return;
+    MessageSettings s;
+    s.nKind = MESSAGE_ICON;
+    s.nIconKind = message;
+    s.nIconNumber = a;
+    s.nIconSub = b;
+    s.nPosition = MESSAGE_ABOVE_HERO;
+    s.bFixedToScreen = 1;
+    s.nDurationKind = MESSAGE_FOR_TIME;
+    s.nTime = kNoticeFrames;
+    s.nAnchor = hero.m_nSerial;
+    lpGame->AddMessage(s);
+}
 
 void PlayCommandSound(const cActorBase&, const cCommandInstance& cmd) {
     if (cmd.m_pCmd) PlayDataSe(cmd.m_pCmd->nSound);

@@ -77,8 +77,8 @@ void RunFlowChange(cHeroActor& hero, cEdCommand& cmd);
 // flow pass of it has ended; nothing for another actor or while a pass of it runs.
 void RunQueuedFlowChanges(cActorBase& actor);
 
-// PLACEHOLDER(messages): an item's message window for the hero. None opens until message
-// windows exist.
+// An item's notice over the hero: icon `message` of the item's graphic (a, b) rising for
+// 30 frames.
 void OpenItemMessage(cHeroActor& hero, int message, std::int16_t a, std::int16_t b);
 
 // The sound effect of a command (its record's sound number; 0 plays nothing).

@@ -474,7 +474,7 @@ void cGameScene::ResetPlay() {
     m_nPlayFrames = 0;
     m_ScrollX.m_dPos = 0;
     m_ScrollY.m_dPos = 0;
-    // PLACEHOLDER(messages): the message windows are removed here.
+    ClearMessages();
     if (!replay) {
         CurReplay.Clear();
         PrevReplay.Clear();

@@ -18,6 +18,7 @@
 #include "stage/effect_instance.h"
 #include "stage/effect_instances.h"
 #include "stage/game_object.h"
+#include "stage/message_window.h"
 #include "stage/picture_object.h"
 #include "stage/projectile.h"
 #include "stage/screen_color.h"
@@ -216,6 +217,22 @@ public:
     // advancing. At its end the slot empties and drawing goes back to the back buffer.
     void RunScreenEffect(int frozen);
 
+    // --- Message windows (message_windows.cpp). ---
+    // Every window updates and draws; one that reports its end goes.
+    void DrawMessages(DDSURFACEDATA* target, int frozen);
+    // A window built and opened at the end of the list; null when its surface could not
+    // be made (then nothing was added).
+    MessageWindow* AddMessage(const MessageSettings& settings);
+    // Removes the window at `it` with its own surface; the next window.
+    CheckedList<MessageWindow>::iterator EraseMessage(CheckedList<MessageWindow>::iterator it);
+    // Removes exactly this window (with its surface) when it is still on the list.
+    bool RemoveMessage(const MessageWindow* window);
+    // Every window and every window surface.
+    void ClearMessages();
+    void ClearMessageSurfaces();
+    // Each lost window surface restored; the windows draw their texts again.
+    bool RestoreMessages();
+
     // --- The stage's layers (stage_layers.cpp). ---
     // The auto positions of the backgrounds that scroll by themselves move by their speeds.
     void ScrollBackgrounds();
@@ -283,7 +300,12 @@ public:
     SurfaceDefVector m_vecSwordImageDef;
     SurfaceVector m_vecEffectImage;
     SurfaceDefVector m_vecEffectImageDef;
-    // PLACEHOLDER(messages): the members of the message windows follow here.
+    // The message windows in the order they were opened. A text window keeps its own
+    // surface and definition on the two lists after it; only text windows have one, so
+    // positions on the lists do not match.
+    CheckedList<MessageWindow> m_listMessage;
+    SurfaceList m_listMsgSurface;
+    SurfaceDefList m_listMsgDef;
     // The animation effects on the stage, in the order they were made.
     CheckedList<EffectInstance> m_listEffect;
     // The pictures on the stage, in the order they were shown; each owns its surface and the

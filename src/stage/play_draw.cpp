@@ -87,7 +87,7 @@ void cGameScene::Draw(int keepStage, int frozen, int sound, int help) {
             ++it;
     }
     DDEndSpriteBatch();
-    // PLACEHOLDER(messages): the message windows update and draw here.
+    DrawMessages(&BackBuffer, frozen);
     // The screen effect transforms everything drawn so far, not the status bar.
     RunScreenEffect(frozen);
     DrawStatusBar(&BackBuffer);

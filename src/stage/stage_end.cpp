@@ -141,10 +141,19 @@ void GiveStageTotals(cGameScene& scene) {
     for (std::int64_t i = 0; i < lives; ++i) {
         ++p.m_nLives;
         PlaySystemSe(kSeExtraLife);
-        // PLACEHOLDER(messages): the extra-life notice (a message window of kind 3 above the
-        // hero, 30 frames) is shown here, and taken off again after the wait.
+        // The extra-life mark rises over the hero while the play stands still.
+        MessageSettings notice;
+        notice.nKind = MESSAGE_EXTRA_LIFE;
+        notice.nPosition = MESSAGE_ABOVE_HERO;
+        notice.bFixedToScreen = 1;
+        notice.nDurationKind = MESSAGE_FOR_TIME;
+        notice.nTime = kExtraLifeFrames;
+        notice.bWait = 1;
+        notice.nAnchor = Player.Empty() ? 0 : Player[0].m_nSerial;
+        const MessageWindow* window = scene.AddMessage(notice);
         scene.m_WaitControl.Set(WAIT_EXTRA_LIFE, 0, kExtraLifeFrames, 0);
         RunPauseThread(scene, 1);
+        scene.RemoveMessage(window);
         if (scene.m_bCloseRequest) {
             plat::PostMessage(hWndMain, plat::WM_CLOSE, 0, 0);
             return;

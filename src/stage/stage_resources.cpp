@@ -181,7 +181,7 @@ void BuildSightMask(cGameScene&) {
 
 bool cGameScene::RestoreStageImages() {
     if (!RestoreSurface(m_vecOwnBitmap) || !RestoreSurface(m_vecSwordImage) ||
-        !RestoreSurface(m_vecEffectImage) || !RestorePictures())
+        !RestoreSurface(m_vecEffectImage) || !RestorePictures() || !RestoreMessages())
         return false;
     // The shot cells are drawn, not loaded: the next frame draws them again.
     StdSD[kShotCellSheet].bLost = 1;

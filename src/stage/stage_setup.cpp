@@ -264,13 +264,13 @@ void cGameScene::SetStage(int restart, int fresh) {
         m_bRemoveOutsideBlockChara = EdStageWork.AreaLimit[1].Applies() ? 1 : 0;
         m_bRemoveOutsideItem = EdStageWork.AreaLimit[2].Applies() ? 1 : 0;
 
-        // PLACEHOLDER(messages): the message windows are emptied here.
+        m_listMessage.clear();
         m_listEffect.clear();
         m_ScreenColor.Reset();
         m_ScreenEffect.nNumber = 0;
         ClearPictures();
         // PLACEHOLDER(commands): the blocking waits are made idle here.
-        // PLACEHOLDER(messages): the message windows' surfaces are released here.
+        ClearMessageSurfaces();
 
         BuildHitTicks(m_vecHitTicks, b, EdStageWork.nHitFrequency);
 

@@ -11,6 +11,21 @@
 
 namespace {
 
+void AddMessage(StateHash& h, const MessageWindow& w) {
+    h.Add(w.nKind);
+    h.Add(static_cast<std::uint64_t>(w.strText.size()));
+    h.AddBytes(w.strText.data(), w.strText.size());
+    h.Add(w.nPosition);
+    h.Add(w.nWidth);
+    h.Add(w.nHeight);
+    h.Add(w.nLastX);
+    h.Add(w.nLastY);
+    h.Add(w.nRemaining);
+    h.Add(w.dOpening);
+    h.Add(w.bManagedById);
+    h.Add(w.nId);
+}
+
 void AddActor(StateHash& h, const cActorBase& a) {
     h.Add(a.m_dX);
     h.Add(a.m_dY);
@@ -138,6 +153,21 @@ std::uint64_t HashPlayState(cGameScene& scene) {
     if (!scene.m_listProjectile.Empty()) {
         h.Add(static_cast<std::uint64_t>(scene.m_listProjectile.Size()));
         for (const cProjectile& shot : scene.m_listProjectile) AddProjectile(h, shot);
+    }
+    // The message windows and the last wait, only once there were any: the runs of stages
+    // that never show one keep their hashes.
+    if (!scene.m_listMessage.empty()) {
+        h.Add(static_cast<std::uint64_t>(scene.m_listMessage.size()));
+        for (const MessageWindow& window : scene.m_listMessage) AddMessage(h, window);
+    }
+    const WaitControl& wait = scene.m_WaitControl;
+    if (wait.m_nKind != 0 || wait.m_nGuard != 0 || wait.m_bWaitButton != 0 || wait.m_nFrames != 0 ||
+        wait.m_bDone != 0) {
+        h.Add(wait.m_nKind);
+        h.Add(wait.m_nGuard);
+        h.Add(wait.m_bWaitButton);
+        h.Add(wait.m_nFrames);
+        h.Add(wait.m_bDone);
     }
     h.Add(plat::RandState());
     return h.Value();

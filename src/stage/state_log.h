@@ -55,8 +55,9 @@ private:
 // attacker, the knock-back, the ride and its platform's serial; for the hero also its
 // block-touch effect and item-block wait; and where each of its flows stands), the items'
 // positions, the view, the time limit, the tick counter, the score and the stage score, the
-// switches, the common (C) and stage (S) variables, the number of effects and the random
-// generator of the calling thread (the game thread's).
+// switches, the common (C) and stage (S) variables, the number of effects, the message
+// windows and the last wait (once there were any) and the random generator of the calling
+// thread (the game thread's).
 std::uint64_t HashPlayState(cGameScene& scene);
 // The log line of the frame, without the line end. The scene must have a hero.
 std::string FormatStateLine(std::uint32_t frame, cGameScene& scene);

@@ -47,6 +47,8 @@ protected:
         scene.m_ScrollX.m_dPos = scene.m_ScrollY.m_dPos = 0;
         scene.m_nTime = scene.m_nTickTotal = 0;
         scene.m_listEffect.clear();
+        scene.m_listMessage.clear();
+        scene.m_WaitControl = WaitControl{};
         Progress.m_nScore = 0;
         Progress.m_nStageScore = 0;
         Progress.m_vecSwitch.Clear();
@@ -119,6 +121,10 @@ TEST_F(StateLogTest, HashChangesWithEveryCoveredValueAndOnlyWithThose) {
         {"the time", [](cGameScene& s) { s.m_nTime = 5; }},
         {"the ticks", [](cGameScene& s) { s.m_nTickTotal = 10; }},
         {"the random state", [](cGameScene&) { plat::rand(); }},
+        {"a game wait's entry", [](cGameScene& s) { s.m_listMessage.emplace_back(); }},
+        {"a window's text", [](cGameScene& s) { s.m_listMessage.emplace_back().strText = "a"; }},
+        {"a wait's frames left", [](cGameScene& s) { s.m_WaitControl.m_nFrames = -1; }},
+        {"a wait's kind", [](cGameScene& s) { s.m_WaitControl.m_nKind = WAIT_MESSAGE; }},
     };
     for (const Case& c : covered) {
         ResetState();
@@ -126,6 +132,19 @@ TEST_F(StateLogTest, HashChangesWithEveryCoveredValueAndOnlyWithThose) {
         c.change(scene);
         EXPECT_NE(HashPlayState(scene), base) << c.what;
     }
+
+    // A window is followed through its time, its place and its opening.
+    ResetState();
+    MessageWindow& window = scene.m_listMessage.emplace_back();
+    const std::uint64_t withWindow = HashPlayState(scene);
+    for (std::int32_t MessageWindow::*field : {&MessageWindow::nRemaining, &MessageWindow::nLastX,
+                                               &MessageWindow::nLastY, &MessageWindow::nId}) {
+        window.*field = 7;
+        EXPECT_NE(HashPlayState(scene), withWindow);
+        window.*field = 0;
+    }
+    window.dOpening = 1;
+    EXPECT_NE(HashPlayState(scene), withWindow);
 
     // What the log does not promise to cover leaves the hash alone: the frame counter and
     // the state, which the line shows by themselves.
