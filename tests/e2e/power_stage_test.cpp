@@ -31,7 +31,7 @@ constexpr int kKeyButton2 = 0x58;
 constexpr int kFirstPlay = 91;
 // Button 2 is pressed for a few frames before the power-up and again after it.
 constexpr int kEarlyPress = 100;
-constexpr int kDashPress = 150;
+constexpr int kDashPress = 235;
 constexpr int kPressFrames = 4;
 constexpr int kRunFrames = 330;
 // The result screen's state of the game scene.
@@ -40,7 +40,7 @@ constexpr int kStateResult = 4;
 // The hero's walk and its dash, in dots per tick of the stage's ten ticks a frame; while
 // right is held, the dash runs on top of the walk.
 constexpr double kWalkVx = 0.25;
-constexpr double kDashVx = 0.25 + 0.8;
+constexpr double kDashVx = 0.25 + 1.2;
 constexpr int kHeroHp = 10;
 constexpr int kItems = 3;
 
@@ -141,7 +141,10 @@ TEST_F(PowerStage, BoxSwitchAndGoalDoWhatTheirListsSay) {
     for (int f = goal; f <= kRunFrames && result == 0; ++f)
         if (At(f).state == kStateResult) result = f;
     EXPECT_NE(result, 0) << "the goal did not clear the stage";
-    EXPECT_EQ(Count(run_->result.errorLog, "PlayBGM " + std::to_string(gen::kTitleMusic) + " 1"), 1)
+    const std::string tune = "PlayBGM " + std::to_string(kBgmStageMusic) + " ";
+    EXPECT_EQ(Count(run_->result.errorLog, tune + std::to_string(gen::kStageMusic)), 1)
+        << run_->result.errorLog;
+    EXPECT_EQ(Count(run_->result.errorLog, tune + std::to_string(gen::kTitleMusic)), 1)
         << run_->result.errorLog;
 }
 
@@ -150,6 +153,50 @@ TEST_F(PowerStage, EveryRunWritesTheSameStatesAsTheGoldenFile) {
     const StageRun second = PlayPower();
     ExpectSameLines(run_->lines, second.lines, "a second run");
     ExpectGoldenStates("power_stage.hashes", run_->lines, kRunFrames);
+}
+
+// The colours of a whole frame, each channel's mean.
+struct MeanColour {
+    double r = 0, g = 0, b = 0;
+};
+
+MeanColour Mean(const Frame& frame) {
+    MeanColour m;
+    for (std::uint32_t p : frame.pixels) {
+        m.r += (p >> 16) & 0xFF;
+        m.g += (p >> 8) & 0xFF;
+        m.b += p & 0xFF;
+    }
+    const double n = frame.pixels.empty() ? 1.0 : static_cast<double>(frame.pixels.size());
+    return {m.r / n, m.g / n, m.b / n};
+}
+
+// Seen through Direct3D, which lays the screen colour over the picture: the switch, which the
+// hero reaches in frame 175, flashes white three times (the first at its brightest in frame
+// 192), the green hills of the far background are gone between the flashes (frame 212), and
+// once the flashes are over the blue tint grows and stays (frame 264, after the clear).
+TEST(PowerStageFrames, TheSwitchFlashesHidesTheHillsAndTints) {
+    constexpr int kBefore = 172;
+    constexpr int kFlash = 192;
+    constexpr int kBetween = 212;
+    constexpr int kTinted = 264;
+    PlayerProject project;
+    ASSERT_TRUE(project.Make(kPlayerConfigs[0]));
+    PlayerRun run;
+    run.stage = kPowerStage;
+    run.quitAfter = kTinted + 1;
+    run.capture = {kBefore, kFlash, kBetween, kTinted};
+    run.script = Script();
+    const PlayerResult result = project.Run(run);
+    EXPECT_TRUE(result.ended);
+    EXPECT_EQ(result.exitCode, 0) << result.errorLog;
+    const MeanColour before = Mean(project.Captured(kBefore));
+    const MeanColour flash = Mean(project.Captured(kFlash));
+    const MeanColour between = Mean(project.Captured(kBetween));
+    const MeanColour tinted = Mean(project.Captured(kTinted));
+    EXPECT_GT(flash.r + flash.g + flash.b, before.r + before.g + before.b + 3 * 80);
+    EXPECT_LT(between.g, before.g - 15) << "the hills are still there";
+    EXPECT_GT(tinted.b - tinted.r, before.b - before.r + 80);
 }
 
 }  // namespace

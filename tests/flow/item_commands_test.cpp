@@ -17,6 +17,8 @@
 #include "base/window_requests.h"
 #include "command_world.h"
 #include "data/common_palette.h"
+#include "data/database.h"
+#include "data/effect_records.h"
 #include "data/item_record.h"
 #include "data/move_shot_records.h"
 #include "flow/item_get_command.h"
@@ -27,6 +29,8 @@
 #include "stage/block_map.h"
 #include "stage/hero_actor.h"
 #include "stage/item_object.h"
+#include "stage/message_fixture.h"
+#include "stage/post_load_tables.h"
 #include "support/scroll_axis_setup.h"
 
 namespace {
@@ -40,8 +44,12 @@ std::string Utf8(const char8_t* text) {
     return reinterpret_cast<const char*>(text);
 }
 
-plat::LRESULT RecordSounds(plat::HWND, std::uint32_t msg, plat::WPARAM wParam, plat::LPARAM) {
+std::vector<int> s_tunes;
+
+plat::LRESULT RecordSounds(plat::HWND, std::uint32_t msg, plat::WPARAM wParam,
+                           plat::LPARAM lParam) {
     if (msg == WM_USER_PLAYSE) s_sounds.push_back(static_cast<int>(wParam));
+    if (msg == WM_USER_PLAYBGM) s_tunes.push_back(static_cast<int>(lParam));
     return 0;
 }
 
@@ -107,6 +115,7 @@ protected:
         // The ranges the arranges are held to.
         BuildParamDescTable();
         s_sounds.clear();
+        s_tunes.clear();
         window_ = plat::CreateWindow(RecordSounds);
         hWndMain = window_;
         Progress.m_nScore = 0;
@@ -214,6 +223,65 @@ TEST_F(ItemCommands, EachSharedTypeReachesItsCharacterCommandsWorker) {
         EXPECT_EQ(RunItemCommandOnHero(hero, cmd), row.result);
         EXPECT_TRUE(row.acted());
     }
+}
+
+// The presentation types act on the hero and the scene, as their flow commands do.
+TEST_F(ItemCommands, PresentationTypesReachTheirWorkers) {
+    // The tables they read: two animation sets, an animation, a character and a screen
+    // effect; put back afterwards.
+    const auto animeSets = EdDatabase.vecAnimeSet;
+    const auto animes = EdDatabase.vecAnime;
+    const auto charaEffects = EdDatabase.vecCharaEffect;
+    const auto screenEffects = EdDatabase.vecScrEffect;
+    EdDatabase.vecAnimeSet.resize(2);
+    EdDatabase.vecAnime.resize(2);
+    EdDatabase.vecAnime[1].vecFrame.resize(1);
+    EdDatabase.vecCharaEffect.resize(2);
+    EdDatabase.vecCharaEffect[1].nKind = 1;
+    EdDatabase.vecCharaEffect[1].anParam[0] = 1;
+    EdDatabase.vecScrEffect.resize(2);
+    EdDatabase.vecScrEffect[1].nKind = 4;
+    EdDatabase.vecScrEffect[1].anParam[0] = 10;
+    BuildAnimePatternTable(AnimePatternTable);
+    BuildPostLoadTables();
+    EdStageWork.vecBackground.Clear();
+    EdStageWork.vecBackground.resize(1);
+    EdStageWork.vecBackground[0].bShown = 1;
+    cHeroActor& hero = Hero();
+
+    struct Row {
+        int type;
+        cEdCommand cmd;
+        std::function<bool()> acted;
+    };
+    const Row rows[] = {
+        {11, ItemCmd(11, {1, 9, 0}, 3), [&] { return hero.m_nGraphicNo == 9; }},
+        {12, ItemCmd(12, {1}, 1), [&] { return hero.m_Chara.nAnimeSet == 1; }},
+        {13, ItemCmd(13, {1}, 1), [&] { return hero.m_listAnime.size() == 1u; }},
+        {15, ItemCmd(15, {1, 0, 0}, 3), [&] { return hero.m_CharaEffect.nNumber == 1; }},
+        {16, ItemCmd(16, {1, 0, 0}, 3), [] { return lpGame->m_ScreenEffect.nNumber == 1; }},
+        {18, ItemCmd(18, {1, 2, 3, 40, 0, 1, 0, 0}, 8),
+         [] { return lpGame->m_ScreenColor.nPercent == 40; }},
+        {19, ItemCmd(19, {1, 1}, 2), [] { return EdStageWork.vecBackground[0].bShown == 0; }},
+        {kItemSe, ItemCmd(kItemSe, {4}, 1),
+         [] { return s_sounds == std::vector<int>{4 + kDataSeBase}; }},
+        {21, ItemCmd(21, {2, 1}, 2), [] { return s_tunes == std::vector<int>{2}; }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.type);
+        ASSERT_EQ(row.cmd.FlowType(), row.type + 15);
+        EXPECT_FALSE(row.acted());
+        cEdCommand cmd = row.cmd;
+        EXPECT_EQ(RunItemCommandOnHero(hero, cmd), 0);
+        EXPECT_TRUE(row.acted());
+    }
+    EdStageWork.vecBackground.Clear();
+    EdDatabase.vecAnimeSet = animeSets;
+    EdDatabase.vecAnime = animes;
+    EdDatabase.vecCharaEffect = charaEffects;
+    EdDatabase.vecScrEffect = screenEffects;
+    BuildAnimePatternTable(AnimePatternTable);
+    BuildPostLoadTables();
 }
 
 // The empty type, the loop, a flow change of no known operation and types outside the table
@@ -387,6 +455,40 @@ TEST_F(ItemCommands, AStayingItemKeepsItsArrangedCommands) {
     EXPECT_EQ(Progress.m_nScore, 40 + 35);
     EXPECT_EQ(loose.m_Item.vecItemCommand[2].vecParam[8], 25);
     ItemList.Clear();
+}
+
+// Two messages in one item: the first opens as usual (its window zooms in), the second
+// continues it; the next list starts afresh.
+class ItemMessages : public ::testing::Test, public MessageWorld {
+protected:
+    void SetUp() override { SetUpMessages(kSceneDisplays[2]); }
+    void TearDown() override { TearDownMessages(); }
+    // A message shown until the progress key, with the zoom-in opening, the game going on.
+    static cEdCommand Message(const char* text) {
+        cEdCommand cmd = ItemCmd(kItemMessage, {}, 18);
+        cmd.vecParam[14] = 1;
+        cmd.strText = text;
+        return cmd;
+    }
+    void RunList(CheckedVector<cEdCommand> list) {
+        ASSERT_TRUE(OnGameThread([&] { EXPECT_EQ(Player[0].RunItemCommands(list), 0); }));
+    }
+};
+
+TEST_F(ItemMessages, TheSecondMessageOfAListContinuesTheFirst) {
+    RunList({Message("one"), Message("two")});
+    ASSERT_EQ(game->m_listMessage.size(), 2u);
+    auto window = game->m_listMessage.begin();
+    EXPECT_EQ(window->strText, "one");
+    EXPECT_EQ(window->bOpening, 1);
+    ++window;
+    EXPECT_EQ(window->strText, "two");
+    EXPECT_EQ(window->bOpening, 0);
+    EXPECT_EQ(game->m_nItemMessageArg, 1);
+    RunList({Message("three")});
+    ASSERT_EQ(game->m_listMessage.size(), 3u);
+    EXPECT_EQ(std::next(game->m_listMessage.begin(), 2)->bOpening, 1);
+    for (auto [w, l] : Requests(WM_USER_PLAYSE)) ADD_FAILURE() << "sound " << w;
 }
 
 }  // namespace

@@ -90,8 +90,8 @@ cEdCommand ItemStatusAdd(int whose, int status, int value);
 // The power stage: the dash its power-up teaches the hero, a run forward at kDashSpeed for
 // kDashTenths on each press of button 2, in a flow of ID kDashFlowId; and a switch that runs
 // `commands` once, the first time the hero comes within kSwitchReachHbl half blocks.
-inline constexpr int kDashSpeed = 80;
-inline constexpr int kDashTenths = 3;
+inline constexpr int kDashSpeed = 120;
+inline constexpr int kDashTenths = 1;
 inline constexpr int kDashFlowId = 4;
 CheckedVector<cEdFlow> DashFlows();
 CheckedVector<cEdFlow> NearOnceFlows(const CheckedVector<cEdCommand>& commands);

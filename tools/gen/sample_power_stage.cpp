@@ -72,9 +72,9 @@ cEdItem PaletteItem(const char* name, int graphic, std::initializer_list<cEdComm
     return item;
 }
 
-// The switch's commands: three white flashes of half a second, the far background hidden and
+// The switch's commands: three short white flashes, the far background hidden and
 // the title tune instead of the stage's; once the flashes are over, a blue tint that grows
-// over a second and stays.
+// and stays.
 CheckedVector<cEdCommand> SwitchCommands() {
     CheckedVector<cEdCommand> cmds;
     cmds.push_back(Command(0, kCmdScreenColor, {255, 255, 255, 80, 0, kPowerFlashTenths, 1, 3},
@@ -84,7 +84,8 @@ CheckedVector<cEdCommand> SwitchCommands() {
     cEdCommand wait = Command(0, kCmdWait, {}, 0);
     wait.nTime = 3 * kPowerFlashTenths;
     cmds.push_back(wait);
-    cmds.push_back(Command(0, kCmdScreenColor, {0, 64, 255, 40, 0, 10, 0, 0}, kScreenColorParams));
+    cmds.push_back(Command(0, kCmdScreenColor, {0, 64, 255, 40, 0, kPowerTintTenths, 0, 0},
+                           kScreenColorParams));
     return cmds;
 }
 

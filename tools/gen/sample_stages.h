@@ -32,17 +32,19 @@ void PlaceSampleItem(cEdStage& stage, int index, int x, int y);
 // 2 and everything else on the floor row 12: the power-up, the box, the switch and the goal
 // item at their columns. The power-up gives the hero character graphic kPowerHeroGraphic,
 // animation set kPowerAnimeSet, sound kPowerSound, kPowerHpAdded more HP (and maximum HP) and
-// the dash; the switch's flashes last kPowerFlashTenths each.
+// the dash; the switch's three flashes last kPowerFlashTenths each, its tint grows over
+// kPowerTintTenths.
 inline constexpr int kPowerWidth = 20;
 inline constexpr int kPowerUpColumn = 5;
-inline constexpr int kPowerBoxColumn = 8;
-inline constexpr int kPowerSwitchColumn = 11;
-inline constexpr int kPowerGoalColumn = 17;
+inline constexpr int kPowerBoxColumn = 7;
+inline constexpr int kPowerSwitchColumn = 10;
+inline constexpr int kPowerGoalColumn = 18;
 inline constexpr int kPowerHeroGraphic = 3;
 inline constexpr int kPowerAnimeSet = 1;
 inline constexpr int kPowerSound = 2;
 inline constexpr int kPowerHpAdded = 5;
-inline constexpr int kPowerFlashTenths = 5;
+inline constexpr int kPowerFlashTenths = 3;
+inline constexpr int kPowerTintTenths = 5;
 cEdStage MakePowerStage();
 // The power-up's animation set: the basic animations at twice their pace.
 void FillPowerAnimations(cEdAnimeSet& set);
