@@ -20,18 +20,15 @@
 #include "data/database.h"
 #include "data/effect_records.h"
 #include "data/item_record.h"
-#include "data/move_shot_records.h"
 #include "flow/item_get_command.h"
 #include "flow/param_desc_table.h"
 #include "flow/status_commands.h"
 #include "flow/status_tables.h"
 #include "platform/messages.h"
-#include "stage/block_map.h"
 #include "stage/hero_actor.h"
 #include "stage/item_object.h"
 #include "stage/message_fixture.h"
 #include "stage/post_load_tables.h"
-#include "support/scroll_axis_setup.h"
 
 namespace {
 
@@ -66,12 +63,6 @@ constexpr int kItemCode = 22;
 constexpr int kItemLoop = 24;
 
 constexpr int kStatusParams = 18;
-
-cEdCommand ItemCmd(int type, std::initializer_list<std::int32_t> params, int count) {
-    cEdCommand cmd = Cmd(type, params, count);
-    cmd.nCmdKind = 1;
-    return cmd;
-}
 
 // ステータスの操作: a status of the hero (whose 0) or of the system (whose 2) by a constant.
 cEdCommand Status(int whose, int index, int op, int value) {
@@ -170,22 +161,8 @@ TEST_F(ItemCommands, ListsStopAtAClearOrALostHeroAndFeedTheirArranges) {
 
 // Item type n from 2 on reaches the worker of character type n + 15: one effect per type.
 TEST_F(ItemCommands, EachSharedTypeReachesItsCharacterCommandsWorker) {
-    SetTestAxis(lpGame->m_ScrollX, 1600, 1920);
-    SetTestAxis(lpGame->m_ScrollY, 1120, 1440);
-    ASSERT_TRUE(BlockMap.Build(60, 45));
+    PlaceHeroOnOpenMap();
     cHeroActor& hero = Hero();
-    hero.m_nOffsetX = hero.m_nOffsetY = 0;
-    hero.m_dX = 640;
-    hero.m_dY = 600;
-    hero.OnMovedX();
-    hero.OnMovedY();
-
-    cEdCommand warp = ItemCmd(kItemWarp, {}, 0);
-    cEdMove::Create(warp.spMove);
-    warp.spMove->nDestMode = 2;
-    warp.spMove->nCoordKind = 0;
-    warp.spMove->nTargetXDot = 3;
-    warp.spMove->bMirrorX = 0;
     cEdCommand code = ItemCmd(kItemCode, {}, 0);
     code.strText = "C3 = 7";
     const int scoring = PaletteItem({AddScore(40)});
@@ -200,7 +177,7 @@ TEST_F(ItemCommands, EachSharedTypeReachesItsCharacterCommandsWorker) {
     const Row rows[] = {
         {kItemStageClear, ItemCmd(kItemStageClear, {1, 6}, 9), 1,
          [] { return lpGame->m_nNextStage == 6; }},
-        {kItemWarp, warp, 0, [&] { return hero.m_dX == x + 3; }},
+        {kItemWarp, ItemWarpRight(3), 0, [&] { return hero.m_dX == x + 3; }},
         {kItemSetTarget, ItemCmd(kItemSetTarget, {2, 1, 0, 2}, 15), 0,
          [&] { return hero.m_pTarget == chara_; }},
         {kItemStatus, AddScore(9), 0, [] { return Progress.m_nScore == 9; }},
