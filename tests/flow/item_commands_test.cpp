@@ -24,6 +24,7 @@
 #include "flow/param_desc_table.h"
 #include "flow/status_commands.h"
 #include "flow/status_tables.h"
+#include "platform/frame.h"
 #include "platform/messages.h"
 #include "stage/hero_actor.h"
 #include "stage/item_object.h"
@@ -466,6 +467,16 @@ TEST_F(ItemMessages, TheSecondMessageOfAListContinuesTheFirst) {
     ASSERT_EQ(game->m_listMessage.size(), 3u);
     EXPECT_EQ(std::next(game->m_listMessage.begin(), 2)->bOpening, 1);
     for (auto [w, l] : Requests(WM_USER_PLAYSE)) ADD_FAILURE() << "sound " << w;
+}
+
+// ゲームウエイト in a list holds the whole game for its time before the list goes on.
+TEST_F(ItemMessages, AGameWaitHoldsTheListForItsTime) {
+    plat::ResetFrames();
+    const std::uint32_t before = plat::FrameCount();
+    RunList({ItemCmd(3, {2}, 1), Message("after")});
+    EXPECT_EQ(plat::FrameCount() - before, 12u);
+    ASSERT_EQ(game->m_listMessage.size(), 1u);
+    EXPECT_EQ(game->m_listMessage.begin()->strText, "after");
 }
 
 }  // namespace

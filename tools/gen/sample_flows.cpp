@@ -219,14 +219,14 @@ cEdFlow Every(int pauseTenths, cEdCommand command) {
     return flow;
 }
 
-// The hero within kSwitchReachHbl half blocks of the character.
-cEdCondition HeroWithinReach() {
+// The hero within `hbl` half blocks of the character.
+cEdCondition HeroWithin(int hbl) {
     cEdCondition reached;
     reached.nKind = kCondDistance;
     reached.nWhose = kWhoseHero;
     reached.nOp = kDistanceWithin;
     reached.nShape = kShapeCircle;
-    reached.nValue = kSwitchReachHbl;
+    reached.nValue = hbl;
     return reached;
 }
 
@@ -460,7 +460,7 @@ CheckedVector<cEdFlow> NearOnceFlows(const CheckedVector<cEdCommand>& commands) 
     done.nCmdType = kCmdFlowOperation;
     done.vecParam = {kFlowOpDelete, kFlowSetThis, 0};
     flow.vecCommand.push_back(std::move(done));
-    flow.vecCondition.push_back(HeroWithinReach());
+    flow.vecCondition.push_back(HeroWithin(kSwitchReachHbl));
     CheckedVector<cEdFlow> flows;
     flows.push_back(std::move(flow));
     return flows;
@@ -502,12 +502,7 @@ CheckedVector<cEdFlow> ElevatorFlows(int tenths, int speed, bool downFirst) {
 }
 
 CheckedVector<cEdFlow> GoalFlows() {
-    cEdCondition reached;
-    reached.nKind = kCondDistance;
-    reached.nWhose = kWhoseHero;
-    reached.nOp = kDistanceWithin;
-    reached.nShape = kShapeCircle;
-    reached.nValue = kGoalReachHbl;
+    const cEdCondition reached = HeroWithin(kGoalReachHbl);
     cEdCommand clear;
     clear.nCmdType = kCmdStageClear;
     clear.vecParam.resize(kStageClearParams);
@@ -572,7 +567,7 @@ CheckedVector<cEdFlow> SwitchFlows(int vanishGroup) {
     vanish.nCmdType = kCmdVanish;
     vanish.vecParam = {kVanishCharas, vanishGroup, kRangeEverywhere};
     cEdFlow flow = Flow(kTriggerAlways, {}, true, std::move(vanish));
-    flow.vecCondition.push_back(HeroWithinReach());
+    flow.vecCondition.push_back(HeroWithin(kSwitchReachHbl));
     CheckedVector<cEdFlow> flows;
     flows.push_back(std::move(flow));
     return flows;
