@@ -117,6 +117,7 @@ TEST_F(MessageCommandTest, AKeyWaitIgnoresTheFirstTenFramesAndAHeldButton) {
         EXPECT_TRUE(game->m_listMessage.empty());
         EXPECT_TRUE(game->m_listMsgSurface.empty());
         EXPECT_EQ(game->m_bHoldButtons, 1);
+        EXPECT_EQ(PendingCloses(), 0);
     }
 }
 
@@ -226,6 +227,62 @@ TEST_F(MessageCommandTest, ACloseRequestEndsTheWaits) {
     EXPECT_GE(frames, 3);
     EXPECT_TRUE(game->m_listMessage.empty());
     EXPECT_TRUE(game->m_listMsgSurface.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// A flow of the hero's with one key-wait message; `trigger` says when it starts.
+void GiveHeroTalk(int trigger) {
+    cEdFlow flow;
+    flow.nTrigger = static_cast<std::int8_t>(trigger);
+    cEdCommand talk = Message({{kWait, 1}}, "!");
+    // Before the stage starts only parallel commands run.
+    talk.bParallel = trigger == kTriggerBeforeStart ? 1 : 0;
+    flow.vecCommand.push_back(talk);
+    for (cEdStage* stage : {&EdStage, &EdStageWork}) {
+        if (stage->vecCharaPalette.Size() > 1) stage->vecCharaPalette[1].vecFlow.push_back(flow);
+        for (cEdChara& placed : stage->vecChara)
+            if (placed.nInheritIndex == 1) placed.vecFlow.push_back(flow);
+    }
+}
+
+// A message in a stage-start flow waits for the key while the stage is set up; play then
+// starts as usual.
+TEST_F(MessageCommandTest, AStageStartMessageWaitsForTheKey) {
+    GiveHeroTalk(kTriggerBeforeStart);
+    plat::ResetFrames();
+    plat::LoadScriptText("@14 key 0x5A down\n", "");
+    ASSERT_TRUE(OnGameThread([&] { game->SetStage(1, 0); }));
+    EXPECT_EQ(plat::FrameCount(), 13u);
+    EXPECT_EQ(Sounds(), (std::vector<int>{11, 12}));
+    EXPECT_TRUE(game->m_listMessage.empty());
+    EXPECT_TRUE(game->m_listMsgSurface.empty());
+    EXPECT_FALSE(game->SetStageFailed());
+    ASSERT_FALSE(Player.Empty());
+    EXPECT_EQ(PendingCloses(), 0);
+}
+
+// A message in the hero's death flow waits for the key; the hero then goes down and the
+// retry follows at the end of its death.
+TEST_F(MessageCommandTest, ADeathFlowMessageWaitsForTheKeyThenTheRetryFollows) {
+    GiveHeroTalk(kTriggerDeath);
+    game->SetStage(1, 0);
+    Progress.m_nLives = 3;
+    plat::ResetFrames();
+    plat::LoadScriptText("@14 key 0x5A down\n", "");
+    int result = -1;
+    ASSERT_TRUE(OnGameThread([&] { result = game->LoseHero(); }));
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(plat::FrameCount(), 13u);
+    EXPECT_TRUE(game->m_listMessage.empty());
+    ASSERT_FALSE(Player.Empty());
+    EXPECT_EQ(Player[0].m_bDying, 1);
+    for (int i = 0; i < 600 && Player[0].m_bDying; ++i) DrawFrames(1);
+    EXPECT_EQ(Player[0].m_bDying, 0) << "no retry";
+    EXPECT_EQ(Progress.m_nLives, 2);
+    EXPECT_EQ(PendingCloses(), 0);
 }
 
 }  // namespace

@@ -14,7 +14,9 @@
 #include "gfx/surface.h"
 #include "platform/image_decoder.h"
 #include "platform/png_writer.h"
+#include "stage/actor_services.h"
 #include "stage/message_fixture.h"
+#include "stage/stage_end.h"
 
 namespace {
 
@@ -361,5 +363,41 @@ INSTANTIATE_TEST_SUITE_P(Displays, MessageZoomFrames, ::testing::Values(0, 4),
                          [](const auto& info) {
                              return std::string(kSceneDisplays[info.param].name);
                          });
+
+}  // namespace
+
+namespace {
+
+// The notices over the hero: an item's icon rising for 30 frames as the play goes on, and
+// the extra-life mark, for which the play stands still 30 frames per life.
+TEST_F(MessageWindowTest, NoticesRiseOverTheHeroAndGo) {
+    OpenItemMessage(Player[0], 1, 1, 0);
+    ASSERT_EQ(game->m_listMessage.size(), 1u);
+    const MessageWindow& icon = *game->m_listMessage.begin();
+    EXPECT_EQ(icon.nKind, MESSAGE_ICON);
+    EXPECT_EQ(icon.nAnchor, Player[0].m_nSerial);
+    EXPECT_EQ(icon.nPosition, MESSAGE_ABOVE_HERO);
+    EXPECT_TRUE(game->m_listMsgSurface.empty());
+    DrawFrames(30);
+    ASSERT_EQ(game->m_listMessage.size(), 1u);
+    DrawFrames(1);
+    EXPECT_TRUE(game->m_listMessage.empty());
+
+    // Two score steps: two marks of 30 frames each, each taken off after its wait.
+    EdSystem.bExtraLife = 1;
+    EdSystem.nExtraLifeScore = 100;
+    Progress.m_nScore = 0;
+    Progress.m_nStageScore = 200;
+    Progress.m_nLives = 1;
+    plat::ResetFrames();
+    ASSERT_TRUE(OnGameThread([&] { GiveStageTotals(*game); }));
+    EXPECT_EQ(plat::FrameCount(), 60u);
+    EXPECT_EQ(Progress.m_nLives, 3);
+    EXPECT_TRUE(game->m_listMessage.empty());
+    // The last frame of the wait showed the mark; the same scene without it differs.
+    const std::vector<std::uint32_t> withMark = Latest();
+    DrawFrames(1, 1);
+    EXPECT_NE(Latest(), withMark);
+}
 
 }  // namespace

@@ -869,6 +869,7 @@ bool WriteSampleStages(const std::string& folder) {
     ok = WriteStage(folder, "test-layers.stg4_000", MakeLayersStage()) && ok;
     ok = WriteStage(folder, "test-replay.stg4_000", MakeReplayStage()) && ok;
     ok = WriteStage(folder, "test-power.stg4_000", MakePowerStage()) && ok;
+    ok = WriteStage(folder, "test-talk.stg4_000", MakeTalkStage(MakeStage(20, {}, 3, 0))) && ok;
     return ok;
 }
 
