@@ -32,10 +32,10 @@ int RunItemCommandOnHero(cHeroActor& hero, cEdCommand& cmd);
 // フローの変更 on the hero. Asked while a flow pass of the hero is under way, at any depth
 // (a character's death flows run inside it, a stage-start flow run at once), and not
 // deferred yet: a copy of the command waits in m_vecFlowChange and runs, deferred, once the
-// outermost pass has ended, so that no instance moves under a flow that runs. Otherwise: add
-// installs the command's flows after the hero's; replace removes the flows of the ID (every flow
-// and every animation for ID 0) and installs the command's flows where the first removed one stood,
-// at the end when none was removed; delete removes them only; other operations do nothing.
-// Flows that cannot be installed (their loops too large) end the program as a failed
-// allocation does.
+// outermost pass has ended, so that no instance moves under a flow that runs. Otherwise:
+// add installs the command's flows after the hero's; replace removes the flows of the ID
+// (every flow and every animation for ID 0) and installs the command's flows where the
+// first removed one stood, at the end when none was removed; delete removes them only;
+// other operations do nothing. Flows that cannot be installed (their loops too large) end
+// the program as a failed allocation does.
 void CmdFlowChange(cHeroActor& hero, const cEdCommand& cmd, int deferred);
