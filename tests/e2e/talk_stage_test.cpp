@@ -58,7 +58,7 @@ struct TalkRun {
 };
 
 TalkRun PlayTalk(const PlayerConfig& config, std::vector<std::string> extra = {},
-                 PlayerProject* keep = nullptr) {
+                 PlayerProject* keep = nullptr, int loseDevice = 0) {
     TalkRun out;
     PlayerProject own;
     PlayerProject& project = keep ? *keep : own;
@@ -70,6 +70,7 @@ TalkRun PlayTalk(const PlayerConfig& config, std::vector<std::string> extra = {}
     run.quitAfter = kRunFrames;
     run.capture = {kTalkFrame + 15};
     run.stateLog = project.Path("state.log");
+    run.loseDevice = loseDevice;
     out.result = project.Run(run);
     EXPECT_TRUE(out.result.ended);
     EXPECT_EQ(out.result.exitCode, 0) << out.result.errorLog;
@@ -111,6 +112,19 @@ TEST(TalkStage, Direct3DWritesTheSameStates) {
     const TalkRun run = PlayTalk(kPlayerConfigs[0]);
     if (std::getenv("K4_UPDATE_GOLDEN") != nullptr) GTEST_SKIP();
     ExpectGoldenStates("talk_stage.states", run.lines, kRunFrames);
+}
+
+// The display lost while the first message is shown: the window's text is drawn again into
+// its new surface, and the frame is the one of a run without the loss.
+TEST(TalkStage, TheWindowComesBackAfterALostDisplay) {
+    for (const PlayerConfig& config : {kPlayerConfigs[0], kPlayerConfigs[2]}) {
+        SCOPED_TRACE(config.name);
+        const TalkRun plain = PlayTalk(config);
+        const TalkRun lost = PlayTalk(config, {}, nullptr, kTalkFrame + 12);
+        ASSERT_EQ(lost.window.width, 640);
+        EXPECT_EQ(lost.window.pixels, plain.window.pixels);
+        EXPECT_EQ(lost.lines.size(), plain.lines.size());
+    }
 }
 
 // The state of each frame of the scene's frame counter (its first line), without the

@@ -37,6 +37,7 @@ protected:
     // The forest in a game scene on the display; `cache` is Font16's glyph-cache mode.
     void SetUpMessages(const SceneDisplay& display, int cache = 2) {
         SetUpWorld();
+        savedColorKey = dwColorKey;
         ASSERT_TRUE(OpenDisplay(display));
         if (SampleForest().ready) {
             std::string error;
@@ -74,6 +75,8 @@ protected:
         for (Font& font : Fonts) font.Release();
         ResetFontDefs();
         TearDownWorld();
+        // The sample's transparent colour must not reach the tests that run after.
+        dwColorKey = savedColorKey;
     }
 
     // Draws frames as the play does (frozen: as a pause or a wait does) and presents them.
@@ -105,4 +108,5 @@ protected:
     }
 
     cGameScene* game = nullptr;
+    std::uint32_t savedColorKey = 0;
 };
