@@ -89,7 +89,9 @@ class FlowInstance {
 public:
     // The flow of `actor` starts from its first command (flow/flow_runtime.cpp). A halted
     // flow never starts again. A flow raised before the stage starts runs to its end here
-    // and is left stopped; the command context of the scene is as it was afterwards.
+    // and is left stopped; the command context of the scene is as it was afterwards, and the
+    // flow changes items queued on the hero in the run follow when no pass of it is left
+    // (the instance may then be gone).
     void Start(cActorBase& actor);
     // Stops a running flow: remaining times and waiting arranges go, its group is freed. 0
     // when it was not running.
@@ -125,6 +127,10 @@ public:
     // Set while a stage-start flow runs its commands at once: a command of it that starts
     // the flow again (itself, or through another such flow) must not run them again.
     std::int32_t m_bRunningAtOnce = 0;
+
+private:
+    // The commands of a stage-start flow run in one step, then the flow stops.
+    void RunAtOnce(cActorBase& actor);
 };
 
 // An animation played over the actor's base animation, tagged with the key of its flow.

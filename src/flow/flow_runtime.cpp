@@ -104,6 +104,12 @@ void FlowInstance::Start(cActorBase& actor) {
         return;
     }
 
+    RunAtOnce(actor);
+    // This instance may be gone now: the flow changes of items can take it away.
+    RunQueuedFlowChanges(actor);
+}
+
+void FlowInstance::RunAtOnce(cActorBase& actor) {
     // Before the stage starts no time passes: the commands that may act in one step do so
     // now, the others are passed over, and the flow ends here. This may happen inside the
     // run of another flow (a flow operation), whose context must survive it.

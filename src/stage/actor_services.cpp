@@ -4,15 +4,12 @@
 #include "data/command_record.h"
 #include "flow/conditions.h"
 #include "flow/flow_instance.h"
-#include "flow/item_get_command.h"
+#include "flow/item_commands.h"
 #include "flow/key_conditions.h"
-#include "flow/stage_clear_command.h"
-#include "flow/target_command.h"
-#include "flow/vanish_command.h"
-#include "flow/warp_command.h"
 #include "stage/actor.h"
 #include "stage/game_scene.h"
 #include "stage/hero_actor.h"
+#include "stage/stage_objects.h"
 
 void SetCommandContext(cActorBase* actor, FlowInstance* flow, cCommandInstance* cmd) {
     if (!lpGame) return;
@@ -23,12 +20,6 @@ void SetCommandContext(cActorBase* actor, FlowInstance* flow, cCommandInstance* 
 
 namespace {
 
-// Flow command types whose workers the item commands share.
-constexpr int kFlowTypeStageClear = 17;
-constexpr int kFlowTypeWarp = 20;
-constexpr int kFlowTypeSetTarget = 21;
-constexpr int kFlowTypeVanish = 24;
-constexpr int kFlowTypeItemGet = 25;
 // An item notice rises over this many frames.
 constexpr int kNoticeFrames = 30;
 
@@ -73,29 +64,17 @@ int KeyConditionHolds(cActorBase& actor, cInput* input, const cEdKeyCondition* c
 }
 
 int RunItemCommand(cHeroActor& hero, cEdCommand& cmd) {
-    // The item commands that share the workers of the flow commands built so far.
-    switch (cmd.FlowType()) {
-        case kFlowTypeStageClear:
-            // A clear ends the item's list.
-            return CmdStageClear(hero, cmd);
-        case kFlowTypeWarp:
-            CmdWarp(hero, cmd);
-            return 0;
-        case kFlowTypeSetTarget:
-            CmdSetTarget(hero, cmd);
-            return 0;
-        case kFlowTypeVanish:
-            CmdVanish(hero, cmd);
-            return 0;
-        case kFlowTypeItemGet:
-            // The inner item's end (a clear, the hero's HP gone) ends this list too.
-            return CmdItemGet(hero, cmd);
-        default:
-            return 0;
-    }
+    return RunItemCommandOnHero(hero, cmd);
 }
 
-void RunFlowChange(cHeroActor&, cEdCommand&) {}
+void RunFlowChange(cHeroActor& hero, cEdCommand& cmd) {
+    CmdFlowChange(hero, cmd, 1);
+}
+
+void RunQueuedFlowChanges(cActorBase& actor) {
+    cHeroActor* hero = FirstHero();
+    if (hero == &actor) hero->RunQueuedFlowChanges();
+}
 
 void OpenItemMessage(cHeroActor& hero, int message, std::int16_t a, std::int16_t b) {
     if (!lpGame) return;

@@ -63,17 +63,19 @@ int ConditionListHolds(const CheckedVector<cEdCondition>& conditions, int mode,
 // flow/key_conditions.h): 1 or 0; 0 without an input or a condition.
 int KeyConditionHolds(cActorBase& actor, cInput* input, const cEdKeyCondition* cond);
 
-// One item command on the hero: 0 go on, 1 the stage was cleared, 2 the hero's HP is gone.
-// PLACEHOLDER(items): only the item commands that share the workers of stage clear, warp,
-// target, vanish and item get act; the others do nothing until the item commands exist.
+// One item command on the hero: 0 go on, 1 the stage was cleared, 2 (from an item get in
+// the list) the hero's HP is gone (flow/item_commands.h).
 int RunItemCommand(cHeroActor& hero, cEdCommand& cmd);
 
 // The hero's pending arranges change the item command, in order (flow/arrange.cpp).
 void ApplyItemArranges(cHeroActor& hero, cEdCommand& cmd);
 
-// PLACEHOLDER(items): a flow change an item queued on the hero, run now. Does nothing until
-// the item commands exist.
+// A flow change an item queued on the hero, run now (CmdFlowChange, deferred).
 void RunFlowChange(cHeroActor& hero, cEdCommand& cmd);
+
+// The flow changes items queued on the first hero while its flows ran, once the outermost
+// flow pass of it has ended; nothing for another actor or while a pass of it runs.
+void RunQueuedFlowChanges(cActorBase& actor);
 
 // An item's notice over the hero: icon `message` of the item's graphic (a, b) rising for
 // 30 frames.

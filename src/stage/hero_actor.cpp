@@ -303,10 +303,7 @@ int cHeroActor::RunFlows(int dying) {
     if (RunFlowInstances(dying, 0)) return 1;
     context.reset();
 
-    // The flow changes items queued run now, in order.
-    CheckedVector<cEdCommand> changes = std::move(m_vecFlowChange);
-    m_vecFlowChange.Clear();
-    for (cEdCommand& cmd : changes) RunFlowChange(*this, cmd);
+    RunQueuedFlowChanges();
     FinishFlowPass();
 
     ++m_nTicks;
@@ -435,6 +432,14 @@ int cHeroActor::RunItemCommands(CheckedVector<cEdCommand>& commands) {
         if (result != 0) return result;
     }
     return m_nHp <= 0 ? 2 : 0;
+}
+
+void cHeroActor::RunQueuedFlowChanges() {
+    // A pass nested in another one of the hero leaves them to the outer pass.
+    if (InFlowPass()) return;
+    CheckedVector<cEdCommand> changes = std::move(m_vecFlowChange);
+    m_vecFlowChange.Clear();
+    for (cEdCommand& cmd : changes) RunFlowChange(*this, cmd);
 }
 
 bool cHeroActor::IsItemUntouched(const cItemObject& item) const {

@@ -95,6 +95,9 @@ public:
     // Runs an item's commands on the hero: 0, 1 when a command cleared the stage, 2 when
     // the hero's HP is gone.
     int RunItemCommands(CheckedVector<cEdCommand>& commands);
+    // The flow changes items queued while the hero's flows ran, in order, once no flow pass
+    // of the hero runs any more; then the queue is empty.
+    void RunQueuedFlowChanges();
     // The pickup contact list: an item of pickup kind 1 is taken once per contact.
     bool IsItemUntouched(const cItemObject& item) const;
     void ForgetItem(const cItemObject& item);

@@ -492,8 +492,13 @@ int cGameScene::GiveItem(cItemObject* item, cHeroActor& hero) {
         hero.ShowItemMessage(record.nGraphicSource, record.nGraphic, record.nPatternBase);
     PlayDataSe(record.nTakeSound);
     // The commands run on a copy: one of them may take the item itself out of the stage.
+    // What the list's arranges changed lasts for the item, when it is still there (an item
+    // that stays runs its changed list at the next contact).
+    const ObjectId id = item->Id();
     CheckedVector<cEdCommand> commands = record.vecItemCommand;
-    return hero.RunItemCommands(commands);
+    const int result = hero.RunItemCommands(commands);
+    if (cItemObject* still = ItemList.Find(id)) still->m_Item.vecItemCommand = std::move(commands);
+    return result;
 }
 
 void cGameScene::RemoveChara(cCharaActor& chara) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "gen/sample_stages.h"
 #include "player_harness.h"
 #include "state_log_run.h"
 
@@ -113,6 +114,18 @@ TEST_F(BlocksStage, ItemBlockGivesOnLandingAndOnceMoreEverySecondOfStanding) {
     ASSERT_LT(pad, log.size()) << run_->result.errorLog;
     EXPECT_EQ(CountIn(log, 0, pad, "PlaySE " + std::to_string(kSeItem)), 3)
         << run_->result.errorLog;
+    // Each bell's list adds to the score: three times by the end of the stop, never again.
+    std::vector<int> rises;
+    for (int f = 2; f <= kRunFrames; ++f) {
+        const int rise = At(f).score - At(f - 1).score;
+        if (rise == 0) continue;
+        EXPECT_EQ(rise, gen::kBlocksBellScore) << At(f).text;
+        rises.push_back(f);
+    }
+    ASSERT_EQ(rises.size(), 3u);
+    EXPECT_LT(rises[2], kItemGo);
+    EXPECT_EQ(rises[1] - rises[0], 60);
+    EXPECT_EQ(rises[2] - rises[1], 60);
 }
 
 TEST_F(BlocksStage, ConveyorsAndTheSlowBlockChangeTheWalk) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "gen/sample_stages.h"
 #include "player_harness.h"
 #include "state_log_run.h"
 
@@ -140,10 +141,20 @@ TEST_F(HitsStage, CoinGoesSpringStaysAndTheGuardTakesTheLastHp) {
     const std::vector<StateLine>& lines = Lines();
     const std::vector<std::size_t> hits = HeroHits();
     ASSERT_GE(hits.size(), 4u);
-    // The coin is taken (one item less), the spring stays; each rang once in the attempt.
+    // The coin is taken (one item less) and its list scores; the spring stays and its list
+    // gives back an HP; each rang once in the attempt.
     const std::size_t lost = hits[3];
     EXPECT_EQ(lines[hits[2]].items, 2);
     EXPECT_EQ(lines[lost].items, 1);
+    std::size_t coin = hits[2];
+    while (coin < lost && lines[coin].items == 2) ++coin;
+    EXPECT_EQ(lines[coin - 1].score, kBruteScore);
+    EXPECT_EQ(lines[coin].score, kBruteScore + gen::kHitsCoinScore);
+    EXPECT_EQ(lines[lost].score, kBruteScore + gen::kHitsCoinScore);
+    std::size_t healed = coin;
+    while (healed < lost && lines[healed].hp == lines[hits[2]].hp) ++healed;
+    ASSERT_LT(healed, lost) << "the spring gave nothing back";
+    EXPECT_EQ(lines[healed].hp, lines[hits[2]].hp + gen::kHitsSpringHp) << lines[healed].text;
     EXPECT_EQ(lines[lost].hp, 0);
     EXPECT_EQ(lines[lost].dying, 1);
     const std::string& log = run_->result.errorLog;

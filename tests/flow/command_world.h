@@ -12,6 +12,7 @@
 
 #include "data/command_record.h"
 #include "data/flow_records.h"
+#include "data/move_shot_records.h"
 #include "data/stage_record.h"
 #include "flow/flow_install.h"
 #include "flow/flow_instance.h"
@@ -20,9 +21,11 @@
 #include "scene/game_progress.h"
 #include "stage/actor.h"
 #include "stage/actor_services.h"
+#include "stage/block_map.h"
 #include "stage/engine_globals.h"
 #include "stage/game_scene.h"
 #include "stage/stage_objects.h"
+#include "support/scroll_axis_setup.h"
 
 namespace cmdtest {
 
@@ -56,6 +59,24 @@ inline cEdCommand Code(const char* text, int parallel = 0) {
     cmd.strText = text;
     cmd.bParallel = static_cast<std::int8_t>(parallel);
     return cmd;
+}
+
+// An item command (kind 1) of item type `type`.
+inline cEdCommand ItemCmd(int type, std::initializer_list<std::int32_t> params, int count) {
+    cEdCommand cmd = Cmd(type, params, count);
+    cmd.nCmdKind = 1;
+    return cmd;
+}
+
+// The item command ワープ (item type 5): `dots` to the right of where the hero stands.
+inline cEdCommand ItemWarpRight(int dots) {
+    cEdCommand warp = ItemCmd(5, {}, 0);
+    cEdMove::Create(warp.spMove);
+    warp.spMove->nDestMode = 2;
+    warp.spMove->nCoordKind = 0;
+    warp.spMove->nTargetXDot = static_cast<std::int16_t>(dots);
+    warp.spMove->bMirrorX = 0;
+    return warp;
 }
 
 inline cEdFlow Flow(int trigger, std::initializer_list<cEdCommand> cmds, int id = 0) {
@@ -92,6 +113,19 @@ protected:
     }
 
     static cHeroActor& Hero() { return Player[0]; }
+
+    // The hero at map (640, 600) of an open block map, with room to move on the scroll axes.
+    static void PlaceHeroOnOpenMap() {
+        SetTestAxis(lpGame->m_ScrollX, 1600, 1920);
+        SetTestAxis(lpGame->m_ScrollY, 1120, 1440);
+        ASSERT_TRUE(BlockMap.Build(60, 45));
+        cHeroActor& hero = Hero();
+        hero.m_nOffsetX = hero.m_nOffsetY = 0;
+        hero.m_dX = 640;
+        hero.m_dY = 600;
+        hero.OnMovedX();
+        hero.OnMovedY();
+    }
 
     static void Prepare(cActorBase& a, int op, int group) {
         for (auto* groups : {&a.m_vecGroupBusy, &a.m_vecGroupFreed, &a.m_vecGroupStarted})

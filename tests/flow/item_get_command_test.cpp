@@ -12,24 +12,14 @@
 #include "command_world.h"
 #include "data/common_palette.h"
 #include "data/item_record.h"
-#include "data/move_shot_records.h"
-#include "stage/block_map.h"
-#include "support/scroll_axis_setup.h"
 
 namespace {
 
 using namespace cmdtest;
 
-// Item command types: stage clear, warp, item get.
+// Item command types: stage clear, item get.
 constexpr int kItemStageClear = 2;
-constexpr int kItemWarp = 5;
 constexpr int kItemGetItem = 10;
-
-cEdCommand ItemCmd(int type, std::initializer_list<std::int32_t> params, int count) {
-    cEdCommand cmd = Cmd(type, params, count);
-    cmd.nCmdKind = 1;
-    return cmd;
-}
 
 cEdItem ItemWith(std::initializer_list<cEdCommand> cmds) {
     cEdItem item;
@@ -102,25 +92,12 @@ TEST_F(ItemGet, OtherPalettesAndNoHeroDoNothing) {
 // An item whose commands warp the hero one dot and then get the same item again: eight runs
 // deep it stops, so the hero moved eight dots and the stack held.
 TEST_F(ItemGet, AnItemThatGetsItselfStopsEightDeep) {
-    SetTestAxis(lpGame->m_ScrollX, 1600, 1920);
-    SetTestAxis(lpGame->m_ScrollY, 1120, 1440);
-    ASSERT_TRUE(BlockMap.Build(60, 45));
+    PlaceHeroOnOpenMap();
     cHeroActor& hero = Hero();
-    hero.m_nOffsetX = hero.m_nOffsetY = 0;
-    hero.m_dX = 640;
-    hero.m_dY = 600;
-    hero.OnMovedX();
-    hero.OnMovedY();
     const double x = hero.m_dX;
 
-    cEdCommand warp = ItemCmd(kItemWarp, {}, 0);
-    cEdMove::Create(warp.spMove);
-    warp.spMove->nDestMode = 2;
-    warp.spMove->nCoordKind = 0;
-    warp.spMove->nTargetXDot = 1;
-    warp.spMove->bMirrorX = 0;
     EdStageWork.vecItemPalette.push_back(
-        ItemWith({warp, ItemCmd(kItemGetItem, {kItemGetStage, 1}, 2)}));
+        ItemWith({ItemWarpRight(1), ItemCmd(kItemGetItem, {kItemGetStage, 1}, 2)}));
     Run(kItemGetStage, 1);
     EXPECT_DOUBLE_EQ(hero.m_dX, x + kMaxItemGetDepth);
     EXPECT_EQ(lpGame->m_nStageResult, 0);

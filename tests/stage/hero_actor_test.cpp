@@ -702,7 +702,13 @@ TEST_F(HeroFlowFixture, ResetsTickStateAndCountsTicks) {
     m_hero.m_bClearDirection = m_hero.m_bClearButtons = 1;
     m_hero.m_bMovedByCommand = 1;
     m_hero.m_nHoldFrames = 2;
-    m_hero.m_vecFlowChange.resize(2);
+    // Two queued flow changes that delete a flow the hero does not have.
+    cEdCommand change;
+    change.nCmdKind = 1;
+    change.nCmdType = 1;
+    change.vecParam = {2, 9};
+    m_hero.m_vecFlowChange.push_back(change);
+    m_hero.m_vecFlowChange.push_back(change);
     EXPECT_EQ(m_hero.RunFlows(0), 0);
     EXPECT_EQ(m_hero.m_bGravityOff, 0);
     EXPECT_EQ(m_hero.m_bDecelX, 1);

@@ -18,6 +18,7 @@ constexpr int kCmdStraightMove = 2;
 constexpr int kCmdGroundTurnMove = 3;
 constexpr int kCmdWait = 1;
 constexpr int kCmdJump = 10;
+constexpr int kCmdFlowOperation = 16;
 constexpr int kCmdStageClear = 17;
 constexpr int kCmdWarp = 20;
 constexpr int kCmdSetTarget = 21;
@@ -81,6 +82,9 @@ constexpr int kWarpRelative = 0;
 constexpr int kSetTargetParams = 15;
 constexpr int kTargetNearest = 2;
 constexpr int kRangeEverywhere = 1;
+// Flow operation: delete the flow that runs it.
+constexpr int kFlowOpDelete = 4;
+constexpr int kFlowSetThis = 0;
 // Vanish: the characters of a group, anywhere.
 constexpr int kVanishCharas = 0;
 
@@ -213,6 +217,17 @@ cEdFlow Every(int pauseTenths, cEdCommand command) {
     cEdFlow flow = Flow(kTriggerAlways, {}, true, Wait(pauseTenths));
     flow.vecCommand.push_back(std::move(command));
     return flow;
+}
+
+// The hero within `hbl` half blocks of the character.
+cEdCondition HeroWithin(int hbl) {
+    cEdCondition reached;
+    reached.nKind = kCondDistance;
+    reached.nWhose = kWhoseHero;
+    reached.nOp = kDistanceWithin;
+    reached.nShape = kShapeCircle;
+    reached.nValue = hbl;
+    return reached;
 }
 
 cEdAnimeFrame Frame(int pattern, int tenths) {
@@ -408,6 +423,49 @@ CheckedVector<cEdFlow> WandererFlows() {
     return flows;
 }
 
+cEdCommand ItemStatusAdd(int whose, int status, int value) {
+    constexpr int kItemStatus = 7;
+    constexpr int kStatusParams = 18;
+    constexpr int kOpPlus = 1;
+    cEdCommand cmd;
+    cmd.nCmdKind = 1;
+    cmd.nCmdType = kItemStatus;
+    cmd.vecParam.resize(kStatusParams);
+    cmd.vecParam.Fill(0);
+    cmd.vecParam[3] = whose;
+    cmd.vecParam[4] = status;
+    cmd.vecParam[5] = kOpPlus;
+    cmd.vecParam[7] = value;
+    return cmd;
+}
+
+CheckedVector<cEdFlow> DashFlows() {
+    cEdCommand dash = Move(kCmdStraightMove, kMoveForward, kDashSpeed);
+    dash.nTime = kDashTenths;
+    // Edge-triggered: one dash per press.
+    cEdFlow flow = Flow(kTriggerAlways, {Keys({kKeyButton2})}, false, std::move(dash));
+    flow.nId = kDashFlowId;
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(std::move(flow));
+    return flows;
+}
+
+CheckedVector<cEdFlow> NearOnceFlows(const CheckedVector<cEdCommand>& commands) {
+    cEdFlow flow;
+    flow.nTrigger = kTriggerAlways;
+    flow.bKeyLevel = 1;
+    flow.vecCommand = commands;
+    // Then the flow takes itself away: the commands never run again.
+    cEdCommand done;
+    done.nCmdType = kCmdFlowOperation;
+    done.vecParam = {kFlowOpDelete, kFlowSetThis, 0};
+    flow.vecCommand.push_back(std::move(done));
+    flow.vecCondition.push_back(HeroWithin(kSwitchReachHbl));
+    CheckedVector<cEdFlow> flows;
+    flows.push_back(std::move(flow));
+    return flows;
+}
+
 CheckedVector<cEdFlow> FailingCodeFlows() {
     CheckedVector<cEdFlow> flows;
     flows.push_back(Flow(kTriggerAlways, {}, true, Code(kCodeFailingText)));
@@ -444,12 +502,7 @@ CheckedVector<cEdFlow> ElevatorFlows(int tenths, int speed, bool downFirst) {
 }
 
 CheckedVector<cEdFlow> GoalFlows() {
-    cEdCondition reached;
-    reached.nKind = kCondDistance;
-    reached.nWhose = kWhoseHero;
-    reached.nOp = kDistanceWithin;
-    reached.nShape = kShapeCircle;
-    reached.nValue = kGoalReachHbl;
+    const cEdCondition reached = HeroWithin(kGoalReachHbl);
     cEdCommand clear;
     clear.nCmdType = kCmdStageClear;
     clear.vecParam.resize(kStageClearParams);
@@ -510,17 +563,11 @@ CheckedVector<cEdFlow> AimerFlows(int aimGroup) {
 }
 
 CheckedVector<cEdFlow> SwitchFlows(int vanishGroup) {
-    cEdCondition reached;
-    reached.nKind = kCondDistance;
-    reached.nWhose = kWhoseHero;
-    reached.nOp = kDistanceWithin;
-    reached.nShape = kShapeCircle;
-    reached.nValue = kSwitchReachHbl;
     cEdCommand vanish;
     vanish.nCmdType = kCmdVanish;
     vanish.vecParam = {kVanishCharas, vanishGroup, kRangeEverywhere};
     cEdFlow flow = Flow(kTriggerAlways, {}, true, std::move(vanish));
-    flow.vecCondition.push_back(reached);
+    flow.vecCondition.push_back(HeroWithin(kSwitchReachHbl));
     CheckedVector<cEdFlow> flows;
     flows.push_back(std::move(flow));
     return flows;

@@ -5,6 +5,7 @@
 
 #include "base/checked_vector.h"
 #include "data/anime_records.h"
+#include "data/command_record.h"
 #include "data/flow_records.h"
 
 namespace gen {
@@ -76,6 +77,24 @@ inline constexpr int kSwitchReachHbl = 3;
 CheckedVector<cEdFlow> WarperFlows();
 CheckedVector<cEdFlow> AimerFlows(int aimGroup);
 CheckedVector<cEdFlow> SwitchFlows(int vanishGroup);
+
+// An item command that adds `value` to status `status` of the hero (whose 0) or of the
+// system (whose 2): ステータスの操作, item type 7.
+inline constexpr int kItemWhoseHero = 0;
+inline constexpr int kItemWhoseSystem = 2;
+inline constexpr int kHeroStatusHp = 1;
+inline constexpr int kHeroStatusMaxHp = 3;
+inline constexpr int kSystemStatusScore = 3;
+cEdCommand ItemStatusAdd(int whose, int status, int value);
+
+// The power stage: the dash its power-up teaches the hero, a run forward at kDashSpeed for
+// kDashTenths on each press of button 2, in a flow of ID kDashFlowId; and a switch that runs
+// `commands` once, the first time the hero comes within kSwitchReachHbl half blocks.
+inline constexpr int kDashSpeed = 120;
+inline constexpr int kDashTenths = 1;
+inline constexpr int kDashFlowId = 4;
+CheckedVector<cEdFlow> DashFlows();
+CheckedVector<cEdFlow> NearOnceFlows(const CheckedVector<cEdCommand>& commands);
 
 // A flow no event starts (it runs only when a flow command starts it) whose conditions are
 // two distance areas around the character, shown in a direct play: a circle of

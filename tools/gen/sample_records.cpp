@@ -49,6 +49,8 @@ void MakeSampleDatabase(cEdDatabase& database) {
     database.SetDefaults();
     // The one animation set, which every character of the sample game uses.
     FillBasicAnimations(database.vecAnimeSet[0]);
+    database.vecAnimeSet.resize(kPowerAnimeSet + 1);
+    FillPowerAnimations(database.vecAnimeSet[kPowerAnimeSet]);
     database.vecSound.resize(kSampleSounds);
     database.vecSound[kJumpSound].strName = "Jump";
     database.vecSound[kJumpSound].strFile = kJumpSoundFile;

@@ -283,9 +283,13 @@ cEdStage MakeHitsStage() {
     cEdItem spring = Item("Spring", 4);
     spring.nTakeMode = 1;
     spring.nTakeSound = 2;
+    // It heals a little at every contact.
+    spring.vecItemCommand.push_back(ItemStatusAdd(kItemWhoseHero, kHeroStatusHp, kHitsSpringHp));
     stage.vecItemPalette.push_back(spring);
-    // The coin of this stage rings too.
+    // The coin of this stage rings too, and scores.
     stage.vecItemPalette[kCoin].nTakeSound = 1;
+    stage.vecItemPalette[kCoin].vecItemCommand.push_back(
+        ItemStatusAdd(kItemWhoseSystem, kSystemStatusScore, kHitsCoinScore));
 
     FloorAndWalls(stage, kHitsWidth);
     stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, kHero, 5, 12));
@@ -397,6 +401,8 @@ cEdStage MakeBlocksStage() {
     stage.vecBlockPalette.push_back(TouchBlock("Conveyor left", 4, kTouchLeft, 10));
     cEdItem bell = Item("Bell", 3);
     bell.nTakeSound = 3;
+    bell.vecItemCommand.push_back(
+        ItemStatusAdd(kItemWhoseSystem, kSystemStatusScore, kBlocksBellScore));
     stage.vecItemPalette.push_back(bell);
 
     stage.vecCharaPalette.push_back(BlockChara("Ride platform", 4, true, RideStartFlows(15)));
@@ -729,6 +735,21 @@ bool WriteStage(const std::string& folder, const std::string& name, cEdStage&& s
 
 }  // namespace
 
+cEdStage WalledSampleStage(int width, const char* text, int backgroundVariant) {
+    cEdStage stage = StageFrame(width, 0, text);
+    FloorAndWalls(stage, width);
+    AddBackgrounds(stage, backgroundVariant);
+    return stage;
+}
+
+void PlaceSampleChara(cEdStage& stage, int index, int x, int y) {
+    stage.vecChara.push_back(PlacedChara(stage.vecCharaPalette, index, x, y));
+}
+
+void PlaceSampleItem(cEdStage& stage, int index, int x, int y) {
+    stage.vecItem.push_back(Placed(stage.vecItemPalette, index, x, y));
+}
+
 bool WriteSampleCommonPalette(const std::string& folder) {
     cEdCommonPalette palette;
     palette.vecBlock.push_back(Block("Brick", 4, 1));
@@ -849,6 +870,7 @@ bool WriteSampleStages(const std::string& folder) {
     ok = WriteStage(folder, "test-replay.stg4_000", MakeReplayStage()) && ok;
     ok = WriteStage(folder, "test-show.stg4_000", MakeShowStage(MakeStage(20, {}, 3, 0))) && ok;
     ok = WriteSamplePresentStage(folder) && ok;
+    ok = WriteStage(folder, "test-power.stg4_000", MakePowerStage()) && ok;
     ok = WriteStage(folder, "test-talk.stg4_000", MakeTalkStage(MakeStage(20, {}, 3, 0))) && ok;
     return ok;
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "data/anime_records.h"
 #include "data/stage_record.h"
 
 namespace gen {
@@ -24,6 +25,42 @@ inline constexpr int kShowPictureScale = 200;
 inline constexpr int kShowPictureId = 7;
 inline constexpr int kShowPictureTenths = 20;
 cEdStage MakeShowStage(cEdStage stage);
+
+// What the items' lists of the hits and the blocks stage add: the coin to the score, the
+// spring to the hero's HP, the item block's bell to the score.
+inline constexpr int kHitsCoinScore = 50;
+inline constexpr int kHitsSpringHp = 1;
+inline constexpr int kBlocksBellScore = 10;
+
+// The parts of a sample stage for the stages written in files of their own: a stage of the
+// editor's defaults `width` blocks wide with its palettes filled (the hero is entry 1 of the
+// character palette), the frame of floor and walls and two backgrounds; a placed copy of
+// palette entry `index` at block (x, y).
+inline constexpr int kSampleHero = 1;
+cEdStage WalledSampleStage(int width, const char* text, int backgroundVariant);
+void PlaceSampleChara(cEdStage& stage, int index, int x, int y);
+void PlaceSampleItem(cEdStage& stage, int index, int x, int y);
+
+// The power stage ("test-power", sample_power_stage.cpp), one screen wide, the hero at column
+// 2 and everything else on the floor row 12: the power-up, the box, the switch and the goal
+// item at their columns. The power-up gives the hero character graphic kPowerHeroGraphic,
+// animation set kPowerAnimeSet, sound kPowerSound, kPowerHpAdded more HP (and maximum HP) and
+// the dash; the switch's three flashes last kPowerFlashTenths each, its tint grows over
+// kPowerTintTenths.
+inline constexpr int kPowerWidth = 20;
+inline constexpr int kPowerUpColumn = 5;
+inline constexpr int kPowerBoxColumn = 7;
+inline constexpr int kPowerSwitchColumn = 10;
+inline constexpr int kPowerGoalColumn = 18;
+inline constexpr int kPowerHeroGraphic = 3;
+inline constexpr int kPowerAnimeSet = 1;
+inline constexpr int kPowerSound = 2;
+inline constexpr int kPowerHpAdded = 5;
+inline constexpr int kPowerFlashTenths = 3;
+inline constexpr int kPowerTintTenths = 5;
+cEdStage MakePowerStage();
+// The power-up's animation set: the basic animations at twice their pace.
+void FillPowerAnimations(cEdAnimeSet& set);
 
 // The talk stage (test-talk): a signpost at kTalkSignColumn speaks to the hero (column 2)
 // once it comes within kTalkReachHbl half blocks: two key-wait messages, then a game wait
