@@ -420,3 +420,31 @@ TEST_F(ShowCommands, APictureThatCannotBeLoadedLeavesNothingAndCloses) {
 }
 
 }  // namespace
+
+// As item commands (types 14 and 17, the hero's), the effect and the picture reach the same
+// workers: a waited effect holds the list for its frames (and has ended when the wait does),
+// the next effect and the picture land on their lists.
+TEST_F(ShowCommands, AnItemsListReachesTheEffectAndPictureWorkers) {
+    cEdEffect& record = EdDatabase.vecEffect[1];
+    record.vecFrame.Clear();
+    cEdEffectFrame frame;
+    frame.nTime = 1;
+    record.vecFrame.push_back(frame);
+    BuildPostLoadTables();
+    auto asItem = [](cEdCommand cmd, int type) {
+        cmd.nCmdKind = 1;
+        cmd.nCmdType = static_cast<std::int8_t>(type);
+        return cmd;
+    };
+    CheckedVector<cEdCommand> list;
+    list.push_back(asItem(EffectCmd{.wait = 1}.Make(), 14));
+    list.push_back(asItem(EffectCmd{.scale = 200}.Make(), 14));
+    list.push_back(asItem(PictureCmd{.byId = 1, .id = 4}.Make(), 17));
+    ASSERT_EQ(list[0].FlowType(), 29);
+    ASSERT_EQ(list[2].FlowType(), 32);
+    EXPECT_EQ(Presented([&] { EXPECT_EQ(Player[0].RunItemCommands(list), 0); }), 6);
+    ASSERT_EQ(game->m_listEffect.size(), 1u);
+    EXPECT_EQ(game->m_listEffect.begin()->nWidth, 2 * record.nPatWidth);
+    EXPECT_EQ(Pictures(), (std::vector<std::pair<int, int>>{{kTallPicture, 4}}));
+    EXPECT_EQ(PendingCloses(), 0);
+}
