@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstring>
 #include <new>
-#include <optional>
 
 #include "platform/display_window.h"
 #include "platform/presenter.h"
@@ -515,7 +514,8 @@ std::uint16_t NarrowPixel(std::uint16_t d, std::uint32_t t, D3DFORMAT rf, bool t
 // wider vectors of newer processors, and the processor is asked once which of them it runs
 // (RowLoops); the arithmetic is the same integer one, so the pixels do not depend on the
 // machine. The spans are put inside them (one call a quad, not a row: short sprite rows would
-// otherwise spend as long on the call as on their pixels).
+// otherwise spend as long on the call as on their pixels). Their vector steps are unrolled,
+// so that a row a block wide is drawn without a loop.
 #define K4_SPAN [[gnu::always_inline]] inline
 
 // How a row of texels covers the target, from the alpha summary of the runs it reads, so
@@ -553,6 +553,7 @@ K4_SPAN void CopyWideSpan(std::uint32_t* d, const std::uint32_t* s, int n) {
 // Texels made opaque by the vertex alpha: stored with their alpha set.
 K4_SPAN void StoreWideSpan(std::uint32_t* d, const std::uint32_t* s, int n) {
     int k = 0;
+#pragma GCC unroll 4
     for (; k + 8 <= n; k += 8) {
         Wide8 in;
         std::memcpy(&in, s + k, 32);
@@ -566,6 +567,7 @@ K4_SPAN void StoreWideSpan(std::uint32_t* d, const std::uint32_t* s, int n) {
 K4_SPAN void KeepWideSpan(std::uint32_t* d, int n, bool x8) {
     if (!x8) return;
     int k = 0;
+#pragma GCC unroll 4
     for (; k + 8 <= n; k += 8) {
         Wide8 out;
         std::memcpy(&out, d + k, 32);
@@ -580,12 +582,12 @@ K4_SPAN void KeepWideSpan(std::uint32_t* d, int n, bool x8) {
 K4_SPAN void SelectWideSpan(std::uint32_t* d, const std::uint32_t* s, int n, bool x8) {
     const std::uint32_t fix = x8 ? 0xFF000000u : 0u;
     int k = 0;
+#pragma GCC unroll 4
     for (; k + 8 <= n; k += 8) {
         Wide8 in, out;
         std::memcpy(&in, s + k, 32);
         std::memcpy(&out, d + k, 32);
-        const Wide8 opaque = reinterpret_cast<Wide8>(reinterpret_cast<SignedWide8>(in) >> 31);
-        out = (in & opaque) | ((out | fix) & ~opaque);
+        out = reinterpret_cast<SignedWide8>(in) < 0 ? in : out | fix;
         std::memcpy(d + k, &out, 32);
     }
     for (; k < n; ++k) d[k] = static_cast<std::int32_t>(s[k]) < 0 ? s[k] : d[k] | fix;
@@ -594,11 +596,11 @@ K4_SPAN void SelectWideSpan(std::uint32_t* d, const std::uint32_t* s, int n, boo
 K4_SPAN void SelectWideSpanOnto(std::uint32_t* d, const std::uint32_t* s, int n,
                                 std::uint32_t background) {
     int k = 0;
+#pragma GCC unroll 4
     for (; k + 8 <= n; k += 8) {
         Wide8 in;
         std::memcpy(&in, s + k, 32);
-        const Wide8 opaque = reinterpret_cast<Wide8>(reinterpret_cast<SignedWide8>(in) >> 31);
-        in = (in & opaque) | (background & ~opaque);
+        in = reinterpret_cast<SignedWide8>(in) < 0 ? in : Wide8{} + background;
         std::memcpy(d + k, &in, 32);
     }
     for (; k < n; ++k) d[k] = static_cast<std::int32_t>(s[k]) < 0 ? s[k] : background;
@@ -648,6 +650,7 @@ K4_SPAN void NarrowColour(Narrow16& v, bool same) {
 K4_SPAN void StoreNarrowSpan(std::uint16_t* d, const std::uint16_t* s, int n, D3DFORMAT rf) {
     const bool same = rf == D3DFMT_A1R5G5B5;
     int k = 0;
+#pragma GCC unroll 2
     for (; k + 16 <= n; k += 16) {
         Narrow16 in;
         std::memcpy(&in, s + k, 32);
@@ -660,6 +663,7 @@ K4_SPAN void StoreNarrowSpan(std::uint16_t* d, const std::uint16_t* s, int n, D3
 K4_SPAN void SelectNarrowSpan(std::uint16_t* d, const std::uint16_t* s, int n, D3DFORMAT rf) {
     const bool same = rf == D3DFMT_A1R5G5B5;
     int k = 0;
+#pragma GCC unroll 2
     for (; k + 16 <= n; k += 16) {
         Narrow16 in, out;
         std::memcpy(&in, s + k, 32);
@@ -677,6 +681,7 @@ K4_SPAN void SelectNarrowSpanOnto(std::uint16_t* d, const std::uint16_t* s, int 
                                   std::uint16_t background) {
     const bool same = rf == D3DFMT_A1R5G5B5;
     int k = 0;
+#pragma GCC unroll 2
     for (; k + 16 <= n; k += 16) {
         Narrow16 in;
         std::memcpy(&in, s + k, 32);
@@ -941,6 +946,22 @@ void DrawUnscaledQuad(SpriteRows& q, const SoftSurface* summary, int firstRow, i
     }
     q.keyed = runs && !(bits & 0x0101010101010101u * SoftSurface::kRunBetween);
     ChosenRowLoops().Draw(q);
+}
+
+// rows rows of n texels (wide: 4 bytes each, else 2) from `from` on, each turned round,
+// into `to`.
+void ReverseRows(std::uint8_t* to, std::size_t toPitch, const std::uint8_t* from,
+                 std::size_t fromPitch, int n, int rows, bool wide) {
+    for (int row = 0; row < rows; ++row, to += toPitch, from += fromPitch) {
+        if (wide)
+            std::reverse_copy(reinterpret_cast<const std::uint32_t*>(from),
+                              reinterpret_cast<const std::uint32_t*>(from) + n,
+                              reinterpret_cast<std::uint32_t*>(to));
+        else
+            std::reverse_copy(reinterpret_cast<const std::uint16_t*>(from),
+                              reinterpret_cast<const std::uint16_t*>(from) + n,
+                              reinterpret_cast<std::uint16_t*>(to));
+    }
 }
 
 // Columns in order, rows not (a quad stretched down the texture): a row at a time. q.texels
@@ -1534,11 +1555,12 @@ bool IDirect3DDevice9::SpriteShadingOf(const SoftSurface& rt, D3DCOLOR diffuse,
     return true;
 }
 
-// A sprite quad on whole pixels over whole texels, one to one, left to right and down the
-// texture, inside both surfaces: rows and columns in order. Takes a clear of exactly its
-// rectangle still to be made.
+// A sprite quad on whole pixels over whole texels, one to one, down the texture and across
+// it forwards or backwards, inside both surfaces. Takes a clear of exactly its rectangle
+// still to be made.
 void IDirect3DDevice9::DrawWholeSprite(SoftSurface& rt, const SpriteShading& shading, int x0,
-                                       int y0, int x1, int y1, int first, int firstRow) {
+                                       int y0, int x1, int y1, int first, int firstRow,
+                                       bool mirrored) {
     const SoftSurface& tex = *texture_;
     const bool selfDraw = &tex == &rt;
     std::uint32_t under = 0;
@@ -1556,16 +1578,28 @@ void IDirect3DDevice9::DrawWholeSprite(SoftSurface& rt, const SpriteShading& sha
     q.clearUnder = clearUnder;
     q.under = under;
     q.inOrder = selfDraw;
+    // Mirrored, each row of the run of texels is turned round into a scratch block, which the
+    // row loops then read in order; the alpha summary of the run holds for it, since a row's
+    // kind depends on which texels it reads, not on their order.
+    const int lo = mirrored ? first - (q.width - 1) : first;
+    q.texels = tex.Bits() + bytes * lo + q.texelPitch * static_cast<std::size_t>(firstRow);
+    if (mirrored) {
+        const std::size_t rowBytes = bytes * static_cast<std::size_t>(q.width);
+        if (mirrored_.size() < rowBytes * q.rows) mirrored_.resize(rowBytes * q.rows);
+        ReverseRows(mirrored_.data(), rowBytes, q.texels, q.texelPitch, q.width, q.rows,
+                    shading.wide);
+        q.texels = mirrored_.data();
+        q.texelPitch = rowBytes;
+    }
     const SoftSurface* summary = shading.wide && shading.texelAlpha && !selfDraw ? &tex : nullptr;
-    const int runFirst = first / SoftSurface::kAlphaRun;
-    q.runCount = (first + q.width - 1) / SoftSurface::kAlphaRun - runFirst + 1;
-    q.texels = tex.Bits() + bytes * first + q.texelPitch * static_cast<std::size_t>(firstRow);
+    const int runFirst = lo / SoftSurface::kAlphaRun;
+    q.runCount = (lo + q.width - 1) / SoftSurface::kAlphaRun - runFirst + 1;
     DrawUnscaledQuad(q, summary, firstRow, runFirst);
 }
 
 bool IDirect3DDevice9::DrawSpriteRectOnto(IDirect3DSurface9* target, const RECT& dst, int sx,
                                           int sy, int texWidth, int texHeight, D3DCOLOR diffuse,
-                                          const RECT* clear, D3DCOLOR clearColour) {
+                                          const RECT* clear, D3DCOLOR clearColour, bool mirrored) {
     if (!target || !target->IsRenderTarget() || !inScene_ || state_ != State::Ok) return false;
     if (generalQuadPath.load(std::memory_order_relaxed) ||
         triangleQuadPath.load(std::memory_order_relaxed))
@@ -1580,14 +1614,17 @@ bool IDirect3DDevice9::DrawSpriteRectOnto(IDirect3DSurface9* target, const RECT&
     if (w <= 0 || h <= 0 || dst.left < 0 || dst.top < 0 || dst.right > rt.Width() ||
         dst.bottom > rt.Height())
         return false;
-    if (sx < 0 || sy < 0 || sx > texWidth - w || sy > texHeight - h) return false;
+    // The texels read: sx.. across, or sx - 1 down to sx - w mirrored.
+    const std::int64_t lo = mirrored ? std::int64_t{sx} - w : sx;
+    if (lo < 0 || sy < 0 || lo > texWidth - w || sy > texHeight - h) return false;
     SpriteShading shading;
     if (!SpriteShadingOf(rt, diffuse, &shading)) return false;
     if (clear) {
         const RECT r = IntersectRect(*clear, rt.Bounds());
         if (!IsRectEmpty(r)) rt.FillLater(r, ArgbToPixel(rt.Format(), clearColour));
     }
-    DrawWholeSprite(rt, shading, dst.left, dst.top, dst.right, dst.bottom, sx, sy);
+    DrawWholeSprite(rt, shading, dst.left, dst.top, dst.right, dst.bottom, mirrored ? sx - 1 : sx,
+                    sy, mirrored);
     lastQuadPath_ = QuadPath::SpriteWhole;
     return true;
 }
@@ -1625,30 +1662,36 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
                        rowStep == 1 && firstRow <= texH - rowCount &&
                        WholeSide(x0, minX, maxX, uL, uR, texW, &first, &colStep) &&
                        (colStep == 1 ? first <= texW - n : first >= n - 1 && (n == 1 || !selfDraw));
-    bool contiguous = whole && (colStep == 1 || n == 1);
-    if (contiguous) {
-        DrawWholeSprite(rt, shading, x0, y0, x1, y1, first, firstRow);
+    if (whole) {
+        DrawWholeSprite(rt, shading, x0, y0, x1, y1, first, firstRow, colStep == -1 && n > 1);
         return QuadPath::SpriteWhole;
     }
-    const bool wholeMirrored = whole;
-    std::optional<TexelWalk> rows;
+    TexelWalk columns(x0, minX, maxX, uL, uR, texW);
+    TexelWalk rows(y0, minY, maxY, vT, vB, texH);
     const int* cols = nullptr;
-    if (!whole) {
-        TexelWalk columns(x0, minX, maxX, uL, uR, texW);
-        rows.emplace(y0, minY, maxY, vT, vB, texH);
-        // An unscaled quad inside its texture reads its rows of texels in order: those rows
-        // go through the span loops, without a table of columns.
-        contiguous = columns.Unit(&first) && first >= 0 && first <= texW - n;
-        if (!contiguous) {
-            if (columnTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
-                columnTexel_.resize(static_cast<std::size_t>(kMaxSurfaceSide));
-            for (int px = x0; px < x1; ++px)
-                columnTexel_[static_cast<std::size_t>(px - x0)] =
-                    Address(columns.Next(), texW, addrU);
-            cols = columnTexel_.data();
-            first = cols[0];
-            contiguous = true;
-            for (int k = 1; k < n && contiguous; ++k) contiguous = cols[k] == first + k;
+    // An unscaled quad inside its texture reads its rows of texels in order: those rows go
+    // through the span loops, without a table of columns.
+    bool contiguous = columns.Unit(&first) && first >= 0 && first <= texW - n;
+    if (!contiguous) {
+        if (columnTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
+            columnTexel_.resize(static_cast<std::size_t>(kMaxSurfaceSide));
+        for (int px = x0; px < x1; ++px)
+            columnTexel_[static_cast<std::size_t>(px - x0)] = Address(columns.Next(), texW, addrU);
+        cols = columnTexel_.data();
+        first = cols[0];
+        contiguous = true;
+        for (int k = 1; k < n && contiguous; ++k) contiguous = cols[k] == first + k;
+    }
+    // A mirrored quad, unscaled (sprites facing the other way): its columns read a run of
+    // texels backwards. (Not for a texture drawn onto itself, whose pixels may change under
+    // the quad while it is drawn.)
+    if (!contiguous && !selfDraw && n > 1 && rows.Unit(&firstRow) && firstRow >= 0 &&
+        firstRow <= texH - rowCount) {
+        bool reversed = true;
+        for (int k = 1; k < n && reversed; ++k) reversed = cols[k] == cols[0] - k;
+        if (reversed) {
+            DrawWholeSprite(rt, shading, x0, y0, x1, y1, cols[0], firstRow, true);
+            return QuadPath::Sprite;
         }
     }
     // A clear of exactly this rectangle still to be made is made here, row by row, only
@@ -1675,49 +1718,12 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
     q.under = under;
     q.inOrder = selfDraw;
 
-    // A mirrored quad, unscaled (sprites facing the other way): its columns read a run of
-    // texels backwards. Each row of the run is turned round into a scratch block, which the
-    // row loops then read in order; the alpha summary of the run holds for it, since a row's
-    // kind depends on which texels it reads, not on their order. (Not for a texture drawn
-    // onto itself, whose pixels may change under the quad while it is drawn.)
-    bool reversed = wholeMirrored;
-    if (!whole && !contiguous && !selfDraw && n > 1 && rows->Unit(&firstRow) && firstRow >= 0 &&
-        firstRow <= texH - q.rows) {
-        reversed = true;
-        for (int k = 1; k < n && reversed; ++k) reversed = cols[k] == cols[0] - k;
-        if (reversed) first = cols[0];
-    }
-    if (reversed) {
-        const int lo = first - (n - 1);
-        const std::size_t rowBytes = bytes * static_cast<std::size_t>(n);
-        if (mirrored_.size() < rowBytes * q.rows) mirrored_.resize(rowBytes * q.rows);
-        for (int row = 0; row < q.rows; ++row) {
-            const std::uint8_t* from =
-                texBits + q.texelPitch * static_cast<std::size_t>(firstRow + row) + bytes * lo;
-            std::uint8_t* to = mirrored_.data() + rowBytes * row;
-            if (wide)
-                std::reverse_copy(reinterpret_cast<const std::uint32_t*>(from),
-                                  reinterpret_cast<const std::uint32_t*>(from) + n,
-                                  reinterpret_cast<std::uint32_t*>(to));
-            else
-                std::reverse_copy(reinterpret_cast<const std::uint16_t*>(from),
-                                  reinterpret_cast<const std::uint16_t*>(from) + n,
-                                  reinterpret_cast<std::uint16_t*>(to));
-        }
-        q.texels = mirrored_.data();
-        q.texelPitch = rowBytes;
-        const int runFirst = lo / SoftSurface::kAlphaRun;
-        q.runCount = (lo + n - 1) / SoftSurface::kAlphaRun - runFirst + 1;
-        const SoftSurface* summary = wide && texelAlpha ? tex : nullptr;
-        DrawUnscaledQuad(q, summary, firstRow, runFirst);
-        return whole ? QuadPath::SpriteWhole : QuadPath::Sprite;
-    }
     if (!contiguous) {
         q.texels = texBits;
         if (wide)
-            DrawSampledColumns<std::uint32_t>(q, cols, *rows, texH, addrV);
+            DrawSampledColumns<std::uint32_t>(q, cols, rows, texH, addrV);
         else
-            DrawSampledColumns<std::uint16_t>(q, cols, *rows, texH, addrV);
+            DrawSampledColumns<std::uint16_t>(q, cols, rows, texH, addrV);
         return QuadPath::Sprite;
     }
     // The alpha summary tells the kinds of 32-bit rows apart (a texture drawn onto itself
@@ -1727,12 +1733,12 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
     q.runCount = (first + n - 1) / SoftSurface::kAlphaRun - runFirst + 1;
     q.texels = texBits + bytes * first;
     // Rows in order too, when the quad is unscaled down the texture as well.
-    if (rows->Unit(&firstRow) && firstRow >= 0 && firstRow <= texH - q.rows) {
+    if (rows.Unit(&firstRow) && firstRow >= 0 && firstRow <= texH - q.rows) {
         q.texels += q.texelPitch * static_cast<std::size_t>(firstRow);
         DrawUnscaledQuad(q, summary, firstRow, runFirst);
         return QuadPath::Sprite;
     }
-    DrawRowsStretchedDown(q, summary, runFirst, *rows, texH, addrV);
+    DrawRowsStretchedDown(q, summary, runFirst, rows, texH, addrV);
     return QuadPath::Sprite;
 }
 

@@ -172,10 +172,11 @@ public:
     // one vertex colour, in the current states. Drawn here without the vertices when the
     // sprite loops take it whole (the texture is texWidth x texHeight, the rectangles lie in
     // their surfaces, the states are a sprite's): true. Otherwise false, and nothing is done:
-    // the caller hands the vertices to DrawQuadOnto.
+    // the caller hands the vertices to DrawQuadOnto. Mirrored: the texture coordinates run
+    // backwards, from sx / texWidth to (sx - width) / texWidth (a sprite facing the other way).
     bool DrawSpriteRectOnto(IDirect3DSurface9* target, const RECT& dst, int sx, int sy,
                             int texWidth, int texHeight, D3DCOLOR diffuse, const RECT* clear,
-                            D3DCOLOR clearColour);
+                            D3DCOLOR clearColour, bool mirrored = false);
     HRESULT SetIndices(IDirect3DIndexBuffer9* indices);
     // The same quads with their four vertices named by indices startIndex..startIndex + 3
     // (plus baseVertexIndex).
@@ -233,9 +234,10 @@ private:
         std::uint32_t vertexAlpha;
     };
     bool SpriteShadingOf(const SoftSurface& rt, D3DCOLOR diffuse, SpriteShading* out) const;
-    // The pixels x0..x1 by y0..y1 of rt from the texels first.., firstRow.. read in order.
+    // The pixels x0..x1 by y0..y1 of rt from the texels first.., firstRow.. read in order,
+    // or, mirrored, from texel first backwards along each row (not onto the texture itself).
     void DrawWholeSprite(SoftSurface& rt, const SpriteShading& shading, int x0, int y0, int x1,
-                         int y1, int first, int firstRow);
+                         int y1, int first, int firstRow, bool mirrored);
     // Any quad, as the two triangles of its strip (see DrawQuad).
     void DrawTriangles(const D3DTLVERTEX* v, SoftSurface& rt);
 

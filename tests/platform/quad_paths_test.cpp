@@ -434,10 +434,10 @@ TEST_F(QuadPaths, QuadsHandedOverWithTheirTargetDrawAsDrawPrimitiveDoes) {
     UseBaselineSpriteLoops(false);
 }
 
-// A sprite handed over as its rectangles draws exactly what its vertices handed over draw,
-// when the sprite loops take it whole; any other one (scaled texture coordinates, a rectangle
-// reaching out of the target or the texture, stage set-ups or formats the sprite loops do not
-// take) is left to the vertices: nothing is drawn and nothing cleared.
+// A sprite handed over as its rectangles, facing either way, draws exactly what its vertices
+// handed over draw, when the sprite loops take it whole; any other one (scaled texture coordinates,
+// a rectangle reaching out of the target or the texture, stage set-ups or formats the sprite loops
+// do not take) is left to the vertices: nothing is drawn and nothing cleared.
 TEST_F(QuadPaths, SpritesHandedOverAsRectanglesDrawAsTheirVerticesDo) {
     struct Formats {
         D3DFORMAT target, texture;
@@ -482,7 +482,7 @@ TEST_F(QuadPaths, SpritesHandedOverAsRectanglesDrawAsTheirVerticesDo) {
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    int drawn = 0;
+    int drawn = 0, drawnMirrored = 0;
     for (const bool baseline : {false, true}) {
         UseBaselineSpriteLoops(baseline);
         for (const Formats& f : formats) {
@@ -492,19 +492,25 @@ TEST_F(QuadPaths, SpritesHandedOverAsRectanglesDrawAsTheirVerticesDo) {
                          D3DTA_DIFFUSE);
                 const D3DCOLOR d = st.diffuse;
                 for (const Case& c : cases) {
-                    for (const bool clear : {false, true}) {
-                        const std::string what = std::string(c.name) + " " + st.name + " onto " +
-                                                 std::to_string(f.target) +
-                                                 (clear ? " cleared" : "") +
-                                                 (baseline ? " baseline" : "");
+                    for (const auto [clear, mirrored] :
+                         {std::pair{false, false}, std::pair{true, false}, std::pair{false, true},
+                          std::pair{true, true}}) {
+                        const std::string what =
+                            std::string(c.name) + " " + st.name + " onto " +
+                            std::to_string(f.target) + (clear ? " cleared" : "") +
+                            (mirrored ? " mirrored" : "") + (baseline ? " baseline" : "");
                         const RECT& r = c.dst;
                         const float l = static_cast<float>(r.left) - 0.5f,
                                     t = static_cast<float>(r.top) - 0.5f,
                                     rr = static_cast<float>(r.right) - 0.5f,
                                     b = static_cast<float>(r.bottom) - 0.5f;
-                        const float u0 = static_cast<float>(c.sx) / static_cast<float>(c.texW),
-                                    u1 = static_cast<float>(c.sx + (r.right - r.left)) /
-                                         static_cast<float>(c.texW),
+                        // Mirrored, the same texels read from the right: the coordinates
+                        // run backwards from the run's far edge.
+                        const int w = r.right - r.left;
+                        const int from = mirrored ? c.sx + w : c.sx;
+                        const int to = mirrored ? c.sx : c.sx + w;
+                        const float u0 = static_cast<float>(from) / static_cast<float>(c.texW),
+                                    u1 = static_cast<float>(to) / static_cast<float>(c.texW),
                                     v0 = static_cast<float>(c.sy) / static_cast<float>(c.texH),
                                     v1 = static_cast<float>(c.sy + (r.bottom - r.top)) /
                                          static_cast<float>(c.texH);
@@ -523,14 +529,16 @@ TEST_F(QuadPaths, SpritesHandedOverAsRectanglesDrawAsTheirVerticesDo) {
                         // The reference: the vertices handed over.
                         ASSERT_EQ(device->DrawQuadOnto(generalLevel, q, clear ? &r : nullptr, key),
                                   D3D_OK);
-                        const bool took = device->DrawSpriteRectOnto(
-                            fastLevel, r, c.sx, c.sy, c.texW, c.texH, d, clear ? &r : nullptr, key);
+                        const bool took =
+                            device->DrawSpriteRectOnto(fastLevel, r, from, c.sy, c.texW, c.texH, d,
+                                                       clear ? &r : nullptr, key, mirrored);
                         device->EndScene();
                         EXPECT_EQ(device->RenderTargetPixels(), &back->Pixels()) << what;
                         const bool want = c.whole && st.sprite && f.sprite;
                         ASSERT_EQ(took, want) << what;
                         if (took) {
                             ++drawn;
+                            drawnMirrored += mirrored;
                             EXPECT_EQ(device->LastQuadPath(), Path::SpriteWhole) << what;
                             EXPECT_EQ(Differences(), 0) << what;
                         } else {
@@ -550,6 +558,7 @@ TEST_F(QuadPaths, SpritesHandedOverAsRectanglesDrawAsTheirVerticesDo) {
     }
     UseBaselineSpriteLoops(false);
     EXPECT_GT(drawn, 0);
+    EXPECT_GT(drawnMirrored, 0);
 }
 
 // Keyed sprites and tiles (texels wholly opaque or wholly transparent, in runs and whole
