@@ -8,6 +8,7 @@
 #include <new>
 
 #include "platform/display_window.h"
+#include "platform/modulated_rows.h"
 #include "platform/presenter.h"
 #include "platform/seams.h"
 #include "platform/trunc.h"
@@ -1742,6 +1743,46 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
     return QuadPath::Sprite;
 }
 
+bool IDirect3DDevice9::DrawModulatedQuad(SoftSurface& rt, int x0, int y0, int x1, int y1,
+                                         float minY, float maxY, double vT, double vB,
+                                         D3DCOLOR diffuse) {
+    const bool blend = renderStates_[D3DRS_ALPHABLENDENABLE] != 0;
+    if (blend && (renderStates_[D3DRS_SRCBLEND] != D3DBLEND_SRCALPHA ||
+                  renderStates_[D3DRS_DESTBLEND] != D3DBLEND_INVSRCALPHA))
+        return false;
+    Modulation modulation;
+    if (!ModulationOf(stage0_[D3DTSS_COLOROP], stage0_[D3DTSS_COLORARG1], stage0_[D3DTSS_COLORARG2],
+                      stage0_[D3DTSS_ALPHAOP], stage0_[D3DTSS_ALPHAARG1], stage0_[D3DTSS_ALPHAARG2],
+                      diffuse, renderStates_[D3DRS_TEXTUREFACTOR], &modulation))
+        return false;
+    const SoftSurface& tex = *texture_;
+    // The columns (DrawQuad's table) read texels in order, the texture unscaled across.
+    const int n = x1 - x0, first = columnTexel_[0];
+    for (int k = 1; k < n; ++k)
+        if (columnTexel_[static_cast<std::size_t>(k)] != first + k) return false;
+    const int texH = tex.Height();
+    const DWORD addrV = sampler0_[D3DSAMP_ADDRESSV];
+    if (rowTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
+        rowTexel_.resize(static_cast<std::size_t>(kMaxSurfaceSide));
+    TexelWalk rows(y0, minY, maxY, vT, vB, texH);
+    for (int py = y0; py < y1; ++py)
+        rowTexel_[static_cast<std::size_t>(py - y0)] = Address(rows.Next(), texH, addrV);
+    ModulatedRows q{};
+    q.targetPitch = static_cast<std::size_t>(rt.Pitch());
+    q.targetFormat = rt.Format();
+    q.texelPitch = static_cast<std::size_t>(tex.Pitch());
+    q.textureFormat = tex.Format();
+    q.texelRows = rowTexel_.data();
+    q.width = n;
+    q.rows = y1 - y0;
+    q.modulation = modulation;
+    q.blend = blend;
+    q.texels = tex.Bits() + static_cast<std::size_t>(first) * tex.BytesPerPixel();
+    q.target = rt.Bits() + q.targetPitch * static_cast<std::size_t>(y0) +
+               static_cast<std::size_t>(x0) * rt.BytesPerPixel();
+    return DrawModulatedRows(q, &ChosenRowLoops() == &kAvx2RowLoops);
+}
+
 void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v, SoftSurface& rt) {
     float minX = v[0].x, maxX = v[0].x, minY = v[0].y, maxY = v[0].y;
     for (int i = 1; i < 4; ++i) {
@@ -1859,6 +1900,10 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v, SoftSurface& rt) {
     // One vertex colour and a texture that is not the target (whose texels would change
     // under the quad): the loops fixed per format and operation.
     if (!general && flat && tex && tex != &rt) {
+        if (DrawModulatedQuad(rt, x0, y0, x1, y1, minY, maxY, vT, vB, corner[0]->color)) {
+            lastQuadPath_ = QuadPath::Modulated;
+            return;
+        }
         TexturedRows q{};
         q.targetPitch = static_cast<std::size_t>(rt.Pitch());
         q.target = rt.Bits() + q.targetPitch * static_cast<std::size_t>(y0) +

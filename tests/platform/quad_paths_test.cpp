@@ -198,7 +198,7 @@ TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
                                {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5},
                                {D3DFMT_A1R5G5B5, D3DFMT_A1R5G5B5},
                                {D3DFMT_R5G6B5, D3DFMT_X8R8G8B8}};
-    int oneColourQuads = 0, spriteQuads = 0, texturedQuads = 0;
+    int oneColourQuads = 0, spriteQuads = 0, texturedQuads = 0, modulatedQuads = 0;
     for (const bool baseline : {false, true}) {
         UseBaselineSpriteLoops(baseline);
         for (const Formats& f : formats) {
@@ -236,6 +236,7 @@ TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
                                     spriteQuads +=
                                         fastPath == Path::Sprite || fastPath == Path::SpriteWhole;
                                     texturedQuads += fastPath == Path::Textured;
+                                    modulatedQuads += fastPath == Path::Modulated;
                                 }
                                 if (Differences() != 0) {
                                     ADD_FAILURE()
@@ -267,6 +268,7 @@ TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
     EXPECT_GT(oneColourQuads, 0);
     EXPECT_GT(spriteQuads, 0);
     EXPECT_GT(texturedQuads, 0);
+    EXPECT_GT(modulatedQuads, 0);
 }
 
 // Quads of sprites: on whole pixels and texels or not, clipped, mirrored, scaled, partly
@@ -367,16 +369,19 @@ TEST_F(QuadPaths, QuadsHandedOverWithTheirTargetDrawAsDrawPrimitiveDoes) {
         const char* name;
         DWORD colorOp, alphaOp;
         D3DCOLOR diffuse;
-        bool sprite;  // taken by the sprite loops
+        bool sprite;     // taken by the sprite loops
+        bool modulated;  // else by the modulated rows where the texels are read in order
     };
     const Setup setups[] = {
-        {"texel alpha", D3DTOP_MODULATE, D3DTOP_MODULATE, 0xFFFFFFFFu, true},
-        {"vertex alpha", D3DTOP_SELECTARG1, D3DTOP_DISABLE, 0x80FFFFFFu, true},
-        {"vertex alpha none", D3DTOP_SELECTARG1, D3DTOP_DISABLE, 0x00FFFFFFu, true},
-        {"translucent modulate", D3DTOP_MODULATE, D3DTOP_MODULATE, 0xC0FFFFFFu, false},
-        {"tinted", D3DTOP_MODULATE, D3DTOP_MODULATE, 0xFF80C040u, false},
-        {"added", D3DTOP_ADD, D3DTOP_MODULATE, 0xFF402010u, false},
+        {"texel alpha", D3DTOP_MODULATE, D3DTOP_MODULATE, 0xFFFFFFFFu, true, false},
+        {"vertex alpha", D3DTOP_SELECTARG1, D3DTOP_DISABLE, 0x80FFFFFFu, true, false},
+        {"vertex alpha none", D3DTOP_SELECTARG1, D3DTOP_DISABLE, 0x00FFFFFFu, true, false},
+        {"translucent modulate", D3DTOP_MODULATE, D3DTOP_MODULATE, 0xC0FFFFFFu, false, true},
+        {"tinted", D3DTOP_MODULATE, D3DTOP_MODULATE, 0xFF80C040u, false, true},
+        {"tinted, vertex alpha", D3DTOP_MODULATE, D3DTOP_DISABLE, 0x80C04080u, false, true},
+        {"added", D3DTOP_ADD, D3DTOP_MODULATE, 0xFF402010u, false, false},
     };
+    int modulated = 0;
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
@@ -423,6 +428,8 @@ TEST_F(QuadPaths, QuadsHandedOverWithTheirTargetDrawAsDrawPrimitiveDoes) {
                         const Path taken = device->LastQuadPath();
                         if (st.sprite)
                             EXPECT_EQ(taken, c.want) << what;
+                        else if (st.modulated && taken == Path::Modulated)
+                            ++modulated;
                         else
                             EXPECT_EQ(taken, Path::Textured) << what;
                         EXPECT_EQ(Differences(), 0) << what;
@@ -432,6 +439,7 @@ TEST_F(QuadPaths, QuadsHandedOverWithTheirTargetDrawAsDrawPrimitiveDoes) {
         }
     }
     UseBaselineSpriteLoops(false);
+    EXPECT_GT(modulated, 0);
 }
 
 // A sprite handed over as its rectangles, facing either way, draws exactly what its vertices
@@ -492,7 +500,7 @@ TEST_F(QuadPaths, SpritesHandedOverAsRectanglesDrawAsTheirVerticesDo) {
                          D3DTA_DIFFUSE);
                 const D3DCOLOR d = st.diffuse;
                 for (const Case& c : cases) {
-                    for (const auto [clear, mirrored] :
+                    for (const auto& [clear, mirrored] :
                          {std::pair{false, false}, std::pair{true, false}, std::pair{false, true},
                           std::pair{true, true}}) {
                         const std::string what =
