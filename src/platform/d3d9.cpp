@@ -370,6 +370,20 @@ template <D3DFORMAT kFormat>
     }
 }
 
+// The blend of a source colour onto a target's colour, both A8R8G8B8 (as BlendPixel).
+[[gnu::always_inline]] inline std::uint32_t BlendArgb(std::uint32_t s, std::uint32_t t,
+                                                      DWORD srcBlend, DWORD dstBlend) {
+    const std::uint32_t sa = s >> 24;
+    const std::uint32_t fs = BlendFactor(srcBlend, sa), fd = BlendFactor(dstBlend, sa);
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const std::uint32_t v =
+            (((s >> shift) & 0xFF) * fs + ((t >> shift) & 0xFF) * fd + 127) / 255;
+        out |= std::min<std::uint32_t>(v, 255) << shift;
+    }
+    return out;
+}
+
 struct TexturedRows {
     std::uint8_t* target;  // the first pixel drawn
     std::size_t targetPitch;
@@ -404,16 +418,7 @@ template <D3DFORMAT kTarget, D3DFORMAT kTexture, DWORD kColorOp, DWORD kAlphaOp>
                 StoreArgb<kTarget>(d, s);
                 continue;
             }
-            const std::uint32_t t = ToArgb<kTarget>(d);
-            const std::uint32_t sa = s >> 24;
-            const std::uint32_t fs = BlendFactor(q.srcBlend, sa), fd = BlendFactor(q.dstBlend, sa);
-            std::uint32_t out = 0;
-            for (int shift = 0; shift < 32; shift += 8) {
-                const std::uint32_t v =
-                    (((s >> shift) & 0xFF) * fs + ((t >> shift) & 0xFF) * fd + 127) / 255;
-                out |= std::min<std::uint32_t>(v, 255) << shift;
-            }
-            StoreArgb<kTarget>(d, out);
+            StoreArgb<kTarget>(d, BlendArgb(s, ToArgb<kTarget>(d), q.srcBlend, q.dstBlend));
         }
     }
 }
@@ -465,6 +470,106 @@ bool DrawTexturedQuad(const TexturedRows& q, D3DFORMAT target, D3DFORMAT texture
             return DrawTexturedRowsOnto<D3DFMT_R5G6B5>(q, texture);
         case D3DFMT_A1R5G5B5:
             return DrawTexturedRowsOnto<D3DFMT_A1R5G5B5>(q, texture);
+        default:
+            return false;
+    }
+}
+
+// ---- the rows of a triangle of one vertex colour over a texture (DrawTriangles): rotated
+// pictures and the turned screen. The general path's arithmetic, with the formats fixed per
+// loop, the texels and pixels found from their rows' first bytes, and a stage that modulates
+// each texel by a colour worked out without the stage operations.
+
+struct TriangleRow {
+    const std::uint8_t* texels;  // the texture's first texel
+    std::size_t texelPitch;
+    int texW, texH;
+    DWORD addrU, addrV;
+    // The texture coordinates at the triangle's first corner (x0, y0) and their steps.
+    double x0, u0, v0, ugx, ugy, vgx, vgy;
+    std::uint32_t diffuse;
+    const StageShader* shader;
+    bool modulated;  // the stage is `modulation` (else the shader works it out)
+    Modulation modulation;
+    bool asItIs;  // the texel is the colour and its alpha the coverage
+    bool blend;
+    DWORD srcBlend, dstBlend;
+};
+
+[[gnu::always_inline]] inline std::uint32_t Modulate(std::uint32_t texel, const Modulation& m) {
+    const std::uint32_t x = texel | m.fill;
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        out |= (((x >> shift) & 0xFF) * ((m.m >> shift) & 0xFF) + 127) / 255 << shift;
+    return out;
+}
+
+// Pixels lo..hi of the row `pixels` (pixel 0's byte), ry rows below the first corner.
+template <D3DFORMAT kTarget, D3DFORMAT kTexture>
+void DrawTriangleRowOf(const TriangleRow& t, std::uint8_t* pixels, int lo, int hi, double ry) {
+    constexpr int kTargetBytes = BytesPerPixelOf(kTarget), kTexelBytes = BytesPerPixelOf(kTexture);
+    for (int px = lo; px < hi; ++px) {
+        const double rx = px - t.x0;
+        // Sampling at an exact texel edge must not fall one texel short through rounding (as
+        // for the rectangles).
+        constexpr double kEdge = 1e-6;
+        const double u = t.u0 + t.ugx * rx + t.ugy * ry;
+        const double w = t.v0 + t.vgx * rx + t.vgy * ry;
+        const int tx = Address(FloorToInt(u * t.texW + kEdge), t.texW, t.addrU);
+        const int ty = Address(FloorToInt(w * t.texH + kEdge), t.texH, t.addrV);
+        const std::uint32_t texel =
+            ToArgb<kTexture>(t.texels + t.texelPitch * static_cast<std::size_t>(ty) +
+                             static_cast<std::size_t>(tx) * kTexelBytes);
+        std::uint8_t* d = pixels + static_cast<std::size_t>(px) * kTargetBytes;
+        if (t.asItIs && (!t.blend || texel >> 24 == 0xFF)) {
+            StoreArgb<kTarget>(d, texel);
+            continue;
+        }
+        if (t.asItIs && texel >> 24 == 0) {
+            // The target stays; an X8R8G8B8 one reads and writes its unused byte as opaque.
+            if constexpr (kTarget == D3DFMT_X8R8G8B8) StoreArgb<kTarget>(d, ToArgb<kTarget>(d));
+            continue;
+        }
+        const std::uint32_t s =
+            t.modulated ? Modulate(texel, t.modulation) : t.shader->Shade(t.diffuse, texel);
+        StoreArgb<kTarget>(d,
+                           t.blend ? BlendArgb(s, ToArgb<kTarget>(d), t.srcBlend, t.dstBlend) : s);
+    }
+}
+
+template <D3DFORMAT kTarget>
+bool DrawTriangleRowOnto(const TriangleRow& t, D3DFORMAT texture, std::uint8_t* pixels, int lo,
+                         int hi, double ry) {
+    switch (texture) {
+        case D3DFMT_A8R8G8B8:
+            DrawTriangleRowOf<kTarget, D3DFMT_A8R8G8B8>(t, pixels, lo, hi, ry);
+            return true;
+        case D3DFMT_X8R8G8B8:
+            DrawTriangleRowOf<kTarget, D3DFMT_X8R8G8B8>(t, pixels, lo, hi, ry);
+            return true;
+        case D3DFMT_R5G6B5:
+            DrawTriangleRowOf<kTarget, D3DFMT_R5G6B5>(t, pixels, lo, hi, ry);
+            return true;
+        case D3DFMT_A1R5G5B5:
+            DrawTriangleRowOf<kTarget, D3DFMT_A1R5G5B5>(t, pixels, lo, hi, ry);
+            return true;
+        default:
+            return false;
+    }
+}
+
+// False (nothing drawn) for formats without a loop.
+bool DrawTriangleRow(const TriangleRow& t, D3DFORMAT target, D3DFORMAT texture,
+                     std::uint8_t* pixels, int lo, int hi, double ry) {
+    switch (target) {
+        case D3DFMT_A8R8G8B8:
+            return DrawTriangleRowOnto<D3DFMT_A8R8G8B8>(t, texture, pixels, lo, hi, ry);
+        case D3DFMT_X8R8G8B8:
+            return DrawTriangleRowOnto<D3DFMT_X8R8G8B8>(t, texture, pixels, lo, hi, ry);
+        case D3DFMT_R5G6B5:
+            return DrawTriangleRowOnto<D3DFMT_R5G6B5>(t, texture, pixels, lo, hi, ry);
+        case D3DFMT_A1R5G5B5:
+            return DrawTriangleRowOnto<D3DFMT_A1R5G5B5>(t, texture, pixels, lo, hi, ry);
         default:
             return false;
     }
@@ -2045,6 +2150,37 @@ void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v, SoftSurface& rt) {
                 plane(Channel(p[0].color, 8 * c), Channel(p[1].color, 8 * c),
                       Channel(p[2].color, 8 * c), &cgx[c], &cgy[c]);
 
+        // One vertex colour over a texture that is not the target (whose texels would change
+        // under the triangle): the rows fixed per format.
+        const bool rows =
+            flat && tex && tex != &rt && !generalQuadPath.load(std::memory_order_relaxed);
+        TriangleRow row{};
+        std::uint8_t* rtBits = nullptr;
+        if (rows) {
+            row.texels = tex->Bits();
+            row.texelPitch = static_cast<std::size_t>(tex->Pitch());
+            row.texW = texW;
+            row.texH = texH;
+            row.addrU = addrU;
+            row.addrV = addrV;
+            row.x0 = p[0].x;
+            row.u0 = p[0].u;
+            row.v0 = p[0].v;
+            row.ugx = ugx;
+            row.ugy = ugy;
+            row.vgx = vgx;
+            row.vgy = vgy;
+            row.diffuse = p[0].color;
+            row.shader = &shader;
+            row.modulated = ModulationOf(shader.colorOp, shader.carg1, shader.carg2, shader.alphaOp,
+                                         shader.aarg1, shader.aarg2, p[0].color, shader.factor,
+                                         &row.modulation);
+            row.asItIs = asItIs;
+            row.blend = blend;
+            row.srcBlend = srcBlend;
+            row.dstBlend = dstBlend;
+            rtBits = rt.Bits();
+        }
         const double minY = std::min({p[0].y, p[1].y, p[2].y});
         const double maxY = std::max({p[0].y, p[1].y, p[2].y});
         const double minX = std::min({p[0].x, p[1].x, p[2].x});
@@ -2077,6 +2213,10 @@ void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v, SoftSurface& rt) {
                 }
             }
             const double ry = py - p[0].y;
+            if (rows && lo < hi &&
+                DrawTriangleRow(row, rt.Format(), tex->Format(),
+                                rtBits + static_cast<std::size_t>(rt.Pitch()) * py, lo, hi, ry))
+                continue;
             for (int px = lo; px < hi; ++px) {
                 const double rx = px - p[0].x;
                 std::uint32_t texel = 0xFF000000u;

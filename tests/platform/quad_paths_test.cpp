@@ -943,6 +943,97 @@ TEST_F(TriangleQuads, TurnedSquaresTileWithoutGapsOrOverlaps) {
 }
 
 // Vertices with infinities or beyond any target draw nothing and do not hang.
+// Turned pictures (the rotated screen, rotated characters) drawn a row at a time with the
+// formats fixed give the pixels of the general path, over a table of angles, stage set-ups
+// (the texel as it is, tinted, under the vertex alpha, added, one colour), blends, formats and
+// vertex alphas, with corners cut by the target's edges and texture coordinates past the
+// texture.
+TEST_F(TriangleQuads, TurnedQuadsGiveThePixelsOfTheGeneralPath) {
+    struct Stage {
+        const char* name;
+        DWORD colorOp, c1, c2, alphaOp, a1, a2;
+    };
+    constexpr DWORD T = D3DTA_TEXTURE, D = D3DTA_DIFFUSE, F = D3DTA_TFACTOR;
+    const Stage stages[] = {
+        {"sprite", D3DTOP_MODULATE, T, D, D3DTOP_SELECTARG1, T, D},
+        {"tinted", D3DTOP_MODULATE, T, D, D3DTOP_MODULATE, T, D},
+        {"turned screen", D3DTOP_MODULATE, T, D, D3DTOP_DISABLE, T, D},
+        {"factor", D3DTOP_MODULATE, F, T, D3DTOP_SELECTARG2, D, F},
+        {"added", D3DTOP_ADD, T, D, D3DTOP_MODULATE, T, D},
+        {"one colour", D3DTOP_SELECTARG2, T, D, D3DTOP_SELECTARG1, D, T},
+    };
+    struct Blend {
+        bool on;
+        DWORD src, dst;
+    };
+    const Blend blends[] = {{true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+                            {false, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+                            {true, D3DBLEND_ONE, D3DBLEND_ONE}};
+    struct Formats {
+        D3DFORMAT target, texture;
+    };
+    const Formats formats[] = {{D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8},
+                               {D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8},
+                               {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5},
+                               {D3DFMT_A1R5G5B5, D3DFMT_A1R5G5B5},
+                               {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5}};
+    struct Turn {
+        double angle, cx, cy, w, h;
+        float s0, s1, t0, t1;  // texel coordinates of the edges
+    };
+    const Turn turns[] = {{0.3, 20, 10, 24, 12, 4, 28, 2, 14},
+                          {1.0, 19.5, 9.5, 16, 16, 0, 16, 0, 16},
+                          {2.5, 3, 4, 30, 20, 10, 40, 5, 25},
+                          {-0.7, 35.25, 17.75, 20, 10, 50, 80, -4, 6}};
+    for (const Formats& f : formats) {
+        Make(f.target, f.texture, 64, 32);
+        device->SetRenderState(D3DRS_TEXTUREFACTOR, 0x9060C030u);
+        for (const Stage& st : stages) {
+            SetStage(st.colorOp, st.c1, st.c2, st.alphaOp, st.a1, st.a2);
+            for (const Blend& bl : blends) {
+                device->SetRenderState(D3DRS_ALPHABLENDENABLE, bl.on);
+                device->SetRenderState(D3DRS_SRCBLEND, bl.src);
+                device->SetRenderState(D3DRS_DESTBLEND, bl.dst);
+                for (const D3DCOLOR d : {0xFFFFFFFFu, 0x80FF8040u}) {
+                    for (const Turn& t : turns) {
+                        const double c = std::cos(t.angle), s = std::sin(t.angle);
+                        D3DTLVERTEX q[4];
+                        for (int k = 0; k < 4; ++k) {
+                            const double x = (k >= 2 ? 0.5 : -0.5) * t.w;
+                            const double y = (k % 2 ? 0.5 : -0.5) * t.h;
+                            q[k] = D3DTLVERTEX{static_cast<float>(t.cx + x * c - y * s),
+                                               static_cast<float>(t.cy + x * s + y * c),
+                                               0,
+                                               1,
+                                               d,
+                                               (k >= 2 ? t.s1 : t.s0) / 64,
+                                               (k % 2 ? t.t1 : t.t0) / 32};
+                        }
+                        PaintTargets(d + static_cast<std::uint32_t>(t.angle * 100));
+                        for (const bool general : {false, true}) {
+                            void* data = nullptr;
+                            ASSERT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
+                            std::memcpy(data, q, sizeof q);
+                            vb->Unlock();
+                            UseGeneralQuadPath(general);
+                            device->SetRenderTarget(0, general ? generalLevel : fastLevel);
+                            ASSERT_EQ(device->BeginScene(), D3D_OK);
+                            ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+                            device->EndScene();
+                            UseGeneralQuadPath(false);
+                            ASSERT_EQ(device->LastQuadPath(), Path::Triangles);
+                        }
+                        ASSERT_EQ(Differences(), 0)
+                            << st.name << " onto " << f.target << " from " << f.texture << " blend "
+                            << bl.on << ' ' << bl.src << " diffuse " << std::hex << d << " angle "
+                            << t.angle;
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST_F(TriangleQuads, HostileVerticesDrawNothing) {
     Make(D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, 8, 8);
     PaintTargets(4);
