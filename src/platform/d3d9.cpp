@@ -9,6 +9,7 @@
 
 #include "platform/display_window.h"
 #include "platform/modulated_rows.h"
+#include "platform/pixel_vectors.h"
 #include "platform/presenter.h"
 #include "platform/seams.h"
 #include "platform/trunc.h"
@@ -357,33 +358,6 @@ template <D3DFORMAT kFormat>
     }
 }
 
-[[gnu::always_inline]] inline std::uint32_t BlendFactor(DWORD blend, std::uint32_t srcAlpha) {
-    switch (blend) {
-        case kBlendZero:
-            return 0;
-        case kBlendSrcAlpha:
-            return srcAlpha;
-        case kBlendInvSrcAlpha:
-            return 255 - srcAlpha;
-        default:
-            return 255;
-    }
-}
-
-// The blend of a source colour onto a target's colour, both A8R8G8B8 (as BlendPixel).
-[[gnu::always_inline]] inline std::uint32_t BlendArgb(std::uint32_t s, std::uint32_t t,
-                                                      DWORD srcBlend, DWORD dstBlend) {
-    const std::uint32_t sa = s >> 24;
-    const std::uint32_t fs = BlendFactor(srcBlend, sa), fd = BlendFactor(dstBlend, sa);
-    std::uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const std::uint32_t v =
-            (((s >> shift) & 0xFF) * fs + ((t >> shift) & 0xFF) * fd + 127) / 255;
-        out |= std::min<std::uint32_t>(v, 255) << shift;
-    }
-    return out;
-}
-
 struct TexturedRows {
     std::uint8_t* target;  // the first pixel drawn
     std::size_t targetPitch;
@@ -575,13 +549,8 @@ bool DrawTriangleRow(const TriangleRow& t, D3DFORMAT target, D3DFORMAT texture,
     }
 }
 
-// Eight pixels of a span at a time (two vector registers of the baseline instruction set).
-typedef std::uint32_t Wide8 __attribute__((vector_size(32)));
-typedef std::int32_t SignedWide8 __attribute__((vector_size(32)));
-typedef std::uint16_t Narrow16 __attribute__((vector_size(32)));
-typedef std::int16_t SignedNarrow16 __attribute__((vector_size(32)));
-typedef std::uint8_t Bytes32 __attribute__((vector_size(32)));
-typedef std::uint16_t Lanes32 __attribute__((vector_size(64)));
+// Eight pixels of a span at a time (two vector registers of the baseline instruction set):
+// see pixel_vectors.h.
 
 // One pixel of a sprite quad on a 32-bit target: an opaque texel is stored, a transparent
 // one leaves the pixel (whose unused byte an X8R8G8B8 target keeps opaque), anything between

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/pixel_format.h"
+#include "platform/pixel_vectors.h"
 
 // The vector helpers below take and return vectors by value; they are always inlined, so no
 // call passes them in registers whose use differs between instruction sets.
@@ -63,11 +64,6 @@ bool OperationModulation(DWORD op, DWORD arg1, DWORD arg2, std::uint32_t diffuse
 }
 
 // ---- eight pixels at a time, as 32 bytes of A8R8G8B8 in vector registers
-
-typedef std::uint32_t Wide8 __attribute__((vector_size(32)));
-typedef std::uint16_t Half8 __attribute__((vector_size(16)));
-typedef std::uint8_t Bytes32 __attribute__((vector_size(32)));
-typedef std::uint16_t Lanes32 __attribute__((vector_size(64)));
 
 #define K4_ROWS [[gnu::always_inline]] inline
 

@@ -104,6 +104,10 @@ protected:
                                   {l, b, 0, 1, c[2], u0, v1},
                                   {r, t, 0, 1, c[1], u1, v0},
                                   {r, b, 0, 1, c[3], u1, v1}};
+        return DrawVertices(viaGeneral, q);
+    }
+    // Any four vertices in strip order, the same way.
+    IDirect3DDevice9::QuadPath DrawVertices(bool viaGeneral, const D3DTLVERTEX (&q)[4]) {
         void* data = nullptr;
         EXPECT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
         std::memcpy(data, q, sizeof q);
@@ -1010,19 +1014,8 @@ TEST_F(TriangleQuads, TurnedQuadsGiveThePixelsOfTheGeneralPath) {
                                                (k % 2 ? t.t1 : t.t0) / 32};
                         }
                         PaintTargets(d + static_cast<std::uint32_t>(t.angle * 100));
-                        for (const bool general : {false, true}) {
-                            void* data = nullptr;
-                            ASSERT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
-                            std::memcpy(data, q, sizeof q);
-                            vb->Unlock();
-                            UseGeneralQuadPath(general);
-                            device->SetRenderTarget(0, general ? generalLevel : fastLevel);
-                            ASSERT_EQ(device->BeginScene(), D3D_OK);
-                            ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
-                            device->EndScene();
-                            UseGeneralQuadPath(false);
-                            ASSERT_EQ(device->LastQuadPath(), Path::Triangles);
-                        }
+                        ASSERT_EQ(DrawVertices(false, q), Path::Triangles);
+                        ASSERT_EQ(DrawVertices(true, q), Path::Triangles);
                         ASSERT_EQ(Differences(), 0)
                             << st.name << " onto " << f.target << " from " << f.texture << " blend "
                             << bl.on << ' ' << bl.src << " diffuse " << std::hex << d << " angle "
