@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <type_traits>
 
 #include "platform/display_window.h"
 #include "platform/modulated_rows.h"
@@ -1024,19 +1025,35 @@ void DrawUnscaledQuad(SpriteRows& q, const SoftSurface* summary, int firstRow, i
 }
 
 // rows rows of n texels (wide: 4 bytes each, else 2) from `from` on, each turned round,
-// into `to`.
+// into `to`: a vector of texels at a time, its lanes reversed.
+template <typename Texel, typename Vector>
+void ReverseRowsOf(std::uint8_t* to, std::size_t toPitch, const std::uint8_t* from,
+                   std::size_t fromPitch, int n, int rows) {
+    constexpr int kLanes = sizeof(Vector) / sizeof(Texel);
+    typedef std::make_signed_t<Texel> Index __attribute__((vector_size(sizeof(Vector))));
+    Index backwards;
+    for (int k = 0; k < kLanes; ++k)
+        backwards[k] = static_cast<std::make_signed_t<Texel>>(kLanes - 1 - k);
+    for (int row = 0; row < rows; ++row, to += toPitch, from += fromPitch) {
+        auto* out = reinterpret_cast<Texel*>(to);
+        const auto* in = reinterpret_cast<const Texel*>(from);
+        int k = 0;
+        for (; k + kLanes <= n; k += kLanes) {
+            Vector v;
+            std::memcpy(&v, in + (n - k - kLanes), sizeof v);
+            v = __builtin_shuffle(v, backwards);
+            std::memcpy(out + k, &v, sizeof v);
+        }
+        for (; k < n; ++k) out[k] = in[n - 1 - k];
+    }
+}
+
 void ReverseRows(std::uint8_t* to, std::size_t toPitch, const std::uint8_t* from,
                  std::size_t fromPitch, int n, int rows, bool wide) {
-    for (int row = 0; row < rows; ++row, to += toPitch, from += fromPitch) {
-        if (wide)
-            std::reverse_copy(reinterpret_cast<const std::uint32_t*>(from),
-                              reinterpret_cast<const std::uint32_t*>(from) + n,
-                              reinterpret_cast<std::uint32_t*>(to));
-        else
-            std::reverse_copy(reinterpret_cast<const std::uint16_t*>(from),
-                              reinterpret_cast<const std::uint16_t*>(from) + n,
-                              reinterpret_cast<std::uint16_t*>(to));
-    }
+    if (wide)
+        ReverseRowsOf<std::uint32_t, Wide8>(to, toPitch, from, fromPitch, n, rows);
+    else
+        ReverseRowsOf<std::uint16_t, Narrow16>(to, toPitch, from, fromPitch, n, rows);
 }
 
 // Columns in order, rows not (a quad stretched down the texture): a row at a time. q.texels
