@@ -483,15 +483,18 @@ struct TriangleRow {
 template <D3DFORMAT kTarget, D3DFORMAT kTexture>
 void DrawTriangleRowOf(const TriangleRow& t, std::uint8_t* pixels, int lo, int hi, double ry) {
     constexpr int kTargetBytes = BytesPerPixelOf(kTarget), kTexelBytes = BytesPerPixelOf(kTexture);
+    // The row's terms of the coordinates, the same products the general path adds last.
+    const double uy = t.ugy * ry, vy = t.vgy * ry;
+    const double texW = t.texW, texH = t.texH;
     for (int px = lo; px < hi; ++px) {
         const double rx = px - t.x0;
         // Sampling at an exact texel edge must not fall one texel short through rounding (as
         // for the rectangles).
         constexpr double kEdge = 1e-6;
-        const double u = t.u0 + t.ugx * rx + t.ugy * ry;
-        const double w = t.v0 + t.vgx * rx + t.vgy * ry;
-        const int tx = Address(FloorToInt(u * t.texW + kEdge), t.texW, t.addrU);
-        const int ty = Address(FloorToInt(w * t.texH + kEdge), t.texH, t.addrV);
+        const double u = t.u0 + t.ugx * rx + uy;
+        const double w = t.v0 + t.vgx * rx + vy;
+        const int tx = Address(FloorToInt(u * texW + kEdge), t.texW, t.addrU);
+        const int ty = Address(FloorToInt(w * texH + kEdge), t.texH, t.addrV);
         const std::uint32_t texel =
             ToArgb<kTexture>(t.texels + t.texelPitch * static_cast<std::size_t>(ty) +
                              static_cast<std::size_t>(tx) * kTexelBytes);
