@@ -474,6 +474,7 @@ struct TriangleRow {
 [[gnu::always_inline]] inline std::uint32_t Modulate(std::uint32_t texel, const Modulation& m) {
     const std::uint32_t x = texel | m.fill;
     std::uint32_t out = 0;
+#pragma GCC unroll 4
     for (int shift = 0; shift < 32; shift += 8)
         out |= (((x >> shift) & 0xFF) * ((m.m >> shift) & 0xFF) + 127) / 255 << shift;
     return out;
@@ -486,6 +487,8 @@ void DrawTriangleRowOf(const TriangleRow& t, std::uint8_t* pixels, int lo, int h
     // The row's terms of the coordinates, the same products the general path adds last.
     const double uy = t.ugy * ry, vy = t.vgy * ry;
     const double texW = t.texW, texH = t.texH;
+    const bool white = t.modulated && t.modulation.m == 0xFFFFFFFFu;
+    const bool standard = t.srcBlend == D3DBLEND_SRCALPHA && t.dstBlend == D3DBLEND_INVSRCALPHA;
     for (int px = lo; px < hi; ++px) {
         const double rx = px - t.x0;
         // Sampling at an exact texel edge must not fall one texel short through rounding (as
@@ -508,10 +511,17 @@ void DrawTriangleRowOf(const TriangleRow& t, std::uint8_t* pixels, int lo, int h
             if constexpr (kTarget == D3DFMT_X8R8G8B8) StoreArgb<kTarget>(d, ToArgb<kTarget>(d));
             continue;
         }
-        const std::uint32_t s =
-            t.modulated ? Modulate(texel, t.modulation) : t.shader->Shade(t.diffuse, texel);
-        StoreArgb<kTarget>(d,
-                           t.blend ? BlendArgb(s, ToArgb<kTarget>(d), t.srcBlend, t.dstBlend) : s);
+        // A texel modulated by white is itself; under the standard blend an opaque colour is
+        // stored and a transparent one leaves the pixel, as the arithmetic gives them.
+        const std::uint32_t s = white         ? texel | t.modulation.fill
+                                : t.modulated ? Modulate(texel, t.modulation)
+                                              : t.shader->Shade(t.diffuse, texel);
+        if (!t.blend || (standard && s >> 24 == 0xFF))
+            StoreArgb<kTarget>(d, s);
+        else if (standard && s >> 24 == 0)
+            StoreArgb<kTarget>(d, ToArgb<kTarget>(d));
+        else
+            StoreArgb<kTarget>(d, BlendArgb(s, ToArgb<kTarget>(d), t.srcBlend, t.dstBlend));
     }
 }
 
@@ -534,6 +544,15 @@ bool DrawTriangleRowOnto(const TriangleRow& t, D3DFORMAT texture, std::uint8_t* 
         default:
             return false;
     }
+}
+
+// The formats DrawTriangleRow has loops for.
+bool TriangleRowFormats(D3DFORMAT target, D3DFORMAT texture) {
+    auto known = [](D3DFORMAT f) {
+        return f == D3DFMT_A8R8G8B8 || f == D3DFMT_X8R8G8B8 || f == D3DFMT_R5G6B5 ||
+               f == D3DFMT_A1R5G5B5;
+    };
+    return known(target) && known(texture);
 }
 
 // False (nothing drawn) for formats without a loop.
@@ -2179,9 +2198,9 @@ void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v, SoftSurface& rt) {
         const int bx0 = std::max(0, TruncToInt(std::floor(minX))),
                   bx1 = std::min(rt.Width(), TruncToInt(std::ceil(maxX)) + 1);
         if (bx0 >= bx1) continue;
-        for (int py = y0; py < y1; ++py) {
-            // The covered columns of the row: each edge bounds them from one side; the bound
-            // is estimated by division and settled by the exact edge test.
+        // The covered columns of a row: each edge bounds them from one side; the bound is
+        // estimated by division and settled by the exact edge test.
+        auto span = [&](int py, int* from, int* to) {
             int lo = bx0, hi = bx1;
             for (const Edge& e : edge) {
                 if (e.dy == 0) {
@@ -2201,11 +2220,41 @@ void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v, SoftSurface& rt) {
                     hi = std::min(hi, x);
                 }
             }
+            *from = lo;
+            *to = hi;
+        };
+        if (rows && TriangleRowFormats(rt.Format(), tex->Format())) {
+            // Blocks of a few rows by a few dozen columns: a turned picture is read across its
+            // rows, and a block reads a small patch of it while it is in the cache. (Each pixel
+            // is written once and the texture is not the target: the order is free.)
+            constexpr int kBand = 16, kBlock = 64;
+            for (int band = y0; band < y1; band += kBand) {
+                const int end = std::min(y1, band + kBand);
+                int from[kBand], to[kBand], first = bx1, last = bx0;
+                for (int py = band; py < end; ++py) {
+                    span(py, &from[py - band], &to[py - band]);
+                    if (from[py - band] < to[py - band]) {
+                        first = std::min(first, from[py - band]);
+                        last = std::max(last, to[py - band]);
+                    }
+                }
+                for (int cx = first; cx < last; cx += kBlock) {
+                    for (int py = band; py < end; ++py) {
+                        const int lo = std::max(from[py - band], cx);
+                        const int hi = std::min(to[py - band], cx + kBlock);
+                        if (lo < hi)
+                            DrawTriangleRow(row, rt.Format(), tex->Format(),
+                                            rtBits + static_cast<std::size_t>(rt.Pitch()) * py, lo,
+                                            hi, py - p[0].y);
+                    }
+                }
+            }
+            continue;
+        }
+        for (int py = y0; py < y1; ++py) {
+            int lo, hi;
+            span(py, &lo, &hi);
             const double ry = py - p[0].y;
-            if (rows && lo < hi &&
-                DrawTriangleRow(row, rt.Format(), tex->Format(),
-                                rtBits + static_cast<std::size_t>(rt.Pitch()) * py, lo, hi, ry))
-                continue;
             for (int px = lo; px < hi; ++px) {
                 const double rx = px - p[0].x;
                 std::uint32_t texel = 0xFF000000u;

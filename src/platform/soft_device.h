@@ -190,6 +190,7 @@ constexpr std::uint32_t kBlendInvSrcAlpha = 6;
     const std::uint32_t sa = s >> 24;
     const std::uint32_t fs = BlendFactor(srcBlend, sa), fd = BlendFactor(dstBlend, sa);
     std::uint32_t out = 0;
+#pragma GCC unroll 4
     for (int shift = 0; shift < 32; shift += 8) {
         const std::uint32_t v =
             (((s >> shift) & 0xFF) * fs + ((d >> shift) & 0xFF) * fd + 127) / 255;
