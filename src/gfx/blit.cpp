@@ -85,10 +85,11 @@ int DevicePath(DDSURFACEDATA* lpDst, int dx, int dy, int dw, int dh, DDSURFACEDA
         return 0;
     }
     const plat::D3DCOLOR clearColour = clear ? TransparentOf(lpDst) : 0;
-    // Unscaled sprites and tiles are drawn from their rectangles, without the vertices.
-    if (sw != dw || sh != dh ||
+    // Unscaled sprites and tiles, facing either way, are drawn from their rectangles,
+    // without the vertices.
+    if ((sw != dw && sw != -dw) || sh != dh ||
         !lpDevice->DrawSpriteRectOnto(target, r, sx, sy, lpSrc->nTexWidth, lpSrc->nTexHeight,
-                                      con.dwDiffuse, clear ? &r : nullptr, clearColour)) {
+                                      con.dwDiffuse, clear ? &r : nullptr, clearColour, sw < 0)) {
         plat::D3DTLVERTEX v[4];
         WriteSpriteVertices(v, lpSrc, dx, dy, dw, dh, sx, sy, sw, sh, con.dwDiffuse);
         lpDevice->DrawQuadOnto(target, v, clear ? &r : nullptr, clearColour);

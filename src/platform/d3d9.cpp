@@ -6,9 +6,11 @@
 #include <cmath>
 #include <cstring>
 #include <new>
-#include <optional>
+#include <type_traits>
 
 #include "platform/display_window.h"
+#include "platform/modulated_rows.h"
+#include "platform/pixel_vectors.h"
 #include "platform/presenter.h"
 #include "platform/seams.h"
 #include "platform/trunc.h"
@@ -357,19 +359,6 @@ template <D3DFORMAT kFormat>
     }
 }
 
-[[gnu::always_inline]] inline std::uint32_t BlendFactor(DWORD blend, std::uint32_t srcAlpha) {
-    switch (blend) {
-        case kBlendZero:
-            return 0;
-        case kBlendSrcAlpha:
-            return srcAlpha;
-        case kBlendInvSrcAlpha:
-            return 255 - srcAlpha;
-        default:
-            return 255;
-    }
-}
-
 struct TexturedRows {
     std::uint8_t* target;  // the first pixel drawn
     std::size_t targetPitch;
@@ -404,16 +393,7 @@ template <D3DFORMAT kTarget, D3DFORMAT kTexture, DWORD kColorOp, DWORD kAlphaOp>
                 StoreArgb<kTarget>(d, s);
                 continue;
             }
-            const std::uint32_t t = ToArgb<kTarget>(d);
-            const std::uint32_t sa = s >> 24;
-            const std::uint32_t fs = BlendFactor(q.srcBlend, sa), fd = BlendFactor(q.dstBlend, sa);
-            std::uint32_t out = 0;
-            for (int shift = 0; shift < 32; shift += 8) {
-                const std::uint32_t v =
-                    (((s >> shift) & 0xFF) * fs + ((t >> shift) & 0xFF) * fd + 127) / 255;
-                out |= std::min<std::uint32_t>(v, 255) << shift;
-            }
-            StoreArgb<kTarget>(d, out);
+            StoreArgb<kTarget>(d, BlendArgb(s, ToArgb<kTarget>(d), q.srcBlend, q.dstBlend));
         }
     }
 }
@@ -470,13 +450,130 @@ bool DrawTexturedQuad(const TexturedRows& q, D3DFORMAT target, D3DFORMAT texture
     }
 }
 
-// Eight pixels of a span at a time (two vector registers of the baseline instruction set).
-typedef std::uint32_t Wide8 __attribute__((vector_size(32)));
-typedef std::int32_t SignedWide8 __attribute__((vector_size(32)));
-typedef std::uint16_t Narrow16 __attribute__((vector_size(32)));
-typedef std::int16_t SignedNarrow16 __attribute__((vector_size(32)));
-typedef std::uint8_t Bytes32 __attribute__((vector_size(32)));
-typedef std::uint16_t Lanes32 __attribute__((vector_size(64)));
+// ---- the rows of a triangle of one vertex colour over a texture (DrawTriangles): rotated
+// pictures and the turned screen. The general path's arithmetic, with the formats fixed per
+// loop, the texels and pixels found from their rows' first bytes, and a stage that modulates
+// each texel by a colour worked out without the stage operations.
+
+struct TriangleRow {
+    const std::uint8_t* texels;  // the texture's first texel
+    std::size_t texelPitch;
+    int texW, texH;
+    DWORD addrU, addrV;
+    // The texture coordinates at the triangle's first corner (x0, y0) and their steps.
+    double x0, u0, v0, ugx, ugy, vgx, vgy;
+    std::uint32_t diffuse;
+    const StageShader* shader;
+    bool modulated;  // the stage is `modulation` (else the shader works it out)
+    Modulation modulation;
+    bool asItIs;  // the texel is the colour and its alpha the coverage
+    bool blend;
+    DWORD srcBlend, dstBlend;
+};
+
+[[gnu::always_inline]] inline std::uint32_t Modulate(std::uint32_t texel, const Modulation& m) {
+    const std::uint32_t x = texel | m.fill;
+    std::uint32_t out = 0;
+#pragma GCC unroll 4
+    for (int shift = 0; shift < 32; shift += 8)
+        out |= (((x >> shift) & 0xFF) * ((m.m >> shift) & 0xFF) + 127) / 255 << shift;
+    return out;
+}
+
+// Pixels lo..hi of the row `pixels` (pixel 0's byte), ry rows below the first corner.
+template <D3DFORMAT kTarget, D3DFORMAT kTexture>
+void DrawTriangleRowOf(const TriangleRow& t, std::uint8_t* pixels, int lo, int hi, double ry) {
+    constexpr int kTargetBytes = BytesPerPixelOf(kTarget), kTexelBytes = BytesPerPixelOf(kTexture);
+    // The row's terms of the coordinates, the same products the general path adds last.
+    const double uy = t.ugy * ry, vy = t.vgy * ry;
+    const double texW = t.texW, texH = t.texH;
+    const bool white = t.modulated && t.modulation.m == 0xFFFFFFFFu;
+    const bool standard = t.srcBlend == D3DBLEND_SRCALPHA && t.dstBlend == D3DBLEND_INVSRCALPHA;
+    for (int px = lo; px < hi; ++px) {
+        const double rx = px - t.x0;
+        // Sampling at an exact texel edge must not fall one texel short through rounding (as
+        // for the rectangles).
+        constexpr double kEdge = 1e-6;
+        const double u = t.u0 + t.ugx * rx + uy;
+        const double w = t.v0 + t.vgx * rx + vy;
+        const int tx = Address(FloorToInt(u * texW + kEdge), t.texW, t.addrU);
+        const int ty = Address(FloorToInt(w * texH + kEdge), t.texH, t.addrV);
+        const std::uint32_t texel =
+            ToArgb<kTexture>(t.texels + t.texelPitch * static_cast<std::size_t>(ty) +
+                             static_cast<std::size_t>(tx) * kTexelBytes);
+        std::uint8_t* d = pixels + static_cast<std::size_t>(px) * kTargetBytes;
+        if (t.asItIs && (!t.blend || texel >> 24 == 0xFF)) {
+            StoreArgb<kTarget>(d, texel);
+            continue;
+        }
+        if (t.asItIs && texel >> 24 == 0) {
+            // The target stays; an X8R8G8B8 one reads and writes its unused byte as opaque.
+            if constexpr (kTarget == D3DFMT_X8R8G8B8) StoreArgb<kTarget>(d, ToArgb<kTarget>(d));
+            continue;
+        }
+        // A texel modulated by white is itself; under the standard blend an opaque colour is
+        // stored and a transparent one leaves the pixel, as the arithmetic gives them.
+        const std::uint32_t s = white         ? texel | t.modulation.fill
+                                : t.modulated ? Modulate(texel, t.modulation)
+                                              : t.shader->Shade(t.diffuse, texel);
+        if (!t.blend || (standard && s >> 24 == 0xFF))
+            StoreArgb<kTarget>(d, s);
+        else if (standard && s >> 24 == 0)
+            StoreArgb<kTarget>(d, ToArgb<kTarget>(d));
+        else
+            StoreArgb<kTarget>(d, BlendArgb(s, ToArgb<kTarget>(d), t.srcBlend, t.dstBlend));
+    }
+}
+
+template <D3DFORMAT kTarget>
+bool DrawTriangleRowOnto(const TriangleRow& t, D3DFORMAT texture, std::uint8_t* pixels, int lo,
+                         int hi, double ry) {
+    switch (texture) {
+        case D3DFMT_A8R8G8B8:
+            DrawTriangleRowOf<kTarget, D3DFMT_A8R8G8B8>(t, pixels, lo, hi, ry);
+            return true;
+        case D3DFMT_X8R8G8B8:
+            DrawTriangleRowOf<kTarget, D3DFMT_X8R8G8B8>(t, pixels, lo, hi, ry);
+            return true;
+        case D3DFMT_R5G6B5:
+            DrawTriangleRowOf<kTarget, D3DFMT_R5G6B5>(t, pixels, lo, hi, ry);
+            return true;
+        case D3DFMT_A1R5G5B5:
+            DrawTriangleRowOf<kTarget, D3DFMT_A1R5G5B5>(t, pixels, lo, hi, ry);
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The formats DrawTriangleRow has loops for.
+bool TriangleRowFormats(D3DFORMAT target, D3DFORMAT texture) {
+    auto known = [](D3DFORMAT f) {
+        return f == D3DFMT_A8R8G8B8 || f == D3DFMT_X8R8G8B8 || f == D3DFMT_R5G6B5 ||
+               f == D3DFMT_A1R5G5B5;
+    };
+    return known(target) && known(texture);
+}
+
+// False (nothing drawn) for formats without a loop.
+bool DrawTriangleRow(const TriangleRow& t, D3DFORMAT target, D3DFORMAT texture,
+                     std::uint8_t* pixels, int lo, int hi, double ry) {
+    switch (target) {
+        case D3DFMT_A8R8G8B8:
+            return DrawTriangleRowOnto<D3DFMT_A8R8G8B8>(t, texture, pixels, lo, hi, ry);
+        case D3DFMT_X8R8G8B8:
+            return DrawTriangleRowOnto<D3DFMT_X8R8G8B8>(t, texture, pixels, lo, hi, ry);
+        case D3DFMT_R5G6B5:
+            return DrawTriangleRowOnto<D3DFMT_R5G6B5>(t, texture, pixels, lo, hi, ry);
+        case D3DFMT_A1R5G5B5:
+            return DrawTriangleRowOnto<D3DFMT_A1R5G5B5>(t, texture, pixels, lo, hi, ry);
+        default:
+            return false;
+    }
+}
+
+// Eight pixels of a span at a time (two vector registers of the baseline instruction set):
+// see pixel_vectors.h.
 
 // One pixel of a sprite quad on a 32-bit target: an opaque texel is stored, a transparent
 // one leaves the pixel (whose unused byte an X8R8G8B8 target keeps opaque), anything between
@@ -515,7 +612,8 @@ std::uint16_t NarrowPixel(std::uint16_t d, std::uint32_t t, D3DFORMAT rf, bool t
 // wider vectors of newer processors, and the processor is asked once which of them it runs
 // (RowLoops); the arithmetic is the same integer one, so the pixels do not depend on the
 // machine. The spans are put inside them (one call a quad, not a row: short sprite rows would
-// otherwise spend as long on the call as on their pixels).
+// otherwise spend as long on the call as on their pixels). Their vector steps are unrolled,
+// so that a row a block wide is drawn without a loop.
 #define K4_SPAN [[gnu::always_inline]] inline
 
 // How a row of texels covers the target, from the alpha summary of the runs it reads, so
@@ -553,6 +651,7 @@ K4_SPAN void CopyWideSpan(std::uint32_t* d, const std::uint32_t* s, int n) {
 // Texels made opaque by the vertex alpha: stored with their alpha set.
 K4_SPAN void StoreWideSpan(std::uint32_t* d, const std::uint32_t* s, int n) {
     int k = 0;
+#pragma GCC unroll 4
     for (; k + 8 <= n; k += 8) {
         Wide8 in;
         std::memcpy(&in, s + k, 32);
@@ -566,6 +665,7 @@ K4_SPAN void StoreWideSpan(std::uint32_t* d, const std::uint32_t* s, int n) {
 K4_SPAN void KeepWideSpan(std::uint32_t* d, int n, bool x8) {
     if (!x8) return;
     int k = 0;
+#pragma GCC unroll 4
     for (; k + 8 <= n; k += 8) {
         Wide8 out;
         std::memcpy(&out, d + k, 32);
@@ -580,12 +680,12 @@ K4_SPAN void KeepWideSpan(std::uint32_t* d, int n, bool x8) {
 K4_SPAN void SelectWideSpan(std::uint32_t* d, const std::uint32_t* s, int n, bool x8) {
     const std::uint32_t fix = x8 ? 0xFF000000u : 0u;
     int k = 0;
+#pragma GCC unroll 4
     for (; k + 8 <= n; k += 8) {
         Wide8 in, out;
         std::memcpy(&in, s + k, 32);
         std::memcpy(&out, d + k, 32);
-        const Wide8 opaque = reinterpret_cast<Wide8>(reinterpret_cast<SignedWide8>(in) >> 31);
-        out = (in & opaque) | ((out | fix) & ~opaque);
+        out = reinterpret_cast<SignedWide8>(in) < 0 ? in : out | fix;
         std::memcpy(d + k, &out, 32);
     }
     for (; k < n; ++k) d[k] = static_cast<std::int32_t>(s[k]) < 0 ? s[k] : d[k] | fix;
@@ -594,11 +694,11 @@ K4_SPAN void SelectWideSpan(std::uint32_t* d, const std::uint32_t* s, int n, boo
 K4_SPAN void SelectWideSpanOnto(std::uint32_t* d, const std::uint32_t* s, int n,
                                 std::uint32_t background) {
     int k = 0;
+#pragma GCC unroll 4
     for (; k + 8 <= n; k += 8) {
         Wide8 in;
         std::memcpy(&in, s + k, 32);
-        const Wide8 opaque = reinterpret_cast<Wide8>(reinterpret_cast<SignedWide8>(in) >> 31);
-        in = (in & opaque) | (background & ~opaque);
+        in = reinterpret_cast<SignedWide8>(in) < 0 ? in : Wide8{} + background;
         std::memcpy(d + k, &in, 32);
     }
     for (; k < n; ++k) d[k] = static_cast<std::int32_t>(s[k]) < 0 ? s[k] : background;
@@ -648,6 +748,7 @@ K4_SPAN void NarrowColour(Narrow16& v, bool same) {
 K4_SPAN void StoreNarrowSpan(std::uint16_t* d, const std::uint16_t* s, int n, D3DFORMAT rf) {
     const bool same = rf == D3DFMT_A1R5G5B5;
     int k = 0;
+#pragma GCC unroll 2
     for (; k + 16 <= n; k += 16) {
         Narrow16 in;
         std::memcpy(&in, s + k, 32);
@@ -660,6 +761,7 @@ K4_SPAN void StoreNarrowSpan(std::uint16_t* d, const std::uint16_t* s, int n, D3
 K4_SPAN void SelectNarrowSpan(std::uint16_t* d, const std::uint16_t* s, int n, D3DFORMAT rf) {
     const bool same = rf == D3DFMT_A1R5G5B5;
     int k = 0;
+#pragma GCC unroll 2
     for (; k + 16 <= n; k += 16) {
         Narrow16 in, out;
         std::memcpy(&in, s + k, 32);
@@ -677,6 +779,7 @@ K4_SPAN void SelectNarrowSpanOnto(std::uint16_t* d, const std::uint16_t* s, int 
                                   std::uint16_t background) {
     const bool same = rf == D3DFMT_A1R5G5B5;
     int k = 0;
+#pragma GCC unroll 2
     for (; k + 16 <= n; k += 16) {
         Narrow16 in;
         std::memcpy(&in, s + k, 32);
@@ -941,6 +1044,38 @@ void DrawUnscaledQuad(SpriteRows& q, const SoftSurface* summary, int firstRow, i
     }
     q.keyed = runs && !(bits & 0x0101010101010101u * SoftSurface::kRunBetween);
     ChosenRowLoops().Draw(q);
+}
+
+// rows rows of n texels (wide: 4 bytes each, else 2) from `from` on, each turned round,
+// into `to`: a vector of texels at a time, its lanes reversed.
+template <typename Texel, typename Vector>
+void ReverseRowsOf(std::uint8_t* to, std::size_t toPitch, const std::uint8_t* from,
+                   std::size_t fromPitch, int n, int rows) {
+    constexpr int kLanes = sizeof(Vector) / sizeof(Texel);
+    typedef std::make_signed_t<Texel> Index __attribute__((vector_size(sizeof(Vector))));
+    Index backwards;
+    for (int k = 0; k < kLanes; ++k)
+        backwards[k] = static_cast<std::make_signed_t<Texel>>(kLanes - 1 - k);
+    for (int row = 0; row < rows; ++row, to += toPitch, from += fromPitch) {
+        auto* out = reinterpret_cast<Texel*>(to);
+        const auto* in = reinterpret_cast<const Texel*>(from);
+        int k = 0;
+        for (; k + kLanes <= n; k += kLanes) {
+            Vector v;
+            std::memcpy(&v, in + (n - k - kLanes), sizeof v);
+            v = __builtin_shuffle(v, backwards);
+            std::memcpy(out + k, &v, sizeof v);
+        }
+        for (; k < n; ++k) out[k] = in[n - 1 - k];
+    }
+}
+
+void ReverseRows(std::uint8_t* to, std::size_t toPitch, const std::uint8_t* from,
+                 std::size_t fromPitch, int n, int rows, bool wide) {
+    if (wide)
+        ReverseRowsOf<std::uint32_t, Wide8>(to, toPitch, from, fromPitch, n, rows);
+    else
+        ReverseRowsOf<std::uint16_t, Narrow16>(to, toPitch, from, fromPitch, n, rows);
 }
 
 // Columns in order, rows not (a quad stretched down the texture): a row at a time. q.texels
@@ -1534,11 +1669,12 @@ bool IDirect3DDevice9::SpriteShadingOf(const SoftSurface& rt, D3DCOLOR diffuse,
     return true;
 }
 
-// A sprite quad on whole pixels over whole texels, one to one, left to right and down the
-// texture, inside both surfaces: rows and columns in order. Takes a clear of exactly its
-// rectangle still to be made.
+// A sprite quad on whole pixels over whole texels, one to one, down the texture and across
+// it forwards or backwards, inside both surfaces. Takes a clear of exactly its rectangle
+// still to be made.
 void IDirect3DDevice9::DrawWholeSprite(SoftSurface& rt, const SpriteShading& shading, int x0,
-                                       int y0, int x1, int y1, int first, int firstRow) {
+                                       int y0, int x1, int y1, int first, int firstRow,
+                                       bool mirrored) {
     const SoftSurface& tex = *texture_;
     const bool selfDraw = &tex == &rt;
     std::uint32_t under = 0;
@@ -1556,16 +1692,28 @@ void IDirect3DDevice9::DrawWholeSprite(SoftSurface& rt, const SpriteShading& sha
     q.clearUnder = clearUnder;
     q.under = under;
     q.inOrder = selfDraw;
+    // Mirrored, each row of the run of texels is turned round into a scratch block, which the
+    // row loops then read in order; the alpha summary of the run holds for it, since a row's
+    // kind depends on which texels it reads, not on their order.
+    const int lo = mirrored ? first - (q.width - 1) : first;
+    q.texels = tex.Bits() + bytes * lo + q.texelPitch * static_cast<std::size_t>(firstRow);
+    if (mirrored) {
+        const std::size_t rowBytes = bytes * static_cast<std::size_t>(q.width);
+        if (mirrored_.size() < rowBytes * q.rows) mirrored_.resize(rowBytes * q.rows);
+        ReverseRows(mirrored_.data(), rowBytes, q.texels, q.texelPitch, q.width, q.rows,
+                    shading.wide);
+        q.texels = mirrored_.data();
+        q.texelPitch = rowBytes;
+    }
     const SoftSurface* summary = shading.wide && shading.texelAlpha && !selfDraw ? &tex : nullptr;
-    const int runFirst = first / SoftSurface::kAlphaRun;
-    q.runCount = (first + q.width - 1) / SoftSurface::kAlphaRun - runFirst + 1;
-    q.texels = tex.Bits() + bytes * first + q.texelPitch * static_cast<std::size_t>(firstRow);
+    const int runFirst = lo / SoftSurface::kAlphaRun;
+    q.runCount = (lo + q.width - 1) / SoftSurface::kAlphaRun - runFirst + 1;
     DrawUnscaledQuad(q, summary, firstRow, runFirst);
 }
 
 bool IDirect3DDevice9::DrawSpriteRectOnto(IDirect3DSurface9* target, const RECT& dst, int sx,
                                           int sy, int texWidth, int texHeight, D3DCOLOR diffuse,
-                                          const RECT* clear, D3DCOLOR clearColour) {
+                                          const RECT* clear, D3DCOLOR clearColour, bool mirrored) {
     if (!target || !target->IsRenderTarget() || !inScene_ || state_ != State::Ok) return false;
     if (generalQuadPath.load(std::memory_order_relaxed) ||
         triangleQuadPath.load(std::memory_order_relaxed))
@@ -1580,14 +1728,17 @@ bool IDirect3DDevice9::DrawSpriteRectOnto(IDirect3DSurface9* target, const RECT&
     if (w <= 0 || h <= 0 || dst.left < 0 || dst.top < 0 || dst.right > rt.Width() ||
         dst.bottom > rt.Height())
         return false;
-    if (sx < 0 || sy < 0 || sx > texWidth - w || sy > texHeight - h) return false;
+    // The texels read: sx.. across, or sx - 1 down to sx - w mirrored.
+    const std::int64_t lo = mirrored ? std::int64_t{sx} - w : sx;
+    if (lo < 0 || sy < 0 || lo > texWidth - w || sy > texHeight - h) return false;
     SpriteShading shading;
     if (!SpriteShadingOf(rt, diffuse, &shading)) return false;
     if (clear) {
         const RECT r = IntersectRect(*clear, rt.Bounds());
         if (!IsRectEmpty(r)) rt.FillLater(r, ArgbToPixel(rt.Format(), clearColour));
     }
-    DrawWholeSprite(rt, shading, dst.left, dst.top, dst.right, dst.bottom, sx, sy);
+    DrawWholeSprite(rt, shading, dst.left, dst.top, dst.right, dst.bottom, mirrored ? sx - 1 : sx,
+                    sy, mirrored);
     lastQuadPath_ = QuadPath::SpriteWhole;
     return true;
 }
@@ -1625,30 +1776,36 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
                        rowStep == 1 && firstRow <= texH - rowCount &&
                        WholeSide(x0, minX, maxX, uL, uR, texW, &first, &colStep) &&
                        (colStep == 1 ? first <= texW - n : first >= n - 1 && (n == 1 || !selfDraw));
-    bool contiguous = whole && (colStep == 1 || n == 1);
-    if (contiguous) {
-        DrawWholeSprite(rt, shading, x0, y0, x1, y1, first, firstRow);
+    if (whole) {
+        DrawWholeSprite(rt, shading, x0, y0, x1, y1, first, firstRow, colStep == -1 && n > 1);
         return QuadPath::SpriteWhole;
     }
-    const bool wholeMirrored = whole;
-    std::optional<TexelWalk> rows;
+    TexelWalk columns(x0, minX, maxX, uL, uR, texW);
+    TexelWalk rows(y0, minY, maxY, vT, vB, texH);
     const int* cols = nullptr;
-    if (!whole) {
-        TexelWalk columns(x0, minX, maxX, uL, uR, texW);
-        rows.emplace(y0, minY, maxY, vT, vB, texH);
-        // An unscaled quad inside its texture reads its rows of texels in order: those rows
-        // go through the span loops, without a table of columns.
-        contiguous = columns.Unit(&first) && first >= 0 && first <= texW - n;
-        if (!contiguous) {
-            if (columnTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
-                columnTexel_.resize(static_cast<std::size_t>(kMaxSurfaceSide));
-            for (int px = x0; px < x1; ++px)
-                columnTexel_[static_cast<std::size_t>(px - x0)] =
-                    Address(columns.Next(), texW, addrU);
-            cols = columnTexel_.data();
-            first = cols[0];
-            contiguous = true;
-            for (int k = 1; k < n && contiguous; ++k) contiguous = cols[k] == first + k;
+    // An unscaled quad inside its texture reads its rows of texels in order: those rows go
+    // through the span loops, without a table of columns.
+    bool contiguous = columns.Unit(&first) && first >= 0 && first <= texW - n;
+    if (!contiguous) {
+        if (columnTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
+            columnTexel_.resize(static_cast<std::size_t>(kMaxSurfaceSide));
+        for (int px = x0; px < x1; ++px)
+            columnTexel_[static_cast<std::size_t>(px - x0)] = Address(columns.Next(), texW, addrU);
+        cols = columnTexel_.data();
+        first = cols[0];
+        contiguous = true;
+        for (int k = 1; k < n && contiguous; ++k) contiguous = cols[k] == first + k;
+    }
+    // A mirrored quad, unscaled (sprites facing the other way): its columns read a run of
+    // texels backwards. (Not for a texture drawn onto itself, whose pixels may change under
+    // the quad while it is drawn.)
+    if (!contiguous && !selfDraw && n > 1 && rows.Unit(&firstRow) && firstRow >= 0 &&
+        firstRow <= texH - rowCount) {
+        bool reversed = true;
+        for (int k = 1; k < n && reversed; ++k) reversed = cols[k] == cols[0] - k;
+        if (reversed) {
+            DrawWholeSprite(rt, shading, x0, y0, x1, y1, cols[0], firstRow, true);
+            return QuadPath::Sprite;
         }
     }
     // A clear of exactly this rectangle still to be made is made here, row by row, only
@@ -1675,49 +1832,12 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
     q.under = under;
     q.inOrder = selfDraw;
 
-    // A mirrored quad, unscaled (sprites facing the other way): its columns read a run of
-    // texels backwards. Each row of the run is turned round into a scratch block, which the
-    // row loops then read in order; the alpha summary of the run holds for it, since a row's
-    // kind depends on which texels it reads, not on their order. (Not for a texture drawn
-    // onto itself, whose pixels may change under the quad while it is drawn.)
-    bool reversed = wholeMirrored;
-    if (!whole && !contiguous && !selfDraw && n > 1 && rows->Unit(&firstRow) && firstRow >= 0 &&
-        firstRow <= texH - q.rows) {
-        reversed = true;
-        for (int k = 1; k < n && reversed; ++k) reversed = cols[k] == cols[0] - k;
-        if (reversed) first = cols[0];
-    }
-    if (reversed) {
-        const int lo = first - (n - 1);
-        const std::size_t rowBytes = bytes * static_cast<std::size_t>(n);
-        if (mirrored_.size() < rowBytes * q.rows) mirrored_.resize(rowBytes * q.rows);
-        for (int row = 0; row < q.rows; ++row) {
-            const std::uint8_t* from =
-                texBits + q.texelPitch * static_cast<std::size_t>(firstRow + row) + bytes * lo;
-            std::uint8_t* to = mirrored_.data() + rowBytes * row;
-            if (wide)
-                std::reverse_copy(reinterpret_cast<const std::uint32_t*>(from),
-                                  reinterpret_cast<const std::uint32_t*>(from) + n,
-                                  reinterpret_cast<std::uint32_t*>(to));
-            else
-                std::reverse_copy(reinterpret_cast<const std::uint16_t*>(from),
-                                  reinterpret_cast<const std::uint16_t*>(from) + n,
-                                  reinterpret_cast<std::uint16_t*>(to));
-        }
-        q.texels = mirrored_.data();
-        q.texelPitch = rowBytes;
-        const int runFirst = lo / SoftSurface::kAlphaRun;
-        q.runCount = (lo + n - 1) / SoftSurface::kAlphaRun - runFirst + 1;
-        const SoftSurface* summary = wide && texelAlpha ? tex : nullptr;
-        DrawUnscaledQuad(q, summary, firstRow, runFirst);
-        return whole ? QuadPath::SpriteWhole : QuadPath::Sprite;
-    }
     if (!contiguous) {
         q.texels = texBits;
         if (wide)
-            DrawSampledColumns<std::uint32_t>(q, cols, *rows, texH, addrV);
+            DrawSampledColumns<std::uint32_t>(q, cols, rows, texH, addrV);
         else
-            DrawSampledColumns<std::uint16_t>(q, cols, *rows, texH, addrV);
+            DrawSampledColumns<std::uint16_t>(q, cols, rows, texH, addrV);
         return QuadPath::Sprite;
     }
     // The alpha summary tells the kinds of 32-bit rows apart (a texture drawn onto itself
@@ -1727,13 +1847,53 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
     q.runCount = (first + n - 1) / SoftSurface::kAlphaRun - runFirst + 1;
     q.texels = texBits + bytes * first;
     // Rows in order too, when the quad is unscaled down the texture as well.
-    if (rows->Unit(&firstRow) && firstRow >= 0 && firstRow <= texH - q.rows) {
+    if (rows.Unit(&firstRow) && firstRow >= 0 && firstRow <= texH - q.rows) {
         q.texels += q.texelPitch * static_cast<std::size_t>(firstRow);
         DrawUnscaledQuad(q, summary, firstRow, runFirst);
         return QuadPath::Sprite;
     }
-    DrawRowsStretchedDown(q, summary, runFirst, *rows, texH, addrV);
+    DrawRowsStretchedDown(q, summary, runFirst, rows, texH, addrV);
     return QuadPath::Sprite;
+}
+
+bool IDirect3DDevice9::DrawModulatedQuad(SoftSurface& rt, int x0, int y0, int x1, int y1,
+                                         float minY, float maxY, double vT, double vB,
+                                         D3DCOLOR diffuse) {
+    const bool blend = renderStates_[D3DRS_ALPHABLENDENABLE] != 0;
+    if (blend && (renderStates_[D3DRS_SRCBLEND] != D3DBLEND_SRCALPHA ||
+                  renderStates_[D3DRS_DESTBLEND] != D3DBLEND_INVSRCALPHA))
+        return false;
+    Modulation modulation;
+    if (!ModulationOf(stage0_[D3DTSS_COLOROP], stage0_[D3DTSS_COLORARG1], stage0_[D3DTSS_COLORARG2],
+                      stage0_[D3DTSS_ALPHAOP], stage0_[D3DTSS_ALPHAARG1], stage0_[D3DTSS_ALPHAARG2],
+                      diffuse, renderStates_[D3DRS_TEXTUREFACTOR], &modulation))
+        return false;
+    const SoftSurface& tex = *texture_;
+    // The columns (DrawQuad's table) read texels in order, the texture unscaled across.
+    const int n = x1 - x0, first = columnTexel_[0];
+    for (int k = 1; k < n; ++k)
+        if (columnTexel_[static_cast<std::size_t>(k)] != first + k) return false;
+    const int texH = tex.Height();
+    const DWORD addrV = sampler0_[D3DSAMP_ADDRESSV];
+    if (rowTexel_.size() < static_cast<std::size_t>(kMaxSurfaceSide))
+        rowTexel_.resize(static_cast<std::size_t>(kMaxSurfaceSide));
+    TexelWalk rows(y0, minY, maxY, vT, vB, texH);
+    for (int py = y0; py < y1; ++py)
+        rowTexel_[static_cast<std::size_t>(py - y0)] = Address(rows.Next(), texH, addrV);
+    ModulatedRows q{};
+    q.targetPitch = static_cast<std::size_t>(rt.Pitch());
+    q.targetFormat = rt.Format();
+    q.texelPitch = static_cast<std::size_t>(tex.Pitch());
+    q.textureFormat = tex.Format();
+    q.texelRows = rowTexel_.data();
+    q.width = n;
+    q.rows = y1 - y0;
+    q.modulation = modulation;
+    q.blend = blend;
+    q.texels = tex.Bits() + static_cast<std::size_t>(first) * tex.BytesPerPixel();
+    q.target = rt.Bits() + q.targetPitch * static_cast<std::size_t>(y0) +
+               static_cast<std::size_t>(x0) * rt.BytesPerPixel();
+    return DrawModulatedRows(q, &ChosenRowLoops() == &kAvx2RowLoops);
 }
 
 void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v, SoftSurface& rt) {
@@ -1853,6 +2013,10 @@ void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v, SoftSurface& rt) {
     // One vertex colour and a texture that is not the target (whose texels would change
     // under the quad): the loops fixed per format and operation.
     if (!general && flat && tex && tex != &rt) {
+        if (DrawModulatedQuad(rt, x0, y0, x1, y1, minY, maxY, vT, vB, corner[0]->color)) {
+            lastQuadPath_ = QuadPath::Modulated;
+            return;
+        }
         TexturedRows q{};
         q.targetPitch = static_cast<std::size_t>(rt.Pitch());
         q.target = rt.Bits() + q.targetPitch * static_cast<std::size_t>(y0) +
@@ -1994,6 +2158,37 @@ void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v, SoftSurface& rt) {
                 plane(Channel(p[0].color, 8 * c), Channel(p[1].color, 8 * c),
                       Channel(p[2].color, 8 * c), &cgx[c], &cgy[c]);
 
+        // One vertex colour over a texture that is not the target (whose texels would change
+        // under the triangle): the rows fixed per format.
+        const bool rows =
+            flat && tex && tex != &rt && !generalQuadPath.load(std::memory_order_relaxed);
+        TriangleRow row{};
+        std::uint8_t* rtBits = nullptr;
+        if (rows) {
+            row.texels = tex->Bits();
+            row.texelPitch = static_cast<std::size_t>(tex->Pitch());
+            row.texW = texW;
+            row.texH = texH;
+            row.addrU = addrU;
+            row.addrV = addrV;
+            row.x0 = p[0].x;
+            row.u0 = p[0].u;
+            row.v0 = p[0].v;
+            row.ugx = ugx;
+            row.ugy = ugy;
+            row.vgx = vgx;
+            row.vgy = vgy;
+            row.diffuse = p[0].color;
+            row.shader = &shader;
+            row.modulated = ModulationOf(shader.colorOp, shader.carg1, shader.carg2, shader.alphaOp,
+                                         shader.aarg1, shader.aarg2, p[0].color, shader.factor,
+                                         &row.modulation);
+            row.asItIs = asItIs;
+            row.blend = blend;
+            row.srcBlend = srcBlend;
+            row.dstBlend = dstBlend;
+            rtBits = rt.Bits();
+        }
         const double minY = std::min({p[0].y, p[1].y, p[2].y});
         const double maxY = std::max({p[0].y, p[1].y, p[2].y});
         const double minX = std::min({p[0].x, p[1].x, p[2].x});
@@ -2003,9 +2198,9 @@ void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v, SoftSurface& rt) {
         const int bx0 = std::max(0, TruncToInt(std::floor(minX))),
                   bx1 = std::min(rt.Width(), TruncToInt(std::ceil(maxX)) + 1);
         if (bx0 >= bx1) continue;
-        for (int py = y0; py < y1; ++py) {
-            // The covered columns of the row: each edge bounds them from one side; the bound
-            // is estimated by division and settled by the exact edge test.
+        // The covered columns of a row: each edge bounds them from one side; the bound is
+        // estimated by division and settled by the exact edge test.
+        auto span = [&](int py, int* from, int* to) {
             int lo = bx0, hi = bx1;
             for (const Edge& e : edge) {
                 if (e.dy == 0) {
@@ -2025,6 +2220,40 @@ void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v, SoftSurface& rt) {
                     hi = std::min(hi, x);
                 }
             }
+            *from = lo;
+            *to = hi;
+        };
+        if (rows && TriangleRowFormats(rt.Format(), tex->Format())) {
+            // Blocks of a few rows by a few dozen columns: a turned picture is read across its
+            // rows, and a block reads a small patch of it while it is in the cache. (Each pixel
+            // is written once and the texture is not the target: the order is free.)
+            constexpr int kBand = 16, kBlock = 64;
+            for (int band = y0; band < y1; band += kBand) {
+                const int end = std::min(y1, band + kBand);
+                int from[kBand], to[kBand], first = bx1, last = bx0;
+                for (int py = band; py < end; ++py) {
+                    span(py, &from[py - band], &to[py - band]);
+                    if (from[py - band] < to[py - band]) {
+                        first = std::min(first, from[py - band]);
+                        last = std::max(last, to[py - band]);
+                    }
+                }
+                for (int cx = first; cx < last; cx += kBlock) {
+                    for (int py = band; py < end; ++py) {
+                        const int lo = std::max(from[py - band], cx);
+                        const int hi = std::min(to[py - band], cx + kBlock);
+                        if (lo < hi)
+                            DrawTriangleRow(row, rt.Format(), tex->Format(),
+                                            rtBits + static_cast<std::size_t>(rt.Pitch()) * py, lo,
+                                            hi, py - p[0].y);
+                    }
+                }
+            }
+            continue;
+        }
+        for (int py = y0; py < y1; ++py) {
+            int lo, hi;
+            span(py, &lo, &hi);
             const double ry = py - p[0].y;
             for (int px = lo; px < hi; ++px) {
                 const double rx = px - p[0].x;

@@ -172,10 +172,11 @@ public:
     // one vertex colour, in the current states. Drawn here without the vertices when the
     // sprite loops take it whole (the texture is texWidth x texHeight, the rectangles lie in
     // their surfaces, the states are a sprite's): true. Otherwise false, and nothing is done:
-    // the caller hands the vertices to DrawQuadOnto.
+    // the caller hands the vertices to DrawQuadOnto. Mirrored: the texture coordinates run
+    // backwards, from sx / texWidth to (sx - width) / texWidth (a sprite facing the other way).
     bool DrawSpriteRectOnto(IDirect3DSurface9* target, const RECT& dst, int sx, int sy,
                             int texWidth, int texHeight, D3DCOLOR diffuse, const RECT* clear,
-                            D3DCOLOR clearColour);
+                            D3DCOLOR clearColour, bool mirrored = false);
     HRESULT SetIndices(IDirect3DIndexBuffer9* indices);
     // The same quads with their four vertices named by indices startIndex..startIndex + 3
     // (plus baseVertexIndex).
@@ -197,8 +198,18 @@ public:
     // set-up, for a quad on whole pixels reading whole texels one to one. Triangles: a quad
     // that is not an axis-aligned rectangle, drawn as its two triangles.
     // Textured: a quad of one vertex colour reading its texture by other operations, through
-    // loops fixed per format and operation.
-    enum class QuadPath { None, Constant, Sprite, SpriteWhole, Textured, General, Triangles };
+    // loops fixed per format and operation; Modulated: one whose stage modulates each texel
+    // by a colour, unscaled across, eight pixels at a time.
+    enum class QuadPath {
+        None,
+        Constant,
+        Sprite,
+        SpriteWhole,
+        Textured,
+        Modulated,
+        General,
+        Triangles
+    };
     QuadPath LastQuadPath() const { return lastQuadPath_; }
     // The pixels of the current render target (the utility library's font draws into it);
     // null while the device is lost.
@@ -233,9 +244,15 @@ private:
         std::uint32_t vertexAlpha;
     };
     bool SpriteShadingOf(const SoftSurface& rt, D3DCOLOR diffuse, SpriteShading* out) const;
-    // The pixels x0..x1 by y0..y1 of rt from the texels first.., firstRow.. read in order.
+    // The pixels x0..x1 by y0..y1 of rt from the texels first.., firstRow.. read in order,
+    // or, mirrored, from texel first backwards along each row (not onto the texture itself).
     void DrawWholeSprite(SoftSurface& rt, const SpriteShading& shading, int x0, int y0, int x1,
-                         int y1, int first, int firstRow);
+                         int y1, int first, int firstRow, bool mirrored);
+    // DrawQuad for a quad of one vertex colour, unscaled across its texture, whose stage
+    // modulates each texel by a colour (the texel and the target not the same surface, the
+    // column table filled): false, with nothing drawn, for any other.
+    bool DrawModulatedQuad(SoftSurface& rt, int x0, int y0, int x1, int y1, float minY, float maxY,
+                           double vT, double vB, D3DCOLOR diffuse);
     // Any quad, as the two triangles of its strip (see DrawQuad).
     void DrawTriangles(const D3DTLVERTEX* v, SoftSurface& rt);
 
@@ -251,6 +268,7 @@ private:
     std::shared_ptr<std::vector<std::uint8_t>> stream_;
     std::shared_ptr<std::vector<std::uint8_t>> indices_;
     std::vector<int> columnTexel_;        // DrawQuad's texel column per pixel column
+    std::vector<int> rowTexel_;           // and texel row per pixel row
     std::vector<std::uint8_t> mirrored_;  // the texels of a mirrored sprite, turned round
     int indexBuffersCreated_ = 0;
     QuadPath lastQuadPath_ = QuadPath::None;

@@ -462,35 +462,10 @@ void CopyWholeSurface(SoftSurface& dst, const SoftSurface& src) {
     for (int y = 0; y < src.Height(); ++y) std::memcpy(dst.Row(y), src.Row(y), row);
 }
 
-namespace {
-
-std::uint32_t Factor(std::uint32_t blend, std::uint32_t srcAlpha) {
-    switch (blend) {
-        case kBlendZero:
-            return 0;
-        case kBlendSrcAlpha:
-            return srcAlpha;
-        case kBlendInvSrcAlpha:
-            return 255 - srcAlpha;
-        default:
-            return 255;
-    }
-}
-
-}  // namespace
-
 std::uint32_t BlendPixel(D3DFORMAT format, std::uint32_t dstPixel, std::uint32_t s,
                          std::uint32_t srcBlend, std::uint32_t dstBlend) {
-    const std::uint32_t d = PixelToArgb(format, dstPixel, nullptr);
-    const std::uint32_t sa = s >> 24;
-    const std::uint32_t fs = Factor(srcBlend, sa), fd = Factor(dstBlend, sa);
-    std::uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const std::uint32_t v =
-            (((s >> shift) & 0xFF) * fs + ((d >> shift) & 0xFF) * fd + 127) / 255;
-        out |= std::min<std::uint32_t>(v, 255) << shift;
-    }
-    return ArgbToPixel(format, out);
+    return ArgbToPixel(format,
+                       BlendArgb(s, PixelToArgb(format, dstPixel, nullptr), srcBlend, dstBlend));
 }
 
 namespace {
@@ -628,7 +603,7 @@ void BlendConstantNarrow(SoftSurface& dst, const RECT& r, std::uint32_t s, std::
 void BlendConstant(SoftSurface& dst, const RECT& r, std::uint32_t s, std::uint32_t srcBlend,
                    std::uint32_t dstBlend) {
     const std::uint32_t sa = s >> 24;
-    const std::uint32_t fs = Factor(srcBlend, sa), fd = Factor(dstBlend, sa);
+    const std::uint32_t fs = BlendFactor(srcBlend, sa), fd = BlendFactor(dstBlend, sa);
     switch (dst.Format()) {
         case D3DFMT_X8R8G8B8:
         case D3DFMT_A8R8G8B8:

@@ -168,6 +168,37 @@ constexpr std::uint32_t kBlendOne = 2;
 constexpr std::uint32_t kBlendSrcAlpha = 5;
 constexpr std::uint32_t kBlendInvSrcAlpha = 6;
 
+// The factor of a blend mode for a source alpha.
+[[gnu::always_inline]] inline std::uint32_t BlendFactor(std::uint32_t blend,
+                                                        std::uint32_t srcAlpha) {
+    switch (blend) {
+        case kBlendZero:
+            return 0;
+        case kBlendSrcAlpha:
+            return srcAlpha;
+        case kBlendInvSrcAlpha:
+            return 255 - srcAlpha;
+        default:
+            return 255;
+    }
+}
+
+// Blends one A8R8G8B8 colour onto another (the destination's, read in A8R8G8B8).
+[[gnu::always_inline]] inline std::uint32_t BlendArgb(std::uint32_t s, std::uint32_t d,
+                                                      std::uint32_t srcBlend,
+                                                      std::uint32_t dstBlend) {
+    const std::uint32_t sa = s >> 24;
+    const std::uint32_t fs = BlendFactor(srcBlend, sa), fd = BlendFactor(dstBlend, sa);
+    std::uint32_t out = 0;
+#pragma GCC unroll 4
+    for (int shift = 0; shift < 32; shift += 8) {
+        const std::uint32_t v =
+            (((s >> shift) & 0xFF) * fs + ((d >> shift) & 0xFF) * fd + 127) / 255;
+        out |= (v < 255 ? v : 255) << shift;
+    }
+    return out;
+}
+
 // Blends one A8R8G8B8 colour onto a destination pixel value of the format.
 std::uint32_t BlendPixel(D3DFORMAT format, std::uint32_t dstPixel, std::uint32_t srcArgb,
                          std::uint32_t srcBlend, std::uint32_t dstBlend);

@@ -104,6 +104,10 @@ protected:
                                   {l, b, 0, 1, c[2], u0, v1},
                                   {r, t, 0, 1, c[1], u1, v0},
                                   {r, b, 0, 1, c[3], u1, v1}};
+        return DrawVertices(viaGeneral, q);
+    }
+    // Any four vertices in strip order, the same way.
+    IDirect3DDevice9::QuadPath DrawVertices(bool viaGeneral, const D3DTLVERTEX (&q)[4]) {
         void* data = nullptr;
         EXPECT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
         std::memcpy(data, q, sizeof q);
@@ -198,7 +202,7 @@ TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
                                {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5},
                                {D3DFMT_A1R5G5B5, D3DFMT_A1R5G5B5},
                                {D3DFMT_R5G6B5, D3DFMT_X8R8G8B8}};
-    int oneColourQuads = 0, spriteQuads = 0, texturedQuads = 0;
+    int oneColourQuads = 0, spriteQuads = 0, texturedQuads = 0, modulatedQuads = 0;
     for (const bool baseline : {false, true}) {
         UseBaselineSpriteLoops(baseline);
         for (const Formats& f : formats) {
@@ -236,6 +240,7 @@ TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
                                     spriteQuads +=
                                         fastPath == Path::Sprite || fastPath == Path::SpriteWhole;
                                     texturedQuads += fastPath == Path::Textured;
+                                    modulatedQuads += fastPath == Path::Modulated;
                                 }
                                 if (Differences() != 0) {
                                     ADD_FAILURE()
@@ -267,6 +272,7 @@ TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
     EXPECT_GT(oneColourQuads, 0);
     EXPECT_GT(spriteQuads, 0);
     EXPECT_GT(texturedQuads, 0);
+    EXPECT_GT(modulatedQuads, 0);
 }
 
 // Quads of sprites: on whole pixels and texels or not, clipped, mirrored, scaled, partly
@@ -367,16 +373,19 @@ TEST_F(QuadPaths, QuadsHandedOverWithTheirTargetDrawAsDrawPrimitiveDoes) {
         const char* name;
         DWORD colorOp, alphaOp;
         D3DCOLOR diffuse;
-        bool sprite;  // taken by the sprite loops
+        bool sprite;     // taken by the sprite loops
+        bool modulated;  // else by the modulated rows where the texels are read in order
     };
     const Setup setups[] = {
-        {"texel alpha", D3DTOP_MODULATE, D3DTOP_MODULATE, 0xFFFFFFFFu, true},
-        {"vertex alpha", D3DTOP_SELECTARG1, D3DTOP_DISABLE, 0x80FFFFFFu, true},
-        {"vertex alpha none", D3DTOP_SELECTARG1, D3DTOP_DISABLE, 0x00FFFFFFu, true},
-        {"translucent modulate", D3DTOP_MODULATE, D3DTOP_MODULATE, 0xC0FFFFFFu, false},
-        {"tinted", D3DTOP_MODULATE, D3DTOP_MODULATE, 0xFF80C040u, false},
-        {"added", D3DTOP_ADD, D3DTOP_MODULATE, 0xFF402010u, false},
+        {"texel alpha", D3DTOP_MODULATE, D3DTOP_MODULATE, 0xFFFFFFFFu, true, false},
+        {"vertex alpha", D3DTOP_SELECTARG1, D3DTOP_DISABLE, 0x80FFFFFFu, true, false},
+        {"vertex alpha none", D3DTOP_SELECTARG1, D3DTOP_DISABLE, 0x00FFFFFFu, true, false},
+        {"translucent modulate", D3DTOP_MODULATE, D3DTOP_MODULATE, 0xC0FFFFFFu, false, true},
+        {"tinted", D3DTOP_MODULATE, D3DTOP_MODULATE, 0xFF80C040u, false, true},
+        {"tinted, vertex alpha", D3DTOP_MODULATE, D3DTOP_DISABLE, 0x80C04080u, false, true},
+        {"added", D3DTOP_ADD, D3DTOP_MODULATE, 0xFF402010u, false, false},
     };
+    int modulated = 0;
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
@@ -423,6 +432,8 @@ TEST_F(QuadPaths, QuadsHandedOverWithTheirTargetDrawAsDrawPrimitiveDoes) {
                         const Path taken = device->LastQuadPath();
                         if (st.sprite)
                             EXPECT_EQ(taken, c.want) << what;
+                        else if (st.modulated && taken == Path::Modulated)
+                            ++modulated;
                         else
                             EXPECT_EQ(taken, Path::Textured) << what;
                         EXPECT_EQ(Differences(), 0) << what;
@@ -432,12 +443,13 @@ TEST_F(QuadPaths, QuadsHandedOverWithTheirTargetDrawAsDrawPrimitiveDoes) {
         }
     }
     UseBaselineSpriteLoops(false);
+    EXPECT_GT(modulated, 0);
 }
 
-// A sprite handed over as its rectangles draws exactly what its vertices handed over draw,
-// when the sprite loops take it whole; any other one (scaled texture coordinates, a rectangle
-// reaching out of the target or the texture, stage set-ups or formats the sprite loops do not
-// take) is left to the vertices: nothing is drawn and nothing cleared.
+// A sprite handed over as its rectangles, facing either way, draws exactly what its vertices
+// handed over draw, when the sprite loops take it whole; any other one (scaled texture coordinates,
+// a rectangle reaching out of the target or the texture, stage set-ups or formats the sprite loops
+// do not take) is left to the vertices: nothing is drawn and nothing cleared.
 TEST_F(QuadPaths, SpritesHandedOverAsRectanglesDrawAsTheirVerticesDo) {
     struct Formats {
         D3DFORMAT target, texture;
@@ -482,7 +494,7 @@ TEST_F(QuadPaths, SpritesHandedOverAsRectanglesDrawAsTheirVerticesDo) {
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    int drawn = 0;
+    int drawn = 0, drawnMirrored = 0;
     for (const bool baseline : {false, true}) {
         UseBaselineSpriteLoops(baseline);
         for (const Formats& f : formats) {
@@ -492,19 +504,25 @@ TEST_F(QuadPaths, SpritesHandedOverAsRectanglesDrawAsTheirVerticesDo) {
                          D3DTA_DIFFUSE);
                 const D3DCOLOR d = st.diffuse;
                 for (const Case& c : cases) {
-                    for (const bool clear : {false, true}) {
-                        const std::string what = std::string(c.name) + " " + st.name + " onto " +
-                                                 std::to_string(f.target) +
-                                                 (clear ? " cleared" : "") +
-                                                 (baseline ? " baseline" : "");
+                    for (const auto& [clear, mirrored] :
+                         {std::pair{false, false}, std::pair{true, false}, std::pair{false, true},
+                          std::pair{true, true}}) {
+                        const std::string what =
+                            std::string(c.name) + " " + st.name + " onto " +
+                            std::to_string(f.target) + (clear ? " cleared" : "") +
+                            (mirrored ? " mirrored" : "") + (baseline ? " baseline" : "");
                         const RECT& r = c.dst;
                         const float l = static_cast<float>(r.left) - 0.5f,
                                     t = static_cast<float>(r.top) - 0.5f,
                                     rr = static_cast<float>(r.right) - 0.5f,
                                     b = static_cast<float>(r.bottom) - 0.5f;
-                        const float u0 = static_cast<float>(c.sx) / static_cast<float>(c.texW),
-                                    u1 = static_cast<float>(c.sx + (r.right - r.left)) /
-                                         static_cast<float>(c.texW),
+                        // Mirrored, the same texels read from the right: the coordinates
+                        // run backwards from the run's far edge.
+                        const int w = r.right - r.left;
+                        const int from = mirrored ? c.sx + w : c.sx;
+                        const int to = mirrored ? c.sx : c.sx + w;
+                        const float u0 = static_cast<float>(from) / static_cast<float>(c.texW),
+                                    u1 = static_cast<float>(to) / static_cast<float>(c.texW),
                                     v0 = static_cast<float>(c.sy) / static_cast<float>(c.texH),
                                     v1 = static_cast<float>(c.sy + (r.bottom - r.top)) /
                                          static_cast<float>(c.texH);
@@ -523,14 +541,16 @@ TEST_F(QuadPaths, SpritesHandedOverAsRectanglesDrawAsTheirVerticesDo) {
                         // The reference: the vertices handed over.
                         ASSERT_EQ(device->DrawQuadOnto(generalLevel, q, clear ? &r : nullptr, key),
                                   D3D_OK);
-                        const bool took = device->DrawSpriteRectOnto(
-                            fastLevel, r, c.sx, c.sy, c.texW, c.texH, d, clear ? &r : nullptr, key);
+                        const bool took =
+                            device->DrawSpriteRectOnto(fastLevel, r, from, c.sy, c.texW, c.texH, d,
+                                                       clear ? &r : nullptr, key, mirrored);
                         device->EndScene();
                         EXPECT_EQ(device->RenderTargetPixels(), &back->Pixels()) << what;
                         const bool want = c.whole && st.sprite && f.sprite;
                         ASSERT_EQ(took, want) << what;
                         if (took) {
                             ++drawn;
+                            drawnMirrored += mirrored;
                             EXPECT_EQ(device->LastQuadPath(), Path::SpriteWhole) << what;
                             EXPECT_EQ(Differences(), 0) << what;
                         } else {
@@ -550,6 +570,7 @@ TEST_F(QuadPaths, SpritesHandedOverAsRectanglesDrawAsTheirVerticesDo) {
     }
     UseBaselineSpriteLoops(false);
     EXPECT_GT(drawn, 0);
+    EXPECT_GT(drawnMirrored, 0);
 }
 
 // Keyed sprites and tiles (texels wholly opaque or wholly transparent, in runs and whole
@@ -926,6 +947,86 @@ TEST_F(TriangleQuads, TurnedSquaresTileWithoutGapsOrOverlaps) {
 }
 
 // Vertices with infinities or beyond any target draw nothing and do not hang.
+// Turned pictures (the rotated screen, rotated characters) drawn a row at a time with the
+// formats fixed give the pixels of the general path, over a table of angles, stage set-ups
+// (the texel as it is, tinted, under the vertex alpha, added, one colour), blends, formats and
+// vertex alphas, with corners cut by the target's edges and texture coordinates past the
+// texture.
+TEST_F(TriangleQuads, TurnedQuadsGiveThePixelsOfTheGeneralPath) {
+    struct Stage {
+        const char* name;
+        DWORD colorOp, c1, c2, alphaOp, a1, a2;
+    };
+    constexpr DWORD T = D3DTA_TEXTURE, D = D3DTA_DIFFUSE, F = D3DTA_TFACTOR;
+    const Stage stages[] = {
+        {"sprite", D3DTOP_MODULATE, T, D, D3DTOP_SELECTARG1, T, D},
+        {"tinted", D3DTOP_MODULATE, T, D, D3DTOP_MODULATE, T, D},
+        {"turned screen", D3DTOP_MODULATE, T, D, D3DTOP_DISABLE, T, D},
+        {"factor", D3DTOP_MODULATE, F, T, D3DTOP_SELECTARG2, D, F},
+        {"added", D3DTOP_ADD, T, D, D3DTOP_MODULATE, T, D},
+        {"one colour", D3DTOP_SELECTARG2, T, D, D3DTOP_SELECTARG1, D, T},
+    };
+    struct Blend {
+        bool on;
+        DWORD src, dst;
+    };
+    const Blend blends[] = {{true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+                            {false, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+                            {true, D3DBLEND_ONE, D3DBLEND_ONE}};
+    struct Formats {
+        D3DFORMAT target, texture;
+    };
+    const Formats formats[] = {{D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8},
+                               {D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8},
+                               {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5},
+                               {D3DFMT_A1R5G5B5, D3DFMT_A1R5G5B5},
+                               {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5}};
+    struct Turn {
+        double angle, cx, cy, w, h;
+        float s0, s1, t0, t1;  // texel coordinates of the edges
+    };
+    const Turn turns[] = {{0.3, 20, 10, 24, 12, 4, 28, 2, 14},
+                          {1.0, 19.5, 9.5, 16, 16, 0, 16, 0, 16},
+                          {2.5, 3, 4, 30, 20, 10, 40, 5, 25},
+                          {-0.7, 35.25, 17.75, 20, 10, 50, 80, -4, 6}};
+    for (const Formats& f : formats) {
+        Make(f.target, f.texture, 64, 32);
+        device->SetRenderState(D3DRS_TEXTUREFACTOR, 0x9060C030u);
+        for (const Stage& st : stages) {
+            SetStage(st.colorOp, st.c1, st.c2, st.alphaOp, st.a1, st.a2);
+            for (const Blend& bl : blends) {
+                device->SetRenderState(D3DRS_ALPHABLENDENABLE, bl.on);
+                device->SetRenderState(D3DRS_SRCBLEND, bl.src);
+                device->SetRenderState(D3DRS_DESTBLEND, bl.dst);
+                for (const D3DCOLOR d : {0xFFFFFFFFu, 0x80FF8040u}) {
+                    for (const Turn& t : turns) {
+                        const double c = std::cos(t.angle), s = std::sin(t.angle);
+                        D3DTLVERTEX q[4];
+                        for (int k = 0; k < 4; ++k) {
+                            const double x = (k >= 2 ? 0.5 : -0.5) * t.w;
+                            const double y = (k % 2 ? 0.5 : -0.5) * t.h;
+                            q[k] = D3DTLVERTEX{static_cast<float>(t.cx + x * c - y * s),
+                                               static_cast<float>(t.cy + x * s + y * c),
+                                               0,
+                                               1,
+                                               d,
+                                               (k >= 2 ? t.s1 : t.s0) / 64,
+                                               (k % 2 ? t.t1 : t.t0) / 32};
+                        }
+                        PaintTargets(d + static_cast<std::uint32_t>(t.angle * 100));
+                        ASSERT_EQ(DrawVertices(false, q), Path::Triangles);
+                        ASSERT_EQ(DrawVertices(true, q), Path::Triangles);
+                        ASSERT_EQ(Differences(), 0)
+                            << st.name << " onto " << f.target << " from " << f.texture << " blend "
+                            << bl.on << ' ' << bl.src << " diffuse " << std::hex << d << " angle "
+                            << t.angle;
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST_F(TriangleQuads, HostileVerticesDrawNothing) {
     Make(D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, 8, 8);
     PaintTargets(4);
