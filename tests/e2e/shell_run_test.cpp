@@ -165,8 +165,23 @@ std::vector<std::string> CloseInTheRankingWait() {
     return script;
 }
 
-// Esc and the close box end the program in order from the title, from play and from the
-// ranking display's wait, in each back end, and quickly: the time from the close's first line
+// The talk stage: right walks the hero to the signpost, whose first message waits for the
+// progress key from its frame 123 on; two presses answer both messages, and a game wait of 60
+// frames follows. `last` is the script's closing line.
+std::vector<std::string> TalkUntil(bool answered, const std::string& last) {
+    std::vector<std::string> script = {"@91 key 0x27 down", "@131 key 0x27 up"};
+    if (answered) {
+        for (const char* line :
+             {"@150 key 0x5A down", "@152 key 0x5A up", "@160 key 0x5A down", "@162 key 0x5A up"})
+            script.push_back(line);
+    }
+    script.push_back(last);
+    return script;
+}
+
+// Esc and the close box end the program in order from the title, from play, from the pause
+// thread's waits (a message, a game wait) and from the ranking display's wait, in each back
+// end, and quickly: the time from the close's first line
 // to the process's end is measured (the figure is printed; the bound leaves room for a loaded
 // machine).
 struct CloseCase {
@@ -175,6 +190,9 @@ struct CloseCase {
     const char* stage;                // "" for the title
     std::vector<std::string> script;  // its last line asks for the close
     bool rankingWait = false;         // the close comes while the rankings are shown
+    // A line of the error log that shows the wait under way before the close (a pause-thread
+    // wait's opening sound).
+    const char* waitStarted = nullptr;
 };
 
 const CloseCase kCloseCases[] = {
@@ -183,6 +201,10 @@ const CloseCase kCloseCases[] = {
     {"EscPlayDD", kDDWindow, "data\\stg4\\test-play.stg4", {"@30 key 0x1B down"}},
     {"CloseBoxPlayFull", kFull, "data\\stg4\\test-play.stg4", {"@30 close"}},
     {"CloseBoxRankingWaitD3D", kWindow, "data\\stg4\\forest-1.stg4", CloseInTheRankingWait(), true},
+    {"CloseBoxMessageWaitDD", kDDWindow, "data\\stg4\\test-talk.stg4",
+     TalkUntil(false, "@140 close"), false, "PlaySE 11\r\n"},
+    {"EscGameWaitD3D", kWindow, "data\\stg4\\test-talk.stg4", TalkUntil(true, "@190 key 0x1B down"),
+     false, "PlaySE 12\r\n"},
 };
 
 void PrintTo(const CloseCase& c, std::ostream* os) {
@@ -237,6 +259,15 @@ TEST_P(ShellClose, EndsInOrderAndQuickly) {
     result.reportLog = PlayerProject::ReadFile(project.Path("Report_Game.txt"));
     ExpectOrderlyClose(result);
     EXPECT_TRUE(LeftOvers(project.Path("user_data")).empty());
+    if (c.waitStarted) {
+        // The wait began, and the close came before the game went on: nothing after the
+        // wait's start but the close.
+        const std::size_t started = result.errorLog.rfind(c.waitStarted);
+        const std::size_t close = result.errorLog.find("WM_CLOSE 成功！");
+        ASSERT_LT(started, close) << result.errorLog;
+        EXPECT_EQ(result.errorLog.find("PlaySE", started + 1), std::string::npos)
+            << result.errorLog;
+    }
     if (c.rankingWait) {
         // The rankings were entered (their sound asked for) before the close, and no button
         // ended their display.
