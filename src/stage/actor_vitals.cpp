@@ -166,10 +166,12 @@ int cActorBase::ActorDeath() {
     TriggerFlows(kTriggerDeath);
     RunFlows(1);
 
-    std::int64_t score = std::int64_t{Progress.m_nScore} + m_Chara.nScore;
+    // A defeat counts for the stage: the stage end adds the stage score to the play's score
+    // and gives extra lives by the steps passed, and the status bar shows it as it grows.
+    std::int64_t score = std::int64_t{Progress.m_nStageScore} + m_Chara.nScore;
     if (score < 0) score = 0;
     if (score > kMaxScore) score = kMaxScore;
-    Progress.m_nScore = static_cast<std::int32_t>(score);
+    Progress.m_nStageScore = static_cast<std::int32_t>(score);
 
     // Only characters carry an item; the hero's answer is null.
     int itemResult = 0;

@@ -191,12 +191,12 @@ std::string FormatStateLine(std::uint32_t frame, cGameScene& scene) {
     std::snprintf(line, sizeof line,
                   "frame=%u scene=%d state=%d x=%.17g y=%.17g vx=%.17g vy=%.17g dying=%d "
                   "falling=%d airborne=%d contacts=%d%d%d%d charas=%zu lives=%d hp=%d "
-                  "score=%d items=%zu cpos=%s hash=%016llx",
+                  "score=%d stagescore=%d items=%zu cpos=%s hash=%016llx",
                   frame, scene.m_nFrame, scene.m_nState, hero.m_dX, hero.m_dY, hero.m_dVX,
                   hero.m_dVY, hero.m_bDying, hero.m_bFalling, hero.m_bAirborne,
                   hero.m_bContactLeft != 0, hero.m_bContactRight != 0, hero.m_bContactUp != 0,
                   hero.m_bContactDown != 0, CharaList.Size(), Progress.m_nLives, hero.m_nHp,
-                  Progress.m_nScore, ItemList.Size(), positions.c_str(),
+                  Progress.m_nScore, Progress.m_nStageScore, ItemList.Size(), positions.c_str(),
                   static_cast<unsigned long long>(HashPlayState(scene)));
     return line;
 }

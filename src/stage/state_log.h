@@ -6,12 +6,14 @@
 //
 // Line format (one per frame, fields separated by single spaces):
 //   frame=N scene=M state=S x=X y=Y vx=VX vy=VY dying=D falling=F airborne=A contacts=LRUD
-//   charas=K lives=L hp=H score=P items=I cpos=X1,Y1;X2,Y2;X3,Y3 hash=HHHHHHHHHHHHHHHH
+//   charas=K lives=L hp=H score=P stagescore=G items=I cpos=X1,Y1;X2,Y2;X3,Y3
+//   hash=HHHHHHHHHHHHHHHH
 // N is the presented frame the line belongs to (as K4_QUIT_AFTER counts), M the scene's own
 // frame counter (0 at every stage set-up), S the scene state; the doubles are printed with 17
 // significant digits, so they read back exactly; LRUD are the four contact flags as digits;
-// K counts the characters and L the lives left, H is the hero's HP, P the score and I the
-// number of items lying in the stage; cpos holds the positions of the first
+// K counts the characters and L the lives left, H is the hero's HP, P the play's score, G
+// what the stage earned so far (added to P when it is cleared) and I the number of items
+// lying in the stage; cpos holds the positions of the first
 // kStateLogCharas characters in list order ("-" when there is none).
 #pragma once
 

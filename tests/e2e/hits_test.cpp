@@ -129,8 +129,10 @@ TEST_F(HitsStage, ThirdContactDefeatsTheBruteWhichScoresAndGivesItsGem) {
     EXPECT_EQ(lines[defeat].charaCount, 2);
     EXPECT_EQ(lines[defeat + kBurstFrames - 2].charaCount, 2);
     EXPECT_EQ(lines[defeat + kBurstFrames - 1].charaCount, 1);
-    EXPECT_EQ(lines[defeat - 1].score, 0);
-    EXPECT_EQ(lines[defeat].score, kBruteScore);
+    // The defeat counts for the stage; the play's score waits for the stage's end.
+    EXPECT_EQ(lines[defeat - 1].stageScore, 0);
+    EXPECT_EQ(lines[defeat].stageScore, kBruteScore);
+    EXPECT_EQ(lines[defeat].score, 0);
     EXPECT_EQ(lines[defeat].hp, kHeroHp - 3 * (kBrutePower - kHeroDefence));
     const std::string& log = run_->result.errorLog;
     EXPECT_GE(Sounds(log, kSeDefeated), 1) << log;
@@ -141,16 +143,18 @@ TEST_F(HitsStage, CoinGoesSpringStaysAndTheGuardTakesTheLastHp) {
     const std::vector<StateLine>& lines = Lines();
     const std::vector<std::size_t> hits = HeroHits();
     ASSERT_GE(hits.size(), 4u);
-    // The coin is taken (one item less) and its list scores; the spring stays and its list
-    // gives back an HP; each rang once in the attempt.
+    // The coin is taken (one item less) and its list adds to the play's score, beside the
+    // brute's stage score; the spring stays and its list gives back an HP; each rang once in
+    // the attempt.
     const std::size_t lost = hits[3];
     EXPECT_EQ(lines[hits[2]].items, 2);
     EXPECT_EQ(lines[lost].items, 1);
     std::size_t coin = hits[2];
     while (coin < lost && lines[coin].items == 2) ++coin;
-    EXPECT_EQ(lines[coin - 1].score, kBruteScore);
-    EXPECT_EQ(lines[coin].score, kBruteScore + gen::kHitsCoinScore);
-    EXPECT_EQ(lines[lost].score, kBruteScore + gen::kHitsCoinScore);
+    EXPECT_EQ(lines[coin - 1].score, 0);
+    EXPECT_EQ(lines[coin].score, gen::kHitsCoinScore);
+    EXPECT_EQ(lines[lost].score, gen::kHitsCoinScore);
+    EXPECT_EQ(lines[lost].stageScore, kBruteScore);
     std::size_t healed = coin;
     while (healed < lost && lines[healed].hp == lines[hits[2]].hp) ++healed;
     ASSERT_LT(healed, lost) << "the spring gave nothing back";
@@ -169,6 +173,7 @@ TEST_F(HitsStage, CoinGoesSpringStaysAndTheGuardTakesTheLastHp) {
     EXPECT_EQ(lines[restart].charaCount, 2);
     EXPECT_EQ(lines[restart].items, 2);
     EXPECT_EQ(lines[restart].score, 0);
+    EXPECT_EQ(lines[restart].stageScore, 0);
 }
 
 TEST_F(HitsStage, EveryRunWritesTheSameStatesAsTheGoldenFile) {

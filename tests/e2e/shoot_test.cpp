@@ -99,11 +99,11 @@ StageRun* ShootStage::run_ = nullptr;
 
 TEST_F(ShootStage, TheHerosThirdShotDefeatsTheTurret) {
     const std::vector<StateLine>& lines = Lines();
-    const std::size_t defeat =
-        First(1, [](const StateLine& l, const StateLine& p) { return l.score > p.score; });
+    const std::size_t defeat = First(
+        1, [](const StateLine& l, const StateLine& p) { return l.stageScore > p.stageScore; });
     ASSERT_LT(defeat, lines.size()) << "no score";
-    EXPECT_EQ(lines[defeat - 1].score, 0);
-    EXPECT_EQ(lines[defeat].score, kTurretScore);
+    EXPECT_EQ(lines[defeat - 1].stageScore, 0);
+    EXPECT_EQ(lines[defeat].stageScore, kTurretScore);
     EXPECT_EQ(lines[defeat - 1].charaCount, kPlacedCharas);
     EXPECT_EQ(lines[defeat].charaCount, kPlacedCharas - 1);
     // Not before the shot of the third press reached it: the first two only hurt it.
@@ -153,13 +153,14 @@ TEST_F(ShootStage, OneSwingDefeatsTheSummonerAndItsCharacter) {
     const std::vector<StateLine>& lines = Lines();
     const std::size_t press = static_cast<std::size_t>(kSwing) - 1;
     ASSERT_LT(press + 10, lines.size());
-    const int score = lines[press - 1].score;
+    const int score = lines[press - 1].stageScore;
     const int charas = lines[press - 1].charaCount;
-    const std::size_t swing =
-        First(press - 1, [](const StateLine& l, const StateLine& p) { return l.score > p.score; });
+    const std::size_t swing = First(press - 1, [](const StateLine& l, const StateLine& p) {
+        return l.stageScore > p.stageScore;
+    });
     ASSERT_LT(swing, press + 10) << "the swing hit nothing";
     // Both the summoner and the character it called up stood in the blade.
-    EXPECT_EQ(lines[swing].score, score + 2 * kCharaScore);
+    EXPECT_EQ(lines[swing].stageScore, score + 2 * kCharaScore);
     EXPECT_EQ(lines[swing].charaCount, charas - 2);
     EXPECT_EQ(Sounds(run_->result.errorLog, kSeDefeated), 3) << run_->result.errorLog;
 }

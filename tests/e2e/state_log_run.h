@@ -35,7 +35,8 @@ struct StateLine {
     int charaCount = 0;
     int lives = 0;
     int hp = 0;
-    int score = 0;
+    int score = 0;       // the play's score
+    int stageScore = 0;  // what this stage's defeats earned so far
     int items = 0;
     std::vector<Pos> charas;  // the first characters' positions
     std::string hash;
@@ -79,9 +80,9 @@ inline std::vector<StateLine> ParseStateLog(const std::string& log, int lastFram
             }
             fields[word.substr(0, eq)] = word.substr(eq + 1);
         }
-        for (const char* key :
-             {"frame", "scene", "state", "x", "y", "vx", "vy", "dying", "falling", "airborne",
-              "contacts", "charas", "lives", "hp", "score", "items", "cpos", "hash"}) {
+        for (const char* key : {"frame", "scene", "state", "x", "y", "vx", "vy", "dying", "falling",
+                                "airborne", "contacts", "charas", "lives", "hp", "score",
+                                "stagescore", "items", "cpos", "hash"}) {
             if (!fields.count(key)) {
                 ADD_FAILURE() << "no " << key << " in " << text;
                 return {};
@@ -104,6 +105,7 @@ inline std::vector<StateLine> ParseStateLog(const std::string& log, int lastFram
         line.lives = std::atoi(fields["lives"].c_str());
         line.hp = std::atoi(fields["hp"].c_str());
         line.score = std::atoi(fields["score"].c_str());
+        line.stageScore = std::atoi(fields["stagescore"].c_str());
         line.items = std::atoi(fields["items"].c_str());
         line.charas = ParsePositions(fields["cpos"]);
         line.hash = fields["hash"];

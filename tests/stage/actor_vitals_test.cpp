@@ -212,7 +212,7 @@ public:
     int RunFlows(int dying) override {
         calls.push_back(dying);
         targetDuringFlows = m_pTarget;
-        scoreDuringFlows = Progress.m_nScore;
+        scoreDuringFlows = Progress.m_nStageScore;
         return 0;
     }
     std::vector<int> calls;
@@ -220,7 +220,8 @@ public:
     std::int32_t scoreDuringFlows = -1;
 };
 
-TEST_F(VitalsTest, ActorDeathAddsTheScoreHeldToSixDigits) {
+// The defeat counts for the stage score; the play's score waits for the stage's end.
+TEST_F(VitalsTest, ActorDeathAddsToTheStageScoreHeldToSixDigits) {
     struct Case {
         std::int32_t before;
         std::int32_t award;
@@ -233,11 +234,13 @@ TEST_F(VitalsTest, ActorDeathAddsTheScoreHeldToSixDigits) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.before << " + " << c.award);
-        Progress.m_nScore = c.before;
+        Progress.m_nStageScore = c.before;
+        Progress.m_nScore = 7000;
         cActorBase actor;
         actor.m_Chara.nScore = c.award;
         EXPECT_EQ(actor.ActorDeath(), 0);
-        EXPECT_EQ(Progress.m_nScore, c.after);
+        EXPECT_EQ(Progress.m_nStageScore, c.after);
+        EXPECT_EQ(Progress.m_nScore, 7000);
         EXPECT_EQ(actor.m_bDying, 1);
     }
 }
@@ -248,13 +251,13 @@ TEST_F(VitalsTest, ActorDeathRunsTheDeathFlowsBeforeLettingGo) {
     actor.m_pTarget = &target;
     target.m_vecTargetedBy.push_back(&actor);
     actor.m_Chara.nScore = 40;
-    Progress.m_nScore = 10;
+    Progress.m_nStageScore = 10;
 
     EXPECT_EQ(actor.ActorDeath(), 0);
     EXPECT_EQ(actor.calls, std::vector<int>{1});
     EXPECT_EQ(actor.targetDuringFlows, &target);
     EXPECT_EQ(actor.scoreDuringFlows, 10);
-    EXPECT_EQ(Progress.m_nScore, 50);
+    EXPECT_EQ(Progress.m_nStageScore, 50);
     EXPECT_EQ(actor.m_pTarget, nullptr);
 }
 
@@ -304,12 +307,12 @@ TEST_F(VitalsTest, ActorDeathReleasesTargetsOnBothSidesUnlessTheStageEnded) {
     for (const Case& c : {Case{0, 0}, Case{2, 0}, Case{1, 1}}) {
         SCOPED_TRACE(testing::Message() << "stage result " << c.stageResult);
         scene.m_nStageResult = c.stageResult;
-        Progress.m_nScore = 5;
+        Progress.m_nStageScore = 5;
         Relations r;
         r.a.m_Chara.nScore = 20;
         EXPECT_EQ(r.a.ActorDeath(), c.expected);
         // The score is given either way: it comes before the stage's end is looked at.
-        EXPECT_EQ(Progress.m_nScore, 25);
+        EXPECT_EQ(Progress.m_nStageScore, 25);
         if (c.expected == 1) {
             EXPECT_EQ(r.b.m_pTarget, &r.a);
             EXPECT_EQ(Relations::List(r.a), std::vector<cActorBase*>{&r.b});

@@ -489,11 +489,11 @@ TEST_F(PlayFrameTest, CharacterFallingIntoAPitDiesAndTheDrawingTakesItOut) {
     const cActorBase* walker = FindChara(kWalkerSerial);
     ASSERT_NE(walker, nullptr);
     ASSERT_EQ(GroupEntries(walker), 1);
-    const int score = Progress.m_nScore;
+    const int score = Progress.m_nStageScore;
     const int frames = FramesUntil(300, [] { return FindChara(kWalkerSerial) == nullptr; });
     ASSERT_GT(frames, 1);
     EXPECT_EQ(Sounds(), std::vector<int>{kSeCharaDefeated});
-    EXPECT_EQ(Progress.m_nScore, score + 100);  // its death ran
+    EXPECT_EQ(Progress.m_nStageScore, score + 100);  // its death ran
     EXPECT_EQ(GroupEntries(walker), 0);
     EXPECT_EQ(GroupListTotal(), 3);  // the hero, the flyer and the goal
     EXPECT_EQ(Hero().m_bDying, 0);
@@ -527,11 +527,11 @@ TEST_F(PlayFrameTest, CharacterWhoseFlowsReportDeathGoesWithSoundOnlyWhenDeathsA
         Aim(*flyer, *walker);
         Aim(*walker, Hero());
         walker->m_nHp = 0;
-        const int score = Progress.m_nScore;
+        const int score = Progress.m_nStageScore;
         Frame();
         EXPECT_EQ(FindChara(kWalkerSerial), nullptr) << shown;
         EXPECT_EQ(GroupEntries(address), 0) << shown;
-        EXPECT_EQ(Progress.m_nScore, score + 100) << shown;
+        EXPECT_EQ(Progress.m_nStageScore, score + 100) << shown;
         EXPECT_EQ(flyer->m_pTarget, nullptr) << shown;
         EXPECT_EQ(Count(Hero().m_vecTargetedBy, address), 0) << shown;
         EXPECT_EQ(Sounds(), shown ? std::vector<int>{kSeCharaDefeated} : std::vector<int>{})
@@ -590,18 +590,18 @@ TEST_F(PlayFrameTest, SweepDeadActorsTakesVanishedCharactersSilentlyAndLosesAHer
 
 TEST_F(PlayFrameTest, KillActorLeavesTheHeroToItsCallerAndKillsACharacterOnce) {
     Start();
-    const int score = Progress.m_nScore;
+    const int score = Progress.m_nStageScore;
     EXPECT_EQ(game->KillActor(Hero()), 2);
     EXPECT_EQ(Hero().m_bDying, 0);
-    EXPECT_EQ(Progress.m_nScore, score);
+    EXPECT_EQ(Progress.m_nStageScore, score);
 
     cCharaActor* walker = FindChara(kWalkerSerial);
     EXPECT_EQ(game->KillActor(*walker), 0);
     EXPECT_EQ(walker->m_bDying, 1);
-    EXPECT_EQ(Progress.m_nScore, score + 100);
+    EXPECT_EQ(Progress.m_nStageScore, score + 100);
     // Already dying: its death does not run again.
     EXPECT_EQ(game->KillActor(*walker), 0);
-    EXPECT_EQ(Progress.m_nScore, score + 100);
+    EXPECT_EQ(Progress.m_nStageScore, score + 100);
     EXPECT_TRUE(Sounds().empty());
 }
 

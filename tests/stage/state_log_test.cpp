@@ -171,17 +171,19 @@ TEST_F(StateLogTest, LineShowsTheHeroExactlyAndTheCounts) {
     Progress.m_nLives = 3;
     hero.m_nHp = 7;
     Progress.m_nScore = 250;
+    Progress.m_nStageScore = 40;
     ItemList.Add();
 
     const std::string line = FormatStateLine(34, scene);
     char hash[17];
     std::snprintf(hash, sizeof hash, "%016llx",
                   static_cast<unsigned long long>(HashPlayState(scene)));
-    EXPECT_EQ(line,
-              std::string("frame=34 scene=12 state=2 x=0.10000000000000001 ") +
-                  "y=712.05999999999915 vx=-2.5 vy=0.29999999999999999 dying=0 "
-                  "falling=1 airborne=0 contacts=1001 charas=2 lives=3 hp=7 score=250 items=2 " +
-                  "cpos=96.25,0.10000000000000001;0,0 hash=" + hash);
+    EXPECT_EQ(
+        line,
+        std::string("frame=34 scene=12 state=2 x=0.10000000000000001 ") +
+            "y=712.05999999999915 vx=-2.5 vy=0.29999999999999999 dying=0 "
+            "falling=1 airborne=0 contacts=1001 charas=2 lives=3 hp=7 score=250 stagescore=40 " +
+            "items=2 " + "cpos=96.25,0.10000000000000001;0,0 hash=" + hash);
     // Seventeen digits read back to the very same doubles.
     EXPECT_EQ(std::strtod("0.10000000000000001", nullptr), hero.m_dX);
     EXPECT_EQ(std::strtod("0.29999999999999999", nullptr), hero.m_dVY);

@@ -125,8 +125,10 @@ bool WriteDatabase(const std::string& folder) {
 bool WriteSystem(const std::string& folder, bool textMenu) {
     cEdSystem system;
     system.strTitle = "Kestrune Sample";
-    // The story mode counts three lives.
+    // The story mode counts three lives, and every step of score earns one more.
     system.vecStartLives[0] = 3;
+    system.bExtraLife = 1;
+    system.nExtraLifeScore = kSampleExtraLifeScore;
     for (int n = 0; n < kSampleSystemSounds; ++n) system.vecSystemSeFiles[n] = SystemSoundFile(n);
     // The title plays its tune; the other scenes are silent.
     system.vecSceneBgm[0] = kTitleMusic;

@@ -6,6 +6,10 @@
 
 namespace gen {
 
+// The score step of the sample's extra lives (counted lives only): a character defeated for
+// 100 points passes two steps.
+inline constexpr int kSampleExtraLifeScore = 50;
+
 // Writes System.dat, database/*.dat, CommonPalette.cplt4, WorldMap.dat and stg4/ under
 // `folder` (a host path ending in a separator: DIR/default/ or DIR/data/). False when any
 // file could not be written. With textMenu the title's menu is drawn as text instead of
