@@ -15,4 +15,12 @@ inline std::chrono::nanoseconds ThreadCpuTime() {
     return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);
 }
 
+// How many times slower the sanitizer build runs the same work (its allocator and checks):
+// bounds on CPU time grow by this much there and still tell a fault from a sound run.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr int kSanitizerSlowdown = 10;
+#else
+inline constexpr int kSanitizerSlowdown = 1;
+#endif
+
 }  // namespace testsupport
