@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <type_traits>
+#include <utility>
 
 #include "platform/display_window.h"
 #include "platform/modulated_rows.h"
@@ -1046,16 +1047,18 @@ void DrawUnscaledQuad(SpriteRows& q, const SoftSurface* summary, int firstRow, i
     ChosenRowLoops().Draw(q);
 }
 
+// The vector with its lanes in the opposite order.
+template <typename Vector, std::size_t... Lane>
+Vector ReverseLanes(Vector v, std::index_sequence<Lane...>) {
+    return __builtin_shufflevector(v, v, (sizeof...(Lane) - 1 - Lane)...);
+}
+
 // rows rows of n texels (wide: 4 bytes each, else 2) from `from` on, each turned round,
 // into `to`: a vector of texels at a time, its lanes reversed.
 template <typename Texel, typename Vector>
 void ReverseRowsOf(std::uint8_t* to, std::size_t toPitch, const std::uint8_t* from,
                    std::size_t fromPitch, int n, int rows) {
     constexpr int kLanes = sizeof(Vector) / sizeof(Texel);
-    typedef std::make_signed_t<Texel> Index __attribute__((vector_size(sizeof(Vector))));
-    Index backwards;
-    for (int k = 0; k < kLanes; ++k)
-        backwards[k] = static_cast<std::make_signed_t<Texel>>(kLanes - 1 - k);
     for (int row = 0; row < rows; ++row, to += toPitch, from += fromPitch) {
         auto* out = reinterpret_cast<Texel*>(to);
         const auto* in = reinterpret_cast<const Texel*>(from);
@@ -1063,7 +1066,7 @@ void ReverseRowsOf(std::uint8_t* to, std::size_t toPitch, const std::uint8_t* fr
         for (; k + kLanes <= n; k += kLanes) {
             Vector v;
             std::memcpy(&v, in + (n - k - kLanes), sizeof v);
-            v = __builtin_shuffle(v, backwards);
+            v = ReverseLanes(v, std::make_index_sequence<kLanes>{});
             std::memcpy(out + k, &v, sizeof v);
         }
         for (; k < n; ++k) out[k] = in[n - 1 - k];
