@@ -82,23 +82,14 @@ std::vector<std::string> Script() {
     return script;
 }
 
-class BlocksStage : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        run_ = new StageRun(PlayStage(kConfig, kBlocksStage, kRunFrames, Script()));
-    }
-    static void TearDownTestSuite() {
-        delete run_;
-        run_ = nullptr;
-    }
-    void SetUp() override { ASSERT_EQ(run_->lines.size(), static_cast<std::size_t>(kRunFrames)); }
-    static const std::vector<StateLine>& Lines() { return run_->lines; }
-    static const StateLine& At(int frame) { return run_->lines[frame - 1]; }
-    static std::vector<std::string> Log() { return LogLines(run_->result.errorLog); }
+class BlocksStage : public OneRunSuite<BlocksStage> {
+public:
+    static constexpr int kRunLength = kRunFrames;
+    static StageRun PlayRun() { return PlayStage(kConfig, kBlocksStage, kRunFrames, Script()); }
 
-    static StageRun* run_;
+protected:
+    static std::vector<std::string> Log() { return LogLines(run_->result.errorLog); }
 };
-StageRun* BlocksStage::run_ = nullptr;
 
 TEST_F(BlocksStage, ItemBlockGivesOnLandingAndOnceMoreEverySecondOfStanding) {
     // Standing still on it from the stop to the start again: 130 frames.

@@ -52,24 +52,18 @@ StageRun PlayCommands() {
     return run;
 }
 
-class CommandsStage : public ::testing::Test {
+class CommandsStage : public OneRunSuite<CommandsStage> {
+public:
+    static constexpr int kRunLength = kRunFrames;
+    static StageRun PlayRun() { return PlayCommands(); }
+
 protected:
-    static void SetUpTestSuite() { run_ = new StageRun(PlayCommands()); }
-    static void TearDownTestSuite() {
-        delete run_;
-        run_ = nullptr;
-    }
     void SetUp() override {
-        ASSERT_EQ(run_->lines.size(), static_cast<std::size_t>(kRunFrames));
+        ASSERT_NO_FATAL_FAILURE(OneRunSuite::SetUp());
         ASSERT_EQ(At(kFirstPlay - 1).state, kStatePlay) << At(kFirstPlay - 1).text;
         ASSERT_EQ(At(kFirstPlay - 1).charaCount, kCharas) << At(kFirstPlay - 1).text;
     }
-    static const StateLine& At(int frame) {
-        return run_->lines[static_cast<std::size_t>(frame - 1)];
-    }
-    static StageRun* run_;
 };
-StageRun* CommandsStage::run_ = nullptr;
 
 // It warps at once when play begins, then every second: right, back, right, back; never
 // anywhere else.

@@ -71,20 +71,16 @@ StageRun PlayToTheGoal() {
     return run;
 }
 
-class ForestGoal : public ::testing::Test {
+class ForestGoal : public OneRunSuite<ForestGoal> {
+public:
+    static constexpr int kRunLength = kRunFrames;
+    static StageRun PlayRun() { return PlayToTheGoal(); }
+
 protected:
-    static void SetUpTestSuite() { run_ = new StageRun(PlayToTheGoal()); }
-    static void TearDownTestSuite() {
-        delete run_;
-        run_ = nullptr;
-    }
     void SetUp() override {
-        ASSERT_EQ(run_->lines.size(), static_cast<std::size_t>(kRunFrames));
+        ASSERT_NO_FATAL_FAILURE(OneRunSuite::SetUp());
         ASSERT_EQ(At(kFirstPlay - 1).state, kStatePlay) << At(kFirstPlay - 1).text;
         ASSERT_EQ(At(kFirstPlay).charas.size(), 3u) << At(kFirstPlay).text;
-    }
-    static const StateLine& At(int frame) {
-        return run_->lines[static_cast<std::size_t>(frame - 1)];
     }
     // The first frame that shows the result, 0 when none does.
     static int ClearFrame() {
@@ -103,10 +99,7 @@ protected:
         const Pos& goal = Goal(line);
         return std::hypot(line.x - goal.x, line.y - goal.y);
     }
-
-    static StageRun* run_;
 };
-StageRun* ForestGoal::run_ = nullptr;
 
 TEST_F(ForestGoal, TheHeroReachesTheGoalOverTheSpikesAndThePit) {
     const int clear = ClearFrame();

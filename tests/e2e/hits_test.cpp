@@ -59,19 +59,16 @@ int Sounds(const std::string& log, int number) {
     return n;
 }
 
-class HitsStage : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
+class HitsStage : public OneRunSuite<HitsStage> {
+public:
+    static constexpr int kRunLength = kRunFrames;
+    static StageRun PlayRun() {
         char line[64];
         std::snprintf(line, sizeof line, "@%d key 0x%02X down", kFirstPlay, kKeyRight);
-        run_ = new StageRun(PlayStage(kConfig, kHitsStage, kRunFrames, {line}));
+        return PlayStage(kConfig, kHitsStage, kRunFrames, {line});
     }
-    static void TearDownTestSuite() {
-        delete run_;
-        run_ = nullptr;
-    }
-    void SetUp() override { ASSERT_EQ(run_->lines.size(), static_cast<std::size_t>(kRunFrames)); }
-    static const std::vector<StateLine>& Lines() { return run_->lines; }
+
+protected:
     // The frames (indices) of the first attempt in which the hero's HP fell.
     static std::vector<std::size_t> HeroHits() {
         std::vector<std::size_t> hits;
@@ -82,9 +79,7 @@ protected:
         }
         return hits;
     }
-    static StageRun* run_;
 };
-StageRun* HitsStage::run_ = nullptr;
 
 TEST_F(HitsStage, ContactHurtsByPowerLessDefenceAndKnocksTheHeroBack) {
     const std::vector<StateLine>& lines = Lines();

@@ -96,37 +96,28 @@ StageRun PlayWithScript(const std::vector<std::string>& script, int frames) {
 }
 
 // One scripted run serves every test that only reads it.
-class ScriptedPlay : public ::testing::Test {
+class ScriptedPlay : public OneRunSuite<ScriptedPlay> {
+public:
+    static constexpr int kRunLength = kRunFrames;
+    static StageRun PlayRun() { return PlayWithScript(PlayScript(), kRunFrames); }
+
 protected:
-    static void SetUpTestSuite() { run_ = new StageRun(PlayWithScript(PlayScript(), kRunFrames)); }
-    static void TearDownTestSuite() {
-        delete run_;
-        run_ = nullptr;
-    }
     void SetUp() override {
-        ASSERT_EQ(run_->lines.size(), static_cast<std::size_t>(kRunFrames));
+        ASSERT_NO_FATAL_FAILURE(OneRunSuite::SetUp());
         // The script's frames assume that play begins in frame kFirstPlay: the line before
         // it already shows the state of play, but only this one runs it.
         ASSERT_EQ(At(kFirstPlay - 1).state, kStatePlay) << At(kFirstPlay - 1).text;
         ASSERT_NE(At(kFirstPlay - 2).state, kStatePlay) << At(kFirstPlay - 2).text;
         ASSERT_EQ(At(kFirstPlay - 1).charas.size(), 3u) << At(kFirstPlay - 1).text;
     }
-    // The line of frame N (1-based, as the script counts).
-    static const StateLine& At(int frame) {
-        return run_->lines[static_cast<std::size_t>(frame - 1)];
-    }
     static const StateLine& Start() { return At(1); }
-    static const std::string& ErrorLog() { return run_->result.errorLog; }
     // The highest point (smallest y) of the hero over frames [from, to).
     static double TopY(int from, int to) {
         double top = At(from).y;
         for (int f = from; f < to; ++f) top = std::min(top, At(f).y);
         return top;
     }
-
-    static StageRun* run_;
 };
-StageRun* ScriptedPlay::run_ = nullptr;
 
 TEST_F(ScriptedPlay, HeroWalksWhileTheArrowIsHeldAndStopsWithTheLastWalkCommand) {
     const double x0 = Start().x;

@@ -72,20 +72,16 @@ StageRun PlayPower() {
     return run;
 }
 
-class PowerStage : public ::testing::Test {
+class PowerStage : public OneRunSuite<PowerStage> {
+public:
+    static constexpr int kRunLength = kRunFrames;
+    static StageRun PlayRun() { return PlayPower(); }
+
 protected:
-    static void SetUpTestSuite() { run_ = new StageRun(PlayPower()); }
-    static void TearDownTestSuite() {
-        delete run_;
-        run_ = nullptr;
-    }
     void SetUp() override {
-        ASSERT_EQ(run_->lines.size(), static_cast<std::size_t>(kRunFrames));
+        ASSERT_NO_FATAL_FAILURE(OneRunSuite::SetUp());
         ASSERT_EQ(At(kFirstPlay - 1).state, kStatePlay) << At(kFirstPlay - 1).text;
         ASSERT_EQ(At(kFirstPlay - 1).items, kItems) << At(kFirstPlay - 1).text;
-    }
-    static const StateLine& At(int frame) {
-        return run_->lines[static_cast<std::size_t>(frame - 1)];
     }
     // The first frame from `from` on with fewer than `items` items; 0 for none.
     static int Taken(int items, int from = kFirstPlay) {
@@ -93,9 +89,7 @@ protected:
             if (At(f).items < items) return f;
         return 0;
     }
-    static StageRun* run_;
 };
-StageRun* PowerStage::run_ = nullptr;
 
 // The early press finds no dash: the hero walks on as before. The power-up's list rings its
 // sound and adds five HP (its maximum first, so that they fit).

@@ -64,9 +64,10 @@ std::string Key(int frame, int key, bool down) {
     return line;
 }
 
-class ShootStage : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
+class ShootStage : public OneRunSuite<ShootStage> {
+public:
+    static constexpr int kRunLength = kRunFrames;
+    static StageRun PlayRun() {
         std::vector<std::string> script = {Key(kStepRight, kKeyRight, true),
                                            Key(kStepRight + 3, kKeyRight, false)};
         for (int frame : kShots) {
@@ -77,14 +78,10 @@ protected:
         script.push_back(Key(kWalkEnd, kKeyRight, false));
         script.push_back(Key(kSwing, kKeySword, true));
         script.push_back(Key(kSwing + 4, kKeySword, false));
-        run_ = new StageRun(PlayStage(kConfig, kShootStage, kRunFrames, script));
+        return PlayStage(kConfig, kShootStage, kRunFrames, script);
     }
-    static void TearDownTestSuite() {
-        delete run_;
-        run_ = nullptr;
-    }
-    void SetUp() override { ASSERT_EQ(run_->lines.size(), static_cast<std::size_t>(kRunFrames)); }
-    static const std::vector<StateLine>& Lines() { return run_->lines; }
+
+protected:
     // The index of the first line from `from` on for which `test` holds (the size when none).
     template <class F>
     static std::size_t First(std::size_t from, F&& test) {
@@ -93,9 +90,7 @@ protected:
             if (test(lines[i], lines[i - 1])) return i;
         return lines.size();
     }
-    static StageRun* run_;
 };
-StageRun* ShootStage::run_ = nullptr;
 
 TEST_F(ShootStage, TheHerosThirdShotDefeatsTheTurret) {
     const std::vector<StateLine>& lines = Lines();

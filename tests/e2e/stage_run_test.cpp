@@ -53,23 +53,14 @@ constexpr int kFallFrames = 300;
 const char kFallStage[] = "data\\stg4\\test-fall.stg4";
 
 // One run of the falling stage serves every test that only reads it.
-class FallingStage : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        run_ = new StageRun(PlayStage(kConfig, kFallStage, kFallFrames));
-    }
-    static void TearDownTestSuite() {
-        delete run_;
-        run_ = nullptr;
-    }
-    void SetUp() override { ASSERT_EQ(run_->lines.size(), static_cast<std::size_t>(kFallFrames)); }
-    static const std::vector<StateLine>& Lines() { return run_->lines; }
-    static const std::string& ErrorLog() { return run_->result.errorLog; }
-    static std::size_t FirstPlay() { return FirstPlayFrame(Lines()); }
+class FallingStage : public OneRunSuite<FallingStage> {
+public:
+    static constexpr int kRunLength = kFallFrames;
+    static StageRun PlayRun() { return PlayStage(kConfig, kFallStage, kFallFrames); }
 
-    static StageRun* run_;
+protected:
+    static std::size_t FirstPlay() { return FirstPlayFrame(Lines()); }
 };
-StageRun* FallingStage::run_ = nullptr;
 
 TEST_F(FallingStage, HeroOverAPitFallsDiesAndTheStageStartsAgain) {
     const std::vector<StateLine>& lines = Lines();

@@ -120,6 +120,29 @@ struct StageRun {
     std::vector<StateLine> lines;
 };
 
+// A suite whose tests all read one run, played once before the first of them:
+// `Derived::PlayRun()` plays it, and every test starts from its `Derived::kRunLength` lines.
+template <class Derived>
+class OneRunSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { run_ = new StageRun(Derived::PlayRun()); }
+    static void TearDownTestSuite() {
+        delete run_;
+        run_ = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_EQ(run_->lines.size(), static_cast<std::size_t>(Derived::kRunLength));
+    }
+    static const std::vector<StateLine>& Lines() { return run_->lines; }
+    // The line of frame N (1-based, as the scripts count).
+    static const StateLine& At(int frame) {
+        return run_->lines[static_cast<std::size_t>(frame - 1)];
+    }
+    static const std::string& ErrorLog() { return run_->result.errorLog; }
+
+    static inline StageRun* run_ = nullptr;
+};
+
 // Frames 1..N of a direct play of `stage` with the state log on and the keys of `script`.
 // Every frame of the scene writes its line, the stage set-up's first one included.
 inline StageRun PlayStage(const PlayerConfig& config, const std::string& stage, int frames,
