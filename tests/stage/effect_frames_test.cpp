@@ -49,19 +49,7 @@ protected:
         ASSERT_TRUE(OpenDisplay(GetParam()));
         LinkSharedSurfaces();
         // The images are read from the project in this test's own folder.
-        if (SampleForest().ready) {
-            std::string error;
-            gen::ProjectOptions options;
-            options.data = true;
-            ASSERT_TRUE(gen::MakeProject("project", options, &error)) << error;
-            std::filesystem::current_path("project");
-            plat::ClearPathCache();
-        }
-        ASSERT_TRUE(UseSampleForest());
-        ASSERT_TRUE(DDLoadPaletteFromFile(Palette, SurfaceDef[0].szFileName, 1));
-        for (int i = 0; i < 256; ++i) PaletteOrg[i] = Palette[i];
-        ASSERT_TRUE(DDSetTransmit(SurfaceDef[0].szFileName));
-        if (nBpp == 8) ASSERT_TRUE(LoadHbtPalette(0));
+        ASSERT_TRUE(UseSampleForestImages());
         SceneMgr.m_nScene = SCENE_GAME;
         SceneMgr.m_nPlayMode = PLAYMODE_FREE;
         SceneMgr.PrepareScene(SCENE_GAME);

@@ -39,19 +39,7 @@ protected:
         SetUpWorld();
         savedColorKey = dwColorKey;
         ASSERT_TRUE(OpenDisplay(display));
-        if (SampleForest().ready) {
-            std::string error;
-            gen::ProjectOptions options;
-            options.data = true;
-            ASSERT_TRUE(gen::MakeProject("project", options, &error)) << error;
-            std::filesystem::current_path("project");
-            plat::ClearPathCache();
-        }
-        ASSERT_TRUE(UseSampleForest());
-        ASSERT_TRUE(DDLoadPaletteFromFile(Palette, SurfaceDef[0].szFileName, 1));
-        for (int i = 0; i < 256; ++i) PaletteOrg[i] = Palette[i];
-        ASSERT_TRUE(DDSetTransmit(SurfaceDef[0].szFileName));
-        if (nBpp == 8) ASSERT_TRUE(LoadHbtPalette(0));
+        ASSERT_TRUE(UseSampleForestImages());
         SceneMgr.m_nScene = SCENE_GAME;
         SceneMgr.m_nPrevScene = SCENE_TITLE;
         SceneMgr.m_nPlayMode = PLAYMODE_FREE;

@@ -10,7 +10,12 @@
 
 #include "data/stage_record.h"
 #include "gen/project.h"
+#include "gfx/display.h"
+#include "gfx/palette.h"
+#include "gfx/palette_file.h"
+#include "gfx/surface_tables.h"
 #include "platform/host_path.h"
+#include "scene/scene_manager.h"
 #include "stage/stage_load.h"
 
 struct LoadedStage {
@@ -45,5 +50,29 @@ inline ::testing::AssertionResult UseSampleForest() {
     }
     EdStage = loaded.stage;
     EdStageWork = loaded.work;
+    return ::testing::AssertionSuccess();
+}
+
+// UseSampleForest for a test that draws: the project's images are read from this test's own
+// folder (made again when an earlier test loaded the records), and the stage's palette, its
+// transparent colour and, with 8 bits, the blend table are taken from them.
+inline ::testing::AssertionResult UseSampleForestImages() {
+    if (SampleForest().ready) {
+        std::string error;
+        gen::ProjectOptions options;
+        options.data = true;
+        if (!gen::MakeProject("project", options, &error))
+            return ::testing::AssertionFailure() << "MakeProject: " << error;
+        std::filesystem::current_path("project");
+        plat::ClearPathCache();
+    }
+    if (::testing::AssertionResult used = UseSampleForest(); !used) return used;
+    if (!DDLoadPaletteFromFile(Palette, SurfaceDef[0].szFileName, 1))
+        return ::testing::AssertionFailure() << "the palette did not load";
+    for (int i = 0; i < 256; ++i) PaletteOrg[i] = Palette[i];
+    if (!DDSetTransmit(SurfaceDef[0].szFileName))
+        return ::testing::AssertionFailure() << "the transparent colour was not read";
+    if (nBpp == 8 && !LoadHbtPalette(0))
+        return ::testing::AssertionFailure() << "the blend table did not load";
     return ::testing::AssertionSuccess();
 }
