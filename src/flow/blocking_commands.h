@@ -15,8 +15,6 @@ void CmdMessage(cActorBase& actor, const cEdCommand& cmd, int chained);
 void CmdEffect(cActorBase& actor, const cEdCommand& cmd);
 void CmdPicture(cActorBase& actor, const cEdCommand& cmd);
 
-// The command-table entries of types 18, 19, 29 and 32.
-void CmdGameWaitEntry(cActorBase& actor, cCommandInstance& cmd);
+// The command-table entry of type 19: the message is chained when it follows a key-wait
+// message of the running flow.
 void CmdMessageEntry(cActorBase& actor, cCommandInstance& cmd);
-void CmdEffectEntry(cActorBase& actor, cCommandInstance& cmd);
-void CmdPictureEntry(cActorBase& actor, cCommandInstance& cmd);

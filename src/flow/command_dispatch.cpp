@@ -25,47 +25,54 @@ using CommandHandler = void (*)(cActorBase& actor, cCommandInstance& cmd);
 // its time) and the loop (written out when the flows are installed).
 void CmdNothing(cActorBase&, cCommandInstance&) {}
 
+// Types whose worker needs nothing of the instance but its command's record (RunCommand has
+// checked that there is one).
+template <void (*Worker)(cActorBase&, const cEdCommand&)>
+void RecordEntry(cActorBase& actor, cCommandInstance& cmd) {
+    Worker(actor, *cmd.m_pCmd);
+}
+
 const CommandHandler CommandTable[kCommandTypes] = {
-    CmdNothing,              // 0 none
-    CmdNothing,              // 1 wait
-    CmdStraightMove,         // 2
-    CmdGroundTurnMove,       // 3
-    CmdCircleMove,           // 4
-    CmdChargeMove,           // 5
-    CmdHomingMove,           // 6
-    CmdAvoidMove,            // 7
-    CmdStopMove,             // 8
-    CmdTurn,                 // 9
-    CmdJump,                 // 10
-    CmdShot,                 // 11
-    CmdSword,                // 12
-    CmdSummonBlock,          // 13
-    CmdSummonChara,          // 14
-    CmdSummonItem,           // 15
-    CmdFlow,                 // 16
-    StageClearEntry,         // 17
-    CmdGameWaitEntry,        // 18
-    CmdMessageEntry,         // 19
-    CmdWarpEntry,            // 20
-    CmdSetTargetEntry,       // 21
-    CmdStatusEntry,          // 22
-    CmdStatus2Entry,         // 23
-    CmdVanishEntry,          // 24
-    CmdItemGetEntry,         // 25
-    CmdChangeGraphicEntry,   // 26
-    CmdChangeAnimeSetEntry,  // 27
-    CmdAnimeEntry,           // 28
-    CmdEffectEntry,          // 29
-    CmdCharaEffectEntry,     // 30
-    CmdScreenEffectEntry,    // 31
-    CmdPictureEntry,         // 32
-    CmdScreenColorEntry,     // 33
-    CmdBackgroundEntry,      // 34
-    CmdSeEntry,              // 35
-    CmdBgmEntry,             // 36
-    CmdRunCode,              // 37
-    CmdArrangeEntry,         // 38
-    CmdNothing,              // 39 loop
+    CmdNothing,                      // 0 none
+    CmdNothing,                      // 1 wait
+    CmdStraightMove,                 // 2
+    CmdGroundTurnMove,               // 3
+    CmdCircleMove,                   // 4
+    CmdChargeMove,                   // 5
+    CmdHomingMove,                   // 6
+    CmdAvoidMove,                    // 7
+    CmdStopMove,                     // 8
+    CmdTurn,                         // 9
+    CmdJump,                         // 10
+    CmdShot,                         // 11
+    CmdSword,                        // 12
+    CmdSummonBlock,                  // 13
+    CmdSummonChara,                  // 14
+    CmdSummonItem,                   // 15
+    CmdFlow,                         // 16
+    StageClearEntry,                 // 17
+    RecordEntry<CmdGameWait>,        // 18
+    CmdMessageEntry,                 // 19
+    CmdWarpEntry,                    // 20
+    CmdSetTargetEntry,               // 21
+    CmdStatusEntry,                  // 22
+    CmdStatus2Entry,                 // 23
+    CmdVanishEntry,                  // 24
+    CmdItemGetEntry,                 // 25
+    RecordEntry<CmdChangeGraphic>,   // 26
+    RecordEntry<CmdChangeAnimeSet>,  // 27
+    RecordEntry<CmdAnime>,           // 28
+    RecordEntry<CmdEffect>,          // 29
+    RecordEntry<CmdCharaEffect>,     // 30
+    RecordEntry<CmdScreenEffect>,    // 31
+    RecordEntry<CmdPicture>,         // 32
+    RecordEntry<CmdScreenColor>,     // 33
+    RecordEntry<CmdBackground>,      // 34
+    RecordEntry<CmdSe>,              // 35
+    RecordEntry<CmdBgm>,             // 36
+    CmdRunCode,                      // 37
+    CmdArrangeEntry,                 // 38
+    CmdNothing,                      // 39 loop
 };
 
 }  // namespace

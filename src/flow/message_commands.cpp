@@ -145,10 +145,6 @@ void CmdMessage(cActorBase& actor, const cEdCommand& cmd, int chained) {
     scene.RemoveMessage(window);
 }
 
-void CmdGameWaitEntry(cActorBase& actor, cCommandInstance& cmd) {
-    if (cmd.m_pCmd) CmdGameWait(actor, *cmd.m_pCmd);
-}
-
 void CmdMessageEntry(cActorBase& actor, cCommandInstance& cmd) {
     if (!cmd.m_pCmd) return;
     const FlowInstance* flow = lpGame ? lpGame->m_pCurFlow : nullptr;

@@ -7,10 +7,10 @@
 #include <cstdint>
 
 class cActorBase;
-class cCommandInstance;
 class cEdCommand;
 
-// The workers, shared by the flow commands and the item commands.
+// The workers, shared by the flow commands (through the command table) and the item
+// commands.
 //
 // The graphic kind (8 bits), number and base column (16 bits each) of the actor's record
 // copy; the number also becomes the object's graphic number. The next drawn frame uses them.
@@ -37,14 +37,3 @@ void CmdBgm(cActorBase& actor, const cEdCommand& cmd);
 // The sound of a command: sound effect `sound` of the project's sound table, unless the
 // command sounds only for an actor on screen and this actor is not on screen in this frame.
 void PlayOnScreenSe(const cActorBase& actor, const cEdCommand& cmd, std::int16_t sound);
-
-// The command-table entries of types 26 to 28, 30, 31 and 33 to 36.
-void CmdChangeGraphicEntry(cActorBase& actor, cCommandInstance& cmd);
-void CmdChangeAnimeSetEntry(cActorBase& actor, cCommandInstance& cmd);
-void CmdAnimeEntry(cActorBase& actor, cCommandInstance& cmd);
-void CmdCharaEffectEntry(cActorBase& actor, cCommandInstance& cmd);
-void CmdScreenEffectEntry(cActorBase& actor, cCommandInstance& cmd);
-void CmdScreenColorEntry(cActorBase& actor, cCommandInstance& cmd);
-void CmdBackgroundEntry(cActorBase& actor, cCommandInstance& cmd);
-void CmdSeEntry(cActorBase& actor, cCommandInstance& cmd);
-void CmdBgmEntry(cActorBase& actor, cCommandInstance& cmd);

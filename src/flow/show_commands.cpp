@@ -158,11 +158,3 @@ void CmdPicture(cActorBase& actor, const cEdCommand& cmd) {
     RunPauseThread(scene, 0);
     ErasePictureAt(scene, &*picture);
 }
-
-void CmdEffectEntry(cActorBase& actor, cCommandInstance& cmd) {
-    if (cmd.m_pCmd) CmdEffect(actor, *cmd.m_pCmd);
-}
-
-void CmdPictureEntry(cActorBase& actor, cCommandInstance& cmd) {
-    if (cmd.m_pCmd) CmdPicture(actor, *cmd.m_pCmd);
-}

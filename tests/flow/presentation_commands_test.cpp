@@ -378,7 +378,7 @@ TEST_F(Presentation, TheCommandTableReachesEveryWorker) {
     }
     // An instance without its record does nothing.
     cCommandInstance empty;
-    CmdSeEntry(actor_, empty);
+    RunCommand(actor_, empty);
     EXPECT_EQ(Requests(WM_USER_PLAYSE).size(), 1u);
 }
 
