@@ -4,9 +4,18 @@
 // pause thread has run the wait's frames.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
+
 class cActorBase;
 class cCommandInstance;
 class cEdCommand;
+
+// Tenths of a second as frames (six each), held at the int32 limits: a damaged time waits
+// long, never a negative or wrapped time.
+inline std::int32_t FramesOfTenthsHeld(std::int64_t tenths) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(tenths * 6, INT32_MIN, INT32_MAX));
+}
 
 // The workers, shared by the flow commands and the item commands. `chained`: the message
 // follows a key-wait message of the same flow (or item list) without a pause.

@@ -21,12 +21,6 @@ namespace {
 
 constexpr int kSeMessageOpen = 11;
 
-std::int32_t TenthsToFrames(std::int32_t tenths) {
-    // Held at the int32 limit: a damaged time waits long, never a negative time.
-    return static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(std::int64_t{tenths} * 6, INT32_MIN, INT32_MAX));
-}
-
 // The serial number of the actor a window at this position stands at: the executing actor
 // above, below or at the centre of itself, the hero for the hero's positions.
 std::int32_t AnchorOf(const cActorBase& actor, std::int32_t position) {
@@ -50,7 +44,7 @@ MessageWindow* FindById(cGameScene& scene, std::int32_t id) {
 void CmdGameWait(cActorBase&, const cEdCommand& cmd) {
     if (!lpGame) return;
     cGameScene& scene = *lpGame;
-    const std::int32_t frames = TenthsToFrames(cmd.vecParam[0]);
+    const std::int32_t frames = FramesOfTenthsHeld(cmd.vecParam[0]);
     MessageSettings settings;
     settings.nKind = MESSAGE_INVISIBLE;
     settings.bFixedToScreen = 1;
@@ -58,12 +52,7 @@ void CmdGameWait(cActorBase&, const cEdCommand& cmd) {
     settings.nTime = frames;
     settings.bWait = 1;
     const MessageWindow* window = scene.AddMessage(settings);
-    WaitControl& wait = scene.m_WaitControl;
-    wait.m_nKind = WAIT_GAME;
-    wait.m_bWaitButton = 0;
-    wait.m_nFrames = frames;
-    wait.m_bDone = 0;
-    wait.m_nGuard = 0;
+    scene.m_WaitControl.Set(WAIT_GAME, 0, frames, 0);
     RunPauseThread(scene, 0);
     scene.RemoveMessage(window);
 }
@@ -107,7 +96,7 @@ void CmdMessage(cActorBase& actor, const cEdCommand& cmd, int chained) {
     s.nDotY = cmd.vecParam[4];
     s.bKeepInside = cmd.vecParam[5];
     s.nDurationKind = cmd.vecParam[6];
-    s.nTime = cmd.vecParam[17] ? 1 : TenthsToFrames(cmd.vecParam[7]);
+    s.nTime = cmd.vecParam[17] ? 1 : FramesOfTenthsHeld(cmd.vecParam[7]);
     s.bWait = cmd.vecParam[8];
     s.bExpand = cmd.vecParam[9];
     s.bFixedToScreen = cmd.vecParam[10];

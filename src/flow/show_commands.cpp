@@ -26,16 +26,9 @@
 
 namespace {
 
-// Tenths of a second in frames.
-constexpr std::int64_t kFramesPerTenth = 6;
 // The DirectDraw placements of a surface.
 constexpr int kVideoMemory = 0;
 constexpr int kSystemMemory = 1;
-
-// Frame counts from a damaged file may not fit: they are held at the int32 limits.
-std::int32_t HoldFrames(std::int64_t frames) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(frames, INT32_MIN, INT32_MAX));
-}
 
 // The table index of a record number: its low 16 bits, signed. An index outside the table
 // is reported through the checked access (which closes the program) and gives -1, so that
@@ -50,9 +43,9 @@ int RecordIndex(const Table& table, std::int32_t number) {
 
 // The frames of one play of an effect: every frame's time in tenths of a second.
 std::int32_t EffectFrames(const cEdEffect& record) {
-    std::int64_t total = 0;
-    for (const cEdEffectFrame& frame : record.vecFrame) total += frame.nTime * kFramesPerTenth;
-    return HoldFrames(total);
+    std::int64_t tenths = 0;
+    for (const cEdEffectFrame& frame : record.vecFrame) tenths += frame.nTime;
+    return FramesOfTenthsHeld(tenths);
 }
 
 // Where a picture surface goes in DirectDraw: a scaled one that may not stretch from video
@@ -143,8 +136,7 @@ void CmdPicture(cActorBase& actor, const cEdCommand& cmd) {
     CalcDisplayPos(x, y, width, height, actor, cmd.vecParam[1], cmd.vecParam[2], cmd.vecParam[3],
                    cmd.vecParam[4], cmd.vecParam[5]);
     const std::int32_t duration = cmd.vecParam[8];
-    const std::int32_t frames =
-        cmd.vecParam[14] ? 1 : HoldFrames(std::int64_t{cmd.vecParam[9]} * kFramesPerTenth);
+    const std::int32_t frames = cmd.vecParam[14] ? 1 : FramesOfTenthsHeld(cmd.vecParam[9]);
     const std::int32_t wait = cmd.vecParam[10];
     picture->Set(static_cast<std::int16_t>(number), x, y, width, height, cmd.vecParam[11],
                  cmd.vecParam[6], scale, duration, frames, wait, byId, id);
