@@ -20,9 +20,6 @@ void SetCommandContext(cActorBase* actor, FlowInstance* flow, cCommandInstance* 
 
 namespace {
 
-// An item notice rises over this many frames.
-constexpr int kNoticeFrames = 30;
-
 // The innermost live guard (game thread only).
 CommandContextGuard* s_innermostGuard = nullptr;
 
@@ -78,16 +75,10 @@ void RunQueuedFlowChanges(cActorBase& actor) {
 
 void OpenItemMessage(cHeroActor& hero, int message, std::int16_t a, std::int16_t b) {
     if (!lpGame) return;
-    MessageSettings s;
-    s.nKind = MESSAGE_ICON;
+    MessageSettings s = RisingNotice(MESSAGE_ICON, hero.m_nSerial);
     s.nIconKind = message;
     s.nIconNumber = a;
     s.nIconSub = b;
-    s.nPosition = MESSAGE_ABOVE_HERO;
-    s.bFixedToScreen = 1;
-    s.nDurationKind = MESSAGE_FOR_TIME;
-    s.nTime = kNoticeFrames;
-    s.nAnchor = hero.m_nSerial;
     lpGame->AddMessage(s);
 }
 

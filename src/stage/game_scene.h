@@ -235,7 +235,6 @@ public:
     bool RemoveMessage(const MessageWindow* window);
     // Every window and every window surface.
     void ClearMessages();
-    void ClearMessageSurfaces();
     // Each lost window surface restored; the windows draw their texts again.
     bool RestoreMessages();
 

@@ -25,8 +25,6 @@
 namespace {
 
 constexpr int kIconSize = 16;
-// The icons rise over this many frames.
-constexpr int kIconFrames = 30;
 // The opening shows the window from this count of frames on.
 constexpr double kOpeningFrames = 10;
 constexpr int kAccessorySheet = 49;
@@ -51,8 +49,15 @@ void MeasureTextWidth(const char* text, std::int32_t* width, std::int32_t* heigh
     if (height) *height = Clamp32(std::int64_t{size.cy} + 2);
 }
 
-MessageWindow::MessageWindow(cGameScene& scene, const MessageSettings& settings) {
-    Open(scene, settings, 0);
+MessageSettings RisingNotice(std::int32_t kind, std::int32_t anchor) {
+    MessageSettings s;
+    s.nKind = kind;
+    s.nPosition = MESSAGE_ABOVE_HERO;
+    s.bFixedToScreen = 1;
+    s.nDurationKind = MESSAGE_FOR_TIME;
+    s.nTime = kMessageIconFrames;
+    s.nAnchor = anchor;
+    return s;
 }
 
 void MessageWindow::ExpandText(std::string& text) {
@@ -265,7 +270,7 @@ int MessageWindow::Update(cGameScene& scene, DDSURFACEDATA* target, int frozen) 
 }
 
 void MessageWindow::Draw(DDSURFACEDATA* target, int x, int y) {
-    const int rise = static_cast<int>((kIconFrames - std::int64_t{nRemaining}) >> 2);
+    const int rise = static_cast<int>((kMessageIconFrames - std::int64_t{nRemaining}) >> 2);
     switch (nKind) {
         case MESSAGE_TEXT:
             break;

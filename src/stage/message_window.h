@@ -66,6 +66,11 @@ struct MessageSettings {
     std::int32_t nId = 0;
 };
 
+// A notice over an actor (kinds MESSAGE_ICON and MESSAGE_EXTRA_LIFE): its mark rises above
+// the actor with serial number `anchor` for kMessageIconFrames, held on the screen.
+inline constexpr std::int32_t kMessageIconFrames = 30;
+MessageSettings RisingNotice(std::int32_t kind, std::int32_t anchor);
+
 // The size a text window needs: as Font16 draws the text (cells of its pitch, or its face's
 // extents line by line), plus 2 each way. Held at the int32 limit.
 void MeasureTextWidth(const char* text, std::int32_t* width, std::int32_t* height);
@@ -73,8 +78,6 @@ void MeasureTextWidth(const char* text, std::int32_t* width, std::int32_t* heigh
 class MessageWindow {
 public:
     MessageWindow() = default;
-    // Built and opened at once; the scene holds the surface of a text window.
-    MessageWindow(cGameScene& scene, const MessageSettings& settings);
     // The surface belongs to the scene's surface list; a copy would own it twice.
     MessageWindow(const MessageWindow&) = delete;
     MessageWindow& operator=(const MessageWindow&) = delete;

@@ -40,16 +40,8 @@ bool cGameScene::RemoveMessage(const MessageWindow* window) {
 }
 
 void cGameScene::ClearMessages() {
+    // The windows go first: none may point into the surface lists released after them.
     m_listMessage.clear();
-    ClearMessageSurfaces();
-}
-
-void cGameScene::ClearMessageSurfaces() {
-    // The windows left (none after ClearMessages) lose their surfaces with the lists.
-    for (MessageWindow& window : m_listMessage) {
-        window.lpSD = nullptr;
-        window.lpDef = nullptr;
-    }
     DDReleaseSurfaceList(m_listMsgSurface);
     m_listMsgSurface.clear();
     m_listMsgDef.clear();

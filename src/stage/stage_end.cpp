@@ -33,7 +33,6 @@ constexpr int kSeRankingEntry = 16;
 constexpr std::int32_t kMaxLives = 99;
 constexpr int kRankValueCount = 5;
 // Frames the extra-life notice stays.
-constexpr std::int32_t kExtraLifeFrames = 30;
 
 std::int32_t Saturate(std::int64_t value) {
     constexpr std::int64_t lo = std::numeric_limits<std::int32_t>::min();
@@ -142,16 +141,11 @@ void GiveStageTotals(cGameScene& scene) {
         ++p.m_nLives;
         PlaySystemSe(kSeExtraLife);
         // The extra-life mark rises over the hero while the play stands still.
-        MessageSettings notice;
-        notice.nKind = MESSAGE_EXTRA_LIFE;
-        notice.nPosition = MESSAGE_ABOVE_HERO;
-        notice.bFixedToScreen = 1;
-        notice.nDurationKind = MESSAGE_FOR_TIME;
-        notice.nTime = kExtraLifeFrames;
+        MessageSettings notice =
+            RisingNotice(MESSAGE_EXTRA_LIFE, Player.Empty() ? 0 : Player[0].m_nSerial);
         notice.bWait = 1;
-        notice.nAnchor = Player.Empty() ? 0 : Player[0].m_nSerial;
         const MessageWindow* window = scene.AddMessage(notice);
-        scene.m_WaitControl.Set(WAIT_EXTRA_LIFE, 0, kExtraLifeFrames, 0);
+        scene.m_WaitControl.Set(WAIT_EXTRA_LIFE, 0, kMessageIconFrames, 0);
         RunPauseThread(scene, 1);
         scene.RemoveMessage(window);
         if (scene.m_bCloseRequest) {

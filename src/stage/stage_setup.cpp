@@ -264,14 +264,13 @@ void cGameScene::SetStage(int restart, int fresh) {
         m_bRemoveOutsideBlockChara = EdStageWork.AreaLimit[1].Applies() ? 1 : 0;
         m_bRemoveOutsideItem = EdStageWork.AreaLimit[2].Applies() ? 1 : 0;
 
-        m_listMessage.clear();
+        ClearMessages();
         m_listEffect.clear();
         m_ScreenColor.Reset();
         m_ScreenEffect.nNumber = 0;
         ClearPictures();
         // Each attempt starts with a wait that is not done.
         m_WaitControl.m_bDone = 0;
-        ClearMessageSurfaces();
 
         BuildHitTicks(m_vecHitTicks, b, EdStageWork.nHitFrequency);
 

@@ -122,7 +122,6 @@ TEST_F(StateLogTest, HashChangesWithEveryCoveredValueAndOnlyWithThose) {
         {"the ticks", [](cGameScene& s) { s.m_nTickTotal = 10; }},
         {"the random state", [](cGameScene&) { plat::rand(); }},
         {"a game wait's entry", [](cGameScene& s) { s.m_listMessage.emplace_back(); }},
-        {"a window's text", [](cGameScene& s) { s.m_listMessage.emplace_back().strText = "a"; }},
         {"a wait's frames left", [](cGameScene& s) { s.m_WaitControl.m_nFrames = -1; }},
         {"a wait's kind", [](cGameScene& s) { s.m_WaitControl.m_nKind = WAIT_MESSAGE; }},
     };
@@ -133,16 +132,21 @@ TEST_F(StateLogTest, HashChangesWithEveryCoveredValueAndOnlyWithThose) {
         EXPECT_NE(HashPlayState(scene), base) << c.what;
     }
 
-    // A window is followed through its time, its place and its opening.
+    // A window is followed through its kind, text, size, time, place and opening.
     ResetState();
     MessageWindow& window = scene.m_listMessage.emplace_back();
     const std::uint64_t withWindow = HashPlayState(scene);
-    for (std::int32_t MessageWindow::*field : {&MessageWindow::nRemaining, &MessageWindow::nLastX,
-                                               &MessageWindow::nLastY, &MessageWindow::nId}) {
+    for (std::int32_t MessageWindow::*field :
+         {&MessageWindow::nKind, &MessageWindow::nPosition, &MessageWindow::nWidth,
+          &MessageWindow::nHeight, &MessageWindow::nRemaining, &MessageWindow::nLastX,
+          &MessageWindow::nLastY, &MessageWindow::bManagedById, &MessageWindow::nId}) {
         window.*field = 7;
         EXPECT_NE(HashPlayState(scene), withWindow);
         window.*field = 0;
     }
+    window.strText = "a";
+    EXPECT_NE(HashPlayState(scene), withWindow);
+    window.strText.clear();
     window.dOpening = 1;
     EXPECT_NE(HashPlayState(scene), withWindow);
 
