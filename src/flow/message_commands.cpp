@@ -66,22 +66,13 @@ void CmdMessage(cActorBase& actor, const cEdCommand& cmd, int chained) {
 
     // The window that takes the message: one found by its ID (opened again in place), or a
     // new one at the end.
+    // (A window opened again keeps its surface when its new text measures the same.)
     MessageWindow* window = nullptr;
-    int reuse = 0;
     if (byId) {
         window = FindById(scene, cmd.vecParam[13]);
         if (window && close) {
             scene.RemoveMessage(window);
             return;
-        }
-        if (window) {
-            std::string text = cmd.strText;
-            if (cmd.vecParam[9]) MessageWindow::ExpandText(text);
-            std::int32_t w = 0, h = 0;
-            MeasureTextWidth(text.c_str(), &w, &h);
-            // The same size keeps the surface; another one gets a new surface in place.
-            reuse = w == window->nWidth && h == window->nHeight ? 1 : 0;
-            if (!reuse) window->ReleaseSurface(scene);
         }
     }
     if (close && !window) return;
@@ -108,7 +99,7 @@ void CmdMessage(cActorBase& actor, const cEdCommand& cmd, int chained) {
     s.nAnchor = AnchorOf(actor, s.nPosition);
     s.bChained = chained;
     if (window) {
-        if (!window->Open(scene, s, reuse)) {
+        if (!window->Open(scene, s)) {
             scene.RemoveMessage(window);
             return;
         }

@@ -73,7 +73,7 @@ void MessageWindow::ExpandText(std::string& text) {
     });
 }
 
-bool MessageWindow::Open(cGameScene& scene, const MessageSettings& s, int reuse) {
+bool MessageWindow::Open(cGameScene& scene, const MessageSettings& s) {
     nKind = s.nKind;
     strText = s.strText;
     strSource = s.strText;
@@ -104,16 +104,20 @@ bool MessageWindow::Open(cGameScene& scene, const MessageSettings& s, int reuse)
     dOpening = 0;
 
     if (bExpand) ExpandText(strText);
-    if (nKind == MESSAGE_TEXT) {
-        MeasureTextWidth(strText.c_str(), &nWidth, &nHeight);
-    } else if (nKind == MESSAGE_ICON || nKind == MESSAGE_EXTRA_LIFE) {
-        nWidth = nHeight = kIconSize;
-    } else {
-        nWidth = nHeight = 0;
-    }
     bOpening = nDurationKind == MESSAGE_UNTIL_KEY && s.bChained == 0 ? 1 : 0;
-    if (nKind != MESSAGE_TEXT) return true;
-    if (!reuse || !lpSD) {
+    if (nKind == MESSAGE_TEXT) {
+        std::int32_t width = 0, height = 0;
+        MeasureTextWidth(strText.c_str(), &width, &height);
+        return RenderInSurfaceOf(scene, width, height);
+    }
+    nWidth = nHeight = nKind == MESSAGE_ICON || nKind == MESSAGE_EXTRA_LIFE ? kIconSize : 0;
+    return true;
+}
+
+bool MessageWindow::RenderInSurfaceOf(cGameScene& scene, std::int32_t width, std::int32_t height) {
+    if (!lpSD || width != nWidth || height != nHeight) {
+        nWidth = width;
+        nHeight = height;
         ReleaseSurface(scene);
         if (!CreateSurface(scene)) return false;
     }
@@ -162,15 +166,9 @@ void MessageWindow::Refresh(cGameScene& scene) {
     ExpandText(text);
     if (text == strText) return;
     strText = std::move(text);
-    std::int32_t w = 0, h = 0;
-    MeasureTextWidth(strText.c_str(), &w, &h);
-    if (w != nWidth || h != nHeight || !lpSD) {
-        nWidth = w;
-        nHeight = h;
-        ReleaseSurface(scene);
-        if (!CreateSurface(scene)) return;
-    }
-    RenderText(lpSD);
+    std::int32_t width = 0, height = 0;
+    MeasureTextWidth(strText.c_str(), &width, &height);
+    RenderInSurfaceOf(scene, width, height);
 }
 
 bool MessageWindow::Place(cGameScene& scene, int* outX, int* outY) const {

@@ -82,10 +82,11 @@ public:
     MessageWindow(const MessageWindow&) = delete;
     MessageWindow& operator=(const MessageWindow&) = delete;
 
-    // Takes the settings, expands and measures the text and, for a text window, makes its
-    // surface (unless `reuse` keeps the present one) and renders the text. False when the
-    // surface could not be made (WM_CLOSE is posted; the window shows nothing).
-    bool Open(cGameScene& scene, const MessageSettings& settings, int reuse);
+    // Takes the settings, expands and measures the text and, for a text window, renders the
+    // text into its surface: the present one when the text measures as the window did (a
+    // window opened again in place), else a new one. False when the surface could not be
+    // made (WM_CLOSE is posted; the window shows nothing).
+    bool Open(cGameScene& scene, const MessageSettings& settings);
     // The text's codes replaced by the variables of the running progress and stage.
     static void ExpandText(std::string& text);
     // A surface of the window's size on the scene's message surfaces, kept by the window.
@@ -139,5 +140,8 @@ private:
     bool Place(cGameScene& scene, int* x, int* y) const;
     // The text again from its source when the refresh is due; a new size, a new surface.
     void Refresh(cGameScene& scene);
+    // The text rendered into a surface of `width` x `height`: the present one when it has
+    // that size, else a new one. False when a surface could not be made.
+    bool RenderInSurfaceOf(cGameScene& scene, std::int32_t width, std::int32_t height);
     void Draw(DDSURFACEDATA* target, int x, int y);
 };

@@ -18,7 +18,7 @@ void cGameScene::DrawMessages(DDSURFACEDATA* target, int frozen) {
 
 MessageWindow* cGameScene::AddMessage(const MessageSettings& settings) {
     MessageWindow& window = m_listMessage.emplace_back();
-    if (window.Open(*this, settings, 0)) return &window;
+    if (window.Open(*this, settings)) return &window;
     EraseMessage(std::prev(m_listMessage.end()));
     return nullptr;
 }
