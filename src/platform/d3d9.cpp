@@ -467,7 +467,6 @@ struct TriangleRow {
     const StageShader* shader;
     bool modulated;  // the stage is `modulation` (else the shader works it out)
     Modulation modulation;
-    bool asItIs;  // the texel is the colour and its alpha the coverage
     bool blend;
     DWORD srcBlend, dstBlend;
 };
@@ -503,17 +502,9 @@ void DrawTriangleRowOf(const TriangleRow& t, std::uint8_t* pixels, int lo, int h
             ToArgb<kTexture>(t.texels + t.texelPitch * static_cast<std::size_t>(ty) +
                              static_cast<std::size_t>(tx) * kTexelBytes);
         std::uint8_t* d = pixels + static_cast<std::size_t>(px) * kTargetBytes;
-        if (t.asItIs && (!t.blend || texel >> 24 == 0xFF)) {
-            StoreArgb<kTarget>(d, texel);
-            continue;
-        }
-        if (t.asItIs && texel >> 24 == 0) {
-            // The target stays; an X8R8G8B8 one reads and writes its unused byte as opaque.
-            if constexpr (kTarget == D3DFMT_X8R8G8B8) StoreArgb<kTarget>(d, ToArgb<kTarget>(d));
-            continue;
-        }
         // A texel modulated by white is itself; under the standard blend an opaque colour is
-        // stored and a transparent one leaves the pixel, as the arithmetic gives them.
+        // stored and a transparent one leaves the pixel (an X8R8G8B8 one read and written with
+        // its unused byte as opaque), as the arithmetic gives them.
         const std::uint32_t s = white         ? texel | t.modulation.fill
                                 : t.modulated ? Modulate(texel, t.modulation)
                                               : t.shader->Shade(t.diffuse, texel);
@@ -1047,10 +1038,11 @@ void DrawUnscaledQuad(SpriteRows& q, const SoftSurface* summary, int firstRow, i
     ChosenRowLoops().Draw(q);
 }
 
-// The vector with its lanes in the opposite order.
+// The vector's lanes put in the opposite order (by reference: a wide vector passed by value
+// would depend on the calling convention of the instruction set).
 template <typename Vector, std::size_t... Lane>
-Vector ReverseLanes(Vector v, std::index_sequence<Lane...>) {
-    return __builtin_shufflevector(v, v, (sizeof...(Lane) - 1 - Lane)...);
+void ReverseLanes(Vector& v, std::index_sequence<Lane...>) {
+    v = __builtin_shufflevector(v, v, (sizeof...(Lane) - 1 - Lane)...);
 }
 
 // rows rows of n texels (wide: 4 bytes each, else 2) from `from` on, each turned round,
@@ -1066,7 +1058,7 @@ void ReverseRowsOf(std::uint8_t* to, std::size_t toPitch, const std::uint8_t* fr
         for (; k + kLanes <= n; k += kLanes) {
             Vector v;
             std::memcpy(&v, in + (n - k - kLanes), sizeof v);
-            v = ReverseLanes(v, std::make_index_sequence<kLanes>{});
+            ReverseLanes(v, std::make_index_sequence<kLanes>{});
             std::memcpy(out + k, &v, sizeof v);
         }
         for (; k < n; ++k) out[k] = in[n - 1 - k];
@@ -2186,7 +2178,6 @@ void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v, SoftSurface& rt) {
             row.modulated = ModulationOf(shader.colorOp, shader.carg1, shader.carg2, shader.alphaOp,
                                          shader.aarg1, shader.aarg2, p[0].color, shader.factor,
                                          &row.modulation);
-            row.asItIs = asItIs;
             row.blend = blend;
             row.srcBlend = srcBlend;
             row.dstBlend = dstBlend;
@@ -2227,6 +2218,7 @@ void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v, SoftSurface& rt) {
             *to = hi;
         };
         if (rows && TriangleRowFormats(rt.Format(), tex->Format())) {
+            lastQuadPath_ = QuadPath::TriangleRows;
             // Blocks of a few rows by a few dozen columns: a turned picture is read across its
             // rows, and a block reads a small patch of it while it is in the cache. (Each pixel
             // is written once and the texture is not the target: the order is free.)
