@@ -208,7 +208,8 @@ public:
         Textured,
         Modulated,
         General,
-        Triangles
+        Triangles,
+        TriangleRows  // triangles a row at a time with the formats fixed
     };
     QuadPath LastQuadPath() const { return lastQuadPath_; }
     // The pixels of the current render target (the utility library's font draws into it);

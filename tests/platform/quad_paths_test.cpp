@@ -866,7 +866,7 @@ TEST_F(TriangleQuads, RectanglesGiveTheRectanglePixels) {
                     const D3DTLVERTEX q[4] = {tl, otherDiagonal ? tr : bl, otherDiagonal ? bl : tr,
                                               br};
                     PaintTargets(static_cast<std::uint32_t>(c.l * 8 + c.t));
-                    EXPECT_EQ(DrawStrip(q, true), Path::Triangles);
+                    EXPECT_EQ(DrawStrip(q, true), Path::TriangleRows);
                     const D3DCOLOR flat[4] = {d, d, d, d};
                     EXPECT_EQ(Draw(true, c.l, c.t, c.r, c.b, u0, u1, flat, v0, v1), Path::General);
                     EXPECT_EQ(Differences(), 0)
@@ -894,7 +894,7 @@ TEST_F(TriangleQuads, AQuarterTurnTurnsTheTexels) {
                               {16.5f, 2.5f, 0, 1, w, 0, 1},
                               {20.5f, 10.5f, 0, 1, w, 1, 0},
                               {16.5f, 10.5f, 0, 1, w, 1, 1}};
-    EXPECT_EQ(DrawStrip(q, false), Path::Triangles);
+    EXPECT_EQ(DrawStrip(q, false), Path::TriangleRows);
     int drawn = 0;
     for (int y = 0; y < kH; ++y) {
         for (int x = 0; x < kW; ++x) {
@@ -946,7 +946,6 @@ TEST_F(TriangleQuads, TurnedSquaresTileWithoutGapsOrOverlaps) {
             EXPECT_EQ(fast->Pixels().Pixel(x, y), 0x01010101u) << x << ',' << y;
 }
 
-// Vertices with infinities or beyond any target draw nothing and do not hang.
 // Turned pictures (the rotated screen, rotated characters) drawn a row at a time with the
 // formats fixed give the pixels of the general path, over a table of angles, stage set-ups
 // (the texel as it is, tinted, under the vertex alpha, added, one colour), blends, formats and
@@ -1014,7 +1013,7 @@ TEST_F(TriangleQuads, TurnedQuadsGiveThePixelsOfTheGeneralPath) {
                                                (k % 2 ? t.t1 : t.t0) / 32};
                         }
                         PaintTargets(d + static_cast<std::uint32_t>(t.angle * 100));
-                        ASSERT_EQ(DrawVertices(false, q), Path::Triangles);
+                        ASSERT_EQ(DrawVertices(false, q), Path::TriangleRows);
                         ASSERT_EQ(DrawVertices(true, q), Path::Triangles);
                         ASSERT_EQ(Differences(), 0)
                             << st.name << " onto " << f.target << " from " << f.texture << " blend "
@@ -1027,6 +1026,7 @@ TEST_F(TriangleQuads, TurnedQuadsGiveThePixelsOfTheGeneralPath) {
     }
 }
 
+// Vertices with infinities or beyond any target draw nothing and do not hang.
 TEST_F(TriangleQuads, HostileVerticesDrawNothing) {
     Make(D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, 8, 8);
     PaintTargets(4);
