@@ -770,39 +770,46 @@ TEST(ConstantBlend, TablesGiveBlendPixelForEveryPixel) {
 }
 
 // The presenter's conversion of a row to A8R8G8B8 against PixelToArgb: every 16-bit value, and
-// rows of every length around the vector width at every alignment.
+// rows of every length around the vector widths at every alignment, with the widest vectors
+// the processor has and with the baseline ones.
 TEST(FrameConversion, RowsConvertAsEachPixelDoes) {
-    for (const D3DFORMAT format :
-         {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}) {
-        const int bytes = BytesPerPixel(format);
-        const int count = 65536 + 19;
-        std::vector<std::uint8_t> src(static_cast<std::size_t>(count + 8) * bytes);
-        std::uint32_t seed = 1;
-        for (int i = 0; i < count + 8; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            const std::uint32_t v = bytes == 2 ? static_cast<std::uint32_t>(i) & 0xFFFF
-                                               : seed ^ static_cast<std::uint32_t>(i) << 20;
-            WritePixel(src.data() + static_cast<std::size_t>(i) * bytes, bytes, v);
-        }
-        for (const int offset : {0, 1, 3}) {
-            for (const int n : {0, 1, 7, 8, 9, 15, 16, 17, count}) {
-                std::vector<std::uint32_t> dst(static_cast<std::size_t>(n) + 1, 0x5A5A5A5Au);
-                const std::uint8_t* from = src.data() + static_cast<std::size_t>(offset) * bytes;
-                ConvertRowToArgb(format, from, dst.data(), n, nullptr);
-                int wrong = 0;
-                for (int i = 0; i < n; ++i) {
-                    const std::uint32_t want = PixelToArgb(
-                        format, ReadPixel(from + static_cast<std::size_t>(i) * bytes, bytes),
-                        nullptr);
-                    if (dst[i] != want && wrong++ < 3)
-                        ADD_FAILURE()
-                            << "format " << format << " offset " << offset << " count " << n
-                            << " pixel " << i << ": " << std::hex << dst[i] << " != " << want;
+    struct Restore {
+        ~Restore() { UseBaselineFrameConversion(false); }
+    } restore;
+    for (const bool baseline : {false, true})
+        for (const D3DFORMAT format :
+             {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}) {
+            const int bytes = BytesPerPixel(format);
+            const int count = 65536 + 19;
+            std::vector<std::uint8_t> src(static_cast<std::size_t>(count + 8) * bytes);
+            std::uint32_t seed = 1;
+            for (int i = 0; i < count + 8; ++i) {
+                seed = seed * 1103515245u + 12345u;
+                const std::uint32_t v = bytes == 2 ? static_cast<std::uint32_t>(i) & 0xFFFF
+                                                   : seed ^ static_cast<std::uint32_t>(i) << 20;
+                WritePixel(src.data() + static_cast<std::size_t>(i) * bytes, bytes, v);
+            }
+            for (const int offset : {0, 1, 3}) {
+                for (const int n : {0, 1, 7, 8, 9, 15, 16, 17, 31, 33, count}) {
+                    std::vector<std::uint32_t> dst(static_cast<std::size_t>(n) + 1, 0x5A5A5A5Au);
+                    const std::uint8_t* from =
+                        src.data() + static_cast<std::size_t>(offset) * bytes;
+                    UseBaselineFrameConversion(baseline);
+                    ConvertRowToArgb(format, from, dst.data(), n, nullptr);
+                    int wrong = 0;
+                    for (int i = 0; i < n; ++i) {
+                        const std::uint32_t want = PixelToArgb(
+                            format, ReadPixel(from + static_cast<std::size_t>(i) * bytes, bytes),
+                            nullptr);
+                        if (dst[i] != want && wrong++ < 3)
+                            ADD_FAILURE() << (baseline ? "baseline " : "") << "format " << format
+                                          << " offset " << offset << " count " << n << " pixel "
+                                          << i << ": " << std::hex << dst[i] << " != " << want;
+                    }
+                    EXPECT_EQ(dst[n], 0x5A5A5A5Au) << "written past the row";
                 }
-                EXPECT_EQ(dst[n], 0x5A5A5A5Au) << "written past the row";
             }
         }
-    }
 }
 
 // Quads that are not axis-aligned rectangles (rotated pictures) are drawn as the two
