@@ -1038,27 +1038,24 @@ void DrawUnscaledQuad(SpriteRows& q, const SoftSurface* summary, int firstRow, i
     ChosenRowLoops().Draw(q);
 }
 
-// The vector's lanes put in the opposite order (by reference: a wide vector passed by value
-// would depend on the calling convention of the instruction set).
-template <typename Vector, std::size_t... Lane>
-void ReverseLanes(Vector& v, std::index_sequence<Lane...>) {
-    v = __builtin_shufflevector(v, v, (sizeof...(Lane) - 1 - Lane)...);
-}
-
 // rows rows of n texels (wide: 4 bytes each, else 2) from `from` on, each turned round,
-// into `to`: a vector of texels at a time, its lanes reversed.
-template <typename Texel, typename Vector>
+// into `to`: four bytes of texels at a time, the baseline's 16-byte vectors (this is not one
+// of the loops compiled twice, and a wider vector would be taken apart through memory). The
+// 32-bit lanes are reversed; 16-bit texels then also swap within their lane (a shuffle of
+// 16-bit lanes is compiled lane by lane).
+template <typename Texel>
 void ReverseRowsOf(std::uint8_t* to, std::size_t toPitch, const std::uint8_t* from,
                    std::size_t fromPitch, int n, int rows) {
-    constexpr int kLanes = sizeof(Vector) / sizeof(Texel);
+    constexpr int kLanes = sizeof(Wide4) / sizeof(Texel);
     for (int row = 0; row < rows; ++row, to += toPitch, from += fromPitch) {
         auto* out = reinterpret_cast<Texel*>(to);
         const auto* in = reinterpret_cast<const Texel*>(from);
         int k = 0;
         for (; k + kLanes <= n; k += kLanes) {
-            Vector v;
+            Wide4 v;
             std::memcpy(&v, in + (n - k - kLanes), sizeof v);
-            ReverseLanes(v, std::make_index_sequence<kLanes>{});
+            v = __builtin_shufflevector(v, v, 3, 2, 1, 0);
+            if constexpr (sizeof(Texel) == 2) v = v << 16 | v >> 16;
             std::memcpy(out + k, &v, sizeof v);
         }
         for (; k < n; ++k) out[k] = in[n - 1 - k];
@@ -1068,9 +1065,9 @@ void ReverseRowsOf(std::uint8_t* to, std::size_t toPitch, const std::uint8_t* fr
 void ReverseRows(std::uint8_t* to, std::size_t toPitch, const std::uint8_t* from,
                  std::size_t fromPitch, int n, int rows, bool wide) {
     if (wide)
-        ReverseRowsOf<std::uint32_t, Wide8>(to, toPitch, from, fromPitch, n, rows);
+        ReverseRowsOf<std::uint32_t>(to, toPitch, from, fromPitch, n, rows);
     else
-        ReverseRowsOf<std::uint16_t, Narrow16>(to, toPitch, from, fromPitch, n, rows);
+        ReverseRowsOf<std::uint16_t>(to, toPitch, from, fromPitch, n, rows);
 }
 
 // Columns in order, rows not (a quad stretched down the texture): a row at a time. q.texels

@@ -8,6 +8,7 @@
 namespace plat {
 
 typedef std::uint32_t Wide8 __attribute__((vector_size(32)));  // eight 32-bit pixels
+typedef std::uint32_t Wide4 __attribute__((vector_size(16)));  // four 32-bit pixels
 typedef std::int32_t SignedWide8 __attribute__((vector_size(32)));
 typedef std::uint16_t Half8 __attribute__((vector_size(16)));     // eight 16-bit pixels
 typedef std::uint16_t Narrow16 __attribute__((vector_size(32)));  // sixteen 16-bit pixels
