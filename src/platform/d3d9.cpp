@@ -15,6 +15,7 @@
 #include "platform/presenter.h"
 #include "platform/seams.h"
 #include "platform/trunc.h"
+#include "platform/vector_loops.h"
 
 namespace plat {
 namespace {
@@ -976,16 +977,8 @@ struct RowLoops {
 constexpr RowLoops kBaselineRowLoops{DrawWideRowsBaseline, DrawNarrowRowsBaseline};
 constexpr RowLoops kAvx2RowLoops{DrawWideRowsAvx2, DrawNarrowRowsAvx2};
 
-std::atomic<bool> baselineRowLoops{false};
-
-// The loops the processor runs best, chosen at the first quad, or the baseline ones when
-// a test asks for them.
 const RowLoops& ChosenRowLoops() {
-    static const RowLoops* const best = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") ? &kAvx2RowLoops : &kBaselineRowLoops;
-    }();
-    return baselineRowLoops.load(std::memory_order_relaxed) ? kBaselineRowLoops : *best;
+    return UseAvx2Loops() ? kAvx2RowLoops : kBaselineRowLoops;
 }
 
 // The three ways a sprite quad reads its texture; `q` holds all but where its rows start.
@@ -1885,7 +1878,7 @@ bool IDirect3DDevice9::DrawModulatedQuad(SoftSurface& rt, int x0, int y0, int x1
     q.texels = tex.Bits() + static_cast<std::size_t>(first) * tex.BytesPerPixel();
     q.target = rt.Bits() + q.targetPitch * static_cast<std::size_t>(y0) +
                static_cast<std::size_t>(x0) * rt.BytesPerPixel();
-    return DrawModulatedRows(q, &ChosenRowLoops() == &kAvx2RowLoops);
+    return DrawModulatedRows(q, UseAvx2Loops());
 }
 
 void IDirect3DDevice9::DrawQuad(const D3DTLVERTEX* v, SoftSurface& rt) {
@@ -2376,10 +2369,6 @@ void UseGeneralQuadPath(bool general) {
 
 void UseTriangleQuadPath(bool triangles) {
     triangleQuadPath.store(triangles, std::memory_order_relaxed);
-}
-
-void UseBaselineSpriteLoops(bool baseline) {
-    baselineRowLoops.store(baseline, std::memory_order_relaxed);
 }
 
 const char* DisplayDriverDdiVersion() {

@@ -311,10 +311,6 @@ void UseGeneralQuadPath(bool general);
 // the way a rotated quad is drawn, or by the rectangle paths (false).
 void UseTriangleQuadPath(bool triangles);
 
-// Tests: sprite rows are drawn by the loops built for the baseline instruction set even on a
-// processor with wider vectors (true), or by the processor's best again (false).
-void UseBaselineSpriteLoops(bool baseline);
-
 // The version text the display driver reports for its interface ("9", or "8" with
 // K4_FAIL=d3d_ddi_version: a driver older than the program needs).
 const char* DisplayDriverDdiVersion();

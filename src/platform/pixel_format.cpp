@@ -1,6 +1,6 @@
 #include "platform/pixel_format.h"
 
-#include <atomic>
+#include "platform/vector_loops.h"
 
 namespace plat {
 
@@ -187,17 +187,9 @@ __attribute__((target("avx2"))) void NarrowRowAvx2(const std::uint8_t* src, std:
     NarrowRowToArgb<FullLanes, kFormat>(src, dst, count);
 }
 
-std::atomic<bool> baselineFrameConversion{false};
-
-// The processor is asked once; the arithmetic is the same integer one on both.
 template <D3DFORMAT kFormat>
 NarrowRowLoop ChosenNarrowRow() {
-    static const NarrowRowLoop best = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") ? NarrowRowAvx2<kFormat> : NarrowRowBaseline<kFormat>;
-    }();
-    return baselineFrameConversion.load(std::memory_order_relaxed) ? NarrowRowBaseline<kFormat>
-                                                                   : best;
+    return UseAvx2Loops() ? NarrowRowAvx2<kFormat> : NarrowRowBaseline<kFormat>;
 }
 
 }  // namespace
@@ -227,10 +219,6 @@ void ConvertRowToArgb(D3DFORMAT format, const std::uint8_t* src, std::uint32_t* 
             break;
         }
     }
-}
-
-void UseBaselineFrameConversion(bool baseline) {
-    baselineFrameConversion.store(baseline, std::memory_order_relaxed);
 }
 
 }  // namespace plat

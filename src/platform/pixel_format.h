@@ -97,8 +97,4 @@ inline void WritePixel(std::uint8_t* p, int bytes, std::uint32_t v) {
 void ConvertRowToArgb(D3DFORMAT format, const std::uint8_t* src, std::uint32_t* dst, int count,
                       const std::uint32_t* paletteArgb);
 
-// Test seam: convert 16-bit rows with the baseline instruction set even where a wider one
-// is there, so that both are held to the same pixels.
-void UseBaselineFrameConversion(bool baseline);
-
 }  // namespace plat

@@ -41,6 +41,7 @@
 #include "platform/messages.h"
 #include "platform/presenter.h"
 #include "platform/script_state.h"
+#include "platform/vector_loops.h"
 
 namespace plat {
 
@@ -55,7 +56,7 @@ void ResetPlatformState() {
     SetMainWindow(nullptr);
     EndClosingForTests();
     ClearPathCache();
-    UseBaselineSpriteLoops(false);
+    UseBaselineLoops(false);
     CloseAudio();
 }
 

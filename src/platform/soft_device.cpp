@@ -3,9 +3,10 @@
 #include <immintrin.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <new>
+
+#include "platform/vector_loops.h"
 
 namespace plat {
 namespace {
@@ -374,17 +375,9 @@ __attribute__((target("avx2"))) void CopyUnscaledRowsAvx2(const UnscaledRows<Pix
         CopyUnscaledRows<Pixel, 32, 0>(c);
 }
 
-std::atomic<bool> baselineKeyedRows{false};
-
 template <class Pixel>
 UnscaledRowsLoop<Pixel> ChosenUnscaledRows() {
-    static const UnscaledRowsLoop<Pixel> best = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") ? CopyUnscaledRowsAvx2<Pixel>
-                                              : CopyUnscaledRowsBaseline<Pixel>;
-    }();
-    return baselineKeyedRows.load(std::memory_order_relaxed) ? CopyUnscaledRowsBaseline<Pixel>
-                                                             : best;
+    return UseAvx2Loops() ? CopyUnscaledRowsAvx2<Pixel> : CopyUnscaledRowsBaseline<Pixel>;
 }
 
 // CopyPixels for one pixel size: the loops the blits of every frame run, typed so that the
@@ -442,10 +435,6 @@ void CopyTyped(SoftSurface& dst, const RECT& dr, const SoftSurface& src, const R
 }
 
 }  // namespace
-
-void UseBaselineKeyedRows(bool baseline) {
-    baselineKeyedRows.store(baseline, std::memory_order_relaxed);
-}
 
 void CopyPixels(SoftSurface& dst, const RECT& dr, const SoftSurface& src, const RECT& sr,
                 const std::uint32_t* key) {

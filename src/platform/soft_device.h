@@ -153,11 +153,6 @@ void FillPixels(SoftSurface& dst, const RECT& r, std::uint32_t pixel);
 void CopyPixels(SoftSurface& dst, const RECT& dstRect, const SoftSurface& src, const RECT& srcRect,
                 const std::uint32_t* key);
 
-// Tests: the rows of unscaled copies, keyed or not, go 16 bytes at a time, as on the baseline
-// instruction set, even on a processor with wider vectors (true), or as the processor does
-// best (false).
-void UseBaselineKeyedRows(bool baseline);
-
 // The same pixels at the same place (surfaces of equal size and format).
 void CopyWholeSurface(SoftSurface& dst, const SoftSurface& src);
 

@@ -16,6 +16,7 @@
 #include "platform/platform_state.h"
 #include "platform/presenter.h"
 #include "platform/seams.h"
+#include "platform/vector_loops.h"
 
 namespace {
 
@@ -452,7 +453,7 @@ TEST_F(SpriteRows, EveryKindOfRowGivesThePixelsOfTheGeneralPath) {
                           {2, 1, 30, 10, true},   {-3, 1, 19, 0, true},  {3, 1, 40, 40, false},
                           {1, 1, 33, 50, false},  {0, 1, 5, 32, false}};
     for (const bool baseline : {false, true}) {
-        UseBaselineSpriteLoops(baseline);
+        UseBaselineLoops(baseline);
         for (const Formats& f : formats) {
             for (const int width : {64, 37}) {
                 SCOPED_TRACE(testing::Message()
@@ -517,7 +518,7 @@ TEST_F(SpriteRows, ATextureDrawnOntoItselfReadsAsTheGeneralPathDoes) {
     };
     const Shift shifts[] = {{1, 0}, {5, 0}, {15, 0}, {17, 0}, {-1, 0}, {0, 1}, {3, 2}};
     for (const bool baseline : {false, true}) {
-        UseBaselineSpriteLoops(baseline);
+        UseBaselineLoops(baseline);
         for (const D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_A1R5G5B5}) {
             SCOPED_TRACE(testing::Message() << "baseline " << baseline << " format " << format);
             Make({format, format}, 8);

@@ -23,6 +23,7 @@
 #include "platform/platform_state.h"
 #include "platform/seams.h"
 #include "platform/soft_device.h"
+#include "platform/vector_loops.h"
 
 namespace {
 
@@ -204,7 +205,7 @@ TEST_F(QuadPaths, EveryFasterWayGivesThePixelsOfTheGeneralPath) {
                                {D3DFMT_R5G6B5, D3DFMT_X8R8G8B8}};
     int oneColourQuads = 0, spriteQuads = 0, texturedQuads = 0, modulatedQuads = 0;
     for (const bool baseline : {false, true}) {
-        UseBaselineSpriteLoops(baseline);
+        UseBaselineLoops(baseline);
         for (const Formats& f : formats) {
             Make(f.target, f.texture, 64, 32);
             for (const Stage& s : stages) {
@@ -327,7 +328,7 @@ TEST_F(QuadPaths, WholeTexelQuadsSkipTheSetUpAndGiveTheSamePixels) {
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     for (const bool baseline : {false, true}) {
-        UseBaselineSpriteLoops(baseline);
+        UseBaselineLoops(baseline);
         for (const Formats& f : formats) {
             Make(f.target, f.texture, 64, 32);
             for (const bool vertexAlpha : {false, true}) {
@@ -353,7 +354,7 @@ TEST_F(QuadPaths, WholeTexelQuadsSkipTheSetUpAndGiveTheSamePixels) {
             }
         }
     }
-    UseBaselineSpriteLoops(false);
+    UseBaselineLoops(false);
 }
 
 // A quad handed to the device with its vertices and its target (the drawing layer's single
@@ -390,7 +391,7 @@ TEST_F(QuadPaths, QuadsHandedOverWithTheirTargetDrawAsDrawPrimitiveDoes) {
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     for (const bool baseline : {false, true}) {
-        UseBaselineSpriteLoops(baseline);
+        UseBaselineLoops(baseline);
         for (const Formats& f : formats) {
             Make(f.target, f.texture, 64, 32);
             for (const Setup& st : setups) {
@@ -442,7 +443,7 @@ TEST_F(QuadPaths, QuadsHandedOverWithTheirTargetDrawAsDrawPrimitiveDoes) {
             }
         }
     }
-    UseBaselineSpriteLoops(false);
+    UseBaselineLoops(false);
     EXPECT_GT(modulated, 0);
 }
 
@@ -496,7 +497,7 @@ TEST_F(QuadPaths, SpritesHandedOverAsRectanglesDrawAsTheirVerticesDo) {
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     int drawn = 0, drawnMirrored = 0;
     for (const bool baseline : {false, true}) {
-        UseBaselineSpriteLoops(baseline);
+        UseBaselineLoops(baseline);
         for (const Formats& f : formats) {
             Make(f.target, f.texture, 64, 32);
             for (const Setup& st : setups) {
@@ -568,7 +569,7 @@ TEST_F(QuadPaths, SpritesHandedOverAsRectanglesDrawAsTheirVerticesDo) {
             }
         }
     }
-    UseBaselineSpriteLoops(false);
+    UseBaselineLoops(false);
     EXPECT_GT(drawn, 0);
     EXPECT_GT(drawnMirrored, 0);
 }
@@ -604,7 +605,7 @@ TEST_F(QuadPaths, KeyedSpritesABlockWideGiveThePixelsOfTheGeneralPath) {
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     int drawn = 0;
     for (const bool baseline : {false, true}) {
-        UseBaselineSpriteLoops(baseline);
+        UseBaselineLoops(baseline);
         for (const Formats& f : formats) {
             Make(f.target, f.texture, 64, 32);
             // Rows wholly transparent, wholly opaque, and runs of 1 to 12 texels of each.
@@ -666,7 +667,7 @@ TEST_F(QuadPaths, KeyedSpritesABlockWideGiveThePixelsOfTheGeneralPath) {
             }
         }
     }
-    UseBaselineSpriteLoops(false);
+    UseBaselineLoops(false);
     EXPECT_EQ(drawn, 2 * 4 * 4 * 8 * 2);
 }
 
@@ -774,7 +775,7 @@ TEST(ConstantBlend, TablesGiveBlendPixelForEveryPixel) {
 // the processor has and with the baseline ones.
 TEST(FrameConversion, RowsConvertAsEachPixelDoes) {
     struct Restore {
-        ~Restore() { UseBaselineFrameConversion(false); }
+        ~Restore() { UseBaselineLoops(false); }
     } restore;
     for (const bool baseline : {false, true})
         for (const D3DFORMAT format :
@@ -794,7 +795,7 @@ TEST(FrameConversion, RowsConvertAsEachPixelDoes) {
                     std::vector<std::uint32_t> dst(static_cast<std::size_t>(n) + 1, 0x5A5A5A5Au);
                     const std::uint8_t* from =
                         src.data() + static_cast<std::size_t>(offset) * bytes;
-                    UseBaselineFrameConversion(baseline);
+                    UseBaselineLoops(baseline);
                     ConvertRowToArgb(format, from, dst.data(), n, nullptr);
                     int wrong = 0;
                     for (int i = 0; i < n; ++i) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/vector_loops.h"
+
 namespace {
 
 using namespace plat;
@@ -141,7 +143,7 @@ TEST(Copy, UnscaledRowsCopyEveryPixelButTheKey) {
             src->SetPixel(x, 0, v & mask);
         }
         for (const bool baseline : {false, true}) {
-            UseBaselineKeyedRows(baseline);
+            UseBaselineLoops(baseline);
             for (const bool keyed : {true, false}) {
                 for (int from = 0; from < 4; ++from) {
                     for (int at = 0; at < 4; ++at) {
@@ -167,7 +169,7 @@ TEST(Copy, UnscaledRowsCopyEveryPixelButTheKey) {
                 }
             }
         }
-        UseBaselineKeyedRows(false);
+        UseBaselineLoops(false);
     }
 }
 
@@ -209,7 +211,7 @@ TEST(Copy, KeyedRowsInRunsCopyEveryPixelButTheKey) {
                 }
             }
             for (const bool baseline : {false, true}) {
-                UseBaselineKeyedRows(baseline);
+                UseBaselineLoops(baseline);
                 for (int from = 0; from < 3; ++from) {
                     for (int n = 0; n <= kWidth - from; n += (n < 72 ? 1 : 9)) {
                         const int at = (n + from) % 4;
@@ -235,7 +237,7 @@ TEST(Copy, KeyedRowsInRunsCopyEveryPixelButTheKey) {
                     }
                 }
             }
-            UseBaselineKeyedRows(false);
+            UseBaselineLoops(false);
         }
     }
 }
