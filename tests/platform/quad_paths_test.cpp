@@ -723,9 +723,13 @@ TEST_F(QuadPaths, AOneColourQuadWithAnUnreadTextureArgumentIsFilled) {
     EXPECT_EQ(fast->Pixels().Pixel(4, 4), 0xFF081018u);
 }
 
-// The constant blend's tables against BlendPixel, for every pixel value of the 16-bit formats
-// and a spread of values of the 32-bit ones, over sources and blend factors.
-TEST(ConstantBlend, TablesGiveBlendPixelForEveryPixel) {
+// The constant blend's lanes and tables against BlendPixel, for every pixel value of the 16-bit
+// formats and a spread of values of the 32-bit ones, over sources and blend factors, with the
+// widest vectors the processor has and with the baseline ones.
+TEST(ConstantBlend, GivesBlendPixelForEveryPixel) {
+    struct Restore {
+        ~Restore() { UseBaselineLoops(false); }
+    } restore;
     const std::uint32_t sources[] = {0x00000000u, 0x01FFFFFFu, 0x7F80FF01u, 0x80102030u,
                                      0xFEFFFFFFu, 0xFF00FF00u, 0x40C0A090u};
     struct Factors {
@@ -734,40 +738,43 @@ TEST(ConstantBlend, TablesGiveBlendPixelForEveryPixel) {
     const Factors factors[] = {{kBlendSrcAlpha, kBlendInvSrcAlpha}, {kBlendOne, kBlendOne},
                                {kBlendZero, kBlendSrcAlpha},        {kBlendSrcAlpha, kBlendOne},
                                {kBlendInvSrcAlpha, kBlendSrcAlpha}, {kBlendOne, kBlendZero}};
-    for (const D3DFORMAT format :
-         {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}) {
-        const bool narrow = BytesPerPixel(format) == 2;
-        auto surface = SoftSurface::Create(256, 256, format);
-        ASSERT_TRUE(surface);
-        for (const std::uint32_t s : sources) {
-            for (const Factors& f : factors) {
-                std::vector<std::uint32_t> before(256 * 256);
-                std::uint32_t seed = s ^ f.src;
-                for (int i = 0; i < 256 * 256; ++i) {
-                    seed = seed * 1103515245u + 12345u;
-                    // Every 16-bit value once; 32-bit values whose bytes take all values.
-                    before[i] = narrow ? static_cast<std::uint32_t>(i)
-                                       : (seed & 0xFFFF0000u) | static_cast<std::uint32_t>(i);
-                    surface->SetPixel(i % 256, i / 256, before[i]);
-                }
-                // A rectangle inside, so that the pixels around it are seen to stay.
-                const RECT r{1, 0, 255, 256};
-                BlendConstant(*surface, r, s, f.src, f.dst);
-                int wrong = 0;
-                for (int i = 0; i < 256 * 256; ++i) {
-                    const int x = i % 256;
-                    const std::uint32_t want = x >= 1 && x < 255
-                                                   ? BlendPixel(format, before[i], s, f.src, f.dst)
-                                                   : before[i];
-                    const std::uint32_t got = surface->Pixel(x, i / 256);
-                    if (got != want && wrong++ < 3)
-                        ADD_FAILURE() << "format " << format << " source " << std::hex << s
-                                      << " blend " << f.src << ',' << f.dst << " pixel "
-                                      << before[i] << ": " << got << " != " << want;
+    for (const bool baseline : {false, true})
+        for (const D3DFORMAT format :
+             {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}) {
+            UseBaselineLoops(baseline);
+            const bool narrow = BytesPerPixel(format) == 2;
+            auto surface = SoftSurface::Create(256, 256, format);
+            ASSERT_TRUE(surface);
+            for (const std::uint32_t s : sources) {
+                for (const Factors& f : factors) {
+                    std::vector<std::uint32_t> before(256 * 256);
+                    std::uint32_t seed = s ^ f.src;
+                    for (int i = 0; i < 256 * 256; ++i) {
+                        seed = seed * 1103515245u + 12345u;
+                        // Every 16-bit value once; 32-bit values whose bytes take all values.
+                        before[i] = narrow ? static_cast<std::uint32_t>(i)
+                                           : (seed & 0xFFFF0000u) | static_cast<std::uint32_t>(i);
+                        surface->SetPixel(i % 256, i / 256, before[i]);
+                    }
+                    // A rectangle inside, so that the pixels around it are seen to stay.
+                    const RECT r{1, 0, 255, 256};
+                    BlendConstant(*surface, r, s, f.src, f.dst);
+                    int wrong = 0;
+                    for (int i = 0; i < 256 * 256; ++i) {
+                        const int x = i % 256;
+                        const std::uint32_t want =
+                            x >= 1 && x < 255 ? BlendPixel(format, before[i], s, f.src, f.dst)
+                                              : before[i];
+                        const std::uint32_t got = surface->Pixel(x, i / 256);
+                        if (got != want && wrong++ < 3)
+                            ADD_FAILURE()
+                                << (baseline ? "baseline " : "") << "format " << format
+                                << " source " << std::hex << s << " blend " << f.src << ',' << f.dst
+                                << " pixel " << before[i] << ": " << got << " != " << want;
+                    }
                 }
             }
         }
-    }
 }
 
 // The presenter's conversion of a row to A8R8G8B8 against PixelToArgb: every 16-bit value, and
