@@ -17,12 +17,10 @@
 // means ours is faster. Run: scripts/bench (or build-DIR/blit_bench).
 #include <SDL.h>
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -190,18 +188,6 @@ void Memcpy(benchmark::State& state, int bpp) {
     state.SetItemsProcessed(state.iterations() * 2 * kBlits);
 }
 
-// Keeps every run's time per iteration, for the ratios printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    explicit RatioReporter(OutputOptions options) : ConsoleReporter(options) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (!run.error_occurred) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -224,29 +210,23 @@ int main(int argc, char** argv) {
             benchmark::RegisterBenchmark(("sdl_tinted/" + d).c_str(), SdlTinted, bpp);
         }
     }
-    benchmark::Initialize(&argc, argv);
-    // Colours only on a terminal.
-    RatioReporter reporter(isatty(1) ? benchmark::ConsoleReporter::OO_Defaults
-                                     : benchmark::ConsoleReporter::OO_None);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    RatioReporter reporter;
+    RunWithRatios(argc, argv, reporter);
 
     std::printf("\nratios (time of ours / time of the reference; below 1: ours is faster)\n");
     for (int bpp : {8, 16, 32}) {
         const std::string d = std::to_string(bpp);
+        const double sdl = reporter.Time("sdl/" + d), memcpy = reporter.Time("memcpy/" + d);
         for (const char* ours : {"ours_directdraw/", "ours_direct3d/"}) {
-            const auto o = reporter.times.find(ours + d);
-            const auto s = reporter.times.find("sdl/" + d);
-            const auto m = reporter.times.find("memcpy/" + d);
-            if (o == reporter.times.end() || s == reporter.times.end() || m == reporter.times.end())
-                continue;
-            std::printf("  %-17s %2d bits: / SDL %.2f   / memcpy %.2f\n", ours, bpp,
-                        o->second / s->second, o->second / m->second);
+            const double o = reporter.Time(ours + d);
+            if (o > 0 && sdl > 0 && memcpy > 0)
+                std::printf("  %-17s %2d bits: / SDL %.2f   / memcpy %.2f\n", ours, bpp, o / sdl,
+                            o / memcpy);
         }
-        const auto o = reporter.times.find("ours_direct3d_tinted/" + d);
-        const auto s = reporter.times.find("sdl_tinted/" + d);
-        if (o != reporter.times.end() && s != reporter.times.end())
-            std::printf("  %-17s %2d bits: / SDL %.2f\n", "tinted direct3d", bpp,
-                        o->second / s->second);
+        const double o = reporter.Time("ours_direct3d_tinted/" + d);
+        const double s = reporter.Time("sdl_tinted/" + d);
+        if (o > 0 && s > 0)
+            std::printf("  %-17s %2d bits: / SDL %.2f\n", "tinted direct3d", bpp, o / s);
     }
     std::filesystem::current_path(old);
     std::filesystem::remove_all(scratch);

@@ -1,13 +1,18 @@
 // What the drawing benchmarks share: a headless display with two of the sample game's sheets
 // loaded, and for their SDL references the SDL format of a device depth and a device surface
-// copied into an SDL surface of the same format and pixels.
+// copied into an SDL surface of the same format and pixels; and the reporter of their ratios.
 #pragma once
 
 #include <SDL.h>
+#include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "gfx/display.h"
 #include "gfx/palette.h"
@@ -79,4 +84,46 @@ inline SDL_Surface* CopyToSdl(DDSURFACEDATA& sd, int bpp) {
         std::memcpy(static_cast<std::uint8_t*>(out->pixels) + y * out->pitch, s.Row(y),
                     static_cast<std::size_t>(s.Width()) * s.BytesPerPixel());
     return out;
+}
+
+// Keeps each run's time per iteration, for the ratios printed at the end: with repetitions, the
+// median of them, which a busy machine moves least. Colours only on a terminal.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    RatioReporter()
+        : ConsoleReporter(isatty(1) ? benchmark::ConsoleReporter::OO_Defaults
+                                    : benchmark::ConsoleReporter::OO_None) {}
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.error_occurred) continue;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (median || (run.run_type == Run::RT_Iteration && run.repetitions <= 1))
+                times_[run.run_name.str()] = run.GetAdjustedRealTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    // The time of a run in its unit, or 0 when it did not run.
+    double Time(const std::string& name) const {
+        const auto it = times_.find(name);
+        return it == times_.end() ? 0 : it->second;
+    }
+
+private:
+    std::map<std::string, double> times_;
+};
+
+// Runs the registered benchmarks, by default five times each in a shuffled order, so that the
+// ratios compare medians taken side by side; options on the command line come after the
+// defaults and override them.
+inline void RunWithRatios(int argc, char** argv, RatioReporter& reporter) {
+    std::vector<std::string> defaults = {
+        "--benchmark_repetitions=5", "--benchmark_enable_random_interleaving=true",
+        "--benchmark_report_aggregates_only=true", "--benchmark_min_time=0.2s"};
+    std::vector<char*> args = {argv[0]};
+    for (std::string& d : defaults) args.push_back(d.data());
+    for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
+    int count = static_cast<int>(args.size());
+    args.push_back(nullptr);
+    benchmark::Initialize(&count, args.data());
+    benchmark::RunSpecifiedBenchmarks(&reporter);
 }

@@ -20,12 +20,10 @@
 // Run: scripts/bench (or build-DIR/frame_bench).
 #include <SDL.h>
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -248,17 +246,6 @@ void Memcpy(benchmark::State& state, int bpp) {
     }
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    explicit RatioReporter(OutputOptions options) : ConsoleReporter(options) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (!run.error_occurred) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;  // nanoseconds per frame
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -279,24 +266,20 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("memcpy/" + d).c_str(), Memcpy, bpp)
             ->Unit(benchmark::kMicrosecond);
     }
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter(isatty(1) ? benchmark::ConsoleReporter::OO_Defaults
-                                     : benchmark::ConsoleReporter::OO_None);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    RatioReporter reporter;
+    RunWithRatios(argc, argv, reporter);
 
     std::printf(
         "\nthe reference frame (time of ours / time of the reference; below 1: ours is "
         "faster)\n");
     for (const Config& c : kConfigs) {
         const std::string d = std::to_string(c.bpp);
-        const auto o = reporter.times.find(std::string("ours/") + c.name);
-        const auto s = reporter.times.find("sdl/" + d);
-        const auto m = reporter.times.find("memcpy/" + d);
-        if (o == reporter.times.end() || s == reporter.times.end() || m == reporter.times.end())
-            continue;
+        const double o = reporter.Time(std::string("ours/") + c.name);
+        const double s = reporter.Time("sdl/" + d), m = reporter.Time("memcpy/" + d);
+        if (o <= 0 || s <= 0 || m <= 0) continue;
         // The runs report microseconds (their unit).
-        std::printf("  %-12s / SDL %.2f   / memcpy %.2f   frame %6.3f ms\n", c.name,
-                    o->second / s->second, o->second / m->second, o->second / 1000);
+        std::printf("  %-12s / SDL %.2f   / memcpy %.2f   frame %6.3f ms\n", c.name, o / s, o / m,
+                    o / 1000);
     }
     std::filesystem::current_path(old);
     std::filesystem::remove_all(scratch);
