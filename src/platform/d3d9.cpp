@@ -827,6 +827,38 @@ struct SpriteRows {
     bool inOrder;
 };
 
+// The rows of a quad from (x0, y0) to (x1, y1) of the target, with the texels still to be
+// found. A clear of exactly this rectangle still to be made is taken, to be made by the row
+// loops only where the texels do not cover it (a texture that is its own target reads the
+// cleared pixels, so it leaves the clear to be made first). Every member is written here: a
+// value-initialised quad is cleared by a string store that costs more than a small quad's
+// set-up.
+SpriteRows RowsOfQuad(SoftSurface& rt, const SoftSurface& tex, int x0, int y0, int x1, int y1,
+                      bool wide, bool texelAlpha, std::uint32_t vertexAlpha) {
+    const bool selfDraw = &tex == &rt;
+    std::uint32_t under = 0;
+    const bool clearUnder = !selfDraw && rt.TakeFill(RECT{x0, y0, x1, y1}, &under);
+    const std::size_t bytes = wide ? 4 : 2;
+    const auto targetPitch = static_cast<std::size_t>(rt.Pitch());
+    return SpriteRows{.target = rt.Bits() + targetPitch * static_cast<std::size_t>(y0) +
+                                bytes * static_cast<std::size_t>(x0),
+                      .targetPitch = targetPitch,
+                      .texels = nullptr,
+                      .texelPitch = static_cast<std::size_t>(tex.Pitch()),
+                      .runs = nullptr,
+                      .runsPitch = 0,
+                      .runCount = 0,
+                      .width = x1 - x0,
+                      .rows = y1 - y0,
+                      .rf = rt.Format(),
+                      .texelAlpha = texelAlpha,
+                      .vertexAlpha = vertexAlpha,
+                      .clearUnder = clearUnder,
+                      .under = under,
+                      .keyed = false,
+                      .inOrder = selfDraw};
+}
+
 // Sprites and tiles are a block of the stage wide: their rows get loops of that width fixed,
 // which the compiler unrolls (kWidth 0: the quad's own width).
 constexpr int kBlockWidth = 32;
@@ -1010,6 +1042,12 @@ void DrawSampledColumns(const SpriteRows& q, const int* cols, TexelWalk& rows, i
 // rows in one call of the row loops. q.texels is the texel of the first pixel, in texture row
 // firstRow; summary: the texture when its alpha summary sorts the rows, or null.
 void DrawUnscaledQuad(SpriteRows& q, const SoftSurface* summary, int firstRow, int runFirst) {
+    if (summary && summary->KeyedThroughout()) {
+        q.runs = nullptr;
+        q.keyed = true;
+        ChosenRowLoops().Draw(q);
+        return;
+    }
     int runsPerRow = 0;
     const std::uint8_t* wholeRows = nullptr;
     const std::uint8_t* runs =
@@ -1662,21 +1700,9 @@ void IDirect3DDevice9::DrawWholeSprite(SoftSurface& rt, const SpriteShading& sha
                                        bool mirrored) {
     const SoftSurface& tex = *texture_;
     const bool selfDraw = &tex == &rt;
-    std::uint32_t under = 0;
-    const bool clearUnder = !selfDraw && rt.TakeFill(RECT{x0, y0, x1, y1}, &under);
     const std::size_t bytes = shading.wide ? 4 : 2;
-    SpriteRows q{};
-    q.targetPitch = static_cast<std::size_t>(rt.Pitch());
-    q.texelPitch = static_cast<std::size_t>(tex.Pitch());
-    q.target = rt.Bits() + q.targetPitch * static_cast<std::size_t>(y0) + bytes * x0;
-    q.width = x1 - x0;
-    q.rows = y1 - y0;
-    q.rf = rt.Format();
-    q.texelAlpha = shading.texelAlpha;
-    q.vertexAlpha = shading.vertexAlpha;
-    q.clearUnder = clearUnder;
-    q.under = under;
-    q.inOrder = selfDraw;
+    SpriteRows q =
+        RowsOfQuad(rt, tex, x0, y0, x1, y1, shading.wide, shading.texelAlpha, shading.vertexAlpha);
     // Mirrored, each row of the run of texels is turned round into a scratch block, which the
     // row loops then read in order; the alpha summary of the run holds for it, since a row's
     // kind depends on which texels it reads, not on their order.
@@ -1746,7 +1772,6 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
     const SoftSurface* tex = texture_.get();
     const bool wide = shading.wide, texelAlpha = shading.texelAlpha;
     const std::uint32_t vertexAlpha = shading.vertexAlpha;
-    const D3DFORMAT rf = rt.Format();
 
     const int texW = tex->Width(), texH = tex->Height();
     const double uL = corner[0]->tu, uR = corner[1]->tu, vT = corner[0]->tv, vB = corner[2]->tv;
@@ -1793,29 +1818,11 @@ IDirect3DDevice9::QuadPath IDirect3DDevice9::DrawSpriteQuad(SoftSurface& rt,
             return QuadPath::Sprite;
         }
     }
-    // A clear of exactly this rectangle still to be made is made here, row by row, only
-    // where the texels do not cover it (a texture that is its own target reads the cleared
-    // pixels, so it leaves the clear to be made first).
-    std::uint32_t under = 0;
-    const bool clearUnder = !selfDraw && rt.TakeFill(RECT{x0, y0, x1, y1}, &under);
-
     // Nothing else uses either surface while the quad is drawn: their rows are found from
     // their first bytes.
     const std::uint8_t* const texBits = tex->Bits();
-    std::uint8_t* const rtBits = rt.Bits();
     const std::size_t bytes = wide ? 4 : 2;
-    SpriteRows q{};
-    q.targetPitch = static_cast<std::size_t>(rt.Pitch());
-    q.texelPitch = static_cast<std::size_t>(tex->Pitch());
-    q.target = rtBits + q.targetPitch * static_cast<std::size_t>(y0) + bytes * x0;
-    q.width = n;
-    q.rows = y1 - y0;
-    q.rf = rf;
-    q.texelAlpha = texelAlpha;
-    q.vertexAlpha = vertexAlpha;
-    q.clearUnder = clearUnder;
-    q.under = under;
-    q.inOrder = selfDraw;
+    SpriteRows q = RowsOfQuad(rt, *tex, x0, y0, x1, y1, wide, texelAlpha, vertexAlpha);
 
     if (!contiguous) {
         q.texels = texBits;

@@ -117,6 +117,18 @@ const std::uint8_t* SoftSurface::AlphaRunRows(int y, int count, int* perRow,
     return runs_.get() + static_cast<std::size_t>(y) * runsPerRow_;
 }
 
+bool SoftSurface::KeyedThroughout() const {
+    Settle();
+    if (!runs_ || freshAt_ != changes_ || freshRows_ != height_) return false;
+    if (keyedAt_ != changes_) {
+        std::uint8_t bits = 0;
+        for (int y = 0; y < height_; ++y) bits |= rowRuns_[y];
+        keyed_ = !(bits & kRunBetween);
+        keyedAt_ = changes_;
+    }
+    return keyed_;
+}
+
 const std::uint8_t* SoftSurface::LookAtRow(int y) const {
     if (format_ != D3DFMT_A8R8G8B8) return nullptr;
     if (!runs_) {

@@ -87,6 +87,11 @@ public:
     // and transparent texels, whatever columns it reads.
     const std::uint8_t* AlphaRunRows(int y, int count, int* perRow,
                                      const std::uint8_t** wholeRows = nullptr) const;
+    // True when the summary of every row is current and no run holds kRunBetween: every
+    // texel is opaque or transparent (a keyed sprite sheet), so a quad from anywhere in it
+    // needs no look at its runs. Rows are not looked at for this: until every row has been
+    // asked for since the last change, false.
+    bool KeyedThroughout() const;
 
     // A fill of one rectangle (inside the surface) that is made when the pixels are next
     // used, so that a draw covering exactly that rectangle can take it over (TakeFill) and
@@ -132,6 +137,8 @@ private:
     mutable std::unique_ptr<std::uint64_t[]> runStamps_;
     mutable std::uint64_t freshAt_ = ~std::uint64_t{0};
     mutable int freshRows_ = 0;
+    mutable std::uint64_t keyedAt_ = ~std::uint64_t{0};  // the count KeyedThroughout saw
+    mutable bool keyed_ = false;
 };
 
 // The intersection of two rectangles; empty (right <= left or bottom <= top) when they

@@ -460,9 +460,11 @@ TEST_F(SpriteRows, EveryKindOfRowGivesThePixelsOfTheGeneralPath) {
                              << "baseline " << baseline << " formats " << f.texture << " onto "
                              << f.target << " texture width " << width);
                 Make(f, width);
-                for (int round = 0; round < 2; ++round) {
-                    // The second round changes the texels after the first has drawn them: the
-                    // summary of their alpha must follow.
+                for (int round = 0; round < 4; ++round) {
+                    // The later rounds change the texels after the one before has drawn them:
+                    // the summary of their alpha must follow. The third leaves every texel
+                    // opaque or transparent (a keyed sheet, whose quads need no look at their
+                    // runs), the fourth one texel between again.
                     if (round == 0) {
                         PaintTexels(tex->Pixels(), 7);
                     } else {
@@ -472,14 +474,23 @@ TEST_F(SpriteRows, EveryKindOfRowGivesThePixelsOfTheGeneralPath) {
                         const bool wide = f.texture == D3DFMT_A8R8G8B8;
                         const int size = wide ? 4 : 2, high = wide ? 3 : 1;
                         const std::uint8_t bit = wide ? 0xFF : 0x80;
-                        // Rows 0 and 1 swap their alpha; row 2 gets one transparent texel.
-                        for (int x = 0; x < texW; ++x) {
-                            std::uint8_t* hi0 = bytes + x * size + high;
-                            std::uint8_t* hi1 = hi0 + locked.Pitch;
-                            *hi0 = static_cast<std::uint8_t>(*hi0 & ~bit);
-                            *hi1 = static_cast<std::uint8_t>(*hi1 | bit);
+                        auto alpha = [&](int x, int y) -> std::uint8_t& {
+                            return bytes[y * locked.Pitch + x * size + high];
+                        };
+                        if (round == 1) {
+                            // Rows 0 and 1 swap their alpha; row 2 gets one transparent texel.
+                            for (int x = 0; x < texW; ++x) {
+                                alpha(x, 0) = static_cast<std::uint8_t>(alpha(x, 0) & ~bit);
+                                alpha(x, 1) = static_cast<std::uint8_t>(alpha(x, 1) | bit);
+                            }
+                            alpha(9, 2) = 0;
+                        } else if (round == 2 && wide) {
+                            for (int y = 0; y < texH; ++y)
+                                for (int x = 0; x < texW; ++x)
+                                    alpha(x, y) = alpha(x, y) >= 0x80 ? 0xFF : 0;
+                        } else if (wide) {
+                            alpha(texW - 2, 5) = 0x80;
                         }
-                        bytes[2 * locked.Pitch + 9 * size + high] = 0;
                         ASSERT_EQ(tex->UnlockRect(0), D3D_OK);
                     }
                     for (const Alpha& a : kAlphas) {
