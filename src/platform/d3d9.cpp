@@ -678,7 +678,8 @@ K4_SPAN void SelectWideSpan(std::uint32_t* d, const std::uint32_t* s, int n, boo
         Wide8 in, out;
         std::memcpy(&in, s + k, 32);
         std::memcpy(&out, d + k, 32);
-        out = reinterpret_cast<SignedWide8>(in) < 0 ? in : out | fix;
+        const Wide8 opaque = reinterpret_cast<Wide8>(reinterpret_cast<SignedWide8>(in) >> 31);
+        out = (in & opaque) | ((out | fix) & ~opaque);
         std::memcpy(d + k, &out, 32);
     }
     for (; k < n; ++k) d[k] = static_cast<std::int32_t>(s[k]) < 0 ? s[k] : d[k] | fix;
@@ -691,7 +692,8 @@ K4_SPAN void SelectWideSpanOnto(std::uint32_t* d, const std::uint32_t* s, int n,
     for (; k + 8 <= n; k += 8) {
         Wide8 in;
         std::memcpy(&in, s + k, 32);
-        in = reinterpret_cast<SignedWide8>(in) < 0 ? in : Wide8{} + background;
+        const Wide8 opaque = reinterpret_cast<Wide8>(reinterpret_cast<SignedWide8>(in) >> 31);
+        in = (in & opaque) | (background & ~opaque);
         std::memcpy(d + k, &in, 32);
     }
     for (; k < n; ++k) d[k] = static_cast<std::int32_t>(s[k]) < 0 ? s[k] : background;
