@@ -37,7 +37,7 @@ std::shared_ptr<SoftSurface> SoftSurface::Create(int width, int height, D3DFORMA
     if (size > kMaxSurfaceBytes) return nullptr;
     std::shared_ptr<SoftSurface> s(new (std::nothrow) SoftSurface);
     if (!s) return nullptr;
-    s->bits_.reset(new (std::nothrow) std::uint8_t[size]());
+    s->bits_.reset(new (kPixelAlignment, std::nothrow) std::uint8_t[size]());
     if (!s->bits_) return nullptr;
     s->width_ = width;
     s->height_ = height;

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 
 #include "platform/pixel_format.h"
 #include "platform/rect.h"
@@ -120,7 +121,13 @@ private:
     int bytes_ = 0;
     D3DFORMAT format_ = D3DFMT_UNKNOWN;
     bool locked_ = false;
-    std::unique_ptr<std::uint8_t[]> bits_;
+    // The pixels start on a cache line: rows of blocks then read and write whole vectors
+    // without splitting them over two lines.
+    static constexpr std::align_val_t kPixelAlignment{64};
+    struct FreePixels {
+        void operator()(std::uint8_t* p) const { ::operator delete[](p, kPixelAlignment); }
+    };
+    std::unique_ptr<std::uint8_t[], FreePixels> bits_;
 
     // The fill left for later and the count of changes are mutable: a reader of the pixels
     // makes the fill first (see the note on threads above).
