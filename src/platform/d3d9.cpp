@@ -13,6 +13,7 @@
 #include "platform/modulated_rows.h"
 #include "platform/pixel_vectors.h"
 #include "platform/presenter.h"
+#include "platform/row_formats.h"
 #include "platform/seams.h"
 #include "platform/trunc.h"
 #include "platform/vector_loops.h"
@@ -401,55 +402,26 @@ template <D3DFORMAT kTarget, D3DFORMAT kTexture, DWORD kColorOp, DWORD kAlphaOp>
 }
 
 template <D3DFORMAT kTarget, D3DFORMAT kTexture>
-void DrawTexturedRowsOf(const TexturedRows& q) {
-    const DWORD c = q.shader->colorOp, a = q.shader->alphaOp;
-    // The stage set-ups of the modulated, flashed and plain pictures have their own loops.
-    if (c == D3DTOP_MODULATE && a == D3DTOP_MODULATE)
-        DrawTexturedRows<kTarget, kTexture, D3DTOP_MODULATE, D3DTOP_MODULATE>(q);
-    else if (c == D3DTOP_MODULATE && a == D3DTOP_SELECTARG1)
-        DrawTexturedRows<kTarget, kTexture, D3DTOP_MODULATE, D3DTOP_SELECTARG1>(q);
-    else if (c == D3DTOP_SELECTARG1 && a == D3DTOP_DISABLE)
-        DrawTexturedRows<kTarget, kTexture, D3DTOP_SELECTARG1, D3DTOP_DISABLE>(q);
-    else if (c == D3DTOP_ADD && a == D3DTOP_MODULATE)
-        DrawTexturedRows<kTarget, kTexture, D3DTOP_ADD, D3DTOP_MODULATE>(q);
-    else
-        DrawTexturedRows<kTarget, kTexture, kAnyOp, kAnyOp>(q);
-}
-
-template <D3DFORMAT kTarget>
-bool DrawTexturedRowsOnto(const TexturedRows& q, D3DFORMAT texture) {
-    switch (texture) {
-        case D3DFMT_A8R8G8B8:
-            DrawTexturedRowsOf<kTarget, D3DFMT_A8R8G8B8>(q);
-            return true;
-        case D3DFMT_X8R8G8B8:
-            DrawTexturedRowsOf<kTarget, D3DFMT_X8R8G8B8>(q);
-            return true;
-        case D3DFMT_R5G6B5:
-            DrawTexturedRowsOf<kTarget, D3DFMT_R5G6B5>(q);
-            return true;
-        case D3DFMT_A1R5G5B5:
-            DrawTexturedRowsOf<kTarget, D3DFMT_A1R5G5B5>(q);
-            return true;
-        default:
-            return false;
+struct TexturedRowsOf {
+    static void Draw(const TexturedRows& q) {
+        const DWORD c = q.shader->colorOp, a = q.shader->alphaOp;
+        // The stage set-ups of the modulated, flashed and plain pictures have their own loops.
+        if (c == D3DTOP_MODULATE && a == D3DTOP_MODULATE)
+            DrawTexturedRows<kTarget, kTexture, D3DTOP_MODULATE, D3DTOP_MODULATE>(q);
+        else if (c == D3DTOP_MODULATE && a == D3DTOP_SELECTARG1)
+            DrawTexturedRows<kTarget, kTexture, D3DTOP_MODULATE, D3DTOP_SELECTARG1>(q);
+        else if (c == D3DTOP_SELECTARG1 && a == D3DTOP_DISABLE)
+            DrawTexturedRows<kTarget, kTexture, D3DTOP_SELECTARG1, D3DTOP_DISABLE>(q);
+        else if (c == D3DTOP_ADD && a == D3DTOP_MODULATE)
+            DrawTexturedRows<kTarget, kTexture, D3DTOP_ADD, D3DTOP_MODULATE>(q);
+        else
+            DrawTexturedRows<kTarget, kTexture, kAnyOp, kAnyOp>(q);
     }
-}
+};
 
 // False (nothing drawn) for formats without a loop.
 bool DrawTexturedQuad(const TexturedRows& q, D3DFORMAT target, D3DFORMAT texture) {
-    switch (target) {
-        case D3DFMT_A8R8G8B8:
-            return DrawTexturedRowsOnto<D3DFMT_A8R8G8B8>(q, texture);
-        case D3DFMT_X8R8G8B8:
-            return DrawTexturedRowsOnto<D3DFMT_X8R8G8B8>(q, texture);
-        case D3DFMT_R5G6B5:
-            return DrawTexturedRowsOnto<D3DFMT_R5G6B5>(q, texture);
-        case D3DFMT_A1R5G5B5:
-            return DrawTexturedRowsOnto<D3DFMT_A1R5G5B5>(q, texture);
-        default:
-            return false;
-    }
+    return DrawRowsWithFormats<TexturedRowsOf>(target, texture, q);
 }
 
 // ---- the rows of a triangle of one vertex colour over a texture (DrawTriangles): rotated
@@ -483,61 +455,43 @@ struct TriangleRow {
 
 // Pixels lo..hi of the row `pixels` (pixel 0's byte), ry rows below the first corner.
 template <D3DFORMAT kTarget, D3DFORMAT kTexture>
-void DrawTriangleRowOf(const TriangleRow& t, std::uint8_t* pixels, int lo, int hi, double ry) {
-    constexpr int kTargetBytes = BytesPerPixelOf(kTarget), kTexelBytes = BytesPerPixelOf(kTexture);
-    // The row's terms of the coordinates, the same products the general path adds last.
-    const double uy = t.ugy * ry, vy = t.vgy * ry;
-    const double texW = t.texW, texH = t.texH;
-    const bool white = t.modulated && t.modulation.m == 0xFFFFFFFFu;
-    const bool standard = t.srcBlend == D3DBLEND_SRCALPHA && t.dstBlend == D3DBLEND_INVSRCALPHA;
-    for (int px = lo; px < hi; ++px) {
-        const double rx = px - t.x0;
-        // Sampling at an exact texel edge must not fall one texel short through rounding (as
-        // for the rectangles).
-        constexpr double kEdge = 1e-6;
-        const double u = t.u0 + t.ugx * rx + uy;
-        const double w = t.v0 + t.vgx * rx + vy;
-        const int tx = Address(FloorToInt(u * texW + kEdge), t.texW, t.addrU);
-        const int ty = Address(FloorToInt(w * texH + kEdge), t.texH, t.addrV);
-        const std::uint32_t texel =
-            ToArgb<kTexture>(t.texels + t.texelPitch * static_cast<std::size_t>(ty) +
-                             static_cast<std::size_t>(tx) * kTexelBytes);
-        std::uint8_t* d = pixels + static_cast<std::size_t>(px) * kTargetBytes;
-        // A texel modulated by white is itself; under the standard blend an opaque colour is
-        // stored and a transparent one leaves the pixel (an X8R8G8B8 one read and written with
-        // its unused byte as opaque), as the arithmetic gives them.
-        const std::uint32_t s = white         ? texel | t.modulation.fill
-                                : t.modulated ? Modulate(texel, t.modulation)
-                                              : t.shader->Shade(t.diffuse, texel);
-        if (!t.blend || (standard && s >> 24 == 0xFF))
-            StoreArgb<kTarget>(d, s);
-        else if (standard && s >> 24 == 0)
-            StoreArgb<kTarget>(d, ToArgb<kTarget>(d));
-        else
-            StoreArgb<kTarget>(d, BlendArgb(s, ToArgb<kTarget>(d), t.srcBlend, t.dstBlend));
+struct TriangleRowOf {
+    static void Draw(const TriangleRow& t, std::uint8_t* pixels, int lo, int hi, double ry) {
+        constexpr int kTargetBytes = BytesPerPixelOf(kTarget),
+                      kTexelBytes = BytesPerPixelOf(kTexture);
+        // The row's terms of the coordinates, the same products the general path adds last.
+        const double uy = t.ugy * ry, vy = t.vgy * ry;
+        const double texW = t.texW, texH = t.texH;
+        const bool white = t.modulated && t.modulation.m == 0xFFFFFFFFu;
+        const bool standard = t.srcBlend == D3DBLEND_SRCALPHA && t.dstBlend == D3DBLEND_INVSRCALPHA;
+        for (int px = lo; px < hi; ++px) {
+            const double rx = px - t.x0;
+            // Sampling at an exact texel edge must not fall one texel short through rounding (as
+            // for the rectangles).
+            constexpr double kEdge = 1e-6;
+            const double u = t.u0 + t.ugx * rx + uy;
+            const double w = t.v0 + t.vgx * rx + vy;
+            const int tx = Address(FloorToInt(u * texW + kEdge), t.texW, t.addrU);
+            const int ty = Address(FloorToInt(w * texH + kEdge), t.texH, t.addrV);
+            const std::uint32_t texel =
+                ToArgb<kTexture>(t.texels + t.texelPitch * static_cast<std::size_t>(ty) +
+                                 static_cast<std::size_t>(tx) * kTexelBytes);
+            std::uint8_t* d = pixels + static_cast<std::size_t>(px) * kTargetBytes;
+            // A texel modulated by white is itself; under the standard blend an opaque colour is
+            // stored and a transparent one leaves the pixel (an X8R8G8B8 one read and written with
+            // its unused byte as opaque), as the arithmetic gives them.
+            const std::uint32_t s = white         ? texel | t.modulation.fill
+                                    : t.modulated ? Modulate(texel, t.modulation)
+                                                  : t.shader->Shade(t.diffuse, texel);
+            if (!t.blend || (standard && s >> 24 == 0xFF))
+                StoreArgb<kTarget>(d, s);
+            else if (standard && s >> 24 == 0)
+                StoreArgb<kTarget>(d, ToArgb<kTarget>(d));
+            else
+                StoreArgb<kTarget>(d, BlendArgb(s, ToArgb<kTarget>(d), t.srcBlend, t.dstBlend));
+        }
     }
-}
-
-template <D3DFORMAT kTarget>
-bool DrawTriangleRowOnto(const TriangleRow& t, D3DFORMAT texture, std::uint8_t* pixels, int lo,
-                         int hi, double ry) {
-    switch (texture) {
-        case D3DFMT_A8R8G8B8:
-            DrawTriangleRowOf<kTarget, D3DFMT_A8R8G8B8>(t, pixels, lo, hi, ry);
-            return true;
-        case D3DFMT_X8R8G8B8:
-            DrawTriangleRowOf<kTarget, D3DFMT_X8R8G8B8>(t, pixels, lo, hi, ry);
-            return true;
-        case D3DFMT_R5G6B5:
-            DrawTriangleRowOf<kTarget, D3DFMT_R5G6B5>(t, pixels, lo, hi, ry);
-            return true;
-        case D3DFMT_A1R5G5B5:
-            DrawTriangleRowOf<kTarget, D3DFMT_A1R5G5B5>(t, pixels, lo, hi, ry);
-            return true;
-        default:
-            return false;
-    }
-}
+};
 
 // The formats DrawTriangleRow has loops for.
 bool TriangleRowFormats(D3DFORMAT target, D3DFORMAT texture) {
@@ -551,18 +505,7 @@ bool TriangleRowFormats(D3DFORMAT target, D3DFORMAT texture) {
 // False (nothing drawn) for formats without a loop.
 bool DrawTriangleRow(const TriangleRow& t, D3DFORMAT target, D3DFORMAT texture,
                      std::uint8_t* pixels, int lo, int hi, double ry) {
-    switch (target) {
-        case D3DFMT_A8R8G8B8:
-            return DrawTriangleRowOnto<D3DFMT_A8R8G8B8>(t, texture, pixels, lo, hi, ry);
-        case D3DFMT_X8R8G8B8:
-            return DrawTriangleRowOnto<D3DFMT_X8R8G8B8>(t, texture, pixels, lo, hi, ry);
-        case D3DFMT_R5G6B5:
-            return DrawTriangleRowOnto<D3DFMT_R5G6B5>(t, texture, pixels, lo, hi, ry);
-        case D3DFMT_A1R5G5B5:
-            return DrawTriangleRowOnto<D3DFMT_A1R5G5B5>(t, texture, pixels, lo, hi, ry);
-        default:
-            return false;
-    }
+    return DrawRowsWithFormats<TriangleRowOf>(target, texture, t, pixels, lo, hi, ry);
 }
 
 // Eight pixels of a span at a time (two vector registers of the baseline instruction set):

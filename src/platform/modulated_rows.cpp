@@ -4,6 +4,7 @@
 
 #include "platform/pixel_format.h"
 #include "platform/pixel_vectors.h"
+#include "platform/row_formats.h"
 
 // The vector helpers below take and return vectors by value; they are always inlined, so no
 // call passes them in registers whose use differs between instruction sets.
@@ -169,46 +170,17 @@ K4_ROWS void Rows(const ModulatedRows& quad) {
 }
 
 template <D3DFORMAT kTarget, D3DFORMAT kTexture>
-K4_ROWS void RowsOf(const ModulatedRows& q) {
-    if (q.blend)
-        Rows<kTarget, kTexture, true>(q);
-    else
-        Rows<kTarget, kTexture, false>(q);
-}
-
-template <D3DFORMAT kTarget>
-K4_ROWS bool RowsOnto(const ModulatedRows& q) {
-    switch (q.textureFormat) {
-        case D3DFMT_A8R8G8B8:
-            RowsOf<kTarget, D3DFMT_A8R8G8B8>(q);
-            return true;
-        case D3DFMT_X8R8G8B8:
-            RowsOf<kTarget, D3DFMT_X8R8G8B8>(q);
-            return true;
-        case D3DFMT_R5G6B5:
-            RowsOf<kTarget, D3DFMT_R5G6B5>(q);
-            return true;
-        case D3DFMT_A1R5G5B5:
-            RowsOf<kTarget, D3DFMT_A1R5G5B5>(q);
-            return true;
-        default:
-            return false;
+struct RowsOf {
+    K4_ROWS static void Draw(const ModulatedRows& q) {
+        if (q.blend)
+            Rows<kTarget, kTexture, true>(q);
+        else
+            Rows<kTarget, kTexture, false>(q);
     }
-}
+};
 
 K4_ROWS bool DrawRows(const ModulatedRows& q) {
-    switch (q.targetFormat) {
-        case D3DFMT_A8R8G8B8:
-            return RowsOnto<D3DFMT_A8R8G8B8>(q);
-        case D3DFMT_X8R8G8B8:
-            return RowsOnto<D3DFMT_X8R8G8B8>(q);
-        case D3DFMT_R5G6B5:
-            return RowsOnto<D3DFMT_R5G6B5>(q);
-        case D3DFMT_A1R5G5B5:
-            return RowsOnto<D3DFMT_A1R5G5B5>(q);
-        default:
-            return false;
-    }
+    return DrawRowsWithFormats<RowsOf>(q.targetFormat, q.textureFormat, q);
 }
 
 bool DrawRowsBaseline(const ModulatedRows& q) {
