@@ -326,10 +326,6 @@ bool WholeSide(int first, float lo, float hi, double t0, double t1, int size, in
 
 constexpr DWORD kAnyOp = 0xFFFFFFFFu;
 
-constexpr int BytesPerPixelOf(D3DFORMAT format) {
-    return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8 ? 4 : 2;
-}
-
 template <D3DFORMAT kFormat>
 [[gnu::always_inline]] inline std::uint32_t ToArgb(const std::uint8_t* p) {
     if constexpr (kFormat == D3DFMT_A8R8G8B8 || kFormat == D3DFMT_X8R8G8B8) {
@@ -380,7 +376,7 @@ struct TexturedRows {
 
 template <D3DFORMAT kTarget, D3DFORMAT kTexture, DWORD kColorOp, DWORD kAlphaOp>
 [[gnu::flatten]] void DrawTexturedRows(const TexturedRows& q) {
-    constexpr int kTargetBytes = BytesPerPixelOf(kTarget), kTexelBytes = BytesPerPixelOf(kTexture);
+    constexpr int kTargetBytes = BytesPerPixel(kTarget), kTexelBytes = BytesPerPixel(kTexture);
     StageShader shader = *q.shader;
     if constexpr (kColorOp != kAnyOp) shader.colorOp = kColorOp;
     if constexpr (kAlphaOp != kAnyOp) shader.alphaOp = kAlphaOp;
@@ -457,8 +453,7 @@ struct TriangleRow {
 template <D3DFORMAT kTarget, D3DFORMAT kTexture>
 struct TriangleRowOf {
     static void Draw(const TriangleRow& t, std::uint8_t* pixels, int lo, int hi, double ry) {
-        constexpr int kTargetBytes = BytesPerPixelOf(kTarget),
-                      kTexelBytes = BytesPerPixelOf(kTexture);
+        constexpr int kTargetBytes = BytesPerPixel(kTarget), kTexelBytes = BytesPerPixel(kTexture);
         // The row's terms of the coordinates, the same products the general path adds last.
         const double uy = t.ugy * ry, vy = t.vgy * ry;
         const double texW = t.texW, texH = t.texH;

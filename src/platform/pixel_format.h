@@ -37,7 +37,20 @@ struct RGBTRIPLE {
 // True for the formats the device holds surfaces in.
 bool IsDeviceFormat(D3DFORMAT format);
 // 1, 2 or 4; 0 for a format the device does not hold.
-int BytesPerPixel(D3DFORMAT format);
+constexpr int BytesPerPixel(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_P8:
+            return 1;
+        case D3DFMT_R5G6B5:
+        case D3DFMT_A1R5G5B5:
+            return 2;
+        case D3DFMT_X8R8G8B8:
+        case D3DFMT_A8R8G8B8:
+            return 4;
+        default:
+            return 0;
+    }
+}
 int BitsPerPixel(D3DFORMAT format);
 
 struct ChannelMasks {
