@@ -488,15 +488,6 @@ struct TriangleRowOf {
     }
 };
 
-// The formats DrawTriangleRow has loops for.
-bool TriangleRowFormats(D3DFORMAT target, D3DFORMAT texture) {
-    auto known = [](D3DFORMAT f) {
-        return f == D3DFMT_A8R8G8B8 || f == D3DFMT_X8R8G8B8 || f == D3DFMT_R5G6B5 ||
-               f == D3DFMT_A1R5G5B5;
-    };
-    return known(target) && known(texture);
-}
-
 // False (nothing drawn) for formats without a loop.
 bool DrawTriangleRow(const TriangleRow& t, D3DFORMAT target, D3DFORMAT texture,
                      std::uint8_t* pixels, int lo, int hi, double ry) {
@@ -2154,7 +2145,7 @@ void IDirect3DDevice9::DrawTriangles(const D3DTLVERTEX* v, SoftSurface& rt) {
             *from = lo;
             *to = hi;
         };
-        if (rows && TriangleRowFormats(rt.Format(), tex->Format())) {
+        if (rows && HasRowLoops(rt.Format(), tex->Format())) {
             lastQuadPath_ = QuadPath::TriangleRows;
             // Blocks of a few rows by a few dozen columns: a turned picture is read across its
             // rows, and a block reads a small patch of it while it is in the cache. (Each pixel

@@ -6,6 +6,15 @@
 
 namespace plat {
 
+// True for the formats DrawRowsWithFormats has loops for.
+constexpr bool HasRowLoops(D3DFORMAT target, D3DFORMAT texture) {
+    auto known = [](D3DFORMAT f) {
+        return f == D3DFMT_A8R8G8B8 || f == D3DFMT_X8R8G8B8 || f == D3DFMT_R5G6B5 ||
+               f == D3DFMT_A1R5G5B5;
+    };
+    return known(target) && known(texture);
+}
+
 // Rows<target, texture>::Draw(args...) for a texture of the four formats; false for another.
 // Inlined, so that a loop chosen inside a function compiled for AVX2 is compiled for it too.
 template <template <D3DFORMAT, D3DFORMAT> class Rows, D3DFORMAT kTarget, class... Args>
