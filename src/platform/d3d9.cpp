@@ -973,16 +973,13 @@ void DrawSampledColumns(const SpriteRows& q, const int* cols, TexelWalk& rows, i
 // rows in one call of the row loops. q.texels is the texel of the first pixel, in texture row
 // firstRow; summary: the texture when its alpha summary sorts the rows, or null.
 void DrawUnscaledQuad(SpriteRows& q, const SoftSurface* summary, int firstRow, int runFirst) {
-    if (summary && summary->KeyedThroughout()) {
-        q.runs = nullptr;
-        q.keyed = true;
-        ChosenRowLoops().Draw(q);
-        return;
-    }
+    // A texture whose texels are all opaque or transparent needs no look at the quad's runs.
+    const bool keyedSheet = summary && summary->KeyedThroughout();
     int runsPerRow = 0;
     const std::uint8_t* wholeRows = nullptr;
     const std::uint8_t* runs =
-        summary ? summary->AlphaRunRows(firstRow, q.rows, &runsPerRow, &wholeRows) : nullptr;
+        summary && !keyedSheet ? summary->AlphaRunRows(firstRow, q.rows, &runsPerRow, &wholeRows)
+                               : nullptr;
     q.runs = runs ? runs + runFirst : nullptr;
     q.runsPitch = static_cast<std::size_t>(runsPerRow);
     // The rows' bits ORed eight at a time.
@@ -996,7 +993,7 @@ void DrawUnscaledQuad(SpriteRows& q, const SoftSurface* summary, int firstRow, i
         }
         for (; row < q.rows; ++row) bits |= wholeRows[row];
     }
-    q.keyed = runs && !(bits & 0x0101010101010101u * SoftSurface::kRunBetween);
+    q.keyed = keyedSheet || (runs && !(bits & 0x0101010101010101u * SoftSurface::kRunBetween));
     ChosenRowLoops().Draw(q);
 }
 
